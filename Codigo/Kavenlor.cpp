@@ -1,0 +1,197 @@
+// Entry points: what Excel calls when it loads, registers, lists and unloads the add-in.
+#include "Kavenlor.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "xll/ExcelCall.h"
+
+kvp::WindowHandle ExcelMainWindow = 0;
+XLOPER AddInFileName{};
+kvp::ModuleHandle ThisModule = nullptr;
+
+namespace {
+
+// Maker's signature line of the add-in manager messages.
+#define KV_SIGNATURE_PT "Corvane Lathi - Soluções para o Mercado Financeiro"
+#define KV_SIGNATURE_EN "Corvane Lathi - Solutions for the Financial Market"
+
+// Counted texts, [language index]; the first byte is a placeholder until used.
+char AddMessage[2][256] = {
+    " Suplemento KAVENLOR - Cálculos para Mercado Financeiro - será adicionado!\n"
+    "Para remover este add-in, selecione a opção correspondente no gerenciador de "
+    "suplementos.\n\n" KV_SIGNATURE_PT "\n",
+    " KAVENLOR add-in - Metrics for Financial Market - will be added!\n"
+    "To remove it, select the available option in Excel add-in manager.\n\n" KV_SIGNATURE_EN
+    "\n"};
+char RemoveMessage[2][256] = {
+    " Suplemento KAVENLOR - Cálculos para Mercado Financeiro - será removido!\n"
+    "Para reinstalar este add-in, selecione a opção correspondente no gerenciador de "
+    "suplementos.\n\n" KV_SIGNATURE_PT "\n",
+    " KAVENLOR add-in - Metrics for Financial Market - will be removed!\n"
+    "To reinstall it, select the available option in Excel add-in manager.\n\n" KV_SIGNATURE_EN
+    "\n"};
+char LongName[2][64] = {" Kavenlor - Cálculos para Mercado Financeiro",
+                        " Kavenlor - Metrics for Financial Market"};
+
+// Results handed back to Excel must outlive the call.
+XLOPER RegisterResult{};
+XLOPER ManagerInfoResult{};
+
+constexpr std::int16_t kAlertInformation = 2;
+
+// Fills AddInFileName; a failed request leaves it nil, which REGISTER refuses.
+void FetchAddInFileName() {
+  AddInFileName = XLOPER{};
+  AddInFileName.xltype = xltypeNil;
+  ExcelCall(xlGetName, &AddInFileName, 0);
+}
+
+void ReleaseAddInFileName() { Excel4(xlFree, nullptr, 1, &AddInFileName); }
+
+// One REGISTER call for a function row: the file name and the row's 15 cells; `macro_type`
+// replaces the row's own macro type when given.
+void RegisterFunctionRow(FunctionRow& row, LPXLOPER macro_type = nullptr) {
+  LPXLOPER args[1 + kFunctionColumns];
+  args[0] = &AddInFileName;
+  for (int column = 0; column < kFunctionColumns; ++column)
+    args[1 + column] = (column == kColMacroType && macro_type != nullptr)
+                           ? macro_type
+                           : TempText(row[column]);
+  ExcelCallv(xlfRegister, nullptr, 1 + kFunctionColumns, args);
+}
+
+void RegisterCommandRow(CommandRow& row) {
+  LPXLOPER args[1 + kCommandColumns];
+  args[0] = &AddInFileName;
+  for (int column = 0; column < kCommandColumns; ++column) args[1 + column] = TempText(row[column]);
+  ExcelCallv(xlfRegister, nullptr, 1 + kCommandColumns, args);
+}
+
+void Alert(char* counted_text) {
+  ExcelCall(xlcAlert, nullptr, 2, TempText(counted_text), TempInteger(kAlertInformation));
+}
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b)
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+      return false;
+  return *a == *b;
+}
+
+struct WindowSearch {
+  std::uint16_t low_word;
+  kvp::WindowHandle found;
+};
+
+bool MatchExcelWindow(void* context, kvp::WindowHandle window) {
+  auto* search = static_cast<WindowSearch*>(context);
+  char class_name[51]; // class names are read up to 50 characters
+  kvp::WindowClassName(window, class_name, sizeof class_name);
+  if (EqualsIgnoringCase(class_name, "XLMAIN") &&
+      static_cast<std::uint16_t>(window & 0xFFFF) == search->low_word) {
+    search->found = window;
+    return false; // stop the enumeration
+  }
+  return true;
+}
+
+} // namespace
+
+bool CountedTextEquals(const char* a, const char* b) {
+  const auto length = static_cast<unsigned char>(a[0]);
+  if (length != static_cast<unsigned char>(b[0])) return false;
+  for (unsigned i = 1; i <= length; ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+bool FindExcelMainWindow(kvp::WindowHandle& window) {
+  XLOPER handle{};
+  if (Excel4(xlGetHwnd, &handle, 0) != xlretSuccess) return false;
+  WindowSearch search{static_cast<std::uint16_t>(handle.val.w), 0};
+  kvp::EnumerateTopLevelWindows(MatchExcelWindow, &search);
+  if (search.found == 0) return false;
+  window = search.found;
+  return true;
+}
+
+void ProcessAttach(kvp::ModuleHandle module) {
+  ThisModule = module;
+  // No settings are stored on this system yet: the language is the settings' default.
+  CurrentLanguage = Language::English;
+  StampLanguageTables(CurrentLanguage);
+}
+
+KV_ENTRY(int) xlAutoOpen() {
+  FindExcelMainWindow(ExcelMainWindow);
+  ExcelLayerInit();
+  FetchAddInFileName();
+  for (FunctionRow& row : FunctionTable(CurrentLanguage)) RegisterFunctionRow(row);
+  for (CommandRow& row : CommandTable) RegisterCommandRow(row);
+  ReleaseAddInFileName();
+  return 1;
+}
+
+KV_ENTRY(int) xlAutoClose() {
+  // Deleting the names is all: Excel unregisters the procedures itself after this call.
+  for (FunctionRow& row : FunctionTable(CurrentLanguage))
+    ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
+  for (CommandRow& row : CommandTable)
+    ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
+  return 1;
+}
+
+KV_ENTRY(LPXLOPER) xlAutoRegister(LPXLOPER name) {
+  RegisterResult.xltype = xltypeErr;
+  RegisterResult.val.err = xlerrValue;
+  if (name == nullptr || (name->xltype & ~(xlbitXLFree | xlbitDLLFree)) != xltypeStr ||
+      name->val.str == nullptr)
+    return &RegisterResult;
+  for (FunctionRow& row : FunctionTable(CurrentLanguage)) {
+    if (CountedTextEquals(name->val.str, row[kColProcedure])) {
+      FetchAddInFileName();
+      RegisterFunctionRow(row);
+      ReleaseAddInFileName();
+      return &RegisterResult;
+    }
+  }
+  for (CommandRow& row : CommandTable) {
+    if (CountedTextEquals(name->val.str, row[kColProcedure])) {
+      FetchAddInFileName();
+      RegisterCommandRow(row);
+      ReleaseAddInFileName();
+      return &RegisterResult;
+    }
+  }
+  return &RegisterResult;
+}
+
+KV_ENTRY(int) xlAutoAdd() {
+  Alert(AddMessage[LanguageIndex(CurrentLanguage)]);
+  return 1;
+}
+
+KV_ENTRY(int) xlAutoRemove() {
+  Alert(RemoveMessage[LanguageIndex(CurrentLanguage)]);
+  FetchAddInFileName();
+  // Registering again with macro type 0 hides the functions from Excel's lists.
+  for (FunctionRow& row : FunctionTable(CurrentLanguage)) RegisterFunctionRow(row, TempInteger(0));
+  ReleaseAddInFileName();
+  return 1;
+}
+
+KV_ENTRY(LPXLOPER) xlAddInManagerInfo(LPXLOPER action) {
+  XLOPER code{};
+  const int status = ExcelCall(xlCoerce, &code, 2, action, TempInteger(xltypeInt));
+  if (status == xlretSuccess && code.xltype == xltypeInt && code.val.w == 1) {
+    ManagerInfoResult.xltype = xltypeStr;
+    ManagerInfoResult.val.str = StampCountedText(LongName[LanguageIndex(CurrentLanguage)]);
+  } else {
+    ManagerInfoResult.xltype = xltypeErr;
+    ManagerInfoResult.val.err = xlerrValue;
+  }
+  return &ManagerInfoResult;
+}

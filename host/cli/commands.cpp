@@ -1,0 +1,94 @@
+#include "commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+#include "../excel/addin.h"
+
+namespace kvhost {
+namespace {
+
+std::unique_ptr<AddIn> LoadOrReport(ExcelHost& host, const Options& options) {
+  std::string error;
+  auto addin = AddIn::Load(host, options.addin_path, error);
+  if (!addin) std::cerr << "kvhost: " << error << '\n';
+  return addin;
+}
+
+void PrintFunction(const Registration& r, const std::string& refusal = {}) {
+  std::cout << "  " << r.function_text << '(' << r.argument_text << ')'
+            << (r.macro_type == 0 ? "  [hidden]" : "")
+            << (refusal.empty() ? "" : "  [not registered: " + refusal + "]") << '\n'
+            << "    procedure: " << r.procedure << "   type text: " << r.type_text
+            << "   category: " << r.category << '\n';
+  if (!r.function_help.empty()) std::cout << "    help: " << r.function_help << '\n';
+}
+
+void PrintCommand(const Registration& r, const std::string& refusal = {}) {
+  std::cout << "  " << r.function_text << " -> " << r.procedure
+            << (refusal.empty() ? "" : "  [not registered: " + refusal + "]") << '\n';
+}
+
+void PrintJournal(const Application& app, std::size_t from) {
+  const auto& journal = app.Journal();
+  for (std::size_t i = from; i < journal.size(); ++i)
+    if (journal[i].kind != JournalEntry::Kind::Alert) std::cout << "  " << journal[i].text << '\n';
+}
+
+} // namespace
+
+int RunInfo(const Options& options) {
+  ExcelHost host;
+  auto addin = LoadOrReport(host, options);
+  if (!addin) return kExitUsage;
+  addin->Open();
+  const auto name = addin->ManagerInfo(1);
+  std::cout << "Add-in: " << name.value_or("(the add-in gives no name)") << '\n'
+            << "File: " << addin->path() << "\n\n";
+
+  // What Excel registered, then what it refused, so the add-in's whole offer shows.
+  const auto& registered = host.app().Registrations();
+  const auto& refused = host.app().RefusedRegistrations();
+  auto count = [](const auto& list, auto is_command, bool commands) {
+    return std::count_if(list.begin(), list.end(),
+                         [&](const auto& item) { return is_command(item) == commands; });
+  };
+  auto registered_command = [](const Registration& r) { return r.IsCommand(); };
+  auto refused_command = [](const Application::Refusal& r) { return r.attempted.IsCommand(); };
+  for (bool commands : {false, true}) {
+    std::cout << (commands ? "\nCommands (" : "Worksheet functions (")
+              << count(registered, registered_command, commands) << " registered";
+    if (const auto n = count(refused, refused_command, commands)) std::cout << ", " << n << " refused";
+    std::cout << ")\n";
+    for (const auto& r : registered)
+      if (r.IsCommand() == commands) commands ? PrintCommand(r) : PrintFunction(r);
+    for (const auto& r : refused)
+      if (r.attempted.IsCommand() == commands)
+        commands ? PrintCommand(r.attempted, r.reason) : PrintFunction(r.attempted, r.reason);
+  }
+  return kExitDone;
+}
+
+int RunAddInManager(const Options& options, bool add) {
+  ExcelHost host;
+  auto addin = LoadOrReport(host, options);
+  if (!addin) return kExitUsage;
+  if (add) {
+    const std::size_t from = host.app().Journal().size();
+    addin->Add();
+    addin->Open();
+    std::cout << "Ticked in the add-in manager: xlAutoAdd, then xlAutoOpen\n";
+    PrintJournal(host.app(), from);
+  } else {
+    addin->Open(); // loaded at Excel's start
+    const std::size_t from = host.app().Journal().size();
+    addin->Remove();
+    addin->Close();
+    std::cout << "Unticked in the add-in manager: xlAutoRemove, then xlAutoClose\n";
+    PrintJournal(host.app(), from);
+  }
+  return kExitDone;
+}
+
+} // namespace kvhost

@@ -1,0 +1,52 @@
+#include "values.h"
+
+#include <charconv>
+
+#include "kvplatform/ansi.h"
+
+namespace kvhost {
+
+std::optional<std::string> AnsiText(const XLOPER& value) {
+  if (BaseType(value) != xltypeStr || value.val.str == nullptr) return std::nullopt;
+  const auto length = static_cast<unsigned char>(value.val.str[0]);
+  return std::string(value.val.str + 1, length);
+}
+
+std::optional<std::string> Utf8Text(const XLOPER& value) {
+  auto text = AnsiText(value);
+  if (!text) return std::nullopt;
+  return kvp::AnsiToUtf8(*text);
+}
+
+std::optional<double> NumberOf(const XLOPER& value) {
+  switch (BaseType(value)) {
+  case xltypeNum: return value.val.num;
+  case xltypeInt: return value.val.w;
+  case xltypeBool: return value.val.xbool != 0 ? 1.0 : 0.0;
+  case xltypeStr: {
+    const auto text = AnsiText(value);
+    double number = 0;
+    const char* first = text->data();
+    const char* last = first + text->size();
+    auto [end, error] = std::from_chars(first, last, number);
+    if (text->empty() || error != std::errc{} || end != last) return std::nullopt;
+    return number;
+  }
+  default: return std::nullopt;
+  }
+}
+
+bool IsOmitted(const XLOPER& value) { return BaseType(value) == xltypeMissing; }
+
+std::string GeneralNumberText(double number) {
+  char buffer[32];
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number,
+                                    std::chars_format::general, 15);
+  if (error != std::errc{}) return "#NUM!";
+  std::string text(buffer, end);
+  for (char& c : text)
+    if (c == 'e') c = 'E'; // Excel writes 1E+20
+  return text;
+}
+
+} // namespace kvhost

@@ -1,0 +1,31 @@
+// Reading the add-in's argument records.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "xlcall.h"
+
+namespace kvhost {
+
+// The record's type without the ownership bits.
+inline unsigned BaseType(const XLOPER& value) {
+  return value.xltype & ~(xlbitXLFree | xlbitDLLFree);
+}
+
+// The characters of a counted text (ANSI), or nothing when the record is not a text.
+std::optional<std::string> AnsiText(const XLOPER& value);
+
+// The same, converted to UTF-8.
+std::optional<std::string> Utf8Text(const XLOPER& value);
+
+// A number from a number, integer or Boolean record, or from a text holding a plain decimal
+// number (Excel takes "1" where a number is expected).
+std::optional<double> NumberOf(const XLOPER& value);
+
+bool IsOmitted(const XLOPER& value);
+
+// Excel's way of showing a number in a cell of general format: up to 15 significant digits.
+std::string GeneralNumberText(double number);
+
+} // namespace kvhost

@@ -1,0 +1,95 @@
+#include "application.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kvhost {
+namespace {
+// Excel's names are matched without regard to case.
+std::string NameKey(const std::string& name) {
+  std::string key = name;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
+}
+
+std::string DescribeMacroType(int macro_type) {
+  switch (macro_type) {
+  case 0: return "hidden function";
+  case 1: return "function";
+  case 2: return "command";
+  default: return "macro type " + std::to_string(macro_type);
+  }
+}
+} // namespace
+
+Application::Application() {
+  // Excel starts with one empty workbook.
+  workbooks_.push_back(Workbook{"Book1", {Sheet{next_sheet_id_++, "Sheet1"}}, 0});
+}
+
+Registration& Application::Register(Registration registration) {
+  std::string entry = registration.function_text + " -> " + registration.procedure + " (" +
+                      registration.type_text + "), " + DescribeMacroType(registration.macro_type);
+  auto same = std::find_if(registrations_.begin(), registrations_.end(), [&](const auto& r) {
+    return r.module == registration.module && r.procedure == registration.procedure;
+  });
+  Registration* stored = nullptr;
+  if (same != registrations_.end()) {
+    registration.id = same->id;
+    registration.use_count = same->use_count + 1;
+    *same = std::move(registration);
+    stored = &*same;
+  } else {
+    registration.id = next_register_id_++;
+    registration.use_count = 1;
+    registrations_.push_back(std::move(registration));
+    stored = &registrations_.back();
+  }
+  if (!stored->function_text.empty())
+    DefineName(DefinedName{stored->function_text, stored->id, std::nullopt, true});
+  journal_.push_back({JournalEntry::Kind::Registered, stored->procedure,
+                      "registered " + entry + ", id " + std::to_string(int(stored->id))});
+  return *stored;
+}
+
+void Application::UnregisterModule(const std::string& module) {
+  std::erase_if(registrations_, [&](const Registration& r) { return r.module == module; });
+}
+
+const Registration* Application::FindRegistration(const std::string& function_text) const {
+  const std::string key = NameKey(function_text);
+  for (const auto& r : registrations_)
+    if (NameKey(r.function_text) == key) return &r;
+  return nullptr;
+}
+
+void Application::DefineName(DefinedName name) {
+  const std::string key = NameKey(name.name);
+  names_[key] = std::move(name);
+}
+
+bool Application::DeleteName(const std::string& name) {
+  const bool existed = names_.erase(NameKey(name)) > 0;
+  journal_.push_back({JournalEntry::Kind::NameDeleted, name,
+                      "deleted name " + name + (existed ? "" : " (there was no such name)")});
+  return existed;
+}
+
+const DefinedName* Application::FindName(const std::string& name) const {
+  auto found = names_.find(NameKey(name));
+  return found == names_.end() ? nullptr : &found->second;
+}
+
+void Application::RecordRefusedRegistration(Registration attempted, const std::string& reason) {
+  journal_.push_back({JournalEntry::Kind::RegisterRefused, attempted.procedure,
+                      "refused REGISTER of " + attempted.procedure + " (" +
+                          attempted.function_text + "): " + reason});
+  refused_.push_back(Refusal{std::move(attempted), reason});
+}
+
+void Application::RecordAlert(AlertRecord alert) {
+  journal_.push_back({JournalEntry::Kind::Alert, {}, alert.text});
+  alerts_.push_back(std::move(alert));
+}
+
+} // namespace kvhost

@@ -1,0 +1,114 @@
+// What kvhost models of Excel's application state: open workbooks and their sheets, the table
+// of registered procedures, defined names, and the alerts shown.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvhost {
+
+using SheetId = std::uintptr_t;
+
+struct Sheet {
+  SheetId id = 0;
+  std::string name;
+};
+
+struct Workbook {
+  std::string name;
+  std::vector<Sheet> sheets;
+  std::size_t active_sheet = 0;
+};
+
+// One row of the table REGISTER builds. Texts are UTF-8.
+struct Registration {
+  double id = 0;
+  std::string module;
+  std::string procedure;
+  std::string type_text;
+  std::string function_text;
+  std::string argument_text;
+  int macro_type = 1; // 1 listed worksheet function, 2 command, 0 hidden
+  std::string category;
+  std::string shortcut;
+  std::string help_topic;
+  std::string function_help;
+  std::vector<std::string> argument_help;
+  int use_count = 1;
+  void* address = nullptr; // the exported procedure
+
+  bool IsCommand() const { return macro_type == 2; }
+};
+
+// A defined name: REGISTER's hidden name holds the register id; SET.NAME may store a number or
+// a text.
+struct DefinedName {
+  std::string name;
+  std::optional<double> number;
+  std::optional<std::string> text;
+  bool hidden = false;
+};
+
+struct AlertRecord {
+  std::string text; // UTF-8
+  int type = 2;     // 1 OK/Cancel, 2 information, 3 warning
+};
+
+// Something the add-in changed, in the order it happened, for `kvhost addin` to report.
+struct JournalEntry {
+  enum class Kind { Registered, RegisterRefused, NameDeleted, Alert } kind;
+  std::string subject; // the procedure registered or refused, the name deleted
+  std::string text;    // what happened, for people
+};
+
+class Application {
+public:
+  Application();
+
+  Workbook& ActiveWorkbook() { return workbooks_[active_workbook_]; }
+  const Sheet& ActiveSheet() { return ActiveWorkbook().sheets[ActiveWorkbook().active_sheet]; }
+
+  // Registers or re-registers (same module and procedure: same id, one more use).
+  Registration& Register(Registration registration);
+  // Drops every registration of `module`, as Excel does after the add-in's xlAutoClose.
+  void UnregisterModule(const std::string& module);
+  const std::vector<Registration>& Registrations() const { return registrations_; }
+  const Registration* FindRegistration(const std::string& function_text) const;
+
+  void DefineName(DefinedName name);
+  bool DeleteName(const std::string& name); // false when there is no such name
+  const DefinedName* FindName(const std::string& name) const;
+
+  // A REGISTER call Excel answered with #VALUE!: what it asked for, and why it was refused.
+  void RecordRefusedRegistration(Registration attempted, const std::string& reason);
+  struct Refusal {
+    Registration attempted;
+    std::string reason;
+  };
+  const std::vector<Refusal>& RefusedRegistrations() const { return refused_; }
+
+  void RecordAlert(AlertRecord alert);
+  const std::vector<AlertRecord>& Alerts() const { return alerts_; }
+
+  const std::vector<JournalEntry>& Journal() const { return journal_; }
+
+  // The add-in Excel is running a call of: its file name, for xlGetName and REGISTER.
+  std::string current_addin_path;
+  void* current_addin_handle = nullptr;
+
+private:
+  std::vector<Workbook> workbooks_;
+  std::size_t active_workbook_ = 0;
+  SheetId next_sheet_id_ = 1;
+  std::vector<Registration> registrations_;
+  std::vector<Refusal> refused_;
+  double next_register_id_ = 1;
+  std::map<std::string, DefinedName> names_; // keyed by the upper-cased name
+  std::vector<AlertRecord> alerts_;
+  std::vector<JournalEntry> journal_;
+};
+
+} // namespace kvhost

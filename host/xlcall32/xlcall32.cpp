@@ -1,0 +1,35 @@
+#include "xlcall32.h"
+
+#include <cstdarg>
+
+namespace {
+XlDispatcher g_dispatcher = nullptr;
+void* g_context = nullptr;
+} // namespace
+
+extern "C" {
+
+XLCALL_API XlDispatcher XlInstallDispatcher(XlDispatcher dispatcher, void* context) {
+  XlDispatcher previous = g_dispatcher;
+  g_dispatcher = dispatcher;
+  g_context = context;
+  return previous;
+}
+
+XLCALL_API int Excel4v(int xlfn, LPXLOPER operRes, int count, LPXLOPER opers[]) {
+  if (count < 0 || count > kXlMaxArguments || (count > 0 && opers == nullptr))
+    return xlretInvCount;
+  if (g_dispatcher == nullptr) return xlretInvXlfn;
+  return g_dispatcher(g_context, xlfn, operRes, count, opers);
+}
+
+XLCALL_API int Excel4(int xlfn, LPXLOPER operRes, int count, ...) {
+  if (count < 0 || count > kXlMaxArguments) return xlretInvCount;
+  LPXLOPER args[kXlMaxArguments];
+  va_list list;
+  va_start(list, count);
+  for (int i = 0; i < count; ++i) args[i] = va_arg(list, LPXLOPER);
+  va_end(list);
+  return Excel4v(xlfn, operRes, count, args);
+}
+}

@@ -1,0 +1,17 @@
+// Conversion between the Windows ANSI code page (1252), in which the add-in and Excel exchange
+// texts, and UTF-8, in which the host prints and stores them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "api.h"
+
+namespace kvp {
+
+KVP_API std::string AnsiToUtf8(std::string_view ansi);
+
+// Characters without a place in code page 1252 become '?'.
+KVP_API std::string Utf8ToAnsi(std::string_view utf8);
+
+} // namespace kvp

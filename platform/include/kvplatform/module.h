@@ -1,0 +1,19 @@
+// Loaded modules (GetModuleFileNameA on Windows).
+#pragma once
+
+#include <string>
+
+#include "api.h"
+
+namespace kvp {
+
+// On Windows an HMODULE; on Linux the load address of the shared object.
+using ModuleHandle = void*;
+
+// The module that contains `address` (a function or object of that module).
+KVP_API ModuleHandle ModuleOf(const void* address);
+
+// Full file name of `module`; of the main program when `module` is null. Empty on failure.
+KVP_API std::string ModuleFileName(ModuleHandle module);
+
+} // namespace kvp

@@ -1,0 +1,13 @@
+#!/bin/sh
+# The add-in exports its entry points and the procedures it registers, and nothing else.
+set -eu
+addin=$1
+expected="xlAddInManagerInfo xlAutoAdd xlAutoClose xlAutoFree xlAutoOpen xlAutoRegister xlAutoRemove"
+actual=$(nm -D --defined-only "$addin" | awk '$2 ~ /^[TtWwDdBbVvRr]$/ {print $3}' | sort | tr '\n' ' ' | sed 's/ $//')
+if [ "$actual" != "$expected" ]; then
+  echo "exports of $addin differ"
+  echo "expected: $expected"
+  echo "actual:   $actual"
+  exit 1
+fi
+echo "exports: $actual"

@@ -1,0 +1,75 @@
+#!/bin/sh
+# kvhost end to end: what a person sees on the command line, and the exit codes.
+set -u
+kvhost=$1
+addin=$2
+failures=0
+passes=0
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+check() { # description, command status, expected status
+  if [ "$2" -eq "$3" ]; then passes=$((passes + 1)); else
+    echo "FAIL: $1 (exit $2, expected $3)"; failures=$((failures + 1)); fi
+}
+contains() { # description, file, text
+  if grep -qF -- "$3" "$2"; then passes=$((passes + 1)); else
+    echo "FAIL: $1: '$3' not in:"; cat "$2"; failures=$((failures + 1)); fi
+}
+
+"$kvhost" info >"$out/info" 2>"$out/info.err"
+check "info" $? 0
+contains "long name" "$out/info" "Add-in: Kavenlor - Metrics for Financial Market"
+contains_re() { # description, file, extended regular expression
+  if grep -qE -- "$3" "$2"; then passes=$((passes + 1)); else
+    echo "FAIL: $1: /$3/ not in:"; cat "$2"; failures=$((failures + 1)); fi
+}
+# Every row is offered; Excel registers the procedures the add-in exports, refuses the rest.
+contains_re "function count" "$out/info" "^Worksheet functions \(([0-9]+) registered(, [0-9]+ refused)?\)$"
+contains "skew" "$out/info" "KV.SKEW(Data, Returns, Sample, Type, Intervals)"
+contains "skew procedure" "$out/info" "procedure: skew   type text: PPAAII   category: Kavenlor"
+contains "ewv help" "$out/info" "help: Returns volatility and mean values for data using exponentially weighting and also tolerance"
+contains_re "command count" "$out/info" "^Commands \([0-9]+ registered(, [0-9]+ refused)?\)$"
+[ "$(grep -cE '^  KV\.[A-Z]+\(' "$out/info")" -eq 5 ] && passes=$((passes + 1)) || { echo "FAIL: not 5 functions"; failures=$((failures + 1)); }
+[ "$(grep -cE '^  kv_menu_[a-z]+ -> kv_chama_' "$out/info")" -eq 12 ] && passes=$((passes + 1)) || { echo "FAIL: not 12 commands"; failures=$((failures + 1)); }
+contains "command" "$out/info" "kv_menu_sobre -> kv_chama_sobre"
+
+# Global options before or after the subcommand.
+"$kvhost" info --addin "$addin" >"$out/after" 2>&1
+check "--addin after the subcommand" $? 0
+"$kvhost" --addin "$addin" info >"$out/before" 2>&1
+check "--addin before the subcommand" $? 0
+cmp -s "$out/after" "$out/before" && passes=$((passes + 1)) || { echo "FAIL: option position changed the output"; failures=$((failures + 1)); }
+
+"$kvhost" addin add >"$out/add" 2>"$out/add.err"
+check "addin add" $? 0
+contains "add alert" "$out/add.err" "[Alert] KAVENLOR add-in - Metrics for Financial Market - will be added!"
+contains_re "add offers skew" "$out/add" "registered KV.SKEW -> skew \(PPAAII\), function|refused REGISTER of skew \(KV.SKEW\)"
+
+"$kvhost" addin remove >"$out/remove" 2>"$out/remove.err"
+check "addin remove" $? 0
+contains "remove alert" "$out/remove.err" "[Alert] KAVENLOR add-in - Metrics for Financial Market - will be removed!"
+contains_re "remove hides" "$out/remove" "registered KV.KURT -> kurt \(PPAA\), hidden function|refused REGISTER of kurt \(KV.KURT\)"
+contains "close deletes" "$out/remove" "deleted name kv_menu_hist"
+contains "close deletes the last name" "$out/remove" "deleted name kv_menu_sobre"
+
+"$kvhost" --addin /nonexistent/kavenlor.so info >"$out/missing" 2>&1
+check "missing add-in" $? 2
+contains "missing names the file" "$out/missing" "/nonexistent/kavenlor.so"
+[ "$(wc -l <"$out/missing")" -eq 1 ] && passes=$((passes + 1)) || { echo "FAIL: not one line"; failures=$((failures + 1)); }
+
+echo "not a library" >"$out/fake.so"
+"$kvhost" --addin "$out/fake.so" info >"$out/fake" 2>&1
+check "file that is not a library" $? 2
+contains "fake names the file" "$out/fake" "$out/fake.so"
+
+"$kvhost" nosuchcommand >/dev/null 2>&1
+check "unknown subcommand" $? 2
+"$kvhost" addin toggle >/dev/null 2>&1
+check "unknown addin action" $? 2
+"$kvhost" --help >"$out/help" 2>&1
+check "--help" $? 0
+contains "help lists info" "$out/help" "info"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

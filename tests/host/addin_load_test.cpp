@@ -1,0 +1,152 @@
+// The built add-in, loaded through kvhost's loader as Excel loads it.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include "excel/addin.h"
+
+using namespace kvhost;
+
+namespace {
+std::unique_ptr<AddIn> LoadBuiltAddIn(ExcelHost& host) {
+  std::string error;
+  auto addin = AddIn::Load(host, KV_ADDIN_PATH, error);
+  EXPECT_NE(addin, nullptr) << error;
+  return addin;
+}
+
+struct Expected {
+  const char* procedure;
+  const char* function_text;
+  const char* type_text;
+  const char* argument_text;
+};
+const Expected kRows[] = {
+    {"skew", "KV.SKEW", "PPAAII", "Data, Returns, Sample, Type, Intervals"},
+    {"kurt", "KV.KURT", "PPAA", "Data, Returns, Sample"},
+    {"interpol", "KV.INTERPOLEX", "PIPB", "Workdays, Yield Curve, Years Flat"},
+    {"cspline", "KV.CSPLINE", "PIP", "Workdays, Yield Curve"},
+    {"ewv", "KV.EWV", "PPBAIA", "Data, Decay, Order, Returns, Null Avg."},
+    {"kv_chama_hist", "kv_menu_hist", "A", ""},     {"kv_chama_cmp", "kv_menu_cmp", "A", ""},
+    {"kv_chama_pca", "kv_menu_pca", "A", ""},       {"kv_chama_ica", "kv_menu_ica", "A", ""},
+    {"kv_chama_rlm", "kv_menu_rlm", "A", ""},       {"kv_chama_ewv", "kv_menu_ewv", "A", ""},
+    {"kv_chama_arch", "kv_menu_arch", "A", ""},     {"kv_chama_exibir", "kv_menu_exibir", "A", ""},
+    {"kv_chama_port", "kv_menu_port", "A", ""},     {"kv_chama_ing", "kv_menu_ing", "A", ""},
+    {"kv_chama_ajuda", "kv_menu_ajuda", "A", ""},   {"kv_chama_sobre", "kv_menu_sobre", "A", ""},
+};
+
+std::vector<const JournalEntry*> RegisterAttempts(const Application& app) {
+  std::vector<const JournalEntry*> attempts;
+  for (const auto& entry : app.Journal())
+    if (entry.kind == JournalEntry::Kind::Registered ||
+        entry.kind == JournalEntry::Kind::RegisterRefused)
+      attempts.push_back(&entry);
+  return attempts;
+}
+} // namespace
+
+// Every row is offered to REGISTER in table order; Excel registers the procedures the add-in
+// exports and answers #VALUE! for the others.
+TEST(AddInLoad, OpenOffersEveryRowAndRegistersTheExportedProcedures) {
+  ExcelHost host;
+  auto addin = LoadBuiltAddIn(host);
+  ASSERT_NE(addin, nullptr);
+  addin->Open();
+  const auto attempts = RegisterAttempts(host.app());
+  ASSERT_EQ(attempts.size(), std::size(kRows));
+  std::size_t registered = 0;
+  for (std::size_t i = 0; i < attempts.size(); ++i) {
+    const Expected& row = kRows[i];
+    SCOPED_TRACE(row.procedure);
+    EXPECT_EQ(attempts[i]->subject, row.procedure);
+    const Registration* r = host.app().FindRegistration(row.function_text);
+    if (attempts[i]->kind == JournalEntry::Kind::RegisterRefused) {
+      EXPECT_NE(attempts[i]->text.find("exports no such procedure"), std::string::npos)
+          << attempts[i]->text;
+      EXPECT_EQ(r, nullptr);
+      continue;
+    }
+    ++registered;
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->procedure, row.procedure);
+    EXPECT_EQ(r->type_text, row.type_text);
+    EXPECT_EQ(r->argument_text, row.argument_text);
+    EXPECT_EQ(r->category, "Kavenlor");
+    EXPECT_EQ(r->macro_type, i < 5 ? 1 : 2);
+    EXPECT_NE(host.app().FindName(row.function_text), nullptr);
+  }
+  EXPECT_EQ(host.app().Registrations().size(), registered);
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u) << "the add-in freed its file name";
+  EXPECT_EQ(addin->ManagerInfo(1), "Kavenlor - Metrics for Financial Market");
+  EXPECT_EQ(addin->ManagerInfo(2), std::nullopt);
+}
+
+TEST(AddInLoad, UntickingRegistersTheFunctionsAsHiddenThenCloseDeletesTheNames) {
+  ExcelHost host;
+  auto addin = LoadBuiltAddIn(host);
+  ASSERT_NE(addin, nullptr);
+  addin->Open();
+  const std::size_t before = host.app().Journal().size();
+  addin->Remove();
+  addin->Close();
+  ASSERT_EQ(host.app().Alerts().size(), 1u);
+  EXPECT_NE(host.app().Alerts()[0].text.find("will be removed!"), std::string::npos);
+
+  std::vector<std::string> offered, deleted;
+  const auto& journal = host.app().Journal();
+  for (std::size_t i = before; i < journal.size(); ++i) {
+    if (journal[i].kind == JournalEntry::Kind::NameDeleted) deleted.push_back(journal[i].subject);
+    else if (journal[i].kind != JournalEntry::Kind::Alert) offered.push_back(journal[i].subject);
+    if (journal[i].kind == JournalEntry::Kind::Registered) {
+      EXPECT_NE(journal[i].text.find("hidden function"), std::string::npos) << journal[i].text;
+    }
+  }
+  EXPECT_EQ(offered, (std::vector<std::string>{"skew", "kurt", "interpol", "cspline", "ewv"}));
+  std::vector<std::string> names;
+  for (const auto& row : kRows) names.push_back(row.function_text);
+  EXPECT_EQ(deleted, names);
+  EXPECT_TRUE(host.app().Registrations().empty()) << "Excel drops them after xlAutoClose";
+  EXPECT_EQ(host.app().FindName("KV.SKEW"), nullptr);
+}
+
+TEST(AddInLoad, FilesThatAreNotAddInsAreRefusedWithTheirName) {
+  ExcelHost host;
+  std::string error;
+  EXPECT_EQ(AddIn::Load(host, "/nonexistent/kavenlor.so", error), nullptr);
+  EXPECT_NE(error.find("/nonexistent/kavenlor.so"), std::string::npos) << error;
+  EXPECT_EQ(AddIn::Load(host, KV_NOT_AN_ADDIN_PATH, error), nullptr);
+  EXPECT_NE(error.find("xlAutoOpen"), std::string::npos) << error;
+}
+
+// Registration as Excel keeps it, through a small add-in that exports one of the procedures it
+// registers.
+TEST(FixtureAddIn, RegisterKeepsExportedProceduresAndTheirTexts) {
+  ExcelHost host;
+  std::string error;
+  auto addin = AddIn::Load(host, KV_FIXTURE_ADDIN_PATH, error);
+  ASSERT_NE(addin, nullptr) << error;
+  addin->Open();
+  ASSERT_EQ(host.app().Registrations().size(), 1u) << "the unexported procedure is refused";
+  const Registration& echo = host.app().Registrations()[0];
+  EXPECT_EQ(echo.function_text, "FIX.ECHO");
+  EXPECT_EQ(echo.macro_type, 1) << "the macro type sent as the text \"1\"";
+  EXPECT_EQ(echo.category, "Fixture");
+  EXPECT_EQ(echo.use_count, 2) << "registered twice: one entry, one more use";
+  ASSERT_NE(echo.address, nullptr);
+  const DefinedName* name = host.app().FindName("fix.echo");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->number, echo.id) << "the function text names the register id";
+  ASSERT_EQ(host.app().RefusedRegistrations().size(), 1u);
+  EXPECT_EQ(host.app().RefusedRegistrations()[0].attempted.function_text, "FIX.MISSING");
+
+  addin->Remove();
+  EXPECT_EQ(host.app().Registrations()[0].macro_type, 0) << "the integer 0 hides it";
+
+  EXPECT_EQ(addin->ManagerInfo(1), "Fixture XLL");
+  auto* frees = static_cast<int*>(dlsym(host.app().current_addin_handle, "fixture_auto_free_calls"));
+  ASSERT_NE(frees, nullptr);
+  EXPECT_EQ(*frees, 1) << "a value marked xlbitDLLFree goes back through xlAutoFree";
+
+  addin->Close();
+  EXPECT_TRUE(host.app().Registrations().empty());
+}

@@ -1,0 +1,103 @@
+// The registration tables: their shape in both languages, and the load-time stamping.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "Kavenlor.h"
+#include "Tabelas.h"
+#include "kvplatform/ansi.h"
+
+namespace {
+// A cell's characters, whatever its first byte holds.
+std::string Chars(const TableCell& cell) { return std::string(cell + 1); }
+
+std::vector<std::string> SplitArguments(const std::string& text) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (!text.empty()) {
+    const std::size_t comma = text.find(", ", start);
+    names.push_back(text.substr(start, comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 2;
+  }
+  return names;
+}
+
+constexpr Language kLanguages[] = {Language::Portuguese, Language::English};
+} // namespace
+
+TEST(Tables, FunctionRowsAgreeWithTheirTypeTextsInBothLanguages) {
+  for (Language language : kLanguages) {
+    for (int row = 0; row < kFunctionRows; ++row) {
+      const FunctionRow& cells = FunctionTable(language)[row];
+      SCOPED_TRACE(Chars(cells[kColFunctionText]) + " language " +
+                   std::to_string(static_cast<int>(language)));
+      const std::string type_text = Chars(cells[kColTypeText]);
+      const auto arguments = SplitArguments(Chars(cells[kColArgumentText]));
+      EXPECT_EQ(type_text.size(), arguments.size() + 1) << "one letter per argument + result";
+      EXPECT_EQ(type_text.find_first_not_of("PABI"), std::string::npos);
+      int helps = 0;
+      for (int column = 9; column < kFunctionColumns; ++column) helps += cells[column][1] != 0;
+      EXPECT_EQ(helps, static_cast<int>(arguments.size())) << "a help for every argument";
+      EXPECT_FALSE(Chars(cells[8]).empty()) << "function help";
+      // Procedure, type text, function text, macro type and category are language-neutral.
+      const FunctionRow& other = FunctionTable(Language::English)[row];
+      for (int column : {0, 1, 2, 4, 5}) EXPECT_EQ(Chars(cells[column]), Chars(other[column]));
+      EXPECT_EQ(Chars(cells[kColMacroType]), "1");
+      EXPECT_EQ(Chars(cells[kColCategory]), "Kavenlor");
+      EXPECT_EQ(Chars(cells[6]), "");
+      EXPECT_EQ(Chars(cells[7]), "");
+    }
+  }
+}
+
+TEST(Tables, CommandRowsNameTheirMenuCommand) {
+  for (const CommandRow& cells : CommandTable) {
+    const std::string procedure = Chars(cells[kColProcedure]);
+    ASSERT_EQ(procedure.rfind("kv_chama_", 0), 0u);
+    EXPECT_EQ(Chars(cells[kColFunctionText]), "kv_menu_" + procedure.substr(9));
+    EXPECT_EQ(Chars(cells[kColTypeText]), "A");
+    EXPECT_EQ(Chars(cells[kColArgumentText]), "");
+    EXPECT_EQ(Chars(cells[kColMacroType]), "2");
+    EXPECT_EQ(Chars(cells[kColCategory]), "Kavenlor");
+  }
+}
+
+TEST(Tables, TextsAreStoredInTheAnsiCodePageAndFitACell) {
+  EXPECT_EQ(Chars(FunctionTable(Language::Portuguese)[2][kColArgumentText]),
+            kvp::Utf8ToAnsi("Dias Úteis, Curva de Juros, Anos Flat"));
+  // Kept as the add-in has always shown them.
+  EXPECT_NE(kvp::AnsiToUtf8(Chars(FunctionTable(Language::Portuguese)[3][10])).find("dias úties"),
+            std::string::npos);
+  EXPECT_NE(Chars(FunctionTable(Language::English)[1][10]).find("returns  from"), std::string::npos);
+  for (Language language : kLanguages)
+    for (const FunctionRow& row : FunctionTable(language))
+      for (const TableCell& cell : row) EXPECT_LE(std::strlen(cell + 1), kCellChars);
+}
+
+// Runs in a process of its own (ctest), so nothing was stamped before.
+TEST(Tables, LoadStampsTheTablesOfTheLanguageInUseOnly) {
+  for (Language language : kLanguages)
+    for (const FunctionRow& row : FunctionTable(language))
+      for (const TableCell& cell : row) ASSERT_EQ(cell[0], ' ') << "placeholder before load";
+
+  ProcessAttach(nullptr);
+  ASSERT_EQ(CurrentLanguage, Language::English) << "no settings: English";
+  for (const FunctionRow& row : FunctionTable(Language::English))
+    for (const TableCell& cell : row)
+      EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
+  for (const CommandRow& row : CommandTable)
+    for (const TableCell& cell : row)
+      EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
+  for (const FunctionRow& row : FunctionTable(Language::Portuguese))
+    for (const TableCell& cell : row) EXPECT_EQ(cell[0], ' ') << "other language untouched";
+}
+
+TEST(CountedText, EqualityIgnoresCaseButNotLength) {
+  EXPECT_TRUE(CountedTextEquals("\x04SKEW", "\x04skew"));
+  EXPECT_FALSE(CountedTextEquals("\x04skew", "\x05skewx"));
+  EXPECT_FALSE(CountedTextEquals("\x03skew", "\x04skew")) << "the length byte decides";
+  EXPECT_TRUE(CountedTextEquals("\x00x", "\x00y")) << "two empty texts";
+  EXPECT_FALSE(CountedTextEquals("\x04kurt", "\x04skew"));
+}
