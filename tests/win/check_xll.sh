@@ -14,7 +14,7 @@ if [ "$exports" != "$expected" ]; then
 fi
 
 # Import section: the functions listed under "DLL Name: XLCALL32.DLL".
-xlcall=$(printf '%s\n' "$dump" | awk '/DLL Name:/ {dll=$3} dll=="XLCALL32.DLL" && /^\t +[0-9a-f]+ +[0-9]+ +[A-Za-z]/ {print $3}' | sort | tr '\n' ' ' | sed 's/ $//')
+xlcall=$(printf '%s\n' "$dump" | awk '/DLL Name:/ {dll=$3} dll=="XLCALL32.DLL" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ {print $3}' | sort | tr '\n' ' ' | sed 's/ $//')
 if [ "$xlcall" != "Excel4 Excel4v" ]; then
   echo "imports from XLCALL32.DLL: expected 'Excel4 Excel4v', found '$xlcall'"; fail=1
 fi
