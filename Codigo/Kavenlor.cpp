@@ -22,8 +22,7 @@ char AddMessage[2][256] = {
     "Para remover este add-in, selecione a opção correspondente no gerenciador de "
     "suplementos.\n\n" KV_SIGNATURE_PT "\n",
     " KAVENLOR add-in - Metrics for Financial Market - will be added!\n"
-    "To remove it, select the available option in Excel add-in manager.\n\n" KV_SIGNATURE_EN
-    "\n"};
+    "To remove it, select the available option in Excel add-in manager.\n\n" KV_SIGNATURE_EN "\n"};
 char RemoveMessage[2][256] = {
     " Suplemento KAVENLOR - Cálculos para Mercado Financeiro - será removido!\n"
     "Para reinstalar este add-in, selecione a opção correspondente no gerenciador de "
@@ -47,7 +46,9 @@ void FetchAddInFileName() {
   ExcelCall(xlGetName, &AddInFileName, 0);
 }
 
-void ReleaseAddInFileName() { Excel4(xlFree, nullptr, 1, &AddInFileName); }
+void ReleaseAddInFileName() {
+  Excel4(xlFree, nullptr, 1, &AddInFileName);
+}
 
 // One REGISTER call for a function row: the file name and the row's 15 cells; `macro_type`
 // replaces the row's own macro type when given.
@@ -55,16 +56,16 @@ void RegisterFunctionRow(FunctionRow& row, LPXLOPER macro_type = nullptr) {
   LPXLOPER args[1 + kFunctionColumns];
   args[0] = &AddInFileName;
   for (int column = 0; column < kFunctionColumns; ++column)
-    args[1 + column] = (column == kColMacroType && macro_type != nullptr)
-                           ? macro_type
-                           : TempText(row[column]);
+    args[1 + column] =
+        (column == kColMacroType && macro_type != nullptr) ? macro_type : TempText(row[column]);
   ExcelCallv(xlfRegister, nullptr, 1 + kFunctionColumns, args);
 }
 
 void RegisterCommandRow(CommandRow& row) {
   LPXLOPER args[1 + kCommandColumns];
   args[0] = &AddInFileName;
-  for (int column = 0; column < kCommandColumns; ++column) args[1 + column] = TempText(row[column]);
+  for (int column = 0; column < kCommandColumns; ++column)
+    args[1 + column] = TempText(row[column]);
   ExcelCallv(xlfRegister, nullptr, 1 + kCommandColumns, args);
 }
 
@@ -74,7 +75,8 @@ void Alert(char* counted_text) {
 
 bool EqualsIgnoringCase(const char* a, const char* b) {
   for (; *a != '\0' && *b != '\0'; ++a, ++b)
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+    if (std::tolower(static_cast<unsigned char>(*a)) !=
+        std::tolower(static_cast<unsigned char>(*b)))
       return false;
   return *a == *b;
 }
@@ -129,8 +131,10 @@ KV_ENTRY(int) xlAutoOpen() {
   FindExcelMainWindow(ExcelMainWindow);
   ExcelLayerInit();
   FetchAddInFileName();
-  for (FunctionRow& row : FunctionTable(CurrentLanguage)) RegisterFunctionRow(row);
-  for (CommandRow& row : CommandTable) RegisterCommandRow(row);
+  for (FunctionRow& row : FunctionTable(CurrentLanguage))
+    RegisterFunctionRow(row);
+  for (CommandRow& row : CommandTable)
+    RegisterCommandRow(row);
   ReleaseAddInFileName();
   return 1;
 }
@@ -178,7 +182,8 @@ KV_ENTRY(int) xlAutoRemove() {
   Alert(RemoveMessage[LanguageIndex(CurrentLanguage)]);
   FetchAddInFileName();
   // Registering again with macro type 0 hides the functions from Excel's lists.
-  for (FunctionRow& row : FunctionTable(CurrentLanguage)) RegisterFunctionRow(row, TempInteger(0));
+  for (FunctionRow& row : FunctionTable(CurrentLanguage))
+    RegisterFunctionRow(row, TempInteger(0));
   ReleaseAddInFileName();
   return 1;
 }

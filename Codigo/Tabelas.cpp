@@ -12,8 +12,7 @@ FunctionRow FunctionTables[2][kFunctionRows] = {
     // Portuguese (Brazil)
     {
         {" skew", " PPAAII", " KV.SKEW", " Dados, Retornos, Amostragem, Tipo, Faixas", " 1",
-         " Kavenlor", " ", " ",
-         " Retorna a Skewness dos dados conforme os parâmetros informados",
+         " Kavenlor", " ", " ", " Retorna a Skewness dos dados conforme os parâmetros informados",
          " Intervalo de dados. Células com texto ou em branco são ignoradas. Deve ser uma "
          "seleção de mais de 2 células com dados",
          " Opcional. Indica se os Dados representam cotações. Informe 0 (padrão) para dados ou "
@@ -26,8 +25,7 @@ FunctionRow FunctionTables[2][kFunctionRows] = {
          " Opcional. Obrigatório se Tipo igual a 1. Indica o número de faixas para o cálculo da "
          "moda. Deve ser maior do que 1 e menor do que metade do número total de dados",
          " "},
-        {" kurt", " PPAA", " KV.KURT", " Dados, Retornos, Amostragem", " 1", " Kavenlor", " ",
-         " ",
+        {" kurt", " PPAA", " KV.KURT", " Dados, Retornos, Amostragem", " 1", " Kavenlor", " ", " ",
          " Retorna o excesso de Kurtosis dos dados em relação a uma distribuição normal ou "
          "gaussiana",
          " Intervalo de dados. Células com texto ou em branco são ignoradas. Deve ser uma "
@@ -108,8 +106,8 @@ FunctionRow FunctionTables[2][kFunctionRows] = {
          " Range (n rows and 2 columns) describing Brazilian yield curve - rates base 252 and "
          "workdays",
          " ", " ", " ", " "},
-        {" ewv", " PPBAIA", " KV.EWV", " Data, Decay, Order, Returns, Null Avg.", " 1",
-         " Kavenlor", " ", " ",
+        {" ewv", " PPBAIA", " KV.EWV", " Data, Decay, Order, Returns, Null Avg.", " 1", " Kavenlor",
+         " ", " ",
          " Returns volatility and mean values for data using exponentially weighting and also "
          "tolerance",
          " Range of data. Empty cells or cells with text will be disregarded. Must be a range "
@@ -141,10 +139,10 @@ CommandRow CommandTable[kCommandRows] = {
 };
 
 namespace {
-template <std::size_t Columns>
-void StampRows(TableCell (*rows)[Columns], int row_count) {
+template <std::size_t Columns> void StampRows(TableCell (*rows)[Columns], int row_count) {
   for (int row = 0; row < row_count; ++row)
-    for (std::size_t column = 0; column < Columns; ++column) StampCountedText(rows[row][column]);
+    for (std::size_t column = 0; column < Columns; ++column)
+      StampCountedText(rows[row][column]);
 }
 } // namespace
 

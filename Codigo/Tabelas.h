@@ -9,7 +9,9 @@ enum class Language : int { Portuguese = 1, English = 2 };
 // Fixed at process attach; selects every text table and message.
 extern Language CurrentLanguage;
 
-constexpr int LanguageIndex(Language language) { return static_cast<int>(language) - 1; }
+constexpr int LanguageIndex(Language language) {
+  return static_cast<int>(language) - 1;
+}
 
 // One counted-text cell: placeholder/length byte, at most 199 characters, a zero.
 constexpr std::size_t kCellChars = 199;

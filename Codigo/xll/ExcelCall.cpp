@@ -17,7 +17,9 @@ void* TempAlloc(std::size_t bytes) {
   return block;
 }
 
-void TempReleaseAll() { TempPool.offset = 0; }
+void TempReleaseAll() {
+  TempPool.offset = 0;
+}
 
 namespace {
 LPXLOPER TempValue(std::uint16_t type) {
@@ -60,7 +62,9 @@ LPXLOPER TempInteger(std::int16_t number) {
   return value;
 }
 
-LPXLOPER TempOmitted() { return TempValue(xltypeMissing); }
+LPXLOPER TempOmitted() {
+  return TempValue(xltypeMissing);
+}
 
 LPXLOPER TempSheetRange(std::uint16_t first_row, std::uint16_t last_row, std::uint8_t first_col,
                         std::uint8_t last_col) {
@@ -95,8 +99,8 @@ void TraceFailure(int xlfn, int code) {
   if (xlfn & xlPrompt) DebugTrace("xlPrompt | ");
   DebugTrace("%u) falha em callback:", static_cast<unsigned>(xlfn & xlFunctionMask));
   static const char* const kReasons[] = {
-      " Macro Abortada\r", " Função Inválida\r", " Número de argumentos inválido\r",
-      " Invalido XLOPER\r", " Stack Overflow\r", " Falha na execução do comando\r",
+      " Macro Abortada\r",    " Função Inválida\r", " Número de argumentos inválido\r",
+      " Invalido XLOPER\r",   " Stack Overflow\r",  " Falha na execução do comando\r",
       " Célula sem cálculo\r"};
   for (int bit = 0; bit < 7; ++bit)
     if (code & (1 << bit)) DebugTrace("%s", kReasons[bit]);
@@ -111,8 +115,8 @@ int ExcelCallv(int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
       return xlretFailed;
     }
   }
-  const int code = xlfn == xlCoerce ? CoerceReference(result, count, args)
-                                    : Excel4v(xlfn, result, count, args);
+  const int code =
+      xlfn == xlCoerce ? CoerceReference(result, count, args) : Excel4v(xlfn, result, count, args);
   if (code != xlretSuccess) TraceFailure(xlfn, code);
   TempReleaseAll();
   return code;

@@ -54,8 +54,8 @@ void DebugTrace(const char* format, ...)
 int ExcelCallv(int xlfn, LPXLOPER result, int count, LPXLOPER* args);
 
 template <typename... Args>
-  requires(std::convertible_to<Args, LPXLOPER> && ...)
-int ExcelCall(int xlfn, LPXLOPER result, int count, Args... args) {
+requires(std::convertible_to<Args, LPXLOPER>&&...) int ExcelCall(int xlfn, LPXLOPER result,
+                                                                 int count, Args... args) {
   LPXLOPER list[sizeof...(Args) + 1] = {static_cast<LPXLOPER>(args)..., nullptr};
   if (count != static_cast<int>(sizeof...(Args))) { // a caller's slip: never guess the list
     TempReleaseAll();

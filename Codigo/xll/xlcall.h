@@ -66,7 +66,7 @@ struct XLOPER {
         void* hdata;
       } h;
       std::int32_t cbData; // a Windows `long`
-    } bigdata; // xltypeBigData
+    } bigdata;             // xltypeBigData
   } val;
   std::uint16_t xltype;
 };
@@ -211,7 +211,8 @@ constexpr int xlcFontPropertiesIntl = 381 | xlCommand | xlIntl;
 constexpr int xlcActiveCellFontIntl = 476 | xlCommand | xlIntl;
 constexpr int xlcEditSeriesIntl = 228 | xlCommand | xlIntl;
 
-static_assert(xlcAlert == 32886 && xlCoerce == 16386 && xlGetName == 16393 && xlfAddMenuIntl == 8344);
+static_assert(xlcAlert == 32886 && xlCoerce == 16386 && xlGetName == 16393 &&
+              xlfAddMenuIntl == 8344);
 static_assert(xlcFontPropertiesIntl == 41341 && xlcEditSeriesIntl == 41188);
 
 // The callbacks into Excel (XLCALL32.DLL on Windows, libxlcall32 on Linux).

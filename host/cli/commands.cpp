@@ -59,7 +59,8 @@ int RunInfo(const Options& options) {
   for (bool commands : {false, true}) {
     std::cout << (commands ? "\nCommands (" : "Worksheet functions (")
               << count(registered, registered_command, commands) << " registered";
-    if (const auto n = count(refused, refused_command, commands)) std::cout << ", " << n << " refused";
+    if (const auto n = count(refused, refused_command, commands))
+      std::cout << ", " << n << " refused";
     std::cout << ")\n";
     for (const auto& r : registered)
       if (r.IsCommand() == commands) commands ? PrintCommand(r) : PrintFunction(r);

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   kvhost::Options options;
   options.addin_path = DefaultAddInPath();
-  app.add_option("--addin", options.addin_path, "The add-in to load (default: the one beside kvhost)")
+  app.add_option("--addin", options.addin_path,
+                 "The add-in to load (default: the one beside kvhost)")
       ->capture_default_str();
 
   int status = 0;

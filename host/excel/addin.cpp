@@ -27,7 +27,8 @@ std::unique_ptr<AddIn> AddIn::Load(ExcelHost& host, const std::string& path, std
   }
   std::unique_ptr<AddIn> addin(new AddIn(host, library, full));
   if (addin->auto_open_ == nullptr) {
-    error = "cannot load add-in " + path + ": it exports no xlAutoOpen, so it is not an Excel add-in";
+    error =
+        "cannot load add-in " + path + ": it exports no xlAutoOpen, so it is not an Excel add-in";
     return nullptr;
   }
   return addin;

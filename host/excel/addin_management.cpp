@@ -84,8 +84,10 @@ int SetName(ExcelHost& host, LPXLOPER result, Arguments args) {
     return xlretSuccess;
   }
   DefinedName defined{*name, std::nullopt, std::nullopt, false};
-  if (BaseType(*args[1]) == xltypeStr) defined.text = Utf8Text(*args[1]);
-  else defined.number = NumberOf(*args[1]);
+  if (BaseType(*args[1]) == xltypeStr)
+    defined.text = Utf8Text(*args[1]);
+  else
+    defined.number = NumberOf(*args[1]);
   if (!defined.text && !defined.number) {
     SetError(result, xlerrValue);
     return xlretSuccess;
@@ -99,8 +101,10 @@ int SetName(ExcelHost& host, LPXLOPER result, Arguments args) {
 int Alert(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (args.empty() || args.size() > 3) return xlretInvCount;
   std::string text;
-  if (const auto message = Utf8Text(*args[0])) text = *message;
-  else if (const auto number = NumberOf(*args[0])) text = GeneralNumberText(*number);
+  if (const auto message = Utf8Text(*args[0]))
+    text = *message;
+  else if (const auto number = NumberOf(*args[0]))
+    text = GeneralNumberText(*number);
   else {
     SetError(result, xlerrValue);
     return xlretSuccess;

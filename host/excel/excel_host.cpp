@@ -7,7 +7,7 @@
 namespace kvhost {
 
 ExcelHost::ExcelHost() {
-  AddSpecialFunctions(handlers_);
+  AddInterfaceFunctions(handlers_);
   AddAddInManagement(handlers_);
   XlInstallDispatcher(&ExcelHost::Dispatch, this);
   kvp::RegisterTopLevelWindow(kMainWindow, "XLMAIN");
@@ -21,8 +21,8 @@ ExcelHost::~ExcelHost() {
 int ExcelHost::Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
   for (int i = 0; i < count; ++i)
     if (args[i] == nullptr) return xlretInvXloper;
-  return static_cast<ExcelHost*>(context)->Call(
-      xlfn, result, Arguments(args, static_cast<std::size_t>(count)));
+  return static_cast<ExcelHost*>(context)->Call(xlfn, result,
+                                                Arguments(args, static_cast<std::size_t>(count)));
 }
 
 int ExcelHost::Call(int xlfn, LPXLOPER result, Arguments args) {

@@ -22,7 +22,7 @@ using Handler = std::function<int(ExcelHost& host, LPXLOPER result, Arguments ar
 using HandlerTable = std::unordered_map<int, Handler>;
 
 // Handlers by area.
-void AddSpecialFunctions(HandlerTable& table);
+void AddInterfaceFunctions(HandlerTable& table);
 void AddAddInManagement(HandlerTable& table);
 
 // The main window's handle; its low 16 bits are what xlGetHwnd reports (above 0x7FFF on

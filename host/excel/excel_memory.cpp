@@ -19,9 +19,12 @@ char* ExcelMemory::NewCountedText(std::string_view ansi) {
 void ExcelMemory::Release(XLOPER& value) {
   const auto type = value.xltype & ~(xlbitXLFree | xlbitDLLFree);
   void** pointer = nullptr;
-  if (type == xltypeStr) pointer = reinterpret_cast<void**>(&value.val.str);
-  else if (type == xltypeMulti) pointer = reinterpret_cast<void**>(&value.val.array.lparray);
-  else if (type == xltypeRef) pointer = reinterpret_cast<void**>(&value.val.mref.lpmref);
+  if (type == xltypeStr)
+    pointer = reinterpret_cast<void**>(&value.val.str);
+  else if (type == xltypeMulti)
+    pointer = reinterpret_cast<void**>(&value.val.array.lparray);
+  else if (type == xltypeRef)
+    pointer = reinterpret_cast<void**>(&value.val.mref.lpmref);
   if (pointer == nullptr || *pointer == nullptr) return;
   if (blocks_.erase(*pointer) > 0) *pointer = nullptr;
 }

@@ -36,12 +36,14 @@ std::optional<double> NumberOf(const XLOPER& value) {
   }
 }
 
-bool IsOmitted(const XLOPER& value) { return BaseType(value) == xltypeMissing; }
+bool IsOmitted(const XLOPER& value) {
+  return BaseType(value) == xltypeMissing;
+}
 
 std::string GeneralNumberText(double number) {
   char buffer[32];
-  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number,
-                                    std::chars_format::general, 15);
+  auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15);
   if (error != std::errc{}) return "#NUM!";
   std::string text(buffer, end);
   for (char& c : text)

@@ -8,7 +8,8 @@ namespace {
 // Excel's names are matched without regard to case.
 std::string NameKey(const std::string& name) {
   std::string key = name;
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : key)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return key;
 }
 

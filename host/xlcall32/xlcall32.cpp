@@ -17,8 +17,7 @@ XLCALL_API XlDispatcher XlInstallDispatcher(XlDispatcher dispatcher, void* conte
 }
 
 XLCALL_API int Excel4v(int xlfn, LPXLOPER operRes, int count, LPXLOPER opers[]) {
-  if (count < 0 || count > kXlMaxArguments || (count > 0 && opers == nullptr))
-    return xlretInvCount;
+  if (count < 0 || count > kXlMaxArguments || (count > 0 && opers == nullptr)) return xlretInvCount;
   if (g_dispatcher == nullptr) return xlretInvXlfn;
   return g_dispatcher(g_context, xlfn, operRes, count, opers);
 }
@@ -28,7 +27,8 @@ XLCALL_API int Excel4(int xlfn, LPXLOPER operRes, int count, ...) {
   LPXLOPER args[kXlMaxArguments];
   va_list list;
   va_start(list, count);
-  for (int i = 0; i < count; ++i) args[i] = va_arg(list, LPXLOPER);
+  for (int i = 0; i < count; ++i)
+    args[i] = va_arg(list, LPXLOPER);
   va_end(list);
   return Excel4v(xlfn, operRes, count, args);
 }

@@ -42,7 +42,8 @@ char AnsiByte(char32_t c) {
 std::string AnsiToUtf8(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size());
-  for (char byte : ansi) AppendUtf8(out, CodePoint(static_cast<unsigned char>(byte)));
+  for (char byte : ansi)
+    AppendUtf8(out, CodePoint(static_cast<unsigned char>(byte)));
   return out;
 }
 
@@ -51,8 +52,11 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                     : (lead >> 3) == 0x1E ? 4 : 0;
+    const int length = lead < 0x80           ? 1
+                       : (lead >> 5) == 0x6  ? 2
+                       : (lead >> 4) == 0xE  ? 3
+                       : (lead >> 3) == 0x1E ? 4
+                                             : 0;
     if (length == 0 || i + length > utf8.size()) { // a stray byte: not UTF-8
       out += '?';
       ++i;

@@ -1,7 +1,6 @@
 // The built add-in, loaded through kvhost's loader as Excel loads it.
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include "excel/addin.h"
 
@@ -27,12 +26,18 @@ const Expected kRows[] = {
     {"interpol", "KV.INTERPOLEX", "PIPB", "Workdays, Yield Curve, Years Flat"},
     {"cspline", "KV.CSPLINE", "PIP", "Workdays, Yield Curve"},
     {"ewv", "KV.EWV", "PPBAIA", "Data, Decay, Order, Returns, Null Avg."},
-    {"kv_chama_hist", "kv_menu_hist", "A", ""},     {"kv_chama_cmp", "kv_menu_cmp", "A", ""},
-    {"kv_chama_pca", "kv_menu_pca", "A", ""},       {"kv_chama_ica", "kv_menu_ica", "A", ""},
-    {"kv_chama_rlm", "kv_menu_rlm", "A", ""},       {"kv_chama_ewv", "kv_menu_ewv", "A", ""},
-    {"kv_chama_arch", "kv_menu_arch", "A", ""},     {"kv_chama_exibir", "kv_menu_exibir", "A", ""},
-    {"kv_chama_port", "kv_menu_port", "A", ""},     {"kv_chama_ing", "kv_menu_ing", "A", ""},
-    {"kv_chama_ajuda", "kv_menu_ajuda", "A", ""},   {"kv_chama_sobre", "kv_menu_sobre", "A", ""},
+    {"kv_chama_hist", "kv_menu_hist", "A", ""},
+    {"kv_chama_cmp", "kv_menu_cmp", "A", ""},
+    {"kv_chama_pca", "kv_menu_pca", "A", ""},
+    {"kv_chama_ica", "kv_menu_ica", "A", ""},
+    {"kv_chama_rlm", "kv_menu_rlm", "A", ""},
+    {"kv_chama_ewv", "kv_menu_ewv", "A", ""},
+    {"kv_chama_arch", "kv_menu_arch", "A", ""},
+    {"kv_chama_exibir", "kv_menu_exibir", "A", ""},
+    {"kv_chama_port", "kv_menu_port", "A", ""},
+    {"kv_chama_ing", "kv_menu_ing", "A", ""},
+    {"kv_chama_ajuda", "kv_menu_ajuda", "A", ""},
+    {"kv_chama_sobre", "kv_menu_sobre", "A", ""},
 };
 
 std::vector<const JournalEntry*> RegisterAttempts(const Application& app) {
@@ -95,15 +100,18 @@ TEST(AddInLoad, UntickingRegistersTheFunctionsAsHiddenThenCloseDeletesTheNames) 
   std::vector<std::string> offered, deleted;
   const auto& journal = host.app().Journal();
   for (std::size_t i = before; i < journal.size(); ++i) {
-    if (journal[i].kind == JournalEntry::Kind::NameDeleted) deleted.push_back(journal[i].subject);
-    else if (journal[i].kind != JournalEntry::Kind::Alert) offered.push_back(journal[i].subject);
+    if (journal[i].kind == JournalEntry::Kind::NameDeleted)
+      deleted.push_back(journal[i].subject);
+    else if (journal[i].kind != JournalEntry::Kind::Alert)
+      offered.push_back(journal[i].subject);
     if (journal[i].kind == JournalEntry::Kind::Registered) {
       EXPECT_NE(journal[i].text.find("hidden function"), std::string::npos) << journal[i].text;
     }
   }
   EXPECT_EQ(offered, (std::vector<std::string>{"skew", "kurt", "interpol", "cspline", "ewv"}));
   std::vector<std::string> names;
-  for (const auto& row : kRows) names.push_back(row.function_text);
+  for (const auto& row : kRows)
+    names.push_back(row.function_text);
   EXPECT_EQ(deleted, names);
   EXPECT_TRUE(host.app().Registrations().empty()) << "Excel drops them after xlAutoClose";
   EXPECT_EQ(host.app().FindName("KV.SKEW"), nullptr);
@@ -143,7 +151,8 @@ TEST(FixtureAddIn, RegisterKeepsExportedProceduresAndTheirTexts) {
   EXPECT_EQ(host.app().Registrations()[0].macro_type, 0) << "the integer 0 hides it";
 
   EXPECT_EQ(addin->ManagerInfo(1), "Fixture XLL");
-  auto* frees = static_cast<int*>(dlsym(host.app().current_addin_handle, "fixture_auto_free_calls"));
+  auto* frees =
+      static_cast<int*>(dlsym(host.app().current_addin_handle, "fixture_auto_free_calls"));
   ASSERT_NE(frees, nullptr);
   EXPECT_EQ(*frees, 1) << "a value marked xlbitDLLFree goes back through xlAutoFree";
 

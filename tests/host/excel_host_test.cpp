@@ -134,7 +134,8 @@ TEST(ExcelHost, SetNameDeletesAndDefines) {
 
 TEST(ExcelHost, AlertIsRecordedAndAnsweredWithOk) {
   ExcelHost host;
-  Text message("Atualiza\xE7\xE3o conclu\xED" "da"); // ANSI, as the add-in sends it
+  Text message("Atualiza\xE7\xE3o conclu\xED"
+               "da"); // ANSI, as the add-in sends it
   XLOPER type = Integer(3), result{};
   ASSERT_EQ(Excel4(xlcAlert, &result, 2, &message.value, &type), xlretSuccess);
   EXPECT_EQ(result.xltype, xltypeBool);

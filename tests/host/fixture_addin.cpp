@@ -1,8 +1,8 @@
 // A minimal add-in for host tests: it registers one procedure it exports and one it does not,
 // as the real add-in's tables will.
 #include <cstdlib>
-#include <initializer_list>
 #include <cstring>
+#include <initializer_list>
 
 #include "xlcall.h"
 
@@ -34,7 +34,9 @@ int RegisterEcho(XLOPER& macro_type) {
 }
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) LPXLOPER echo(LPXLOPER value) { return value; }
+extern "C" __attribute__((visibility("default"))) LPXLOPER echo(LPXLOPER value) {
+  return value;
+}
 
 extern "C" __attribute__((visibility("default"))) int xlAutoOpen() {
   XLOPER macro_type = Text("1");
@@ -56,7 +58,8 @@ XLOPER& name_record() {
 }
 
 extern "C" __attribute__((visibility("default"))) LPXLOPER xlAddInManagerInfo(LPXLOPER) {
-  std::strcpy(g_name, "\x0B" "Fixture XLL");
+  std::strcpy(g_name, "\x0B"
+                      "Fixture XLL");
   name_record().xltype = xltypeStr | xlbitDLLFree; // handed back through xlAutoFree
   name_record().val.str = g_name;
   return &name_record();

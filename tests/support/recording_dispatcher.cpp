@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "xlcall32.h"
 #include "kvplatform/ansi.h"
 #include "kvplatform/debug.h"
+#include "xlcall32.h"
 
 namespace kvtest {
 
@@ -14,8 +14,10 @@ Value Value::Of(const XLOPER& x) {
   switch (v.BaseType()) {
   case xltypeNum: v.number = x.val.num; break;
   case xltypeStr:
-    if (x.val.str == nullptr) v.null_text = true;
-    else v.text.assign(x.val.str + 1, static_cast<unsigned char>(x.val.str[0]));
+    if (x.val.str == nullptr)
+      v.null_text = true;
+    else
+      v.text.assign(x.val.str + 1, static_cast<unsigned char>(x.val.str[0]));
     break;
   case xltypeBool: v.integer = x.val.xbool; break;
   case xltypeErr: v.integer = x.val.err; break;
@@ -30,17 +32,24 @@ Value Value::Of(const XLOPER& x) {
   case xltypeMulti:
     v.rows = x.val.array.rows;
     v.columns = x.val.array.columns;
-    for (int i = 0; i < v.rows * v.columns; ++i) v.elements.push_back(Of(x.val.array.lparray[i]));
+    for (int i = 0; i < v.rows * v.columns; ++i)
+      v.elements.push_back(Of(x.val.array.lparray[i]));
     break;
   default: break;
   }
   return v;
 }
 
-std::string Value::Utf8() const { return kvp::AnsiToUtf8(text); }
+std::string Value::Utf8() const {
+  return kvp::AnsiToUtf8(text);
+}
 
-RecordingDispatcher::RecordingDispatcher() { XlInstallDispatcher(&Dispatch, this); }
-RecordingDispatcher::~RecordingDispatcher() { XlInstallDispatcher(nullptr, nullptr); }
+RecordingDispatcher::RecordingDispatcher() {
+  XlInstallDispatcher(&Dispatch, this);
+}
+RecordingDispatcher::~RecordingDispatcher() {
+  XlInstallDispatcher(nullptr, nullptr);
+}
 
 int RecordingDispatcher::Dispatch(void* self, int xlfn, LPXLOPER result, int count,
                                   LPXLOPER* args) {
@@ -48,7 +57,8 @@ int RecordingDispatcher::Dispatch(void* self, int xlfn, LPXLOPER result, int cou
   Call call;
   call.function = xlfn;
   call.wants_result = result != nullptr;
-  for (int i = 0; i < count; ++i) call.args.push_back(Value::Of(*args[i]));
+  for (int i = 0; i < count; ++i)
+    call.args.push_back(Value::Of(*args[i]));
   recorder->calls_.push_back(call);
   auto scripted = recorder->script_.find(xlfn);
   return scripted == recorder->script_.end() ? xlretSuccess : scripted->second(call, result);
@@ -98,8 +108,12 @@ char* RecordingDispatcher::OwnedText(std::string_view ansi) {
   return texts_.back().get();
 }
 
-TraceCapture::TraceCapture() { kvp::SetDebugCapture(&Collect, this); }
-TraceCapture::~TraceCapture() { kvp::SetDebugCapture(nullptr, nullptr); }
+TraceCapture::TraceCapture() {
+  kvp::SetDebugCapture(&Collect, this);
+}
+TraceCapture::~TraceCapture() {
+  kvp::SetDebugCapture(nullptr, nullptr);
+}
 void TraceCapture::Collect(void* self, const char* text) {
   static_cast<TraceCapture*>(self)->pieces_.emplace_back(text);
 }

@@ -18,10 +18,10 @@ namespace kvtest {
 struct Value {
   std::uint16_t type = 0;
   double number = 0;
-  std::string text;            // the counted text's characters (ANSI), per its length byte
-  bool null_text = false;      // a text record whose pointer was null
-  std::int32_t integer = 0;    // Boolean, error code or 16-bit integer
-  std::vector<XLREF> rects;    // references
+  std::string text;         // the counted text's characters (ANSI), per its length byte
+  bool null_text = false;   // a text record whose pointer was null
+  std::int32_t integer = 0; // Boolean, error code or 16-bit integer
+  std::vector<XLREF> rects; // references
   IDSHEET sheet = 0;
   std::uint16_t rows = 0, columns = 0;
   std::vector<Value> elements; // arrays, row by row

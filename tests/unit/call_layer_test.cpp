@@ -15,7 +15,8 @@ using kvtest::TraceCapture;
 namespace {
 std::vector<std::string> Utf8(const std::vector<std::string>& pieces) {
   std::vector<std::string> out;
-  for (const auto& p : pieces) out.push_back(kvp::AnsiToUtf8(p));
+  for (const auto& p : pieces)
+    out.push_back(kvp::AnsiToUtf8(p));
   return out;
 }
 
@@ -105,7 +106,8 @@ TEST_F(CallLayer, NullArgumentIsRefusedWithoutCallingExcel) {
 
 TEST_F(CallLayer, ExhaustedPoolMakesTheNextCallFailCleanly) {
   int made = 0;
-  while (TempNumber(made) != nullptr) ++made;
+  while (TempNumber(made) != nullptr)
+    ++made;
   EXPECT_EQ(made, static_cast<int>(TempPoolState::kSize / sizeof(XLOPER)));
   // The argument list of a caller that ran out of pool holds a null: refused, nothing sent.
   EXPECT_EQ(ExcelCall(xlcAlert, nullptr, 2, TempNumber(1), TempInteger(2)), xlretFailed);
@@ -117,8 +119,8 @@ TEST_F(CallLayer, FailureTraceNamesFlagsAndReasonsInOrder) {
   excel.AnswerCode(xlcAlert, xlretInvXlfn);
   EXPECT_EQ(ExcelCall(xlcAlert, nullptr, 0), xlretInvXlfn);
   EXPECT_EQ(Utf8(trace.pieces()),
-            (std::vector<std::string>{"Erro! Excel4(", "xlCommand | ", "118) falha em callback:",
-                                      " Função Inválida\r"}));
+            (std::vector<std::string>{"Erro! Excel4(", "xlCommand | ",
+                                      "118) falha em callback:", " Função Inválida\r"}));
 
   TraceCapture second;
   const int every_flag = 300 | xlCommand | xlSpecial | xlIntl | xlPrompt;
@@ -126,9 +128,8 @@ TEST_F(CallLayer, FailureTraceNamesFlagsAndReasonsInOrder) {
   ExcelCall(every_flag, nullptr, 0);
   EXPECT_EQ(Utf8(second.pieces()),
             (std::vector<std::string>{"Erro! Excel4(", "xlCommand | ", "xlSpecial | ", "xlIntl | ",
-                                      "xlPrompt | ", "300) falha em callback:",
-                                      " Macro Abortada\r", " Invalido XLOPER\r",
-                                      " Célula sem cálculo\r"}));
+                                      "xlPrompt | ", "300) falha em callback:", " Macro Abortada\r",
+                                      " Invalido XLOPER\r", " Célula sem cálculo\r"}));
 }
 
 TEST_F(CallLayer, SuccessfulCallSendsArgumentsAndEmptiesThePool) {

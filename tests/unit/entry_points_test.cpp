@@ -25,7 +25,8 @@ protected:
   }
   std::vector<std::string> Texts(const Call& call, std::size_t from = 0) {
     std::vector<std::string> texts;
-    for (std::size_t i = from; i < call.args.size(); ++i) texts.push_back(call.args[i].Utf8());
+    for (std::size_t i = from; i < call.args.size(); ++i)
+      texts.push_back(call.args[i].Utf8());
     return texts;
   }
   RecordingDispatcher excel;
@@ -43,7 +44,8 @@ public:
       kvp::RegisterTopLevelWindow(it->handle, it->class_name);
   }
   ~Windows() {
-    for (const auto& w : windows_) kvp::UnregisterTopLevelWindow(w.handle);
+    for (const auto& w : windows_)
+      kvp::UnregisterTopLevelWindow(w.handle);
   }
 
 private:
@@ -53,10 +55,10 @@ private:
 
 TEST_F(EntryPoints, MainWindowIsTheXlmainWhoseLowWordExcelReports) {
   excel.AnswerInteger(xlGetHwnd, static_cast<std::int16_t>(0xC0DE));
-  Windows windows({{0x2C0DE, "Notepad"},     // right low word, wrong class
-                   {0x30001, "XLMAIN"},      // right class, wrong low word
-                   {0x4C0DE, "xlMain"},      // both: class compared ignoring case
-                   {0x5C0DE, "XLMAIN"}});    // later in z-order
+  Windows windows({{0x2C0DE, "Notepad"},  // right low word, wrong class
+                   {0x30001, "XLMAIN"},   // right class, wrong low word
+                   {0x4C0DE, "xlMain"},   // both: class compared ignoring case
+                   {0x5C0DE, "XLMAIN"}}); // later in z-order
   kvp::WindowHandle found = 0;
   EXPECT_TRUE(FindExcelMainWindow(found));
   EXPECT_EQ(found, 0x4C0DEu);
@@ -76,7 +78,8 @@ TEST_F(EntryPoints, MainWindowSearchFailureLeavesTheHandleAlone) {
 TEST_F(EntryPoints, OpenRegistersFiveFunctionsThenTwelveCommands) {
   EXPECT_EQ(xlAutoOpen(), 1);
   std::vector<int> functions;
-  for (const auto& call : excel.calls()) functions.push_back(call.function);
+  for (const auto& call : excel.calls())
+    functions.push_back(call.function);
   std::vector<int> expected = {xlGetHwnd, xlGetName};
   expected.insert(expected.end(), 17, xlfRegister);
   expected.push_back(xlFree);
@@ -88,7 +91,8 @@ TEST_F(EntryPoints, OpenRegistersFiveFunctionsThenTwelveCommands) {
     const auto& call = registers[row];
     EXPECT_FALSE(call.wants_result);
     ASSERT_EQ(call.args.size(), row < 5 ? 16u : 8u);
-    for (const auto& arg : call.args) EXPECT_EQ(arg.type, xltypeStr);
+    for (const auto& arg : call.args)
+      EXPECT_EQ(arg.type, xltypeStr);
     EXPECT_EQ(call.args[0].text, kFile);
   }
   // The first row in full: empty cells travel as texts of length 0.
@@ -106,9 +110,9 @@ TEST_F(EntryPoints, OpenRegistersFiveFunctionsThenTwelveCommands) {
                 "Optional. Mandatory if Type equals to 1. Number of intervals considered in the "
                 "mode. Must be greater than 1 and lesser than half total number of valid data",
                 ""}));
-  EXPECT_EQ(Texts(registers[5]), (std::vector<std::string>{kFile, "kv_chama_hist", "A",
-                                                           "kv_menu_hist", "", "2", "Kavenlor",
-                                                           ""}));
+  EXPECT_EQ(Texts(registers[5]),
+            (std::vector<std::string>{kFile, "kv_chama_hist", "A", "kv_menu_hist", "", "2",
+                                      "Kavenlor", ""}));
   EXPECT_EQ(registers[16].args[3].text, "kv_menu_sobre");
   EXPECT_EQ(excel.calls().back().args.size(), 1u) << "xlFree of the file name";
   EXPECT_EQ(excel.calls().back().args[0].text, kFile);
@@ -186,9 +190,10 @@ TEST_F(EntryPoints, RemoveHidesEveryFunctionAndLeavesTheRestAlone) {
   UseLanguage(Language::Portuguese);
   EXPECT_EQ(xlAutoRemove(), 1);
   std::vector<int> functions;
-  for (const auto& call : excel.calls()) functions.push_back(call.function);
-  EXPECT_EQ(functions, (std::vector<int>{xlcAlert, xlGetName, xlfRegister, xlfRegister,
-                                         xlfRegister, xlfRegister, xlfRegister, xlFree}));
+  for (const auto& call : excel.calls())
+    functions.push_back(call.function);
+  EXPECT_EQ(functions, (std::vector<int>{xlcAlert, xlGetName, xlfRegister, xlfRegister, xlfRegister,
+                                         xlfRegister, xlfRegister, xlFree}));
   EXPECT_EQ(excel.calls()[0].args[0].Utf8().rfind("Suplemento KAVENLOR - Cálculos para Mercado "
                                                   "Financeiro - será removido!\n",
                                                   0),
@@ -209,11 +214,11 @@ TEST_F(EntryPoints, CloseDeletesTheNamesOfFunctionsAndCommands) {
     ASSERT_EQ(call.args.size(), 1u) << "one argument: delete";
     names.push_back(call.args[0].text);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "KV.SKEW", "KV.KURT", "KV.INTERPOLEX", "KV.CSPLINE", "KV.EWV",
-                       "kv_menu_hist", "kv_menu_cmp", "kv_menu_pca", "kv_menu_ica", "kv_menu_rlm",
-                       "kv_menu_ewv", "kv_menu_arch", "kv_menu_exibir", "kv_menu_port",
-                       "kv_menu_ing", "kv_menu_ajuda", "kv_menu_sobre"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"KV.SKEW", "KV.KURT", "KV.INTERPOLEX", "KV.CSPLINE",
+                                             "KV.EWV", "kv_menu_hist", "kv_menu_cmp", "kv_menu_pca",
+                                             "kv_menu_ica", "kv_menu_rlm", "kv_menu_ewv",
+                                             "kv_menu_arch", "kv_menu_exibir", "kv_menu_port",
+                                             "kv_menu_ing", "kv_menu_ajuda", "kv_menu_sobre"}));
 }
 
 TEST_F(EntryPoints, ManagerInfoGivesTheLongNameForActionOneOnly) {

@@ -10,7 +10,9 @@
 
 namespace {
 // A cell's characters, whatever its first byte holds.
-std::string Chars(const TableCell& cell) { return std::string(cell + 1); }
+std::string Chars(const TableCell& cell) {
+  return std::string(cell + 1);
+}
 
 std::vector<std::string> SplitArguments(const std::string& text) {
   std::vector<std::string> names;
@@ -38,12 +40,14 @@ TEST(Tables, FunctionRowsAgreeWithTheirTypeTextsInBothLanguages) {
       EXPECT_EQ(type_text.size(), arguments.size() + 1) << "one letter per argument + result";
       EXPECT_EQ(type_text.find_first_not_of("PABI"), std::string::npos);
       int helps = 0;
-      for (int column = 9; column < kFunctionColumns; ++column) helps += cells[column][1] != 0;
+      for (int column = 9; column < kFunctionColumns; ++column)
+        helps += cells[column][1] != 0;
       EXPECT_EQ(helps, static_cast<int>(arguments.size())) << "a help for every argument";
       EXPECT_FALSE(Chars(cells[8]).empty()) << "function help";
       // Procedure, type text, function text, macro type and category are language-neutral.
       const FunctionRow& other = FunctionTable(Language::English)[row];
-      for (int column : {0, 1, 2, 4, 5}) EXPECT_EQ(Chars(cells[column]), Chars(other[column]));
+      for (int column : {0, 1, 2, 4, 5})
+        EXPECT_EQ(Chars(cells[column]), Chars(other[column]));
       EXPECT_EQ(Chars(cells[kColMacroType]), "1");
       EXPECT_EQ(Chars(cells[kColCategory]), "Kavenlor");
       EXPECT_EQ(Chars(cells[6]), "");
@@ -70,17 +74,20 @@ TEST(Tables, TextsAreStoredInTheAnsiCodePageAndFitACell) {
   // Kept as the add-in has always shown them.
   EXPECT_NE(kvp::AnsiToUtf8(Chars(FunctionTable(Language::Portuguese)[3][10])).find("dias úties"),
             std::string::npos);
-  EXPECT_NE(Chars(FunctionTable(Language::English)[1][10]).find("returns  from"), std::string::npos);
+  EXPECT_NE(Chars(FunctionTable(Language::English)[1][10]).find("returns  from"),
+            std::string::npos);
   for (Language language : kLanguages)
     for (const FunctionRow& row : FunctionTable(language))
-      for (const TableCell& cell : row) EXPECT_LE(std::strlen(cell + 1), kCellChars);
+      for (const TableCell& cell : row)
+        EXPECT_LE(std::strlen(cell + 1), kCellChars);
 }
 
 // Runs in a process of its own (ctest), so nothing was stamped before.
 TEST(Tables, LoadStampsTheTablesOfTheLanguageInUseOnly) {
   for (Language language : kLanguages)
     for (const FunctionRow& row : FunctionTable(language))
-      for (const TableCell& cell : row) ASSERT_EQ(cell[0], ' ') << "placeholder before load";
+      for (const TableCell& cell : row)
+        ASSERT_EQ(cell[0], ' ') << "placeholder before load";
 
   ProcessAttach(nullptr);
   ASSERT_EQ(CurrentLanguage, Language::English) << "no settings: English";
@@ -91,7 +98,8 @@ TEST(Tables, LoadStampsTheTablesOfTheLanguageInUseOnly) {
     for (const TableCell& cell : row)
       EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
   for (const FunctionRow& row : FunctionTable(Language::Portuguese))
-    for (const TableCell& cell : row) EXPECT_EQ(cell[0], ' ') << "other language untouched";
+    for (const TableCell& cell : row)
+      EXPECT_EQ(cell[0], ' ') << "other language untouched";
 }
 
 TEST(CountedText, EqualityIgnoresCaseButNotLength) {

@@ -1,5 +1,5 @@
-// The C-interface-only functions (xlSpecial): memory, coercion, sheet ids, the main window and
-// the add-in's own name.
+// The functions only the C interface offers (the xlSpecial numbers): memory, coercion, sheet
+// ids, the main window and the add-in's own name.
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -12,7 +12,8 @@ namespace kvhost {
 namespace {
 
 int Free(ExcelHost& host, LPXLOPER, Arguments args) {
-  for (LPXLOPER value : args) host.memory().Release(*value);
+  for (LPXLOPER value : args)
+    host.memory().Release(*value);
   return xlretSuccess;
 }
 
@@ -51,9 +52,12 @@ bool ConvertScalar(ExcelHost& host, const XLOPER& source, unsigned type, XLOPER&
   }
   case xltypeStr: {
     std::string text;
-    if (from == xltypeStr) text = *AnsiText(source);
-    else if (from == xltypeBool) text = source.val.xbool ? "TRUE" : "FALSE";
-    else if (!empty) text = GeneralNumberText(*NumberOf(source));
+    if (from == xltypeStr)
+      text = *AnsiText(source);
+    else if (from == xltypeBool)
+      text = source.val.xbool ? "TRUE" : "FALSE";
+    else if (!empty)
+      text = GeneralNumberText(*NumberOf(source));
     out.xltype = xltypeStr;
     out.val.str = host.memory().NewCountedText(text);
     return true;
@@ -99,8 +103,8 @@ int Coerce(ExcelHost& host, LPXLOPER result, Arguments args) {
   }
   if (mask == 0 || (mask & BaseType(source))) mask = BaseType(source); // already right
   XLOPER out{};
-  for (unsigned type : {xltypeNum, xltypeInt, xltypeStr, xltypeBool, xltypeErr, xltypeNil,
-                        xltypeMissing}) {
+  for (unsigned type :
+       {xltypeNum, xltypeInt, xltypeStr, xltypeBool, xltypeErr, xltypeNil, xltypeMissing}) {
     if (!(mask & type)) continue;
     if (type == BaseType(source) && type != xltypeStr) {
       out = source;
@@ -108,8 +112,10 @@ int Coerce(ExcelHost& host, LPXLOPER result, Arguments args) {
     } else if (!ConvertScalar(host, source, type, out)) {
       continue;
     }
-    if (result != nullptr) *result = out;
-    else host.memory().Release(out);
+    if (result != nullptr)
+      *result = out;
+    else
+      host.memory().Release(out);
     return xlretSuccess;
   }
   return xlretInvXloper;
@@ -139,15 +145,14 @@ int GetName(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (host.app().current_addin_path.empty()) return xlretFailed; // no add-in is calling
   if (result != nullptr) {
     result->xltype = xltypeStr;
-    result->val.str =
-        host.memory().NewCountedText(kvp::Utf8ToAnsi(host.app().current_addin_path));
+    result->val.str = host.memory().NewCountedText(kvp::Utf8ToAnsi(host.app().current_addin_path));
   }
   return xlretSuccess;
 }
 
 } // namespace
 
-void AddSpecialFunctions(HandlerTable& table) {
+void AddInterfaceFunctions(HandlerTable& table) {
   table[xlFree] = Free;
   table[xlCoerce] = Coerce;
   table[xlSheetId] = ActiveSheetId;
