@@ -2,8 +2,8 @@
 # The add-in exports its entry points and the procedures it registers, and nothing else.
 set -eu
 addin=$1
-expected="xlAddInManagerInfo xlAutoAdd xlAutoClose xlAutoFree xlAutoOpen xlAutoRegister xlAutoRemove"
-actual=$(nm -D --defined-only "$addin" | awk '$2 ~ /^[TtWwDdBbVvRr]$/ {print $3}' | sort | tr '\n' ' ' | sed 's/ $//')
+expected="cspline ewv interpol kurt skew xlAddInManagerInfo xlAutoAdd xlAutoClose xlAutoFree xlAutoOpen xlAutoRegister xlAutoRemove"
+actual=$(nm -D --defined-only "$addin" | awk '$2 ~ /^[TtWwDdBbVvRr]$/ {print $3}' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
 if [ "$actual" != "$expected" ]; then
   echo "exports of $addin differ"
   echo "expected: $expected"

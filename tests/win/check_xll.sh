@@ -7,14 +7,14 @@ xll=$2
 dump=$("$objdump" -p "$xll")
 fail=0
 
-exports=$(printf '%s\n' "$dump" | awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^\t\[/ {print $NF} on && /^$/ {on=0}' | sort | tr '\n' ' ' | sed 's/ $//')
-expected="xlAddInManagerInfo xlAutoAdd xlAutoClose xlAutoFree xlAutoOpen xlAutoRegister xlAutoRemove"
+exports=$(printf '%s\n' "$dump" | awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^\t\[/ {print $NF} on && /^$/ {on=0}' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+expected="cspline ewv interpol kurt skew xlAddInManagerInfo xlAutoAdd xlAutoClose xlAutoFree xlAutoOpen xlAutoRegister xlAutoRemove"
 if [ "$exports" != "$expected" ]; then
   echo "exports differ: expected '$expected', found '$exports'"; fail=1
 fi
 
 # Import section: the functions listed under "DLL Name: XLCALL32.DLL".
-xlcall=$(printf '%s\n' "$dump" | awk '/DLL Name:/ {dll=$3} dll=="XLCALL32.DLL" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ {print $3}' | sort | tr '\n' ' ' | sed 's/ $//')
+xlcall=$(printf '%s\n' "$dump" | awk '/DLL Name:/ {dll=$3} dll=="XLCALL32.DLL" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ {print $3}' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
 if [ "$xlcall" != "Excel4 Excel4v" ]; then
   echo "imports from XLCALL32.DLL: expected 'Excel4 Excel4v', found '$xlcall'"; fail=1
 fi
