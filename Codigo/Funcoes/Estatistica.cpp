@@ -29,24 +29,19 @@ struct FirstPass {
   double min, max;
 };
 
-// Four accumulators let the loop pipeline and halve the rounding of one long running sum.
+// The sums below are reductions the compiler may vectorise (`omp simd`): their order of
+// addition is free, as it is for any sum whose terms come in no meaningful order.
 FirstPass ProvisionalMean(std::span<const double> x) {
-  double sum[4] = {0, 0, 0, 0};
-  double lo = x[0], hi = x[0];
-  std::size_t i = 0;
-  for (; i + 4 <= x.size(); i += 4) {
-    for (int k = 0; k < 4; ++k) {
-      sum[k] += x[i + k];
-      lo = std::min(lo, x[i + k]);
-      hi = std::max(hi, x[i + k]);
-    }
+  const double* v = x.data();
+  const std::size_t n = x.size();
+  double sum = 0, lo = v[0], hi = v[0];
+#pragma omp simd reduction(+ : sum) reduction(min : lo) reduction(max : hi)
+  for (std::size_t i = 0; i < n; ++i) {
+    sum += v[i];
+    lo = v[i] < lo ? v[i] : lo;
+    hi = v[i] > hi ? v[i] : hi;
   }
-  for (; i < x.size(); ++i) {
-    sum[0] += x[i];
-    lo = std::min(lo, x[i]);
-    hi = std::max(hi, x[i]);
-  }
-  return {((sum[0] + sum[1]) + (sum[2] + sum[3])) / static_cast<double>(x.size()), lo, hi};
+  return {sum / static_cast<double>(n), lo, hi};
 }
 } // namespace
 
@@ -58,23 +53,18 @@ CentralMoments ComputeCentralMoments(std::span<const double> x) {
   const double n = static_cast<double>(x.size());
 
   // Second pass: powers of the deviations from the provisional mean.
-  double s1[4] = {0, 0, 0, 0}, s2[4] = {0, 0, 0, 0}, s3[4] = {0, 0, 0, 0}, s4[4] = {0, 0, 0, 0};
-  auto add = [&](int k, double value) {
-    const double d = value - mean0;
-    const double d2 = d * d;
-    s1[k] += d;
-    s2[k] += d2;
-    s3[k] += d2 * d;
-    s4[k] += d2 * d2;
-  };
-  std::size_t i = 0;
-  for (; i + 4 <= x.size(); i += 4)
-    for (int k = 0; k < 4; ++k)
-      add(k, x[i + k]);
-  for (; i < x.size(); ++i)
-    add(0, x[i]);
-  auto total = [](const double(&s)[4]) { return (s[0] + s[1]) + (s[2] + s[3]); };
-  const double d1 = total(s1), d2 = total(s2), d3 = total(s3), d4 = total(s4);
+  const double* v = x.data();
+  const std::size_t count = x.size();
+  double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
+#pragma omp simd reduction(+ : d1, d2, d3, d4)
+  for (std::size_t i = 0; i < count; ++i) {
+    const double d = v[i] - mean0;
+    const double square = d * d;
+    d1 += d;
+    d2 += square;
+    d3 += square * d;
+    d4 += square * square;
+  }
 
   // Move the sums to the true mean, mean0 + delta (delta is tiny, so this is stable):
   //   M2 = D2 - n delta^2, M3 = D3 - 3 delta D2 + 2 n delta^3,
@@ -96,15 +86,13 @@ CentralMoments ComputeCentralMoments(std::span<const double> x) {
 double Mean(std::span<const double> x) {
   if (x.empty()) return 0;
   const double mean0 = ProvisionalMean(x).mean0;
-  double deviation[4] = {0, 0, 0, 0};
-  std::size_t i = 0;
-  for (; i + 4 <= x.size(); i += 4)
-    for (int k = 0; k < 4; ++k)
-      deviation[k] += x[i + k] - mean0;
-  for (; i < x.size(); ++i)
-    deviation[0] += x[i] - mean0;
-  return mean0 + ((deviation[0] + deviation[1]) + (deviation[2] + deviation[3])) /
-                     static_cast<double>(x.size());
+  const double* v = x.data();
+  const std::size_t n = x.size();
+  double deviation = 0;
+#pragma omp simd reduction(+ : deviation)
+  for (std::size_t i = 0; i < n; ++i)
+    deviation += v[i] - mean0;
+  return mean0 + deviation / static_cast<double>(n);
 }
 
 double StandardDeviation(const CentralMoments& moments, Dispersion dispersion) {

@@ -1,7 +1,7 @@
 #include "LeituraFaixa.h"
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 bool IsArray(const XLOPER* value) {
@@ -18,18 +18,38 @@ std::optional<std::vector<double>> ReadDataRange(const XLOPER* range, std::size_
   if (!IsArray(range)) return std::nullopt;
   const std::size_t rows = range->val.array.rows, columns = range->val.array.columns;
   if (rows * columns < minimum) return std::nullopt;
-  std::vector<double> data;
-  data.reserve(rows * columns);
+  // The array is stored row by row but read column by column. Walking whole columns would
+  // jump a row's width at every step; instead take a band of rows at a time, which stays in
+  // cache, and append each column's numbers to that column's own stretch of the result.
+  std::vector<double> data(rows * columns);
+  std::vector<std::size_t> filled(columns, 0);
   const XLOPER* cells = range->val.array.lparray;
-  for (std::size_t c = 0; c < columns; ++c) {
-    for (std::size_t r = 0; r < rows; ++r) {
-      const XLOPER& cell = cells[r * columns + c];
-      if (BaseType(cell) == xltypeNum)
-        data.push_back(cell.val.num);
-      else if (BaseType(cell) == xltypeInt)
-        data.push_back(cell.val.w);
+  constexpr std::size_t kBand = 64;
+  for (std::size_t first = 0; first < rows; first += kBand) {
+    const std::size_t last = std::min(rows, first + kBand);
+    for (std::size_t c = 0; c < columns; ++c) {
+      double* out = data.data() + c * rows + filled[c];
+      std::size_t kept = 0;
+      for (std::size_t r = first; r < last; ++r) {
+        const XLOPER& cell = cells[r * columns + c];
+        if (BaseType(cell) == xltypeNum)
+          out[kept++] = cell.val.num;
+        else if (BaseType(cell) == xltypeInt)
+          out[kept++] = cell.val.w;
+      }
+      filled[c] += kept;
     }
   }
+  // Close the gaps that skipped cells left at the end of each column's stretch.
+  std::size_t count = filled[0];
+  for (std::size_t c = 1; c < columns; ++c) {
+    if (count != c * rows)
+      std::copy(data.begin() + static_cast<std::ptrdiff_t>(c * rows),
+                data.begin() + static_cast<std::ptrdiff_t>(c * rows + filled[c]),
+                data.begin() + static_cast<std::ptrdiff_t>(count));
+    count += filled[c];
+  }
+  data.resize(count);
   if (data.size() < minimum) return std::nullopt;
   return data;
 }

@@ -191,3 +191,19 @@ TEST(Ewv, DecayMustBeStrictlyBetweenZeroAndOne) {
   Range two = Range::Column({1, 2});
   EXPECT_TRUE(IsError(ewv(two.get(), 0.9, 0, 0, 0), xlerrNA));
 }
+
+// Reading goes by bands of rows; the result must still be each column top to bottom, with the
+// skipped cells' gaps closed across band boundaries.
+TEST(DataRange, WideAndTallRangesKeepColumnOrder) {
+  const std::uint16_t rows = 150, columns = 3;
+  std::vector<XLOPER> cells;
+  std::vector<double> expected;
+  for (std::uint16_t r = 0; r < rows; ++r)
+    for (std::uint16_t c = 0; c < columns; ++c)
+      cells.push_back((r * 7 + c) % 11 == 0 ? kvtest::Text("x") : kvtest::Num(c * 1000 + r));
+  for (std::uint16_t c = 0; c < columns; ++c)
+    for (std::uint16_t r = 0; r < rows; ++r)
+      if ((r * 7 + c) % 11 != 0) expected.push_back(c * 1000 + r);
+  Range range(rows, columns, cells);
+  EXPECT_EQ(ReadDataRange(range.get(), 3), expected);
+}
