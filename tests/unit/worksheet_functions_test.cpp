@@ -207,3 +207,39 @@ TEST(DataRange, WideAndTallRangesKeepColumnOrder) {
   Range range(rows, columns, cells);
   EXPECT_EQ(ReadDataRange(range.get(), 3), expected);
 }
+
+// Whatever the cells hold, the functions answer with a number or an error value.
+TEST(BadInput, NeverCrashesAndAlwaysAnswers) {
+  auto answered = [](LPXLOPER x) {
+    const auto type = x->xltype & ~xlbitDLLFree;
+    const bool ok = type == xltypeNum || type == xltypeErr || type == xltypeMulti;
+    if (x->xltype & xlbitDLLFree) xlAutoFree(x);
+    return ok;
+  };
+  Range one(1, 1, {kvtest::Num(3)});
+  Range row(1, 5, {kvtest::Num(1), kvtest::Num(2), kvtest::Num(4), kvtest::Num(8), kvtest::Num(9)});
+  Range tiny = Range::Column({5e-324, 1e-310, -4e-320, 2.5e-308, 0});
+  Range prices = Range::Column({10, 0, 12, -3, 15, 16});
+  Range curve_of_text(2, 2, {kvtest::Text("a"), kvtest::Text("b"), kvtest::Nil(), kvtest::Nil()});
+  XLOPER missing{};
+  missing.xltype = xltypeMissing;
+  for (LPXLOPER data : {one.get(), row.get(), tiny.get(), prices.get(), curve_of_text.get(),
+                        &missing, static_cast<LPXLOPER>(nullptr)}) {
+    for (short flag : {0, 1}) {
+      EXPECT_TRUE(answered(skew(data, flag, flag, 0, 0)));
+      EXPECT_TRUE(answered(skew(data, flag, flag, 1, 2)));
+      EXPECT_TRUE(answered(kurt(data, flag, flag)));
+      EXPECT_TRUE(answered(ewv(data, 0.9, flag, static_cast<short>(flag - 1), flag)));
+      EXPECT_TRUE(answered(interpol(flag ? 32767 : -32768, data, 1e308)));
+      EXPECT_TRUE(answered(cspline(flag ? 32767 : 1, data)));
+    }
+  }
+  EXPECT_TRUE(IsError(skew(one.get(), 0, 0, 0, 0), xlerrNA));
+  EXPECT_FALSE(IsError(kurt(row.get(), 0, 0), xlerrNA)) << "a row range reads like a column";
+
+  // The largest array the interface carries: 65535 rows.
+  std::vector<double> many(65535);
+  for (std::size_t i = 0; i < many.size(); ++i) many[i] = std::sin(static_cast<double>(i));
+  Range tall = Range::Column(many);
+  EXPECT_EQ(kurt(tall.get(), 0, 0)->xltype, xltypeNum);
+}
