@@ -7,14 +7,15 @@
 #include "../excel/addin.h"
 
 namespace kvhost {
-namespace {
 
-std::unique_ptr<AddIn> LoadOrReport(ExcelHost& host, const Options& options) {
+std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options) {
   std::string error;
   auto addin = AddIn::Load(host, options.addin_path, error);
   if (!addin) std::cerr << "kvhost: " << error << '\n';
   return addin;
 }
+
+namespace {
 
 void PrintFunction(const Registration& r, const std::string& refusal = {}) {
   std::cout << "  " << r.function_text << '(' << r.argument_text << ')'
@@ -40,7 +41,7 @@ void PrintJournal(const Application& app, std::size_t from) {
 
 int RunInfo(const Options& options) {
   ExcelHost host;
-  auto addin = LoadOrReport(host, options);
+  auto addin = LoadAddIn(host, options);
   if (!addin) return kExitUsage;
   addin->Open();
   const auto name = addin->ManagerInfo(1);
@@ -73,7 +74,7 @@ int RunInfo(const Options& options) {
 
 int RunAddInManager(const Options& options, bool add) {
   ExcelHost host;
-  auto addin = LoadOrReport(host, options);
+  auto addin = LoadAddIn(host, options);
   if (!addin) return kExitUsage;
   if (add) {
     const std::size_t from = host.app().Journal().size();

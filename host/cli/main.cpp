@@ -38,6 +38,24 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"add", "remove"}));
   addin->callback([&] { status = kvhost::RunAddInManager(options, action == "add"); });
 
+  auto* eval = app.add_subcommand(
+      "eval", "Evaluate formulas that call the add-in's worksheet functions, on CSV data");
+  eval->fallthrough();
+  kvhost::EvalOptions eval_options;
+  // One file per --data, so that a formula after it is not taken for a second file.
+  eval->add_option("--data", eval_options.data_files,
+                   "A CSV file; each becomes a worksheet named after the file (the first is "
+                   "active)")
+      ->allow_extra_args(false);
+  eval->add_option("--precision", eval_options.significant_digits,
+                   "Significant digits of the numbers shown")
+      ->check(CLI::Range(1, 17))
+      ->capture_default_str();
+  eval->add_option("formula", eval_options.formulas,
+                   "A formula such as \"KV.SKEW(A1:A500,1,0,2,10)\"; one line of output each")
+      ->required();
+  eval->callback([&] { status = kvhost::RunEval(options, eval_options); });
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

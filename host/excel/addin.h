@@ -30,14 +30,16 @@ public:
 
   bool is_open() const { return open_; }
 
+  // After Excel has copied a value the add-in returned: one marked xlbitDLLFree goes back to
+  // the add-in's xlAutoFree, the same pointer with the bit still set.
+  void ReturnToAddIn(LPXLOPER value);
+
 private:
   using IntEntry = int (*)();
   using ValueEntry = LPXLOPER (*)(LPXLOPER);
   using FreeEntry = void (*)(LPXLOPER);
 
   AddIn(ExcelHost& host, void* library, std::string path);
-  // Copies what Excel needs of a returned value, then hands a DLL-owned one back.
-  void ReturnToAddIn(LPXLOPER value);
 
   ExcelHost& host_;
   void* library_;

@@ -1,6 +1,5 @@
 // The functions only the C interface offers (the xlSpecial numbers): memory, coercion, sheet
 // ids, the main window and the add-in's own name.
-#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -15,15 +14,6 @@ int Free(ExcelHost& host, LPXLOPER, Arguments args) {
   for (LPXLOPER value : args)
     host.memory().Release(*value);
   return xlretSuccess;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 // Converts a scalar to exactly `type`; false when Excel could not.

@@ -1,6 +1,7 @@
 #include "values.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "kvplatform/ansi.h"
 
@@ -40,15 +41,31 @@ bool IsOmitted(const XLOPER& value) {
   return BaseType(value) == xltypeMissing;
 }
 
-std::string GeneralNumberText(double number) {
-  char buffer[32];
-  auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15);
+std::string GeneralNumberText(double number, int significant_digits) {
+  if (!std::isfinite(number)) return "#NUM!";
+  if (number == 0) number = 0; // no "-0"
+  char buffer[40];
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number,
+                                    std::chars_format::general, significant_digits);
   if (error != std::errc{}) return "#NUM!";
   std::string text(buffer, end);
   for (char& c : text)
     if (c == 'e') c = 'E'; // Excel writes 1E+20
   return text;
+}
+
+std::string DisplayText(const Value& value, int significant_digits) {
+  switch (value.type) {
+  case ValueType::Empty: return {};
+  case ValueType::Number: return GeneralNumberText(value.number, significant_digits);
+  case ValueType::Text: return value.text;
+  case ValueType::Boolean: return value.boolean ? "TRUE" : "FALSE";
+  case ValueType::Error: {
+    const std::string_view name = ErrorName(value.error);
+    return name.empty() ? "#VALUE!" : std::string(name);
+  }
+  }
+  return {};
 }
 
 } // namespace kvhost

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "../model/cells.h"
 #include "xlcall.h"
 
 namespace kvhost {
@@ -25,7 +26,12 @@ std::optional<double> NumberOf(const XLOPER& value);
 
 bool IsOmitted(const XLOPER& value);
 
-// Excel's way of showing a number in a cell of general format: up to 15 significant digits.
-std::string GeneralNumberText(double number);
+// Excel's way of showing a number in a cell of general format: up to 15 significant digits,
+// no trailing zeros, an exponent when the number is too large or too small for them (1E+20,
+// 1E-05). Never the locale's decimal comma. A number that is not finite shows as #NUM!.
+std::string GeneralNumberText(double number, int significant_digits = 15);
+
+// A value as a cell shows it: numbers as above, TRUE/FALSE, the error's name, the text itself.
+std::string DisplayText(const Value& value, int significant_digits = 15);
 
 } // namespace kvhost

@@ -23,9 +23,32 @@ std::string DescribeMacroType(int macro_type) {
 }
 } // namespace
 
+bool SameSheetName(std::string_view a, std::string_view b) {
+  return EqualsIgnoringCase(a, b);
+}
+
 Application::Application() {
   // Excel starts with one empty workbook.
-  workbooks_.push_back(Workbook{"Book1", {Sheet{next_sheet_id_++, "Sheet1"}}, 0});
+  workbooks_.push_back(Workbook{"Book1", {Sheet{next_sheet_id_++, "Sheet1", Cells{}}}, 0});
+}
+
+Workbook& Application::OpenWorkbook(Workbook book) {
+  for (Sheet& sheet : book.sheets)
+    sheet.id = next_sheet_id_++;
+  const bool start_untouched =
+      workbooks_.size() == 1 && workbooks_[0].name == "Book1" &&
+      std::all_of(workbooks_[0].sheets.begin(), workbooks_[0].sheets.end(),
+                  [](const Sheet& sheet) { return sheet.cells.IsEmpty(); });
+  if (start_untouched) workbooks_.clear();
+  workbooks_.push_back(std::move(book));
+  active_workbook_ = workbooks_.size() - 1;
+  return workbooks_.back();
+}
+
+Sheet* Application::FindSheet(std::string_view name) {
+  for (Sheet& sheet : ActiveWorkbook().sheets)
+    if (SameSheetName(sheet.name, name)) return &sheet;
+  return nullptr;
 }
 
 Registration& Application::Register(Registration registration) {

@@ -6,15 +6,19 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "cells.h"
 
 namespace kvhost {
 
 using SheetId = std::uintptr_t;
 
 struct Sheet {
-  SheetId id = 0;
+  SheetId id = 0; // handed out by the Application when the sheet's workbook opens
   std::string name;
+  Cells cells;
 };
 
 struct Workbook {
@@ -22,6 +26,9 @@ struct Workbook {
   std::vector<Sheet> sheets;
   std::size_t active_sheet = 0;
 };
+
+// Excel compares sheet names without regard to case (ASCII letters here).
+bool SameSheetName(std::string_view a, std::string_view b);
 
 // One row of the table REGISTER builds. Texts are UTF-8.
 struct Registration {
@@ -69,7 +76,14 @@ public:
   Application();
 
   Workbook& ActiveWorkbook() { return workbooks_[active_workbook_]; }
-  const Sheet& ActiveSheet() { return ActiveWorkbook().sheets[ActiveWorkbook().active_sheet]; }
+  Sheet& ActiveSheet() { return ActiveWorkbook().sheets[ActiveWorkbook().active_sheet]; }
+  const std::vector<Workbook>& Workbooks() const { return workbooks_; }
+
+  // Opens `book` as Excel opens a file: its sheets get ids and it becomes the active workbook.
+  // Like Excel, it takes the place of the untouched Book1 Excel started with.
+  Workbook& OpenWorkbook(Workbook book);
+  // The sheet of the active workbook called `name`; null when there is none.
+  Sheet* FindSheet(std::string_view name);
 
   // Registers or re-registers (same module and procedure: same id, one more use).
   Registration& Register(Registration registration);

@@ -134,9 +134,10 @@ TEST(FixtureAddIn, RegisterKeepsExportedProceduresAndTheirTexts) {
   auto addin = AddIn::Load(host, KV_FIXTURE_ADDIN_PATH, error);
   ASSERT_NE(addin, nullptr) << error;
   addin->Open();
-  ASSERT_EQ(host.app().Registrations().size(), 1u) << "the unexported procedure is refused";
-  const Registration& echo = host.app().Registrations()[0];
-  EXPECT_EQ(echo.function_text, "FIX.ECHO");
+  EXPECT_EQ(host.app().FindRegistration("FIX.MISSING"), nullptr)
+      << "the unexported procedure is refused";
+  ASSERT_NE(host.app().FindRegistration("FIX.ECHO"), nullptr);
+  const Registration& echo = *host.app().FindRegistration("FIX.ECHO");
   EXPECT_EQ(echo.macro_type, 1) << "the macro type sent as the text \"1\"";
   EXPECT_EQ(echo.category, "Fixture");
   EXPECT_EQ(echo.use_count, 2) << "registered twice: one entry, one more use";
@@ -148,7 +149,7 @@ TEST(FixtureAddIn, RegisterKeepsExportedProceduresAndTheirTexts) {
   EXPECT_EQ(host.app().RefusedRegistrations()[0].attempted.function_text, "FIX.MISSING");
 
   addin->Remove();
-  EXPECT_EQ(host.app().Registrations()[0].macro_type, 0) << "the integer 0 hides it";
+  EXPECT_EQ(host.app().FindRegistration("FIX.ECHO")->macro_type, 0) << "the integer 0 hides it";
 
   EXPECT_EQ(addin->ManagerInfo(1), "Fixture XLL");
   auto* frees =

@@ -1,0 +1,227 @@
+#include "arguments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "kvplatform/ansi.h"
+#include "values.h"
+
+namespace kvhost {
+
+// Counted ANSI texts of one call, packed into large blocks: a range of thousands of texts
+// costs a few allocations, not one each.
+class CallArguments::TextArena {
+public:
+  char* NewCountedText(std::string_view utf8) {
+    std::string ansi = kvp::Utf8ToAnsi(utf8);
+    // An XLOPER text holds at most 255 characters; longer cell texts reach the add-in cut.
+    const std::size_t length = std::min<std::size_t>(ansi.size(), 255);
+    const std::size_t need = length + 2; // length byte, characters, a closing zero
+    if (blocks_.empty() || used_ + need > kBlockSize) {
+      blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+      used_ = 0;
+    }
+    char* text = blocks_.back().get() + used_;
+    used_ += need;
+    text[0] = static_cast<char>(static_cast<unsigned char>(length));
+    std::memcpy(text + 1, ansi.data(), length);
+    text[length + 1] = '\0';
+    return text;
+  }
+
+private:
+  static constexpr std::size_t kBlockSize = 1 << 16; // more than the longest text
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t used_ = 0;
+};
+
+namespace {
+
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
+  return text;
+}
+
+// The one value a by-value argument takes: the constant, the single cell's value, or empty
+// when omitted. Nothing for a range of several cells.
+std::optional<Value> SingleValue(const Operand& operand) {
+  switch (operand.kind) {
+  case Operand::Kind::Omitted: return Value{};
+  case Operand::Kind::Constant: return operand.constant;
+  case Operand::Kind::Cells:
+    if (operand.range.Rows() != 1 || operand.range.Columns() != 1) return std::nullopt;
+    return operand.cells->Get(operand.range.first_row, operand.range.first_column);
+  }
+  return std::nullopt;
+}
+
+// The number a by-value argument passes, or the error that stops the call.
+struct Scalar {
+  double number = 0;
+  std::optional<std::uint16_t> error;
+  std::string problem;
+};
+
+Scalar Passes(double number) {
+  Scalar scalar;
+  scalar.number = number;
+  return scalar;
+}
+
+Scalar Refused(std::uint16_t code, std::string problem = {}) {
+  Scalar scalar;
+  scalar.error = code;
+  scalar.problem = std::move(problem);
+  return scalar;
+}
+
+// A Boolean for A: TRUE/FALSE, or a number (any non-zero number is TRUE); empty is FALSE.
+Scalar BooleanOf(const Value& value) {
+  switch (value.type) {
+  case ValueType::Empty: return Passes(0);
+  case ValueType::Number: return Passes(value.number != 0 ? 1 : 0);
+  case ValueType::Boolean: return Passes(value.boolean ? 1 : 0);
+  case ValueType::Text:
+    if (EqualsIgnoringCase(value.text, "TRUE")) return Passes(1);
+    if (EqualsIgnoringCase(value.text, "FALSE")) return Passes(0);
+    return Refused(xlerrValue, "the text \"" + value.text + "\" is not TRUE or FALSE");
+  case ValueType::Error: return Refused(value.error);
+  }
+  return Passes(0);
+}
+
+// A number for B, I and J: a number, a Boolean (TRUE is 1), or a text that reads as a number,
+// as Excel converts "12" for a numeric argument; empty is 0.
+Scalar NumberOf(const Value& value) {
+  switch (value.type) {
+  case ValueType::Empty: return Passes(0);
+  case ValueType::Number: return Passes(value.number);
+  case ValueType::Boolean: return Passes(value.boolean ? 1 : 0);
+  case ValueType::Text:
+    if (const auto number = NumberFromText(TrimSpaces(value.text))) return Passes(*number);
+    return Refused(xlerrValue, "the text \"" + value.text + "\" is not a number");
+  case ValueType::Error: return Refused(value.error);
+  }
+  return Passes(0);
+}
+
+} // namespace
+
+CallArguments::CallArguments() : texts_(std::make_unique<TextArena>()) {}
+CallArguments::~CallArguments() = default;
+
+void CallArguments::Fill(XLOPER& record, const Value& value) {
+  switch (value.type) {
+  case ValueType::Empty: record.xltype = xltypeNil; break;
+  case ValueType::Number:
+    record.xltype = xltypeNum;
+    record.val.num = value.number;
+    break;
+  case ValueType::Text:
+    record.xltype = xltypeStr;
+    record.val.str = texts_->NewCountedText(value.text);
+    break;
+  case ValueType::Boolean:
+    record.xltype = xltypeBool;
+    record.val.xbool = value.boolean ? 1 : 0;
+    break;
+  case ValueType::Error:
+    record.xltype = xltypeErr;
+    record.val.err = value.error;
+    break;
+  }
+}
+
+// P: a value record, never a reference. A range of several cells becomes an array of its
+// values row by row, empty cells nil; one cell or a constant a plain value; omitted, missing.
+std::optional<std::uint16_t> CallArguments::AddRecord(const Operand& operand,
+                                                      std::string& problem) {
+  auto record = std::make_unique<XLOPER>();
+  const CellRange& range = operand.range;
+  if (operand.kind == Operand::Kind::Omitted) {
+    record->xltype = xltypeMissing;
+  } else if (operand.kind == Operand::Kind::Constant) {
+    Fill(*record, operand.constant);
+  } else if (range.Rows() == 1 && range.Columns() == 1) {
+    Fill(*record, operand.cells->Get(range.first_row, range.first_column));
+  } else {
+    // The array's row count is 16-bit: a whole column of 65536 rows does not fit.
+    if (range.Rows() > std::numeric_limits<std::uint16_t>::max()) {
+      problem = "a range of " + std::to_string(range.Rows()) +
+                " rows does not fit an XLOPER array (at most 65535)";
+      return xlerrValue;
+    }
+    const std::size_t count = std::size_t{range.Rows()} * range.Columns();
+    auto elements = std::make_unique<XLOPER[]>(count);
+    std::size_t i = 0;
+    for (std::uint32_t row = range.first_row; row <= range.last_row; ++row)
+      for (std::uint32_t column = range.first_column; column <= range.last_column; ++column)
+        Fill(elements[i++], operand.cells->Get(row, column));
+    record->xltype = xltypeMulti;
+    record->val.array.lparray = elements.get();
+    record->val.array.rows = static_cast<std::uint16_t>(range.Rows());
+    record->val.array.columns = static_cast<std::uint16_t>(range.Columns());
+    arrays_.push_back(std::move(elements));
+  }
+  NativeValue native;
+  native.letter = 'P';
+  native.record = record.get();
+  records_.push_back(std::move(record));
+  values_.push_back(native);
+  return std::nullopt;
+}
+
+std::optional<std::uint16_t> CallArguments::Add(char letter, const Operand& operand,
+                                                std::string& problem) {
+  if (letter == 'P') return AddRecord(operand, problem);
+
+  const auto value = SingleValue(operand);
+  if (!value) {
+    problem = "a range of several cells where one value is expected";
+    return xlerrValue;
+  }
+  const Scalar scalar = letter == 'A' ? BooleanOf(*value) : NumberOf(*value);
+  if (scalar.error) {
+    problem = scalar.problem;
+    return scalar.error;
+  }
+  NativeValue native;
+  native.letter = letter;
+  switch (letter) {
+  case 'A': native.short_value = static_cast<std::int16_t>(scalar.number); break;
+  case 'B': native.number = scalar.number; break;
+  case 'I':
+  case 'J': {
+    // Excel's documentation does not say whether 2.7 reaches an integer argument as 2 or 3:
+    // kvhost truncates toward zero (2.7 -> 2, -2.7 -> -2), as C converts a double to an
+    // integer, and checks the range after truncating.
+    const double whole = std::trunc(scalar.number);
+    const double low = letter == 'I' ? std::numeric_limits<std::int16_t>::min()
+                                     : std::numeric_limits<std::int32_t>::min();
+    const double high = letter == 'I' ? std::numeric_limits<std::int16_t>::max()
+                                      : std::numeric_limits<std::int32_t>::max();
+    if (!(whole >= low && whole <= high)) {
+      problem = GeneralNumberText(scalar.number) + " is outside the range of a " +
+                (letter == 'I' ? "16" : "32") + "-bit integer argument";
+      return xlerrNum;
+    }
+    if (letter == 'I')
+      native.short_value = static_cast<std::int16_t>(whole);
+    else
+      native.long_value = static_cast<std::int32_t>(whole);
+    break;
+  }
+  default:
+    problem = std::string("kvhost does not pass the type letter ") + letter;
+    return xlerrValue;
+  }
+  values_.push_back(native);
+  return std::nullopt;
+}
+
+} // namespace kvhost

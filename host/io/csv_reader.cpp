@@ -1,0 +1,160 @@
+#include "csv_reader.h"
+
+#include <csv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace kvhost {
+namespace {
+
+// What the parser's callbacks fill.
+struct Reading {
+  Cells cells;
+  std::uint32_t row = 0;
+  std::uint32_t column = 0;
+  bool field_quoted = false; // set before each piece of input is handed to the parser
+  bool last_ended_by_cr = false;
+  bool row_has_fields = false;
+  std::string overflow; // why the file does not fit the grid
+};
+
+void StoreField(Reading& r, std::string_view field) {
+  if (field.empty()) return;
+  if (r.field_quoted)
+    r.cells.SetText(r.row, r.column, field);
+  else if (const auto number = NumberFromText(field))
+    r.cells.SetNumber(r.row, r.column, *number);
+  else if (EqualsIgnoringCase(field, "TRUE") || EqualsIgnoringCase(field, "FALSE"))
+    r.cells.SetBoolean(r.row, r.column, EqualsIgnoringCase(field, "TRUE"));
+  else if (const auto code = ErrorCodeFromName(field))
+    r.cells.SetError(r.row, r.column, *code);
+  else
+    r.cells.SetText(r.row, r.column, field);
+}
+
+void OnField(void* bytes, std::size_t size, void* context) {
+  auto& r = *static_cast<Reading*>(context);
+  r.row_has_fields = true;
+  if (!r.overflow.empty()) return;
+  if (r.row >= kMaxRows) {
+    r.overflow = "more than " + std::to_string(kMaxRows) + " rows";
+  } else if (r.column >= kMaxColumns) {
+    r.overflow = "row " + std::to_string(r.row + 1) + " has more than " +
+                 std::to_string(kMaxColumns) + " columns";
+  } else {
+    StoreField(r, std::string_view(static_cast<const char*>(bytes), size));
+  }
+  ++r.column;
+}
+
+// With every line ending reported (so that a blank line stays an empty row), CR LF arrives as
+// two ends of row; the LF of a CR LF pair is not a row of its own.
+void OnRowEnd(int terminator, void* context) {
+  auto& r = *static_cast<Reading*>(context);
+  const bool lf_of_crlf = terminator == '\n' && r.last_ended_by_cr && !r.row_has_fields;
+  r.last_ended_by_cr = terminator == '\r';
+  r.row_has_fields = false;
+  if (lf_of_crlf) return;
+  ++r.row;
+  r.column = 0;
+}
+
+bool EndsField(char c) {
+  return c == ',' || c == '\r' || c == '\n';
+}
+
+struct ParserCloser {
+  void operator()(csv_parser* p) const { csv_free(p); }
+};
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+} // namespace
+
+std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    error = "cannot read " + path + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  csv_parser parser{};
+  if (csv_init(&parser, CSV_REPALL_NL) != 0) {
+    error = "cannot read " + path + ": out of memory";
+    return std::nullopt;
+  }
+  std::unique_ptr<csv_parser, ParserCloser> release(&parser);
+  Reading reading;
+
+  // libcsv hands over a field's bytes but not whether the field was quoted. Its parser record
+  // keeps that flag for the field in progress and stores it at the end of every csv_parse
+  // call, so the input goes in pieces that each begin at a byte that may end a field: a field
+  // can only end at a piece's first byte, and the flag read just before the call is that
+  // field's.
+  auto parse = [&](const char* first, const char* last) {
+    while (first < last) {
+      const char* next = std::find_if(first + 1, last, EndsField);
+      reading.field_quoted = parser.quoted != 0;
+      const auto size = static_cast<std::size_t>(next - first);
+      if (csv_parse(&parser, first, size, OnField, OnRowEnd, &reading) != size) return false;
+      if (!reading.overflow.empty()) return true;
+      first = next;
+    }
+    return true;
+  };
+
+  static constexpr std::size_t kBlock = 1 << 16;
+  auto buffer = std::make_unique<char[]>(kBlock);
+  bool first_block = true;
+  while (reading.overflow.empty()) {
+    const std::size_t got = std::fread(buffer.get(), 1, kBlock, file.get());
+    if (std::ferror(file.get())) {
+      error = "cannot read " + path + ": " + std::strerror(errno);
+      return std::nullopt;
+    }
+    const char* first = buffer.get();
+    if (first_block && got >= 3 && std::memcmp(first, "\xEF\xBB\xBF", 3) == 0) first += 3;
+    first_block = false;
+    if (!parse(first, buffer.get() + got)) {
+      error = "cannot read " + path + ": " + csv_strerror(csv_error(&parser));
+      return std::nullopt;
+    }
+    if (got < kBlock) break;
+  }
+  if (reading.overflow.empty()) {
+    reading.field_quoted = parser.quoted != 0;
+    csv_fini(&parser, OnField, OnRowEnd, &reading);
+  }
+  if (!reading.overflow.empty()) {
+    error = path + " does not fit a worksheet: " + reading.overflow;
+    return std::nullopt;
+  }
+  return std::move(reading.cells);
+}
+
+std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths,
+                                         std::string& error) {
+  Workbook book;
+  for (const std::string& path : paths) {
+    const std::string stem = std::filesystem::path(path).stem().string();
+    for (const Sheet& sheet : book.sheets)
+      if (SameSheetName(sheet.name, stem)) {
+        error = path + ": a worksheet named \"" + sheet.name +
+                "\" comes already from another data file; one workbook cannot hold both";
+        return std::nullopt;
+      }
+    auto cells = ReadCsvCells(path, error);
+    if (!cells) return std::nullopt;
+    book.sheets.push_back(Sheet{0, stem, std::move(*cells)});
+  }
+  if (!paths.empty()) book.name = std::filesystem::path(paths.front()).filename().string();
+  return book;
+}
+
+} // namespace kvhost

@@ -1,0 +1,88 @@
+// The cells of a worksheet, and the values they hold.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvhost {
+
+enum class ValueType : std::uint8_t { Empty, Number, Text, Boolean, Error };
+
+// What a cell holds or a formula gives: a number, a UTF-8 text, a Boolean, one of Excel's error
+// codes (0 #NULL!, 7 #DIV/0!, 15 #VALUE!, 23 #REF!, 29 #NAME?, 36 #NUM!, 42 #N/A), or nothing.
+struct Value {
+  ValueType type = ValueType::Empty;
+  double number = 0;
+  bool boolean = false;
+  std::uint16_t error = 0;
+  std::string text;
+
+  static Value Number(double n) { return Value{ValueType::Number, n, false, 0, {}}; }
+  static Value Text(std::string t) { return Value{ValueType::Text, 0, false, 0, std::move(t)}; }
+  static Value Boolean(bool b) { return Value{ValueType::Boolean, 0, b, 0, {}}; }
+  static Value Error(std::uint16_t code) { return Value{ValueType::Error, 0, false, code, {}}; }
+
+  bool operator==(const Value&) const = default;
+};
+
+// Excel's name of an error code ("#N/A"); empty for a code Excel does not have.
+std::string_view ErrorName(std::uint16_t code);
+// The code of an error name in any case ("#n/a" -> 42), as Excel reads one typed into a cell.
+std::optional<std::uint16_t> ErrorCodeFromName(std::string_view name);
+
+// Texts equal but for the case of ASCII letters, as Excel compares TRUE, error names and
+// sheet names (whatever the process locale).
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// A number as typed into a cell: optional sign, digits with an optional '.' decimal point,
+// optional exponent ("-1.5", "+2", ".5", "3E+20"). Never the locale's decimal comma, never
+// "inf", "nan" or hexadecimal. Nothing when `text` is not exactly such a number.
+std::optional<double> NumberFromText(std::string_view text);
+
+// The grid of the Excel whose XLOPER interface kvhost serves: XLREF rows are 16-bit and
+// columns 8-bit, so a sheet has 65536 rows and 256 columns (A..IV).
+constexpr std::uint32_t kMaxRows = 65536;
+constexpr std::uint32_t kMaxColumns = 256;
+
+// One worksheet's cells, stored column by column, each column only as long as its last used
+// row, so a sheet of data costs 16 bytes a cell and an empty one nothing. Texts live in a pool
+// the cells index.
+class Cells {
+public:
+  // Row and column are counted from 0 and must lie inside the grid.
+  Value Get(std::uint32_t row, std::uint32_t column) const;
+  ValueType TypeAt(std::uint32_t row, std::uint32_t column) const;
+
+  void SetNumber(std::uint32_t row, std::uint32_t column, double number);
+  void SetText(std::uint32_t row, std::uint32_t column, std::string_view utf8);
+  void SetBoolean(std::uint32_t row, std::uint32_t column, bool flag);
+  void SetError(std::uint32_t row, std::uint32_t column, std::uint16_t code);
+  void Set(std::uint32_t row, std::uint32_t column, const Value& value);
+  void Clear(std::uint32_t row, std::uint32_t column);
+
+  // The used extent: one past the last row and column that ever held a value.
+  std::uint32_t Rows() const { return rows_; }
+  std::uint32_t Columns() const { return static_cast<std::uint32_t>(columns_.size()); }
+  bool IsEmpty() const { return rows_ == 0; }
+
+private:
+  struct Cell {
+    double number = 0;
+    std::uint32_t detail = 0; // text slot, error code or Boolean
+    ValueType type = ValueType::Empty;
+  };
+  static_assert(sizeof(Cell) == 16);
+
+  Cell& Place(std::uint32_t row, std::uint32_t column); // grows the column; frees an old text
+  const Cell* Find(std::uint32_t row, std::uint32_t column) const;
+
+  std::vector<std::vector<Cell>> columns_;
+  std::uint32_t rows_ = 0;
+  std::vector<std::string> texts_;
+  std::vector<std::uint32_t> free_texts_; // slots of texts that were overwritten
+};
+
+} // namespace kvhost

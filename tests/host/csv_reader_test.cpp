@@ -1,0 +1,179 @@
+// CSV files as worksheets: what each field becomes, the grid's limits, the data workbook.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <filesystem>
+#include <fstream>
+
+#include "io/csv_reader.h"
+
+using namespace kvhost;
+namespace fs = std::filesystem;
+
+namespace {
+
+class CsvFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kvhost_csv_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::string& content) {
+    const fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+  }
+
+  Cells Read(const std::string& content) {
+    std::string error;
+    auto cells = ReadCsvCells(Write("data.csv", content), error);
+    EXPECT_TRUE(cells.has_value()) << error;
+    return cells.value_or(Cells{});
+  }
+
+  fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(CsvFiles, FieldsBecomeNumbersBooleansErrorsTextsOrNothing) {
+  const Cells cells = Read("1,2.5,-3e2,+7,.5\n"
+                           "\"12\",TRUE,false,\"TRUE\", x y \n"
+                           ",,#n/a,\"\",\"1,5\"\n"
+                           "\n"
+                           "1e400,inf,nan,0x10,12abc");
+  EXPECT_EQ(cells.Get(0, 0), Value::Number(1));
+  EXPECT_EQ(cells.Get(0, 1), Value::Number(2.5));
+  EXPECT_EQ(cells.Get(0, 2), Value::Number(-300));
+  EXPECT_EQ(cells.Get(0, 3), Value::Number(7));
+  EXPECT_EQ(cells.Get(0, 4), Value::Number(0.5));
+  EXPECT_EQ(cells.Get(1, 0), Value::Text("12")) << "a quoted number stays text";
+  EXPECT_EQ(cells.Get(1, 1), Value::Boolean(true));
+  EXPECT_EQ(cells.Get(1, 2), Value::Boolean(false));
+  EXPECT_EQ(cells.Get(1, 3), Value::Text("TRUE"));
+  EXPECT_EQ(cells.Get(1, 4), Value::Text("x y")) << "spaces around unquoted fields drop";
+  EXPECT_EQ(cells.Get(2, 0), Value{});
+  EXPECT_EQ(cells.Get(2, 2), Value::Error(42));
+  EXPECT_EQ(cells.Get(2, 3), Value{}) << "an empty quoted field";
+  EXPECT_EQ(cells.Get(2, 4), Value::Text("1,5"));
+  EXPECT_EQ(cells.TypeAt(3, 0), ValueType::Empty) << "a blank line is an empty row";
+  for (std::uint32_t column = 0; column < 5; ++column)
+    EXPECT_EQ(cells.TypeAt(4, column), ValueType::Text) << "column " << column;
+  EXPECT_EQ(cells.Rows(), 5u);
+  EXPECT_EQ(cells.Columns(), 5u);
+}
+
+TEST_F(CsvFiles, LineEndsByteOrderMarkAndQuotedLineBreaks) {
+  const Cells cells = Read("\xEF\xBB\xBF"
+                           "a,b\r\n1,\"x,\r\ny\"\r\n\r\n3\r4");
+  EXPECT_EQ(cells.Get(0, 0), Value::Text("a")) << "the byte-order mark is no character";
+  EXPECT_EQ(cells.Get(1, 1), Value::Text("x,\r\ny"));
+  EXPECT_EQ(cells.TypeAt(2, 0), ValueType::Empty);
+  EXPECT_EQ(cells.Get(3, 0), Value::Number(3));
+  EXPECT_EQ(cells.Get(4, 0), Value::Number(4));
+  EXPECT_EQ(cells.Rows(), 5u);
+}
+
+// The file is read in blocks; a quoted field that straddles two of them stays text.
+TEST_F(CsvFiles, QuotedFieldsAcrossReadBlocks) {
+  std::string content;
+  for (int i = 0; i < 12000; ++i)
+    content += "\"12\",12\n";
+  const Cells cells = Read(content);
+  ASSERT_EQ(cells.Rows(), 12000u);
+  for (std::uint32_t row = 0; row < cells.Rows(); ++row) {
+    ASSERT_EQ(cells.TypeAt(row, 0), ValueType::Text) << "row " << row;
+    ASSERT_EQ(cells.TypeAt(row, 1), ValueType::Number) << "row " << row;
+  }
+}
+
+TEST_F(CsvFiles, NumbersIgnoreTheProcessLocale) {
+  const char* names[] = {"pt_BR.UTF-8", "pt_BR.utf8", "pt_BR", "pt_BR.ISO-8859-1"};
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  const char* set = nullptr;
+  for (const char* name : names)
+    if ((set = std::setlocale(LC_ALL, name)) != nullptr) break;
+  if (set == nullptr) GTEST_SKIP() << "no pt_BR locale on this machine";
+  const Cells cells = Read("1.5,\"2,5\",-0.25e1\n");
+  std::setlocale(LC_ALL, before.c_str());
+  EXPECT_EQ(cells.Get(0, 0), Value::Number(1.5)) << "read under " << set;
+  EXPECT_EQ(cells.Get(0, 1), Value::Text("2,5"));
+  EXPECT_EQ(cells.Get(0, 2), Value::Number(-2.5));
+}
+
+TEST_F(CsvFiles, FilesThatDoNotFitOrCannotBeReadAreNamed) {
+  std::string error;
+  std::string wide;
+  for (int i = 0; i < 257; ++i)
+    wide += "1,";
+  const std::string wide_path = Write("wide.csv", wide + "\n");
+  EXPECT_FALSE(ReadCsvCells(wide_path, error));
+  EXPECT_NE(error.find(wide_path), std::string::npos) << error;
+  EXPECT_NE(error.find("256 columns"), std::string::npos) << error;
+
+  std::string rows;
+  for (std::uint32_t i = 0; i < kMaxRows; ++i)
+    rows += "1\n";
+  EXPECT_TRUE(ReadCsvCells(Write("full.csv", rows + "\n\n"), error)) << error;
+  const std::string long_path = Write("long.csv", rows + "1\n");
+  EXPECT_FALSE(ReadCsvCells(long_path, error));
+  EXPECT_NE(error.find(long_path), std::string::npos) << error;
+  EXPECT_NE(error.find("65536 rows"), std::string::npos) << error;
+
+  for (const std::string& path : {(dir_ / "absent.csv").string(), dir_.string()}) {
+    EXPECT_FALSE(ReadCsvCells(path, error)) << path;
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << "one line";
+  }
+}
+
+TEST_F(CsvFiles, DataFilesAreTheSheetsOfOneWorkbook) {
+  std::string error;
+  const std::string prices = Write("prices.csv", "1\n"), rates = Write("rates.csv", "2\n");
+  auto book = ReadDataWorkbook({prices, rates}, error);
+  ASSERT_TRUE(book) << error;
+  EXPECT_EQ(book->name, "prices.csv");
+  ASSERT_EQ(book->sheets.size(), 2u);
+  EXPECT_EQ(book->sheets[1].name, "rates");
+  EXPECT_EQ(book->sheets[1].cells.Get(0, 0), Value::Number(2));
+
+  fs::create_directories(dir_ / "other");
+  const std::string again = (dir_ / "other" / "PRICES.csv").string();
+  std::ofstream(again) << "3\n";
+  EXPECT_FALSE(ReadDataWorkbook({prices, again}, error)) << "sheet names ignore case";
+  EXPECT_NE(error.find(again), std::string::npos) << error;
+
+  // Opened, it takes the place of the untouched Book1 and its first sheet is active.
+  Application app;
+  app.OpenWorkbook(std::move(*book));
+  ASSERT_EQ(app.Workbooks().size(), 1u);
+  EXPECT_EQ(app.ActiveSheet().name, "prices");
+  ASSERT_NE(app.FindSheet("RATES"), nullptr);
+  EXPECT_NE(app.FindSheet("RATES")->id, app.ActiveSheet().id);
+  Workbook second;
+  second.name = "more.csv";
+  second.sheets.push_back(Sheet{0, "more", Cells{}});
+  app.OpenWorkbook(std::move(second));
+  EXPECT_EQ(app.Workbooks().size(), 2u) << "only the untouched start workbook is replaced";
+}
+
+TEST(Cells, OverwritingAndClearingKeepTheUsedExtent) {
+  Cells cells;
+  EXPECT_TRUE(cells.IsEmpty());
+  cells.SetText(9, 3, "first");
+  cells.SetNumber(9, 3, 1);
+  cells.SetText(0, 0, "second");
+  cells.Set(2, 1, Value::Error(7));
+  cells.Clear(2, 1);
+  EXPECT_EQ(cells.Get(9, 3), Value::Number(1));
+  EXPECT_EQ(cells.Get(0, 0), Value::Text("second"));
+  EXPECT_EQ(cells.Get(2, 1), Value{});
+  EXPECT_EQ(cells.Get(kMaxRows - 1, kMaxColumns - 1), Value{}) << "beyond the used extent";
+  EXPECT_EQ(cells.Rows(), 10u);
+  EXPECT_EQ(cells.Columns(), 4u);
+}

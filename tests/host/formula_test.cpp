@@ -1,0 +1,81 @@
+// Formulas as a user types them into a cell.
+#include <gtest/gtest.h>
+
+#include "formula/formula.h"
+
+using namespace kvhost;
+
+namespace {
+FunctionCall Parsed(std::string_view text) {
+  const ParsedFormula parsed = ParseFormula(text);
+  EXPECT_TRUE(parsed.call.has_value()) << text << ": " << parsed.error;
+  return parsed.call.value_or(FunctionCall{});
+}
+
+Reference Ref(std::optional<std::string> sheet, std::uint32_t r1, std::uint32_t r2,
+              std::uint32_t c1, std::uint32_t c2) {
+  return Reference{std::move(sheet), CellRange{r1, r2, c1, c2}};
+}
+} // namespace
+
+TEST(Formula, ReferencesInA1Style) {
+  const FunctionCall call = Parsed("=KV.EWV(prices!B2:B900, 0.94 , ,1)");
+  EXPECT_EQ(call.function, "KV.EWV");
+  ASSERT_EQ(call.arguments.size(), 4u);
+  EXPECT_EQ(call.arguments[0], Argument{Ref("prices", 1, 899, 1, 1)});
+  EXPECT_EQ(call.arguments[1], Argument{0.94});
+  EXPECT_EQ(call.arguments[2], Argument{Omitted{}});
+  EXPECT_EQ(call.arguments[3], Argument{1.0});
+
+  EXPECT_EQ(Parsed("f($A$1:$a$500)").arguments[0], Argument{Ref(std::nullopt, 0, 499, 0, 0)});
+  EXPECT_EQ(Parsed("f(A$1 : $B2)").arguments[0], Argument{Ref(std::nullopt, 0, 1, 0, 1)});
+  EXPECT_EQ(Parsed("f(IV65536:A1)").arguments[0], Argument{Ref(std::nullopt, 0, 65535, 0, 255)})
+      << "the last cell of the grid; corners in any order";
+  EXPECT_EQ(Parsed("f('My ''data'''!C3)").arguments[0], Argument{Ref("My 'data'", 2, 2, 2, 2)});
+  EXPECT_EQ(Parsed("f(preços_2!A1)").arguments[0], Argument{Ref("preços_2", 0, 0, 0, 0)});
+}
+
+TEST(Formula, ConstantsAndOmittedArguments) {
+  const auto args =
+      Parsed("  f( +2, -1.5e-3, .5, 1E+20, true, FALSE, \"say \"\"hi\"\"\", \"\")").arguments;
+  const std::vector<Argument> expected{
+      2.0, -1.5e-3, 0.5, 1e20, true, false, std::string("say \"hi\""), std::string()};
+  EXPECT_EQ(args, expected);
+  EXPECT_EQ(Parsed("f()").arguments.size(), 0u);
+  EXPECT_EQ(Parsed("f( )").arguments.size(), 0u);
+  EXPECT_EQ(Parsed("f(,)").arguments, (std::vector<Argument>{Omitted{}, Omitted{}}));
+  EXPECT_EQ(Parsed("f(A1,)").arguments.size(), 2u);
+  EXPECT_EQ(Parsed("f(\"" + std::string(255, 'x') + "\")").arguments.size(), 1u);
+}
+
+TEST(Formula, WhatDoesNotParse) {
+  for (const std::string& text : std::vector<std::string>{"",
+                                                          "=",
+                                                          "f",
+                                                          "f(A1",
+                                                          "f(A1))",
+                                                          "f(A1) x",
+                                                          "(1)",
+                                                          "f(IW1)",
+                                                          "f(A0)",
+                                                          "f(A65537)",
+                                                          "f(AAA1)",
+                                                          "f(A1B)",
+                                                          "f(1.2.3)",
+                                                          "f(1e)",
+                                                          "f(2x)",
+                                                          "f(\"abc)",
+                                                          "f(Sheet 1!A1)",
+                                                          "f('x'A1)",
+                                                          "f(''!A1)",
+                                                          "f(SUM(A1))",
+                                                          "f(A1 B2)",
+                                                          "f(A1:)",
+                                                          "f(-A1)",
+                                                          "f(name)",
+                                                          "f(\"" + std::string(256, 'x') + "\")"}) {
+    const ParsedFormula parsed = ParseFormula(text);
+    EXPECT_FALSE(parsed.call.has_value()) << text;
+    EXPECT_FALSE(parsed.error.empty()) << text;
+  }
+}
