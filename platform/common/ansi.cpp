@@ -47,6 +47,13 @@ std::string AnsiToUtf8(std::string_view ansi) {
   return out;
 }
 
+std::wstring AnsiToWide(std::string_view ansi) {
+  std::wstring out;
+  out.reserve(ansi.size());
+  for (char byte : ansi) out += static_cast<wchar_t>(CodePoint(static_cast<unsigned char>(byte)));
+  return out;
+}
+
 std::string Utf8ToAnsi(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
