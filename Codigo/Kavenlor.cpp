@@ -4,7 +4,11 @@
 #include <cctype>
 #include <cstring>
 
+#include "BarraMenu.h"
+#include "Configuracao.h"
+#include "Textos.h"
 #include "xll/ExcelCall.h"
+#include "xll/Xlauto.h"
 
 kvp::WindowHandle ExcelMainWindow = 0;
 XLOPER AddInFileName{};
@@ -12,9 +16,8 @@ kvp::ModuleHandle ThisModule = nullptr;
 
 namespace {
 
-// Maker's signature line of the add-in manager messages.
-#define KV_SIGNATURE_PT "Corvane Lathi - Soluções para o Mercado Financeiro"
-#define KV_SIGNATURE_EN "Corvane Lathi - Solutions for the Financial Market"
+#define KV_SIGNATURE_PT KV_MAKER_LINE_PT
+#define KV_SIGNATURE_EN KV_MAKER_LINE_EN
 
 // Counted texts, [language index]; the first byte is a placeholder until used.
 char AddMessage[2][256] = {
@@ -122,8 +125,7 @@ bool FindExcelMainWindow(kvp::WindowHandle& window) {
 
 void ProcessAttach(kvp::ModuleHandle module) {
   ThisModule = module;
-  // No settings are stored on this system yet: the language is the settings' default.
-  CurrentLanguage = Language::English;
+  ReadSettings();
   StampLanguageTables(CurrentLanguage);
 }
 
@@ -135,7 +137,9 @@ KV_ENTRY(int) xlAutoOpen() {
     RegisterFunctionRow(row);
   for (CommandRow& row : CommandTable)
     RegisterCommandRow(row);
-  ReleaseAddInFileName();
+  BuildMenus();
+  BuildToolbar();
+  Excel4(xlFree, nullptr, 2, &AddInFileName, &QueryResult);
   return 1;
 }
 
@@ -145,6 +149,8 @@ KV_ENTRY(int) xlAutoClose() {
     ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
   for (CommandRow& row : CommandTable)
     ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
+  RemoveMenuAndToolbar();
+  AutomationStop();
   return 1;
 }
 

@@ -138,6 +138,104 @@ CommandRow CommandTable[kCommandRows] = {
     {" kv_chama_sobre", " A", " kv_menu_sobre", " ", " 2", " Kavenlor", " "},
 };
 
+// Columns: text, command, (empty), status-bar text, (empty). Separator rows hold one blank as
+// their command.
+MenuRow MenuTables[2][kMenuRows] = {
+    {
+        {" &Kavenlor", " ", " ", " Add-in métrico para Mercado Financeiro", " "},
+        {" &Histograma", " kv_menu_hist", " ", " Apresentação de histograma de dados", " "},
+        {" &CSpline x Exp", " kv_menu_cmp", " ", " Gráfico comparativo de interpolações", " "},
+        {" &PCA", " kv_menu_pca", " ", " Principal Component Analysis", " "},
+        {" &ICA", " kv_menu_ica", " ", " Independent Component Analysis", " "},
+        {" &RLM", " kv_menu_rlm", " ", " Regressão Linear Múltipla", " "},
+        {" &Decay EWV ótimo", " kv_menu_ewv", " ", " Cálculo do alisamento exponencial ótimo", " "},
+        {" &Família ARCH", " kv_menu_arch", " ", " Volatilidade condicional por ?ARCH", " "},
+        {" -", "  ", " ", " ", " "},
+        {" &Exibir barra Kavenlor", " kv_menu_exibir", " ", " Mostra barra de ferramentas Kavenlor",
+         " "},
+        {" &Ajuda na Web", " kv_menu_ajuda", " ", " Busca páginas de ajuda na web", " "},
+        {" -", "  ", " ", " ", " "},
+        {" &Sobre", " kv_menu_sobre", " ", " Informações sobre a Corvane Lathi", " "},
+    },
+    {
+        {" &Kavenlor", " ", " ", " Metric add-in for financial market", " "},
+        {" &Histogram", " kv_menu_hist", " ", " Data histogram", " "},
+        {" &CSpline x Exp", " kv_menu_cmp", " ",
+         " Comparative chart for cubic spline and exponential interpolation", " "},
+        {" &PCA", " kv_menu_pca", " ", " Principal Component Analysis", " "},
+        {" &ICA", " kv_menu_ica", " ", " Independent Component Analysis", " "},
+        {" ML&R", " kv_menu_rlm", " ", " Multiple Linear Regressions", " "},
+        {" Best EWV &Decay", " kv_menu_ewv", " ", " Best Exponentially Weighting Volatility", " "},
+        {" &ARCH Family", " kv_menu_arch", " ", " Volatility ?ARCH model", " "},
+        {" -", "  ", " ", " ", " "},
+        {" Sh&ow Kavenlor bar", " kv_menu_exibir", " ", " Show Kavenlor toolbar", " "},
+        {" H&elp on line", " kv_menu_ajuda", " ", " Help on line - Corvane Lathi", " "},
+        {" -", "  ", " ", " ", " "},
+        {" A&bout", " kv_menu_sobre", " ", " About Corvane Lathi", " "},
+    },
+};
+
+MenuRow SubmenuTables[2][kSubmenuRows] = {
+    {
+        {" Idio&ma", " ", " ", " Idioma para o KAVENLOR", " "},
+        {" &Português (Brasil)", " kv_menu_port", " ", " Língua portuguesa (Brasil)", " "},
+        {" &Inglês (EUA)", " kv_menu_ing", " ", " Língua inglesa (EUA)", " "},
+    },
+    {
+        {" Idio&m", " ", " ", " Idiom for KAVENLOR", " "},
+        {" &Portuguese (Brazil)", " kv_menu_port", " ", " Portuguese language (Brazil)", " "},
+        {" &English (USA)", " kv_menu_ing", " ", " English language (USA)", " "},
+    },
+};
+
+// Columns: id, command, pressed, enabled, face, status-bar text, balloon, help topic, tip.
+ToolbarRow ToolbarTables[2][kToolbarRows] = {
+    {
+        {" 211", " kv_menu_hist", " FALSE", " TRUE", " ", " Histograma de dados", " ", " ",
+         " Histograma"},
+        {" 211", " kv_menu_cmp", " FALSE", " TRUE", " ", " Gráfico comparativo de interpolações",
+         " ", " ", " CSpline x Exp"},
+        {" 211", " kv_menu_pca", " FALSE", " TRUE", " ", " Principal Component Analysis", " ", " ",
+         " Análise de Componentes Principais"},
+        {" 211", " kv_menu_ica", " FALSE", " TRUE", " ", " Independent Component Analysis", " ",
+         " ", " Análise de Componentes Independentes"},
+        {" 211", " kv_menu_rlm", " FALSE", " TRUE", " ", " Regressão Linear Múltipla", " ", " ",
+         " Regressão Linear Múltipla"},
+        {" 211", " kv_menu_ewv", " FALSE", " TRUE", " ", " Alisamento Exponencial Ótimo", " ", " ",
+         " Decay Ótimo"},
+        {" 211", " kv_menu_arch", " FALSE", " TRUE", " ", " Volatilidade condicional por ?ARCH",
+         " ", " ", " Família ARCH"},
+        {" 0", " ", " ", " ", " ", " ", " ", " ", " "},
+        {" 211", " kv_menu_ajuda", " FALSE", " TRUE", " ", " Ajuda na Web para Kavenlor", " ", " ",
+         " Ajuda na Web - Kavenlor"},
+    },
+    {
+        {" 211", " kv_menu_hist", " FALSE", " TRUE", " ", " Data histogram", " ", " ",
+         " Histogram"},
+        {" 211", " kv_menu_cmp", " FALSE", " TRUE", " ",
+         " Comparative graphic for cubic spline and exponential interpolation", " ", " ",
+         " CSpline x Exp"},
+        {" 211", " kv_menu_pca", " FALSE", " TRUE", " ", " Principal Component Analysis", " ", " ",
+         " Principal Component Analysis"},
+        {" 211", " kv_menu_ica", " FALSE", " TRUE", " ", " Independent Component Analysis", " ",
+         " ", " Independent Component Analysis"},
+        {" 211", " kv_menu_rlm", " FALSE", " TRUE", " ", " Multiple Linear Regressions", " ", " ",
+         " Multiple Linear Regressions"},
+        {" 211", " kv_menu_ewv", " FALSE", " TRUE", " ", " Best Exponentially Weighting Volatility",
+         " ", " ", " Best Decay"},
+        {" 211", " kv_menu_arch", " FALSE", " TRUE", " ", " Volatility ?ARCH model", " ", " ",
+         " ARCH Family"},
+        {" 0", " ", " ", " ", " ", " ", " ", " ", " "},
+        {" 211", " kv_menu_ajuda", " FALSE", " TRUE", " ", " Kavenlor help on line", " ", " ",
+         " Help on line - Kavenlor"},
+    },
+};
+
+const char* const ToolbarPictures[kToolbarRows] = {
+    "img\\hist.bmp", "img\\cmp.bmp", "img\\pca.bmp", "img\\ica.bmp",
+    "img\\rlm.bmp",  "img\\ewv.bmp", "img\\arc.bmp", "",
+    "img\\hlp.bmp"};
+
 namespace {
 template <std::size_t Columns> void StampRows(TableCell (*rows)[Columns], int row_count) {
   for (int row = 0; row < row_count; ++row)
@@ -149,4 +247,7 @@ template <std::size_t Columns> void StampRows(TableCell (*rows)[Columns], int ro
 void StampLanguageTables(Language language) {
   StampRows(FunctionTable(language), kFunctionRows);
   StampRows(CommandTable, kCommandRows);
+  StampRows(MenuTable(language), kMenuRows);
+  StampRows(SubmenuTable(language), kSubmenuRows);
+  StampRows(ToolbarTable(language), kToolbarRows);
 }

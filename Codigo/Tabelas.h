@@ -35,8 +35,26 @@ enum TableColumn : int {
 using FunctionRow = TableCell[kFunctionColumns];
 using CommandRow = TableCell[kCommandColumns];
 
+constexpr int kMenuRows = 13;
+constexpr int kSubmenuRows = 3;
+constexpr int kMenuColumns = 5;
+constexpr int kToolbarRows = 9;
+constexpr int kToolbarColumns = 9;
+
+using MenuRow = TableCell[kMenuColumns];
+using ToolbarRow = TableCell[kToolbarColumns];
+
 // [language index][row][column]
 extern FunctionRow FunctionTables[2][kFunctionRows];
+// Menu rows: text (row 1 names the menu itself; "-" a separator), command, empty, status-bar
+// text, empty.
+extern MenuRow MenuTables[2][kMenuRows];
+extern MenuRow SubmenuTables[2][kSubmenuRows];
+// Tool rows: tool id ("211" a button, "0" a gap), command, pressed, enabled, face, status-bar
+// text, balloon help, help topic, tip text.
+extern ToolbarRow ToolbarTables[2][kToolbarRows];
+// The picture of each toolbar position, below the install folder; empty for the gap.
+extern const char* const ToolbarPictures[kToolbarRows];
 // One table for both languages.
 extern CommandRow CommandTable[kCommandRows];
 
@@ -45,6 +63,20 @@ inline FunctionRows& FunctionTable(Language language) {
   return FunctionTables[LanguageIndex(language)];
 }
 
+using MenuRows = MenuRow[kMenuRows];
+using SubmenuRows = MenuRow[kSubmenuRows];
+using ToolbarRows = ToolbarRow[kToolbarRows];
+inline MenuRows& MenuTable(Language language) {
+  return MenuTables[LanguageIndex(language)];
+}
+inline SubmenuRows& SubmenuTable(Language language) {
+  return SubmenuTables[LanguageIndex(language)];
+}
+inline ToolbarRows& ToolbarTable(Language language) {
+  return ToolbarTables[LanguageIndex(language)];
+}
+
 // Writes the length byte of every cell of the tables of `language`, row by row: the function
-// table, then the command table. The other language's tables keep their placeholders.
+// table, the command table, the menu, the language submenu and the toolbar. The other
+// language's tables keep their placeholders.
 void StampLanguageTables(Language language);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Xlauto.h"
 #include "kvplatform/debug.h"
 
 TempPoolState TempPool{};
@@ -124,7 +125,7 @@ int ExcelCallv(int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
 
 int ExcelLayerInit() {
   TempReleaseAll();
-  return 0; // the automation bridge has nothing to connect on this Excel
+  return AutomationStart();
 }
 
 KV_ENTRY(void) xlAutoFree(LPXLOPER value) {

@@ -175,6 +175,7 @@ constexpr int xlfFdist = 281;
 constexpr int xlfTdist = 301;
 
 // Command equivalents.
+constexpr int xlcClose = 16 | xlCommand;
 constexpr int xlcAlignment = 43 | xlCommand;
 constexpr int xlcBorder = 45 | xlCommand;
 constexpr int xlcColumnWidth = 47 | xlCommand;

@@ -22,7 +22,7 @@ std::vector<std::string> Utf8(const std::vector<std::string>& pieces) {
 
 class CallLayer : public ::testing::Test {
 protected:
-  void SetUp() override { ExcelLayerInit(); }
+  void SetUp() override { TempReleaseAll(); }
   RecordingDispatcher excel;
   TraceCapture trace;
 };

@@ -1,6 +1,7 @@
 // The registration tables: their shape in both languages, and the load-time stamping.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -82,24 +83,77 @@ TEST(Tables, TextsAreStoredInTheAnsiCodePageAndFitACell) {
         EXPECT_LE(std::strlen(cell + 1), kCellChars);
 }
 
+TEST(Tables, MenusAndToolbarHaveTheirShape) {
+  for (Language language : kLanguages) {
+    const MenuRows& menu = MenuTable(language);
+    EXPECT_EQ(Chars(menu[0][0]), "&Kavenlor");
+    for (int row = 0; row < kMenuRows; ++row) {
+      const bool separator = Chars(menu[row][0]) == "-";
+      EXPECT_EQ(Chars(menu[row][1]), separator ? " " : Chars(menu[row][1]));
+      if (!separator && row > 0) {
+        EXPECT_EQ(Chars(menu[row][1]).rfind("kv_menu_", 0), 0u) << Chars(menu[row][0]);
+        EXPECT_FALSE(Chars(menu[row][3]).empty()) << "a status-bar text";
+      }
+      EXPECT_EQ(Chars(menu[row][2]), "");
+      EXPECT_EQ(Chars(menu[row][4]), "");
+    }
+    EXPECT_EQ(Chars(menu[8][0]), "-");
+    EXPECT_EQ(Chars(menu[11][0]), "-");
+    const SubmenuRows& submenu = SubmenuTable(language);
+    EXPECT_EQ(Chars(submenu[1][1]), "kv_menu_port");
+    EXPECT_EQ(Chars(submenu[2][1]), "kv_menu_ing");
+    const ToolbarRows& toolbar = ToolbarTable(language);
+    for (int row = 0; row < kToolbarRows; ++row) {
+      const bool gap = row == 7;
+      EXPECT_EQ(Chars(toolbar[row][0]), gap ? "0" : "211");
+      EXPECT_EQ(ToolbarPictures[row][0] == '\0', gap) << "a picture for every button";
+      for (int column = 1; gap && column < kToolbarColumns; ++column)
+        EXPECT_EQ(Chars(toolbar[row][column]), "") << "a gap holds nothing else";
+      if (!gap) {
+        EXPECT_EQ(Chars(toolbar[row][2]), "FALSE");
+        EXPECT_EQ(Chars(toolbar[row][3]), "TRUE");
+        // Every button runs a command of the menu.
+        bool in_menu = false;
+        for (int m = 0; m < kMenuRows; ++m)
+          in_menu |= Chars(menu[m][1]) == Chars(toolbar[row][1]);
+        EXPECT_TRUE(in_menu) << Chars(toolbar[row][1]);
+      }
+    }
+  }
+}
+
 // Runs in a process of its own (ctest), so nothing was stamped before.
 TEST(Tables, LoadStampsTheTablesOfTheLanguageInUseOnly) {
-  for (Language language : kLanguages)
+  auto cells = [](Language language) {
+    std::vector<const char*> all;
     for (const FunctionRow& row : FunctionTable(language))
       for (const TableCell& cell : row)
-        ASSERT_EQ(cell[0], ' ') << "placeholder before load";
+        all.push_back(cell);
+    for (const MenuRow& row : MenuTable(language))
+      for (const TableCell& cell : row)
+        all.push_back(cell);
+    for (const MenuRow& row : SubmenuTable(language))
+      for (const TableCell& cell : row)
+        all.push_back(cell);
+    for (const ToolbarRow& row : ToolbarTable(language))
+      for (const TableCell& cell : row)
+        all.push_back(cell);
+    return all;
+  };
+  for (Language language : kLanguages)
+    for (const char* cell : cells(language))
+      ASSERT_EQ(cell[0], ' ') << "placeholder before load";
 
+  ::setenv("KAVENLOR_REGISTRY", "/nonexistent/kavenlor/registry", 1); // no settings at all
   ProcessAttach(nullptr);
   ASSERT_EQ(CurrentLanguage, Language::English) << "no settings: English";
-  for (const FunctionRow& row : FunctionTable(Language::English))
-    for (const TableCell& cell : row)
-      EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
+  for (const char* cell : cells(Language::English))
+    EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
   for (const CommandRow& row : CommandTable)
     for (const TableCell& cell : row)
       EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
-  for (const FunctionRow& row : FunctionTable(Language::Portuguese))
-    for (const TableCell& cell : row)
-      EXPECT_EQ(cell[0], ' ') << "other language untouched";
+  for (const char* cell : cells(Language::Portuguese))
+    EXPECT_EQ(cell[0], ' ') << "other language untouched";
 }
 
 TEST(CountedText, EqualityIgnoresCaseButNotLength) {

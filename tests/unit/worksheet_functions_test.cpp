@@ -239,7 +239,8 @@ TEST(BadInput, NeverCrashesAndAlwaysAnswers) {
 
   // The largest array the interface carries: 65535 rows.
   std::vector<double> many(65535);
-  for (std::size_t i = 0; i < many.size(); ++i) many[i] = std::sin(static_cast<double>(i));
+  for (std::size_t i = 0; i < many.size(); ++i)
+    many[i] = std::sin(static_cast<double>(i));
   Range tall = Range::Column(many);
   EXPECT_EQ(kurt(tall.get(), 0, 0)->xltype, xltypeNum);
 }

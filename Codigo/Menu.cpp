@@ -1,0 +1,123 @@
+// Command macros of the menu and toolbar that need no dialog: the toolbar switch, the two
+// language choices, the web help and the About box. Each returns 1, as Excel expects of them.
+#include <cstdio>
+#include <string>
+
+#include "BarraMenu.h"
+#include "Configuracao.h"
+#include "Tabelas.h"
+#include "Textos.h"
+#include "kvplatform/process.h"
+#include "kvplatform/registry.h"
+#include "xll/ExcelCall.h"
+
+namespace {
+constexpr std::int16_t kAlertInformation = 2;
+constexpr std::int16_t kAlertError = 3;
+
+// Alerts built at run time: a writable counted text with its placeholder byte.
+void Alert(const std::string& text, std::int16_t type) {
+  std::string counted(1, ' ');
+  counted.append(text, 0, 255);
+  ExcelCall(xlcAlert, nullptr, 2, TempText(counted.data()), TempInteger(type));
+}
+
+// Stores IDIOMA for the next start; a registry failure is not reported.
+void StoreLanguage(const char* value) {
+  kvp::RegistryKey key;
+  if (!kvp::CreateRegistryKey(kSettingsKey, key)) return;
+  kvp::SetRegistryValue(key, "IDIOMA", kvp::RegistryType::Text,
+                        reinterpret_cast<const unsigned char*>(value), 1);
+  kvp::CloseRegistryKey(key);
+}
+
+// Choosing a language changes nothing while loaded: the menus, the functions and the texts
+// follow the new language from the next start.
+short ChooseLanguage(Language chosen, const char* value, const char* restart_message,
+                     const char* error_message) {
+  if (CurrentLanguage == chosen) return 1;
+  try {
+    StoreLanguage(value);
+    Alert(restart_message, kAlertInformation);
+  } catch (...) {
+    Alert(error_message, kAlertError);
+  }
+  return 1;
+}
+
+#define KV_SIGNATURE_PT KV_MAKER_LINE_PT "\n" KV_MAKER_WEB
+#define KV_SIGNATURE_EN KV_MAKER_LINE_EN "\n" KV_MAKER_WEB
+
+const char* const kHelpPages[2] = {"https://www.corvanelathi.example/kavenlor/ajuda",
+                                   "https://www.corvanelathi.example/kavenlor/help"};
+
+// The browser `name` started on `address`: by its name first, then by its path as found.
+bool StartBrowser(const char* name, const char* address) {
+  try {
+    const std::string program = std::string(name) + ".exe";
+    if (kvp::SpawnNoWait(program.c_str(), address) != -1) return true;
+  } catch (...) {
+  }
+  try {
+    const std::string found = kvp::SearchProgramPath(name, ".exe");
+    if (!found.empty() && kvp::SpawnNoWait(found.c_str(), address) != -1) return true;
+  } catch (...) {
+  }
+  return false;
+}
+} // namespace
+
+// Shows or hides the toolbar and remembers the choice.
+KV_ENTRY(short) kv_chama_exibir() {
+  try {
+    const unsigned char shown = ShowToolbarFlag == 0 ? 1 : 0;
+    kvp::RegistryKey key;
+    if (kvp::CreateRegistryKey(kSettingsKey, key)) {
+      kvp::SetRegistryValue(key, "SHOW", kvp::RegistryType::Binary, &shown, 1);
+      kvp::CloseRegistryKey(key);
+    }
+    ShowToolbar(shown != 0);
+    ExcelCall(xlfCheckCommand, nullptr, 4, TempNumber(10), TempText(MenuName()),
+              TempText(ShowToolbarItem()), TempBoolean(shown));
+    ShowToolbarFlag = shown;
+  } catch (...) {
+  }
+  return 1;
+}
+
+KV_ENTRY(short) kv_chama_port() {
+  return ChooseLanguage(Language::Portuguese, "1",
+                        "Please, restart Microsoft Excel to enjoy all changes.",
+                        "Error during process.\n\nPlease, restart Microsoft Excel.");
+}
+
+KV_ENTRY(short) kv_chama_ing() {
+  return ChooseLanguage(
+      Language::English, "2",
+      "Por favor, inicie novamente o Microsoft Excel para que as alterações tenham efeito.",
+      "Houve erros durante o processo.\n\nPor favor, inicie novamente o Microsoft Excel.");
+}
+
+KV_ENTRY(short) kv_chama_sobre() {
+  const std::string text =
+      CurrentLanguage == Language::Portuguese
+          ? "Kavenlor - Cálculos para Mercado Financeiro\nSuplemento para Microsoft "
+            "Excel\nVersão: " +
+                std::string(VersionText) + "\n\n" KV_SIGNATURE_PT
+          : "Kavenlor - Metrics for Financial Market\nMicrosoft Excel Add-in\nVersion: " +
+                std::string(VersionText) + "\n\n" KV_SIGNATURE_EN;
+  Alert(text, kAlertInformation);
+  return 1;
+}
+
+KV_ENTRY(short) kv_chama_ajuda() {
+  const char* address = kHelpPages[LanguageIndex(CurrentLanguage)];
+  if (StartBrowser("explorer", address) || StartBrowser("netscape", address)) return 1;
+  Alert(CurrentLanguage == Language::Portuguese
+            ? "Não foi possível acessar a página na Internet. Verifique se você tem uma conexão "
+              "ativa ou o navegador Internet Explorer ou Netscape instalado."
+            : "Internet access error. Please, check if you are connected  or if you have one of "
+              "the two browser installed: Internet Explorer or Netscape.",
+        kAlertError);
+  return 1;
+}
