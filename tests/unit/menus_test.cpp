@@ -103,7 +103,11 @@ TEST_F(Settings, LanguageIsReadOnlyUnderAnInstallFolder) {
   ReadSettings();
   EXPECT_EQ(CurrentLanguage, Language::English) << "IDIOMA without PATH is not read";
 
+  setenv("KAVENLOR_REGISTRY", (folder_ / "second").c_str(), 1); // a fresh registry
   Store("PATH", kvp::RegistryType::Text, "C:\\Kavenlor");
+  ReadSettings();
+  EXPECT_EQ(CurrentLanguage, Language::English) << "PATH without IDIOMA";
+
   Store("VERSAO", kvp::RegistryType::Text, "2.1");
   Store("SHOW", kvp::RegistryType::Binary, std::string(1, '\x01'));
   Store("IDIOMA", kvp::RegistryType::Text, "12");
