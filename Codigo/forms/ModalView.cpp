@@ -88,24 +88,20 @@ bool ModalView::SetValue(const std::string& name, const std::string& value, std:
     box->SetChecked(value == "1" || value == "on");
     return true;
   }
-  if (auto* group = dynamic_cast<RadioGroup*>(control)) {
+  // Radio groups and drop-down lists: an item index.
+  auto choose = [&](const std::vector<std::string>& items, auto&& select) {
     int index = 0;
-    if (!ParseIndex(value, index) || index < 0 || index >= static_cast<int>(group->Items.size())) {
+    if (!ParseIndex(value, index) || index < 0 || index >= static_cast<int>(items.size())) {
       why = name + " has no item " + value;
       return false;
     }
-    group->SetItemIndex(index);
+    select(index);
     return true;
-  }
-  if (auto* list = dynamic_cast<ComboBox*>(control)) {
-    int index = 0;
-    if (!ParseIndex(value, index) || index < 0 || index >= static_cast<int>(list->Items.size())) {
-      why = name + " has no item " + value;
-      return false;
-    }
-    list->SetItemIndex(index);
-    return true;
-  }
+  };
+  if (auto* group = dynamic_cast<RadioGroup*>(control))
+    return choose(group->Items, [&](int index) { group->SetItemIndex(index); });
+  if (auto* list = dynamic_cast<ComboBox*>(control))
+    return choose(list->Items, [&](int index) { list->SetItemIndex(index); });
   if (auto* edit = dynamic_cast<Edit*>(control)) {
     edit->SetText(value);
     return true;
