@@ -8,7 +8,16 @@
 
 namespace kvhost {
 
+DialogMode DialogModeOf(const Options& options) {
+  if (options.dialog == "print") return DialogMode::Print;
+  if (options.dialog == "prompt") return DialogMode::Prompt;
+  return DialogMode::Script;
+}
+
 std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options) {
+  host.app().SetInterfaceLanguage(options.excel_lang == "pt" ? InterfaceLanguage::Portuguese
+                                                             : InterfaceLanguage::English);
+  host.app().version_text = options.excel_version;
   std::string error;
   auto addin = AddIn::Load(host, options.addin_path, error);
   if (!addin) std::cerr << "kvhost: " << error << '\n';

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "../ui/dialog_driver.h"
+
 namespace kvhost {
 
 class AddIn;
@@ -14,8 +16,13 @@ constexpr int kExitDone = 0;
 constexpr int kExitCommandFailed = 1; // the add-in ended a command with an error message
 constexpr int kExitUsage = 2;         // bad usage or input, or an add-in that does not load
 
+// The global options, valid before or after the subcommand.
 struct Options {
   std::string addin_path;
+  std::string lang;                   // "pt" or "en": the add-in's language for this run only
+  std::string excel_lang = "en";      // the interface language of the Excel kvhost plays
+  std::string excel_version = "16.0"; // what GET.WORKSPACE(2) answers
+  std::string dialog = "script";      // script, print or prompt: who answers the dialogs
 };
 
 struct EvalOptions {
@@ -24,12 +31,27 @@ struct EvalOptions {
   std::vector<std::string> formulas;
 };
 
+struct SettingsOptions {
+  std::string action; // show, set or install
+  std::string name;   // set: PATH, VERSAO, SHOW or IDIOMA
+  std::string value;
+  std::string path;    // install
+  std::string version; // install
+};
+
 int RunInfo(const Options& options);
 int RunAddInManager(const Options& options, bool add);
 int RunEval(const Options& options, const EvalOptions& eval);
+int RunMenu(const Options& options, bool close);
+int RunCommand(const Options& options, const std::string& name);
+int RunSettings(const Options& options, const SettingsOptions& settings);
+int RunWelcome(const Options& options);
 
-// Loads the add-in the options name; when it does not load, says why on standard error and
-// returns null.
+// Who answers the dialogs, as --dialog says.
+DialogMode DialogModeOf(const Options& options);
+
+// Sets the host up as the options say (interface language, version), then loads the add-in
+// the options name; when it does not load, says why on standard error and returns null.
 std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options);
 
 } // namespace kvhost

@@ -3,10 +3,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "commands.h"
 #include "kvplatform/module.h"
+#include "settings_store.h"
 
 namespace {
 // The add-in built beside kvhost.
@@ -24,11 +26,40 @@ int main(int argc, char** argv) {
   app.add_option("--addin", options.addin_path,
                  "The add-in to load (default: the one beside kvhost)")
       ->capture_default_str();
+  app.add_option("--lang", options.lang,
+                 "The add-in's language for this run only (pt or en); the stored settings stay "
+                 "as they are")
+      ->check(CLI::IsMember({"pt", "en"}));
+  app.add_option("--excel-lang", options.excel_lang, "The language of Excel's own menus (en or pt)")
+      ->check(CLI::IsMember({"en", "pt"}))
+      ->capture_default_str();
+  app.add_option("--excel-version", options.excel_version,
+                 "The Excel version GET.WORKSPACE(2) answers")
+      ->capture_default_str();
+  app.add_option("--dialog", options.dialog,
+                 "Who answers dialogs: script (press OK), print (show it, then press OK) or "
+                 "prompt (a person at the terminal)")
+      ->check(CLI::IsMember({"script", "print", "prompt"}))
+      ->capture_default_str();
 
   int status = 0;
+  // Every command runs with the settings --lang asks for, made before the add-in is loaded.
+  auto run = [&](std::function<int()> command) {
+    return [&, command] {
+      kvhost::SettingsForRun settings;
+      std::string error;
+      if (!settings.Prepare(options, error)) {
+        std::cerr << "kvhost: " << error << '\n';
+        status = kvhost::kExitUsage;
+        return;
+      }
+      status = command();
+    };
+  };
+
   auto* info = app.add_subcommand("info", "Load the add-in; print its name and registrations");
   info->fallthrough();
-  info->callback([&] { status = kvhost::RunInfo(options); });
+  info->callback(run([&] { return kvhost::RunInfo(options); }));
 
   auto* addin = app.add_subcommand("addin", "The add-in manager's tick (add) and untick (remove)");
   addin->fallthrough();
@@ -36,7 +67,7 @@ int main(int argc, char** argv) {
   addin->add_option("action", action, "add or remove")
       ->required()
       ->check(CLI::IsMember({"add", "remove"}));
-  addin->callback([&] { status = kvhost::RunAddInManager(options, action == "add"); });
+  addin->callback(run([&] { return kvhost::RunAddInManager(options, action == "add"); }));
 
   auto* eval = app.add_subcommand(
       "eval", "Evaluate formulas that call the add-in's worksheet functions, on CSV data");
@@ -54,7 +85,51 @@ int main(int argc, char** argv) {
   eval->add_option("formula", eval_options.formulas,
                    "A formula such as \"KV.SKEW(A1:A500,1,0,2,10)\"; one line of output each")
       ->required();
-  eval->callback([&] { status = kvhost::RunEval(options, eval_options); });
+  eval->callback(run([&] { return kvhost::RunEval(options, eval_options); }));
+
+  auto* menu = app.add_subcommand(
+      "menu", "Load the add-in; print the menu bar, its menu and its toolbar as it built them");
+  menu->fallthrough();
+  bool close = false;
+  menu->add_flag("--close", close, "Then unload the add-in (xlAutoClose) and show what is left");
+  menu->callback(run([&] { return kvhost::RunMenu(options, close); }));
+
+  auto* command = app.add_subcommand(
+      "command", "Load the add-in and run one of its commands as a menu click does");
+  command->fallthrough();
+  std::string command_name;
+  command->add_option("name", command_name, "The command's name, such as kv_menu_exibir")
+      ->required();
+  command->callback(run([&] { return kvhost::RunCommand(options, command_name); }));
+
+  auto* settings =
+      app.add_subcommand("settings", "The add-in's settings (registry key Software\\Kavenlor)");
+  settings->fallthrough();
+  settings->require_subcommand(1);
+  kvhost::SettingsOptions settings_options;
+  auto* show = settings->add_subcommand("show", "Print PATH, VERSAO, SHOW and IDIOMA");
+  show->fallthrough();
+  auto* set = settings->add_subcommand("set", "Store one value (SHOW takes a byte: set SHOW 1)");
+  set->fallthrough();
+  set->add_option("name", settings_options.name, "PATH, VERSAO, SHOW or IDIOMA")
+      ->required()
+      ->transform(CLI::IsMember({"PATH", "VERSAO", "SHOW", "IDIOMA"}, CLI::ignore_case));
+  set->add_option("value", settings_options.value, "The value")->required();
+  auto* install =
+      settings->add_subcommand("install", "Store PATH and VERSAO as the installer does");
+  install->fallthrough();
+  install->add_option("--path", settings_options.path, "The install folder")->required();
+  install->add_option("--version", settings_options.version, "The version text")->required();
+  for (auto* action : {show, set, install})
+    action->callback(run([&, action] {
+      settings_options.action = action->get_name();
+      return kvhost::RunSettings(options, settings_options);
+    }));
+
+  auto* welcome = app.add_subcommand(
+      "welcome", "Load the add-in and show its welcome dialog (carrega_instalador)");
+  welcome->fallthrough();
+  welcome->callback(run([&] { return kvhost::RunWelcome(options); }));
 
   try {
     app.parse(argc, argv);

@@ -84,6 +84,10 @@ std::optional<std::string> AddIn::ManagerInfo(double action) {
   return text;
 }
 
+void* AddIn::Procedure(const char* name) const {
+  return dlsym(library_, name);
+}
+
 void AddIn::ReturnToAddIn(LPXLOPER value) {
   if ((value->xltype & xlbitDLLFree) && auto_free_ != nullptr) auto_free_(value);
 }

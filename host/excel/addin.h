@@ -30,6 +30,9 @@ public:
 
   bool is_open() const { return open_; }
 
+  // An exported procedure of the add-in by name; null when it exports none such.
+  void* Procedure(const char* name) const;
+
   // After Excel has copied a value the add-in returned: one marked xlbitDLLFree goes back to
   // the add-in's xlAutoFree, the same pointer with the bit still set.
   void ReturnToAddIn(LPXLOPER value);

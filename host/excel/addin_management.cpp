@@ -1,6 +1,7 @@
-// Add-in management: REGISTER, SET.NAME and ALERT.
+// Add-in management: REGISTER, REGISTER.ID, UNREGISTER, SET.NAME, GET.WORKSPACE and ALERT.
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -71,6 +72,87 @@ int Register(ExcelHost& host, LPXLOPER result, Arguments args) {
   return xlretSuccess;
 }
 
+// The procedures whose xlAutoRegister call is under way.
+std::vector<std::string> g_auto_registering;
+
+// REGISTER.ID(module_text, procedure, [type_text]): the register id of a registered procedure
+// (its use count unchanged). One not registered is registered: as REGISTER would with a type
+// text; without one, Excel asks the add-in's xlAutoRegister and answers what that returns (the
+// result of the add-in's own REGISTER, or #VALUE! when it does not know the name). Should the
+// add-in ask for the same name again from inside xlAutoRegister, Excel would recurse until its
+// stack overflows; kvhost answers #VALUE! instead.
+int RegisterId(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() > 3) return xlretInvCount;
+  SetError(result, xlerrValue);
+  if (args.size() < 2 || BaseType(*args[0]) != xltypeStr || BaseType(*args[1]) != xltypeStr)
+    return xlretSuccess;
+  Application& app = host.app();
+  const std::string module = *Utf8Text(*args[0]);
+  const std::string procedure = *AnsiText(*args[1]);
+  if (const Registration* registered = app.FindProcedure(module, procedure)) {
+    SetNumber(result, registered->id);
+    return xlretSuccess;
+  }
+  if (!OptionalText(args, 2).empty()) return Register(host, result, args);
+
+  if (module != app.current_addin_path || app.current_addin_handle == nullptr) return xlretSuccess;
+  using AutoRegister = LPXLOPER (*)(LPXLOPER);
+  using AutoFree = void (*)(LPXLOPER);
+  const auto auto_register =
+      reinterpret_cast<AutoRegister>(dlsym(app.current_addin_handle, "xlAutoRegister"));
+  if (auto_register == nullptr || std::find(g_auto_registering.begin(), g_auto_registering.end(),
+                                            procedure) != g_auto_registering.end())
+    return xlretSuccess;
+
+  g_auto_registering.push_back(procedure);
+  XLOPER name{};
+  name.xltype = xltypeStr;
+  name.val.str = host.memory().NewCountedText(procedure);
+  LPXLOPER answer = auto_register(&name);
+  host.memory().Release(name);
+  g_auto_registering.pop_back();
+  if (answer == nullptr) return xlretSuccess; // Excel reads a null answer as #VALUE!
+  if (BaseType(*answer) == xltypeNum)
+    SetNumber(result, answer->val.num);
+  else if (BaseType(*answer) == xltypeErr)
+    SetError(result, answer->val.err);
+  if (answer->xltype & xlbitDLLFree) {
+    if (const auto auto_free =
+            reinterpret_cast<AutoFree>(dlsym(app.current_addin_handle, "xlAutoFree")))
+      auto_free(answer);
+  }
+  return xlretSuccess;
+}
+
+// UNREGISTER(register_id) takes one use of that registration away (the procedure goes when no
+// use is left); UNREGISTER(module_text) drops every procedure of the module at once. The
+// names REGISTER defined stay. TRUE when something was unregistered; FALSE for an id or a
+// module with nothing registered (Excel documents only the successful case).
+int Unregister(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() > 1) return xlretInvCount;
+  SetError(result, xlerrValue);
+  if (args.empty()) return xlretSuccess;
+  if (BaseType(*args[0]) == xltypeStr) {
+    SetBoolean(result, host.app().UnregisterModule(*Utf8Text(*args[0])) > 0);
+    return xlretSuccess;
+  }
+  const auto id = NumberOf(*args[0]);
+  if (id) SetBoolean(result, host.app().Unregister(*id));
+  return xlretSuccess;
+}
+
+// GET.WORKSPACE(type_num). kvhost answers type 2, the version of Excel as a text ("16.0"
+// unless told to play another); the other types describe a workspace kvhost does not have
+// and answer #VALUE!.
+int GetWorkspace(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() > 1) return xlretInvCount;
+  SetError(result, xlerrValue);
+  if (args.empty()) return xlretSuccess;
+  const auto type = BaseType(*args[0]) == xltypeStr ? std::nullopt : NumberOf(*args[0]);
+  if (type && *type == 2) SetText(host, result, host.app().version_text);
+  return xlretSuccess;
+}
+
 // SET.NAME(name_text, [value]): with the value omitted the name is deleted.
 int SetName(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
@@ -127,6 +209,9 @@ int Alert(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 void AddAddInManagement(HandlerTable& table) {
   table[xlfRegister] = Register;
+  table[xlfRegisterId] = RegisterId;
+  table[xlfUnregister] = Unregister;
+  table[xlfGetWorkspace] = GetWorkspace;
   table[xlfSetName] = SetName;
   table[xlcAlert] = Alert;
 }

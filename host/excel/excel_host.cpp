@@ -2,19 +2,45 @@
 
 #include <cstdio>
 
+#include "kvplatform/ansi.h"
+#include "kvplatform/messagebox.h"
 #include "xlcall32.h"
 
 namespace kvhost {
+namespace {
+// Macro-sheet functions a worksheet function may not call while Excel recalculates (calling
+// class 1): they answer "invalid function" there, as every command does.
+bool MacroSheetOnly(int xlfn) {
+  if (xlfn & xlSpecial) return false;
+  switch (xlfn & xlFunctionMask) {
+  case xlfLinks:
+  case xlfGetBar:
+  case xlfAddMenu:
+  case xlfCheckCommand:
+  case xlfDeleteMenu:
+  case xlfGetToolbar:
+  case xlfAddToolbar:
+  case xlfDeleteToolbar:
+  case xlfGetWorkspace: return true;
+  default: return false;
+  }
+}
+} // namespace
 
 ExcelHost::ExcelHost() {
   AddInterfaceFunctions(handlers_);
   AddAddInManagement(handlers_);
+  AddMenusAndToolbars(handlers_);
+  AddWorkbookCommands(handlers_);
+  AddBuiltInFunctions(handlers_);
   XlInstallDispatcher(&ExcelHost::Dispatch, this);
+  kvp::SetMessageBoxHandler(&ExcelHost::MessageBox, this);
   kvp::RegisterTopLevelWindow(kMainWindow, "XLMAIN");
 }
 
 ExcelHost::~ExcelHost() {
   kvp::UnregisterTopLevelWindow(kMainWindow);
+  kvp::SetMessageBoxHandler(nullptr, nullptr);
   XlInstallDispatcher(nullptr, nullptr);
 }
 
@@ -28,12 +54,35 @@ int ExcelHost::Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPX
 int ExcelHost::Call(int xlfn, LPXLOPER result, Arguments args) {
   auto handler = handlers_.find(xlfn);
   if (handler == handlers_.end()) return xlretInvXlfn;
+  if (recalculating() && ((xlfn & xlCommand) || MacroSheetOnly(xlfn))) return xlretInvXlfn;
   return handler->second(*this, result, args);
 }
 
 void ExcelHost::ShowAlert(const std::string& utf8_text, int type) {
   std::fprintf(stderr, "[Alert] %s\n", utf8_text.c_str());
+  std::fflush(stderr);
   app_.RecordAlert(AlertRecord{utf8_text, type});
+}
+
+int ExcelHost::ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title,
+                              unsigned style) {
+  std::fprintf(stderr, "[%s] %s\n", utf8_title.c_str(), utf8_text.c_str());
+  std::fflush(stderr);
+  AlertRecord record;
+  record.text = utf8_text;
+  record.title = utf8_title;
+  record.message_box = true;
+  record.style = style;
+  app_.RecordAlert(std::move(record));
+  return kvp::kIdOk; // the boxes the add-in shows have only an OK button
+}
+
+int ExcelHost::MessageBox(void* context, kvp::WindowHandle, const char* text, const char* caption,
+                          unsigned type) {
+  // MessageBoxA titles a box without a caption "Error".
+  return static_cast<ExcelHost*>(context)->ShowMessageBox(
+      kvp::AnsiToUtf8(text != nullptr ? text : ""),
+      kvp::AnsiToUtf8(caption != nullptr ? caption : "Error"), type);
 }
 
 void SetError(LPXLOPER result, std::uint16_t code) {
@@ -52,6 +101,12 @@ void SetNumber(LPXLOPER result, double number) {
   if (result == nullptr) return;
   result->xltype = xltypeNum;
   result->val.num = number;
+}
+
+void SetText(ExcelHost& host, LPXLOPER result, const std::string& utf8) {
+  if (result == nullptr) return;
+  result->xltype = xltypeStr;
+  result->val.str = host.memory().NewCountedText(kvp::Utf8ToAnsi(utf8));
 }
 
 } // namespace kvhost

@@ -16,6 +16,14 @@ namespace kvhost {
 
 class ExcelHost;
 
+// Function numbers the add-in reaches only through its automation bridge, which its xlcall.h
+// leaves unnamed.
+constexpr int xlfCos = 16;
+constexpr int xlfLinks = 103;
+constexpr int xlfReplace = 119;
+constexpr int xlfTimevalue = 141;
+constexpr int xlcActivate = 103 | xlCommand;
+
 using Arguments = std::span<LPXLOPER const>;
 // Fills `result` (which may be null when the caller wants none) and returns an Excel return code.
 using Handler = std::function<int(ExcelHost& host, LPXLOPER result, Arguments args)>;
@@ -24,6 +32,9 @@ using HandlerTable = std::unordered_map<int, Handler>;
 // Handlers by area.
 void AddInterfaceFunctions(HandlerTable& table);
 void AddAddInManagement(HandlerTable& table);
+void AddMenusAndToolbars(HandlerTable& table);
+void AddWorkbookCommands(HandlerTable& table);
+void AddBuiltInFunctions(HandlerTable& table);
 
 // The main window's handle; its low 16 bits are what xlGetHwnd reports (above 0x7FFF on
 // purpose: the add-in must compare them as unsigned).
@@ -36,26 +47,48 @@ public:
   ExcelHost(const ExcelHost&) = delete;
   ExcelHost& operator=(const ExcelHost&) = delete;
 
-  // Runs one call as Excel would; 2 (invalid function) for a number the host does not know.
+  // Runs one call as Excel would; 2 (invalid function) for a number the host does not know,
+  // and for a command or a macro-sheet function asked for during a recalculation.
   int Call(int xlfn, LPXLOPER result, Arguments args);
+
+  // A worksheet function's call from a recalculation (calling class 1) lasts as long as one of
+  // these does.
+  class Recalculation {
+  public:
+    explicit Recalculation(ExcelHost& host) : host_(host) { ++host_.recalculating_; }
+    ~Recalculation() { --host_.recalculating_; }
+    Recalculation(const Recalculation&) = delete;
+    Recalculation& operator=(const Recalculation&) = delete;
+
+  private:
+    ExcelHost& host_;
+  };
+  bool recalculating() const { return recalculating_ > 0; }
 
   Application& app() { return app_; }
   ExcelMemory& memory() { return memory_; }
 
   // Shows an alert: `[Alert] text` on standard error, and recorded.
   void ShowAlert(const std::string& utf8_text, int type);
+  // Shows a message box: `[Title] text` on standard error, recorded, answered with OK.
+  int ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title, unsigned style);
 
 private:
   static int Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args);
+  static int MessageBox(void* context, kvp::WindowHandle owner, const char* text,
+                        const char* caption, unsigned type);
 
   Application app_;
   ExcelMemory memory_;
   HandlerTable handlers_;
+  int recalculating_ = 0;
 };
 
 // Result makers.
 void SetError(LPXLOPER result, std::uint16_t code);
 void SetBoolean(LPXLOPER result, bool flag);
 void SetNumber(LPXLOPER result, double number);
+// A text result in memory the add-in gives back with xlFree.
+void SetText(ExcelHost& host, LPXLOPER result, const std::string& utf8);
 
 } // namespace kvhost

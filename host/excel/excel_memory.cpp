@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace kvhost {
 
@@ -16,14 +17,32 @@ char* ExcelMemory::NewCountedText(std::string_view ansi) {
   return text;
 }
 
+XLOPER* ExcelMemory::NewArray(std::size_t rows, std::size_t columns) {
+  const std::size_t count = std::max<std::size_t>(rows * columns, 1);
+  auto block = std::make_unique<char[]>(count * sizeof(XLOPER));
+  auto* elements = reinterpret_cast<XLOPER*>(block.get());
+  for (std::size_t i = 0; i < count; ++i) {
+    new (&elements[i]) XLOPER{};
+    elements[i].xltype = xltypeNil;
+  }
+  blocks_.emplace(elements, std::move(block));
+  return elements;
+}
+
 void ExcelMemory::Release(XLOPER& value) {
   const auto type = value.xltype & ~(xlbitXLFree | xlbitDLLFree);
   void** pointer = nullptr;
-  if (type == xltypeStr)
+  if (type == xltypeStr) {
     pointer = reinterpret_cast<void**>(&value.val.str);
-  else if (type == xltypeMulti)
+  } else if (type == xltypeMulti) {
     pointer = reinterpret_cast<void**>(&value.val.array.lparray);
-  else if (type == xltypeRef)
+    if (value.val.array.lparray != nullptr && blocks_.count(value.val.array.lparray) > 0) {
+      const std::size_t count = std::size_t{value.val.array.rows} * value.val.array.columns;
+      for (std::size_t i = 0; i < count; ++i)
+        if ((value.val.array.lparray[i].xltype & ~(xlbitXLFree | xlbitDLLFree)) == xltypeStr)
+          Release(value.val.array.lparray[i]);
+    }
+  } else if (type == xltypeRef)
     pointer = reinterpret_cast<void**>(&value.val.mref.lpmref);
   if (pointer == nullptr || *pointer == nullptr) return;
   if (blocks_.erase(*pointer) > 0) *pointer = nullptr;

@@ -16,7 +16,12 @@ public:
   // A counted text (length byte, at most 255 characters, then a zero) in the ANSI code page.
   char* NewCountedText(std::string_view ansi);
 
-  // Releases what `value` points at, if the host handed it out, and clears the pointer.
+  // The elements of an array of rows x columns values (nil at first), row by row. Texts put in
+  // its elements with NewCountedText go with the array when it is released.
+  XLOPER* NewArray(std::size_t rows, std::size_t columns);
+
+  // Releases what `value` points at, if the host handed it out, and clears the pointer; an
+  // array's texts with it.
   void Release(XLOPER& value);
 
   std::size_t BlocksInUse() const { return blocks_.size(); }

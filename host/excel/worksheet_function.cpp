@@ -118,7 +118,11 @@ FormulaResult EvaluateFormula(ExcelHost& host, AddIn& addin, std::string_view fo
                                             registration->function_text + ": " + problem);
   }
 
-  const auto returned = CallProcedure(registration->address, *signature, arguments.values());
+  std::optional<NativeValue> returned;
+  {
+    const ExcelHost::Recalculation recalculation(host); // the procedure runs in calling class 1
+    returned = CallProcedure(registration->address, *signature, arguments.values());
+  }
   if (!returned)
     return ShowsError(xlerrValue,
                       "cannot build a call for the type text " + registration->type_text);

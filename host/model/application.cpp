@@ -45,9 +45,42 @@ Workbook& Application::OpenWorkbook(Workbook book) {
   return workbooks_.back();
 }
 
+Workbook& Application::NewWorkbook(std::string sheet_name) {
+  Workbook book{"Book" + std::to_string(next_book_number_++),
+                {Sheet{next_sheet_id_++, std::move(sheet_name), Cells{}}},
+                0};
+  workbooks_.push_back(std::move(book));
+  active_workbook_ = workbooks_.size() - 1;
+  return workbooks_.back();
+}
+
+bool Application::CloseActiveWorkbook() {
+  if (workbooks_.size() < 2) return false;
+  workbooks_.erase(workbooks_.begin() + static_cast<std::ptrdiff_t>(active_workbook_));
+  active_workbook_ = workbooks_.size() - 1;
+  return true;
+}
+
+bool Application::ActivateWorkbook(std::string_view name) {
+  for (std::size_t i = 0; i < workbooks_.size(); ++i) {
+    if (SameSheetName(workbooks_[i].name, name)) {
+      active_workbook_ = i;
+      return true;
+    }
+  }
+  return false;
+}
+
 Sheet* Application::FindSheet(std::string_view name) {
   for (Sheet& sheet : ActiveWorkbook().sheets)
     if (SameSheetName(sheet.name, name)) return &sheet;
+  return nullptr;
+}
+
+Sheet* Application::FindSheet(SheetId id) {
+  for (Workbook& book : workbooks_)
+    for (Sheet& sheet : book.sheets)
+      if (sheet.id == id) return &sheet;
   return nullptr;
 }
 
@@ -76,8 +109,27 @@ Registration& Application::Register(Registration registration) {
   return *stored;
 }
 
-void Application::UnregisterModule(const std::string& module) {
-  std::erase_if(registrations_, [&](const Registration& r) { return r.module == module; });
+std::size_t Application::UnregisterModule(const std::string& module) {
+  return std::erase_if(registrations_, [&](const Registration& r) { return r.module == module; });
+}
+
+bool Application::Unregister(double id) {
+  auto found = std::find_if(registrations_.begin(), registrations_.end(),
+                            [&](const Registration& r) { return r.id == id; });
+  if (found == registrations_.end()) return false;
+  const bool released = --found->use_count <= 0;
+  journal_.push_back({JournalEntry::Kind::Unregistered, found->procedure,
+                      "unregistered " + found->procedure + ", id " + std::to_string(int(id)) +
+                          (released ? ", released" : ", still in use")});
+  if (released) registrations_.erase(found);
+  return true;
+}
+
+const Registration* Application::FindProcedure(const std::string& module,
+                                               const std::string& procedure) const {
+  for (const auto& r : registrations_)
+    if (r.module == module && r.procedure == procedure) return &r;
+  return nullptr;
 }
 
 const Registration* Application::FindRegistration(const std::string& function_text) const {
@@ -109,6 +161,12 @@ void Application::RecordRefusedRegistration(Registration attempted, const std::s
                       "refused REGISTER of " + attempted.procedure + " (" +
                           attempted.function_text + "): " + reason});
   refused_.push_back(Refusal{std::move(attempted), reason});
+}
+
+bool Application::ErrorShownSince(std::size_t from) const {
+  for (std::size_t i = from; i < alerts_.size(); ++i)
+    if (alerts_[i].IsError()) return true;
+  return false;
 }
 
 void Application::RecordAlert(AlertRecord alert) {

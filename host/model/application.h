@@ -1,5 +1,6 @@
 // What kvhost models of Excel's application state: open workbooks and their sheets, the table
-// of registered procedures, defined names, and the alerts shown.
+// of registered procedures, defined names, the menu bars and toolbars, and the alerts and
+// message boxes shown.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "cells.h"
+#include "command_bars.h"
 
 namespace kvhost {
 
@@ -59,15 +61,22 @@ struct DefinedName {
   bool hidden = false;
 };
 
+// An ALERT, or a message box the add-in showed.
 struct AlertRecord {
   std::string text; // UTF-8
-  int type = 2;     // 1 OK/Cancel, 2 information, 3 warning
+  int type = 2;     // ALERT: 1 OK/Cancel, 2 information, 3 error
+  std::string title = "Alert";
+  bool message_box = false;
+  unsigned style = 0; // a message box's MessageBoxA type bits
+
+  // An error message: ALERT type 3, or a message box with the error (stop) icon.
+  bool IsError() const { return message_box ? (style & 0xF0) == 0x10 : type == 3; }
 };
 
 // Something the add-in changed, in the order it happened, for `kvhost addin` to report.
 struct JournalEntry {
-  enum class Kind { Registered, RegisterRefused, NameDeleted, Alert } kind;
-  std::string subject; // the procedure registered or refused, the name deleted
+  enum class Kind { Registered, RegisterRefused, Unregistered, NameDeleted, Alert } kind;
+  std::string subject; // the procedure registered, refused or unregistered, the name deleted
   std::string text;    // what happened, for people
 };
 
@@ -82,15 +91,30 @@ public:
   // Opens `book` as Excel opens a file: its sheets get ids and it becomes the active workbook.
   // Like Excel, it takes the place of the untouched Book1 Excel started with.
   Workbook& OpenWorkbook(Workbook book);
+  // A new workbook "Book<n>" with one sheet called `sheet_name`, made the active one.
+  Workbook& NewWorkbook(std::string sheet_name);
+  // Closes the active workbook; the last opened of those left becomes active. kvhost always keeps
+  // one workbook open: closing the last one is refused (false).
+  bool CloseActiveWorkbook();
+  // Makes the workbook called `name` active; false when none is open.
+  bool ActivateWorkbook(std::string_view name);
   // The sheet of the active workbook called `name`; null when there is none.
   Sheet* FindSheet(std::string_view name);
+  // The sheet of any open workbook with this id; null when there is none.
+  Sheet* FindSheet(SheetId id);
 
   // Registers or re-registers (same module and procedure: same id, one more use).
   Registration& Register(Registration registration);
-  // Drops every registration of `module`, as Excel does after the add-in's xlAutoClose.
-  void UnregisterModule(const std::string& module);
+  // Drops every registration of `module`, as Excel does after the add-in's xlAutoClose;
+  // returns how many there were.
+  std::size_t UnregisterModule(const std::string& module);
+  // One use less of the registration with this id; at none left it is dropped. False when no
+  // registration has the id.
+  bool Unregister(double id);
   const std::vector<Registration>& Registrations() const { return registrations_; }
   const Registration* FindRegistration(const std::string& function_text) const;
+  // The registration of `procedure` of `module` (names as given to REGISTER).
+  const Registration* FindProcedure(const std::string& module, const std::string& procedure) const;
 
   void DefineName(DefinedName name);
   bool DeleteName(const std::string& name); // false when there is no such name
@@ -107,22 +131,36 @@ public:
   void RecordAlert(AlertRecord alert);
   const std::vector<AlertRecord>& Alerts() const { return alerts_; }
 
+  // True when an error message was shown since the alert count was `from`.
+  bool ErrorShownSince(std::size_t from) const;
+
   const std::vector<JournalEntry>& Journal() const { return journal_; }
+
+  // Menu bars and toolbars, in the interface language; a new language starts them afresh.
+  CommandBars& Bars() { return bars_; }
+  const CommandBars& Bars() const { return bars_; }
+  void SetInterfaceLanguage(InterfaceLanguage language) { bars_ = CommandBars(language); }
 
   // The add-in Excel is running a call of: its file name, for xlGetName and REGISTER.
   std::string current_addin_path;
   void* current_addin_handle = nullptr;
+  // GET.WORKSPACE(2): the version of Excel kvhost plays.
+  std::string version_text = "16.0";
+  // ECHO: whether the screen follows what macros do.
+  bool screen_updating = true;
 
 private:
   std::vector<Workbook> workbooks_;
   std::size_t active_workbook_ = 0;
   SheetId next_sheet_id_ = 1;
+  int next_book_number_ = 2; // Book1 is the one Excel starts with
   std::vector<Registration> registrations_;
   std::vector<Refusal> refused_;
   double next_register_id_ = 1;
   std::map<std::string, DefinedName> names_; // keyed by the upper-cased name
   std::vector<AlertRecord> alerts_;
   std::vector<JournalEntry> journal_;
+  CommandBars bars_;
 };
 
 } // namespace kvhost

@@ -98,11 +98,13 @@ TEST(AddInLoad, UntickingRegistersTheFunctionsAsHiddenThenCloseDeletesTheNames) 
   ASSERT_EQ(host.app().Alerts().size(), 1u);
   EXPECT_NE(host.app().Alerts()[0].text.find("will be removed!"), std::string::npos);
 
-  std::vector<std::string> offered, deleted;
+  std::vector<std::string> offered, deleted, unregistered;
   const auto& journal = host.app().Journal();
   for (std::size_t i = before; i < journal.size(); ++i) {
     if (journal[i].kind == JournalEntry::Kind::NameDeleted)
       deleted.push_back(journal[i].subject);
+    else if (journal[i].kind == JournalEntry::Kind::Unregistered)
+      unregistered.push_back(journal[i].subject);
     else if (journal[i].kind != JournalEntry::Kind::Alert)
       offered.push_back(journal[i].subject);
     if (journal[i].kind == JournalEntry::Kind::Registered) {
@@ -110,6 +112,8 @@ TEST(AddInLoad, UntickingRegistersTheFunctionsAsHiddenThenCloseDeletesTheNames) 
     }
   }
   EXPECT_EQ(offered, (std::vector<std::string>{"skew", "kurt", "interpol", "cspline", "ewv"}));
+  EXPECT_EQ(unregistered, std::vector<std::string>{"CheckInstance"})
+      << "the bridge gives back the procedure that kept the library loaded";
   std::vector<std::string> names;
   for (const auto& row : kRows)
     names.push_back(row.function_text);
@@ -160,4 +164,113 @@ TEST(FixtureAddIn, RegisterKeepsExportedProceduresAndTheirTexts) {
 
   addin->Close();
   EXPECT_TRUE(host.app().Registrations().empty());
+}
+
+namespace {
+XLOPER CountedText(std::string& storage, const std::string& text) {
+  storage = std::string(1, static_cast<char>(text.size())) + text;
+  XLOPER x{};
+  x.xltype = xltypeStr;
+  x.val.str = storage.data();
+  return x;
+}
+} // namespace
+
+TEST(FixtureAddIn, RegisterIdFindsRegistersOrAsksTheAddIn) {
+  ExcelHost host;
+  std::string error;
+  auto addin = AddIn::Load(host, KV_FIXTURE_ADDIN_PATH, error);
+  ASSERT_NE(addin, nullptr) << error;
+  addin->Open();
+  std::string a, b, c;
+  XLOPER file = CountedText(a, host.app().current_addin_path), result{};
+  auto register_id = [&](const std::string& procedure, const char* type = nullptr) {
+    XLOPER name = CountedText(b, procedure), type_text = CountedText(c, type ? type : "");
+    result = XLOPER{};
+    EXPECT_EQ(Excel4(xlfRegisterId, &result, type ? 3 : 2, &file, &name, &type_text), xlretSuccess);
+    return result;
+  };
+
+  const Registration& echo = *host.app().FindRegistration("FIX.ECHO");
+  EXPECT_EQ(register_id("echo").val.num, echo.id);
+  EXPECT_EQ(echo.use_count, 2) << "asking for the id is no new use";
+
+  const XLOPER automatic = register_id("fix_auto");
+  ASSERT_EQ(automatic.xltype, xltypeNum) << "the id REGISTER gave xlAutoRegister";
+  const Registration* registered = host.app().FindProcedure(addin->path(), "fix_auto");
+  ASSERT_NE(registered, nullptr);
+  EXPECT_EQ(registered->type_text, "PP");
+  EXPECT_EQ(registered->id, automatic.val.num);
+
+  EXPECT_EQ(register_id("fix_loop").xltype, xltypeErr) << "no endless recursion";
+  EXPECT_EQ(host.app().FindProcedure(addin->path(), "fix_loop"), nullptr);
+  EXPECT_EQ(register_id("unknown").xltype, xltypeErr) << "xlAutoRegister does not know it";
+  EXPECT_EQ(register_id("fix_loop", "PP").xltype, xltypeNum) << "with a type text, as REGISTER";
+
+  // UNREGISTER takes one use at a time; the module form takes everything.
+  XLOPER id{};
+  id.xltype = xltypeNum;
+  id.val.num = echo.id;
+  for (bool expected : {true, true, false}) {
+    ASSERT_EQ(Excel4(xlfUnregister, &result, 1, &id), xlretSuccess);
+    EXPECT_EQ(result.xltype, xltypeBool);
+    EXPECT_EQ(result.val.xbool != 0, expected);
+  }
+  EXPECT_EQ(host.app().FindRegistration("FIX.ECHO"), nullptr) << "both uses given back";
+  EXPECT_NE(host.app().FindName("FIX.ECHO"), nullptr) << "UNREGISTER leaves the name";
+  ASSERT_EQ(Excel4(xlfUnregister, &result, 1, &file), xlretSuccess);
+  EXPECT_EQ(result.val.xbool, 1);
+  EXPECT_TRUE(host.app().Registrations().empty());
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u);
+}
+
+// Loading where the menu and the toolbar are already there: the menu gets the language
+// submenu, nothing else changes.
+TEST(AddInLoad, AnExistingMenuAndToolbarAreLeftAsTheyAre) {
+  ExcelHost host;
+  MenuBar& bar = *host.app().Bars().FindBar(10);
+  Menu mine;
+  mine.name = "K&avenlor";
+  mine.items.push_back(MenuItem{"&Own", "own_macro", "", "", "", false, false, {}});
+  bar.menus.insert(bar.menus.begin() + 2, mine);
+  Toolbar toolbar;
+  toolbar.name = "KAVENLOR";
+  toolbar.visible = true;
+  toolbar.tools.push_back(Tool{});
+  ASSERT_TRUE(host.app().Bars().AddToolbar(toolbar));
+  const std::size_t menus = bar.menus.size();
+
+  auto addin = LoadBuiltAddIn(host);
+  ASSERT_NE(addin, nullptr);
+  addin->Open();
+  ASSERT_EQ(bar.menus.size(), menus) << "no second menu";
+  const Menu& menu = bar.menus[2];
+  ASSERT_EQ(menu.items.size(), 2u);
+  EXPECT_EQ(menu.items[0].text, "&Own");
+  EXPECT_FALSE(menu.items[0].checked);
+  EXPECT_TRUE(menu.items[1].is_submenu) << "position 9 past the end: the submenu goes last";
+  EXPECT_EQ(menu.items[1].text, "Idio&m");
+  const Toolbar& kept = *host.app().Bars().FindToolbar("Kavenlor");
+  EXPECT_EQ(kept.name, "KAVENLOR");
+  ASSERT_EQ(kept.tools.size(), 1u);
+  EXPECT_TRUE(kept.tools[0].IsGap());
+  EXPECT_FALSE(kept.tools[0].pasted_face);
+  EXPECT_TRUE(kept.visible);
+  EXPECT_FALSE(kept.y) << "not shown again";
+}
+
+// An Excel that says it is version 8.0 takes the add-in down its automation path: a
+// temporary workbook opened with screen updating off, then closed again.
+TEST(AddInLoad, VersionEightOpensAndClosesTheBridgesWorkbook) {
+  ExcelHost host;
+  host.app().version_text = "8.0";
+  auto addin = LoadBuiltAddIn(host);
+  ASSERT_NE(addin, nullptr);
+  addin->Open();
+  ASSERT_EQ(host.app().Workbooks().size(), 1u);
+  EXPECT_EQ(host.app().ActiveWorkbook().name, "Book1");
+  EXPECT_TRUE(host.app().screen_updating);
+  EXPECT_NE(host.app().Bars().FindToolbar("Kavenlor"), nullptr) << "and the load goes on";
+  ASSERT_EQ(Excel4(xlcNew, nullptr, 0), xlretSuccess);
+  EXPECT_EQ(host.app().ActiveWorkbook().name, "Book3") << "the bridge's was Book2";
 }

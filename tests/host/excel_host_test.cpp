@@ -5,6 +5,7 @@
 
 #include "excel/excel_host.h"
 #include "excel/values.h"
+#include "kvplatform/messagebox.h"
 
 using namespace kvhost;
 
@@ -145,4 +146,134 @@ TEST(ExcelHost, AlertIsRecordedAndAnsweredWithOk) {
   XLOPER bad_type = Integer(9);
   ASSERT_EQ(Excel4(xlcAlert, &result, 2, &message.value, &bad_type), xlretSuccess);
   EXPECT_EQ(result.xltype, xltypeErr);
+}
+
+TEST(ExcelHost, MessageBoxesAreShownRecordedAndAnsweredWithOk) {
+  ExcelHost host;
+  EXPECT_EQ(kvp::ShowMessageBox(0, "Falha no c\xE1lculo", "Aten\xE7\xE3o",
+                                kvp::kMbOk | kvp::kMbIconError),
+            kvp::kIdOk);
+  EXPECT_EQ(kvp::ShowMessageBox(0, "Done", nullptr, kvp::kMbIconInformation), kvp::kIdOk);
+  ASSERT_EQ(host.app().Alerts().size(), 2u);
+  EXPECT_EQ(host.app().Alerts()[0].title, "Atenção");
+  EXPECT_EQ(host.app().Alerts()[0].text, "Falha no cálculo");
+  EXPECT_TRUE(host.app().Alerts()[0].IsError());
+  EXPECT_EQ(host.app().Alerts()[1].title, "Error") << "MessageBoxA's title for no caption";
+  EXPECT_FALSE(host.app().Alerts()[1].IsError()) << "an information box is no error";
+  EXPECT_TRUE(host.app().ErrorShownSince(0));
+  EXPECT_FALSE(host.app().ErrorShownSince(1));
+
+  Text warning("Look"), info("Fine");
+  XLOPER three = Integer(3), two = Integer(2);
+  Excel4(xlcAlert, nullptr, 2, &info.value, &two);
+  EXPECT_FALSE(host.app().ErrorShownSince(2));
+  Excel4(xlcAlert, nullptr, 2, &warning.value, &three);
+  EXPECT_TRUE(host.app().ErrorShownSince(2)) << "ALERT type 3 is an error message";
+}
+
+TEST(ExcelHost, GetWorkspaceGivesTheVersionText) {
+  ExcelHost host;
+  XLOPER two = Integer(2), one = Integer(1), version{};
+  ASSERT_EQ(Excel4(xlfGetWorkspace, &version, 1, &two), xlretSuccess);
+  EXPECT_EQ(AnsiText(version), "16.0");
+  Excel4(xlFree, nullptr, 1, &version);
+  host.app().version_text = "8.0";
+  ASSERT_EQ(Excel4(xlfGetWorkspace, &version, 1, &two), xlretSuccess);
+  EXPECT_EQ(AnsiText(version), "8.0");
+  Excel4(xlFree, nullptr, 1, &version);
+  ASSERT_EQ(Excel4(xlfGetWorkspace, &version, 1, &one), xlretSuccess);
+  EXPECT_EQ(version.xltype, xltypeErr);
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u);
+}
+
+TEST(ExcelHost, ARecalculationMayNotRunCommandsOrMacroSheetFunctions) {
+  ExcelHost host;
+  XLOPER result{};
+  {
+    const ExcelHost::Recalculation recalculation(host);
+    EXPECT_EQ(Excel4(xlcActivate, &result, 0), xlretInvXlfn);
+    EXPECT_EQ(Excel4(xlfLinks, &result, 0), xlretInvXlfn);
+    XLOPER one = Number(1);
+    EXPECT_EQ(Excel4(xlfCos, &result, 1, &one), xlretSuccess) << "a worksheet function";
+  }
+  EXPECT_EQ(Excel4(xlcActivate, &result, 0), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeBool);
+  EXPECT_EQ(Excel4(xlfLinks, &result, 0), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeErr);
+  EXPECT_EQ(result.val.err, xlerrNA) << "no workbook of kvhost links to another";
+}
+
+TEST(ExcelHost, IsTextOverARangeAndOrFoldIt) {
+  ExcelHost host;
+  Cells& cells = host.app().ActiveSheet().cells;
+  cells.SetNumber(0, 0, 1);
+  cells.SetNumber(1, 0, 2);
+  cells.SetText(2, 0, "n/a");
+  XLOPER range{};
+  range.xltype = xltypeSRef;
+  range.val.sref.count = 1;
+  auto ask = [&](std::uint16_t last_row) {
+    range.val.sref.ref = XLREF{0, last_row, 0, 0};
+    XLOPER istext{}, any{};
+    EXPECT_EQ(Excel4(xlfIstext, &istext, 1, &range), xlretSuccess);
+    EXPECT_EQ(istext.xltype, xltypeMulti);
+    EXPECT_EQ(istext.val.array.rows, last_row + 1);
+    EXPECT_EQ(Excel4(xlfOr, &any, 1, &istext), xlretSuccess);
+    Excel4(xlFree, nullptr, 1, &istext);
+    EXPECT_EQ(any.xltype, xltypeBool);
+    return any.val.xbool != 0;
+  };
+  EXPECT_FALSE(ask(1)) << "numbers only";
+  EXPECT_TRUE(ask(2)) << "with the text in A3";
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u);
+
+  XLOPER result{}, text_cell{};
+  text_cell.xltype = xltypeSRef;
+  text_cell.val.sref.count = 1;
+  text_cell.val.sref.ref = XLREF{2, 2, 0, 0};
+  ASSERT_EQ(Excel4(xlfIstext, &result, 1, &text_cell), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeBool) << "one cell: one answer";
+  EXPECT_EQ(result.val.xbool, 1);
+  Text word("maybe");
+  ASSERT_EQ(Excel4(xlfOr, &result, 1, &word.value), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeErr) << "a text given directly is no logical value";
+}
+
+TEST(ExcelHost, TextAndTimeFunctions) {
+  ExcelHost host;
+  Text old_text("abcdef"), new_text("XY"), time("6:45 PM"), bad_time("25:99");
+  XLOPER start = Number(2), count = Number(3), result{};
+  ASSERT_EQ(Excel4(xlfReplace, &result, 4, &old_text.value, &start, &count, &new_text.value),
+            xlretSuccess);
+  EXPECT_EQ(AnsiText(result), "aXYef");
+  Excel4(xlFree, nullptr, 1, &result);
+  ASSERT_EQ(Excel4(xlfTimevalue, &result, 1, &time.value), xlretSuccess);
+  EXPECT_DOUBLE_EQ(result.val.num, (18 * 60 + 45) / 1440.0);
+  ASSERT_EQ(Excel4(xlfTimevalue, &result, 1, &bad_time.value), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeErr);
+  XLOPER zero = Number(0);
+  ASSERT_EQ(Excel4(xlfCos, &result, 1, &zero), xlretSuccess);
+  EXPECT_EQ(result.val.num, 1);
+}
+
+TEST(ExcelHost, NewCloseActivateAndEcho) {
+  ExcelHost host;
+  XLOPER module = Integer(6), off{}, result{};
+  off.xltype = xltypeBool;
+  ASSERT_EQ(Excel4(xlcEcho, &result, 1, &off), xlretSuccess);
+  EXPECT_FALSE(host.app().screen_updating);
+  ASSERT_EQ(Excel4(xlcNew, &result, 1, &module), xlretSuccess);
+  EXPECT_EQ(host.app().Workbooks().size(), 2u);
+  EXPECT_EQ(host.app().ActiveWorkbook().name, "Book2");
+  EXPECT_EQ(host.app().ActiveSheet().name, "Module1");
+  Text first("Book1:1");
+  ASSERT_EQ(Excel4(xlcActivate, &result, 1, &first.value), xlretSuccess);
+  EXPECT_EQ(host.app().ActiveWorkbook().name, "Book1");
+  Text missing("Book9");
+  EXPECT_EQ(Excel4(xlcActivate, &result, 1, &missing.value), xlretFailed);
+  ASSERT_EQ(Excel4(xlcClose, &result, 1, &off), xlretSuccess);
+  EXPECT_EQ(host.app().ActiveWorkbook().name, "Book2");
+  EXPECT_EQ(Excel4(xlcClose, &result, 1, &off), xlretFailed) << "kvhost keeps one workbook";
+  ASSERT_EQ(Excel4(xlcEcho, &result, 0), xlretSuccess);
+  EXPECT_TRUE(host.app().screen_updating) << "omitted: switches";
 }

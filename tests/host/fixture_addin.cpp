@@ -268,3 +268,33 @@ extern "C" __attribute__((visibility("default"))) void xlAutoFree(LPXLOPER value
     g_column = XLOPER{};
   }
 }
+
+// Registers what Excel asks for by procedure name: fix_auto with its type text, as an add-in
+// that keeps its registrations in tables does; fix_loop by asking REGISTER.ID again without a
+// type text, which would recurse for ever in Excel; anything else is unknown (#VALUE!).
+PROBE(LPXLOPER) fix_auto(LPXLOPER value) {
+  return value;
+}
+
+PROBE(LPXLOPER) fix_loop(LPXLOPER value) {
+  return value;
+}
+
+extern "C" __attribute__((visibility("default"))) LPXLOPER xlAutoRegister(LPXLOPER name) {
+  static XLOPER result;
+  result.xltype = xltypeErr;
+  result.val.err = xlerrValue;
+  const std::string asked(name->val.str + 1, static_cast<unsigned char>(name->val.str[0]));
+  if (asked != "fix_auto" && asked != "fix_loop") return &result;
+  XLOPER file{};
+  Excel4(xlGetName, &file, 0);
+  XLOPER proc = Text(asked.c_str()), type = Text("PP");
+  if (asked == "fix_auto")
+    Excel4(xlfRegister, &result, 3, &file, &proc, &type);
+  else
+    Excel4(xlfRegisterId, &result, 2, &file, &proc);
+  Excel4(xlFree, nullptr, 1, &file);
+  std::free(proc.val.str);
+  std::free(type.val.str);
+  return &result;
+}

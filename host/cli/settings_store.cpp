@@ -1,0 +1,97 @@
+#include "settings_store.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "kvplatform/ansi.h"
+
+namespace kvhost {
+
+std::map<std::string, StoredValue> ReadStoredSettings() {
+  std::map<std::string, StoredValue> values;
+  kvp::RegistryKey key;
+  if (!kvp::OpenRegistryKey(kSettingsKeyPath, key)) return values;
+  for (const char* name : kSettingNames) {
+    StoredValue value;
+    std::size_t size = 0;
+    if (!kvp::QueryRegistryValue(key, name, value.type, nullptr, size)) continue;
+    std::vector<unsigned char> buffer(size + 1);
+    size = buffer.size();
+    if (!kvp::QueryRegistryValue(key, name, value.type, buffer.data(), size)) continue;
+    // A text comes with its terminating zero.
+    if (value.type == kvp::RegistryType::Text && size > 0 && buffer[size - 1] == 0) --size;
+    value.data.assign(reinterpret_cast<const char*>(buffer.data()), size);
+    values.emplace(name, std::move(value));
+  }
+  kvp::CloseRegistryKey(key);
+  return values;
+}
+
+std::string DescribeValue(const StoredValue& value) {
+  if (value.type == kvp::RegistryType::Text) return "text \"" + kvp::AnsiToUtf8(value.data) + "\"";
+  std::string text = "binary";
+  for (unsigned char byte : value.data) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02x", byte);
+    text += hex;
+  }
+  return text;
+}
+
+bool StoreSetting(const std::string& name, const StoredValue& value, std::string& error) {
+  kvp::RegistryKey key;
+  if (!kvp::CreateRegistryKey(kSettingsKeyPath, key)) {
+    error = "cannot open the settings for writing";
+    return false;
+  }
+  const bool stored = kvp::SetRegistryValue(
+      key, name.c_str(), value.type, reinterpret_cast<const unsigned char*>(value.data.data()),
+      value.data.size());
+  kvp::CloseRegistryKey(key);
+  if (!stored) error = "cannot store " + name;
+  return stored;
+}
+
+SettingsForRun::~SettingsForRun() {
+  if (!active()) return;
+  if (previous_)
+    setenv("KAVENLOR_REGISTRY", previous_->c_str(), 1);
+  else
+    unsetenv("KAVENLOR_REGISTRY");
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+bool SettingsForRun::Prepare(const Options& options, std::string& error) {
+  if (options.lang.empty()) return true;
+  std::map<std::string, StoredValue> values = ReadStoredSettings();
+
+  std::error_code failure;
+  std::filesystem::path temporary = std::filesystem::temp_directory_path(failure);
+  if (failure) temporary = "/tmp";
+  std::string folder = (temporary / "kvhost-settings-XXXXXX").string();
+  if (mkdtemp(folder.data()) == nullptr) {
+    error = "cannot make a folder for this run's settings in " + temporary.string();
+    return false;
+  }
+  folder_ = folder;
+  if (const char* current = std::getenv("KAVENLOR_REGISTRY")) previous_ = current;
+  setenv("KAVENLOR_REGISTRY", (std::filesystem::path(folder_) / "registry").c_str(), 1);
+
+  values["IDIOMA"] = StoredValue{kvp::RegistryType::Text, options.lang == "pt" ? "1" : "2"};
+  const auto path = values.find("PATH");
+  if (path == values.end() || path->second.data.empty()) {
+    std::filesystem::path addin = std::filesystem::weakly_canonical(options.addin_path, failure);
+    if (failure) addin = std::filesystem::absolute(options.addin_path, failure);
+    values["PATH"] =
+        StoredValue{kvp::RegistryType::Text, kvp::Utf8ToAnsi(addin.parent_path().string())};
+  }
+  for (const auto& [name, value] : values)
+    if (!StoreSetting(name, value, error)) return false;
+  return true;
+}
+
+} // namespace kvhost

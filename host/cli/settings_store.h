@@ -1,0 +1,56 @@
+// The add-in's settings in the registry key "Software\Kavenlor", read and written through the
+// platform's registry functions (on Linux the file $KAVENLOR_REGISTRY names), and the
+// temporary settings of a run with --lang.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "commands.h"
+#include "kvplatform/registry.h"
+
+namespace kvhost {
+
+// The values the add-in reads: PATH, VERSAO and IDIOMA are texts, SHOW one binary byte.
+inline const char* const kSettingNames[] = {"PATH", "VERSAO", "SHOW", "IDIOMA"};
+constexpr const char* kSettingsKeyPath = "Software\\Kavenlor";
+
+struct StoredValue {
+  kvp::RegistryType type = kvp::RegistryType::Text;
+  std::string data; // ANSI text without its zero, or the bytes
+
+  bool operator==(const StoredValue&) const = default;
+};
+
+// The settings stored now, by name; values that are not there are left out.
+std::map<std::string, StoredValue> ReadStoredSettings();
+
+// `text "..."` (UTF-8) or `binary 01`, as `settings show` prints a value.
+std::string DescribeValue(const StoredValue& value);
+
+// Sets one value; false, with the reason, when the registry refuses.
+bool StoreSetting(const std::string& name, const StoredValue& value, std::string& error);
+
+// A run with --lang: the stored settings copied to a registry file of the run's own, with
+// IDIOMA as asked and PATH, when absent, the add-in's own folder; KAVENLOR_REGISTRY names that
+// file until the run ends, when it is removed and the variable restored. The stored settings
+// are never written. Without --lang it does nothing.
+class SettingsForRun {
+public:
+  SettingsForRun() = default;
+  ~SettingsForRun();
+  SettingsForRun(const SettingsForRun&) = delete;
+  SettingsForRun& operator=(const SettingsForRun&) = delete;
+
+  // Before the add-in is loaded (it reads its settings when it is attached). False, with the
+  // reason, when the temporary settings cannot be made.
+  bool Prepare(const Options& options, std::string& error);
+  bool active() const { return !folder_.empty(); }
+
+private:
+  std::string folder_;
+  std::optional<std::string> previous_; // KAVENLOR_REGISTRY before the run
+};
+
+} // namespace kvhost

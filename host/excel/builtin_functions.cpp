@@ -1,0 +1,287 @@
+// Excel's own worksheet functions the add-in calls by number: ISTEXT, OR, LINKS, TIMEVALUE,
+// REPLACE and COS (the automation bridge's).
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "excel_host.h"
+#include "kvplatform/ansi.h"
+#include "values.h"
+
+namespace kvhost {
+namespace {
+
+// The cells a reference argument covers, row by row (one rectangle only); nothing for a
+// reference kvhost cannot read (several rectangles, a sheet that is not open).
+struct CellBlock {
+  std::size_t rows = 0;
+  std::size_t columns = 0;
+  std::vector<Value> values;
+};
+
+std::optional<CellBlock> ReadReference(ExcelHost& host, const XLOPER& reference) {
+  const Sheet* sheet = nullptr;
+  XLREF rectangle{};
+  if (BaseType(reference) == xltypeSRef) {
+    sheet = &host.app().ActiveSheet();
+    rectangle = reference.val.sref.ref;
+  } else if (BaseType(reference) == xltypeRef) {
+    const XLMREF* areas = reference.val.mref.lpmref;
+    if (areas == nullptr || areas->count != 1) return std::nullopt;
+    sheet = host.app().FindSheet(static_cast<SheetId>(reference.val.mref.idSheet));
+    rectangle = areas->reftbl[0];
+  }
+  if (sheet == nullptr || rectangle.rwLast < rectangle.rwFirst ||
+      rectangle.colLast < rectangle.colFirst)
+    return std::nullopt;
+  CellBlock block;
+  block.rows = std::size_t{rectangle.rwLast} - rectangle.rwFirst + 1;
+  block.columns = std::size_t{rectangle.colLast} - rectangle.colFirst + 1;
+  for (std::uint32_t row = rectangle.rwFirst; row <= rectangle.rwLast; ++row)
+    for (std::uint32_t column = rectangle.colFirst; column <= rectangle.colLast; ++column)
+      block.values.push_back(sheet->cells.Get(row, column));
+  return block;
+}
+
+bool IsReference(const XLOPER& value) {
+  return BaseType(value) == xltypeRef || BaseType(value) == xltypeSRef;
+}
+
+// One value from an argument that is a value or a one-cell reference.
+std::optional<Value> ScalarArgument(ExcelHost& host, const XLOPER& argument) {
+  if (IsReference(argument)) {
+    const auto block = ReadReference(host, argument);
+    if (!block || block->values.size() != 1) return std::nullopt;
+    return block->values[0];
+  }
+  switch (BaseType(argument)) {
+  case xltypeNum:
+  case xltypeInt: return Value::Number(*NumberOf(argument));
+  case xltypeStr: return Value::Text(*Utf8Text(argument));
+  case xltypeBool: return Value::Boolean(argument.val.xbool != 0);
+  case xltypeErr: return Value::Error(argument.val.err);
+  case xltypeNil:
+  case xltypeMissing: return Value{};
+  default: return std::nullopt;
+  }
+}
+
+// ISTEXT(value): TRUE for a text. Given a range of cells it answers for each cell, an array
+// of the range's shape, which OR then folds: "does the range hold a text?".
+int IsText(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 1) return xlretInvCount;
+  const XLOPER& value = *args[0];
+  std::optional<CellBlock> block;
+  if (IsReference(value)) {
+    block = ReadReference(host, value);
+    if (!block) {
+      SetError(result, xlerrValue);
+      return xlretSuccess;
+    }
+  } else if (BaseType(value) == xltypeMulti && value.val.array.lparray != nullptr) {
+    block.emplace();
+    block->rows = value.val.array.rows;
+    block->columns = value.val.array.columns;
+    for (std::size_t i = 0; i < block->rows * block->columns; ++i)
+      block->values.push_back(BaseType(value.val.array.lparray[i]) == xltypeStr ? Value::Text({})
+                                                                                : Value{});
+  } else {
+    SetBoolean(result, BaseType(value) == xltypeStr);
+    return xlretSuccess;
+  }
+  if (block->values.size() == 1) {
+    SetBoolean(result, block->values[0].type == ValueType::Text);
+    return xlretSuccess;
+  }
+  if (result == nullptr) return xlretSuccess;
+  XLOPER* elements = host.memory().NewArray(block->rows, block->columns);
+  for (std::size_t i = 0; i < block->values.size(); ++i) {
+    elements[i].xltype = xltypeBool;
+    elements[i].val.xbool = block->values[i].type == ValueType::Text ? 1 : 0;
+  }
+  result->xltype = xltypeMulti;
+  result->val.array.lparray = elements;
+  result->val.array.rows = static_cast<std::uint16_t>(block->rows);
+  result->val.array.columns = static_cast<std::uint16_t>(block->columns);
+  return xlretSuccess;
+}
+
+// OR(logical1, ...): TRUE when any logical value is TRUE. Numbers count (non-zero is TRUE);
+// texts and empty cells inside ranges and arrays are passed over; a text given directly counts
+// only as "TRUE" or "FALSE". An error anywhere is the answer; no logical value at all: #VALUE!.
+int Or(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.empty() || args.size() > 30) return xlretInvCount;
+  bool any = false, seen = false;
+  std::optional<std::uint16_t> error;
+  auto take = [&](const Value& value, bool direct) {
+    switch (value.type) {
+    case ValueType::Boolean:
+      seen = true;
+      any = any || value.boolean;
+      break;
+    case ValueType::Number:
+      seen = true;
+      any = any || value.number != 0;
+      break;
+    case ValueType::Error:
+      if (!error) error = value.error;
+      break;
+    case ValueType::Text:
+      if (!direct) break;
+      if (EqualsIgnoringCase(value.text, "TRUE") || EqualsIgnoringCase(value.text, "FALSE")) {
+        seen = true;
+        any = any || EqualsIgnoringCase(value.text, "TRUE");
+      } else if (!error) {
+        error = xlerrValue;
+      }
+      break;
+    case ValueType::Empty: break;
+    }
+  };
+  for (LPXLOPER argument : args) {
+    if (IsReference(*argument)) {
+      const auto block = ReadReference(host, *argument);
+      if (!block) {
+        error = error.value_or(xlerrValue);
+        continue;
+      }
+      for (const Value& value : block->values)
+        take(value, false);
+    } else if (BaseType(*argument) == xltypeMulti && argument->val.array.lparray != nullptr) {
+      const std::size_t count = std::size_t{argument->val.array.rows} * argument->val.array.columns;
+      for (std::size_t i = 0; i < count; ++i)
+        if (const auto value = ScalarArgument(host, argument->val.array.lparray[i]))
+          take(*value, false);
+    } else if (const auto value = ScalarArgument(host, *argument)) {
+      take(*value, true);
+    } else {
+      error = error.value_or(xlerrValue);
+    }
+  }
+  if (error)
+    SetError(result, *error);
+  else if (!seen)
+    SetError(result, xlerrValue);
+  else
+    SetBoolean(result, any);
+  return xlretSuccess;
+}
+
+// LINKS([document_text], [type_num]): the workbooks the document's external references name.
+// kvhost's workbooks hold values only, so there are none: #N/A, as Excel answers for a
+// workbook without links or one that is not open.
+int Links(ExcelHost&, LPXLOPER result, Arguments args) {
+  if (args.size() > 2) return xlretInvCount;
+  if (args.size() == 2 && !IsOmitted(*args[1])) {
+    const auto type = NumberOf(*args[1]);
+    if (!type || *type < 1 || *type > 6) {
+      SetError(result, xlerrValue);
+      return xlretSuccess;
+    }
+  }
+  SetError(result, xlerrNA);
+  return xlretSuccess;
+}
+
+// TIMEVALUE(time_text): the fraction of a day a time text stands for: "h:mm", "h:mm:ss" with
+// optional fractions of a second, and an optional AM/PM. Anything else: #VALUE!.
+int TimeValue(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 1) return xlretInvCount;
+  SetError(result, xlerrValue);
+  const auto value = ScalarArgument(host, *args[0]);
+  if (!value || value->type != ValueType::Text) return xlretSuccess;
+  std::string_view text = value->text;
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
+  std::optional<bool> afternoon;
+  if (text.size() >= 2) {
+    const std::string_view tail = text.substr(text.size() - 2);
+    if (EqualsIgnoringCase(tail, "AM") || EqualsIgnoringCase(tail, "PM")) {
+      afternoon = EqualsIgnoringCase(tail, "PM");
+      text.remove_suffix(2);
+      while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    }
+  }
+  double parts[3] = {0, 0, 0};
+  int count = 0;
+  while (count < 3) {
+    const std::size_t colon = text.find(':');
+    const auto number = NumberFromText(text.substr(0, colon));
+    if (!number || *number < 0) return xlretSuccess;
+    parts[count++] = *number;
+    if (colon == std::string_view::npos) break;
+    text.remove_prefix(colon + 1);
+  }
+  if (count < 2 || parts[0] != std::trunc(parts[0]) || parts[1] != std::trunc(parts[1]) ||
+      parts[1] >= 60 || parts[2] >= 60)
+    return xlretSuccess;
+  double hours = parts[0];
+  if (afternoon) {
+    if (hours < 1 || hours > 12) return xlretSuccess;
+    hours = std::fmod(hours, 12) + (*afternoon ? 12 : 0);
+  }
+  const double seconds = hours * 3600 + parts[1] * 60 + parts[2];
+  SetNumber(result, std::fmod(seconds, 86400) / 86400);
+  return xlretSuccess;
+}
+
+// REPLACE(old_text, start_num, num_chars, new_text): old_text with num_chars characters from
+// start_num on replaced by new_text. Characters are those of the ANSI code page.
+int Replace(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 4) return xlretInvCount;
+  SetError(result, xlerrValue);
+  const auto old_value = ScalarArgument(host, *args[0]);
+  const auto start = ScalarArgument(host, *args[1]);
+  const auto length = ScalarArgument(host, *args[2]);
+  const auto new_value = ScalarArgument(host, *args[3]);
+  if (!old_value || !start || !length || !new_value || start->type != ValueType::Number ||
+      length->type != ValueType::Number || start->number < 1 || length->number < 0)
+    return xlretSuccess;
+  for (const Value* value : {&*old_value, &*new_value})
+    if (value->type == ValueType::Error) {
+      SetError(result, value->error);
+      return xlretSuccess;
+    }
+  std::string text = kvp::Utf8ToAnsi(DisplayText(*old_value));
+  const std::string insert = kvp::Utf8ToAnsi(DisplayText(*new_value));
+  const std::size_t from = std::min(static_cast<std::size_t>(start->number) - 1, text.size());
+  const std::size_t count = std::min(static_cast<std::size_t>(length->number), text.size() - from);
+  text.replace(from, count, insert);
+  if (text.size() > 255) return xlretSuccess;
+  SetText(host, result, kvp::AnsiToUtf8(text));
+  return xlretSuccess;
+}
+
+// COS(number), in radians.
+int Cos(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 1) return xlretInvCount;
+  SetError(result, xlerrValue);
+  const auto value = ScalarArgument(host, *args[0]);
+  if (!value) return xlretSuccess;
+  std::optional<double> number;
+  switch (value->type) {
+  case ValueType::Number: number = value->number; break;
+  case ValueType::Boolean: number = value->boolean ? 1 : 0; break;
+  case ValueType::Empty: number = 0; break;
+  case ValueType::Text: number = NumberFromText(value->text); break;
+  case ValueType::Error: SetError(result, value->error); return xlretSuccess;
+  }
+  if (number) SetNumber(result, std::cos(*number));
+  return xlretSuccess;
+}
+
+} // namespace
+
+void AddBuiltInFunctions(HandlerTable& table) {
+  table[xlfIstext] = IsText;
+  table[xlfOr] = Or;
+  table[xlfLinks] = Links;
+  table[xlfTimevalue] = TimeValue;
+  table[xlfReplace] = Replace;
+  table[xlfCos] = Cos;
+}
+
+} // namespace kvhost
