@@ -62,12 +62,10 @@ bool ToolbarIsAbsent() {
   return QueryResult.xltype == xltypeErr;
 }
 
+// A refusal is only traced by the call layer: the other placement is still tried.
 void AddMainMenu(TableArray<kMenuColumns>& menu, char* before) {
-  try { // a refusal is only traced; the other placement is still tried
-    ExcelCall(xlfAddMenuIntl, nullptr, 3, TempNumber(kWorksheetMenuBar), menu.get(),
-              TempText(before));
-  } catch (...) {
-  }
+  ExcelCall(xlfAddMenuIntl, nullptr, 3, TempNumber(kWorksheetMenuBar), menu.get(),
+            TempText(before));
 }
 
 // Pastes each button's picture from the install folder; the first picture that cannot be
@@ -116,12 +114,9 @@ void BuildMenus() {
   }
   if (!MenuIsAbsent(MenuNameText)) {
     TableArray<kMenuColumns> submenu(SubmenuTable(CurrentLanguage), kSubmenuRows);
-    try {
-      // Item position 9: after the first separator, before the show-toolbar item.
-      ExcelCall(xlfAddMenuIntl, nullptr, 4, TempInteger(10), submenu.get(), TempText(MenuNameText),
-                TempInteger(9));
-    } catch (...) {
-    }
+    // Item position 9: after the first separator, before the show-toolbar item.
+    ExcelCall(xlfAddMenuIntl, nullptr, 4, TempInteger(10), submenu.get(), TempText(MenuNameText),
+              TempInteger(9));
     ExcelCall(xlfCheckCommand, nullptr, 5, TempNumber(kWorksheetMenuBar), TempText(MenuNameText),
               TempText(LanguageSubmenu[language]), TempBoolean(1),
               TempText(LanguageItem[language]));
