@@ -1,0 +1,57 @@
+// Independent components of whitened data by the fixed-point (FastICA) iteration with the
+// Gaussian contrast, one component at a time. Follows the conventions of Matriz.h. Every start
+// vector is fixed, so a run is reproducible.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Matriz.h"
+
+struct FasticaComponent {
+  std::uint32_t iterations = 0; // updates made
+  bool accepted = false;        // false: abandoned at the iteration limit
+  bool fine_tuned = false;      // reached the fine-tuning phase
+  bool oscillated = false;      // the step was halved for an oscillation
+  bool slow = false;            // the step was halved after the slow-convergence threshold
+};
+struct FasticaReport {
+  std::vector<FasticaComponent> components;
+};
+
+inline constexpr double kFasticaEpsilon = 0.0001;
+inline constexpr std::uint32_t kFasticaSlow = 5000;
+inline constexpr std::uint32_t kFasticaLimit = 10000;
+
+// Z: whitened data, d signals (rows) by N observations (columns); Wh, Dw: the d x d whitening
+// and dewhitening matrices; k components, 1 <= k <= d. Outputs A (d x k, mixing: column q is
+// Dw w_q) and W (k x d, demixing: row q is w_q^T Wh).
+//
+// With B the d x d matrix whose column q holds the accepted vector w_q (zero otherwise), the
+// deflate-and-normalise step is w <- w - B (B^T w), w <- w / |w|. For each component q:
+//  1. w(j) = (-1)^j j / d, deflated and normalised; wOld = wOld2 = 0; step mu = 1; not
+//     stabilised; i = 1.
+//  2. Repeat:
+//     a. deflate and normalise w;
+//     b. converged (|w - wOld| < eps or |w + wOld| < eps): the first time, fine-tuning starts
+//        (stabilised, mu = 0.01, wOld = wOld2 = 0); the second time w is accepted.
+//        Otherwise, the first time w comes back to wOld2 (up to sign) the iteration oscillates:
+//        stabilised, mu = mu / 2; or else, once, after 5000 iterations: stabilised, mu = mu / 2;
+//     c. wOld2 = wOld, wOld = w;
+//     d. u(t) = sum_j Z(j, t) w(j), e(t) = exp(-u(t)^2 / 2), g(t) = u(t) e(t),
+//        g'(t) = (1 - u(t)^2) e(t), G1 = sum_t g'(t), beta = sum_t u(t) g(t), and for each j
+//        zg(j) = sum_t Z(j, t) g(t);
+//     e. not stabilised: w(j) = (zg(j) - w(j) G1) / N;
+//        stabilised:     w(j) = (w(j) - mu (zg(j) - w(j) beta) / (G1 - beta)) / N;
+//     f. w <- w / |w|; i = i + 1; when i reaches 10000 the component is abandoned (its column
+//        of A and row of W stay zero, B unchanged) and the next one starts.
+//  3. Accepted: column q of B = w; column q of A = Dw w; row q of W = w^T Wh.
+// The projections u(t) are taken straight from the rows of Z, adding the terms in increasing j
+// as the rows of the transposed data would; no transposed copy is made.
+//
+// False for dimensions that do not fit (k outside 1 .. d, Z without observations, Wh or Dw not
+// d x d) and for a zero or non-finite divisor (|w| = 0, G1 - beta = 0); an abandoned component
+// is not a failure.
+bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz& W);
+bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz& W,
+             FasticaReport& report);

@@ -1,0 +1,292 @@
+// The symmetric eigen-decomposition: its building blocks as they are defined, the worked
+// cases, the inputs that trip a plain implementation, and LAPACK's answers (numpy.linalg.eigh) on
+// correlation and covariance matrices.
+#include <algorithm>
+#include <functional>
+#include <sstream>
+
+#include "Funcoes/Autovalores.h"
+#include "unit/multivariate_support.h"
+
+using kvtest::MaxDifference;
+using kvtest::Near;
+using kvtest::Product;
+using kvtest::Transposed;
+
+namespace {
+Matriz Diagonal(const std::vector<double>& v) {
+  Matriz a(v.size(), std::vector<double>(v.size(), 0.0));
+  for (std::size_t i = 0; i < v.size(); ++i)
+    a[i][i] = v[i];
+  return a;
+}
+
+// |V^T V - I| and |A V - V diag(lambda)| / max|lambda|.
+struct Residuals {
+  double orthogonality, equation;
+};
+Residuals Check(const Matriz& a, const std::vector<double>& lambda, const Matriz& v) {
+  Matriz vl = v;
+  for (auto& row : vl)
+    for (std::size_t j = 0; j < row.size(); ++j)
+      row[j] *= lambda[j];
+  double scale = 0;
+  for (double x : lambda)
+    scale = std::max(scale, std::fabs(x));
+  return {MaxDifference(Product(Transposed(v), v), Identity(v.size())),
+          MaxDifference(Product(a, v), vl) / scale};
+}
+
+// Eigenvalues, vectors and the checks every decomposition must pass: decreasing values, unit
+// orthogonal vectors with positive component sums, A V = V Lambda.
+void Decompose(const Matriz& a, std::vector<double>& lambda, Matriz& v, EigenReport& report,
+               const std::string& what, Residuals* residuals = nullptr) {
+  ASSERT_TRUE(autovalores(a, lambda, v, report)) << what;
+  ASSERT_EQ(report.outcome, EigenOutcome::Done) << what;
+  ASSERT_EQ(lambda.size(), a.size()) << what;
+  for (std::size_t j = 0; j + 1 < lambda.size(); ++j)
+    EXPECT_GE(lambda[j], lambda[j + 1]) << what << " order at " << j;
+  for (std::size_t j = 0; j < v.size(); ++j) {
+    double sum = 0;
+    for (const auto& row : v)
+      sum += row[j];
+    // Positive, or zero but for rounding (a vector orthogonal to (1, .., 1), as all but the
+    // first are for a one-factor matrix, has a sum of rounding errors either way).
+    EXPECT_GT(sum, -1e-13) << what << " sign of vector " << j;
+  }
+  const Residuals r = Check(a, lambda, v);
+  EXPECT_LE(r.orthogonality, 1e-12) << what;
+  EXPECT_LE(r.equation, 1e-13) << what;
+  if (residuals) *residuals = r;
+}
+} // namespace
+
+TEST(Eigen, TwoByTwoWorkedExample) {
+  const Matriz a = {{2, 1}, {1, 1}};
+  std::vector<double> lambda;
+  Matriz v;
+  EigenReport report;
+  Decompose(a, lambda, v, report, "((2,1),(1,1))");
+  EXPECT_TRUE(Near(lambda[0], (3 + std::sqrt(5.0)) / 2, 1e-15)); // 2.6180
+  EXPECT_TRUE(Near(lambda[1], (3 - std::sqrt(5.0)) / 2, 1e-15)); // 0.3820
+  const double c = std::sqrt((5 + std::sqrt(5.0)) / 10), s = std::sqrt((5 - std::sqrt(5.0)) / 10);
+  EXPECT_LE(MaxDifference(v, Matriz{{c, -s}, {s, c}}),
+            2e-15); // (0.8507, 0.5257), (-0.5257, 0.8507)
+  // The tolerance is 1e-5 times trace / n = 1.5e-5 here, which the sub-diagonal element meets
+  // after 6 steps (1.333e-5); under the absolute 1e-5 of the full-matrix form it takes 7 (below).
+  EXPECT_EQ(report.qr_steps, 6u);
+}
+
+// The full-matrix form, built from its own parts: reduction, then A <- R Q for A = Q R until
+// `convergiu` at 1e-5. The tridiagonal iteration makes the same steps and reaches the same diagonal
+// (the tolerance being exactly 1e-5 for a correlation matrix).
+TEST(Eigen, SameIterationAsTheFullMatrixForm) {
+  auto full_iteration = [](const Matriz& a, std::vector<double>& diagonal) {
+    Matriz h, p, q, r;
+    EXPECT_TRUE(reduz_hessenberg(a, h, p));
+    unsigned steps = 0;
+    do {
+      EXPECT_TRUE(decompoe_qr(h, q, r));
+      EXPECT_TRUE(multiplica(r, q, h));
+      ++steps;
+    } while (!convergiu(h, 1e-5));
+    diagonal.clear();
+    for (std::size_t i = 0; i < h.size(); ++i)
+      diagonal.push_back(h[i][i]);
+    std::sort(diagonal.begin(), diagonal.end(), std::greater<>());
+    return steps;
+  };
+  std::vector<double> diagonal;
+  EXPECT_EQ(full_iteration({{2, 1}, {1, 1}}, diagonal), 7u);
+
+  for (const auto& c : kvtest::Multivariate()["eigen"]) {
+    const int p = c["p"];
+    if (p < 3 || p > 10 || c["family"] == "returns_covariance") continue;
+    const std::string what = std::string(c["family"]) + " p=" + std::to_string(p);
+    const Matriz a = kvtest::ToMatriz(c["matrix"]);
+    const unsigned steps = full_iteration(a, diagonal);
+    std::vector<double> lambda;
+    Matriz v;
+    EigenReport report;
+    ASSERT_TRUE(autovalores(a, lambda, v, report)) << what;
+    EXPECT_EQ(report.qr_steps, steps) << what;
+    std::vector<double> ours = report.qr_diagonal;
+    std::sort(ours.begin(), ours.end(), std::greater<>());
+    for (int i = 0; i < p; ++i)
+      EXPECT_TRUE(Near(ours[i], diagonal[i], 1e-10)) << what << " diagonal " << i;
+  }
+}
+
+TEST(Eigen, NegativeEigenvalueKeepsTheValuesAndNoVectors) {
+  std::vector<double> lambda;
+  Matriz v = {{1}};
+  EigenReport report;
+  ASSERT_TRUE(autovalores(Matriz{{1, 2}, {2, 1}}, lambda, v, report));
+  EXPECT_EQ(report.outcome, EigenOutcome::NegativeEigenvalue);
+  ASSERT_EQ(lambda.size(), 2u);
+  EXPECT_TRUE(Near(lambda[0], 3, 1e-15));
+  EXPECT_TRUE(Near(lambda[1], -1, 1e-15));
+  EXPECT_TRUE(v.empty());
+}
+
+// Exactly uncorrelated variables give a diagonal matrix: no reflection divides by the all-zero
+// columns, one step converges, the values come back in decreasing order with unit vectors.
+TEST(Eigen, DiagonalAndBlockDiagonalInputs) {
+  std::vector<double> lambda;
+  Matriz v;
+  EigenReport report;
+  Decompose(Diagonal({1, 3, 2, 5, 4}), lambda, v, report, "diagonal 5x5");
+  EXPECT_EQ(lambda, (std::vector<double>{5, 4, 3, 2, 1}));
+  EXPECT_EQ(report.qr_steps, 1u);
+  const std::vector<std::size_t> row_of = {3, 4, 1, 2, 0};
+  for (std::size_t j = 0; j < 5; ++j)
+    EXPECT_EQ(v[row_of[j]][j], 1.0) << "vector " << j;
+
+  Decompose(Identity(4), lambda, v, report, "identity");
+  EXPECT_EQ(lambda, (std::vector<double>(4, 1.0)));
+  EXPECT_EQ(v, Identity(4));
+
+  Decompose(Matriz{{2.5}}, lambda, v, report, "order 1");
+  EXPECT_EQ(lambda, (std::vector<double>{2.5}));
+
+  // Blocks with eigenvalues 1.5, 0.5 | 1 | 1.9, 0.1: returned in decreasing order all the same.
+  const Matriz blocks = {
+      {1, 0.5, 0, 0, 0}, {0.5, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0.9}, {0, 0, 0, 0.9, 1}};
+  Decompose(blocks, lambda, v, report, "block diagonal");
+  const std::vector<double> want = {1.9, 1.5, 1, 0.5, 0.1};
+  for (std::size_t j = 0; j < 5; ++j)
+    EXPECT_TRUE(Near(lambda[j], want[j], 1e-15)) << j;
+}
+
+TEST(Eigen, EqualAndOppositeEigenvaluesGiveUpAtTheStepLimit) {
+  std::vector<double> lambda;
+  Matriz v;
+  EigenReport report;
+  EXPECT_FALSE(autovalores(Matriz{{0, 1}, {1, 0}}, lambda, v, report));
+  EXPECT_EQ(report.outcome, EigenOutcome::NoConvergence);
+  EXPECT_EQ(report.qr_steps, kEigenStepLimit);
+
+  EXPECT_FALSE(autovalores(Matriz{{1, 2, 3}, {4, 5, 6}}, lambda, v, report));
+  EXPECT_EQ(report.outcome, EigenOutcome::NotSquare);
+  EXPECT_FALSE(autovalores(Matriz{}, lambda, v, report));
+  EXPECT_FALSE(autovalores(Matriz{{1, NAN}, {NAN, 1}}, lambda, v, report));
+  EXPECT_EQ(report.outcome, EigenOutcome::NotFinite);
+}
+
+// One factor behind 80 variables: R = (1 - rho) I + rho 1 1^T has the eigenvalue 1 + 79 rho with
+// the vector 1 / sqrt(80), and 1 - rho 79 times.
+TEST(Eigen, OneFactorOverEightyVariables) {
+  const std::size_t p = 80;
+  const double rho = 0.3;
+  Matriz a(p, std::vector<double>(p, rho));
+  for (std::size_t i = 0; i < p; ++i)
+    a[i][i] = 1;
+  std::vector<double> lambda;
+  Matriz v;
+  EigenReport report;
+  Decompose(a, lambda, v, report, "one factor, p = 80");
+  EXPECT_TRUE(Near(lambda[0], 1 + 79 * rho, 1e-13));
+  for (std::size_t i = 0; i < p; ++i)
+    EXPECT_TRUE(Near(v[i][0], 1 / std::sqrt(80.0), 1e-14)) << "first vector, row " << i;
+  for (std::size_t j = 1; j < p; ++j)
+    EXPECT_TRUE(Near(lambda[j], 1 - rho, 1e-14 * lambda[0])) << j;
+}
+
+// LAPACK's answers. Eigenvalues within 1e-13 of the largest; each vector, up to sign, within
+// the accuracy its gap to the nearest other eigenvalue allows, eps |A| / gap. The largest errors
+// of each case are recorded as test properties (--gtest_output=json:FILE shows them).
+TEST(Eigen, AgainstLapack) {
+  for (const auto& c : kvtest::Multivariate()["eigen"]) {
+    const std::string what = std::string(c["family"]) + " p=" + c["p"].dump();
+    const Matriz a = kvtest::ToMatriz(c["matrix"]);
+    const auto want = c["values"].get<std::vector<double>>();
+    const Matriz want_v = kvtest::ToMatriz(c["vectors"]);
+    std::vector<double> lambda;
+    Matriz v;
+    EigenReport report;
+    Residuals residuals{};
+    Decompose(a, lambda, v, report, what, &residuals);
+    if (testing::Test::HasFatalFailure()) return;
+    const std::size_t p = want.size();
+    double value_error = 0, vector_error = 0, diagonal_error = 0;
+    for (std::size_t j = 0; j < p; ++j) {
+      EXPECT_TRUE(Near(lambda[j], want[j], 1e-13 * want[0])) << what << " value " << j;
+      value_error = std::max(value_error, std::fabs(lambda[j] - want[j]) / want[0]);
+      double gap = INFINITY;
+      if (j > 0) gap = std::min(gap, want[j - 1] - want[j]);
+      if (j + 1 < p) gap = std::min(gap, want[j] - want[j + 1]);
+      double dot = 0, error = 0;
+      for (std::size_t i = 0; i < p; ++i)
+        dot += v[i][j] * want_v[i][j];
+      for (std::size_t i = 0; i < p; ++i)
+        error = std::max(error, std::fabs(v[i][j] - (dot < 0 ? -1 : 1) * want_v[i][j]));
+      EXPECT_LE(error, 1e-13 + 1e-14 * want[0] / gap) << what << " vector " << j << " gap " << gap;
+      if (gap > 1e-6 * want[0]) vector_error = std::max(vector_error, error);
+      // The relative tolerance: on returns (variances near 1e-6) an absolute 1e-5 would stop
+      // before the first step had done anything; here the converged diagonal itself is close.
+      EXPECT_TRUE(Near(report.qr_diagonal[j], want[j], 1e-6 * want[0]))
+          << what << " diagonal " << j;
+      diagonal_error =
+          std::max(diagonal_error, std::fabs(report.qr_diagonal[j] - want[j]) / want[0]);
+    }
+    std::ostringstream errors;
+    errors << "values " << value_error << " vectors " << vector_error << " VtV-I "
+           << residuals.orthogonality << " AV-VL " << residuals.equation << " diagonal "
+           << diagonal_error << " steps " << report.qr_steps;
+    RecordProperty(what, errors.str());
+  }
+}
+
+TEST(Hessenberg, ReducesWithAnOrthogonalMatrix) {
+  const Matriz a = {{4, 1, -2, 2, 0.5},
+                    {1, 2, 0, 1, 3},
+                    {-2, 0, 3, -2, 1},
+                    {2, 1, -2, -1, 0},
+                    {7, 0.5, 1, 0, 2}}; // not symmetric
+  Matriz h, p;
+  ASSERT_TRUE(reduz_hessenberg(a, h, p));
+  for (std::size_t i = 0; i < 5; ++i)
+    for (std::size_t j = 0; j + 1 < i; ++j)
+      EXPECT_EQ(h[i][j], 0.0) << i << "," << j;
+  EXPECT_LE(MaxDifference(Product(Transposed(p), p), Identity(5)), 1e-15);
+  EXPECT_LE(MaxDifference(Product(Product(Transposed(p), a), p), h), 1e-14);
+
+  // Order 2: nothing to do. A first column already reduced: no reflection, no division by 0.
+  ASSERT_TRUE(reduz_hessenberg(Matriz{{1, 2}, {3, 4}}, h, p));
+  EXPECT_EQ(h, (Matriz{{1, 2}, {3, 4}}));
+  EXPECT_EQ(p, Identity(2));
+  const Matriz reduced = {{1, 0, 0, 0}, {0, 2, 1, 0}, {0, 1, 3, 1}, {0, 0, 1, 4}};
+  ASSERT_TRUE(reduz_hessenberg(reduced, h, p));
+  EXPECT_LE(MaxDifference(Product(Product(Transposed(p), reduced), p), h), 1e-15);
+  EXPECT_EQ(h[1][0], 0.0);
+  EXPECT_FALSE(reduz_hessenberg(Matriz{{1, 2, 3}}, h, p));
+}
+
+TEST(QrDecomposition, FactorsWithTheReflectorSigns) {
+  const Matriz a = {{-3, 1, 2, 0}, {4, 1, 0, 2}, {0, 2, 5, 1}, {1, -1, 0, 3}};
+  Matriz q, r;
+  ASSERT_TRUE(decompoe_qr(a, q, r));
+  EXPECT_LE(MaxDifference(Product(q, r), a), 1e-14);
+  EXPECT_LE(MaxDifference(Product(Transposed(q), q), Identity(4)), 1e-15);
+  for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t j = 0; j < i; ++j)
+      EXPECT_EQ(r[i][j], 0.0);
+  // The first reflector maps the column (-3, 4, 0, 1) to (+|x|, 0, 0, 0): its x0 is negative.
+  EXPECT_TRUE(Near(r[0][0], std::sqrt(26.0), 1e-14));
+
+  ASSERT_TRUE(decompoe_qr(Matriz{{5}}, q, r));
+  EXPECT_EQ(q, Identity(1));
+  EXPECT_EQ(r, (Matriz{{5}}));
+  // A zero column is already reduced.
+  ASSERT_TRUE(decompoe_qr(Matriz{{0, 1}, {0, 2}}, q, r));
+  EXPECT_EQ(q, Identity(2));
+  EXPECT_FALSE(decompoe_qr(Matriz{{1, 2}}, q, r));
+}
+
+TEST(Convergence, OnlyBelowTheDiagonalCounts) {
+  EXPECT_TRUE(convergiu(Matriz{{1, 99}, {1e-5, 2}}, 1e-5)) << "the bound is included";
+  EXPECT_TRUE(convergiu(Matriz{{1, 99}, {-1e-5, 2}}, 1e-5));
+  EXPECT_FALSE(convergiu(Matriz{{1, 0, 0}, {0, 2, 0}, {0, 2e-5, 3}}, 1e-5));
+  EXPECT_FALSE(convergiu(Matriz{{1, 0}, {-2e-5, 2}}, 1e-5));
+  EXPECT_TRUE(convergiu(Matriz{{1, 0}, {NAN, 2}}, 1e-5)) << "a NaN fails neither comparison";
+}

@@ -1,0 +1,124 @@
+// The matrix library: column statistics against exact arithmetic, and the product, transpose and
+// inverse with their result codes.
+#include "unit/multivariate_support.h"
+
+using kvtest::MaxDifference;
+using kvtest::Near;
+
+TEST(MatrixStatistics, ThreeObservationsWorkedByHand) {
+  const Matriz x = {{1, 2}, {2, 4}, {3, 7}};
+  Matriz r, s;
+  std::vector<double> means, sd;
+  ASSERT_TRUE(correlacoes(x, r, means, sd));
+  EXPECT_TRUE(Near(means[0], 2.0, 1e-15));
+  EXPECT_TRUE(Near(means[1], 13.0 / 3, 1e-15));
+  EXPECT_TRUE(Near(sd[0], 1.0, 1e-15));
+  EXPECT_TRUE(Near(sd[1], std::sqrt(19.0 / 3), 1e-15));
+  EXPECT_EQ(r[0][0], 1.0);
+  EXPECT_EQ(r[1][1], 1.0);
+  EXPECT_TRUE(Near(r[0][1], 2.5 / std::sqrt(19.0 / 3), 1e-15));
+  EXPECT_EQ(r[0][1], r[1][0]);
+
+  ASSERT_TRUE(covariancias(x, s, means, sd));
+  EXPECT_TRUE(Near(s[0][0], 1.0, 1e-15));
+  EXPECT_TRUE(Near(s[1][1], 19.0 / 3, 1e-14));
+  EXPECT_TRUE(Near(s[0][1], 2.5, 1e-15));
+  EXPECT_EQ(s[0][1], s[1][0]);
+
+  // Perfectly related columns correlate at exactly +-1, never beyond.
+  ASSERT_TRUE(correlacoes(Matriz{{1, 3, -1}, {2, 5, -4}, {4, 9, -10}, {7, 15, -19}}, r, means, sd));
+  EXPECT_EQ(r[0][1], 1.0);
+  EXPECT_EQ(r[0][2], -1.0);
+}
+
+// Against 50-digit arithmetic on the same doubles. The set of price levels near 10^7 is the one
+// a one-pass sum of squares gets wrong from the 7th digit on.
+TEST(MatrixStatistics, AgainstExactArithmetic) {
+  for (const auto& c : kvtest::Multivariate()["statistics"]) {
+    const std::string name = c["name"];
+    const Matriz x = kvtest::ToMatriz(c["data"]);
+    const auto want_means = c["means"].get<std::vector<double>>();
+    const auto want_sd = c["sd"].get<std::vector<double>>();
+    const Matriz want_r = kvtest::ToMatriz(c["correlation"]);
+    const Matriz want_s = kvtest::ToMatriz(c["covariance"]);
+    Matriz r, s;
+    std::vector<double> means, sd, means2, sd2;
+    ASSERT_TRUE(correlacoes(x, r, means, sd)) << name;
+    ASSERT_TRUE(covariancias(x, s, means2, sd2)) << name;
+    EXPECT_EQ(means, means2) << name;
+    EXPECT_EQ(sd, sd2) << name;
+    for (std::size_t j = 0; j < want_means.size(); ++j) {
+      EXPECT_TRUE(Near(means[j], want_means[j], 4e-16 * (std::fabs(want_means[j]) + want_sd[j])))
+          << name;
+      EXPECT_TRUE(Near(sd[j], want_sd[j], 1e-13 * want_sd[j])) << name << " sd " << j;
+      for (std::size_t q = 0; q < want_means.size(); ++q) {
+        EXPECT_TRUE(Near(r[j][q], want_r[j][q], 1e-13)) << name << " R " << j << "," << q;
+        EXPECT_TRUE(Near(s[j][q], want_s[j][q], 1e-13 * want_s[j][j])) << name << " S " << j << q;
+      }
+    }
+  }
+}
+
+TEST(MatrixStatistics, ZeroDivisorsAreReportedNotComputed) {
+  Matriz r = {{9}}, s;
+  std::vector<double> means = {9}, sd = {9};
+  const Matriz constant_column = {{1, 5}, {2, 5}, {4, 5}};
+  EXPECT_FALSE(correlacoes(constant_column, r, means, sd));
+  EXPECT_TRUE(r.empty() && means.empty() && sd.empty());
+  ASSERT_TRUE(covariancias(constant_column, s, means, sd)); // a zero variance divides nothing
+  EXPECT_EQ(s[1][1], 0.0);
+  EXPECT_EQ(sd[1], 0.0);
+
+  const Matriz one_observation = {{1, 2, 3}};
+  EXPECT_FALSE(correlacoes(one_observation, r, means, sd));
+  EXPECT_FALSE(covariancias(one_observation, s, means, sd));
+  EXPECT_TRUE(s.empty());
+}
+
+TEST(MatrixProduct, ShapesAndAliasing) {
+  Matriz m = {{1}};
+  const Matriz a = {{1, 2, 3}, {4, 5, 6}};
+  EXPECT_FALSE(multiplica(a, a, m)) << "2x3 by 2x3";
+  EXPECT_TRUE(m.empty());
+
+  const Matriz b = {{1, 0}, {-1, 2}, {0.5, 1}};
+  ASSERT_TRUE(multiplica(a, b, m));
+  EXPECT_EQ(m, (Matriz{{0.5, 7}, {2, 16}}));
+
+  // The output may be one of the inputs.
+  Matriz c = a;
+  ASSERT_TRUE(multiplica(c, b, c));
+  EXPECT_EQ(c, m);
+  Matriz t = a;
+  ASSERT_TRUE(transpoe(t, t));
+  EXPECT_EQ(t, (Matriz{{1, 4}, {2, 5}, {3, 6}}));
+  Matriz copy;
+  ASSERT_TRUE(copia(a, copy));
+  EXPECT_EQ(copy, a);
+}
+
+TEST(MatrixInverse, ResultCodes) {
+  Matriz b = {{7}};
+  EXPECT_EQ(inverte(Matriz{{1, 2, 3}, {4, 5, 6}}, b), -1);
+  EXPECT_TRUE(b.empty());
+  EXPECT_EQ(inverte(Matriz{{1, 2, 3}, {0, 0, 0}, {4, 5, 7}}, b), 0) << "a row of zeros";
+  EXPECT_TRUE(b.empty());
+  // Singular without a row of zeros: elimination meets a zero pivot and stops there.
+  EXPECT_EQ(inverte(Matriz{{1, 2}, {2, 4}}, b), 0);
+  // Invertible, but it would take a row exchange: counted as singular, never divided by 0.
+  EXPECT_EQ(inverte(Matriz{{0, 1}, {1, 0}}, b), 0);
+  ASSERT_EQ(inverte(Identity(4), b), 1);
+  EXPECT_EQ(b, Identity(4));
+}
+
+TEST(MatrixInverse, TimesTheMatrixIsTheIdentity) {
+  // Symmetric positive definite, as X^T X of a regression is.
+  Matriz a(6, std::vector<double>(6));
+  for (std::size_t i = 0; i < 6; ++i)
+    for (std::size_t j = 0; j < 6; ++j)
+      a[i][j] = 1.0 / (1.0 + static_cast<double>(i + j)) + (i == j ? 1.0 : 0.0);
+  Matriz b;
+  ASSERT_EQ(inverte(a, b), 1);
+  EXPECT_LE(MaxDifference(kvtest::Product(a, b), Identity(6)), 1e-14);
+  EXPECT_LE(MaxDifference(kvtest::Product(b, a), Identity(6)), 1e-14);
+}

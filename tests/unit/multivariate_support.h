@@ -1,0 +1,56 @@
+// Shared by the tests of the multivariate core: the reference values made by
+// tests/reference/generate_multivariate.py, and comparisons that say what they compared.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include "Funcoes/Matriz.h"
+
+namespace kvtest {
+inline const nlohmann::json& Multivariate() {
+  static const nlohmann::json data = [] {
+    std::ifstream file(std::string(KV_REFERENCE_DATA) + "/multivariate.json");
+    return nlohmann::json::parse(file);
+  }();
+  return data;
+}
+
+inline Matriz ToMatriz(const nlohmann::json& rows) {
+  return rows.get<Matriz>();
+}
+
+// |computed - expected| <= tolerance, reported with both values and the difference.
+inline ::testing::AssertionResult Near(double computed, double expected, double tolerance) {
+  const double error = std::fabs(computed - expected);
+  if (error <= tolerance) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "computed " << computed << ", expected " << expected
+                                       << ", error " << error << " > " << tolerance;
+}
+
+// The largest |A(i, j) - B(i, j)|; infinite when the shapes differ.
+inline double MaxDifference(const Matriz& a, const Matriz& b) {
+  if (Rows(a) != Rows(b) || Columns(a) != Columns(b)) return INFINITY;
+  double largest = 0;
+  for (std::size_t i = 0; i < Rows(a); ++i)
+    for (std::size_t j = 0; j < Columns(a); ++j)
+      largest = std::max(largest, std::fabs(a[i][j] - b[i][j]));
+  return largest;
+}
+
+inline Matriz Product(const Matriz& a, const Matriz& b) {
+  Matriz m;
+  EXPECT_TRUE(multiplica(a, b, m));
+  return m;
+}
+
+inline Matriz Transposed(const Matriz& a) {
+  Matriz t;
+  transpoe(a, t);
+  return t;
+}
+} // namespace kvtest
