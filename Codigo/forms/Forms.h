@@ -1,7 +1,10 @@
 // The dialogs' form model: controls with the properties and events the dialogs use, in the
 // manner of the VCL form library the dialogs were designed with. Setting Checked fires OnClick,
-// a new ItemIndex fires OnClick, a text change fires OnChange, an up-down click fires OnClick
-// with its direction. Showing a form hands a toolkit-neutral view of it to the platform's modal
+// a radio group's move to another item fires OnClick, a text change fires OnChange, an up-down
+// click moves its position within its limits and fires OnArrowClick with the arrow. Events fire
+// on changes made by code as well as by a person, as in the VCL; the forms' constructors set
+// their design-time properties before they connect their handlers, so nothing fires while a
+// form is being built. Showing a form hands a toolkit-neutral view of it to the platform's modal
 // loop (kvp::RunModal), which drives it as a person would.
 //
 // Texts are held in the Windows ANSI code page, like every text of the add-in.
@@ -25,7 +28,8 @@ constexpr Color clWindow = 0x80000005;
 constexpr Color clWindowText = 0x80000008;
 constexpr Color clWhite = 0x00FFFFFF;
 constexpr Color clBlack = 0x00000000;
-constexpr Color clRed = 0x000000FF; // the colour value 255
+constexpr Color clRed = 0x000000FF;  // the colour value 255
+constexpr Color clGray = 0x00808080; // RGB 128/128/128
 
 class Form;
 
@@ -42,10 +46,17 @@ public:
   Color ControlColor = clBtnFace;
   Color FontColor = clWindowText;
   bool Bold = false;
+  // The group box the control sits in, or null: a control shows only while its group shows,
+  // and can be used only while its group is enabled.
+  Control* Parent = nullptr;
   std::function<void(Control&)> OnClick;
 
   // A click by the user or by code (Button.Click in the VCL).
   virtual void Click();
+  // Visible and Enabled as a person meets them: the control's own and every group's around it.
+  // A person can act only on a control that is both.
+  bool Showing() const;
+  bool Usable() const;
 
   Control(Form& owner, std::string name) : owner_(owner), name_(std::move(name)) {}
 
@@ -100,20 +111,31 @@ public:
   using Control::Control;
   const char* Kind() const override { return "radio group"; }
   std::vector<std::string> Items;
+  int Columns = 1; // the items are laid out in this many columns
   int ItemIndex() const { return item_index_; }
-  void SetItemIndex(int index); // -1 for none; fires OnClick when it changes
+  // Chooses an item; -1 clears the choice. Choosing another item fires OnClick; clearing does
+  // not, as no item was clicked (the VCL's behaviour, which the dialogs rely on).
+  void SetItemIndex(int index);
 
 private:
   int item_index_ = -1;
 };
 
-class ComboBox : public Control { // a drop-down list
+// A drop-down list: the choice is one of its items, never a typed text.
+class ComboBox : public Control {
 public:
-  using Control::Control;
+  ComboBox(Form& owner, std::string name) : Control(owner, std::move(name)) {
+    ControlColor = clWindow;
+  }
   const char* Kind() const override { return "drop-down list"; }
   std::vector<std::string> Items;
   int ItemIndex() const { return item_index_; }
-  void SetItemIndex(int index); // fires OnChange when it changes
+  // Chosen by code: no event, as in the VCL. -1 clears the choice.
+  void SetItemIndex(int index);
+  // Chosen by a person: fires OnChange when the choice changes.
+  void Select(int index);
+  // Empties the list and clears the choice.
+  void Clear();
   std::function<void(Control&)> OnChange;
 
 private:
@@ -122,7 +144,7 @@ private:
 
 class Edit : public Control {
 public:
-  using Control::Control;
+  Edit(Form& owner, std::string name) : Control(owner, std::move(name)) { ControlColor = clWindow; }
   const char* Kind() const override { return "edit"; }
   const std::string& Text() const { return text_; }
   // Sets the text as typed; a masked edit keeps only what its mask accepts. Fires OnChange
@@ -142,18 +164,23 @@ private:
 // digit, '\' makes the next character a literal, other characters are literals; the part after
 // the first ';' says whether literals are kept in the text ("0": not kept) and the blank
 // character. The dialogs' masks take digits only, so the text keeps the typed digits, at most
-// as many as the mask has digit places and as MaxLength allows.
+// as many as the mask has digit places and as MaxLength allows; the literals ("0," before a
+// fraction, a percent sign) are shown around them and never part of the text; a text typed
+// with the literals in front, as the edit shows it ("0,001"), keeps only its digits ("001").
 class MaskEdit : public Edit {
 public:
   MaskEdit(Form& owner, std::string name, std::string mask);
   const char* Kind() const override { return "masked edit"; }
   const std::string& EditMask() const { return mask_; }
   void SetText(const std::string& text) override;
+  // Undoes the last change of the text: the edit shows what it held before (fires OnChange).
+  void Reset();
 
 private:
   std::string mask_;
   std::size_t digit_places_ = 0;
-  std::size_t literal_places_ = 0;
+  std::string leading_literals_; // shown before the first digit place
+  std::string previous_text_;
 };
 
 enum class UpDownButton { Up, Down };
@@ -162,11 +189,19 @@ class UpDown : public Control {
 public:
   using Control::Control;
   const char* Kind() const override { return "up-down"; }
-  int Min = 0, Max = 100, Position = 0;
+  int Min = 0, Max = 100;
+  // Without Wrap an arrow stops at the limit; with it, it goes round to the other end.
   bool Wrap = false;
-  // The user pressed one of the arrows: the handler decides what changes.
+  int Position() const { return position_; }
+  // Kept within Min..Max, as the control keeps it.
+  void SetPosition(int position);
+  // The user pressed one of the arrows: the position moves one step (within the limits, or
+  // round them with Wrap), then OnArrowClick tells the handler which arrow it was.
   void ClickButton(UpDownButton button);
   std::function<void(UpDown&, UpDownButton)> OnArrowClick;
+
+private:
+  int position_ = 0;
 };
 
 class Image : public Control {
@@ -205,8 +240,10 @@ public:
   Control* Find(const std::string& name) const;
   const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
 
-  // Shows the form modally, owned by `owner`, until it is closed or hidden.
+  // Shows the form modally, owned by `owner` (by default the application's window), until it is
+  // closed or hidden.
   ModalResult ShowModal(kvp::WindowHandle owner);
+  ModalResult ShowModal();
   bool Showing() const { return showing_; }
   void Hide() { showing_ = false; }
   // Closes the form: OnClose may ask for the form to be freed (FreeOnClose), as the dialogs do.
@@ -225,5 +262,12 @@ private:
   bool release_requested_ = false;
   ModalResult result_ = ModalResult::None;
 };
+
+// The application object of the form library: the window its dialogs belong to. The tool
+// launches set it to Excel's main window.
+struct ApplicationObject {
+  kvp::WindowHandle Handle = 0;
+};
+extern ApplicationObject Application;
 
 } // namespace forms

@@ -11,8 +11,9 @@ std::vector<kvp::ControlState> ModalView::Controls() const {
     s.name = control->Name();
     s.kind = control->Kind();
     s.caption = control->Caption;
-    s.enabled = control->Enabled;
-    s.visible = control->Visible;
+    s.enabled = control->Usable();
+    s.visible = control->Showing();
+    if (control->Parent != nullptr) s.parent = control->Parent->Name();
     s.color = control->ControlColor;
     s.font_color = control->FontColor;
     s.bold = control->Bold;
@@ -20,6 +21,7 @@ std::vector<kvp::ControlState> ModalView::Controls() const {
     if (auto* group = dynamic_cast<const RadioGroup*>(control.get())) {
       s.items = group->Items;
       s.item_index = group->ItemIndex();
+      s.columns = group->Columns;
     }
     if (auto* list = dynamic_cast<const ComboBox*>(control.get())) {
       s.items = list->Items;
@@ -31,9 +33,10 @@ std::vector<kvp::ControlState> ModalView::Controls() const {
     }
     if (auto* masked = dynamic_cast<const MaskEdit*>(control.get())) s.mask = masked->EditMask();
     if (auto* arrows = dynamic_cast<const UpDown*>(control.get())) {
-      s.position = arrows->Position;
+      s.position = arrows->Position();
       s.min = arrows->Min;
       s.max = arrows->Max;
+      s.wrap = arrows->Wrap;
     }
     if (auto* image = dynamic_cast<const Image*>(control.get())) {
       s.image_width = image->Picture.width;
@@ -47,12 +50,18 @@ std::vector<kvp::ControlState> ModalView::Controls() const {
 
 Control* ModalView::Usable(const std::string& name, std::string& why) const {
   Control* control = form_.Find(name);
+  // A control inside a group box shares the group's fate; the reason names the group.
+  auto group = [](const Control* c, bool Control::*state) -> std::string {
+    for (const Control* p = c->Parent; p != nullptr; p = p->Parent)
+      if (!(p->*state)) return " (its group " + p->Name() + " is)";
+    return {};
+  };
   if (control == nullptr)
     why = "the dialog has no control named " + name;
-  else if (!control->Visible)
-    why = name + " is hidden";
-  else if (!control->Enabled)
-    why = name + " is disabled";
+  else if (!control->Showing())
+    why = name + " is hidden" + (control->Visible ? group(control, &Control::Visible) : "");
+  else if (!control->Usable())
+    why = name + " is disabled" + (control->Enabled ? group(control, &Control::Enabled) : "");
   else
     return control;
   return nullptr;
@@ -101,7 +110,7 @@ bool ModalView::SetValue(const std::string& name, const std::string& value, std:
   if (auto* group = dynamic_cast<RadioGroup*>(control))
     return choose(group->Items, [&](int index) { group->SetItemIndex(index); });
   if (auto* list = dynamic_cast<ComboBox*>(control))
-    return choose(list->Items, [&](int index) { list->SetItemIndex(index); });
+    return choose(list->Items, [&](int index) { list->Select(index); });
   if (auto* edit = dynamic_cast<Edit*>(control)) {
     edit->SetText(value);
     return true;

@@ -31,6 +31,17 @@ struct EvalOptions {
   std::vector<std::string> formulas;
 };
 
+// kvhost run: a tool command driven as a person at Excel drives it.
+struct RunOptions {
+  std::string tool; // hist, cmp, pca, ica, rlm, ewv or arch
+  std::vector<std::string> data_files;
+  std::string select;                // A1 areas separated by ','
+  std::vector<DialogAction> actions; // in the order given
+  bool show_dialog = false;
+  std::string out_path;  // the result workbook as .xlsx
+  std::string dump_path; // the host's model of it as JSON
+};
+
 struct SettingsOptions {
   std::string action; // show, set or install
   std::string name;   // set: PATH, VERSAO, SHOW or IDIOMA
@@ -46,6 +57,7 @@ int RunMenu(const Options& options, bool close);
 int RunCommand(const Options& options, const std::string& name);
 int RunSettings(const Options& options, const SettingsOptions& settings);
 int RunWelcome(const Options& options);
+int RunTool(const Options& options, const RunOptions& run);
 
 // Who answers the dialogs, as --dialog says.
 DialogMode DialogModeOf(const Options& options);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <map>
 
 #include "commands.h"
 #include "kvplatform/module.h"
@@ -130,6 +131,74 @@ int main(int argc, char** argv) {
       "welcome", "Load the add-in and show its welcome dialog (carrega_instalador)");
   welcome->fallthrough();
   welcome->callback(run([&] { return kvhost::RunWelcome(options); }));
+
+  auto* run_tool = app.add_subcommand(
+      "run", "Run a tool as a person at Excel does: select cells, pick the tool's menu item, "
+             "set its dialog, press OK");
+  run_tool->fallthrough();
+  kvhost::RunOptions run_options;
+  run_tool->add_option("tool", run_options.tool, "hist, cmp, pca, ica, rlm, ewv or arch")
+      ->required()
+      ->check(CLI::IsMember({"hist", "cmp", "pca", "ica", "rlm", "ewv", "arch"}));
+  run_tool
+      ->add_option("--data", run_options.data_files,
+                   "A CSV file; each becomes a worksheet named after the file (the first is "
+                   "active and holds the selection)")
+      ->required()
+      ->allow_extra_args(false);
+  run_tool
+      ->add_option("--select", run_options.select,
+                   "The cells to select, in A1 style; areas separated by ',' make a selection of "
+                   "several areas (\"A2:A500\", \"A1:B5,D1:D5\")")
+      ->required();
+  // The dialog actions keep the order they were given in: it is the order a person acts in.
+  std::vector<std::string> sets, clicks, ups, downs;
+  auto* set_action = run_tool
+                         ->add_option("--set", sets,
+                                      "CONTROL=VALUE: a check box 1/0 (on/off), a radio group or "
+                                      "drop-down list an item index, an edit the text typed")
+                         ->allow_extra_args(false);
+  auto* click_action = run_tool->add_option("--click", clicks, "Click a button or a check box")
+                           ->allow_extra_args(false);
+  auto* up_action =
+      run_tool->add_option("--up", ups, "Click an up-down's up arrow")->allow_extra_args(false);
+  auto* down_action = run_tool->add_option("--down", downs, "Click an up-down's down arrow")
+                          ->allow_extra_args(false);
+  int oks = 0, cancels = 0; // counted; their places come from the parse order
+  auto* ok_action =
+      run_tool->add_flag("--ok", oks, "Press OK (done last when no action answers the dialog)");
+  auto* cancel_action = run_tool->add_flag("--cancel", cancels, "Press Cancel");
+  run_tool->add_flag("--show-dialog", run_options.show_dialog,
+                     "Print the dialog when it opens and again after the actions");
+  run_tool->add_option("--out", run_options.out_path, "Save the result workbook as .xlsx");
+  run_tool->add_option("--dump", run_options.dump_path,
+                       "Save kvhost's model of the result workbook as JSON");
+  run_tool->callback(run([&] {
+    std::map<const CLI::Option*, std::size_t> taken;
+    for (const CLI::Option* option : run_tool->parse_order()) {
+      const std::size_t i = taken[option]++;
+      using Kind = kvhost::DialogAction::Kind;
+      if (option == set_action) {
+        const auto action = kvhost::ParseSetAction(sets[i]);
+        if (!action) {
+          std::cerr << "kvhost: --set " << sets[i] << ": CONTROL=VALUE was expected\n";
+          return kvhost::kExitUsage;
+        }
+        run_options.actions.push_back(*action);
+      } else if (option == click_action) {
+        run_options.actions.push_back({Kind::Click, clicks[i], ""});
+      } else if (option == up_action) {
+        run_options.actions.push_back({Kind::Up, ups[i], ""});
+      } else if (option == down_action) {
+        run_options.actions.push_back({Kind::Down, downs[i], ""});
+      } else if (option == ok_action) {
+        run_options.actions.push_back({Kind::Ok, "", ""});
+      } else if (option == cancel_action) {
+        run_options.actions.push_back({Kind::Cancel, "", ""});
+      }
+    }
+    return kvhost::RunTool(options, run_options);
+  }));
 
   try {
     app.parse(argc, argv);

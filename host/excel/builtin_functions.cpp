@@ -20,19 +20,11 @@ struct CellBlock {
 };
 
 std::optional<CellBlock> ReadReference(ExcelHost& host, const XLOPER& reference) {
-  const Sheet* sheet = nullptr;
-  XLREF rectangle{};
-  if (BaseType(reference) == xltypeSRef) {
-    sheet = &host.app().ActiveSheet();
-    rectangle = reference.val.sref.ref;
-  } else if (BaseType(reference) == xltypeRef) {
-    const XLMREF* areas = reference.val.mref.lpmref;
-    if (areas == nullptr || areas->count != 1) return std::nullopt;
-    sheet = host.app().FindSheet(static_cast<SheetId>(reference.val.mref.idSheet));
-    rectangle = areas->reftbl[0];
-  }
-  if (sheet == nullptr || rectangle.rwLast < rectangle.rwFirst ||
-      rectangle.colLast < rectangle.colFirst)
+  const auto cells = ResolveReference(host, reference);
+  if (!cells || cells->areas.size() != 1) return std::nullopt;
+  const Sheet* sheet = cells->sheet;
+  const XLREF rectangle = cells->areas[0];
+  if (rectangle.rwLast < rectangle.rwFirst || rectangle.colLast < rectangle.colFirst)
     return std::nullopt;
   CellBlock block;
   block.rows = std::size_t{rectangle.rwLast} - rectangle.rwFirst + 1;

@@ -21,7 +21,9 @@ bool MacroSheetOnly(int xlfn) {
   case xlfGetToolbar:
   case xlfAddToolbar:
   case xlfDeleteToolbar:
-  case xlfGetWorkspace: return true;
+  case xlfGetWorkspace:
+  case xlfSelection:
+  case xlfGetCell: return true;
   default: return false;
   }
 }
@@ -32,6 +34,7 @@ ExcelHost::ExcelHost() {
   AddAddInManagement(handlers_);
   AddMenusAndToolbars(handlers_);
   AddWorkbookCommands(handlers_);
+  AddCellsAndFormats(handlers_);
   AddBuiltInFunctions(handlers_);
   XlInstallDispatcher(&ExcelHost::Dispatch, this);
   kvp::SetMessageBoxHandler(&ExcelHost::MessageBox, this);
@@ -65,7 +68,7 @@ void ExcelHost::ShowAlert(const std::string& utf8_text, int type) {
 }
 
 int ExcelHost::ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title,
-                              unsigned style) {
+                              unsigned style, kvp::WindowHandle owner) {
   std::fprintf(stderr, "[%s] %s\n", utf8_title.c_str(), utf8_text.c_str());
   std::fflush(stderr);
   AlertRecord record;
@@ -73,16 +76,37 @@ int ExcelHost::ShowMessageBox(const std::string& utf8_text, const std::string& u
   record.title = utf8_title;
   record.message_box = true;
   record.style = style;
+  record.owner = owner;
   app_.RecordAlert(std::move(record));
   return kvp::kIdOk; // the boxes the add-in shows have only an OK button
 }
 
-int ExcelHost::MessageBox(void* context, kvp::WindowHandle, const char* text, const char* caption,
-                          unsigned type) {
+int ExcelHost::MessageBox(void* context, kvp::WindowHandle owner, const char* text,
+                          const char* caption, unsigned type) {
   // MessageBoxA titles a box without a caption "Error".
   return static_cast<ExcelHost*>(context)->ShowMessageBox(
       kvp::AnsiToUtf8(text != nullptr ? text : ""),
-      kvp::AnsiToUtf8(caption != nullptr ? caption : "Error"), type);
+      kvp::AnsiToUtf8(caption != nullptr ? caption : "Error"), type, owner);
+}
+
+std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const XLOPER& reference) {
+  ReferencedCells cells;
+  switch (reference.xltype & ~(xlbitXLFree | xlbitDLLFree)) {
+  case xltypeSRef:
+    cells.sheet = &host.app().ActiveSheet();
+    cells.areas.push_back(reference.val.sref.ref);
+    break;
+  case xltypeRef: {
+    const XLMREF* list = reference.val.mref.lpmref;
+    if (list == nullptr) return std::nullopt;
+    cells.sheet = host.app().FindSheet(static_cast<SheetId>(reference.val.mref.idSheet));
+    cells.areas.assign(list->reftbl, list->reftbl + list->count);
+    break;
+  }
+  default: return std::nullopt;
+  }
+  if (cells.sheet == nullptr || cells.areas.empty()) return std::nullopt;
+  return cells;
 }
 
 void SetError(LPXLOPER result, std::uint16_t code) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -34,6 +35,7 @@ void AddInterfaceFunctions(HandlerTable& table);
 void AddAddInManagement(HandlerTable& table);
 void AddMenusAndToolbars(HandlerTable& table);
 void AddWorkbookCommands(HandlerTable& table);
+void AddCellsAndFormats(HandlerTable& table);
 void AddBuiltInFunctions(HandlerTable& table);
 
 // The main window's handle; its low 16 bits are what xlGetHwnd reports (above 0x7FFF on
@@ -70,8 +72,10 @@ public:
 
   // Shows an alert: `[Alert] text` on standard error, and recorded.
   void ShowAlert(const std::string& utf8_text, int type);
-  // Shows a message box: `[Title] text` on standard error, recorded, answered with OK.
-  int ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title, unsigned style);
+  // Shows a message box owned by `owner`: `[Title] text` on standard error, recorded, answered
+  // with OK.
+  int ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title, unsigned style,
+                     kvp::WindowHandle owner = 0);
 
 private:
   static int Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args);
@@ -83,6 +87,15 @@ private:
   HandlerTable handlers_;
   int recalculating_ = 0;
 };
+
+// The cells a reference argument names: its sheet and its areas (an SRef is on the active
+// sheet; a Ref names its sheet by id). Nothing when it is not a reference, names a sheet that
+// is not open, or holds no area.
+struct ReferencedCells {
+  Sheet* sheet = nullptr;
+  std::vector<XLREF> areas;
+};
+std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const XLOPER& reference);
 
 // Result makers.
 void SetError(LPXLOPER result, std::uint16_t code);

@@ -29,6 +29,16 @@ XLOPER* ExcelMemory::NewArray(std::size_t rows, std::size_t columns) {
   return elements;
 }
 
+XLMREF* ExcelMemory::NewRectangles(std::size_t count) {
+  // XLMREF is declared with one rectangle; the others follow it in place.
+  const std::size_t bytes = sizeof(XLMREF) + (std::max<std::size_t>(count, 1) - 1) * sizeof(XLREF);
+  auto block = std::make_unique<char[]>(bytes);
+  auto* list = new (block.get()) XLMREF{};
+  list->count = static_cast<std::uint16_t>(count);
+  blocks_.emplace(list, std::move(block));
+  return list;
+}
+
 void ExcelMemory::Release(XLOPER& value) {
   const auto type = value.xltype & ~(xlbitXLFree | xlbitDLLFree);
   void** pointer = nullptr;

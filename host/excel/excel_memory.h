@@ -20,6 +20,9 @@ public:
   // its elements with NewCountedText go with the array when it is released.
   XLOPER* NewArray(std::size_t rows, std::size_t columns);
 
+  // The rectangle list of a reference made of `count` areas (count set, rectangles zeroed).
+  XLMREF* NewRectangles(std::size_t count);
+
   // Releases what `value` points at, if the host handed it out, and clears the pointer; an
   // array's texts with it.
   void Release(XLOPER& value);

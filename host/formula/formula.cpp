@@ -35,6 +35,38 @@ class Parser {
 public:
   explicit Parser(std::string_view text) : text_(text) {}
 
+  // Areas separated by ',', each a reference; nothing after the last.
+  bool ParseAreas(ParsedSelection& selection) {
+    for (;;) {
+      SkipSpaces();
+      Argument argument;
+      const char c = Peek();
+      bool parsed = false;
+      if (c == '\'')
+        parsed = ParseQuotedSheetReference(argument);
+      else if (c == '$')
+        parsed = ParseRange(std::nullopt, argument);
+      else if (IsWordChar(c))
+        parsed = ParseWord(argument);
+      else
+        return Fail("a cell reference was expected");
+      if (!parsed) return false;
+      auto* reference = std::get_if<Reference>(&argument);
+      if (reference == nullptr) return Fail("a cell reference was expected");
+      if (selection.areas.empty())
+        selection.sheet = reference->sheet;
+      else if (reference->sheet.has_value() != selection.sheet.has_value() ||
+               (reference->sheet && !EqualsIgnoringCase(*reference->sheet, *selection.sheet)))
+        return Fail("every area of a selection is on one sheet");
+      selection.areas.push_back(reference->range);
+      SkipSpaces();
+      if (AtEnd()) return true;
+      if (Peek() != ',') return Fail("',' was expected between areas");
+      ++pos_;
+    }
+  }
+  const std::string& error() const { return error_; }
+
   ParsedFormula Parse() {
     ParsedFormula parsed;
     FunctionCall call;
@@ -249,6 +281,16 @@ private:
 
 ParsedFormula ParseFormula(std::string_view formula) {
   return Parser(formula).Parse();
+}
+
+std::optional<ParsedSelection> ParseSelection(std::string_view text, std::string& error) {
+  Parser parser(text);
+  ParsedSelection selection;
+  if (!parser.ParseAreas(selection)) {
+    error = parser.error();
+    return std::nullopt;
+  }
+  return selection;
 }
 
 } // namespace kvhost

@@ -12,19 +12,9 @@
 #include <variant>
 #include <vector>
 
+#include "../model/cells.h"
+
 namespace kvhost {
-
-// A rectangle of cells, rows and columns counted from 0, first <= last.
-struct CellRange {
-  std::uint32_t first_row = 0;
-  std::uint32_t last_row = 0;
-  std::uint32_t first_column = 0;
-  std::uint32_t last_column = 0;
-
-  std::uint32_t Rows() const { return last_row - first_row + 1; }
-  std::uint32_t Columns() const { return last_column - first_column + 1; }
-  bool operator==(const CellRange&) const = default;
-};
 
 struct Reference {
   std::optional<std::string> sheet; // UTF-8; none: the sheet the formula is on
@@ -54,5 +44,14 @@ struct ParsedFormula {
 // columns A..IV and rows 1..65536 ('$' anchors are accepted and change nothing here); a sheet
 // name that is not a plain word goes in single quotes, with '' for a quote inside.
 ParsedFormula ParseFormula(std::string_view formula);
+
+// A selection as a user types it into Excel's name box: one or more A1 references separated
+// by ',' ("A1:B10", "A1:A5,C1:C5", "$A$1"), each optionally on a named sheet; every area must be
+// on the same sheet. Nothing, with the reason in `error`, when the text is not such a list.
+struct ParsedSelection {
+  std::optional<std::string> sheet; // UTF-8; none: the active sheet
+  std::vector<CellRange> areas;
+};
+std::optional<ParsedSelection> ParseSelection(std::string_view text, std::string& error);
 
 } // namespace kvhost

@@ -42,6 +42,7 @@ Workbook& Application::OpenWorkbook(Workbook book) {
   if (start_untouched) workbooks_.clear();
   workbooks_.push_back(std::move(book));
   active_workbook_ = workbooks_.size() - 1;
+  selection_ = {};
   return workbooks_.back();
 }
 
@@ -51,6 +52,7 @@ Workbook& Application::NewWorkbook(std::string sheet_name) {
                 0};
   workbooks_.push_back(std::move(book));
   active_workbook_ = workbooks_.size() - 1;
+  selection_ = {};
   return workbooks_.back();
 }
 
@@ -58,12 +60,14 @@ bool Application::CloseActiveWorkbook() {
   if (workbooks_.size() < 2) return false;
   workbooks_.erase(workbooks_.begin() + static_cast<std::ptrdiff_t>(active_workbook_));
   active_workbook_ = workbooks_.size() - 1;
+  selection_ = {};
   return true;
 }
 
 bool Application::ActivateWorkbook(std::string_view name) {
   for (std::size_t i = 0; i < workbooks_.size(); ++i) {
     if (SameSheetName(workbooks_[i].name, name)) {
+      if (i != active_workbook_) selection_ = {};
       active_workbook_ = i;
       return true;
     }
@@ -82,6 +86,12 @@ Sheet* Application::FindSheet(SheetId id) {
     for (Sheet& sheet : book.sheets)
       if (sheet.id == id) return &sheet;
   return nullptr;
+}
+
+Selection Application::CurrentSelection() {
+  if (selection_.sheet != 0 && FindSheet(selection_.sheet) != nullptr && !selection_.areas.empty())
+    return selection_;
+  return Selection{ActiveSheet().id, {CellRange{}}};
 }
 
 Registration& Application::Register(Registration registration) {

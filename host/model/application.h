@@ -29,6 +29,12 @@ struct Workbook {
   std::size_t active_sheet = 0;
 };
 
+// The cells selected, as SELECTION reports them: one or more areas of one worksheet.
+struct Selection {
+  SheetId sheet = 0;
+  std::vector<CellRange> areas;
+};
+
 // Excel compares sheet names without regard to case (ASCII letters here).
 bool SameSheetName(std::string_view a, std::string_view b);
 
@@ -67,7 +73,8 @@ struct AlertRecord {
   int type = 2;     // ALERT: 1 OK/Cancel, 2 information, 3 error
   std::string title = "Alert";
   bool message_box = false;
-  unsigned style = 0; // a message box's MessageBoxA type bits
+  unsigned style = 0;       // a message box's MessageBoxA type bits
+  std::uintptr_t owner = 0; // the window that owns a message box (0: none)
 
   // An error message: ALERT type 3, or a message box with the error (stop) icon.
   bool IsError() const { return message_box ? (style & 0xF0) == 0x10 : type == 3; }
@@ -102,6 +109,13 @@ public:
   Sheet* FindSheet(std::string_view name);
   // The sheet of any open workbook with this id; null when there is none.
   Sheet* FindSheet(SheetId id);
+
+  // What is selected: what Select chose, or cell A1 of the active sheet. Opening, creating,
+  // activating or closing a workbook leaves A1 of the new active sheet selected.
+  Selection CurrentSelection();
+  // Selects areas of the sheet with this id. Excel selects cells on the active sheet; a sheet
+  // that is not the active one stands for a selection Excel reports on another sheet.
+  void Select(Selection selection) { selection_ = std::move(selection); }
 
   // Registers or re-registers (same module and procedure: same id, one more use).
   Registration& Register(Registration registration);
@@ -152,6 +166,7 @@ public:
 private:
   std::vector<Workbook> workbooks_;
   std::size_t active_workbook_ = 0;
+  Selection selection_; // sheet 0: A1 of the active sheet
   SheetId next_sheet_id_ = 1;
   int next_book_number_ = 2; // Book1 is the one Excel starts with
   std::vector<Registration> registrations_;

@@ -42,6 +42,18 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // "inf", "nan" or hexadecimal. Nothing when `text` is not exactly such a number.
 std::optional<double> NumberFromText(std::string_view text);
 
+// A rectangle of cells, rows and columns counted from 0, first <= last.
+struct CellRange {
+  std::uint32_t first_row = 0;
+  std::uint32_t last_row = 0;
+  std::uint32_t first_column = 0;
+  std::uint32_t last_column = 0;
+
+  std::uint32_t Rows() const { return last_row - first_row + 1; }
+  std::uint32_t Columns() const { return last_column - first_column + 1; }
+  bool operator==(const CellRange&) const = default;
+};
+
 // The grid of the Excel whose XLOPER interface kvhost serves: XLREF rows are 16-bit and
 // columns 8-bit, so a sheet has 65536 rows and 256 columns (A..IV).
 constexpr std::uint32_t kMaxRows = 65536;

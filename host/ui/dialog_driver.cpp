@@ -83,18 +83,6 @@ std::string FindButton(const std::vector<kvp::ControlState>& controls,
   return {};
 }
 
-std::string Describe(const DialogAction& action) {
-  switch (action.kind) {
-  case DialogAction::Kind::Set: return "set " + action.control + " to \"" + action.value + "\"";
-  case DialogAction::Kind::Click: return "clicked " + action.control;
-  case DialogAction::Kind::Up: return "clicked the up arrow of " + action.control;
-  case DialogAction::Kind::Down: return "clicked the down arrow of " + action.control;
-  case DialogAction::Kind::Ok: return "pressed OK";
-  case DialogAction::Kind::Cancel: return "cancelled";
-  }
-  return {};
-}
-
 // The first word of `line` and what follows it.
 std::pair<std::string, std::string> SplitWord(const std::string& line) {
   const std::size_t start = line.find_first_not_of(" \t");
@@ -106,6 +94,18 @@ std::pair<std::string, std::string> SplitWord(const std::string& line) {
 }
 
 } // namespace
+
+std::string Describe(const DialogAction& action) {
+  switch (action.kind) {
+  case DialogAction::Kind::Set: return "set " + action.control + " to \"" + action.value + "\"";
+  case DialogAction::Kind::Click: return "clicked " + action.control;
+  case DialogAction::Kind::Up: return "clicked the up arrow of " + action.control;
+  case DialogAction::Kind::Down: return "clicked the down arrow of " + action.control;
+  case DialogAction::Kind::Ok: return "pressed OK";
+  case DialogAction::Kind::Cancel: return "cancelled";
+  }
+  return {};
+}
 
 std::optional<DialogAction> ParseSetAction(std::string_view text) {
   const std::size_t equals = text.find('=');
@@ -130,13 +130,16 @@ void PrintDialog(const kvp::ModalForm& form, std::ostream& out) {
       out << ' ' << Quoted(c.caption);
     const bool edit = c.kind == "edit" || c.kind == "masked edit";
     if (edit) out << ", text " << Quoted(c.text);
+    if (!c.parent.empty()) out << ", in " << c.parent;
     out << (c.enabled ? ", enabled" : ", disabled") << (c.visible ? ", visible" : ", hidden");
     if (c.kind == "check box") out << (c.checked ? ", checked" : ", not checked");
     if (c.bold) out << ", bold";
     out << ", colour " << ColourName(c.color) << ", font " << ColourName(c.font_color) << '\n';
 
     if (c.kind == "radio group" || c.kind == "drop-down list") {
-      out << "    item index " << c.item_index << '\n';
+      out << "    item index " << c.item_index;
+      if (c.columns > 1) out << ", in " << c.columns << " columns";
+      out << '\n';
       for (std::size_t i = 0; i < c.items.size(); ++i)
         out << "    " << (static_cast<int>(i) == c.item_index ? "* " : "  ") << i << ' '
             << Quoted(c.items[i]) << '\n';
@@ -147,7 +150,8 @@ void PrintDialog(const kvp::ModalForm& form, std::ostream& out) {
           << (c.max_length > 0 ? std::to_string(c.max_length) : std::string("none")) << '\n';
     }
     if (c.kind == "up-down")
-      out << "    position " << c.position << ", from " << c.min << " to " << c.max << '\n';
+      out << "    position " << c.position << ", from " << c.min << " to " << c.max << '\n'
+          << (c.wrap ? "    wraps round\n" : "    no wrap\n");
     if (c.kind == "image") {
       if (c.image_width > 0)
         out << "    picture " << c.image_width << 'x' << c.image_height << '\n';
@@ -255,10 +259,20 @@ void DialogDriver::Finish(kvp::ModalForm& form, DialogRecord& record, bool answe
 }
 
 void DialogDriver::RunScript(kvp::ModalForm& form, DialogRecord& record) {
-  if (mode_ == DialogMode::Print) PrintDialog(form, out_);
+  if (mode_ == DialogMode::Print || show_dialogs_) PrintDialog(form, out_);
   std::size_t used = 0;
   bool answered = false;
+  // With ShowDialogs, the dialog is shown again once the actions that change it are done,
+  // before it is answered.
+  auto show_changes = [&] {
+    if (!show_dialogs_ || record.actions.empty() || !form.Showing()) return;
+    out_ << "After the actions:\n";
+    PrintDialog(form, out_);
+  };
   while (used < pending_.size() && form.Showing()) {
+    const DialogAction next = pending_[used];
+    if (next.kind == DialogAction::Kind::Ok || next.kind == DialogAction::Kind::Cancel)
+      show_changes();
     const DialogAction action = pending_[used++];
     std::string why;
     if (!Take(form, action, record, why)) {
@@ -272,6 +286,7 @@ void DialogDriver::RunScript(kvp::ModalForm& form, DialogRecord& record) {
     if (answered) break;
   }
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(used));
+  if (!answered) show_changes();
   Finish(form, record, answered);
 }
 

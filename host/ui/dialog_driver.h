@@ -33,6 +33,9 @@ struct DialogAction {
 // "CONTROL=VALUE" as --set gives it; nothing without a control name and an '='.
 std::optional<DialogAction> ParseSetAction(std::string_view text);
 
+// The action as a person would say it: "set faixas to "12"", "clicked o_cores", "pressed OK".
+std::string Describe(const DialogAction& action);
+
 // What happened to one dialog.
 struct DialogRecord {
   std::string caption;              // UTF-8
@@ -52,6 +55,10 @@ public:
   // Becomes the platform's modal driver.
   void Install();
 
+  // Scripted dialogs are printed when they open and again once their actions are done, before
+  // they are answered (kvhost run --show-dialog).
+  void ShowDialogs(bool show) { show_dialogs_ = show; }
+
   // Actions for the dialogs to come, in order: each dialog takes them up to and including the
   // first Ok or Cancel; what is left waits for the next dialog. A dialog still open when its
   // actions are done is answered with its OK button if it can be pressed (and the script did
@@ -62,6 +69,8 @@ public:
   const std::vector<DialogRecord>& Dialogs() const { return dialogs_; }
   // True when some dialog refused a scripted action.
   bool Refused() const;
+  // Scripted actions no dialog has taken yet.
+  const std::vector<DialogAction>& Pending() const { return pending_; }
 
 private:
   static void Drive(void* context, kvp::ModalForm& form, kvp::WindowHandle owner);
@@ -79,12 +88,13 @@ private:
   std::istream& in_;
   std::vector<DialogAction> pending_;
   std::vector<DialogRecord> dialogs_;
+  bool show_dialogs_ = false;
 };
 
-// The dialog's caption, then each control: name, kind, caption or text, enabled/visible (and
-// checked for a check box), colours and bold, then what the kind has: items with the chosen
-// index, up-down limits and position, mask and maximum length, a picture's size, a memo's
-// lines.
+// The dialog's caption, then each control: name, kind, caption or text, the group box it sits
+// in, enabled/visible (and checked for a check box), colours and bold, then what the kind has:
+// items with the chosen index (and the columns of a radio group laid out in several), up-down
+// position, limits and wrapping, mask and maximum length, a picture's size, a memo's lines.
 void PrintDialog(const kvp::ModalForm& form, std::ostream& out);
 
 // The button a person presses to accept the dialog (named b_ok, or captioned "OK"), or to

@@ -220,3 +220,32 @@ TEST(DialogDriver, SetActionsAreControlEqualsValue) {
   EXPECT_FALSE(ParseSetAction("=3"));
   EXPECT_FALSE(ParseSetAction("no_value"));
 }
+
+TEST(DialogDriver, ShowDialogsPrintsTheDialogAgainOnceItsActionsAreDone) {
+  std::ostringstream out;
+  std::istringstream in;
+  DialogDriver driver(DialogMode::Script, out, in);
+  driver.ShowDialogs(true);
+  driver.Install();
+  driver.AddActions({{Kind::Up, "ud_n", ""}, {Kind::Ok, "", ""}, {Kind::Set, "e_name", "x"}});
+  FakeForm changed, changed_too, untouched;
+  Show(changed);
+  const std::string first = out.str();
+  const std::size_t after = first.find("After the actions:\n");
+  ASSERT_NE(after, std::string::npos) << first;
+  EXPECT_LT(first.find("    position 3, from 0 to 5\n    no wrap\n"), after);
+  EXPECT_NE(first.find("    position 4, from 0 to 5\n", after), std::string::npos);
+  EXPECT_EQ(changed.log, (std::vector<std::string>{"up ud_n", "click b_ok"}));
+  ASSERT_EQ(driver.Pending().size(), 1u) << "the next dialog's";
+  EXPECT_EQ(Describe(driver.Pending()[0]), "set e_name to \"x\"");
+
+  driver.AddActions({{Kind::Cancel, "", ""}, {Kind::Cancel, "", ""}});
+  Show(changed_too);
+  EXPECT_NE(out.str().find("text \"x\"", out.str().rfind("After the actions:\n")),
+            std::string::npos);
+  out.str("");
+  Show(untouched);
+  EXPECT_EQ(out.str().find("After the actions"), std::string::npos)
+      << "answered at once: shown only when it opened";
+  EXPECT_NE(out.str().find("Dialog \"Opções\""), std::string::npos);
+}

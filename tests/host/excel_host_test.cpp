@@ -277,3 +277,105 @@ TEST(ExcelHost, NewCloseActivateAndEcho) {
   ASSERT_EQ(Excel4(xlcEcho, &result, 0), xlretSuccess);
   EXPECT_TRUE(host.app().screen_updating) << "omitted: switches";
 }
+
+namespace {
+// A workbook of two sheets opened as a data file is: "prices" (active) and "rates".
+void OpenPricesAndRates(ExcelHost& host) {
+  Workbook book{"prices.csv", {Sheet{0, "prices", {}}, Sheet{0, "rates", {}}}, 0};
+  Cells& cells = book.sheets[0].cells;
+  cells.SetNumber(0, 0, 2.5);
+  cells.SetText(1, 0, "Preço");
+  cells.SetBoolean(2, 0, true);
+  cells.SetError(3, 0, 42);
+  cells.SetNumber(0, 3, -1);
+  book.sheets[1].cells.SetNumber(0, 0, 9);
+  host.app().OpenWorkbook(std::move(book));
+}
+} // namespace
+
+// One area of the active sheet is a single-sheet reference; several areas, or cells of
+// another sheet, a reference naming its sheet, given back with xlFree.
+TEST(ExcelHost, SelectionAnswersOneAreaOfTheActiveSheetAsItsOwnType) {
+  ExcelHost host;
+  OpenPricesAndRates(host);
+  XLOPER selection{};
+  ASSERT_EQ(Excel4(xlfSelection, &selection, 0), xlretSuccess);
+  EXPECT_EQ(selection.xltype, xltypeSRef) << "A1 when nothing was selected";
+  EXPECT_EQ(selection.val.sref.ref.rwLast, 0);
+
+  Sheet& prices = host.app().ActiveSheet();
+  host.app().Select(Selection{prices.id, {CellRange{1, 499, 0, 3}}});
+  ASSERT_EQ(Excel4(xlfSelection, &selection, 0), xlretSuccess);
+  ASSERT_EQ(selection.xltype, xltypeSRef);
+  EXPECT_EQ(selection.val.sref.ref.rwFirst, 1);
+  EXPECT_EQ(selection.val.sref.ref.rwLast, 499);
+  EXPECT_EQ(selection.val.sref.ref.colLast, 3);
+
+  host.app().Select(Selection{prices.id, {CellRange{0, 4, 0, 0}, CellRange{0, 4, 2, 2}}});
+  ASSERT_EQ(Excel4(xlfSelection, &selection, 0), xlretSuccess);
+  ASSERT_EQ(selection.xltype, xltypeRef);
+  EXPECT_EQ(selection.val.mref.idSheet, prices.id);
+  ASSERT_EQ(selection.val.mref.lpmref->count, 2);
+  EXPECT_EQ(selection.val.mref.lpmref->reftbl[1].colFirst, 2);
+  Excel4(xlFree, nullptr, 1, &selection);
+
+  const SheetId rates = host.app().FindSheet("rates")->id;
+  host.app().Select(Selection{rates, {CellRange{0, 9, 0, 1}}});
+  ASSERT_EQ(Excel4(xlfSelection, &selection, 0), xlretSuccess);
+  ASSERT_EQ(selection.xltype, xltypeRef) << "one area, but not on the active sheet";
+  EXPECT_EQ(selection.val.mref.idSheet, rates);
+  Excel4(xlFree, nullptr, 1, &selection);
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u);
+
+  host.app().NewWorkbook("Sheet1");
+  ASSERT_EQ(Excel4(xlfSelection, &selection, 0), xlretSuccess);
+  EXPECT_EQ(selection.xltype, xltypeSRef) << "a new workbook starts at its A1";
+}
+
+TEST(ExcelHost, GetCellGivesACellsContentsWithNilForAnEmptyCell) {
+  ExcelHost host;
+  OpenPricesAndRates(host);
+  XLOPER five = Integer(5), result{};
+  auto contents = [&](std::uint16_t row, std::uint8_t column, IDSHEET sheet) {
+    XLMREF area{1, {XLREF{row, row, column, column}}};
+    XLOPER reference{};
+    reference.xltype = xltypeRef;
+    reference.val.mref.lpmref = &area;
+    reference.val.mref.idSheet = sheet;
+    result = XLOPER{};
+    return Excel4(xlfGetCell, &result, 2, &five, &reference);
+  };
+  const IDSHEET prices = host.app().ActiveSheet().id;
+  ASSERT_EQ(contents(0, 0, prices), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeNum);
+  EXPECT_EQ(result.val.num, 2.5);
+  ASSERT_EQ(contents(1, 0, prices), xlretSuccess);
+  EXPECT_EQ(Utf8Text(result), "Preço");
+  EXPECT_EQ(host.memory().BlocksInUse(), 1u);
+  Excel4(xlFree, nullptr, 1, &result);
+  ASSERT_EQ(contents(2, 0, prices), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeBool);
+  ASSERT_EQ(contents(3, 0, prices), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeErr);
+  EXPECT_EQ(result.val.err, 42);
+  ASSERT_EQ(contents(5, 0, prices), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeNil) << "an empty cell is not 0";
+  ASSERT_EQ(contents(0, 0, host.app().FindSheet("rates")->id), xlretSuccess);
+  EXPECT_EQ(result.val.num, 9) << "the sheet the reference names";
+
+  // Without a reference: the active cell, the top-left one of the selection.
+  host.app().Select(Selection{prices, {CellRange{0, 3, 3, 5}}});
+  ASSERT_EQ(Excel4(xlfGetCell, &result, 1, &five), xlretSuccess);
+  EXPECT_EQ(result.val.num, -1);
+  XLOPER formula_type = Integer(6);
+  EXPECT_EQ(Excel4(xlfGetCell, &result, 1, &formula_type), xlretFailed)
+      << "a kind of information kvhost does not give is refused, not made up";
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u);
+}
+
+TEST(ExcelHost, MessageBoxesKeepTheirOwner) {
+  ExcelHost host;
+  kvp::ShowMessageBox(kMainWindow, "Selecione", "Aten\xE7\xE3o", kvp::kMbOk | kvp::kMbIconError);
+  ASSERT_EQ(host.app().Alerts().size(), 1u);
+  EXPECT_EQ(host.app().Alerts()[0].owner, kMainWindow);
+}

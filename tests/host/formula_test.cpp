@@ -79,3 +79,24 @@ TEST(Formula, WhatDoesNotParse) {
     EXPECT_FALSE(parsed.error.empty()) << text;
   }
 }
+
+TEST(Formula, SelectionsOfOneOrSeveralAreas) {
+  std::string error;
+  auto one = ParseSelection("A2:B500", error);
+  ASSERT_TRUE(one) << error;
+  EXPECT_FALSE(one->sheet);
+  EXPECT_EQ(one->areas, (std::vector<CellRange>{CellRange{1, 499, 0, 1}}));
+  auto several = ParseSelection("$A$1:A5, c1:C5,D9", error);
+  ASSERT_TRUE(several) << error;
+  EXPECT_EQ(several->areas, (std::vector<CellRange>{CellRange{0, 4, 0, 0}, CellRange{0, 4, 2, 2},
+                                                    CellRange{8, 8, 3, 3}}));
+  auto named = ParseSelection("'yield curve'!A2:B13,'Yield Curve'!D1", error);
+  ASSERT_TRUE(named) << error;
+  EXPECT_EQ(named->sheet, "yield curve");
+
+  for (const char* bad : {"", "A1:", "A1;B2", "TRUE", "A1,prices!B2", "A0", "IW1"}) {
+    error.clear();
+    EXPECT_FALSE(ParseSelection(bad, error)) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+}

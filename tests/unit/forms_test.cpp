@@ -176,3 +176,81 @@ TEST(Welcome, OkClosesTheDialog) {
   EXPECT_EQ(caption, "Kavenlor - Metrics for Financial Market");
   EXPECT_TRUE(script.refusals.empty());
 }
+
+TEST(Forms, GroupBoxesHideAndDisableWhatTheyHold) {
+  Form form("Teste");
+  auto* group = form.Add<GroupBox>("r_grupo_2");
+  auto* inside = form.Add<CheckBox>("o_garch");
+  inside->Parent = group;
+  ModalView view(form);
+  std::string why;
+  group->Visible = false;
+  EXPECT_FALSE(view.Click("o_garch", why));
+  EXPECT_EQ(why, "o_garch is hidden (its group r_grupo_2 is)");
+  EXPECT_FALSE(view.Controls()[1].visible) << "the driver sees what a person sees";
+  EXPECT_EQ(view.Controls()[1].parent, "r_grupo_2");
+  group->Visible = true;
+  group->Enabled = false;
+  EXPECT_FALSE(view.SetValue("o_garch", "1", why));
+  EXPECT_EQ(why, "o_garch is disabled (its group r_grupo_2 is)");
+  group->Enabled = true;
+  EXPECT_TRUE(view.Click("o_garch", why));
+  EXPECT_TRUE(inside->Checked());
+}
+
+TEST(Forms, ChoicesFireAsInTheVcl) {
+  Form form("Teste");
+  auto* group = form.Add<RadioGroup>("r_grupo");
+  group->Items = {"ARCH (q)", "GARCH (q,p)"};
+  auto* list = form.Add<ComboBox>("c_q");
+  list->Items = {"1", "2", "3"};
+  int clicks = 0, changes = 0;
+  group->OnClick = [&](Control&) { ++clicks; };
+  list->OnChange = [&](Control&) { ++changes; };
+  group->SetItemIndex(1);
+  group->SetItemIndex(-1); // clearing clicks no item
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(group->ItemIndex(), -1);
+  list->SetItemIndex(2); // chosen by code
+  EXPECT_EQ(changes, 0);
+  ModalView view(form);
+  std::string why;
+  EXPECT_TRUE(view.SetValue("c_q", "0", why)); // chosen by a person
+  EXPECT_EQ(changes, 1);
+  EXPECT_FALSE(view.SetValue("c_q", "3", why));
+  list->Clear();
+  EXPECT_EQ(list->ItemIndex(), -1);
+  EXPECT_TRUE(list->Items.empty());
+}
+
+TEST(Forms, UpDownStaysWithinItsLimitsUnlessItWraps) {
+  Dialog dialog;
+  UpDown& arrows = *dialog.arrows;
+  arrows.Min = 1;
+  arrows.Max = 3;
+  arrows.SetPosition(7);
+  EXPECT_EQ(arrows.Position(), 3) << "kept within the limits";
+  std::vector<int> seen;
+  arrows.OnArrowClick = [&](UpDown& sender, UpDownButton) { seen.push_back(sender.Position()); };
+  arrows.ClickButton(UpDownButton::Up);
+  arrows.ClickButton(UpDownButton::Down);
+  arrows.ClickButton(UpDownButton::Down);
+  arrows.ClickButton(UpDownButton::Down);
+  arrows.Wrap = true;
+  arrows.ClickButton(UpDownButton::Down);
+  EXPECT_EQ(seen, (std::vector<int>{3, 2, 1, 1, 3})) << "the handler sees the new position";
+}
+
+TEST(Forms, MaskedEditTakesTheTextAsShownAndCanBeReset) {
+  Dialog dialog;
+  MaskEdit precision(dialog, "precisao", "\\0,09999;0; ");
+  precision.MaxLength = 7;
+  precision.SetText("0,001");
+  EXPECT_EQ(precision.Text(), "001") << "the fixed 0, is the mask's";
+  precision.SetText("000");
+  precision.Reset();
+  EXPECT_EQ(precision.Text(), "001");
+  MaskEdit sweeps(dialog, "iteracao", "0999;0; ");
+  sweeps.SetText("12345");
+  EXPECT_EQ(sweeps.Text(), "1234");
+}

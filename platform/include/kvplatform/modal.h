@@ -23,12 +23,16 @@ struct ControlState {
                     // "edit", "masked edit", "up-down", "image", "memo", "panel"
   std::string caption; // labels, buttons, check boxes, group captions
   std::string text;    // edits
+  std::string parent;  // the group box the control sits in; empty when none
+  // As a person meets them: a control in a hidden group is hidden, in a disabled one disabled.
   bool enabled = true;
   bool visible = true;
   bool checked = false;
   int item_index = -1;
   std::vector<std::string> items; // radio groups, drop-down lists; the memo's lines
+  int columns = 1;                // a radio group's columns of items
   int position = 0, min = 0, max = 0;
+  bool wrap = false; // an up-down goes round from one limit to the other
   int max_length = 0;
   std::string mask;
   std::uint32_t color = 0; // VCL colour value: 0x00BBGGRR, or a system colour 0x8000000n

@@ -1,0 +1,36 @@
+// The best-decay tool's settings dialog (exponentially weighted volatility).
+#pragma once
+
+#include <vector>
+
+#include "Dialogo.h"
+
+class Tf_decay : public ToolDialog {
+public:
+  Tf_decay();
+  forms::Label* titulo1;
+  forms::Edit* intervalo;
+  forms::Label* l_iteracao;
+  forms::ComboBox* c_tol; // the weight that may fall outside the estimation window
+  forms::CheckBox* o_retorno;
+  forms::CheckBox* o_log;
+  forms::CheckBox* o_inversa;
+  forms::CheckBox* o_media;
+  forms::CheckBox* o_cores;
+  forms::Button* b_ok;
+  forms::Button* b_cancelar;
+
+  // The numbers of the selection in reading order, filled by the launch.
+  std::vector<double> serie;
+
+  // English texts, set by the launch when English is in use.
+  void UseEnglish();
+  // The launch's defaults.
+  void SetDefaults();
+
+  void o_retornoClick(forms::Control& sender);
+  void b_okClick(forms::Control& sender);
+};
+
+// The dialog of the launch in progress (null when none is open).
+extern Tf_decay* f_decay;

@@ -1,0 +1,38 @@
+#include "Dialogo.h"
+
+#include "Kavenlor.h"
+#include "Tabelas.h"
+#include "kvplatform/messagebox.h"
+
+const char* BilingualText::Text() const {
+  return CurrentLanguage == Language::Portuguese ? pt : en;
+}
+
+void ShowToolMessage(const BilingualText& message) {
+  FindExcelMainWindow(ExcelMainWindow);
+  const BilingualText title{"Atenção", "Warning"};
+  kvp::ShowMessageBox(ExcelMainWindow, message.Text(), title.Text(),
+                      kvp::kMbOk | kvp::kMbIconError);
+}
+
+ToolDialog::ToolDialog(std::string caption) : Form(std::move(caption)) {
+  OnClose = [this](forms::Form& sender, CloseAction& action) { FormClose(sender, action); };
+}
+
+void ToolDialog::FormClose(forms::Form&, CloseAction& action) {
+  action = CloseAction::Free;
+}
+
+void ToolDialog::b_cancelarClick(forms::Control&) {
+  Close();
+}
+
+int DigitsValue(const std::string& text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') continue;
+    if (value > 99999999) break; // the dialogs' edits hold at most a few digits
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}

@@ -1,0 +1,37 @@
+// The independent component analysis tool's settings dialog.
+#pragma once
+
+#include "Dialogo.h"
+#include "Funcoes/Matriz.h"
+
+class Tf_ica : public ToolDialog {
+public:
+  Tf_ica();
+  forms::Button* b_ok;
+  forms::Button* b_cancelar;
+  forms::Label* titulo1;
+  forms::Edit* intervalo;
+  forms::CheckBox* o_cores;
+  forms::MaskEdit* limite; // the number of components, with o_limite
+  forms::UpDown* seta;
+  forms::CheckBox* o_limite;
+  forms::CheckBox* o_mix; // writes the mixing and demixing matrices
+  forms::CheckBox* o_ica; // writes the independent components
+
+  // Observations (rows) by signals (columns), filled by the launch.
+  Matriz dados;
+
+  // English texts, set by the launch when English is in use.
+  void UseEnglish();
+  // The launch's defaults for data of `signals` columns.
+  void SetDefaults(unsigned signals);
+
+  void limiteChange(forms::Control& sender);
+  void o_limiteClick(forms::Control& sender);
+  void setaClick(forms::UpDown& sender, forms::UpDownButton button);
+  void o_icaClick(forms::Control& sender);
+  void b_okClick(forms::Control& sender);
+};
+
+// The dialog of the launch in progress (null when none is open).
+extern Tf_ica* f_ica;

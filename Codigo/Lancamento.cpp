@@ -1,0 +1,319 @@
+#include "Lancamento.h"
+
+#include <cmath>
+
+#include "Arch.h"
+#include "Cmp.h"
+#include "Decay.h"
+#include "Histograma.h"
+#include "Ica.h"
+#include "Kavenlor.h"
+#include "Pca.h"
+#include "Rlm.h"
+#include "Tabelas.h"
+#include "xll/ExcelCall.h"
+
+namespace {
+
+constexpr BilingualText kAdjacentCells{"Selecione apenas regiões contíguas de células!",
+                                       "Please, select a range of adjacent cells!"};
+
+constexpr BilingualText kHistData{
+    "Selecione mais de uma célula para o histograma de dados!\n\nPara fazer um histograma é "
+    "necessário selecionar mais de uma célula contendo dados numéricos.\nTextos e células "
+    "vazias são ignoradas!",
+    "Please, select more than one cell for the histogram!\n\nData range must be more than one "
+    "cell with numeric values.\nText cells and empty cells are disregarded!"};
+
+#define KV_CMP_SHAPE_PT                                                                            \
+  "Selecione um intervalo de células com pelo menos 2 linhas e exatamente 2 colunas para a "      \
+  "curva de juros: taxas de juros ao ano base 252 na primeira coluna e dias úties na segunda "    \
+  "coluna!"
+#define KV_CMP_SHAPE_EN                                                                            \
+  "Please, select a range of cells with at least 2 rows and exactly 2 columns for Brazilian "      \
+  "yield curve: interest rate (base 252) in the first column and workdays in the second one!"
+constexpr BilingualText kCmpShape{KV_CMP_SHAPE_PT, KV_CMP_SHAPE_EN};
+constexpr BilingualText kCmpData{
+    KV_CMP_SHAPE_PT " \n\nCélulas vazias, com texto ou com dias úties menores do que 1 são "
+                    "ignoradas!",
+    KV_CMP_SHAPE_EN "\n\nText cells, empty cells or workdays lesser than 1 are disregarded!"};
+
+#define KV_ROWS_SKIPPED_PT "\n\nLinhas de dados com células vazias ou com texto são ignoradas!"
+#define KV_ROWS_SKIPPED_EN "\n\nRows with text cells or empty cells are disregarded!"
+#define KV_SQUARE_SHAPE_PT                                                                         \
+  "Selecione um intervalo de células com pelo menos 2 colunas e com um número de linhas maior "  \
+  "ou igual ao número de colunas."
+#define KV_SQUARE_SHAPE_EN                                                                         \
+  "Please, select a range of cells with at least 2 columns and a number of rows equal or "         \
+  "greater than the number of columns."
+constexpr BilingualText kSquareShape{KV_SQUARE_SHAPE_PT, KV_SQUARE_SHAPE_EN};
+constexpr BilingualText kSquareData{KV_SQUARE_SHAPE_PT KV_ROWS_SKIPPED_PT,
+                                    KV_SQUARE_SHAPE_EN KV_ROWS_SKIPPED_EN};
+#define KV_TALL_SHAPE_PT                                                                           \
+  "Selecione um intervalo de células com pelo menos 2 colunas e com um número de linhas maior "  \
+  "do que o número de colunas."
+#define KV_TALL_SHAPE_EN                                                                           \
+  "Please, select a range of cells with at least 2 columns and a number of rows greater than "     \
+  "the number of columns."
+constexpr BilingualText kTallShape{KV_TALL_SHAPE_PT, KV_TALL_SHAPE_EN};
+constexpr BilingualText kTallData{KV_TALL_SHAPE_PT KV_ROWS_SKIPPED_PT,
+                                  KV_TALL_SHAPE_EN KV_ROWS_SKIPPED_EN};
+
+constexpr BilingualText kEwvData{
+    "Selecione mais de 40 células contendo dados numéricos para o cálculo do alisamento "
+    "exponencial ótimo!\nTextos e células vazias são ignoradas!",
+    "Please, select a range greater than 40 cells with numeric data for  best exponentially "
+    "weighting calculation!\nText cells and empty cells are disregarded!"};
+
+constexpr BilingualText kArchData{
+    "Selecione mais de 2 células contendo dados numéricos para o cálculo da volatilidade "
+    "condicional pela família ARCH!\nTextos e células vazias são ignoradas!",
+    "Please, select more than 2 cells with numeric data for volatility calculation with ARCH "
+    "family models!\nText cells or empty cells are disregarded!"};
+
+constexpr std::uint16_t kOwnershipBits = xlbitXLFree | xlbitDLLFree;
+
+// SELECTION as one rectangle of the active sheet. Several areas or cells of another sheet come
+// as a reference of type 8, anything else that is selected (a drawing, a chart item) as no
+// reference at all: false for both, and no cell is read.
+bool SelectedRectangle(SelectionBounds& bounds) {
+  XLOPER selection{};
+  selection.xltype = xltypeNil;
+  if (ExcelCall(xlfSelection, &selection, 0) != xlretSuccess) return false;
+  const auto type = static_cast<std::uint16_t>(selection.xltype & ~kOwnershipBits);
+  if (type != xltypeSRef) {
+    ExcelCall(xlFree, nullptr, 1, &selection);
+    return false;
+  }
+  const XLREF& area = selection.val.sref.ref;
+  bounds = SelectionBounds{area.rwFirst, area.rwLast, area.colFirst, area.colLast};
+  return true;
+}
+
+// The cells' contents, one GET.CELL (5) call per cell into one record that each read
+// overwrites. Numbers and integers are numbers; texts, Booleans, errors and empty cells are
+// not. A text's memory goes back to Excel as soon as it is read, since only numbers are kept;
+// the last result goes back when the reader ends.
+class CellReader {
+public:
+  CellReader() { cell_.xltype = xltypeNil; }
+  ~CellReader() { ExcelCall(xlFree, nullptr, 1, &cell_); }
+  CellReader(const CellReader&) = delete;
+  CellReader& operator=(const CellReader&) = delete;
+
+  bool Number(unsigned row, unsigned column, double& value) {
+    cell_ = XLOPER{};
+    cell_.xltype = xltypeNil;
+    const auto r = static_cast<std::uint16_t>(row);
+    const auto c = static_cast<std::uint8_t>(column);
+    if (ExcelCall(xlfGetCell, &cell_, 2, TempInteger(5), TempSheetRange(r, r, c, c)) !=
+        xlretSuccess)
+      return false;
+    switch (cell_.xltype & ~kOwnershipBits) {
+    case xltypeNum: value = cell_.val.num; return true;
+    case xltypeInt: value = cell_.val.w; return true;
+    case xltypeStr:
+      ExcelCall(xlFree, nullptr, 1, &cell_);
+      cell_ = XLOPER{};
+      cell_.xltype = xltypeNil;
+      return false;
+    default: return false;
+    }
+  }
+
+private:
+  XLOPER cell_{};
+};
+
+// The numbers of the selection column by column, each from top to bottom.
+std::vector<double> ReadSeries(const SelectionBounds& bounds) {
+  CellReader reader;
+  std::vector<double> series;
+  double value = 0;
+  for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
+    for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
+      if (reader.Number(row, column, value)) series.push_back(value);
+  return series;
+}
+
+// The rows whose cells are all numbers, read row by row from left to right; a row is left at
+// its first cell that is not a number. `inside_unit` tells whether every number read lay in
+// [-1, 1], as the entries of a correlation matrix do.
+Matriz ReadRows(const SelectionBounds& bounds, bool& inside_unit) {
+  CellReader reader;
+  Matriz rows;
+  inside_unit = true;
+  for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row) {
+    std::vector<double> values;
+    double value = 0;
+    bool complete = true;
+    for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column) {
+      if (!reader.Number(row, column, value)) {
+        complete = false;
+        break;
+      }
+      if (value < -1.0 || value > 1.0) inside_unit = false;
+      values.push_back(value);
+    }
+    if (complete) rows.push_back(std::move(values));
+  }
+  return rows;
+}
+
+// The message a launch stops with, or null when its dialog is ready to be shown.
+using Stop = const BilingualText*;
+
+// The launch every tool shares: Excel's window as the dialogs' owner, a new dialog in the
+// language in use, the selection as one rectangle; then `prepare` checks and reads the cells,
+// fills the dialog and sets its defaults, or names the message that stops the launch.
+template <class Dialog, class Prepare> short Launch(Dialog*& dialog, Prepare prepare) {
+  try {
+    FindExcelMainWindow(ExcelMainWindow);
+    forms::Application.Handle = ExcelMainWindow;
+    Recreate(dialog);
+    if (CurrentLanguage == Language::English) dialog->UseEnglish();
+    SelectionBounds bounds;
+    const Stop stop = SelectedRectangle(bounds) ? prepare(*dialog, bounds) : &kAdjacentCells;
+    if (stop != nullptr) {
+      ShowToolMessage(*stop);
+      delete dialog;
+      dialog = nullptr;
+      return 0;
+    }
+    ShowAndRelease(dialog);
+    return 1;
+  } catch (...) {
+    // Nothing of a launch that failed survives it; Excel is told nothing.
+    DebugTrace("Erro! Falha inesperada ao abrir a janela da ferramenta.\r");
+    delete dialog;
+    dialog = nullptr;
+    return 0;
+  }
+}
+
+char Letter(unsigned index) {
+  return static_cast<char>('A' + index);
+}
+
+} // namespace
+
+std::string ColumnLetters(unsigned column) {
+  std::string letters;
+  if (column >= 26) letters += Letter(column / 26 - 1);
+  letters += Letter(column % 26);
+  return letters;
+}
+
+std::string RangeText(const SelectionBounds& bounds) {
+  return "=$" + ColumnLetters(bounds.first_column) + "$" + std::to_string(bounds.first_row + 1) +
+         ":" + ColumnLetters(bounds.last_column) + "$" + std::to_string(bounds.last_row + 1);
+}
+
+KV_ENTRY(short) kv_chama_hist() {
+  return Launch(f_hist, [](Tf_hist& dialog, const SelectionBounds& bounds) -> Stop {
+    const std::size_t numbers = ReadSeries(bounds).size();
+    dialog.bounds = bounds;
+    if (numbers < 2) return &kHistData;
+    dialog.intervalo->SetText(RangeText(bounds));
+    dialog.SetDefaults(static_cast<unsigned>(numbers));
+    return nullptr;
+  });
+}
+
+KV_ENTRY(short) kv_chama_cmp() {
+  return Launch(f_cmp, [](Tf_cmp& dialog, const SelectionBounds& bounds) -> Stop {
+    if (bounds.Rows() < 2 || bounds.Columns() != 2) return &kCmpShape;
+    // A row is a vertex when it holds a rate and at least one workday; workdays are whole
+    // days, the fraction cut off. A count of workdays beyond any curve's is not one.
+    std::vector<Vertex> rows;
+    {
+      CellReader reader;
+      for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row) {
+        double rate = 0, days = 0;
+        const bool has_rate = reader.Number(row, bounds.first_column, rate);
+        const bool has_days = reader.Number(row, bounds.first_column + 1, days);
+        if (has_rate && has_days && days >= 1.0 && days < 2147483648.0)
+          rows.push_back(Vertex{static_cast<std::int32_t>(std::trunc(days)), rate});
+      }
+    }
+    dialog.bounds = bounds;
+    if (rows.size() < 2) return &kCmpData;
+    // One vertex per workday value, the largest rate quoted for it.
+    dialog.curva = MergeCurve(std::move(rows));
+    dialog.intervalo->SetText(RangeText(bounds));
+    return nullptr;
+  });
+}
+
+namespace {
+// PCA, ICA and regression: the rows of numbers as the data matrix, at least two variables and
+// enough observations for them (`more_rows`: strictly more rows than columns).
+template <class Dialog>
+Stop PrepareMatrix(Dialog& dialog, const SelectionBounds& bounds, bool more_rows,
+                   const BilingualText& shape, const BilingualText& data, bool& inside_unit) {
+  auto enough_rows = [more_rows](std::size_t rows, std::size_t columns) {
+    return more_rows ? rows > columns : rows >= columns;
+  };
+  if (bounds.Columns() < 2 || !enough_rows(bounds.Rows(), bounds.Columns())) return &shape;
+  dialog.dados = ReadRows(bounds, inside_unit);
+  dialog.bounds = bounds;
+  const std::size_t rows = dialog.dados.size();
+  const std::size_t columns = rows == 0 ? 0 : dialog.dados[0].size();
+  if (rows == 0 || columns < 2 || !enough_rows(rows, columns)) return &data;
+  dialog.intervalo->SetText(RangeText(bounds));
+  return nullptr;
+}
+} // namespace
+
+KV_ENTRY(short) kv_chama_pca() {
+  return Launch(f_pca, [](Tf_pca& dialog, const SelectionBounds& bounds) -> Stop {
+    bool inside_unit = true;
+    const Stop stop = PrepareMatrix(dialog, bounds, false, kSquareShape, kSquareData, inside_unit);
+    if (stop != nullptr) return stop;
+    // Only a square block of numbers within [-1, 1] can be a correlation matrix.
+    dialog.SetDefaults(dialog.dados.size() == dialog.dados[0].size() && inside_unit);
+    return nullptr;
+  });
+}
+
+KV_ENTRY(short) kv_chama_ica() {
+  return Launch(f_ica, [](Tf_ica& dialog, const SelectionBounds& bounds) -> Stop {
+    bool inside_unit = true;
+    const Stop stop = PrepareMatrix(dialog, bounds, false, kSquareShape, kSquareData, inside_unit);
+    if (stop != nullptr) return stop;
+    dialog.SetDefaults(static_cast<unsigned>(dialog.dados[0].size()));
+    return nullptr;
+  });
+}
+
+KV_ENTRY(short) kv_chama_rlm() {
+  return Launch(f_rlm, [](Tf_rlm& dialog, const SelectionBounds& bounds) -> Stop {
+    bool inside_unit = true;
+    const Stop stop = PrepareMatrix(dialog, bounds, true, kTallShape, kTallData, inside_unit);
+    if (stop != nullptr) return stop;
+    dialog.SetDefaults(static_cast<unsigned>(dialog.dados[0].size()));
+    return nullptr;
+  });
+}
+
+KV_ENTRY(short) kv_chama_ewv() {
+  return Launch(f_decay, [](Tf_decay& dialog, const SelectionBounds& bounds) -> Stop {
+    dialog.serie = ReadSeries(bounds);
+    dialog.bounds = bounds;
+    if (dialog.serie.size() <= 40) return &kEwvData;
+    dialog.intervalo->SetText(RangeText(bounds));
+    dialog.SetDefaults();
+    return nullptr;
+  });
+}
+
+KV_ENTRY(short) kv_chama_arch() {
+  return Launch(f_arch, [](Tf_arch& dialog, const SelectionBounds& bounds) -> Stop {
+    dialog.serie = ReadSeries(bounds);
+    dialog.bounds = bounds;
+    if (dialog.serie.size() < 3) return &kArchData;
+    dialog.intervalo->SetText(RangeText(bounds));
+    dialog.SetDefaults(static_cast<unsigned>(dialog.serie.size()));
+    return nullptr;
+  });
+}

@@ -1,0 +1,33 @@
+// The multiple linear regression tool's settings dialog.
+#pragma once
+
+#include "Dialogo.h"
+#include "Funcoes/Matriz.h"
+
+class Tf_rlm : public ToolDialog {
+public:
+  Tf_rlm();
+  forms::Label* titulo1;
+  forms::Edit* intervalo;
+  forms::Label* titulo2;
+  forms::CheckBox* o_equacao;
+  forms::CheckBox* o_anova;
+  forms::CheckBox* o_combinada; // all-subsets combined correlations
+  forms::CheckBox* o_cores;
+  forms::Button* b_ok;
+  forms::Button* b_cancelar;
+
+  // Observations (rows) by variables (columns), the dependent variable first; filled by the
+  // launch.
+  Matriz dados;
+
+  // English texts, set by the launch when English is in use.
+  void UseEnglish();
+  // The launch's defaults for data of `columns` variables.
+  void SetDefaults(unsigned columns);
+
+  void b_okClick(forms::Control& sender);
+};
+
+// The dialog of the launch in progress (null when none is open).
+extern Tf_rlm* f_rlm;
