@@ -1,0 +1,309 @@
+#include "Regressao.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+
+// Householder QR of the N x k matrix held column by column in a (column j at a[j * n]). On
+// return the upper triangle of R is in rdiag (the diagonal) and in a above it (R(i, j) at
+// a[j * n + i], i < j); below the diagonal a keeps the reflectors, each scaled so that
+// H = I - v v' / vnorm with v(j) stored in vhead. The right-hand side y is transformed to Q'y
+// in step.
+struct Householder {
+  std::size_t n = 0, k = 0;
+  std::vector<double> a, rdiag, vhead;
+};
+
+void Factorise(Householder& h, std::vector<double>& y) {
+  const std::size_t n = h.n, k = h.k;
+  h.rdiag.assign(k, 0.0);
+  h.vhead.assign(k, 0.0);
+  for (std::size_t j = 0; j < k; ++j) {
+    double* col = h.a.data() + j * n;
+    // The column's norm below the diagonal, scaled against overflow.
+    double scale = 0;
+    for (std::size_t i = j; i < n; ++i)
+      scale = std::max(scale, std::fabs(col[i]));
+    if (scale == 0) {
+      h.rdiag[j] = 0;
+      continue;
+    }
+    double sum = 0;
+    for (std::size_t i = j; i < n; ++i) {
+      const double v = col[i] / scale;
+      sum += v * v;
+    }
+    double norm = scale * std::sqrt(sum);
+    if (col[j] > 0) norm = -norm;    // R(j, j) = -sign(a_jj) ||a||: no cancellation in v_j
+    const double vj = col[j] - norm; // v = a - R(j, j) e_j
+    const double beta = -vj * norm;  // v'v / 2 = ||a||^2 - a_j R(j, j)
+    h.rdiag[j] = norm;
+    h.vhead[j] = vj;
+    col[j] = vj;
+    // Apply H = I - v v' / beta to the remaining columns and to y.
+    auto reflect = [&](double* x) {
+      double dot = 0;
+      for (std::size_t i = j; i < n; ++i)
+        dot += col[i] * x[i];
+      const double f = dot / beta;
+      for (std::size_t i = j; i < n; ++i)
+        x[i] -= f * col[i];
+    };
+    for (std::size_t l = j + 1; l < k; ++l)
+      reflect(h.a.data() + l * n);
+    reflect(y.data());
+  }
+}
+
+// y <- Q'y with the reflectors that Factorise left below the diagonal.
+void ApplyQt(const Householder& h, std::vector<double>& y) {
+  const std::size_t n = h.n;
+  for (std::size_t j = 0; j < h.k; ++j) {
+    if (h.rdiag[j] == 0) continue;
+    const double* col = h.a.data() + j * n;
+    const double beta = -h.vhead[j] * h.rdiag[j];
+    double dot = 0;
+    for (std::size_t i = j; i < n; ++i)
+      dot += col[i] * y[i];
+    const double f = dot / beta;
+    for (std::size_t i = j; i < n; ++i)
+      y[i] -= f * col[i];
+  }
+}
+
+void Fail(ResultadoRegressao& r, FalhaRegressao why) {
+  r = ResultadoRegressao{};
+  r.falha = why;
+}
+} // namespace
+
+bool regressao_multipla(const Matriz& D, ResultadoRegressao& res) {
+  res = ResultadoRegressao{};
+  const std::size_t n = Rows(D), m = Columns(D);
+  if (!correlacoes(D, res.correlacao, res.medias, res.desvios)) {
+    Fail(res, FalhaRegressao::Correlacoes);
+    return false;
+  }
+  if (m < 2 || n <= m) {
+    Fail(res, FalhaRegressao::Produto);
+    return false;
+  }
+  const std::size_t k = m - 1;
+  const double ybar = res.medias[0];
+
+  // Centred, scaled design and centred response.
+  Householder h;
+  h.n = n;
+  h.k = k;
+  h.a.resize(n * k);
+  std::vector<double> yc(n), qty;
+  for (std::size_t i = 0; i < n; ++i) {
+    yc[i] = D[i][0] - ybar;
+    for (std::size_t j = 0; j < k; ++j)
+      h.a[j * n + i] = (D[i][j + 1] - res.medias[j + 1]) / res.desvios[j + 1];
+  }
+  qty = yc;
+  Factorise(h, qty);
+
+  const double floor = static_cast<double>(m) * static_cast<double>(n) * kEpsilon *
+                       std::sqrt(static_cast<double>(n - 1));
+  for (std::size_t j = 0; j < k; ++j) {
+    if (!(std::fabs(h.rdiag[j]) > floor)) {
+      Fail(res, FalhaRegressao::Singular);
+      return false;
+    }
+  }
+  auto R = [&](std::size_t i, std::size_t j) { return i == j ? h.rdiag[j] : h.a[j * n + i]; };
+
+  // c = R^-1 Q'yc by back substitution.
+  std::vector<double> c(k);
+  for (std::size_t j = k; j-- > 0;) {
+    double s = qty[j];
+    for (std::size_t l = j + 1; l < k; ++l)
+      s -= R(j, l) * c[l];
+    c[j] = s / R(j, j);
+  }
+  // One step of refinement: the residual of the centred system, taken through Q' and R^-1,
+  // corrects c for the rounding of Q'y and of the back substitution.
+  {
+    std::vector<double> resid(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      double fit = 0;
+      for (std::size_t j = 0; j < k; ++j)
+        fit += c[j] * ((D[i][j + 1] - res.medias[j + 1]) / res.desvios[j + 1]);
+      resid[i] = yc[i] - fit;
+    }
+    ApplyQt(h, resid);
+    for (std::size_t j = k; j-- > 0;) {
+      double s = resid[j];
+      for (std::size_t l = j + 1; l < k; ++l)
+        s -= R(j, l) * resid[l];
+      resid[j] = s / R(j, j);
+    }
+    for (std::size_t j = 0; j < k; ++j)
+      c[j] += resid[j];
+  }
+  // W = R^-1, upper triangular, column by column: R W(:, l) = e_l.
+  std::vector<double> w(k * k, 0.0); // W(i, l) at w[i * k + l]
+  for (std::size_t l = 0; l < k; ++l) {
+    for (std::size_t j = l + 1; j-- > 0;) {
+      double s = j == l ? 1.0 : 0.0;
+      for (std::size_t t = j + 1; t <= l; ++t)
+        s -= R(j, t) * w[t * k + l];
+      w[j * k + l] = s / R(j, j);
+    }
+  }
+
+  res.b.assign(m, 0.0);
+  res.diag_inv.assign(m, 0.0);
+  double intercept = ybar;
+  for (std::size_t j = 0; j < k; ++j) {
+    const double sd = res.desvios[j + 1];
+    res.b[j + 1] = c[j] / sd;
+    intercept -= res.b[j + 1] * res.medias[j + 1];
+    double row = 0;
+    for (std::size_t l = j; l < k; ++l)
+      row += w[j * k + l] * w[j * k + l];
+    res.diag_inv[j + 1] = row / (sd * sd);
+  }
+  // One step of refinement: the mean of y - b0 - sum bj xj in the original coordinates, which
+  // the centred solution leaves at rounding level but which b0 = ybar - sum bj meanj, a
+  // difference of terms much larger than b0 when the means are far from zero, does not.
+  double drift = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    double r = D[i][0] - intercept;
+    for (std::size_t j = 0; j < k; ++j)
+      r -= res.b[j + 1] * D[i][j + 1];
+    drift += r;
+  }
+  res.b[0] = intercept + drift / static_cast<double>(n);
+  // (X'X)^-1(0, 0) = 1/N + mean' (Xc'Xc)^-1 mean = 1/N + ||W' (mean / sd)||^2.
+  double quad = 0;
+  for (std::size_t l = 0; l < k; ++l) {
+    double s = 0;
+    for (std::size_t j = 0; j <= l; ++j)
+      s += w[j * k + l] * res.medias[j + 1] / res.desvios[j + 1];
+    quad += s * s;
+  }
+  res.diag_inv[0] = 1.0 / static_cast<double>(n) + quad;
+
+  // Fitted values about the mean straight from the scaled design (h.a now holds the
+  // reflectors, so the design is formed again), residuals and the sums.
+  res.residuos.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    double fit = 0;
+    for (std::size_t j = 0; j < k; ++j)
+      fit += c[j] * ((D[i][j + 1] - res.medias[j + 1]) / res.desvios[j + 1]);
+    const double e = fit - yc[i];
+    res.residuos[i] = e;
+    res.sst += yc[i] * yc[i];
+    res.ssr += fit * fit;
+    res.sse += e * e;
+    if (i > 0) {
+      const double de = e - res.residuos[i - 1];
+      res.dw_num += de * de;
+    }
+  }
+  res.dw_den = res.sse;
+  if (!(res.sst > 0)) {
+    Fail(res, FalhaRegressao::Correlacoes); // a constant y has no correlation to report
+    return false;
+  }
+
+  const double nn = static_cast<double>(n), mm = static_cast<double>(m);
+  res.r2 = res.ssr / res.sst;
+  res.r = std::sqrt(res.r2);
+  res.r2_ajustado = 1 - (1 - res.r2) * (nn - 1) / (nn - mm);
+  res.dw = res.dw_num / res.dw_den;
+  res.f = (res.ssr / (mm - 1)) / (res.sse / (nn - mm));
+  res.erro_padrao.resize(m);
+  res.t.resize(m);
+  for (std::size_t j = 0; j < m; ++j) {
+    res.erro_padrao[j] = std::sqrt(res.diag_inv[j] * res.sse / (nn - mm));
+    res.t[j] = res.erro_padrao[j] == 0 ? std::numeric_limits<double>::quiet_NaN()
+                                       : res.b[j] / res.erro_padrao[j];
+  }
+  return true;
+}
+
+namespace {
+// Depth-first walk over the subsets, each extending the Cholesky factor of its parent by one
+// row: adding column c to S (factor L, L z = r_S) needs l = L^-1 R_S,c, the pivot
+// d = 1 - l'l, and z_c = (r_c - l'z) / sqrt(d); then R^2(S + c) = R^2(S) + z_c^2.
+struct Walk {
+  const Matriz* corr = nullptr;
+  std::vector<std::size_t> candidates; // columns of A other than ycol, increasing
+  std::size_t ycol = 0;
+  double floor = 0;
+  std::vector<double> L; // rows of the factor, L(i, j) at L[i * kc + j]
+  std::vector<double> z; // L z = r_S
+  std::vector<std::size_t> chosen;
+  std::vector<CombinacaoR>* lista = nullptr;
+  bool ok = true;
+
+  void Visit(std::size_t start, double r2) {
+    const std::size_t kc = candidates.size(), s = chosen.size();
+    const Matriz& R = *corr;
+    for (std::size_t p = start; p < kc && ok; ++p) {
+      const std::size_t col = candidates[p];
+      double* row = L.data() + s * kc;
+      double norm = 0, lz = 0;
+      for (std::size_t i = 0; i < s; ++i) {
+        double v = R[candidates[chosen[i]]][col];
+        for (std::size_t j = 0; j < i; ++j)
+          v -= L[i * kc + j] * row[j];
+        v /= L[i * kc + i];
+        row[i] = v;
+        norm += v * v;
+        lz += v * z[i];
+      }
+      const double pivot = 1.0 - norm;
+      if (!(pivot > floor)) {
+        ok = false;
+        return;
+      }
+      row[s] = std::sqrt(pivot);
+      z[s] = (R[col][ycol] - lz) / row[s];
+      const double next = r2 + z[s] * z[s];
+      chosen.push_back(p);
+      std::string label;
+      for (std::size_t i = 0; i < chosen.size(); ++i) {
+        if (i) label += ':';
+        label += 'X' + std::to_string(candidates[chosen[i]] + 1);
+      }
+      lista->push_back({std::sqrt(std::clamp(next, 0.0, 1.0)), std::move(label)});
+      Visit(p + 1, next);
+      chosen.pop_back();
+    }
+  }
+};
+} // namespace
+
+bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<CombinacaoR>& lista) {
+  lista.clear();
+  const std::size_t nc = Columns(A);
+  if (ycol >= nc) return false;
+  Matriz corr;
+  std::vector<double> medias, desvios;
+  if (!correlacoes(A, corr, medias, desvios)) return false;
+  Walk walk;
+  walk.corr = &corr;
+  walk.ycol = ycol;
+  for (std::size_t j = 0; j < nc; ++j)
+    if (j != ycol) walk.candidates.push_back(j);
+  const std::size_t kc = walk.candidates.size();
+  if (kc >= 8 * sizeof(std::size_t) - 1) return false;
+  walk.floor = static_cast<double>(kc) * 1e-14;
+  walk.L.assign(kc * kc, 0.0);
+  walk.z.assign(kc, 0.0);
+  walk.lista = &lista;
+  lista.reserve((std::size_t{1} << kc) - 1);
+  walk.Visit(0, 0.0);
+  if (!walk.ok) return false;
+  std::sort(lista.begin(), lista.end(),
+            [](const CombinacaoR& a, const CombinacaoR& b) { return a.R > b.R; });
+  return true;
+}
