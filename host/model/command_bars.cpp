@@ -7,24 +7,8 @@
 namespace kvhost {
 namespace {
 
-// Lower case of a code page 1252 letter, accented ones included.
-unsigned char FoldByte(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32); // À..Þ
-  switch (c) {
-  case 0x8A: return 0x9A; // Š
-  case 0x8C: return 0x9C; // Œ
-  case 0x8E: return 0x9E; // Ž
-  case 0x9F: return 0xFF; // Ÿ
-  default: return c;
-  }
-}
-
 std::string FoldAnsi(std::string_view utf8) {
-  std::string folded = kvp::Utf8ToAnsi(utf8);
-  for (char& c : folded)
-    c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
-  return folded;
+  return kvp::FoldAnsiCase(kvp::Utf8ToAnsi(utf8));
 }
 
 // A text made only of hyphens names the separator it counts: "-" the first, "--" the second.

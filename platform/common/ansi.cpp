@@ -47,10 +47,27 @@ std::string AnsiToUtf8(std::string_view ansi) {
   return out;
 }
 
+std::string FoldAnsiCase(std::string_view ansi) {
+  std::string folded(ansi);
+  for (char& byte : folded) {
+    const auto c = static_cast<unsigned char>(byte);
+    unsigned char lower = c;
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+      lower = c + 32; // À..Þ
+    else if (c == 0x8A || c == 0x8C || c == 0x8E)
+      lower = c + 0x10; // Š Œ Ž
+    else if (c == 0x9F)
+      lower = 0xFF; // Ÿ
+    byte = static_cast<char>(lower);
+  }
+  return folded;
+}
+
 std::wstring AnsiToWide(std::string_view ansi) {
   std::wstring out;
   out.reserve(ansi.size());
-  for (char byte : ansi) out += static_cast<wchar_t>(CodePoint(static_cast<unsigned char>(byte)));
+  for (char byte : ansi)
+    out += static_cast<wchar_t>(CodePoint(static_cast<unsigned char>(byte)));
   return out;
 }
 

@@ -45,23 +45,8 @@ struct KeyLocation {
 
 // ---- case folding of code page 1252 names, as the Windows registry compares them
 
-unsigned char FoldByte(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32); // À..Þ
-  switch (c) {
-  case 0x8A: return 0x9A; // Š
-  case 0x8C: return 0x9C; // Œ
-  case 0x8E: return 0x9E; // Ž
-  case 0x9F: return 0xFF; // Ÿ
-  default: return c;
-  }
-}
-
 std::string Fold(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded)
-    c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
-  return folded;
+  return FoldAnsiCase(text);
 }
 
 bool SameName(std::string_view a, std::string_view b) {

@@ -14,6 +14,10 @@ KVP_API std::string AnsiToUtf8(std::string_view ansi);
 // Characters without a place in code page 1252 become '?'.
 KVP_API std::string Utf8ToAnsi(std::string_view utf8);
 
+// The code page 1252 text in lower case, accented letters included: how Windows compares
+// names without regard to case (registry keys and values, menu and command names).
+KVP_API std::string FoldAnsiCase(std::string_view ansi);
+
 // The code page 1252 text as UTF-16/UTF-32 wide characters (what automation calls take).
 KVP_API std::wstring AnsiToWide(std::string_view ansi);
 
