@@ -1,0 +1,243 @@
+#include "Saida.h"
+
+#include <cstring>
+#include <string>
+
+#include "Tabelas.h"
+#include "xll/ExcelCall.h"
+
+namespace {
+// Palette indices.
+constexpr std::int16_t kBlack = 1;
+constexpr std::int16_t kWhite = 2;
+constexpr std::int16_t kSheetText = 5;
+constexpr std::int16_t kSheetFill = 15;
+constexpr std::int16_t kChartText = 45;
+
+constexpr std::int16_t kSolid = 1;
+constexpr std::int16_t kNewWorksheetBook = 1;
+constexpr std::int16_t kChartSheet = 2;
+constexpr std::int16_t kActiveWorkbookName = 88;
+constexpr std::int16_t kClearContents = 3;
+constexpr std::int16_t kThinOutline = 1;
+constexpr std::int16_t kCentre = 3;
+constexpr std::int16_t kBestFit = 3;
+constexpr std::int16_t kChartTitle = 1;
+
+char Arial[] = " Arial";
+char NormalStyle[] = " Normal";
+char NegritoStyle[] = " Negrito";
+char BoldStyle[] = " Bold";
+char TitleItem[] = " Title";
+
+char* BoldStyleName() {
+  static char* const kNames[] = {NegritoStyle, BoldStyle};
+  return kNames[LanguageIndex(CurrentLanguage)];
+}
+
+// A writable counted text for the characters given (at most 255 are kept).
+std::string Counted(std::string_view text) {
+  std::string counted(1, ' ');
+  counted.append(text.substr(0, 255));
+  return counted;
+}
+
+std::int16_t TextColour(bool black_and_white) {
+  return black_and_white ? kBlack : kChartText;
+}
+
+// FONT.PROPERTIES(font, style, size, six unchanged, colour) on the selection.
+void Font(char* style, std::int16_t size, std::int16_t colour) {
+  ExcelCall(xlcFontPropertiesIntl, nullptr, 10, TempText(Arial), TempText(style), TempInteger(size),
+            TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
+            TempOmitted(), TempInteger(colour));
+}
+
+void SelectItem(std::string_view item) {
+  std::string counted = Counted(item);
+  ExcelCall(xlcSelect, nullptr, 1, TempText(counted.data()));
+}
+} // namespace
+
+CellBlock::CellBlock(std::uint16_t rows, std::uint16_t columns)
+    : rows_(rows), columns_(columns), cells_(static_cast<std::size_t>(rows) * columns) {
+  for (XLOPER& cell : cells_)
+    cell.xltype = xltypeNil;
+}
+
+XLOPER& CellBlock::At(std::uint16_t row, std::uint16_t column) {
+  return cells_.at(static_cast<std::size_t>(row) * columns_ + column);
+}
+
+void CellBlock::Number(std::uint16_t row, std::uint16_t column, double value) {
+  XLOPER& cell = At(row, column);
+  cell.xltype = xltypeNum;
+  cell.val.num = value;
+}
+
+void CellBlock::Text(std::uint16_t row, std::uint16_t column, std::string_view ansi) {
+  XLOPER& cell = At(row, column);
+  const std::string counted = Counted(ansi);
+  texts_.push_back(std::make_unique<char[]>(counted.size() + 1));
+  char* stored = texts_.back().get();
+  std::memcpy(stored, counted.c_str(), counted.size() + 1);
+  cell.xltype = xltypeStr;
+  cell.val.str = StampCountedText(stored);
+}
+
+void CellBlock::Integer(std::uint16_t row, std::uint16_t column, std::int16_t value) {
+  XLOPER& cell = At(row, column);
+  cell.xltype = xltypeInt;
+  cell.val.w = value;
+}
+
+void CellBlock::Error(std::uint16_t row, std::uint16_t column, std::uint16_t code) {
+  XLOPER& cell = At(row, column);
+  cell.xltype = xltypeErr;
+  cell.val.err = code;
+}
+
+void OpenBareResultWorkbook(std::string_view sheet_name, EchoOff when) {
+  ExcelCall(xlcNew, nullptr, 1, TempInteger(kNewWorksheetBook));
+  if (when == EchoOff::AfterNew) ExcelCall(xlcEcho, nullptr, 1, TempBoolean(0));
+  std::string name = Counted(sheet_name);
+  ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
+  ExcelCall(xlcOptionsView, nullptr, 8, TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
+            TempOmitted(), TempOmitted(), TempOmitted(), TempBoolean(0));
+  if (when == EchoOff::AfterGridlines) ExcelCall(xlcEcho, nullptr, 1, TempBoolean(0));
+}
+
+void StyleWholeSheet(bool black_and_white) {
+  SelectRange(SheetRect{0, 65535, 0, 255});
+  if (black_and_white) {
+    ExcelCall(xlcFontPropertiesIntl, nullptr, 3, TempText(Arial), TempText(NormalStyle),
+              TempInteger(10));
+    return;
+  }
+  ExcelCall(xlcPatterns, nullptr, 2, TempInteger(kSolid), TempInteger(kSheetFill));
+  Font(NormalStyle, 10, kSheetText);
+}
+
+void OpenResultWorkbook(std::string_view sheet_name, bool black_and_white, EchoOff when) {
+  OpenBareResultWorkbook(sheet_name, when);
+  StyleWholeSheet(black_and_white);
+}
+
+void WriteCellBlock(std::uint16_t first_row, std::uint8_t first_col, CellBlock& block) {
+  if (block.rows() == 0 || block.columns() == 0) return;
+  XLOPER sheet{};
+  // Without the sheet's id there is no reference to write through.
+  if (ExcelCall(xlSheetId, &sheet, 0) != xlretSuccess) return;
+  XLMREF rectangles{};
+  rectangles.count = 1;
+  rectangles.reftbl[0] =
+      XLREF{first_row, static_cast<std::uint16_t>(first_row + block.rows() - 1), first_col,
+            static_cast<std::uint8_t>(first_col + block.columns() - 1)};
+  XLOPER reference{};
+  reference.xltype = xltypeRef;
+  reference.val.mref.lpmref = &rectangles;
+  reference.val.mref.idSheet = sheet.val.mref.idSheet;
+  XLOPER values{};
+  values.xltype = xltypeMulti;
+  values.val.array.lparray = block.cells();
+  values.val.array.rows = block.rows();
+  values.val.array.columns = block.columns();
+  ExcelCall(xlSet, nullptr, 2, &reference, &values);
+}
+
+void SelectRange(const SheetRect& rect) {
+  ExcelCall(xlcSelect, nullptr, 1,
+            TempSheetRange(rect.first_row, rect.last_row, rect.first_col, rect.last_col));
+}
+
+void FrameRange(const SheetRect& rect) {
+  SelectRange(rect);
+  ExcelCall(xlcBorder, nullptr, 1, TempInteger(kThinOutline));
+}
+
+void CenterRange() {
+  ExcelCall(xlcAlignment, nullptr, 1, TempInteger(kCentre));
+}
+
+void BoldActiveCell() {
+  ExcelCall(xlcActiveCellFontIntl, nullptr, 2, TempOmitted(), TempText(BoldStyleName()));
+}
+
+void FormatRangeNumbers(std::string_view format) {
+  std::string counted = Counted(format);
+  ExcelCall(xlcFormatNumberIntl, nullptr, 1, TempText(counted.data()));
+}
+
+void ShadeRange(bool black_and_white) {
+  if (black_and_white) return;
+  ExcelCall(xlcPatterns, nullptr, 2, TempInteger(kSolid), TempInteger(kWhite));
+  ExcelCall(xlcFontPropertiesIntl, nullptr, 10, TempOmitted(), TempOmitted(), TempOmitted(),
+            TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
+            TempOmitted(), TempInteger(kBlack));
+}
+
+void AddChartSheet(std::string_view chart_name) {
+  ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
+  std::string name = Counted(chart_name);
+  ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
+  XLOPER book{};
+  const bool named =
+      ExcelCall(xlfGetDocument, &book, 1, TempInteger(kActiveWorkbookName)) == xlretSuccess &&
+      (book.xltype & ~(xlbitXLFree | xlbitDLLFree)) == xltypeStr;
+  // Without the workbook's name the chart stays where it was inserted.
+  if (named) {
+    ExcelCall(xlcWorkbookMove, nullptr, 3, TempText(name.data()), &book, TempOmitted());
+    ExcelCall(xlFree, nullptr, 1, &book);
+  }
+  ExcelCall(xlcSelectChart, nullptr, 0);
+  ExcelCall(xlcClear, nullptr, 1, TempInteger(kClearContents));
+  ExcelCall(xlcOptionsChart, nullptr, 3, TempOmitted(), TempOmitted(), TempBoolean(1));
+}
+
+void AddChartSeries(std::string_view name_ref, std::string_view x_ref, std::string_view y_ref,
+                    std::int16_t plot_order) {
+  std::string name = Counted(name_ref);
+  std::string x = Counted(x_ref);
+  std::string y = Counted(y_ref);
+  ExcelCall(xlcEditSeriesIntl, nullptr, 6, TempInteger(0), TempText(name.data()),
+            x_ref.empty() ? TempOmitted() : TempText(x.data()), TempText(y.data()), TempOmitted(),
+            TempInteger(plot_order));
+}
+
+void TitleChart(std::string_view text, bool black_and_white) {
+  ExcelCall(xlcAttachText, nullptr, 1, TempInteger(kChartTitle));
+  std::string counted = Counted(text);
+  ExcelCall(xlcFormula, nullptr, 1, TempText(counted.data()));
+  ExcelCall(xlcSelect, nullptr, 1, TempText(TitleItem));
+  Font(BoldStyleName(), 10, TextColour(black_and_white));
+}
+
+void StyleAxis(std::string_view axis, std::string_view format, bool black_and_white) {
+  SelectItem(axis);
+  if (!format.empty()) FormatRangeNumbers(format);
+  Font(NormalStyle, 8, TextColour(black_and_white));
+  if (!black_and_white)
+    ExcelCall(xlcPatterns, nullptr, 3, TempInteger(0), TempOmitted(), TempInteger(kChartText));
+}
+
+void LabelAxis(AxisTitle axis, std::string_view text, bool black_and_white) {
+  ExcelCall(xlcAttachText, nullptr, 1, TempInteger(static_cast<std::int16_t>(axis)));
+  std::string counted = Counted(text);
+  ExcelCall(xlcFormula, nullptr, 1, TempText(counted.data()));
+  switch (axis) {
+  case AxisTitle::Value: SelectItem("Text Axis 1"); break;
+  case AxisTitle::Category: SelectItem("Text Axis 2"); break;
+  case AxisTitle::SecondValue: SelectItem("Text Axis 3"); break;
+  }
+  Font(BoldStyleName(), 8, TextColour(black_and_white));
+}
+
+void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used) {
+  std::string name = Counted(first_sheet);
+  ExcelCall(xlcWorkbookActivate, nullptr, 1, TempText(name.data()));
+  ExcelCall(xlcColumnWidth, nullptr, 4, TempOmitted(),
+            TempSheetRange(used.first_row, used.last_row, used.first_col, used.last_col),
+            TempOmitted(), TempInteger(kBestFit));
+  SelectRange(SheetRect{0, 0, 0, 0});
+  ExcelCall(xlcEcho, nullptr, 1, TempBoolean(1));
+}

@@ -1,0 +1,88 @@
+// The result workbook every analysis tool leaves behind: a new workbook with formatted tables
+// and chart sheets, all made through Excel's macro commands. Return codes are not checked: a
+// refused call is traced by the call layer and the run goes on.
+//
+// The colour steps take the tool dialog's black-and-white check box as read at the call.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "xll/xlcall.h"
+
+// A rectangle of the active sheet, rows and columns counted from 0.
+struct SheetRect {
+  std::uint16_t first_row;
+  std::uint16_t last_row;
+  std::uint8_t first_col;
+  std::uint8_t last_col;
+};
+
+// A rows x columns block of cell values, row by row, written with one xlSet. Every cell starts
+// empty (nil); texts are copied into counted texts the block keeps.
+class CellBlock {
+public:
+  CellBlock(std::uint16_t rows, std::uint16_t columns);
+
+  void Number(std::uint16_t row, std::uint16_t column, double value);
+  void Text(std::uint16_t row, std::uint16_t column, std::string_view ansi);
+  void Integer(std::uint16_t row, std::uint16_t column, std::int16_t value);
+  void Error(std::uint16_t row, std::uint16_t column, std::uint16_t code);
+
+  std::uint16_t rows() const { return rows_; }
+  std::uint16_t columns() const { return columns_; }
+  XLOPER* cells() { return cells_.data(); }
+
+private:
+  XLOPER& At(std::uint16_t row, std::uint16_t column);
+
+  std::uint16_t rows_;
+  std::uint16_t columns_;
+  std::vector<XLOPER> cells_;
+  std::vector<std::unique_ptr<char[]>> texts_;
+};
+
+// When screen updating goes off while the workbook is opened.
+enum class EchoOff { AfterGridlines, AfterNew };
+
+// New workbook with one worksheet, renamed `sheet_name`, gridlines off, screen updating off;
+// without the whole-sheet look.
+void OpenBareResultWorkbook(std::string_view sheet_name, EchoOff when = EchoOff::AfterGridlines);
+// The whole-sheet look: Arial 10, on a colour-15 fill in colour 5 unless black and white.
+void StyleWholeSheet(bool black_and_white);
+// Both of the above.
+void OpenResultWorkbook(std::string_view sheet_name, bool black_and_white,
+                        EchoOff when = EchoOff::AfterGridlines);
+
+// Writes `block` with its top-left cell at (first_row, first_col) of the active sheet.
+void WriteCellBlock(std::uint16_t first_row, std::uint8_t first_col, CellBlock& block);
+
+void SelectRange(const SheetRect& rect);
+// Selects `rect` and draws a thin outline around it.
+void FrameRange(const SheetRect& rect);
+// The following act on the current selection.
+void CenterRange();
+void BoldActiveCell();
+void FormatRangeNumbers(std::string_view format);
+// White fill and black text; nothing in black-and-white mode.
+void ShadeRange(bool black_and_white);
+
+// Inserts a chart sheet named `chart_name`, moves it to the end of the result workbook and
+// leaves it empty and active.
+void AddChartSheet(std::string_view chart_name);
+// A new series from R1C1 reference texts ("=Sheet!R14C1:R23C1"); the name may also be a
+// plain text; an empty x reference is omitted.
+void AddChartSeries(std::string_view name_ref, std::string_view x_ref, std::string_view y_ref,
+                    std::int16_t plot_order);
+void TitleChart(std::string_view text, bool black_and_white);
+// `axis` is a chart item name, "Axis 1" to "Axis 3"; an empty format leaves the axis' own.
+void StyleAxis(std::string_view axis, std::string_view format, bool black_and_white);
+
+// Where an axis title goes; its text is the chart item "Text Axis 1", "2" or "3".
+enum class AxisTitle : std::int16_t { Value = 2, Category = 3, SecondValue = 5 };
+void LabelAxis(AxisTitle axis, std::string_view text, bool black_and_white);
+
+// Activates `first_sheet`, best-fits the columns of `used`, selects A1, screen updating on.
+void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used);

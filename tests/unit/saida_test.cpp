@@ -1,0 +1,253 @@
+// The result-workbook steps, seen as the calls they send: each expected call is written as
+// "function(arguments)", with - for an omitted argument, plain numbers for integers, n: for
+// floating-point numbers and ref(rows, columns) for a rectangle of the active sheet.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Saida.h"
+#include "Tabelas.h"
+#include "support/recording_dispatcher.h"
+#include "xll/ExcelCall.h"
+
+using kvtest::Call;
+using kvtest::RecordingDispatcher;
+using kvtest::Value;
+using Calls = std::vector<std::string>;
+
+namespace {
+std::string Describe(const Value& v) {
+  switch (v.BaseType()) {
+  case xltypeNum: return "n:" + std::to_string(v.number);
+  case xltypeStr: return "\"" + v.text + "\"";
+  case xltypeBool: return v.integer ? "TRUE" : "FALSE";
+  case xltypeInt: return std::to_string(v.integer);
+  case xltypeErr: return "err" + std::to_string(v.integer);
+  case xltypeMissing: return "-";
+  case xltypeNil: return "nil";
+  case xltypeRef: {
+    std::string text = "ref(";
+    for (const XLREF& r : v.rects)
+      text += std::to_string(r.rwFirst) + "-" + std::to_string(r.rwLast) + ", " +
+              std::to_string(r.colFirst) + "-" + std::to_string(r.colLast);
+    return text + ")";
+  }
+  case xltypeMulti: {
+    std::string text = "{";
+    for (std::size_t i = 0; i < v.elements.size(); ++i)
+      text += (i == 0 ? "" : i % v.columns == 0 ? "; " : ", ") + Describe(v.elements[i]);
+    return text + "}";
+  }
+  default: return "type" + std::to_string(v.type);
+  }
+}
+
+class Output : public ::testing::Test {
+protected:
+  void SetUp() override { CurrentLanguage = Language::English; }
+  Calls Sent() const {
+    Calls sent;
+    for (const Call& call : excel.calls()) {
+      std::string text = std::to_string(call.function) + "(";
+      for (std::size_t i = 0; i < call.args.size(); ++i)
+        text += (i == 0 ? "" : ", ") + Describe(call.args[i]);
+      sent.push_back(text + ")");
+    }
+    return sent;
+  }
+  RecordingDispatcher excel;
+};
+} // namespace
+
+TEST_F(Output, OpenResultWorkbookInColourAndInBlackAndWhite) {
+  OpenResultWorkbook("Histogram", false);
+  EXPECT_EQ(Sent(), (Calls{
+                        "32887(1)",
+                        "33154(-, \"Histogram\")",
+                        "33088(-, -, -, -, -, -, -, FALSE)",
+                        "32909(FALSE)",
+                        "16388()",
+                        "32877(ref(0-65535, 0-255))",
+                        "32852(1, 15)",
+                        "41341(\"Arial\", \"Normal\", 10, -, -, -, -, -, -, 5)",
+                    }));
+  excel.Clear();
+  OpenResultWorkbook("PCA", true);
+  EXPECT_EQ(Sent(), (Calls{
+                        "32887(1)",
+                        "33154(-, \"PCA\")",
+                        "33088(-, -, -, -, -, -, -, FALSE)",
+                        "32909(FALSE)",
+                        "16388()",
+                        "32877(ref(0-65535, 0-255))",
+                        "41341(\"Arial\", \"Normal\", 10)",
+                    }));
+}
+
+TEST_F(Output, OpeningGoesOnAfterARefusedRenameAndMayTurnEchoOffFirst) {
+  excel.AnswerCode(xlcWorkbookName, xlretFailed);
+  OpenBareResultWorkbook("Auxiliar", EchoOff::AfterNew);
+  EXPECT_EQ(Sent(), (Calls{
+                        "32887(1)",
+                        "32909(FALSE)",
+                        "33154(-, \"Auxiliar\")",
+                        "33088(-, -, -, -, -, -, -, FALSE)",
+                    }));
+}
+
+TEST_F(Output, CellBlockIsOneSetOnTheActiveSheetWithTheBlocksShape) {
+  excel.Script(xlSheetId, [](const Call&, LPXLOPER result) {
+    result->xltype = xltypeRef;
+    result->val.mref.lpmref = nullptr;
+    result->val.mref.idSheet = 0x5150;
+    return xlretSuccess;
+  });
+  CellBlock block(2, 3);
+  block.Text(0, 0, "Freq.");
+  block.Integer(0, 2, 7);
+  block.Number(1, 1, 0.25);
+  block.Error(1, 2, xlerrNA);
+  WriteCellBlock(12, 1, block);
+  EXPECT_EQ(Sent(), (Calls{
+                        "16388()",
+                        "16387(ref(12-13, 1-3), {\"Freq.\", nil, 7; nil, n:0.250000, err42})",
+                    }));
+  EXPECT_EQ(excel.calls()[1].args[0].sheet, 0x5150u);
+}
+
+TEST_F(Output, CellBlockIsNotWrittenWithoutTheSheetsId) {
+  excel.AnswerCode(xlSheetId, xlretFailed);
+  CellBlock block(1, 1);
+  block.Number(0, 0, 1);
+  WriteCellBlock(0, 0, block);
+  EXPECT_EQ(Sent(), (Calls{"16388()"}));
+}
+
+TEST_F(Output, TableFormattingSteps) {
+  FrameRange(SheetRect{13, 22, 0, 3});
+  CenterRange();
+  FormatRangeNumbers("0.000%");
+  ShadeRange(false);
+  BoldActiveCell();
+  CurrentLanguage = Language::Portuguese;
+  BoldActiveCell();
+  EXPECT_EQ(Sent(), (Calls{
+                        "16388()",
+                        "32877(ref(13-22, 0-3))",
+                        "32813(1)",
+                        "32811(3)",
+                        "41002(\"0.000%\")",
+                        "32852(1, 2)",
+                        "41341(-, -, -, -, -, -, -, -, -, 1)",
+                        "41436(-, \"Bold\")",
+                        "41436(-, \"Negrito\")",
+                    }));
+  excel.Clear();
+  ShadeRange(true);
+  EXPECT_TRUE(excel.calls().empty()) << "no shading in black and white";
+}
+
+TEST_F(Output, ChartSheetIsMovedWithinTheResultWorkbookAndEmptied) {
+  excel.AnswerText(xlfGetDocument, "Book3");
+  AddChartSheet("Chart");
+  EXPECT_EQ(Sent(), (Calls{
+                        "33122(2)",
+                        "33154(-, \"Chart\")",
+                        "188(88)",
+                        "33050(\"Chart\", \"Book3\", -)",
+                        "16384(\"Book3\")",
+                        "32850()",
+                        "32820(3)",
+                        "33093(-, -, TRUE)",
+                    }));
+}
+
+TEST_F(Output, ChartSheetStaysInPlaceWhenTheWorkbooksNameIsRefused) {
+  excel.AnswerCode(xlfGetDocument, xlretFailed);
+  AddChartSheet("Scree Test");
+  EXPECT_EQ(Sent(), (Calls{
+                        "33122(2)",
+                        "33154(-, \"Scree Test\")",
+                        "188(88)",
+                        "32850()",
+                        "32820(3)",
+                        "33093(-, -, TRUE)",
+                    }));
+}
+
+TEST_F(Output, SeriesWithAndWithoutCategories) {
+  AddChartSeries("=Histogram!R13C4", "=Histogram!R14C1:R23C1", "=Histogram!R14C4:R23C4", 1);
+  AddChartSeries("=Histogram!R13C6", "", "=Histogram!R14C6:R23C6", 2);
+  EXPECT_EQ(Sent(), (Calls{
+                        "41188(0, \"=Histogram!R13C4\", \"=Histogram!R14C1:R23C1\", "
+                        "\"=Histogram!R14C4:R23C4\", -, 1)",
+                        "41188(0, \"=Histogram!R13C6\", -, \"=Histogram!R14C6:R23C6\", -, 2)",
+                    }));
+}
+
+TEST_F(Output, ChartTextsInColour) {
+  TitleChart("Histogram", false);
+  StyleAxis("Axis 1", "0", false);
+  LabelAxis(AxisTitle::Value, "Occurrencies", false);
+  StyleAxis("Axis 2", "", false);
+  LabelAxis(AxisTitle::Category, "Ranges", false);
+  LabelAxis(AxisTitle::SecondValue, "St. Dev. / Range", false);
+  EXPECT_EQ(Sent(), (Calls{
+                        "32848(1)",
+                        "32864(\"Histogram\")",
+                        "32877(\"Title\")",
+                        "41341(\"Arial\", \"Bold\", 10, -, -, -, -, -, -, 45)",
+                        "32877(\"Axis 1\")",
+                        "41002(\"0\")",
+                        "41341(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 45)",
+                        "32852(0, -, 45)",
+                        "32848(2)",
+                        "32864(\"Occurrencies\")",
+                        "32877(\"Text Axis 1\")",
+                        "41341(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
+                        "32877(\"Axis 2\")",
+                        "41341(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 45)",
+                        "32852(0, -, 45)",
+                        "32848(3)",
+                        "32864(\"Ranges\")",
+                        "32877(\"Text Axis 2\")",
+                        "41341(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
+                        "32848(5)",
+                        "32864(\"St. Dev. / Range\")",
+                        "32877(\"Text Axis 3\")",
+                        "41341(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
+                    }));
+}
+
+TEST_F(Output, ChartTextsInBlackAndWhiteInPortuguese) {
+  CurrentLanguage = Language::Portuguese;
+  TitleChart("Scree Test", true);
+  StyleAxis("Axis 3", "0.0%", true);
+  LabelAxis(AxisTitle::Category, "Fator", true);
+  EXPECT_EQ(Sent(), (Calls{
+                        "32848(1)",
+                        "32864(\"Scree Test\")",
+                        "32877(\"Title\")",
+                        "41341(\"Arial\", \"Negrito\", 10, -, -, -, -, -, -, 1)",
+                        "32877(\"Axis 3\")",
+                        "41002(\"0.0%\")",
+                        "41341(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 1)",
+                        "32848(3)",
+                        "32864(\"Fator\")",
+                        "32877(\"Text Axis 2\")",
+                        "41341(\"Arial\", \"Negrito\", 8, -, -, -, -, -, -, 1)",
+                    }));
+}
+
+TEST_F(Output, FinishReturnsToTheDataSheetWithBestFitWidths) {
+  FinishResultWorkbook("Histogram", SheetRect{1, 22, 0, 10});
+  EXPECT_EQ(Sent(), (Calls{
+                        "33060(\"Histogram\")",
+                        "16388()",
+                        "32815(-, ref(1-22, 0-10), -, 3)",
+                        "16388()",
+                        "32877(ref(0-0, 0-0))",
+                        "32909(TRUE)",
+                    }));
+}
