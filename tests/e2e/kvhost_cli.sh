@@ -1,37 +1,22 @@
 #!/bin/sh
 # kvhost end to end: what a person sees on the command line, and the exit codes.
 set -u
+. "$(dirname "$0")/checks.sh"
 kvhost=$1
 addin=$2
-failures=0
-passes=0
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
 
-check() { # description, command status, expected status
-  if [ "$2" -eq "$3" ]; then passes=$((passes + 1)); else
-    echo "FAIL: $1 (exit $2, expected $3)"; failures=$((failures + 1)); fi
-}
-contains() { # description, file, text
-  if grep -qF -- "$3" "$2"; then passes=$((passes + 1)); else
-    echo "FAIL: $1: '$3' not in:"; cat "$2"; failures=$((failures + 1)); fi
-}
 
 "$kvhost" info >"$out/info" 2>"$out/info.err"
 check "info" $? 0
 contains "long name" "$out/info" "Add-in: Kavenlor - Metrics for Financial Market"
-contains_re() { # description, file, extended regular expression
-  if grep -qE -- "$3" "$2"; then passes=$((passes + 1)); else
-    echo "FAIL: $1: /$3/ not in:"; cat "$2"; failures=$((failures + 1)); fi
-}
 # Every row is offered; Excel registers the procedures the add-in exports, refuses the rest.
 contains_re "function count" "$out/info" "^Worksheet functions \(([0-9]+) registered(, [0-9]+ refused)?\)$"
 contains "skew" "$out/info" "KV.SKEW(Data, Returns, Sample, Type, Intervals)"
 contains "skew procedure" "$out/info" "procedure: skew   type text: PPAAII   category: Kavenlor"
 contains "ewv help" "$out/info" "help: Returns volatility and mean values for data using exponentially weighting and also tolerance"
 contains_re "command count" "$out/info" "^Commands \([0-9]+ registered(, [0-9]+ refused)?\)$"
-[ "$(grep -cE '^  KV\.[A-Z]+\(' "$out/info")" -eq 5 ] && passes=$((passes + 1)) || { echo "FAIL: not 5 functions"; failures=$((failures + 1)); }
-[ "$(grep -cE '^  kv_menu_[a-z]+ -> kv_chama_' "$out/info")" -eq 12 ] && passes=$((passes + 1)) || { echo "FAIL: not 12 commands"; failures=$((failures + 1)); }
+[ "$(grep -cE '^  KV\.[A-Z]+\(' "$out/info")" -eq 5 ] && pass || fail "not 5 functions"
+[ "$(grep -cE '^  kv_menu_[a-z]+ -> kv_chama_' "$out/info")" -eq 12 ] && pass || fail "not 12 commands"
 contains "command" "$out/info" "kv_menu_sobre -> kv_chama_sobre"
 
 # Global options before or after the subcommand.
@@ -39,7 +24,7 @@ contains "command" "$out/info" "kv_menu_sobre -> kv_chama_sobre"
 check "--addin after the subcommand" $? 0
 "$kvhost" --addin "$addin" info >"$out/before" 2>&1
 check "--addin before the subcommand" $? 0
-cmp -s "$out/after" "$out/before" && passes=$((passes + 1)) || { echo "FAIL: option position changed the output"; failures=$((failures + 1)); }
+cmp -s "$out/after" "$out/before" && pass || fail "option position changed the output"
 
 "$kvhost" addin add >"$out/add" 2>"$out/add.err"
 check "addin add" $? 0
@@ -56,7 +41,7 @@ contains "close deletes the last name" "$out/remove" "deleted name kv_menu_sobre
 "$kvhost" --addin /nonexistent/kavenlor.so info >"$out/missing" 2>&1
 check "missing add-in" $? 2
 contains "missing names the file" "$out/missing" "/nonexistent/kavenlor.so"
-[ "$(wc -l <"$out/missing")" -eq 1 ] && passes=$((passes + 1)) || { echo "FAIL: not one line"; failures=$((failures + 1)); }
+lines "missing add-in, one line" "$out/missing" 1
 
 echo "not a library" >"$out/fake.so"
 "$kvhost" --addin "$out/fake.so" info >"$out/fake" 2>&1
@@ -71,5 +56,4 @@ check "unknown addin action" $? 2
 check "--help" $? 0
 contains "help lists info" "$out/help" "info"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary

@@ -2,30 +2,12 @@
 # kvhost eval end to end: formulas on CSV data, what is printed, and the exit codes.
 # Arguments: kvhost, the fixture add-in (probe functions), the real add-in.
 set -u
+. "$(dirname "$0")/checks.sh"
 kvhost=$1
 fixture=$2
 addin=$3
-failures=0
-passes=0
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
 tab=$(printf '\t')
 
-pass() { passes=$((passes + 1)); }
-fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
-check() { # description, command status, expected status
-  if [ "$2" -eq "$3" ]; then pass; else fail "$1 (exit $2, expected $3)"; fi
-}
-same() { # description, file, expected content
-  if [ "$(cat "$2")" = "$3" ]; then pass; else
-    fail "$1: got"; cat "$2"; echo "-- expected"; echo "$3"; fi
-}
-contains() { # description, file, text
-  if grep -qF -- "$3" "$2"; then pass; else fail "$1: '$3' not in:"; cat "$2"; fi
-}
-lines() { # description, file, count
-  if [ "$(wc -l <"$2")" -eq "$3" ]; then pass; else fail "$1: not $3 line(s):"; cat "$2"; fi
-}
 
 printf 'x,name,flag\n1,a,TRUE\n,"12",#DIV/0!\n2.5,b c,false\n' >"$out/prices.csv"
 printf '10,20\n30,40\n' >"$out/rates 2.csv"
@@ -100,5 +82,4 @@ if grep -qvE '^-?[0-9.]+(E[-+][0-9]+)?$|^#[A-Z/0!?]+$' "$out/real"; then fail "n
 "$kvhost" --addin "$addin" eval 'KV.SKEW(A1:A5)' >"$out/explicit" 2>&1
 check "--addin given explicitly" $? 0
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary

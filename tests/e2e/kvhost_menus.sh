@@ -4,41 +4,16 @@
 # verbatim), its commands, its settings store and its welcome dialog.
 # Arguments: kvhost, the add-in (its pictures are in img/ beside it).
 set -u
+. "$(dirname "$0")/checks.sh"
 kvhost=$1
 addin=$2
 bin=$(cd "$(dirname "$addin")" && pwd)
-failures=0
-passes=0
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
 # Nothing outside this folder: the settings file, the configuration folders, temporary files.
 export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
 export TMPDIR="$out/tmp"
 mkdir -p "$HOME" "$TMPDIR" "$out/empty" "$out/nobin"
 unset BROWSER
 
-pass() { passes=$((passes + 1)); }
-fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
-check() { # description, command status, expected status
-  if [ "$2" -eq "$3" ]; then pass; else fail "$1 (exit $2, expected $3)"; fi
-}
-same() { # description, file, expected content
-  if [ "$(cat "$2")" = "$3" ]; then pass; else
-    fail "$1: got"; cat "$2"; echo "-- expected"; echo "$3"; fi
-}
-contains() { # description, file, text
-  if grep -qF -- "$3" "$2"; then pass; else fail "$1: '$3' not in:"; cat "$2"; fi
-}
-absent() { # description, file, text
-  if grep -qF -- "$3" "$2"; then fail "$1: '$3' in:"; cat "$2"; else pass; fi
-}
-count() { # description, file, fixed text, expected number of lines holding it
-  n=$(grep -cF -- "$3" "$2")
-  if [ "$n" -eq "$4" ]; then pass; else fail "$1: $n lines with '$3', expected $4"; cat "$2"; fi
-}
-empty() { # description, file
-  if [ -s "$2" ]; then fail "$1: not empty:"; cat "$2"; else pass; fi
-}
 
 menu_en='Menu bar 10: "&File" "&Edit" "&View" "&Insert" "F&ormat" "&Tools" "&Data" "&Window" "&Kavenlor" "&Help"
 
@@ -269,5 +244,4 @@ check "unknown language" $? 2
   { fail "files left in HOME or TMPDIR:"; find "$HOME" "$TMPDIR" -mindepth 1; }
 [ ! -e "$XDG_CONFIG_HOME" ] && pass || fail "the configuration folder was created"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary

@@ -6,32 +6,14 @@
 # The dialog files are what `kvhost --lang pt|en run TOOL --data ... --select ... --show-dialog
 # --cancel` prints, in the two languages one after the other (see `opened` below).
 set -u
+. "$(dirname "$0")/checks.sh"
 kvhost=$1
 data=$2
 dialogs=$3
-failures=0
-passes=0
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
 # Nothing outside this folder: the settings file, the configuration folders.
 export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
 mkdir -p "$HOME"
 
-pass() { passes=$((passes + 1)); }
-fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
-check() { # description, command status, expected status
-  if [ "$2" -eq "$3" ]; then pass; else fail "$1 (exit $2, expected $3)"; fi
-}
-same() { # description, file, expected content
-  if [ "$(cat "$2")" = "$3" ]; then pass; else
-    fail "$1: got"; cat "$2"; echo "-- expected"; echo "$3"; fi
-}
-contains() { # description, file, text
-  if grep -qF -- "$3" "$2"; then pass; else fail "$1: '$3' not in:"; cat "$2"; fi
-}
-absent() { # description, file, text
-  if grep -qF -- "$3" "$2"; then fail "$1: '$3' in:"; cat "$2"; else pass; fi
-}
 # What --show-dialog printed once the actions were done.
 after() { sed -n '/^After the actions:$/,$p' "$1" >"$1.after"; echo "$1.after"; }
 
@@ -229,5 +211,4 @@ printf 'ok\n' | "$kvhost" --dialog prompt run cmp --data "$curve" --select A2:B1
 check "a person at the terminal" $? 0
 contains "the prompt" "$out/prompt" 'closed by b_ok'
 
-echo "kvhost run: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary

@@ -1,21 +1,19 @@
 #!/bin/sh
 # The five worksheet functions end to end: bundled data in, results as kvhost prints them.
 set -u
+. "$(dirname "$0")/checks.sh"
 kvhost=$1
 data=$2
-failures=0
-passes=0
 
 expect() { # description, expected output, formula...
   description=$1
   expected=$2
   shift 2
   actual=$("$kvhost" eval --data "$data/eu_stock_markets.csv" --data "$data/yield_curve.csv" "$@" 2>/dev/null)
-  if [ "$actual" = "$expected" ]; then passes=$((passes + 1)); else
-    echo "FAIL: $description"
+  if [ "$actual" = "$expected" ]; then pass; else
+    fail "$description"
     echo "  expected: $expected"
     echo "  actual:   $actual"
-    failures=$((failures + 1))
   fi
 }
 
@@ -36,6 +34,5 @@ expect "mode form without bins" "#N/A" "KV.SKEW(eu_stock_markets!A2:A100,0,0,1)"
 expect "decay of 1" "#N/A" "KV.EWV(eu_stock_markets!A2:A100,1)"
 # Three cells, one per line; the tolerance of 1859 returns at 0.94 is 0.94^1859.
 lines=$("$kvhost" eval --data "$data/eu_stock_markets.csv" "KV.EWV(eu_stock_markets!D2:D1861,0.94,0,1)" | wc -l)
-[ "$lines" -eq 3 ] && passes=$((passes + 1)) || { echo "FAIL: KV.EWV is not three cells"; failures=$((failures + 1)); }
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+[ "$lines" -eq 3 ] && pass || fail "KV.EWV is not three cells"
+summary

@@ -1,0 +1,40 @@
+# The checks the end-to-end scripts share. Sourced (`. "$(dirname "$0")/checks.sh"`): it makes
+# a temporary folder $out, removed on exit, and counts what passed and failed; a script ends
+# with `summary`, which prints 'N passed, N failed' and fails when anything did.
+failures=0
+passes=0
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+pass() { passes=$((passes + 1)); }
+fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
+check() { # description, command status, expected status
+  if [ "$2" -eq "$3" ]; then pass; else fail "$1 (exit $2, expected $3)"; fi
+}
+same() { # description, file, expected content
+  if [ "$(cat "$2")" = "$3" ]; then pass; else
+    fail "$1: got"; cat "$2"; echo "-- expected"; echo "$3"; fi
+}
+contains() { # description, file, text
+  if grep -qF -- "$3" "$2"; then pass; else fail "$1: '$3' not in:"; cat "$2"; fi
+}
+contains_re() { # description, file, extended regular expression
+  if grep -qE -- "$3" "$2"; then pass; else fail "$1: /$3/ not in:"; cat "$2"; fi
+}
+absent() { # description, file, text
+  if grep -qF -- "$3" "$2"; then fail "$1: '$3' in:"; cat "$2"; else pass; fi
+}
+count() { # description, file, fixed text, expected number of lines holding it
+  n=$(grep -cF -- "$3" "$2")
+  if [ "$n" -eq "$4" ]; then pass; else fail "$1: $n lines with '$3', expected $4"; cat "$2"; fi
+}
+lines() { # description, file, count
+  if [ "$(wc -l <"$2")" -eq "$3" ]; then pass; else fail "$1: not $3 line(s):"; cat "$2"; fi
+}
+empty() { # description, file
+  if [ -s "$2" ]; then fail "$1: not empty:"; cat "$2"; else pass; fi
+}
+summary() {
+  echo "$passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
+}
