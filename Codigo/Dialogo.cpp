@@ -1,5 +1,8 @@
 #include "Dialogo.h"
 
+#include <algorithm>
+#include <string>
+
 #include "Kavenlor.h"
 #include "Tabelas.h"
 #include "kvplatform/messagebox.h"
@@ -35,4 +38,12 @@ int DigitsValue(const std::string& text) {
     value = value * 10 + (c - '0');
   }
   return value;
+}
+
+void StepNumber(forms::UpDown& arrows, forms::Edit& edit, forms::UpDownButton button) {
+  const int v = DigitsValue(edit.Text());
+  const int value =
+      button == forms::UpDownButton::Up ? std::min(v + 1, arrows.Max) : std::max(v - 1, arrows.Min);
+  arrows.SetPosition(value);
+  edit.SetText(std::to_string(value));
 }

@@ -51,6 +51,10 @@ protected:
 // The whole number a masked edit holds: its digits in decimal, 0 when it holds none.
 int DigitsValue(const std::string& text);
 
+// An up-down arrow on the number in `edit`: one more or one less, kept within the up-down's
+// limits; the up-down's position and the text both follow.
+void StepNumber(forms::UpDown& arrows, forms::Edit& edit, forms::UpDownButton button);
+
 // Gives `dialog` a new instance of D, freeing the one it held.
 template <class D> D* Recreate(D*& dialog) {
   delete dialog;

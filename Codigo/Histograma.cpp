@@ -71,14 +71,7 @@ void Tf_hist::SetDefaults(unsigned numeric_cells) {
 
 // The arrows step the number of bins from the one typed, within the up-down's limits.
 void Tf_hist::setaClick(forms::UpDown&, forms::UpDownButton button) {
-  const int v = DigitsValue(faixas->Text());
-  int bins = 0;
-  if (button == forms::UpDownButton::Up)
-    bins = v + 1 > seta->Max ? seta->Max : v + 1;
-  else
-    bins = v - 1 < seta->Min ? seta->Min : v - 1;
-  seta->SetPosition(bins);
-  faixas->SetText(std::to_string(bins));
+  StepNumber(*seta, *faixas, button);
 }
 
 // A typed number of bins is kept between 1 and 99; the up-down stays where it was.

@@ -96,14 +96,7 @@ void Tf_ica::o_limiteClick(forms::Control&) {
 }
 
 void Tf_ica::setaClick(forms::UpDown&, forms::UpDownButton button) {
-  const int v = DigitsValue(limite->Text());
-  int components = 0;
-  if (button == forms::UpDownButton::Down)
-    components = v - 1 >= seta->Min ? v - 1 : seta->Min;
-  else
-    components = v + 1 <= seta->Max ? v + 1 : seta->Max;
-  seta->SetPosition(components);
-  limite->SetText(std::to_string(components));
+  StepNumber(*seta, *limite, button);
 }
 
 // Something must be written: without the components, the matrices are.

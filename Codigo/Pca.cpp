@@ -106,14 +106,7 @@ void Tf_pca::r_grupoClick(forms::Control&) {
 }
 
 void Tf_pca::setaClick(forms::UpDown&, forms::UpDownButton button) {
-  const int v = DigitsValue(perc->Text());
-  int percentage = 0;
-  if (button == forms::UpDownButton::Down)
-    percentage = v - 1 >= seta->Min ? v - 1 : seta->Min;
-  else
-    percentage = v + 1 <= seta->Max ? v + 1 : seta->Max;
-  seta->SetPosition(percentage);
-  perc->SetText(std::to_string(percentage));
+  StepNumber(*seta, *perc, button);
 }
 
 // The tolerance and the sweeps matter only to the rotation. Without it a zero tolerance no
