@@ -23,6 +23,11 @@ std::string DescribeMacroType(int macro_type) {
 }
 } // namespace
 
+const CellFormat& SheetFormats::At(std::uint32_t row, std::uint32_t column) const {
+  const auto found = cells.find({row, column});
+  return found == cells.end() ? whole_sheet : found->second;
+}
+
 bool SameSheetName(std::string_view a, std::string_view b) {
   return EqualsIgnoringCase(a, b);
 }

@@ -11,16 +11,49 @@
 #include <vector>
 
 #include "cells.h"
+#include "chart.h"
 #include "command_bars.h"
+#include "formats.h"
 
 namespace kvhost {
 
 using SheetId = std::uintptr_t;
 
+enum class SheetKind : std::uint8_t { Worksheet, Chart };
+enum class SheetState : std::uint8_t { Visible, Hidden, VeryHidden };
+
+// A column's width in characters of the standard font's digits, and whether it was best fit.
+struct ColumnWidth {
+  double characters = 0;
+  bool best_fit = false;
+};
+
+// The formats of a worksheet's cells: the whole sheet's format, and the cells formatted apart
+// from it, keyed by (row, column).
+struct SheetFormats {
+  CellFormat whole_sheet;
+  std::map<std::pair<std::uint32_t, std::uint32_t>, CellFormat> cells;
+
+  // The format cell (row, column) shows.
+  const CellFormat& At(std::uint32_t row, std::uint32_t column) const;
+};
+
 struct Sheet {
+  Sheet() = default;
+  Sheet(SheetId sheet_id, std::string sheet_name, Cells sheet_cells = {})
+      : id(sheet_id), name(std::move(sheet_name)), cells(std::move(sheet_cells)) {}
+
   SheetId id = 0; // handed out by the Application when the sheet's workbook opens
   std::string name;
   Cells cells;
+  SheetKind kind = SheetKind::Worksheet;
+  SheetState state = SheetState::Visible;
+  // Worksheets:
+  SheetFormats formats;
+  std::map<std::uint32_t, ColumnWidth> column_widths; // columns given a width
+  bool show_gridlines = true;
+  // Chart sheets:
+  std::optional<Chart> chart;
 };
 
 struct Workbook {
