@@ -23,6 +23,12 @@ constexpr std::int16_t kThinOutline = 1;
 constexpr std::int16_t kCentre = 3;
 constexpr std::int16_t kBestFit = 3;
 constexpr std::int16_t kChartTitle = 1;
+constexpr std::int16_t kSelectedSeries = 1;
+constexpr std::int16_t kTwoDimensional = 1;
+constexpr std::int16_t kSecondAxis = 2;
+constexpr std::int16_t kFirstChartGroup = 1;
+constexpr std::int16_t kNone = 2; // PATTERNS: no line, no area
+constexpr int kMaxPatternArguments = 12;
 
 char Arial[] = " Arial";
 char NormalStyle[] = " Normal";
@@ -42,10 +48,6 @@ std::string Counted(std::string_view text) {
   return counted;
 }
 
-std::int16_t TextColour(bool black_and_white) {
-  return black_and_white ? kBlack : kChartText;
-}
-
 // FONT.PROPERTIES(font, style, size, six unchanged, colour) on the selection.
 void Font(char* style, std::int16_t size, std::int16_t colour) {
   ExcelCall(xlcFontPropertiesIntl, nullptr, 10, TempText(Arial), TempText(style), TempInteger(size),
@@ -53,9 +55,11 @@ void Font(char* style, std::int16_t size, std::int16_t colour) {
             TempOmitted(), TempInteger(colour));
 }
 
-void SelectItem(std::string_view item) {
-  std::string counted = Counted(item);
-  ExcelCall(xlcSelect, nullptr, 1, TempText(counted.data()));
+// The new chart sheet made active: emptied and sized with the window.
+void ClearNewChart() {
+  ExcelCall(xlcSelectChart, nullptr, 0);
+  ExcelCall(xlcClear, nullptr, 1, TempInteger(kClearContents));
+  ExcelCall(xlcOptionsChart, nullptr, 3, TempOmitted(), TempOmitted(), TempBoolean(1));
 }
 } // namespace
 
@@ -189,9 +193,18 @@ void AddChartSheet(std::string_view chart_name) {
     ExcelCall(xlcWorkbookMove, nullptr, 3, TempText(name.data()), &book, TempOmitted());
     ExcelCall(xlFree, nullptr, 1, &book);
   }
-  ExcelCall(xlcSelectChart, nullptr, 0);
-  ExcelCall(xlcClear, nullptr, 1, TempInteger(kClearContents));
-  ExcelCall(xlcOptionsChart, nullptr, 3, TempOmitted(), TempOmitted(), TempBoolean(1));
+  ClearNewChart();
+}
+
+void AddChartSheetInPlace(std::string_view chart_name) {
+  ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
+  // The workbook's name is asked for as when the sheet is moved, but not needed here.
+  XLOPER book{};
+  if (ExcelCall(xlfGetDocument, &book, 1, TempInteger(kActiveWorkbookName)) == xlretSuccess)
+    ExcelCall(xlFree, nullptr, 1, &book);
+  std::string name = Counted(chart_name);
+  ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
+  ClearNewChart();
 }
 
 void AddChartSeries(std::string_view name_ref, std::string_view x_ref, std::string_view y_ref,
@@ -204,40 +217,93 @@ void AddChartSeries(std::string_view name_ref, std::string_view x_ref, std::stri
             TempInteger(plot_order));
 }
 
-void TitleChart(std::string_view text, bool black_and_white) {
+void TitleChart(std::string_view text, const ChartColours& colours) {
   ExcelCall(xlcAttachText, nullptr, 1, TempInteger(kChartTitle));
   std::string counted = Counted(text);
   ExcelCall(xlcFormula, nullptr, 1, TempText(counted.data()));
   ExcelCall(xlcSelect, nullptr, 1, TempText(TitleItem));
-  Font(BoldStyleName(), 10, TextColour(black_and_white));
+  Font(BoldStyleName(), 10, colours.text);
 }
 
-void StyleAxis(std::string_view axis, std::string_view format, bool black_and_white) {
-  SelectItem(axis);
+void StyleAxis(std::string_view axis, std::string_view format, const ChartColours& colours) {
+  SelectChartItem(axis);
   if (!format.empty()) FormatRangeNumbers(format);
-  Font(NormalStyle, 8, TextColour(black_and_white));
-  if (!black_and_white)
+  Font(NormalStyle, 8, colours.text);
+  if (!colours.black_and_white)
     ExcelCall(xlcPatterns, nullptr, 3, TempInteger(0), TempOmitted(), TempInteger(kChartText));
 }
 
-void LabelAxis(AxisTitle axis, std::string_view text, bool black_and_white) {
+void LabelAxis(AxisTitle axis, std::string_view text, const ChartColours& colours) {
   ExcelCall(xlcAttachText, nullptr, 1, TempInteger(static_cast<std::int16_t>(axis)));
   std::string counted = Counted(text);
   ExcelCall(xlcFormula, nullptr, 1, TempText(counted.data()));
   switch (axis) {
-  case AxisTitle::Value: SelectItem("Text Axis 1"); break;
-  case AxisTitle::Category: SelectItem("Text Axis 2"); break;
-  case AxisTitle::SecondValue: SelectItem("Text Axis 3"); break;
+  case AxisTitle::Value: SelectChartItem("Text Axis 1"); break;
+  case AxisTitle::Category: SelectChartItem("Text Axis 2"); break;
+  case AxisTitle::SecondValue: SelectChartItem("Text Axis 3"); break;
   }
-  Font(BoldStyleName(), 8, TextColour(black_and_white));
+  Font(BoldStyleName(), 8, colours.text);
 }
 
-void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used) {
+void SelectChartItem(std::string_view item) {
+  std::string counted = Counted(item);
+  ExcelCall(xlcSelect, nullptr, 1, TempText(counted.data()));
+}
+
+void SelectWholeChart() {
+  ExcelCall(xlcSelectChart, nullptr, 0);
+}
+
+void SelectPlotArea() {
+  ExcelCall(xlcSelectPlotArea, nullptr, 0);
+}
+
+void Patterns(std::initializer_list<PatternArgument> arguments) {
+  LPXLOPER values[kMaxPatternArguments];
+  int count = 0;
+  for (const PatternArgument& argument : arguments) {
+    if (count == kMaxPatternArguments) break;
+    values[count++] = argument.given ? TempInteger(argument.value) : TempOmitted();
+  }
+  ExcelCallv(xlcPatterns, nullptr, count, values);
+}
+
+void ChartFont(bool bold, std::int16_t size, std::int16_t colour) {
+  Font(bold ? BoldStyleName() : NormalStyle, size, colour);
+}
+
+void SetSeriesKind(SeriesKind kind) {
+  ExcelCall(xlcFormatCharttype, nullptr, 4, TempInteger(kSelectedSeries), TempOmitted(),
+            TempInteger(kTwoDimensional), TempInteger(static_cast<std::int16_t>(kind)));
+}
+
+void MoveSeriesToSecondAxis() {
+  ExcelCall(xlcSeriesAxes, nullptr, 1, TempInteger(kSecondAxis));
+}
+
+void SetColumnGap(std::int16_t gap) {
+  ExcelCall(xlcFormatChart, nullptr, 5, TempInteger(kFirstChartGroup), TempOmitted(), TempOmitted(),
+            TempOmitted(), TempInteger(gap));
+}
+
+void RemoveLegend() {
+  ExcelCall(xlcLegend, nullptr, 1, TempBoolean(0));
+}
+
+void StyleLegend(std::int16_t text_colour) {
+  SelectChartItem("Legend");
+  Patterns({kNone, omitted, omitted, omitted, omitted, kNone});
+  Font(NormalStyle, 8, text_colour);
+}
+
+void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used, FirstSheet first) {
   std::string name = Counted(first_sheet);
   ExcelCall(xlcWorkbookActivate, nullptr, 1, TempText(name.data()));
   ExcelCall(xlcColumnWidth, nullptr, 4, TempOmitted(),
             TempSheetRange(used.first_row, used.last_row, used.first_col, used.last_col),
             TempOmitted(), TempInteger(kBestFit));
   SelectRange(SheetRect{0, 0, 0, 0});
+  if (first == FirstSheet::Hidden)
+    ExcelCall(xlcWorkbookHide, nullptr, 2, TempText(name.data()), TempBoolean(1));
   ExcelCall(xlcEcho, nullptr, 1, TempBoolean(1));
 }

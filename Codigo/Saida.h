@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -69,20 +70,68 @@ void FormatRangeNumbers(std::string_view format);
 // White fill and black text; nothing in black-and-white mode.
 void ShadeRange(bool black_and_white);
 
+// The colours of a chart's texts and lines: black-and-white mode, and the palette colour of
+// its texts (45 in colour mode, 1 in black and white, unless the chart asks for another).
+struct ChartColours {
+  ChartColours(bool black_and_white_mode)
+      : black_and_white(black_and_white_mode), text(black_and_white_mode ? 1 : 45) {}
+  ChartColours(bool black_and_white_mode, std::int16_t text_colour)
+      : black_and_white(black_and_white_mode), text(text_colour) {}
+  bool black_and_white;
+  std::int16_t text;
+};
+
 // Inserts a chart sheet named `chart_name`, moves it to the end of the result workbook and
 // leaves it empty and active.
 void AddChartSheet(std::string_view chart_name);
+// Inserts a chart sheet named `chart_name` where it lands (left of the active sheet), and
+// leaves it empty and active.
+void AddChartSheetInPlace(std::string_view chart_name);
 // A new series from R1C1 reference texts ("=Sheet!R14C1:R23C1"); the name may also be a
 // plain text; an empty x reference is omitted.
 void AddChartSeries(std::string_view name_ref, std::string_view x_ref, std::string_view y_ref,
                     std::int16_t plot_order);
-void TitleChart(std::string_view text, bool black_and_white);
+void TitleChart(std::string_view text, const ChartColours& colours);
 // `axis` is a chart item name, "Axis 1" to "Axis 3"; an empty format leaves the axis' own.
-void StyleAxis(std::string_view axis, std::string_view format, bool black_and_white);
+void StyleAxis(std::string_view axis, std::string_view format, const ChartColours& colours);
 
 // Where an axis title goes; its text is the chart item "Text Axis 1", "2" or "3".
 enum class AxisTitle : std::int16_t { Value = 2, Category = 3, SecondValue = 5 };
-void LabelAxis(AxisTitle axis, std::string_view text, bool black_and_white);
+void LabelAxis(AxisTitle axis, std::string_view text, const ChartColours& colours);
 
-// Activates `first_sheet`, best-fits the columns of `used`, selects A1, screen updating on.
-void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used);
+// Chart items: "S1", "Legend", "Gridline 1", "Axis 1", ...
+void SelectChartItem(std::string_view item);
+void SelectWholeChart();
+void SelectPlotArea();
+
+// An argument of PATTERNS: a number, or `omitted`.
+struct OmittedArgument {};
+inline constexpr OmittedArgument omitted{};
+struct PatternArgument {
+  PatternArgument(int number) : value(static_cast<std::int16_t>(number)), given(true) {}
+  PatternArgument(OmittedArgument) {}
+  std::int16_t value = 0;
+  bool given = false;
+};
+// PATTERNS on the selection, as many arguments as given.
+void Patterns(std::initializer_list<PatternArgument> arguments);
+// Arial in the normal or bold style, size and colour, on the selected chart item.
+void ChartFont(bool bold, std::int16_t size, std::int16_t colour);
+
+// The selected series becomes a line (4) or an XY scatter (8) series.
+enum class SeriesKind : std::int16_t { Line = 4, Scatter = 8 };
+void SetSeriesKind(SeriesKind kind);
+// The selected series goes to the second value axis.
+void MoveSeriesToSecondAxis();
+// The gap between the columns of the chart's first group, in percent of a column's width.
+void SetColumnGap(std::int16_t gap);
+void RemoveLegend();
+// The legend without frame or fill, in Arial 8 of `text_colour`.
+void StyleLegend(std::int16_t text_colour);
+
+// Whether the first sheet stays in view or is hidden, leaving the charts to the user.
+enum class FirstSheet { Shown, Hidden };
+// Activates `first_sheet`, best-fits the columns of `used`, selects A1, hides the first sheet
+// when asked (very hidden), screen updating on.
+void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used,
+                          FirstSheet first = FirstSheet::Shown);

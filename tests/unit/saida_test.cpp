@@ -8,6 +8,7 @@
 
 #include "Saida.h"
 #include "Tabelas.h"
+#include "support/call_transcript.h"
 #include "support/recording_dispatcher.h"
 #include "xll/ExcelCall.h"
 
@@ -17,45 +18,10 @@ using kvtest::Value;
 using Calls = std::vector<std::string>;
 
 namespace {
-std::string Describe(const Value& v) {
-  switch (v.BaseType()) {
-  case xltypeNum: return "n:" + std::to_string(v.number);
-  case xltypeStr: return "\"" + v.text + "\"";
-  case xltypeBool: return v.integer ? "TRUE" : "FALSE";
-  case xltypeInt: return std::to_string(v.integer);
-  case xltypeErr: return "err" + std::to_string(v.integer);
-  case xltypeMissing: return "-";
-  case xltypeNil: return "nil";
-  case xltypeRef: {
-    std::string text = "ref(";
-    for (const XLREF& r : v.rects)
-      text += std::to_string(r.rwFirst) + "-" + std::to_string(r.rwLast) + ", " +
-              std::to_string(r.colFirst) + "-" + std::to_string(r.colLast);
-    return text + ")";
-  }
-  case xltypeMulti: {
-    std::string text = "{";
-    for (std::size_t i = 0; i < v.elements.size(); ++i)
-      text += (i == 0 ? "" : i % v.columns == 0 ? "; " : ", ") + Describe(v.elements[i]);
-    return text + "}";
-  }
-  default: return "type" + std::to_string(v.type);
-  }
-}
-
 class Output : public ::testing::Test {
 protected:
   void SetUp() override { CurrentLanguage = Language::English; }
-  Calls Sent() const {
-    Calls sent;
-    for (const Call& call : excel.calls()) {
-      std::string text = std::to_string(call.function) + "(";
-      for (std::size_t i = 0; i < call.args.size(); ++i)
-        text += (i == 0 ? "" : ", ") + Describe(call.args[i]);
-      sent.push_back(text + ")");
-    }
-    return sent;
-  }
+  Calls Sent() const { return kvtest::Transcript(excel.calls()); }
   RecordingDispatcher excel;
 };
 } // namespace
@@ -111,7 +77,7 @@ TEST_F(Output, CellBlockIsOneSetOnTheActiveSheetWithTheBlocksShape) {
   WriteCellBlock(12, 1, block);
   EXPECT_EQ(Sent(), (Calls{
                         "16388()",
-                        "16387(ref(12-13, 1-3), {\"Freq.\", nil, 7; nil, n:0.250000, err42})",
+                        "16387(ref(12-13, 1-3), {\"Freq.\", nil, 7; nil, n:0.25, err42})",
                     }));
   EXPECT_EQ(excel.calls()[1].args[0].sheet, 0x5150u);
 }

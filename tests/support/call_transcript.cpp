@@ -1,0 +1,90 @@
+#include "call_transcript.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace kvtest {
+
+std::string Describe(const Value& v) {
+  switch (v.BaseType()) {
+  case xltypeNum: {
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, v.number).ptr;
+    std::string text = "n:";
+    text.append(digits, end);
+    return text;
+  }
+  case xltypeStr: {
+    std::string text = "\"";
+    text.append(v.Utf8());
+    text.push_back('"');
+    return text;
+  }
+  case xltypeBool: return v.integer ? "TRUE" : "FALSE";
+  case xltypeInt: return std::to_string(v.integer);
+  case xltypeErr: return "err" + std::to_string(v.integer);
+  case xltypeMissing: return "-";
+  case xltypeNil: return "nil";
+  case xltypeRef:
+  case xltypeSRef: {
+    std::string text = "ref(";
+    for (const XLREF& r : v.rects)
+      text += std::to_string(r.rwFirst) + "-" + std::to_string(r.rwLast) + ", " +
+              std::to_string(r.colFirst) + "-" + std::to_string(r.colLast);
+    return text + ")";
+  }
+  case xltypeMulti: {
+    std::string text = "{";
+    for (std::size_t i = 0; i < v.elements.size(); ++i)
+      text += (i == 0 ? "" : i % v.columns == 0 ? "; " : ", ") + Describe(v.elements[i]);
+    return text + "}";
+  }
+  default: return "type" + std::to_string(v.type);
+  }
+}
+
+std::string Describe(const Call& call) {
+  std::string text = std::to_string(call.function) + "(";
+  for (std::size_t i = 0; i < call.args.size(); ++i)
+    text += (i == 0 ? "" : ", ") + Describe(call.args[i]);
+  return text + ")";
+}
+
+std::vector<std::string> Transcript(const std::vector<Call>& calls) {
+  std::vector<std::string> lines;
+  lines.reserve(calls.size());
+  for (const Call& call : calls)
+    lines.push_back(Describe(call));
+  return lines;
+}
+
+std::string CompareWithGolden(const std::vector<std::string>& transcript, const std::string& path) {
+  if (std::getenv("KV_UPDATE_GOLDEN") != nullptr) {
+    std::ofstream out(path, std::ios::binary);
+    for (const std::string& line : transcript)
+      out << line << '\n';
+    return out ? "" : "could not write " + path;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "no golden file " + path + " (run with KV_UPDATE_GOLDEN=1 to write it)";
+  std::vector<std::string> golden;
+  for (std::string line; std::getline(in, line);)
+    golden.push_back(line);
+  const std::size_t common = std::min(golden.size(), transcript.size());
+  for (std::size_t i = 0; i < common; ++i)
+    if (golden[i] != transcript[i])
+      return "call " + std::to_string(i + 1) + " differs from " + path +
+             "\n  golden: " + golden[i] + "\n  sent:   " + transcript[i];
+  if (golden.size() != transcript.size()) {
+    std::ostringstream text;
+    text << path << " has " << golden.size() << " calls, the run sent " << transcript.size();
+    if (common < transcript.size()) text << "; the first extra call: " << transcript[common];
+    if (common < golden.size()) text << "; the first missing call: " << golden[common];
+    return text.str();
+  }
+  return "";
+}
+
+} // namespace kvtest
