@@ -125,17 +125,6 @@ private:
   XLOPER cell_{};
 };
 
-// The numbers of the selection column by column, each from top to bottom.
-std::vector<double> ReadSeries(const SelectionBounds& bounds) {
-  CellReader reader;
-  std::vector<double> series;
-  double value = 0;
-  for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
-    for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
-      if (reader.Number(row, column, value)) series.push_back(value);
-  return series;
-}
-
 // The rows whose cells are all numbers, read row by row from left to right; a row is left at
 // its first cell that is not a number. `inside_unit` tells whether every number read lay in
 // [-1, 1], as the entries of a correlation matrix do.
@@ -196,6 +185,16 @@ char Letter(unsigned index) {
 }
 
 } // namespace
+
+std::vector<double> ReadSeries(const SelectionBounds& bounds) {
+  CellReader reader;
+  std::vector<double> series;
+  double value = 0;
+  for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
+    for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
+      if (reader.Number(row, column, value)) series.push_back(value);
+  return series;
+}
 
 std::string ColumnLetters(unsigned column) {
   std::string letters;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Dialogo.h"
 #include "xll/callconv.h"
@@ -12,6 +13,10 @@
 std::string ColumnLetters(unsigned column);
 // The range as the dialogs show it: "=$A$1:B$10" for rows 0..9 of columns 0..1.
 std::string RangeText(const SelectionBounds& bounds);
+
+// The numbers of the selection, one GET.CELL per cell, column by column, each from top to
+// bottom; integers count as numbers, anything else is skipped.
+std::vector<double> ReadSeries(const SelectionBounds& bounds);
 
 // Each returns 1 when its dialog was shown, 0 when the launch stopped with a message.
 KV_ENTRY(short) kv_chama_hist();

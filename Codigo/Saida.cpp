@@ -1,5 +1,7 @@
 #include "Saida.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -95,6 +97,13 @@ void CellBlock::Integer(std::uint16_t row, std::uint16_t column, std::int16_t va
   cell.val.w = value;
 }
 
+void CellBlock::Count(std::uint16_t row, std::uint16_t column, std::size_t value) {
+  if (value <= 32767)
+    Integer(row, column, static_cast<std::int16_t>(value));
+  else
+    Number(row, column, static_cast<double>(value));
+}
+
 void CellBlock::Error(std::uint16_t row, std::uint16_t column, std::uint16_t code) {
   XLOPER& cell = At(row, column);
   cell.xltype = xltypeErr;
@@ -178,6 +187,35 @@ void ShadeRange(bool black_and_white) {
   ExcelCall(xlcFontPropertiesIntl, nullptr, 10, TempOmitted(), TempOmitted(), TempOmitted(),
             TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
             TempOmitted(), TempInteger(kBlack));
+}
+
+namespace {
+std::string SheetPrefix(std::string_view sheet) {
+  const bool plain = std::all_of(sheet.begin(), sheet.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || c == '_' || c == '.' || u >= 0x80;
+  });
+  std::string prefix = plain ? "=" : "='";
+  for (char c : sheet) {
+    prefix.push_back(c);
+    if (c == '\'') prefix.push_back(c); // a quote inside a quoted name is doubled
+  }
+  prefix.append(plain ? "!" : "'!");
+  return prefix;
+}
+} // namespace
+
+std::string CellReference(std::string_view sheet, unsigned row, unsigned column) {
+  std::string text = SheetPrefix(sheet);
+  text.append("R").append(std::to_string(row)).append("C").append(std::to_string(column));
+  return text;
+}
+
+std::string ColumnReference(std::string_view sheet, unsigned first_row, unsigned last_row,
+                            unsigned column) {
+  std::string text = CellReference(sheet, first_row, column);
+  text.append(":R").append(std::to_string(last_row)).append("C").append(std::to_string(column));
+  return text;
 }
 
 void AddChartSheet(std::string_view chart_name) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
   void Number(std::uint16_t row, std::uint16_t column, double value);
   void Text(std::uint16_t row, std::uint16_t column, std::string_view ansi);
   void Integer(std::uint16_t row, std::uint16_t column, std::int16_t value);
+  // A count or an ordinal: an integer cell while it fits in 16 bits, a number beyond (a
+  // sample of a million values has counts no integer cell holds).
+  void Count(std::uint16_t row, std::uint16_t column, std::size_t value);
   void Error(std::uint16_t row, std::uint16_t column, std::uint16_t code);
 
   std::uint16_t rows() const { return rows_; }
@@ -80,6 +84,13 @@ struct ChartColours {
   bool black_and_white;
   std::int16_t text;
 };
+
+// R1C1 reference texts for chart series, rows and columns counted from 1, the sheet's name
+// quoted when it holds anything but letters, digits, '_' and '.':
+// "=Histograma!R13C4" and "=Histograma!R14C1:R23C1".
+std::string CellReference(std::string_view sheet, unsigned row, unsigned column);
+std::string ColumnReference(std::string_view sheet, unsigned first_row, unsigned last_row,
+                            unsigned column);
 
 // Inserts a chart sheet named `chart_name`, moves it to the end of the result workbook and
 // leaves it empty and active.

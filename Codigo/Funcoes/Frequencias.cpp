@@ -1,0 +1,99 @@
+#include "Frequencias.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+namespace {
+// Mean and sample standard deviation of one bin's values, by the same two-pass sums as the
+// whole sample's.
+void BinStatistics(std::span<const double> values, Faixa& bin) {
+  bin.count = values.size();
+  if (values.empty()) return;
+  const CentralMoments moments = ComputeCentralMoments(values);
+  bin.mean = moments.mean;
+  if (values.size() > 1) bin.std_dev = StandardDeviation(moments, Dispersion::Sample);
+}
+
+double Median(const std::vector<double>& sorted) {
+  const std::size_t n = sorted.size();
+  return n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) * 0.5;
+}
+} // namespace
+
+HistogramFailure MontaHistograma(std::vector<double> x, int k, Dispersion dispersion,
+                                 Histograma& result) {
+  if (k < 1) return HistogramFailure::BadBinCount;
+  if (x.size() < 2) return HistogramFailure::TooFewValues;
+  if (!std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
+    return HistogramFailure::NotFinite;
+  std::sort(x.begin(), x.end());
+
+  Histograma h;
+  const std::size_t n = x.size();
+  const double dn = static_cast<double>(n);
+  const CentralMoments moments = ComputeCentralMoments(x);
+  h.n = n;
+  h.mean = moments.mean;
+  h.median = Median(x);
+  h.minimum = x.front();
+  h.maximum = x.back();
+  h.std_dev = StandardDeviation(moments, dispersion);
+  h.width = (h.maximum - h.minimum) / k;
+  if (!std::isfinite(h.width) || !std::isfinite(h.std_dev)) return HistogramFailure::NotFinite;
+
+  const double s = h.std_dev;
+  if (s > 0) {
+    const double s3 = s * s * s;
+    const double s4 = s3 * s;
+    if (n >= 3)
+      h.skewness = dispersion == Dispersion::Population
+                       ? moments.m3 / (s3 * dn)
+                       : moments.m3 / s3 * dn / ((dn - 1) * (dn - 2));
+    if (n >= 4)
+      h.excess_kurtosis = dispersion == Dispersion::Population
+                              ? moments.m4 / (s4 * dn) - 3
+                              : dn * (dn + 1) / ((dn - 1) * (dn - 2) * (dn - 3)) * moments.m4 / s4 -
+                                    3 * (dn - 1) * (dn - 1) / ((dn - 2) * (dn - 3));
+  }
+
+  // The sorted values are cut where each bin's upper edge falls; every bin is then one
+  // contiguous run of them.
+  h.faixas.resize(static_cast<std::size_t>(k));
+  std::size_t start = 0;
+  double lower = h.minimum;
+  for (int b = 1; b <= k; ++b) {
+    Faixa& bin = h.faixas[static_cast<std::size_t>(b - 1)];
+    const double upper = b < k ? h.maximum - (k - b) * h.width : h.maximum;
+    std::size_t end = n;
+    if (b < k)
+      end = static_cast<std::size_t>(
+          std::lower_bound(x.begin() + static_cast<std::ptrdiff_t>(start), x.end(), upper) -
+          x.begin());
+    bin.lower = lower;
+    bin.upper = upper;
+    BinStatistics(std::span<const double>(x).subspan(start, end - start), bin);
+    h.highest_count = std::max(h.highest_count, bin.count);
+    start = end;
+    lower = upper;
+  }
+
+  const auto most = std::count_if(h.faixas.begin(), h.faixas.end(),
+                                  [&](const Faixa& bin) { return bin.count == h.highest_count; });
+  if (most == 1) {
+    const auto top = std::find_if(h.faixas.begin(), h.faixas.end(),
+                                  [&](const Faixa& bin) { return bin.count == h.highest_count; });
+    h.mode = (top->lower + top->upper) * 0.5;
+  }
+
+  if (h.width > 0) {
+    double running = 0;
+    for (Faixa& bin : h.faixas) {
+      bin.density = static_cast<double>(bin.count) / h.width / dn;
+      running += *bin.density;
+      bin.cumulative_density = running;
+    }
+  }
+  result = std::move(h);
+  return HistogramFailure::None;
+}

@@ -1,0 +1,60 @@
+// The histogram tool's numbers: a summary of the data and its frequencies over k equal-width
+// bins between the minimum and the maximum. Plain C++ on vectors.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "Estatistica.h"
+
+// One bin: [lower, upper), the last one closed at both ends.
+struct Faixa {
+  double lower = 0;
+  double upper = 0;
+  std::size_t count = 0;
+  // Mean and standard deviation of the bin's own values (sample form); 0 when the bin holds
+  // none, and the deviation 0 when it holds one.
+  double mean = 0;
+  double std_dev = 0;
+  // count / w / n: integrates to 1 over the bins. No value when all data are equal (w = 0).
+  std::optional<double> density;
+  std::optional<double> cumulative_density; // the densities of this bin and those before it
+};
+
+struct Histograma {
+  std::size_t n = 0;
+  double mean = 0;
+  double median = 0;
+  std::optional<double> mode; // midpoint of the one most populated bin; none on a tie
+  double maximum = 0;
+  double minimum = 0;
+  double std_dev = 0; // of the chosen dispersion
+  // Moment forms with s of the chosen dispersion; none for too few values (n < 3 for the
+  // skewness, n < 4 for the kurtosis) or when every value is equal (s = 0).
+  //   population  skew = M3 / (s^3 n)              kurt = M4 / (s^4 n) - 3
+  //   sample      skew = M3 / s^3 * n / ((n - 1)(n - 2))
+  //               kurt = n (n + 1) / ((n - 1)(n - 2)(n - 3)) * M4 / s^4
+  //                      - 3 (n - 1)^2 / ((n - 2)(n - 3))
+  // M_k = sum (x_i - mean)^k, by the two-pass sums of ComputeCentralMoments.
+  std::optional<double> skewness;
+  std::optional<double> excess_kurtosis;
+  double width = 0; // w = (maximum - minimum) / k
+  std::vector<Faixa> faixas;
+  std::size_t highest_count = 0;
+};
+
+// Why no histogram could be made.
+enum class HistogramFailure {
+  None,
+  TooFewValues, // fewer than two values: no dispersion and no width to bin by
+  NotFinite,    // a value is infinite or not a number (a return from a zero price)
+  BadBinCount,  // k < 1
+};
+
+// The histogram of `x` (any order; sorted here) over `k` bins. Bins: upper edge of bin b,
+// u_b = max - (k - b) w, for b = 1 .. k - 1, the last bin ending at the maximum; a value not
+// below u_b falls in a later bin. Taking the edges from the maximum down, rather than adding
+// w to the minimum, puts the maximum in the last bin whatever the rounding.
+HistogramFailure MontaHistograma(std::vector<double> x, int k, Dispersion dispersion,
+                                 Histograma& result);
