@@ -1,6 +1,6 @@
 // The calls a recording dispatcher kept, one readable line each: "function(arguments)", with -
-// for an omitted argument, plain numbers for integers, n: for floating-point numbers (shortest
-// text that reads back the same double), TRUE/FALSE, errN for error values, nil, texts in
+// for an omitted argument, plain numbers for integers, n: for floating-point numbers (to twelve
+// significant digits), TRUE/FALSE, errN for error values, nil, texts in
 // quotes (UTF-8), ref(rows, columns) for rectangles and {a, b; c, d} for arrays row by row.
 #pragma once
 
