@@ -1,14 +1,28 @@
 // kvhost run: one tool command driven as a person at Excel drives it. The data files are opened,
 // the cells selected, the tool's menu item picked, its dialog set and answered.
+#include <filesystem>
 #include <iostream>
 
 #include "../excel/addin.h"
 #include "../excel/command_macro.h"
 #include "../formula/formula.h"
 #include "../io/csv_reader.h"
+#include "../io/model_json.h"
+#include "../io/xlsx_writer.h"
 #include "commands.h"
 
 namespace kvhost {
+namespace {
+// BOOK.xlsx for the first workbook, BOOK-2.xlsx for the second, and so on.
+std::string NumberedPath(const std::string& path, std::size_t number) {
+  if (number == 1) return path;
+  const std::filesystem::path given(path);
+  std::filesystem::path numbered = given;
+  numbered.replace_filename(given.stem().string() + "-" + std::to_string(number) +
+                            given.extension().string());
+  return numbered.string();
+}
+} // namespace
 
 int RunTool(const Options& options, const RunOptions& run) {
   if (options.dialog == "prompt" && !run.actions.empty()) {
@@ -76,16 +90,25 @@ int RunTool(const Options& options, const RunOptions& run) {
     return kExitUsage;
   }
 
-  const bool wrote_workbook = host.app().Workbooks().size() > workbooks;
+  // The workbooks the command opened, saved in the order they were opened: the first to the
+  // path given, the next ones beside it as BOOK-2.xlsx, BOOK-3.xlsx, ...
+  const auto& books = host.app().Workbooks();
   for (const std::string* path : {&run.out_path, &run.dump_path}) {
     if (path->empty()) continue;
-    if (!wrote_workbook) {
+    if (books.size() <= workbooks) {
       std::cerr << "kvhost: the command opened no result workbook; " << *path
                 << " is not written\n";
-    } else {
-      std::cerr << "kvhost: this kvhost cannot save workbooks yet; " << *path
-                << " is not written\n";
-      return kExitUsage;
+      continue;
+    }
+    for (std::size_t i = workbooks; i < books.size(); ++i) {
+      const std::string target = NumberedPath(*path, i - workbooks + 1);
+      std::string problem;
+      const bool saved = path == &run.out_path ? WriteXlsx(books[i], target, problem)
+                                               : WriteWorkbookJson(books[i], target, problem);
+      if (!saved) {
+        std::cerr << "kvhost: " << problem << '\n';
+        return kExitUsage;
+      }
     }
   }
   return error_shown ? kExitCommandFailed : kExitDone;

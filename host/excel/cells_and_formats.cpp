@@ -1,4 +1,13 @@
-// Cells and the selection on a worksheet: SELECTION and GET.CELL.
+// Cells, the selection and cell formats on a worksheet: SELECTION, GET.CELL, SELECT, PATTERNS,
+// FONT.PROPERTIES, ACTIVE.CELL.FONT, FORMAT.NUMBER, BORDER, ALIGNMENT and COLUMN.WIDTH. With a
+// chart sheet active, SELECT, PATTERNS, FONT.PROPERTIES and FORMAT.NUMBER act on the selected
+// chart item instead; the other cell commands fail there.
+#include <algorithm>
+#include <map>
+
+#include "../model/text_width.h"
+#include "chart_commands.h"
+#include "command_arguments.h"
 #include "excel_host.h"
 #include "values.h"
 
@@ -52,13 +61,27 @@ int GetCell(ExcelHost& host, LPXLOPER result, Arguments args) {
     row = selection.areas[0].first_row;
     column = selection.areas[0].first_column;
   } else {
-    const auto cells = ResolveReference(host, *args[1]);
-    if (!cells) return xlretInvXloper;
-    sheet = cells->sheet;
-    row = cells->areas[0].rwFirst;
-    column = cells->areas[0].colFirst;
+    // The tools read their input one cell at a time: the reference is read in place rather
+    // than through ResolveReference's copy of its rectangles.
+    const XLOPER& reference = *args[1];
+    const XLREF* first = nullptr;
+    if (BaseType(reference) == xltypeSRef) {
+      sheet = &host.app().ActiveSheet();
+      first = &reference.val.sref.ref;
+    } else if (BaseType(reference) == xltypeRef && reference.val.mref.lpmref != nullptr &&
+               reference.val.mref.lpmref->count > 0) {
+      sheet = host.app().FindSheet(static_cast<SheetId>(reference.val.mref.idSheet));
+      first = &reference.val.mref.lpmref->reftbl[0];
+    }
+    if (sheet == nullptr) return xlretInvXloper;
+    row = first->rwFirst;
+    column = first->colFirst;
   }
   if (result == nullptr) return xlretSuccess;
+  if (sheet->cells.TypeAt(row, column) == ValueType::Number) { // no Value to build for a number
+    SetNumber(result, sheet->cells.NumberAt(row, column));
+    return xlretSuccess;
+  }
   const Value value = sheet->cells.Get(row, column);
   switch (value.type) {
   case ValueType::Number: SetNumber(result, value.number); break;
@@ -70,11 +93,257 @@ int GetCell(ExcelHost& host, LPXLOPER result, Arguments args) {
   return xlretSuccess;
 }
 
+// The active worksheet, or null when the active sheet is a chart.
+Sheet* ActiveWorksheet(ExcelHost& host) {
+  Sheet& sheet = host.app().ActiveSheet();
+  return sheet.kind == SheetKind::Worksheet ? &sheet : nullptr;
+}
+
+// The areas of a reference argument to cells of the active worksheet; the code the command fails
+// with otherwise: a record that is no reference is invalid, cells of another sheet fail, and so
+// do references given as R1C1 texts, which kvhost does not read.
+int ActiveSheetAreas(ExcelHost& host, const XLOPER& reference, std::vector<CellRange>& areas) {
+  if (BaseType(reference) == xltypeStr) return xlretFailed;
+  const auto cells = ResolveReference(host, reference);
+  if (!cells) return xlretInvXloper;
+  if (cells->sheet != &host.app().ActiveSheet()) return xlretFailed;
+  areas.clear();
+  for (const XLREF& area : cells->areas) {
+    if (area.rwFirst > area.rwLast || area.colFirst > area.colLast) return xlretInvXloper;
+    areas.push_back(CellRange{area.rwFirst, area.rwLast, area.colFirst, area.colLast});
+  }
+  return xlretSuccess;
+}
+
+// The selected areas of a worksheet.
+std::vector<CellRange> SelectedAreas(const Sheet& sheet) {
+  return sheet.selection.empty() ? std::vector<CellRange>{CellRange{}} : sheet.selection;
+}
+
+// SELECT(selection, active_cell) on a worksheet: selects the cells of a reference to the active
+// sheet, the active cell at the top left of its first area or, when given, at active_cell, which
+// must lie in the selection. A reference to another sheet fails (Excel selects on the active
+// sheet only).
+int Select(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.empty() || args.size() > 2) return xlretInvCount;
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return SelectChartItem(host, result, args);
+  std::vector<CellRange> areas;
+  if (int code = ActiveSheetAreas(host, *args[0], areas)) return code;
+  std::optional<CellAddress> active;
+  if (Given(args, 1)) {
+    std::vector<CellRange> cell;
+    if (int code = ActiveSheetAreas(host, *args[1], cell)) return code;
+    active = CellAddress{cell[0].first_row, cell[0].first_column};
+    const bool inside = std::any_of(areas.begin(), areas.end(), [&](const CellRange& area) {
+      return active->row >= area.first_row && active->row <= area.last_row &&
+             active->column >= area.first_column && active->column <= area.last_column;
+    });
+    if (!inside) return xlretFailed;
+  }
+  host.app().Select(Selection{sheet->id, std::move(areas)});
+  if (active) sheet->active_cell = *active;
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// Makes `change` to the format of every selected cell.
+template <class Change> void ChangeSelection(Sheet& sheet, Change&& change) {
+  for (const CellRange& area : SelectedAreas(sheet))
+    sheet.formats.Apply(area, change);
+}
+
+// PATTERNS(apattern, afore, aback, newui) on cells: the fill pattern (0 none, 1 solid, up to 18)
+// and its palette colours (1-56). Arguments of the chart items' syntaxes have
+// no effect on cells, as in Excel. newui FALSE asks for Excel 4's colours and patterns, which
+// kvhost does not keep: refused.
+int Patterns(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() > 12) return xlretInvCount;
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return FormatChartItemPatterns(host, result, args);
+  std::optional<int> pattern;
+  std::optional<bool> new_colours;
+  FormatChange change;
+  if (int code = ReadInteger(args, 0, pattern, 0, 18)) return code;
+  if (int code = ReadColour(args, 1, change.fill_fore, false)) return code;
+  if (int code = ReadColour(args, 2, change.fill_back, false)) return code;
+  if (int code = ReadBoolean(args, 3, new_colours)) return code;
+  if (!new_colours.value_or(true)) return xlretFailed;
+  if (pattern) change.fill_pattern = static_cast<std::uint8_t>(*pattern);
+  ChangeSelection(*sheet, [&](CellFormat& format) { change.ApplyTo(format); });
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// FONT.PROPERTIES on the selected cells (see ReadFontProperties).
+int FontProperties(ExcelHost& host, LPXLOPER result, Arguments args) {
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return FormatChartItemFont(host, result, args);
+  FormatChange change;
+  if (int code = ReadFontProperties(args, change)) return code;
+  ChangeSelection(*sheet, [&](CellFormat& format) { change.ApplyTo(format.font); });
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// ACTIVE.CELL.FONT: FONT.PROPERTIES' arguments, on the active cell alone.
+int ActiveCellFont(ExcelHost& host, LPXLOPER result, Arguments args) {
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return xlretFailed;
+  FormatChange change;
+  if (int code = ReadFontProperties(args, change)) return code;
+  change.ApplyTo(sheet->formats.Own(sheet->active_cell.row, sheet->active_cell.column).font);
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// FORMAT.NUMBER(format_text) on the selected cells, in the US syntax of the international form.
+int FormatNumberCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 1) return xlretInvCount;
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return FormatChartItemNumbers(host, result, args);
+  std::optional<std::string> format;
+  if (int code = ReadText(args, 0, format)) return code;
+  if (!format || format->empty()) return xlretFailed;
+  ChangeSelection(*sheet, [&](CellFormat& cell) { cell.number_format = *format; });
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// BORDER(outline, left, right, top, bottom, shade, outline_color, left_color, right_color,
+// top_color, bottom_color): outline draws the outer edges of each selected rectangle; left,
+// right, top and bottom the edges of every selected cell (applied first, so an outline given
+// with them wins on the outer edges). Styles 0 none, 1 thin, 2 medium, 3 dashed, 4 dotted,
+// 5 thick, 6 double, 7 hairline. kvhost keeps no edge colours and no shading: colours other than
+// automatic (0), and shade TRUE, are refused.
+int Border(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() > 11) return xlretInvCount;
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return xlretFailed;
+  std::optional<int> outline, left, right, top, bottom;
+  if (int code = ReadInteger(args, 0, outline, 0, 7)) return code;
+  if (int code = ReadInteger(args, 1, left, 0, 7)) return code;
+  if (int code = ReadInteger(args, 2, right, 0, 7)) return code;
+  if (int code = ReadInteger(args, 3, top, 0, 7)) return code;
+  if (int code = ReadInteger(args, 4, bottom, 0, 7)) return code;
+  if (int code = RefuseTrue(args, 5, 5)) return code;
+  for (std::size_t i = 6; i < 11; ++i) {
+    std::optional<PaletteIndex> colour;
+    if (int code = ReadColour(args, i, colour, true)) return code;
+    if (colour.value_or(kAutomaticColour) != kAutomaticColour) return xlretFailed;
+  }
+  const auto style = [](int value) { return static_cast<BorderStyle>(value); };
+  for (const CellRange& area : SelectedAreas(*sheet)) {
+    sheet->formats.Apply(area, [&](CellFormat& format) {
+      if (left) format.borders.left = style(*left);
+      if (right) format.borders.right = style(*right);
+      if (top) format.borders.top = style(*top);
+      if (bottom) format.borders.bottom = style(*bottom);
+    });
+    if (!outline) continue;
+    const BorderStyle edge = style(*outline);
+    for (std::uint32_t column = area.first_column; column <= area.last_column; ++column) {
+      sheet->formats.Own(area.first_row, column).borders.top = edge;
+      sheet->formats.Own(area.last_row, column).borders.bottom = edge;
+    }
+    for (std::uint32_t row = area.first_row; row <= area.last_row; ++row) {
+      sheet->formats.Own(row, area.first_column).borders.left = edge;
+      sheet->formats.Own(row, area.last_column).borders.right = edge;
+    }
+  }
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// ALIGNMENT(horiz_align, wrap, vert_align, orientation, add_indent, shrink_to_fit,
+// merge_cells): the horizontal alignment of the selected cells, 1 general to 7 centred across
+// the selection. kvhost keeps no other alignment: wrapping, shrinking or merging (TRUE) and the
+// other settings given are refused.
+int Alignment(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() > 7) return xlretInvCount;
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return xlretFailed;
+  std::optional<int> horizontal;
+  if (int code = ReadInteger(args, 0, horizontal, 1, 7)) return code;
+  if (int code = RefuseTrue(args, 1, 1)) return code;
+  if (int code = RefuseGiven(args, 2, 4)) return code;
+  if (int code = RefuseTrue(args, 5, 6)) return code;
+  if (horizontal) {
+    const auto alignment = static_cast<HorizontalAlignment>(*horizontal);
+    ChangeSelection(*sheet, [&](CellFormat& format) { format.alignment = alignment; });
+  }
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// COLUMN.WIDTH(width_num, reference, standard, type_num, standard_num): the width of the columns
+// of `reference` (the selection when omitted), in characters of the standard font: width_num, or
+// the standard width when standard is TRUE, or with type_num 3 the best fit of the cells inside
+// the reference's rectangles only (cells above or below them do not count). A column with nothing
+// to fit gets the standard width. Hiding and unhiding (type 1, 2) and changing the standard
+// width (standard_num) are not kept by kvhost: refused.
+int ColumnWidthCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() > 5) return xlretInvCount;
+  Sheet* sheet = ActiveWorksheet(host);
+  if (sheet == nullptr) return xlretFailed;
+  std::optional<double> width;
+  std::optional<bool> standard;
+  std::optional<int> type;
+  if (int code = ReadNumber(args, 0, width)) return code;
+  std::vector<CellRange> areas = SelectedAreas(*sheet);
+  if (Given(args, 1))
+    if (int code = ActiveSheetAreas(host, *args[1], areas)) return code;
+  if (int code = ReadBoolean(args, 2, standard)) return code;
+  if (int code = ReadInteger(args, 3, type, 1, 3)) return code;
+  if (int code = RefuseGiven(args, 4, 4)) return code;
+  if (type && *type != 3) return xlretFailed;
+
+  auto& widths = sheet->column_widths;
+  if (type) {
+    std::map<std::uint32_t, std::optional<double>> fitted;
+    for (const CellRange& area : areas) {
+      for (std::uint32_t column = area.first_column; column <= area.last_column; ++column) {
+        const auto fit = BestFitWidth(*sheet, column, area.first_row, area.last_row);
+        auto& widest = fitted[column];
+        if (fit && (!widest || *fit > *widest)) widest = fit;
+      }
+    }
+    for (const auto& [column, fit] : fitted) {
+      if (fit)
+        widths[column] = ColumnWidth{*fit, true};
+      else
+        widths.erase(column);
+    }
+  } else if (standard.value_or(false) || width) {
+    if (width && (*width < 0 || *width > 255)) return xlretFailed;
+    for (const CellRange& area : areas) {
+      for (std::uint32_t column = area.first_column; column <= area.last_column; ++column) {
+        if (standard.value_or(false))
+          widths.erase(column);
+        else
+          widths[column] = ColumnWidth{*width, false};
+      }
+    }
+  } else {
+    return xlretFailed; // nothing asked for
+  }
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
 } // namespace
 
 void AddCellsAndFormats(HandlerTable& table) {
   table[xlfSelection] = SelectedCells;
   table[xlfGetCell] = GetCell;
+  table[xlcSelect] = Select;
+  table[xlcPatterns] = Patterns;
+  table[xlcFontPropertiesIntl] = FontProperties;
+  table[xlcActiveCellFontIntl] = ActiveCellFont;
+  table[xlcFormatNumberIntl] = FormatNumberCommand;
+  table[xlcBorder] = Border;
+  table[xlcAlignment] = Alignment;
+  table[xlcColumnWidth] = ColumnWidthCommand;
 }
 
 } // namespace kvhost

@@ -22,6 +22,7 @@ bool MacroSheetOnly(int xlfn) {
   case xlfAddToolbar:
   case xlfDeleteToolbar:
   case xlfGetWorkspace:
+  case xlfGetDocument:
   case xlfSelection:
   case xlfGetCell: return true;
   default: return false;
@@ -35,6 +36,7 @@ ExcelHost::ExcelHost() {
   AddMenusAndToolbars(handlers_);
   AddWorkbookCommands(handlers_);
   AddCellsAndFormats(handlers_);
+  AddChartCommands(handlers_);
   AddBuiltInFunctions(handlers_);
   XlInstallDispatcher(&ExcelHost::Dispatch, this);
   kvp::SetMessageBoxHandler(&ExcelHost::MessageBox, this);

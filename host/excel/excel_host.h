@@ -36,6 +36,7 @@ void AddAddInManagement(HandlerTable& table);
 void AddMenusAndToolbars(HandlerTable& table);
 void AddWorkbookCommands(HandlerTable& table);
 void AddCellsAndFormats(HandlerTable& table);
+void AddChartCommands(HandlerTable& table);
 void AddBuiltInFunctions(HandlerTable& table);
 
 // The main window's handle; its low 16 bits are what xlGetHwnd reports (above 0x7FFF on

@@ -111,13 +111,109 @@ int Coerce(ExcelHost& host, LPXLOPER result, Arguments args) {
   return xlretInvXloper;
 }
 
+// xlSet(reference, [values]): constants into the cells of one rectangle of any open worksheet
+// (it need not be the active one). An array smaller than the rectangle is padded with #N/A,
+// except that one row is repeated down the rectangle and one column across it; a larger array is
+// cut to the rectangle; a single value fills it; nil elements, and omitted values, clear cells.
+// Formats stay as they were. Only commands may call it. Excel leaves its result undocumented:
+// kvhost answers TRUE.
+int SetCells(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.empty() || args.size() > 2) return xlretInvCount;
+  if (host.recalculating()) return xlretInvXlfn;
+  const auto target = ResolveReference(host, *args[0]);
+  if (!target || target->areas.size() != 1) return xlretInvXloper;
+  if (target->sheet->kind != SheetKind::Worksheet) return xlretFailed;
+  const XLREF& area = target->areas[0];
+  if (area.rwFirst > area.rwLast || area.colFirst > area.colLast) return xlretInvXloper;
+
+  static const XLOPER kClear = [] {
+    XLOPER nil{};
+    nil.xltype = xltypeNil;
+    return nil;
+  }();
+  const XLOPER* values = &kClear;
+  std::size_t rows = 1, columns = 1;
+  if (args.size() == 2 && BaseType(*args[1]) == xltypeMulti) {
+    const auto& array = args[1]->val.array;
+    if (array.lparray == nullptr || array.rows == 0 || array.columns == 0) return xlretInvXloper;
+    values = array.lparray;
+    rows = array.rows;
+    columns = array.columns;
+  } else if (args.size() == 2) {
+    values = args[1];
+  }
+  // Every element is checked before any cell changes.
+  for (std::size_t k = 0; k < rows * columns; ++k) {
+    switch (BaseType(values[k])) {
+    case xltypeNum:
+    case xltypeInt:
+    case xltypeBool:
+    case xltypeErr:
+    case xltypeNil:
+    case xltypeMissing: break;
+    case xltypeStr:
+      if (values[k].val.str == nullptr) return xlretInvXloper;
+      break;
+    default: return xlretInvXloper;
+    }
+  }
+
+  XLOPER not_available{};
+  not_available.xltype = xltypeErr;
+  not_available.val.err = xlerrNA;
+  Cells& cells = target->sheet->cells;
+  for (std::uint32_t j = 0; j <= static_cast<std::uint32_t>(area.colLast - area.colFirst); ++j) {
+    const std::size_t source_column = columns == 1 ? 0 : j;
+    for (std::uint32_t i = 0; i <= static_cast<std::uint32_t>(area.rwLast - area.rwFirst); ++i) {
+      const std::size_t source_row = rows == 1 ? 0 : i;
+      const XLOPER& value = source_row < rows && source_column < columns
+                                ? values[source_row * columns + source_column]
+                                : not_available;
+      const std::uint32_t row = area.rwFirst + i, column = area.colFirst + j;
+      switch (BaseType(value)) {
+      case xltypeNum: cells.SetNumber(row, column, value.val.num); break;
+      case xltypeInt: cells.SetNumber(row, column, value.val.w); break;
+      case xltypeStr: cells.SetText(row, column, *Utf8Text(value)); break;
+      case xltypeBool: cells.SetBoolean(row, column, value.val.xbool != 0); break;
+      case xltypeErr: cells.SetError(row, column, value.val.err); break;
+      default: cells.Clear(row, column); break;
+      }
+    }
+  }
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
+// xlSheetId(): the active sheet's id, in a reference without rectangles. A chart sheet has no
+// cells to refer to: the call fails there.
 int ActiveSheetId(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (!args.empty()) return xlretInvCount;
+  if (host.app().ActiveSheet().kind != SheetKind::Worksheet) return xlretFailed;
   if (result != nullptr) {
     result->xltype = xltypeRef;
     result->val.mref.lpmref = nullptr;
     result->val.mref.idSheet = host.app().ActiveSheet().id;
   }
+  return xlretSuccess;
+}
+
+// xlSheetNm(reference): the name of the reference's sheet as "[Book]Sheet", a text given back
+// with xlFree. A single-sheet reference, or sheet id 0, names the active sheet.
+int SheetName(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 1) return xlretInvCount;
+  const XLOPER& reference = *args[0];
+  SheetId id = host.app().ActiveSheet().id;
+  if (BaseType(reference) == xltypeRef) {
+    if (reference.val.mref.idSheet != 0) id = static_cast<SheetId>(reference.val.mref.idSheet);
+  } else if (BaseType(reference) != xltypeSRef) {
+    return xlretInvXloper;
+  }
+  const Sheet* sheet = host.app().FindSheet(id);
+  const Workbook* book = host.app().WorkbookOf(id);
+  if (sheet == nullptr || book == nullptr) return xlretInvXloper;
+  std::string name(1, '[');
+  name.append(book->name).append(1, ']').append(sheet->name);
+  SetText(host, result, name);
   return xlretSuccess;
 }
 
@@ -145,7 +241,9 @@ int GetName(ExcelHost& host, LPXLOPER result, Arguments args) {
 void AddInterfaceFunctions(HandlerTable& table) {
   table[xlFree] = Free;
   table[xlCoerce] = Coerce;
+  table[xlSet] = SetCells;
   table[xlSheetId] = ActiveSheetId;
+  table[xlSheetNm] = SheetName;
   table[xlGetHwnd] = GetHwnd;
   table[xlGetName] = GetName;
 }

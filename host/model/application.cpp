@@ -28,8 +28,27 @@ const CellFormat& SheetFormats::At(std::uint32_t row, std::uint32_t column) cons
   return found == cells.end() ? whole_sheet : found->second;
 }
 
+CellFormat& SheetFormats::Own(std::uint32_t row, std::uint32_t column) {
+  return cells.try_emplace({row, column}, whole_sheet).first->second;
+}
+
 bool SameSheetName(std::string_view a, std::string_view b) {
-  return EqualsIgnoringCase(a, b);
+  // UTF-8 in the model: the case of letters is folded on code points, not bytes.
+  const auto folded = [](std::string_view text) {
+    std::u32string points;
+    for (std::size_t at = 0; at < text.size();) {
+      const auto lead = static_cast<unsigned char>(text[at++]);
+      int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+      char32_t code = extra == 0 ? lead : lead & (0x3Fu >> extra);
+      for (; extra > 0 && at < text.size(); --extra)
+        code = (code << 6) | (static_cast<unsigned char>(text[at++]) & 0x3Fu);
+      const bool upper =
+          (code >= 'A' && code <= 'Z') || (code >= 0xC0 && code <= 0xDE && code != 0xD7);
+      points.push_back(upper ? code + 0x20 : code);
+    }
+    return points;
+  };
+  return EqualsIgnoringCase(a, b) || folded(a) == folded(b);
 }
 
 Application::Application() {
@@ -59,6 +78,33 @@ Workbook& Application::NewWorkbook(std::string sheet_name) {
   active_workbook_ = workbooks_.size() - 1;
   selection_ = {};
   return workbooks_.back();
+}
+
+Sheet& Application::InsertSheet(std::size_t position, Sheet sheet) {
+  Workbook& book = ActiveWorkbook();
+  position = std::min(position, book.sheets.size());
+  sheet.id = next_sheet_id_++;
+  book.sheets.insert(book.sheets.begin() + static_cast<std::ptrdiff_t>(position), std::move(sheet));
+  if (book.sheets.size() > 1 && position <= book.active_sheet) ++book.active_sheet;
+  return book.sheets[position];
+}
+
+void Application::ActivateSheet(std::size_t index) {
+  ActiveWorkbook().active_sheet = index;
+  selection_ = {};
+}
+
+Workbook* Application::WorkbookOf(SheetId id) {
+  for (Workbook& book : workbooks_)
+    for (const Sheet& sheet : book.sheets)
+      if (sheet.id == id) return &book;
+  return nullptr;
+}
+
+Workbook* Application::FindWorkbook(std::string_view name) {
+  for (Workbook& book : workbooks_)
+    if (SameSheetName(book.name, name)) return &book;
+  return nullptr;
 }
 
 bool Application::CloseActiveWorkbook() {
@@ -96,7 +142,17 @@ Sheet* Application::FindSheet(SheetId id) {
 Selection Application::CurrentSelection() {
   if (selection_.sheet != 0 && FindSheet(selection_.sheet) != nullptr && !selection_.areas.empty())
     return selection_;
-  return Selection{ActiveSheet().id, {CellRange{}}};
+  const Sheet& active = ActiveSheet();
+  if (active.selection.empty()) return Selection{active.id, {CellRange{}}};
+  return Selection{active.id, active.selection};
+}
+
+void Application::Select(Selection selection) {
+  if (Sheet* sheet = FindSheet(selection.sheet); sheet != nullptr && !selection.areas.empty()) {
+    sheet->selection = selection.areas;
+    sheet->active_cell = {selection.areas[0].first_row, selection.areas[0].first_column};
+  }
+  selection_ = std::move(selection);
 }
 
 Registration& Application::Register(Registration registration) {

@@ -28,6 +28,12 @@ struct ColumnWidth {
   bool best_fit = false;
 };
 
+// Whether `area` is every cell of the sheet (rows 1-65536, columns A-IV).
+inline bool IsWholeSheet(const CellRange& area) {
+  return area.first_row == 0 && area.last_row == kMaxRows - 1 && area.first_column == 0 &&
+         area.last_column == kMaxColumns - 1;
+}
+
 // The formats of a worksheet's cells: the whole sheet's format, and the cells formatted apart
 // from it, keyed by (row, column).
 struct SheetFormats {
@@ -36,6 +42,28 @@ struct SheetFormats {
 
   // The format cell (row, column) shows.
   const CellFormat& At(std::uint32_t row, std::uint32_t column) const;
+  // The cell's own format, made from the whole sheet's when the cell had none.
+  CellFormat& Own(std::uint32_t row, std::uint32_t column);
+  // Makes `change` (a callable taking CellFormat&) to the format of every cell of `area`. The
+  // whole sheet changes its own format and those of the cells formatted apart, so that 16
+  // million cells are never stored one by one.
+  template <class Change> void Apply(const CellRange& area, Change&& change) {
+    if (IsWholeSheet(area)) {
+      change(whole_sheet);
+      for (auto& [cell, format] : cells)
+        change(format);
+      return;
+    }
+    for (std::uint32_t column = area.first_column; column <= area.last_column; ++column)
+      for (std::uint32_t row = area.first_row; row <= area.last_row; ++row)
+        change(Own(row, column));
+  }
+};
+
+struct CellAddress {
+  std::uint32_t row = 0;
+  std::uint32_t column = 0;
+  bool operator==(const CellAddress&) const = default;
 };
 
 struct Sheet {
@@ -49,6 +77,8 @@ struct Sheet {
   SheetKind kind = SheetKind::Worksheet;
   SheetState state = SheetState::Visible;
   // Worksheets:
+  std::vector<CellRange> selection{CellRange{}}; // the selected areas, A1 at first
+  CellAddress active_cell;
   SheetFormats formats;
   std::map<std::uint32_t, ColumnWidth> column_widths; // columns given a width
   bool show_gridlines = true;
@@ -68,7 +98,8 @@ struct Selection {
   std::vector<CellRange> areas;
 };
 
-// Excel compares sheet names without regard to case (ASCII letters here).
+// Excel compares sheet names without regard to case (Latin-1 letters, accented ones
+// included).
 bool SameSheetName(std::string_view a, std::string_view b);
 
 // One row of the table REGISTER builds. Texts are UTF-8.
@@ -133,6 +164,15 @@ public:
   Workbook& OpenWorkbook(Workbook book);
   // A new workbook "Book<n>" with one sheet called `sheet_name`, made the active one.
   Workbook& NewWorkbook(std::string sheet_name);
+  // Puts `sheet` into the active workbook before the sheet at `position` (at the end past the
+  // last) and gives it an id; the active sheet stays the same sheet.
+  Sheet& InsertSheet(std::size_t position, Sheet sheet);
+  // Makes sheet `index` of the active workbook the active sheet, showing its own selection.
+  void ActivateSheet(std::size_t index);
+  // The open workbook holding the sheet with this id; null when there is none.
+  Workbook* WorkbookOf(SheetId id);
+  // The open workbook called `name` (whatever the case); null when there is none.
+  Workbook* FindWorkbook(std::string_view name);
   // Closes the active workbook; the last opened of those left becomes active. kvhost always keeps
   // one workbook open: closing the last one is refused (false).
   bool CloseActiveWorkbook();
@@ -143,12 +183,14 @@ public:
   // The sheet of any open workbook with this id; null when there is none.
   Sheet* FindSheet(SheetId id);
 
-  // What is selected: what Select chose, or cell A1 of the active sheet. Opening, creating,
-  // activating or closing a workbook leaves A1 of the new active sheet selected.
+  // What is selected: what Select chose, or else the active sheet's own selection (A1 of a
+  // sheet nobody selected cells on). Opening, creating, activating or closing a workbook, or
+  // activating a sheet, shows the selection of the new active sheet.
   Selection CurrentSelection();
-  // Selects areas of the sheet with this id. Excel selects cells on the active sheet; a sheet
+  // Selects areas of the sheet with this id, which keeps them as its selection with the active
+  // cell at the top left of the first area. Excel selects cells on the active sheet; a sheet
   // that is not the active one stands for a selection Excel reports on another sheet.
-  void Select(Selection selection) { selection_ = std::move(selection); }
+  void Select(Selection selection);
 
   // Registers or re-registers (same module and procedure: same id, one more use).
   Registration& Register(Registration registration);

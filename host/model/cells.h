@@ -67,6 +67,11 @@ public:
   // Row and column are counted from 0 and must lie inside the grid.
   Value Get(std::uint32_t row, std::uint32_t column) const;
   ValueType TypeAt(std::uint32_t row, std::uint32_t column) const;
+  // The number a cell holds; 0 when it holds none.
+  double NumberAt(std::uint32_t row, std::uint32_t column) const {
+    const Cell* cell = Find(row, column);
+    return cell != nullptr && cell->type == ValueType::Number ? cell->number : 0;
+  }
 
   void SetNumber(std::uint32_t row, std::uint32_t column, double number);
   void SetText(std::uint32_t row, std::uint32_t column, std::string_view utf8);

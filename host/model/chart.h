@@ -87,6 +87,8 @@ struct ChartAxis {
 };
 
 struct Chart {
+  // The type of the chart's main group: the type a new series takes.
+  ChartType type = ChartType::Column;
   // In the order they were added: "Sn" is the n-th of them.
   std::vector<ChartSeries> series;
   std::optional<ChartText> title;
@@ -101,9 +103,9 @@ struct Chart {
   ChartAxis value_axis;
   ChartAxis category_axis;
   ChartAxis second_value_axis;
-  int gap_width = 150;          // of the column group, percent of a column's width
+  int gap_width = 150;           // of the column group, percent of a column's width
   bool size_with_window = false; // OPTIONS.CHART
-  std::string selected;          // the selected item: "Chart", "Plot", "Legend", "S1", "Axis 1", ...
+  std::string selected; // the selected item: "Chart", "Plot", "Legend", "S1", "Axis 1", ...
 };
 
 } // namespace kvhost

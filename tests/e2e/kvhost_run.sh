@@ -81,7 +81,10 @@ printf '0.10,1\n0.11,0.5\n0.12,0\n0.13,21\n' >"$out/curve2.csv"
 check "the 1 and the 21 workdays" $? 0
 printf '0.10,21\n0.12,21\n' >"$out/curve3.csv"
 "$kvhost" run cmp --data "$out/curve3.csv" --select A1:B2 >"$out/curve3" 2>&1
-check "two rows of equal workdays are two rows" $? 0
+# Two rows of equal workdays pass the launch's count of rows but make one vertex: no curve to
+# interpolate, and the tool says so when OK is pressed.
+check "two rows of equal workdays" $? 1
+contains "one vertex after merging" "$out/curve3" "[Warning] Some errors occurred during comparative chart setup."
 "$kvhost" --lang pt run cmp --data "$out/curve2.csv" --select A1:A4 >/dev/null 2>"$out/column.err"
 check "one column" $? 1
 same "pair 1" "$out/column.err" "[Atenção] Selecione um intervalo de células com pelo menos 2 linhas e exatamente 2 colunas para a curva de juros: taxas de juros ao ano base 252 na primeira coluna e dias úties na segunda coluna!"

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "io/csv_reader.h"
+#include "portuguese_locale.h"
 
 using namespace kvhost;
 namespace fs = std::filesystem;
@@ -93,15 +94,13 @@ TEST_F(CsvFiles, QuotedFieldsAcrossReadBlocks) {
 }
 
 TEST_F(CsvFiles, NumbersIgnoreTheProcessLocale) {
-  const char* names[] = {"pt_BR.UTF-8", "pt_BR.utf8", "pt_BR", "pt_BR.ISO-8859-1"};
-  const std::string before = std::setlocale(LC_ALL, nullptr);
-  const char* set = nullptr;
-  for (const char* name : names)
-    if ((set = std::setlocale(LC_ALL, name)) != nullptr) break;
-  if (set == nullptr) GTEST_SKIP() << "no pt_BR locale on this machine";
-  const Cells cells = Read("1.5,\"2,5\",-0.25e1\n");
-  std::setlocale(LC_ALL, before.c_str());
-  EXPECT_EQ(cells.Get(0, 0), Value::Number(1.5)) << "read under " << set;
+  Cells cells;
+  {
+    kvtest::PtBrLocale pt_br;
+    if (!pt_br.WhyNot().empty()) GTEST_SKIP() << pt_br.WhyNot();
+    cells = Read("1.5,\"2,5\",-0.25e1\n");
+  }
+  EXPECT_EQ(cells.Get(0, 0), Value::Number(1.5));
   EXPECT_EQ(cells.Get(0, 1), Value::Text("2,5"));
   EXPECT_EQ(cells.Get(0, 2), Value::Number(-2.5));
 }

@@ -1,0 +1,75 @@
+#!/bin/sh
+# The histogram and comparison tools from OK to the saved workbook: kvhost run --out/--dump, the
+# .xlsx read back with openpyxl and its numbers recomputed from the data with numpy
+# (check_result_workbook.py), the dump, repeatability, several workbooks' names, and a save that
+# cannot be made leaving nothing behind.
+# Arguments: kvhost, the bundled data folder.
+set -u
+. "$(dirname "$0")/checks.sh"
+kvhost=$1
+data=$2
+here=$(dirname "$0")
+export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
+mkdir -p "$HOME"
+prices="$data/eu_stock_markets.csv"
+curve="$data/yield_curve.csv"
+python=/usr/bin/python3
+
+hist() { # language, name, extra actions...
+  lang=$1 name=$2
+  shift 2
+  "$kvhost" --lang "$lang" run hist --data "$prices" --select A2:A1861 --set faixas=20 \
+    --click o_indicadores --click o_normal "$@" --ok --out "$out/$name.xlsx" \
+    --dump "$out/$name.json" >"$out/$name.log" 2>&1
+}
+comparison() { # language, name, extra actions...
+  lang=$1 name=$2
+  shift 2
+  "$kvhost" --lang "$lang" run cmp --data "$curve" --select A2:B13 "$@" --ok \
+    --out "$out/$name.xlsx" --dump "$out/$name.json" >"$out/$name.log" 2>&1
+}
+verify() { # description, checker arguments...
+  what=$1
+  shift
+  if "$python" "$here/check_result_workbook.py" "$@" >"$out/verify.log" 2>&1; then pass; else
+    fail "$what"; cat "$out/verify.log"; fi
+}
+
+hist en hist-colour
+check "histogram in colour" $? 0
+verify "histogram in colour" hist "$out/hist-colour.xlsx" "$prices" DAX 20 en
+hist pt hist-bw --click o_cores
+check "histogram in black and white" $? 0
+verify "histogram in black and white" hist "$out/hist-bw.xlsx" "$prices" DAX 20 pt bw
+comparison pt cmp-colour
+check "comparison in colour" $? 0
+verify "comparison in colour" cmp "$out/cmp-colour.xlsx" "$curve" pt
+comparison en cmp-bw --click o_cores
+check "comparison in black and white" $? 0
+verify "comparison in black and white" cmp "$out/cmp-bw.xlsx" "$curve" en bw
+
+# The dump is JSON, names the workbook's sheets, and a second run writes the same bytes.
+if "$python" -c 'import json,sys; d=json.load(open(sys.argv[1])); assert [s["name"] for s in d["sheets"]] == ["CS x Exp", "Auxiliar"]' "$out/cmp-colour.json" 2>"$out/json.log"; then pass; else
+  fail "the comparison's dump"; cat "$out/json.log"; fi
+cp "$out/hist-colour.json" "$out/first.json"
+cp "$out/hist-colour.xlsx" "$out/first.xlsx"
+hist en hist-colour
+if cmp -s "$out/first.json" "$out/hist-colour.json"; then pass; else fail "a second run dumps another model"; fi
+
+# A save that cannot be made: the run says so, exits 2 and leaves nothing, not even a
+# temporary file.
+"$kvhost" run hist --data "$prices" --select A2:A100 --ok --out "$out/missing/book.xlsx" \
+  >"$out/nodir.log" 2>&1
+check "saving into a folder that does not exist" $? 2
+contains "the reason" "$out/nodir.log" "missing/book.xlsx"
+[ ! -e "$out/missing" ] && pass || fail "a folder or file was made"
+[ -z "$(find "$out" -name '*.tmp*' -o -name '.~*')" ] && pass || fail "temporary files left"
+
+# A cancelled dialog opens no workbook: nothing to save, said so.
+"$kvhost" run hist --data "$prices" --select A2:A100 --cancel --out "$out/none.xlsx" \
+  >"$out/cancel.log" 2>&1
+check "cancelled" $? 0
+contains "nothing saved" "$out/cancel.log" "opened no result workbook"
+[ ! -e "$out/none.xlsx" ] && pass || fail "a workbook was saved for a cancelled dialog"
+
+summary
