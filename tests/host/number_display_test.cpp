@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 #include "model/number_display.h"
 #include "model/references.h"

@@ -13,9 +13,8 @@ std::string Describe(const Value& v) {
     // Twelve significant digits: the last bits of a sum depend on how the compiler vectorised
     // it, which differs between the release and the sanitizer builds.
     char digits[32];
-    const auto end = std::to_chars(digits, digits + sizeof digits, v.number,
-                                   std::chars_format::general, 12)
-                         .ptr;
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, v.number, std::chars_format::general, 12).ptr;
     std::string text = "n:";
     text.append(digits, end);
     return text;
