@@ -357,8 +357,8 @@ private:
       const ChartColours axis_colours(BlackAndWhite());
       StyleAxis("Axis 3", percent_ ? "0.0%" : "0.0", axis_colours);
       LabelAxis(AxisTitle::SecondValue, kDeviationPerRange.Text(), axis_colours);
+      SelectWholeChart();
     }
-    SelectWholeChart();
   }
 
   // Every text of this chart is black, in both modes.
@@ -394,7 +394,6 @@ private:
     Patterns({0, 1, BlackAndWhite() ? kBlack : kDarkOrange, 2, 0, 8, kBlack, kWhite});
     StyleLegend(kBlack);
     StyleAxis("Axis 3", "0.00", ChartColours(BlackAndWhite(), kBlack));
-    SelectWholeChart();
   }
 
   const Tf_hist& dialog_;
