@@ -6,7 +6,8 @@
 #include <map>
 
 #include "../model/text_width.h"
-#include "chart_commands.h"
+#include "chart_formats.h"
+#include "chart_items.h"
 #include "command_arguments.h"
 #include "excel_host.h"
 #include "values.h"

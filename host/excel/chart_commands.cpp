@@ -1,153 +1,17 @@
-// Chart commands on the active chart sheet: selecting chart items, series from R1C1
-// references, chart types and axis groups, titles, legend, scales, data labels, and the formats
-// of the selected item. Every command fails (xlretFailed) when the active sheet is no chart, and
-// when the item it needs is not there; a failed command changes nothing.
-#include "chart_commands.h"
-
+// The chart commands that build the active chart sheet's chart: series from R1C1 references,
+// chart types and axis groups, titles, legend, scales and data labels. Every command fails
+// (xlretFailed) when the active sheet is no chart, and when the item it needs is not there; a
+// failed command changes nothing.
 #include <algorithm>
 #include <array>
 
 #include "../model/references.h"
+#include "chart_items.h"
 #include "command_arguments.h"
 #include "values.h"
 
 namespace kvhost {
 namespace {
-
-Chart* ActiveChart(ExcelHost& host) {
-  Sheet& sheet = host.app().ActiveSheet();
-  if (sheet.kind != SheetKind::Chart || !sheet.chart) return nullptr;
-  return &*sheet.chart;
-}
-
-// A chart item, as SELECT's item texts name them.
-struct Item {
-  enum class Kind { ChartArea, PlotArea, Legend, Title, Axis, AxisTitle, Gridlines, Series } kind;
-  int number = 0; // of an axis, an axis title, the gridlines, a series (from 1)
-};
-
-std::string ItemName(const Item& item) {
-  std::string name;
-  switch (item.kind) {
-  case Item::Kind::ChartArea: return "Chart";
-  case Item::Kind::PlotArea: return "Plot";
-  case Item::Kind::Legend: return "Legend";
-  case Item::Kind::Title: return "Title";
-  case Item::Kind::Axis: name = "Axis "; break;
-  case Item::Kind::AxisTitle: name = "Text Axis "; break;
-  case Item::Kind::Gridlines: name = "Gridline "; break;
-  case Item::Kind::Series: name = "S"; break;
-  }
-  return name.append(std::to_string(item.number));
-}
-
-// The number that ends `text` after `prefix` (any case), e.g. "Axis 3" -> 3.
-std::optional<int> NumberAfter(std::string_view text, std::string_view prefix) {
-  if (text.size() <= prefix.size() || !EqualsIgnoringCase(text.substr(0, prefix.size()), prefix))
-    return std::nullopt;
-  int number = 0;
-  for (char c : text.substr(prefix.size())) {
-    if (c < '0' || c > '9' || number > 1000) return std::nullopt;
-    number = number * 10 + (c - '0');
-  }
-  return number;
-}
-
-// Reads an item text. Points ("S1P2") and the other items of Excel's list (drop lines, up and
-// down bars, ...) are not kept by kvhost: nothing.
-std::optional<Item> ParseItem(std::string_view text) {
-  using Kind = Item::Kind;
-  if (EqualsIgnoringCase(text, "Chart")) return Item{Kind::ChartArea};
-  if (EqualsIgnoringCase(text, "Plot")) return Item{Kind::PlotArea};
-  if (EqualsIgnoringCase(text, "Legend")) return Item{Kind::Legend};
-  if (EqualsIgnoringCase(text, "Title")) return Item{Kind::Title};
-  if (auto n = NumberAfter(text, "Text Axis ")) return Item{Kind::AxisTitle, *n};
-  if (auto n = NumberAfter(text, "Axis ")) return Item{Kind::Axis, *n};
-  if (auto n = NumberAfter(text, "Gridline ")) return Item{Kind::Gridlines, *n};
-  if (auto n = NumberAfter(text, "S")) return Item{Kind::Series, *n};
-  return std::nullopt;
-}
-
-bool HasSecondAxis(const Chart& chart) {
-  return std::any_of(chart.series.begin(), chart.series.end(),
-                     [](const ChartSeries& s) { return s.axis_group == 2; });
-}
-
-// "Axis 1" the value axis, "Axis 2" the category (X) axis, "Axis 3" the second value axis, each
-// there when the chart plots something ("Axis 3" when a series is on the second axis group).
-ChartAxis* AxisOf(Chart& chart, int number) {
-  if (chart.series.empty()) return nullptr;
-  switch (number) {
-  case 1: return &chart.value_axis;
-  case 2: return &chart.category_axis;
-  case 3: return HasSecondAxis(chart) ? &chart.second_value_axis : nullptr;
-  default: return nullptr; // the second category axis is not kept
-  }
-}
-
-// Whether the chart has the item. An empty chart (no series) shows its chart area and its title
-// only: no plot area, axes or gridlines.
-bool Exists(Chart& chart, const Item& item) {
-  switch (item.kind) {
-  case Item::Kind::ChartArea: return true;
-  case Item::Kind::PlotArea: return !chart.series.empty();
-  case Item::Kind::Legend: return chart.legend;
-  case Item::Kind::Title: return chart.title.has_value();
-  case Item::Kind::Axis: return AxisOf(chart, item.number) != nullptr;
-  case Item::Kind::AxisTitle: {
-    const ChartAxis* axis = AxisOf(chart, item.number);
-    return axis != nullptr && axis->title.has_value();
-  }
-  case Item::Kind::Gridlines:
-    return item.number == 1 && !chart.series.empty() && chart.major_gridlines;
-  case Item::Kind::Series:
-    return item.number >= 1 && item.number <= static_cast<int>(chart.series.size());
-  }
-  return false;
-}
-
-std::optional<Item> SelectedItem(Chart& chart) {
-  auto item = ParseItem(chart.selected);
-  if (!item || !Exists(chart, *item)) return std::nullopt;
-  return item;
-}
-
-// The selected series; null when the selection is no series.
-ChartSeries* SelectedSeries(Chart& chart) {
-  const auto item = SelectedItem(chart);
-  if (!item || item->kind != Item::Kind::Series) return nullptr;
-  return &chart.series[static_cast<std::size_t>(item->number - 1)];
-}
-
-bool IsColumnLike(ChartType type) {
-  return type == ChartType::Column || type == ChartType::Bar || type == ChartType::Area;
-}
-
-// A chart group: the series of one type on one axis group. Groups are numbered (FORMAT.CHART's
-// layer_num) first those of the primary axes, then those of the second, each in Excel's order
-// of chart types: area, bar, column, line, XY.
-struct Group {
-  int axis_group;
-  ChartType type;
-  bool operator==(const Group&) const = default;
-};
-std::vector<Group> Groups(const Chart& chart) {
-  std::vector<Group> groups;
-  for (int axis_group : {1, 2})
-    for (ChartType type :
-         {ChartType::Area, ChartType::Bar, ChartType::Column, ChartType::Line, ChartType::Scatter})
-      if (std::any_of(chart.series.begin(), chart.series.end(), [&](const ChartSeries& s) {
-            return s.axis_group == axis_group && s.type == type;
-          }))
-        groups.push_back({axis_group, type});
-  if (groups.empty()) groups.push_back({1, chart.type}); // an empty chart: its main group
-  return groups;
-}
-
-int Succeed(LPXLOPER result) {
-  SetBoolean(result, true);
-  return xlretSuccess;
-}
 
 // SELECT.CHART(): the chart area.
 int SelectChart(ExcelHost& host, LPXLOPER result, Arguments args) {
@@ -162,7 +26,8 @@ int SelectChart(ExcelHost& host, LPXLOPER result, Arguments args) {
 int SelectPlotArea(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (!args.empty()) return xlretInvCount;
   Chart* chart = ActiveChart(host);
-  if (chart == nullptr || !Exists(*chart, Item{Item::Kind::PlotArea})) return xlretFailed;
+  if (chart == nullptr || !HasItem(*chart, ChartItem{ChartItem::Kind::PlotArea}))
+    return xlretFailed;
   chart->selected = "Plot";
   return Succeed(result);
 }
@@ -181,28 +46,28 @@ int Clear(ExcelHost& host, LPXLOPER result, Arguments args) {
   const auto item = SelectedItem(*chart);
   if (!item) return xlretFailed;
   switch (item->kind) {
-  case Item::Kind::ChartArea:
+  case ChartItem::Kind::ChartArea:
     if (type != 3) return xlretFailed;
     chart->series.clear();
     break;
-  case Item::Kind::Series:
+  case ChartItem::Kind::Series:
     if (type.value_or(1) != 1) return xlretFailed;
     chart->series.erase(chart->series.begin() + (item->number - 1));
     break;
-  case Item::Kind::Legend:
-  case Item::Kind::Title:
-  case Item::Kind::AxisTitle:
-  case Item::Kind::Gridlines:
+  case ChartItem::Kind::Legend:
+  case ChartItem::Kind::Title:
+  case ChartItem::Kind::AxisTitle:
+  case ChartItem::Kind::Gridlines:
     if (type) return xlretFailed;
-    if (item->kind == Item::Kind::Legend) chart->legend = false;
-    if (item->kind == Item::Kind::Title) chart->title.reset();
-    if (item->kind == Item::Kind::AxisTitle) AxisOf(*chart, item->number)->title.reset();
-    if (item->kind == Item::Kind::Gridlines) chart->major_gridlines = false;
+    if (item->kind == ChartItem::Kind::Legend) chart->legend = false;
+    if (item->kind == ChartItem::Kind::Title) chart->title.reset();
+    if (item->kind == ChartItem::Kind::AxisTitle) AxisOf(*chart, item->number)->title.reset();
+    if (item->kind == ChartItem::Kind::Gridlines) chart->major_gridlines = false;
     break;
-  case Item::Kind::PlotArea:
-  case Item::Kind::Axis: return xlretFailed; // neither is deleted
+  case ChartItem::Kind::PlotArea:
+  case ChartItem::Kind::Axis: return xlretFailed; // neither is deleted
   }
-  if (!HasSecondAxis(*chart)) chart->second_value_axis = ChartAxis{};
+  DropUnusedSecondAxis(*chart);
   chart->selected = "Chart";
   return Succeed(result);
 }
@@ -314,7 +179,7 @@ int AttachText(ExcelHost& host, LPXLOPER result, Arguments args) {
   ChartAxis* axis = axis_number == 0 ? nullptr : AxisOf(*chart, axis_number);
   if (axis == nullptr) return xlretFailed;
   if (!axis->title) axis->title = ChartText{"Axis Title", FontFormat{"Arial", 10, true}};
-  chart->selected = ItemName(Item{Item::Kind::AxisTitle, axis_number});
+  chart->selected = ChartItemName(ChartItem{ChartItem::Kind::AxisTitle, axis_number});
   return Succeed(result);
 }
 
@@ -332,13 +197,13 @@ int Formula(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (!text || (!text->empty() && text->front() == '=')) return xlretFailed;
   const auto item = SelectedItem(*chart);
   if (!item) return xlretFailed;
-  if (item->kind == Item::Kind::Title)
+  if (item->kind == ChartItem::Kind::Title)
     chart->title->text = *text;
-  else if (item->kind == Item::Kind::AxisTitle)
+  else if (item->kind == ChartItem::Kind::AxisTitle)
     AxisOf(*chart, item->number)->title->text = *text;
-  else if (item->kind == Item::Kind::Series && text->empty()) {
+  else if (item->kind == ChartItem::Kind::Series && text->empty()) {
     chart->series.erase(chart->series.begin() + (item->number - 1));
-    if (!HasSecondAxis(*chart)) chart->second_value_axis = ChartAxis{};
+    DropUnusedSecondAxis(*chart);
     chart->selected = "Chart";
   } else
     return xlretFailed;
@@ -390,13 +255,13 @@ int FormatChartType(ExcelHost& host, LPXLOPER result, Arguments args) {
     break;
   }
   case 2: {
-    const std::vector<Group> groups = Groups(*chart);
+    const std::vector<ChartGroup> groups = ChartGroups(*chart);
     if (int code = ReadInteger(args, 1, group_num, 1, 255)) return code;
     if (!group_num || *group_num > static_cast<int>(groups.size())) return xlretFailed;
-    const Group group = groups[static_cast<std::size_t>(*group_num - 1)];
-    if (group == Group{1, chart->type}) chart->type = type;
+    const ChartGroup group = groups[static_cast<std::size_t>(*group_num - 1)];
+    if (group == ChartGroup{1, chart->type}) chart->type = type;
     for (ChartSeries& series : chart->series)
-      if (Group{series.axis_group, series.type} == group) series.type = type;
+      if (ChartGroup{series.axis_group, series.type} == group) series.type = type;
     break;
   }
   default:
@@ -420,7 +285,7 @@ int SeriesAxes(ExcelHost& host, LPXLOPER result, Arguments args) {
   ChartSeries* series = SelectedSeries(*chart);
   if (series == nullptr || !axis) return xlretFailed;
   series->axis_group = *axis;
-  if (!HasSecondAxis(*chart)) chart->second_value_axis = ChartAxis{};
+  DropUnusedSecondAxis(*chart);
   return Succeed(result);
 }
 
@@ -436,7 +301,7 @@ int FormatChart(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (int code = RefuseGiven(args, 1, 3)) return code;
   if (int code = ReadInteger(args, 4, gap_width, 0, 500)) return code;
   if (int code = RefuseGiven(args, 5, 14)) return code;
-  const std::vector<Group> groups = Groups(*chart);
+  const std::vector<ChartGroup> groups = ChartGroups(*chart);
   const std::size_t index = static_cast<std::size_t>(layer.value_or(1) - 1);
   if (index >= groups.size()) return xlretFailed;
   if (gap_width) {
@@ -456,7 +321,7 @@ int Scale(ExcelHost& host, LPXLOPER result, Arguments args) {
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
   const auto item = SelectedItem(*chart);
-  if (!item || item->kind != Item::Kind::Axis) return xlretFailed;
+  if (!item || item->kind != ChartItem::Kind::Axis) return xlretFailed;
   if (item->number == 2) {
     const bool xy = std::all_of(chart->series.begin(), chart->series.end(), [](const auto& s) {
       return s.axis_group != 1 || s.type == ChartType::Scatter;
@@ -512,9 +377,9 @@ int DataLabel(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (!show || (*show != 1 && *show != 4)) return xlretFailed;
   const auto item = SelectedItem(*chart);
   if (!item) return xlretFailed;
-  if (item->kind == Item::Kind::Series)
-    chart->series[static_cast<std::size_t>(item->number - 1)].data_labels = *show == 4;
-  else if (item->kind == Item::Kind::ChartArea)
+  if (item->kind == ChartItem::Kind::Series)
+    SeriesOf(*chart, *item).data_labels = *show == 4;
+  else if (item->kind == ChartItem::Kind::ChartArea)
     for (ChartSeries& series : chart->series)
       series.data_labels = *show == 4;
   else
@@ -522,194 +387,7 @@ int DataLabel(ExcelHost& host, LPXLOPER result, Arguments args) {
   return Succeed(result);
 }
 
-// PATTERNS' settings of lines and areas, read before anything changes.
-struct LineSettings {
-  std::optional<int> mode, style, weight;
-  std::optional<PaletteIndex> colour;
-  void ApplyTo(LineFormat& line) const {
-    if (mode) line.mode = static_cast<Auto>(*mode);
-    if (style) line.style = static_cast<std::uint8_t>(*style);
-    if (colour) line.colour = *colour;
-    if (weight) line.weight = static_cast<std::uint8_t>(*weight);
-  }
-};
-
-// (auto, style, colour, weight) from argument `first` on.
-int ReadLine(Arguments args, std::size_t first, LineSettings& line, int styles) {
-  if (int code = ReadInteger(args, first, line.mode, 0, 2)) return code;
-  if (int code = ReadInteger(args, first + 1, line.style, 1, styles)) return code;
-  if (int code = ReadColour(args, first + 2, line.colour, false)) return code;
-  return ReadInteger(args, first + 3, line.weight, 1, 4);
-}
-
-// Excel 5's chart patterns and colours (new_fill, newui TRUE or omitted) are the ones kvhost
-// keeps; Excel 4's (FALSE) are refused.
-int RefuseExcel4Patterns(Arguments args, std::size_t index) {
-  std::optional<bool> new_patterns;
-  if (int code = ReadBoolean(args, index, new_patterns)) return code;
-  return new_patterns.value_or(true) ? xlretSuccess : xlretFailed;
-}
-
-// Syntax 4 (chart area, plot area, legend, columns and bars): bauto, bstyle, bcolor, bwt,
-// shadow, aauto, apattern (1-18), afore, aback, invert, apply, new_fill. kvhost keeps no
-// shadows, no other pattern for negative values (invert), and does not carry a series' format
-// over to similar items (apply): TRUE is refused.
-int PatternBox(Arguments args, BoxFormat& box) {
-  LineSettings border;
-  std::optional<int> area_mode, pattern;
-  std::optional<PaletteIndex> fore, back;
-  if (int code = ReadLine(args, 0, border, 8)) return code;
-  if (int code = RefuseTrue(args, 4, 4)) return code;
-  if (int code = ReadInteger(args, 5, area_mode, 0, 2)) return code;
-  if (int code = ReadInteger(args, 6, pattern, 1, 18)) return code;
-  if (int code = ReadColour(args, 7, fore, false)) return code;
-  if (int code = ReadColour(args, 8, back, false)) return code;
-  if (int code = RefuseTrue(args, 9, 10)) return code;
-  if (int code = RefuseExcel4Patterns(args, 11)) return code;
-  border.ApplyTo(box.border);
-  if (area_mode) box.area.mode = static_cast<Auto>(*area_mode);
-  if (pattern) box.area.pattern = static_cast<std::uint8_t>(*pattern);
-  if (fore) box.area.fore = *fore;
-  if (back) box.area.back = *back;
-  return xlretSuccess;
-}
-
-// Syntax 5 (axes): lauto, lstyle, lcolor, lwt, tmajor, tminor, tlabel. Tick marks and the place
-// of tick labels are not kept: refused.
-int PatternAxis(Arguments args, LineFormat& line) {
-  LineSettings settings;
-  if (int code = ReadLine(args, 0, settings, 8)) return code;
-  if (int code = RefuseGiven(args, 4, 6)) return code;
-  settings.ApplyTo(line);
-  return xlretSuccess;
-}
-
-// Syntax 6 (gridlines): lauto, lstyle, lcolor, lwt, apply, smooth; apply and smoothing (TRUE)
-// are not kept.
-int PatternGridlines(Arguments args, LineFormat& line) {
-  LineSettings settings;
-  if (int code = ReadLine(args, 0, settings, 8)) return code;
-  if (int code = RefuseTrue(args, 4, 5)) return code;
-  settings.ApplyTo(line);
-  return xlretSuccess;
-}
-
-// Syntax 7 (lines and XY series): lauto, lstyle, lcolor, lwt, mauto, mstyle, mfore, mback,
-// apply, smooth. apply and smoothing (TRUE) are not kept: refused.
-int PatternLineSeries(Arguments args, ChartSeries& series) {
-  LineSettings line;
-  std::optional<int> marker_mode, marker_style;
-  std::optional<PaletteIndex> fore, back;
-  if (int code = ReadLine(args, 0, line, 8)) return code;
-  if (int code = ReadInteger(args, 4, marker_mode, 0, 2)) return code;
-  if (int code = ReadInteger(args, 5, marker_style, 1, 9)) return code;
-  if (int code = ReadColour(args, 6, fore, false)) return code;
-  if (int code = ReadColour(args, 7, back, false)) return code;
-  if (int code = RefuseTrue(args, 8, 9)) return code;
-  line.ApplyTo(series.line);
-  if (marker_mode) series.marker.mode = static_cast<Auto>(*marker_mode);
-  if (marker_style) series.marker.style = static_cast<std::uint8_t>(*marker_style);
-  if (fore) series.marker.fore = *fore;
-  if (back) series.marker.back = *back;
-  return xlretSuccess;
-}
-
 } // namespace
-
-// SELECT(item_text, single_point) on a chart: selects the named item ("Chart", "Plot",
-// "Legend", "Title", "Axis 1" to "Axis 3", "Text Axis 1" to "Text Axis 3", "Gridline 1", "Sn").
-// An item the chart does not have fails and leaves the selection as it was; so does a
-// reference to cells.
-int SelectChartItem(ExcelHost& host, LPXLOPER result, Arguments args) {
-  Chart* chart = ActiveChart(host);
-  if (chart == nullptr) return xlretFailed;
-  if (int code = RefuseGiven(args, 1, 1)) return code;
-  std::optional<std::string> text;
-  if (BaseType(*args[0]) != xltypeStr) return xlretFailed;
-  if (int code = ReadText(args, 0, text)) return code;
-  const auto item = text ? ParseItem(*text) : std::nullopt;
-  if (!item || !Exists(*chart, *item)) return xlretFailed;
-  chart->selected = ItemName(*item);
-  return Succeed(result);
-}
-
-// PATTERNS on the selected chart item: which syntax its arguments follow is decided by the item
-// (syntax 4 chart area, plot area, legend and column, bar or area series; 5 axes; 6 gridlines;
-// 7 line and XY series), and arguments beyond the item's syntax have no effect. The frames of
-// titles are not kept: refused.
-int FormatChartItemPatterns(ExcelHost& host, LPXLOPER result, Arguments args) {
-  Chart* chart = ActiveChart(host);
-  if (chart == nullptr) return xlretFailed;
-  const auto item = SelectedItem(*chart);
-  if (!item) return xlretFailed;
-  int code = xlretFailed;
-  switch (item->kind) {
-  case Item::Kind::ChartArea: code = PatternBox(args, chart->chart_area); break;
-  case Item::Kind::PlotArea: code = PatternBox(args, chart->plot_area); break;
-  case Item::Kind::Legend: code = PatternBox(args, chart->legend_box); break;
-  case Item::Kind::Axis: code = PatternAxis(args, AxisOf(*chart, item->number)->line); break;
-  case Item::Kind::Gridlines: code = PatternGridlines(args, chart->gridlines); break;
-  case Item::Kind::Series: {
-    ChartSeries& series = chart->series[static_cast<std::size_t>(item->number - 1)];
-    code = IsColumnLike(series.type) ? PatternBox(args, series.columns)
-                                     : PatternLineSeries(args, series);
-    break;
-  }
-  case Item::Kind::Title:
-  case Item::Kind::AxisTitle: break;
-  }
-  return code == xlretSuccess ? Succeed(result) : code;
-}
-
-// FONT.PROPERTIES on the selected chart item: the title, an axis' tick labels, an axis title,
-// the legend, or a series' data labels. With the chart area selected it changes every text of
-// the chart, as Excel's chart-wide font does. The plot area and gridlines have no text: fails.
-int FormatChartItemFont(ExcelHost& host, LPXLOPER result, Arguments args) {
-  Chart* chart = ActiveChart(host);
-  if (chart == nullptr) return xlretFailed;
-  FormatChange change;
-  if (int code = ReadFontProperties(args, change)) return code;
-  const auto item = SelectedItem(*chart);
-  if (!item) return xlretFailed;
-  switch (item->kind) {
-  case Item::Kind::ChartArea:
-    if (chart->title) change.ApplyTo(chart->title->font);
-    for (ChartAxis* axis : {&chart->value_axis, &chart->category_axis, &chart->second_value_axis}) {
-      change.ApplyTo(axis->font);
-      if (axis->title) change.ApplyTo(axis->title->font);
-    }
-    change.ApplyTo(chart->legend_font);
-    for (ChartSeries& series : chart->series)
-      change.ApplyTo(series.label_font);
-    break;
-  case Item::Kind::Title: change.ApplyTo(chart->title->font); break;
-  case Item::Kind::Axis: change.ApplyTo(AxisOf(*chart, item->number)->font); break;
-  case Item::Kind::AxisTitle: change.ApplyTo(AxisOf(*chart, item->number)->title->font); break;
-  case Item::Kind::Legend: change.ApplyTo(chart->legend_font); break;
-  case Item::Kind::Series:
-    change.ApplyTo(chart->series[static_cast<std::size_t>(item->number - 1)].label_font);
-    break;
-  case Item::Kind::PlotArea:
-  case Item::Kind::Gridlines: return xlretFailed;
-  }
-  return Succeed(result);
-}
-
-// FORMAT.NUMBER on a selected axis: the number format of its tick labels, no longer linked to
-// the cells'. Number formats of data labels are not kept; other items have none: fails.
-int FormatChartItemNumbers(ExcelHost& host, LPXLOPER result, Arguments args) {
-  Chart* chart = ActiveChart(host);
-  if (chart == nullptr) return xlretFailed;
-  std::optional<std::string> format;
-  if (int code = ReadText(args, 0, format)) return code;
-  if (!format || format->empty()) return xlretFailed;
-  const auto item = SelectedItem(*chart);
-  if (!item || item->kind != Item::Kind::Axis) return xlretFailed;
-  ChartAxis* axis = AxisOf(*chart, item->number);
-  axis->number_format = *format;
-  axis->number_format_linked = false;
-  return Succeed(result);
-}
 
 void AddChartCommands(HandlerTable& table) {
   table[xlcSelectChart] = SelectChart;

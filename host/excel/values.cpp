@@ -55,17 +55,8 @@ std::string GeneralNumberText(double number, int significant_digits) {
 }
 
 std::string DisplayText(const Value& value, int significant_digits) {
-  switch (value.type) {
-  case ValueType::Empty: return {};
-  case ValueType::Number: return GeneralNumberText(value.number, significant_digits);
-  case ValueType::Text: return value.text;
-  case ValueType::Boolean: return value.boolean ? "TRUE" : "FALSE";
-  case ValueType::Error: {
-    const std::string_view name = ErrorName(value.error);
-    return name.empty() ? "#VALUE!" : std::string(name);
-  }
-  }
-  return {};
+  if (value.type != ValueType::Number) return NonNumberText(value);
+  return GeneralNumberText(value.number, significant_digits);
 }
 
 } // namespace kvhost

@@ -129,28 +129,16 @@ public:
 
   // The target of the first relationship of `part` whose type ends with `type`.
   std::optional<std::string> Related(const std::string& part, std::string_view type) {
-    const std::string* rels = Part(RelationshipsPart(part));
-    if (rels == nullptr) return {};
-    for (auto element = FindElement(*rels, "Relationship"); element;
-         element = FindElement(*rels, "Relationship", element->second)) {
-      const std::string_view text(rels->data() + element->first, element->second - element->first);
-      const auto relation = Attribute(text, "Type");
-      const auto target = Attribute(text, "Target");
-      if (relation && target && relation->ends_with(type)) return ResolveTarget(part, *target);
-    }
-    return {};
+    return FirstRelated(part, [&](std::string_view relationship) {
+      const auto relation = Attribute(relationship, "Type");
+      return relation && relation->ends_with(type);
+    });
   }
 
+  // The target of the relationship of `part` with this id.
   std::optional<std::string> RelatedById(const std::string& part, const std::string& id) {
-    const std::string* rels = Part(RelationshipsPart(part));
-    if (rels == nullptr) return {};
-    for (auto element = FindElement(*rels, "Relationship"); element;
-         element = FindElement(*rels, "Relationship", element->second)) {
-      const std::string_view text(rels->data() + element->first, element->second - element->first);
-      const auto target = Attribute(text, "Target");
-      if (Attribute(text, "Id") == id && target) return ResolveTarget(part, *target);
-    }
-    return {};
+    return FirstRelated(
+        part, [&](std::string_view relationship) { return Attribute(relationship, "Id") == id; });
   }
 
   // Writes the parts back, stamped with `created`, and closes the package.
@@ -177,6 +165,21 @@ public:
   }
 
 private:
+  // The target, resolved against `part`, of the first of its relationships (each a Relationship
+  // element's text) that `matches`.
+  template <class Match>
+  std::optional<std::string> FirstRelated(const std::string& part, Match matches) {
+    const std::string* rels = Part(RelationshipsPart(part));
+    if (rels == nullptr) return {};
+    for (auto element = FindElement(*rels, "Relationship"); element;
+         element = FindElement(*rels, "Relationship", element->second)) {
+      const std::string_view text(rels->data() + element->first, element->second - element->first);
+      const auto target = Attribute(text, "Target");
+      if (target && matches(text)) return ResolveTarget(part, *target);
+    }
+    return {};
+  }
+
   zip_t* zip_ = nullptr;
   std::map<std::string, std::string> parts_; // kept alive until zip_close reads them
 };

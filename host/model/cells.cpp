@@ -20,6 +20,20 @@ std::string_view ErrorName(std::uint16_t code) {
   return {};
 }
 
+std::string NonNumberText(const Value& value) {
+  switch (value.type) {
+  case ValueType::Empty:
+  case ValueType::Number: return {};
+  case ValueType::Text: return value.text;
+  case ValueType::Boolean: return value.boolean ? "TRUE" : "FALSE";
+  case ValueType::Error: {
+    const std::string_view name = ErrorName(value.error);
+    return name.empty() ? "#VALUE!" : std::string(name);
+  }
+  }
+  return {};
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   const auto upper = [](char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;

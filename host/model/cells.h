@@ -30,6 +30,10 @@ struct Value {
 
 // Excel's name of an error code ("#N/A"); empty for a code Excel does not have.
 std::string_view ErrorName(std::uint16_t code);
+// What a cell shows for a value that is no number: the text itself, TRUE or FALSE, the error's
+// name (#VALUE! for a code Excel does not have), nothing when empty. A number shows by a number
+// format or a precision its caller chooses: empty here.
+std::string NonNumberText(const Value& value);
 // The code of an error name in any case ("#n/a" -> 42), as Excel reads one typed into a cell.
 std::optional<std::uint16_t> ErrorCodeFromName(std::string_view name);
 

@@ -252,20 +252,9 @@ std::optional<std::string> FormatNumber(double number, std::string_view format) 
 }
 
 std::string CellDisplayText(const Value& value, std::string_view format) {
-  switch (value.type) {
-  case ValueType::Empty: return {};
-  case ValueType::Number: {
-    auto shown = FormatNumber(value.number, format);
-    return shown ? *shown : GeneralDisplay(value.number);
-  }
-  case ValueType::Text: return value.text;
-  case ValueType::Boolean: return value.boolean ? "TRUE" : "FALSE";
-  case ValueType::Error: {
-    const std::string_view name = ErrorName(value.error);
-    return name.empty() ? "#VALUE!" : std::string(name);
-  }
-  }
-  return {};
+  if (value.type != ValueType::Number) return NonNumberText(value);
+  auto shown = FormatNumber(value.number, format);
+  return shown ? *shown : GeneralDisplay(value.number);
 }
 
 } // namespace kvhost

@@ -31,14 +31,7 @@ public:
     ASSERT_EQ(call(xlcPatterns, args), kOk);
   }
   void AddChartSheet(const std::string& name, bool move) {
-    ASSERT_EQ(call(xlcWorkbookInsert, {Int(2)}), kOk);
-    ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str(name)}), kOk);
-    ASSERT_EQ(call(xlfGetDocument, {Int(88)}), kOk);
-    XLOPER book = call.result;
-    if (move) {
-      ASSERT_EQ(call(xlcWorkbookMove, {call.Str(name), book, Missing()}), kOk);
-    }
-    ASSERT_EQ(call(xlFree, {book}), kOk);
+    ASSERT_NO_FATAL_FAILURE(kvtest::AddChartSheet(call, name, move));
     ASSERT_EQ(call(xlcSelectChart), kOk);
     ASSERT_EQ(call(xlcClear, {Int(3)}), kOk);
     ASSERT_EQ(call(xlcOptionsChart, {Missing(), Missing(), Bool(true)}), kOk);
@@ -78,17 +71,27 @@ private:
 public:
   HostCalls call;
 };
+
+// Each test: a host, the add-in's chart steps on it, and their calls.
+class ChartCommands : public testing::Test {
+protected:
+  // Names the active worksheet and adds an empty chart sheet, as the tools start their charts.
+  void StartChart(const std::string& data_sheet, const std::string& chart_sheet, bool move) {
+    ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str(data_sheet)}), kOk);
+    steps.AddChartSheet(chart_sheet, move);
+  }
+
+  ExcelHost host;
+  ChartSteps steps{host};
+  HostCalls& call = steps.call;
+};
 } // namespace
 
 // The histogram's column chart with the standard deviation per range as a line on the second
 // value axis, in colour, as the histogram tool sends it.
-TEST(ChartCommands, HistogramColumnAndLineOnTheSecondAxis) {
-  ExcelHost host;
-  ChartSteps steps(host);
-  HostCalls& call = steps.call;
+TEST_F(ChartCommands, HistogramColumnAndLineOnTheSecondAxis) {
   ASSERT_EQ(call(xlcNew, {Int(1)}), kOk);
-  ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str("Histograma")}), kOk);
-  steps.AddChartSheet("Gráfico", true);
+  ASSERT_NO_FATAL_FAILURE(StartChart("Histograma", "Gráfico", true));
   EXPECT_TRUE(steps.chart().series.empty());
   EXPECT_TRUE(steps.chart().size_with_window);
 
@@ -161,13 +164,9 @@ TEST(ChartCommands, HistogramColumnAndLineOnTheSecondAxis) {
 }
 
 // Three XY series added each with plot order 1 keep the numbers of the order they came in.
-TEST(ChartCommands, ComparisonSeriesKeepTheirCreationOrder) {
-  ExcelHost host;
-  ChartSteps steps(host);
-  HostCalls& call = steps.call;
+TEST_F(ChartCommands, ComparisonSeriesKeepTheirCreationOrder) {
   ASSERT_EQ(call(xlcNew, {Int(1)}), kOk);
-  ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str("Auxiliar")}), kOk);
-  steps.AddChartSheet("CS x Exp", false);
+  ASSERT_NO_FATAL_FAILURE(StartChart("Auxiliar", "CS x Exp", false));
   const struct {
     int column;
     std::vector<int> pattern;
@@ -214,17 +213,20 @@ TEST(ChartCommands, ComparisonSeriesKeepTheirCreationOrder) {
   EXPECT_EQ(call(xlcDataLabel, {Int(2)}), xlretFailed) << "values as labels are not kept";
 }
 
-TEST(ChartCommands, ItemsAChartDoesNotHaveAreRefused) {
-  ExcelHost host;
-  ChartSteps steps(host);
-  HostCalls& call = steps.call;
-  ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str("Dados")}), kOk);
-  steps.AddChartSheet("Grafico", true);
+TEST_F(ChartCommands, ItemsAChartDoesNotHaveAreRefused) {
+  ASSERT_NO_FATAL_FAILURE(StartChart("Dados", "Grafico", true));
   EXPECT_EQ(call(xlcSelectPlotArea), xlretFailed) << "an empty chart plots nothing";
   EXPECT_EQ(call(xlcSelect, {call.Str("Axis 1")}), xlretFailed);
   steps.AddSeries("Autovalores", "", "=Dados!R2C2:R6C2", 1);
   EXPECT_EQ(steps.chart().series[0].name_literal, "Autovalores");
   steps.Select("Axis 1");
+  EXPECT_EQ(call(xlcPatterns, {Int(0), Missing(), Int(3), Missing(), Int(2)}), xlretFailed)
+      << "an axis' tick marks are not kept";
+  EXPECT_EQ(
+      call(xlcPatterns, {call.Array(1, 1, {Int(0)}), Missing(), Missing(), Missing(), Int(2)}),
+      xlretInvXloper)
+      << "a record that is no value, before what is not kept";
+  EXPECT_EQ(steps.chart().value_axis.line.colour, 0) << "nothing changed";
 
   for (const char* item : {"Axis 3", "Text Axis 1", "Title", "S2", "S1P1", "Gridline 2", "Nothing"})
     EXPECT_EQ(call(xlcSelect, {call.Str(item)}), xlretFailed) << item;
@@ -270,12 +272,8 @@ TEST(ChartCommands, ItemsAChartDoesNotHaveAreRefused) {
 
 // CLEAR and FORMULA("") delete what is selected, as Excel's chart items are deleted; a group is
 // retyped by its number.
-TEST(ChartCommands, DeletingItemsAndRetypingAGroup) {
-  ExcelHost host;
-  ChartSteps steps(host);
-  HostCalls& call = steps.call;
-  ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str("Dados")}), kOk);
-  steps.AddChartSheet("G", true);
+TEST_F(ChartCommands, DeletingItemsAndRetypingAGroup) {
+  ASSERT_NO_FATAL_FAILURE(StartChart("Dados", "G", true));
   for (int k = 0; k < 3; ++k)
     steps.AddSeries("S", "", "=Dados!R1C1:R5C1", k + 1);
   steps.Select("S3");
@@ -297,6 +295,12 @@ TEST(ChartCommands, DeletingItemsAndRetypingAGroup) {
   EXPECT_EQ(steps.chart().series.size(), 1u);
   EXPECT_EQ(steps.chart().selected, "Chart");
   steps.Select("Gridline 1");
+  EXPECT_EQ(call(xlcPatterns, {Int(0), Missing(), Int(3), Missing(), Missing(), Bool(true)}),
+            xlretFailed)
+      << "smoothed gridlines are not kept";
+  EXPECT_EQ(steps.chart().gridlines.colour, 0) << "nothing changed";
+  ASSERT_EQ(call(xlcPatterns, {Int(0), Missing(), Int(3), Missing(), Missing(), Bool(false)}), kOk);
+  EXPECT_EQ(steps.chart().gridlines.colour, 3);
   EXPECT_EQ(call(xlcClear, {Int(2)}), xlretFailed) << "formats are not cleared";
   ASSERT_EQ(call(xlcClear), kOk);
   EXPECT_FALSE(steps.chart().major_gridlines);

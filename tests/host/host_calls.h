@@ -1,58 +1,25 @@
 // Calls into kvhost's Excel with argument records built as the add-in builds them, for tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "../support/xloper_builders.h"
 #include "excel/excel_host.h"
 #include "kvplatform/ansi.h"
 
 namespace kvtest {
 
-inline XLOPER Missing() {
-  XLOPER x{};
-  x.xltype = xltypeMissing;
-  return x;
-}
-inline XLOPER Int(std::int16_t value) {
-  XLOPER x{};
-  x.xltype = xltypeInt;
-  x.val.w = value;
-  return x;
-}
-inline XLOPER Num(double value) {
-  XLOPER x{};
-  x.xltype = xltypeNum;
-  x.val.num = value;
-  return x;
-}
-inline XLOPER Bool(bool value) {
-  XLOPER x{};
-  x.xltype = xltypeBool;
-  x.val.xbool = value ? 1 : 0;
-  return x;
-}
-inline XLOPER Nil() {
-  XLOPER x{};
-  x.xltype = xltypeNil;
-  return x;
-}
-
-// Holds what the records point at (texts, rectangle lists, arrays) for as long as it lives.
+// Holds what the records point at (rectangle lists, arrays) for as long as it lives.
 class HostCalls {
 public:
   explicit HostCalls(kvhost::ExcelHost& host) : host_(host) {}
 
   // A text given in UTF-8, passed as the add-in passes it: counted, code page 1252.
-  XLOPER Str(const std::string& utf8) {
-    const std::string ansi = kvp::Utf8ToAnsi(utf8);
-    texts_.push_back(std::string(1, static_cast<char>(ansi.size())) + ansi);
-    XLOPER x{};
-    x.xltype = xltypeStr;
-    x.val.str = texts_.back().data();
-    return x;
-  }
+  XLOPER Str(const std::string& utf8) { return Text(kvp::Utf8ToAnsi(utf8)); }
   // A reference to one rectangle (rows and columns from 0) of the sheet with this id, of the
   // active sheet when 0, built as the add-in builds it from xlSheetId.
   XLOPER Ref(std::uint16_t first_row, std::uint16_t last_row, std::uint8_t first_column,
@@ -67,13 +34,7 @@ public:
   XLOPER WholeSheet() { return Ref(0, 65535, 0, 255); }
   // A rows x columns array of the values given row by row.
   XLOPER Array(std::uint16_t rows, std::uint16_t columns, std::vector<XLOPER> values) {
-    arrays_.push_back(std::move(values));
-    XLOPER x{};
-    x.xltype = xltypeMulti;
-    x.val.array.lparray = arrays_.back().data();
-    x.val.array.rows = rows;
-    x.val.array.columns = columns;
-    return x;
+    return *arrays_.emplace_back(rows, columns, std::move(values)).get();
   }
 
   // Runs one call through the dispatcher; what it answered is in `result`.
@@ -88,9 +49,21 @@ public:
 
 private:
   kvhost::ExcelHost& host_;
-  std::deque<std::string> texts_;
   std::deque<XLMREF> rectangles_;
-  std::deque<std::vector<XLOPER>> arrays_;
+  std::deque<Range> arrays_; // a deque: each Range's record points into itself
 };
+
+// The add-in's step that adds a chart sheet, call for call: insert it, name it, ask for the
+// workbook's name and, when `move`, move the sheet to the end of that workbook.
+inline void AddChartSheet(HostCalls& call, const std::string& name, bool move) {
+  ASSERT_EQ(call(xlcWorkbookInsert, {Int(2)}), xlretSuccess);
+  ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str(name)}), xlretSuccess);
+  ASSERT_EQ(call(xlfGetDocument, {Int(88)}), xlretSuccess);
+  XLOPER book = call.result;
+  if (move) {
+    ASSERT_EQ(call(xlcWorkbookMove, {call.Str(name), book, Missing()}), xlretSuccess);
+  }
+  ASSERT_EQ(call(xlFree, {book}), xlretSuccess);
+}
 
 } // namespace kvtest

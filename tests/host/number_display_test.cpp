@@ -80,6 +80,9 @@ TEST(NumberDisplay, GeneralFitsElevenCharacters) {
   EXPECT_EQ(CellDisplayText(Value::Error(42), "0.00"), "#N/A");
   EXPECT_EQ(CellDisplayText(Value::Boolean(true), "0.00"), "TRUE");
   EXPECT_EQ(CellDisplayText(Value::Text("Média"), "0.00"), "Média");
+  EXPECT_EQ(CellDisplayText(Value::Text("0.5"), "0.0%"), "0.5") << "a text is not formatted";
+  EXPECT_EQ(CellDisplayText(Value::Error(99), "0.00"), "#VALUE!") << "a code Excel does not have";
+  EXPECT_EQ(CellDisplayText(Value{}, "0.00"), "");
 }
 
 // The process locale never reaches what cells show.

@@ -17,18 +17,6 @@ std::vector<std::string> SheetNames(ExcelHost& host) {
     names.push_back(sheet.name);
   return names;
 }
-
-// AddChartSheet's calls: insert, rename, ask for the workbook's name, move to the end.
-void AddChartSheet(HostCalls& call, const std::string& name, bool move = true) {
-  ASSERT_EQ(call(xlcWorkbookInsert, {Int(2)}), kOk);
-  ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str(name)}), kOk);
-  ASSERT_EQ(call(xlfGetDocument, {Int(88)}), kOk);
-  XLOPER book = call.result;
-  if (move) {
-    ASSERT_EQ(call(xlcWorkbookMove, {call.Str(name), book, Missing()}), kOk);
-  }
-  ASSERT_EQ(call(xlFree, {book}), kOk);
-}
 } // namespace
 
 TEST(WorkbookCommands, RenameValidatesAsExcelDoes) {
@@ -63,8 +51,8 @@ TEST(WorkbookCommands, HistogramSheetsEndInOrder) {
   HostCalls call(host);
   ASSERT_EQ(call(xlcNew, {Int(1)}), kOk);
   ASSERT_EQ(call(xlcWorkbookName, {Missing(), call.Str("Histograma")}), kOk);
-  AddChartSheet(call, "Gráfico");
-  AddChartSheet(call, "Gráfico Área 1");
+  AddChartSheet(call, "Gráfico", true);
+  AddChartSheet(call, "Gráfico Área 1", true);
   EXPECT_EQ(SheetNames(host),
             (std::vector<std::string>{"Histograma", "Gráfico", "Gráfico Área 1"}));
   EXPECT_EQ(host.app().ActiveSheet().name, "Gráfico Área 1");

@@ -174,4 +174,9 @@ TEST(DisplayText, SignificantDigitsAndExcelsExponents) {
   EXPECT_EQ(GeneralNumberText(std::numeric_limits<double>::infinity()), "#NUM!");
   EXPECT_EQ(DisplayText(Value::Error(42)), "#N/A");
   EXPECT_EQ(DisplayText(Value::Error(0)), "#NULL!");
+  EXPECT_EQ(DisplayText(Value::Error(99)), "#VALUE!") << "a code Excel does not have";
+  EXPECT_EQ(DisplayText(Value::Number(2.0 / 3), 4), "0.6667") << "the precision reaches numbers";
+  EXPECT_EQ(DisplayText(Value::Boolean(false), 4), "FALSE");
+  EXPECT_EQ(DisplayText(Value::Text("1.23456"), 2), "1.23456") << "texts are not rounded";
+  EXPECT_EQ(DisplayText(Value{}), "");
 }

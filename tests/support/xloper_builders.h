@@ -1,4 +1,5 @@
-// Value arrays as Excel passes them to worksheet functions, for tests.
+// Value records and arrays as Excel passes them to worksheet functions and as the add-in passes
+// them to Excel, for tests.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "xll/xlcall.h"
+// By its path from here: the host's tests do not see the add-in's folders.
+#include "../../Codigo/xll/xlcall.h"
 
 namespace kvtest {
 
@@ -41,6 +43,11 @@ inline XLOPER Text(const std::string& text) {
   XLOPER x{};
   x.xltype = xltypeStr;
   x.val.str = texts.back().data();
+  return x;
+}
+inline XLOPER Missing() {
+  XLOPER x{};
+  x.xltype = xltypeMissing;
   return x;
 }
 inline XLOPER Nil() {
