@@ -24,11 +24,9 @@ import os
 import sys
 from fractions import Fraction
 
-import mpmath
-import numpy as np
-from scipy import interpolate
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import generate_worksheet_functions as references  # noqa: E402
 
-mpmath.mp.dps = 60
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 
@@ -54,24 +52,14 @@ def grid_days(days):
     return rows
 
 
+# The grid stays within the curve (days 1 .. L), where the worksheet functions' references are
+# the tool's: the spline by scipy, the exponential interpolation by mpmath's closed form.
 def spline(days, rates, d):
-    if d < days[0]:
-        return rates[0]
-    index = np.arange(len(days), dtype=float)
-    curve = interpolate.CubicSpline(index, rates, bc_type=((1, 0.0), (2, 0.0)))
-    k = next((i for i in range(len(days)) if days[i] > d), len(days) - 1)
-    t = (d - days[k - 1]) / (days[k] - days[k - 1])
-    return float(curve((k - 1) + t))
+    return references.spline(days, rates, d)
 
 
 def exponential(days, rates, d):
-    if d <= days[0]:
-        return rates[0]
-    k = next(i for i in range(len(days)) if days[i] >= d)
-    f0 = (1 + mpmath.mpf(rates[k - 1])) ** (mpmath.mpf(days[k - 1]) / 252)
-    f1 = (1 + mpmath.mpf(rates[k])) ** (mpmath.mpf(days[k]) / 252)
-    t = mpmath.mpf(d - days[k - 1]) / (days[k] - days[k - 1])
-    return float((f0 * (f1 / f0) ** t) ** (mpmath.mpf(252) / d) - 1)
+    return references.exponential(days, rates, d, 0.0)
 
 
 def curves():
