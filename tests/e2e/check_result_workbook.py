@@ -8,7 +8,6 @@ tool is meant to write, recomputing the numbers from the data with numpy.
 Prints one line per failed check and exits 1 when any failed.
 """
 import csv
-import math
 import sys
 import zipfile
 
