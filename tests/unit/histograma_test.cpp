@@ -290,3 +290,24 @@ TEST_F(HistogramRun, FailureShowsTheToolsMessage) {
   EXPECT_EQ(boxes[0].text, "Some errors occurred during histogram setup.\nPlease, disregard any "
                            "results and try again or contact Corvane Lathi for assistance.");
 }
+
+// Data below 1.0 are shown as percentages (edges, range indicators, the second axis) even
+// without returns; a maximum of exactly 1.0 is not.
+TEST_F(HistogramRun, PercentagesBelowOneOnly) {
+  const auto formats = [&](double largest) {
+    excel.Clear();
+    const double values[] = {0.12, 0.5, 0.33, 0.7, 0.21, 0.64, 0.45, 0.58, 0.27, 0.39, largest};
+    for (std::size_t i = 0; i < std::size(values); ++i)
+      cells[static_cast<unsigned>(i + 1)] = kvtest::Num(values[i]);
+    std::vector<std::string> shown;
+    for (const std::string& call : RunTool(Language::English, {"3", false, false, true}))
+      if (StartsWith(call, "41002(")) shown.push_back(call);
+    return shown;
+  };
+  EXPECT_EQ(formats(0.999),
+            (std::vector<std::string>{"41002(\"0.000\")", "41002(\"0.000%\")", "41002(\"0.000%\")",
+                                      "41002(\"0\")", "41002(\"0.0%\")"}));
+  EXPECT_EQ(formats(1.0),
+            (std::vector<std::string>{"41002(\"0.000\")", "41002(\"0.000\")", "41002(\"0.000\")",
+                                      "41002(\"0\")", "41002(\"0.0\")"}));
+}
