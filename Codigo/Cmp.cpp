@@ -67,13 +67,10 @@ constexpr std::uint8_t kColumnA = 0, kColumnB = 1, kColumnC = 2, kColumnD = 3, k
 // The grid ends on the sheet's last row at the latest.
 constexpr std::size_t kMaxGridRows = 65536 - kFirstGridRow;
 
-// Palette colours.
-constexpr int kBlack = 1, kWhite = 2, kRed = 3, kYellow = 6, kLightGrey = 15, kGrey = 16,
-              kDarkTeal = 49;
+using namespace palette;
 // PATTERNS codes: a border, line, area or marker is our own (0) or none (2); line style 1
-// solid and 3 dotted, weight 2 thin; marker style 1 square; area pattern 1 solid.
-constexpr int kCustom = 0, kNoneCode = 2, kSolidLine = 1, kDottedLine = 3, kThin = 2, kSquare = 1,
-              kSolidArea = 1;
+// solid and 3 dotted, weight 2 thin; marker style 1 square.
+constexpr int kCustom = 0, kNoneCode = 2, kSolidLine = 1, kDottedLine = 3, kThin = 2, kSquare = 1;
 
 // The hidden data sheet "Auxiliar" with the grid, and the chart "CS x Exp" drawn from it.
 class ComparisonOutput {
@@ -160,18 +157,9 @@ private:
     StyleAxis("Axis 2", "", Colours());
     LabelAxis(AxisTitle::Category, kDaysAxis.Text(), Colours());
 
-    // A grey frame around a transparent plot area.
-    SelectPlotArea();
-    Patterns({kCustom, omitted, kGrey, omitted, omitted, kNoneCode});
-    if (BlackAndWhite()) {
-      SelectChartItem("Gridline 1");
-      Patterns({kCustom, omitted, kLightGrey});
-    } else {
-      SelectWholeChart();
-      Patterns({kNoneCode, omitted, omitted, omitted, omitted, kCustom, kSolidArea, kDarkTeal});
-      SelectChartItem("Gridline 1");
-      Patterns({kCustom, omitted, kGrey});
-    }
+    FramePlotArea();
+    if (!BlackAndWhite()) FillChartArea(kDarkTeal);
+    ColourGridlines(BlackAndWhite());
     StyleLegend(BlackAndWhite() ? kBlack : kWhite);
     SelectWholeChart();
   }

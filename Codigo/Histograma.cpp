@@ -128,9 +128,7 @@ constexpr std::uint8_t kColumnA = 0, kColumnB = 1, kColumnC = 2, kColumnD = 3, k
                        kColumnF = 5, kColumnG = 6, kColumnH = 7, kColumnI = 8, kColumnJ = 9,
                        kColumnK = 10;
 
-// Palette colours of the charts.
-constexpr int kWhite = 2, kBlue = 5, kTableFill = 15, kFrame = 16, kBlack = 1, kOrange = 45,
-              kTan = 40, kLightBlue = 41, kBrightGreen = 4, kDarkOrange = 46, kDarkTeal = 49;
+using namespace palette;
 
 SheetRect Rect(std::uint16_t first_row, std::uint16_t last_row, std::uint8_t first_col,
                std::uint8_t last_col) {
@@ -311,10 +309,28 @@ private:
     ShadeRange(BlackAndWhite());
   }
 
-  // The plot area framed in grey and left clear.
-  void FramePlotArea() {
-    SelectPlotArea();
-    Patterns({0, omitted, kFrame, omitted, omitted, 2});
+  // The columns of series 1 on a clear plot area framed in grey, over a chart area of
+  // `chart_fill` in colour mode, with narrow gaps between them.
+  void StyleColumns(std::int16_t chart_fill, std::initializer_list<PatternArgument> colour,
+                    std::initializer_list<PatternArgument> black_and_white) {
+    const bool bw = BlackAndWhite();
+    FramePlotArea();
+    if (!bw) FillChartArea(chart_fill);
+    SelectChartItem("S1");
+    Patterns(bw ? black_and_white : colour);
+    ColourGridlines(bw);
+    SetColumnGap(5);
+  }
+
+  // Series 2, the table column `column` (counted from 1), as a line with circle markers on the
+  // second value axis.
+  void AddLineOnSecondAxis(unsigned column, std::initializer_list<PatternArgument> pattern) {
+    AddChartSeries(Header(column), "", Column(column), 2);
+    SelectChartItem("S2");
+    MoveSeriesToSecondAxis();
+    SetSeriesKind(SeriesKind::Line);
+    SelectChartItem("S2");
+    Patterns(pattern);
   }
 
   void WriteFrequencyChart() {
@@ -327,32 +343,13 @@ private:
     LabelAxis(AxisTitle::Value, kOccurrences.Text(), colours);
     StyleAxis("Axis 2", "", colours);
     LabelAxis(AxisTitle::Category, kRanges.Text(), colours);
-    FramePlotArea();
-    if (!BlackAndWhite()) {
-      SelectWholeChart();
-      Patterns({2, omitted, omitted, omitted, omitted, 0, 1, kDarkTeal});
-      SelectChartItem("S1");
-      Patterns({0, omitted, kOrange, omitted, omitted, 0, 1, kTan});
-      SelectChartItem("Gridline 1");
-      Patterns({0, omitted, kFrame});
-    } else {
-      SelectChartItem("S1");
-      Patterns({0, omitted, kBlack, omitted, omitted, 0, 1, kTableFill});
-      SelectChartItem("Gridline 1");
-      Patterns({0, omitted, kTableFill});
-    }
-    SetColumnGap(5);
+    StyleColumns(kDarkTeal, {0, omitted, kLightOrange, omitted, omitted, 0, 1, kTan},
+                 {0, omitted, kBlack, omitted, omitted, 0, 1, kGrey25});
     if (settings_.indicators) {
-      AddChartSeries(Header(6), "", Column(6), 2);
-      SelectChartItem("S2");
-      MoveSeriesToSecondAxis();
-      SetSeriesKind(SeriesKind::Line);
-      SelectChartItem("S2");
-      const bool bw = BlackAndWhite();
-      if (bw)
-        Patterns({0, 1, kBlack, 2, 0, 8, kBlack, kWhite});
+      if (BlackAndWhite())
+        AddLineOnSecondAxis(6, {0, 1, kBlack, 2, 0, 8, kBlack, kWhite});
       else
-        Patterns({0, 1, kLightBlue, 2, 0, 8, kLightBlue, kBrightGreen});
+        AddLineOnSecondAxis(6, {0, 1, kLightBlue, 2, 0, 8, kLightBlue, kBrightGreen});
       StyleLegend(BlackAndWhite() ? kBlack : kWhite);
       const ChartColours axis_colours(BlackAndWhite());
       StyleAxis("Axis 3", percent_ ? "0.0%" : "0.0", axis_colours);
@@ -371,27 +368,9 @@ private:
     LabelAxis(AxisTitle::Value, kNormalFrequencies.Text(), colours);
     StyleAxis("Axis 2", "", colours);
     LabelAxis(AxisTitle::Category, kRanges.Text(), colours);
-    FramePlotArea();
-    if (!BlackAndWhite()) {
-      SelectWholeChart();
-      Patterns({2, omitted, omitted, omitted, omitted, 0, 1, kTan});
-      SelectChartItem("S1");
-      Patterns({0, omitted, kBlue, omitted, omitted, 0, 1, kDarkTeal});
-      SelectChartItem("Gridline 1");
-      Patterns({0, omitted, kFrame});
-    } else {
-      SelectChartItem("S1");
-      Patterns({0, omitted, kBlack, omitted, omitted, 0, omitted, kWhite});
-      SelectChartItem("Gridline 1");
-      Patterns({0, omitted, kTableFill});
-    }
-    SetColumnGap(5);
-    AddChartSeries(Header(10), "", Column(10), 2);
-    SelectChartItem("S2");
-    MoveSeriesToSecondAxis();
-    SetSeriesKind(SeriesKind::Line);
-    SelectChartItem("S2");
-    Patterns({0, 1, BlackAndWhite() ? kBlack : kDarkOrange, 2, 0, 8, kBlack, kWhite});
+    StyleColumns(kTan, {0, omitted, kBlue, omitted, omitted, 0, 1, kDarkTeal},
+                 {0, omitted, kBlack, omitted, omitted, 0, omitted, kWhite});
+    AddLineOnSecondAxis(10, {0, 1, BlackAndWhite() ? kBlack : kOrange, 2, 0, 8, kBlack, kWhite});
     StyleLegend(kBlack);
     StyleAxis("Axis 3", "0.00", ChartColours(BlackAndWhite(), kBlack));
   }

@@ -9,12 +9,11 @@
 #include "xll/ExcelCall.h"
 
 namespace {
-// Palette indices.
-constexpr std::int16_t kBlack = 1;
-constexpr std::int16_t kWhite = 2;
-constexpr std::int16_t kSheetText = 5;
-constexpr std::int16_t kSheetFill = 15;
-constexpr std::int16_t kChartText = 45;
+using palette::kBlack;
+using palette::kWhite;
+constexpr std::int16_t kSheetText = palette::kBlue;
+constexpr std::int16_t kSheetFill = palette::kGrey25;
+constexpr std::int16_t kChartText = palette::kLightOrange;
 
 constexpr std::int16_t kSolid = 1;
 constexpr std::int16_t kNewWorksheetBook = 1;
@@ -29,7 +28,8 @@ constexpr std::int16_t kSelectedSeries = 1;
 constexpr std::int16_t kTwoDimensional = 1;
 constexpr std::int16_t kSecondAxis = 2;
 constexpr std::int16_t kFirstChartGroup = 1;
-constexpr std::int16_t kNone = 2; // PATTERNS: no line, no area
+constexpr std::int16_t kCustom = 0; // PATTERNS: a line or area of the colours given
+constexpr std::int16_t kNone = 2;   // PATTERNS: no line, no area
 constexpr int kMaxPatternArguments = 12;
 
 char Arial[] = " Arial";
@@ -332,6 +332,21 @@ void StyleLegend(std::int16_t text_colour) {
   SelectChartItem("Legend");
   Patterns({kNone, omitted, omitted, omitted, omitted, kNone});
   Font(NormalStyle, 8, text_colour);
+}
+
+void FramePlotArea() {
+  SelectPlotArea();
+  Patterns({kCustom, omitted, palette::kGrey50, omitted, omitted, kNone});
+}
+
+void FillChartArea(std::int16_t colour) {
+  SelectWholeChart();
+  Patterns({kNone, omitted, omitted, omitted, omitted, kCustom, kSolid, colour});
+}
+
+void ColourGridlines(bool black_and_white) {
+  SelectChartItem("Gridline 1");
+  Patterns({kCustom, omitted, black_and_white ? palette::kGrey25 : palette::kGrey50});
 }
 
 void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used, FirstSheet first) {

@@ -14,6 +14,23 @@
 
 #include "xll/xlcall.h"
 
+// The colours of Excel's default palette the result workbooks use, by palette number.
+namespace palette {
+constexpr std::int16_t kBlack = 1;
+constexpr std::int16_t kWhite = 2;
+constexpr std::int16_t kRed = 3;
+constexpr std::int16_t kBrightGreen = 4;
+constexpr std::int16_t kBlue = 5;
+constexpr std::int16_t kYellow = 6;
+constexpr std::int16_t kGrey25 = 15;
+constexpr std::int16_t kGrey50 = 16;
+constexpr std::int16_t kTan = 40;
+constexpr std::int16_t kLightBlue = 41;
+constexpr std::int16_t kLightOrange = 45;
+constexpr std::int16_t kOrange = 46;
+constexpr std::int16_t kDarkTeal = 49;
+} // namespace palette
+
 // A rectangle of the active sheet, rows and columns counted from 0.
 struct SheetRect {
   std::uint16_t first_row;
@@ -139,6 +156,12 @@ void SetColumnGap(std::int16_t gap);
 void RemoveLegend();
 // The legend without frame or fill, in Arial 8 of `text_colour`.
 void StyleLegend(std::int16_t text_colour);
+// The plot area framed in grey and left clear.
+void FramePlotArea();
+// The whole chart's area filled with `colour`, without a frame (colour mode only).
+void FillChartArea(std::int16_t colour);
+// The value axis' gridlines in grey, a lighter grey in black and white.
+void ColourGridlines(bool black_and_white);
 
 // Whether the first sheet stays in view or is hidden, leaving the charts to the user.
 enum class FirstSheet { Shown, Hidden };
