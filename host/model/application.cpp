@@ -66,7 +66,7 @@ Workbook& Application::OpenWorkbook(Workbook book) {
   if (start_untouched) workbooks_.clear();
   workbooks_.push_back(std::move(book));
   active_workbook_ = workbooks_.size() - 1;
-  selection_ = {};
+  selected_sheet_ = 0;
   return workbooks_.back();
 }
 
@@ -76,7 +76,7 @@ Workbook& Application::NewWorkbook(std::string sheet_name) {
                 0};
   workbooks_.push_back(std::move(book));
   active_workbook_ = workbooks_.size() - 1;
-  selection_ = {};
+  selected_sheet_ = 0;
   return workbooks_.back();
 }
 
@@ -91,7 +91,7 @@ Sheet& Application::InsertSheet(std::size_t position, Sheet sheet) {
 
 void Application::ActivateSheet(std::size_t index) {
   ActiveWorkbook().active_sheet = index;
-  selection_ = {};
+  selected_sheet_ = 0;
 }
 
 Workbook* Application::WorkbookOf(SheetId id) {
@@ -111,14 +111,14 @@ bool Application::CloseActiveWorkbook() {
   if (workbooks_.size() < 2) return false;
   workbooks_.erase(workbooks_.begin() + static_cast<std::ptrdiff_t>(active_workbook_));
   active_workbook_ = workbooks_.size() - 1;
-  selection_ = {};
+  selected_sheet_ = 0;
   return true;
 }
 
 bool Application::ActivateWorkbook(std::string_view name) {
   for (std::size_t i = 0; i < workbooks_.size(); ++i) {
     if (SameSheetName(workbooks_[i].name, name)) {
-      if (i != active_workbook_) selection_ = {};
+      if (i != active_workbook_) selected_sheet_ = 0;
       active_workbook_ = i;
       return true;
     }
@@ -140,19 +140,21 @@ Sheet* Application::FindSheet(SheetId id) {
 }
 
 Selection Application::CurrentSelection() {
-  if (selection_.sheet != 0 && FindSheet(selection_.sheet) != nullptr && !selection_.areas.empty())
-    return selection_;
-  const Sheet& active = ActiveSheet();
-  if (active.selection.empty()) return Selection{active.id, {CellRange{}}};
-  return Selection{active.id, active.selection};
+  const Sheet* sheet = selected_sheet_ != 0 ? FindSheet(selected_sheet_) : nullptr;
+  if (sheet == nullptr) sheet = &ActiveSheet();
+  if (sheet->selection.empty()) return Selection{sheet->id, {CellRange{}}};
+  return Selection{sheet->id, sheet->selection};
 }
 
 void Application::Select(Selection selection) {
-  if (Sheet* sheet = FindSheet(selection.sheet); sheet != nullptr && !selection.areas.empty()) {
-    sheet->selection = selection.areas;
-    sheet->active_cell = {selection.areas[0].first_row, selection.areas[0].first_column};
+  Sheet* sheet = FindSheet(selection.sheet);
+  if (sheet == nullptr || selection.areas.empty()) {
+    selected_sheet_ = 0;
+    return;
   }
-  selection_ = std::move(selection);
+  sheet->active_cell = {selection.areas[0].first_row, selection.areas[0].first_column};
+  sheet->selection = std::move(selection.areas);
+  selected_sheet_ = sheet->id;
 }
 
 Registration& Application::Register(Registration registration) {

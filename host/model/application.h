@@ -241,7 +241,9 @@ public:
 private:
   std::vector<Workbook> workbooks_;
   std::size_t active_workbook_ = 0;
-  Selection selection_; // sheet 0: A1 of the active sheet
+  // The sheet whose selection SELECTION reports, as Select last chose it; 0: the active sheet.
+  // The areas themselves are the sheet's own.
+  SheetId selected_sheet_ = 0;
   SheetId next_sheet_id_ = 1;
   int next_book_number_ = 2; // Book1 is the one Excel starts with
   std::vector<Registration> registrations_;
