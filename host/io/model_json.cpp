@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "../model/references.h"
+#include "temporary_file.h"
 
 namespace kvhost {
 namespace {
@@ -289,14 +290,19 @@ std::string DumpWorkbookJson(const Workbook& book) {
 
 bool WriteWorkbookJson(const Workbook& book, const std::string& path, std::string& error) {
   const std::string text = DumpWorkbookJson(book);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (out) out.close();
-  if (!out) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
-    return false;
+  TemporaryFile temporary;
+  std::string cause;
+  if (temporary.Create(path, cause)) {
+    std::ofstream out(temporary.Path(), std::ios::binary | std::ios::trunc);
+    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (out) out.close();
+    if (!out)
+      cause = std::strerror(errno);
+    else if (temporary.RenameTo(path, cause))
+      return true;
   }
-  return true;
+  error = "cannot write " + path + ": " + cause;
+  return false;
 }
 
 } // namespace kvhost

@@ -41,8 +41,8 @@ namespace kvhost {
 
 std::string DumpWorkbookJson(const Workbook& book);
 
-// Writes the dump to the file `path`. Returns false, with a one-line `error` naming `path`,
-// when the file cannot be written.
+// Writes the dump to the file `path`, whole or not at all (as the xlsx writer does). Returns
+// false, with a one-line `error` naming `path`, when the file cannot be written.
 [[nodiscard]] bool WriteWorkbookJson(const Workbook& book, const std::string& path,
                                      std::string& error);
 

@@ -1,19 +1,15 @@
-// The workbook: its sheets in order, their states, the active sheet; the temporary file that
-// becomes the destination only once complete; the numeric locale around libxlsxwriter.
+// The workbook: its sheets in order, their states, the active sheet; the numeric locale around
+// libxlsxwriter.
 #include "xlsx_writer.h"
 
-#include <fcntl.h>
 #include <locale.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
+#include "temporary_file.h"
 #include "xlsx_parts.h"
 
 namespace kvhost {
@@ -78,44 +74,6 @@ public:
 private:
   locale_t c_numeric_ = static_cast<locale_t>(0);
   locale_t previous_ = static_cast<locale_t>(0);
-};
-
-// A file beside the destination that is removed unless it was renamed over it.
-class TemporaryFile {
-public:
-  bool Create(const std::string& destination, std::string& error) {
-    const std::filesystem::path target(destination);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int descriptor = ::mkstemp(pattern.data());
-    if (descriptor < 0) {
-      error = std::strerror(errno);
-      return false;
-    }
-    // mkstemp makes the file private; the saved file gets the permissions any new file gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(descriptor, 0666 & ~mask);
-    ::close(descriptor);
-    path_ = pattern;
-    return true;
-  }
-  bool RenameTo(const std::string& destination, std::string& error) {
-    if (std::rename(path_.c_str(), destination.c_str()) != 0) {
-      error = std::strerror(errno);
-      return false;
-    }
-    path_.clear();
-    return true;
-  }
-  ~TemporaryFile() {
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  const std::string& Path() const { return path_; }
-
-private:
-  std::string path_;
 };
 
 // The sheet to show when the file opens: the active one, or the first visible one when the
