@@ -254,24 +254,6 @@ std::string TitleXml(const ChartText& title, bool vertical) {
          "</a:t></a:r></a:p></c:rich></c:tx><c:overlay val=\"0\"/></c:title>";
 }
 
-// The reference as a chart formula holds it: "Histograma!$A$14:$A$23". A sheet name with
-// letters beyond ASCII is quoted too, as every reader of the file takes it then.
-std::string ChartFormula(const SheetReference& reference) {
-  std::string formula = A1Reference(reference);
-  const bool beyond_ascii = std::any_of(reference.sheet.begin(), reference.sheet.end(), [](char c) {
-    return static_cast<unsigned char>(c) >= 0x80;
-  });
-  if (beyond_ascii && formula[0] != '\'') {
-    std::string quoted = "'";
-    for (const char c : reference.sheet) {
-      if (c == '\'') quoted += '\'';
-      quoted += c;
-    }
-    formula = quoted + "'" + formula.substr(formula.rfind('!'));
-  }
-  return formula;
-}
-
 const Sheet* FindWorksheet(const Workbook& book, std::string_view name) {
   for (const Sheet& sheet : book.sheets)
     if (sheet.kind == SheetKind::Worksheet && SameSheetName(sheet.name, name)) return &sheet;
@@ -309,7 +291,7 @@ std::string DataReferenceXml(const Workbook& book, const SheetReference& referen
       as_text || (!numbers_only && std::any_of(values.begin(), values.end(), [](const Value& v) {
         return v.type == ValueType::Text;
       }));
-  const std::string formula = XmlEscaped(ChartFormula(reference));
+  const std::string formula = XmlEscaped(A1Reference(reference));
   std::string points;
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (texts ? values[i].type == ValueType::Empty : values[i].type != ValueType::Number) continue;
@@ -462,11 +444,11 @@ lxw_chart* BuildChart(lxw_workbook* workbook, const Workbook& book, const Chart&
       if (!series->x_ref.empty()) {
         const auto reference = SeriesReference(series->x_ref, "category", written, error);
         if (!reference) return nullptr;
-        categories = "=" + ChartFormula(*reference);
+        categories = "=" + A1Reference(*reference);
       }
       const auto reference = SeriesReference(series->y_ref, "value", written, error);
       if (!reference) return nullptr;
-      values = "=" + ChartFormula(*reference);
+      values = "=" + A1Reference(*reference);
       // libxlsxwriter wants X values for an XY series; one without them is given its Y values
       // and the package step drops them, leaving Excel's 1, 2, 3...
       if (primary_type == ChartType::Scatter && categories.empty()) {
@@ -482,7 +464,7 @@ lxw_chart* BuildChart(lxw_workbook* workbook, const Workbook& book, const Chart&
       if (!series->name_ref.empty()) {
         const auto name = SeriesReference(series->name_ref, "name", written, error);
         if (!name) return nullptr;
-        chart_series_set_name(added, ("=" + ChartFormula(*name)).c_str());
+        chart_series_set_name(added, ("=" + A1Reference(*name)).c_str());
       } else if (!series->name_literal.empty()) {
         chart_series_set_name(added, series->name_literal.c_str());
       }
@@ -496,9 +478,8 @@ lxw_chart* BuildChart(lxw_workbook* workbook, const Workbook& book, const Chart&
       return s.kind == SheetKind::Worksheet;
     });
     const std::string stand_in =
-        "=" +
-        ChartFormula({worksheet == book.sheets.end() ? std::string("Sheet1") : worksheet->name,
-                      CellRange{}});
+        "=" + A1Reference({worksheet == book.sheets.end() ? std::string("Sheet1") : worksheet->name,
+                           CellRange{}});
     chart_add_series(made, nullptr, stand_in.c_str());
     edits.drop_series = true;
   }

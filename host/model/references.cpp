@@ -25,11 +25,16 @@ std::optional<std::uint32_t> ReadIndex(std::string_view text, std::size_t& at, c
   return value - 1;
 }
 
-// Whether `name` may stand in a formula without quotes: not like a cell reference ("A1",
-// "R1C1"), not starting with a digit, only plain characters.
+// Whether `name` may stand in a formula written out without quotes: not like a cell reference
+// ("A1", "R1C1"), not starting with a digit, only ASCII letters, digits, '_' and '.'. Names with
+// letters beyond ASCII, which a formula typed in may leave bare, are quoted too, as every reader
+// of a file takes them then.
 bool NeedsQuotes(std::string_view name) {
   if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return true;
-  if (!std::all_of(name.begin(), name.end(), PlainNameCharacter)) return true;
+  const auto plain_ascii = [](char c) {
+    return PlainNameCharacter(c) && static_cast<unsigned char>(c) < 0x80;
+  };
+  if (!std::all_of(name.begin(), name.end(), plain_ascii)) return true;
   std::size_t letters = 0;
   const auto ascii_letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   while (letters < name.size() && ascii_letter(name[letters]))

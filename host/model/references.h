@@ -23,7 +23,7 @@ struct SheetReference {
 std::optional<SheetReference> ParseR1C1Reference(std::string_view formula);
 
 // The reference as an xlsx formula holds it, without '=': "Histograma!$A$14:$A$23",
-// "'CS x Exp'!$B$4".
+// "'CS x Exp'!$B$4", "'Gráfico'!$A$1" (letters beyond ASCII quoted, as every reader takes them).
 std::string A1Reference(const SheetReference& reference);
 
 // A column's letters: 0 -> "A", 25 -> "Z", 26 -> "AA".
