@@ -61,14 +61,10 @@ Tf_arch::Tf_arch() : ToolDialog("Volatilidade Condicional - Família ARCH") {
   o_graf->Caption = "Exibir gráfico de volatilidades condicionais";
   o_cores = Add<forms::CheckBox>("o_cores");
   o_cores->Caption = "Gráficos e planilhas em preto e branco";
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
+  AddOkAndCancel();
   b_ok->Enabled = false;
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
 
   b_ok->OnClick = Handler(&Tf_arch::b_okClick);
-  b_cancelar->OnClick = Handler(&Tf_arch::b_cancelarClick);
   r_grupo->OnClick = Handler(&Tf_arch::r_grupoClick);
   o_retorno->OnClick = Handler(&Tf_arch::o_retornoClick);
   o_melhor->OnClick = Handler(&Tf_arch::o_melhorClick);

@@ -19,13 +19,9 @@ Tf_cmp::Tf_cmp() : ToolDialog("Comparação de Interpolações") {
   intervalo->Enabled = false;
   o_cores = Add<forms::CheckBox>("o_cores");
   o_cores->Caption = "Gráfico em preto e branco";
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
+  AddOkAndCancel();
 
   b_ok->OnClick = Handler(&Tf_cmp::b_okClick);
-  b_cancelar->OnClick = Handler(&Tf_cmp::b_cancelarClick);
 }
 
 void Tf_cmp::UseEnglish() {

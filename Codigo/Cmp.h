@@ -11,8 +11,6 @@ public:
   forms::Label* titulo2;
   forms::Edit* intervalo;
   forms::CheckBox* o_cores;
-  forms::Button* b_ok;
-  forms::Button* b_cancelar;
 
   // The selected curve, strictly increasing in workdays; filled by the launch.
   YieldCurve curva;

@@ -25,13 +25,9 @@ Tf_decay::Tf_decay() : ToolDialog("EWV - Alisamento Exponencial Ótimo") {
   o_media->Caption = "Utilizar média nula";
   o_cores = Add<forms::CheckBox>("o_cores");
   o_cores->Caption = "Planilhas em preto e branco";
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
+  AddOkAndCancel();
 
   b_ok->OnClick = Handler(&Tf_decay::b_okClick);
-  b_cancelar->OnClick = Handler(&Tf_decay::b_cancelarClick);
   o_retorno->OnClick = Handler(&Tf_decay::o_retornoClick);
 }
 

@@ -17,8 +17,6 @@ public:
   forms::CheckBox* o_inversa;
   forms::CheckBox* o_media;
   forms::CheckBox* o_cores;
-  forms::Button* b_ok;
-  forms::Button* b_cancelar;
 
   // The numbers of the selection in reading order, filled by the launch.
   std::vector<double> serie;

@@ -26,6 +26,14 @@ void ToolDialog::FormClose(forms::Form&, CloseAction& action) {
   action = CloseAction::Free;
 }
 
+void ToolDialog::AddOkAndCancel() {
+  b_ok = Add<forms::Button>("b_ok");
+  b_ok->Caption = "OK";
+  b_cancelar = Add<forms::Button>("b_cancelar");
+  b_cancelar->Caption = "Cancelar";
+  b_cancelar->OnClick = [this](forms::Control& sender) { b_cancelarClick(sender); };
+}
+
 void ToolDialog::b_cancelarClick(forms::Control&) {
   Close();
 }

@@ -33,9 +33,15 @@ class ToolDialog : public forms::Form {
 public:
   // Filled by the launch before the dialog is shown.
   SelectionBounds bounds;
+  forms::Button* b_ok = nullptr;
+  forms::Button* b_cancelar = nullptr; // closes the dialog
 
 protected:
   explicit ToolDialog(std::string caption);
+
+  // Adds the OK and Cancel buttons, where the dialog has them among its controls. The dialog
+  // connects OK to its own handler.
+  void AddOkAndCancel();
 
   // Connects a handler of the dialog class D to an event.
   template <class D>

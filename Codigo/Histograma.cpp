@@ -39,17 +39,13 @@ Tf_hist::Tf_hist() : ToolDialog("Histograma de Dados - Configurações") {
   o_indicadores->Caption = "Incluir indicadores estatísticos para as faixas";
   o_cores = Add<forms::CheckBox>("o_cores");
   o_cores->Caption = "Gráficos e planilhas em preto e branco";
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
+  AddOkAndCancel();
 
   seta->OnArrowClick = [this](forms::UpDown& sender, forms::UpDownButton button) {
     setaClick(sender, button);
   };
   faixas->OnChange = Handler(&Tf_hist::faixasChange);
   b_ok->OnClick = Handler(&Tf_hist::b_okClick);
-  b_cancelar->OnClick = Handler(&Tf_hist::b_cancelarClick);
 }
 
 void Tf_hist::UseEnglish() {

@@ -16,8 +16,6 @@ public:
   forms::CheckBox* o_normal;
   forms::CheckBox* o_indicadores;
   forms::CheckBox* o_cores;
-  forms::Button* b_ok;
-  forms::Button* b_cancelar;
 
   // English texts, set by the launch when English is in use.
   void UseEnglish();

@@ -5,10 +5,7 @@
 Tf_ica* f_ica = nullptr;
 
 Tf_ica::Tf_ica() : ToolDialog("ICA - Análise de Componentes Independentes") {
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
+  AddOkAndCancel();
   titulo1 = Add<forms::Label>("titulo1");
   titulo1->Caption = "Intervalo de dados para análise de componentes independentes - ICA:";
   intervalo = Add<forms::Edit>("intervalo");
@@ -35,7 +32,6 @@ Tf_ica::Tf_ica() : ToolDialog("ICA - Análise de Componentes Independentes") {
   o_ica->Caption = "Reproduzir componentes independentes";
 
   b_ok->OnClick = Handler(&Tf_ica::b_okClick);
-  b_cancelar->OnClick = Handler(&Tf_ica::b_cancelarClick);
   limite->OnChange = Handler(&Tf_ica::limiteChange);
   seta->OnArrowClick = [this](forms::UpDown& sender, forms::UpDownButton button) {
     setaClick(sender, button);

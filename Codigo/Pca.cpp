@@ -3,10 +3,7 @@
 Tf_pca* f_pca = nullptr;
 
 Tf_pca::Tf_pca() : ToolDialog("PCA - Análise de Componentes Principais") {
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
+  AddOkAndCancel();
   titulo1 = Add<forms::Label>("titulo1");
   titulo1->Caption = "Intervalo de dados ou matriz de correlações para análise de componentes "
                      "principais - PCA:";
@@ -48,7 +45,6 @@ Tf_pca::Tf_pca() : ToolDialog("PCA - Análise de Componentes Principais") {
   iteracao->ControlColor = forms::clWhite;
 
   b_ok->OnClick = Handler(&Tf_pca::b_okClick);
-  b_cancelar->OnClick = Handler(&Tf_pca::b_cancelarClick);
   r_grupo->OnClick = Handler(&Tf_pca::r_grupoClick);
   seta->OnArrowClick = [this](forms::UpDown& sender, forms::UpDownButton button) {
     setaClick(sender, button);

@@ -7,8 +7,6 @@
 class Tf_pca : public ToolDialog {
 public:
   Tf_pca();
-  forms::Button* b_ok;
-  forms::Button* b_cancelar;
   forms::Label* titulo1;
   forms::Edit* intervalo;
   forms::CheckBox* o_cores;

@@ -20,13 +20,9 @@ Tf_rlm::Tf_rlm() : ToolDialog("RLM - Regressão Linear Múltipla") {
   o_combinada->Caption = "Calcular correlações combinadas";
   o_cores = Add<forms::CheckBox>("o_cores");
   o_cores->Caption = "Planilhas em preto e branco";
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
+  AddOkAndCancel();
 
   b_ok->OnClick = Handler(&Tf_rlm::b_okClick);
-  b_cancelar->OnClick = Handler(&Tf_rlm::b_cancelarClick);
 }
 
 void Tf_rlm::UseEnglish() {

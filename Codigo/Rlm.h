@@ -14,8 +14,6 @@ public:
   forms::CheckBox* o_anova;
   forms::CheckBox* o_combinada; // all-subsets combined correlations
   forms::CheckBox* o_cores;
-  forms::Button* b_ok;
-  forms::Button* b_cancelar;
 
   // Observations (rows) by variables (columns), the dependent variable first; filled by the
   // launch.
