@@ -17,6 +17,16 @@ struct Householder {
   std::vector<double> a, rdiag, vhead;
 };
 
+// x <- (I - v v' / beta) x on rows from .. n - 1, where the reflector v lives.
+void Reflect(const double* v, double beta, std::size_t from, std::size_t n, double* x) {
+  double dot = 0;
+  for (std::size_t i = from; i < n; ++i)
+    dot += v[i] * x[i];
+  const double f = dot / beta;
+  for (std::size_t i = from; i < n; ++i)
+    x[i] -= f * v[i];
+}
+
 void Factorise(Householder& h, std::vector<double>& y) {
   const std::size_t n = h.n, k = h.k;
   h.rdiag.assign(k, 0.0);
@@ -44,17 +54,9 @@ void Factorise(Householder& h, std::vector<double>& y) {
     h.vhead[j] = vj;
     col[j] = vj;
     // Apply H = I - v v' / beta to the remaining columns and to y.
-    auto reflect = [&](double* x) {
-      double dot = 0;
-      for (std::size_t i = j; i < n; ++i)
-        dot += col[i] * x[i];
-      const double f = dot / beta;
-      for (std::size_t i = j; i < n; ++i)
-        x[i] -= f * col[i];
-    };
     for (std::size_t l = j + 1; l < k; ++l)
-      reflect(h.a.data() + l * n);
-    reflect(y.data());
+      Reflect(col, beta, j, n, h.a.data() + l * n);
+    Reflect(col, beta, j, n, y.data());
   }
 }
 
@@ -64,13 +66,7 @@ void ApplyQt(const Householder& h, std::vector<double>& y) {
   for (std::size_t j = 0; j < h.k; ++j) {
     if (h.rdiag[j] == 0) continue;
     const double* col = h.a.data() + j * n;
-    const double beta = -h.vhead[j] * h.rdiag[j];
-    double dot = 0;
-    for (std::size_t i = j; i < n; ++i)
-      dot += col[i] * y[i];
-    const double f = dot / beta;
-    for (std::size_t i = j; i < n; ++i)
-      y[i] -= f * col[i];
+    Reflect(col, -h.vhead[j] * h.rdiag[j], j, n, y.data());
   }
 }
 
