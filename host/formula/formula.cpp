@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "../model/cells.h"
+#include "../model/references.h"
 
 namespace kvhost {
 namespace {
@@ -182,21 +183,12 @@ private:
   }
 
   bool ParseQuotedSheetReference(Argument& argument) {
-    ++pos_; // the opening quote
-    std::string sheet;
-    for (;;) {
-      if (AtEnd()) return Fail("a sheet name is missing its closing quote");
-      const char c = text_[pos_++];
-      if (c == '\'') {
-        if (Peek() != '\'') break;
-        ++pos_; // '' stands for one '
-      }
-      sheet.push_back(c);
-    }
-    if (sheet.empty()) return Fail("empty sheet name");
+    auto sheet = ReadQuotedSheetName(text_, pos_);
+    if (!sheet) return Fail("a sheet name is missing its closing quote");
+    if (sheet->empty()) return Fail("empty sheet name");
     if (Peek() != '!') return Fail("'!' was expected after the sheet name");
     ++pos_;
-    return ParseRange(std::move(sheet), argument);
+    return ParseRange(std::move(*sheet), argument);
   }
 
   // A sheet name followed by '!', TRUE, FALSE, or a reference on the formula's sheet.

@@ -50,24 +50,31 @@ bool NeedsQuotes(std::string_view name) {
 
 } // namespace
 
+std::optional<std::string> ReadQuotedSheetName(std::string_view text, std::size_t& at) {
+  std::string name;
+  for (std::size_t i = at + 1; i < text.size(); ++i) {
+    if (text[i] == '\'') {
+      if (i + 1 < text.size() && text[i + 1] == '\'') {
+        name.push_back('\''); // '' stands for one '
+        ++i;
+        continue;
+      }
+      at = i + 1;
+      return name;
+    }
+    name.push_back(text[i]);
+  }
+  return std::nullopt;
+}
+
 std::optional<SheetReference> ParseR1C1Reference(std::string_view formula) {
   if (formula.empty() || formula[0] != '=') return std::nullopt;
   std::size_t at = 1;
   SheetReference reference;
   if (at < formula.size() && formula[at] == '\'') {
-    for (++at;; ++at) {
-      if (at >= formula.size()) return std::nullopt;
-      if (formula[at] == '\'') {
-        if (at + 1 < formula.size() && formula[at + 1] == '\'') {
-          reference.sheet.push_back('\'');
-          ++at;
-          continue;
-        }
-        ++at;
-        break;
-      }
-      reference.sheet.push_back(formula[at]);
-    }
+    auto quoted = ReadQuotedSheetName(formula, at);
+    if (!quoted) return std::nullopt;
+    reference.sheet = std::move(*quoted);
   } else {
     while (at < formula.size() && PlainNameCharacter(formula[at]))
       reference.sheet.push_back(formula[at++]);

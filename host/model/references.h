@@ -22,6 +22,10 @@ struct SheetReference {
 // corner in any order is put in order. Nothing when `formula` is not exactly such a reference.
 std::optional<SheetReference> ParseR1C1Reference(std::string_view formula);
 
+// A sheet name in quotes starting at `at` ('it''s' for it's): the name, with `at` moved past the
+// closing quote; nothing when the closing quote is missing.
+std::optional<std::string> ReadQuotedSheetName(std::string_view text, std::size_t& at);
+
 // The reference as an xlsx formula holds it, without '=': "Histograma!$A$14:$A$23",
 // "'CS x Exp'!$B$4", "'Gráfico'!$A$1" (letters beyond ASCII quoted, as every reader takes them).
 std::string A1Reference(const SheetReference& reference);
