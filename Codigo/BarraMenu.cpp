@@ -8,8 +8,6 @@
 #include "kvplatform/bitmap.h"
 #include "xll/ExcelCall.h"
 
-XLOPER QueryResult{};
-
 namespace {
 constexpr double kWorksheetMenuBar = 10;
 constexpr std::int16_t kToolbarQuery = 7; // GET.TOOLBAR's "is there such a toolbar" question
@@ -48,18 +46,14 @@ private:
   XLOPER record_{};
 };
 
-bool MenuIsAbsent(char* name) {
-  QueryResult = XLOPER{};
-  QueryResult.xltype = xltypeNil;
-  ExcelCall(xlfGetBar, &QueryResult, 3, TempInteger(10), TempText(name), TempInteger(0));
-  return QueryResult.xltype == xltypeErr;
+bool MenuIsAbsent(xl::ExcelValue& query, char* name) {
+  ExcelCall(xlfGetBar, query.Fill(), 3, TempInteger(10), TempText(name), TempInteger(0));
+  return query->xltype == xltypeErr;
 }
 
-bool ToolbarIsAbsent() {
-  QueryResult = XLOPER{};
-  QueryResult.xltype = xltypeNil;
-  ExcelCall(xlfGetToolbar, &QueryResult, 2, TempInteger(kToolbarQuery), TempText(ToolbarNameText));
-  return QueryResult.xltype == xltypeErr;
+bool ToolbarIsAbsent(xl::ExcelValue& query) {
+  ExcelCall(xlfGetToolbar, query.Fill(), 2, TempInteger(kToolbarQuery), TempText(ToolbarNameText));
+  return query->xltype == xltypeErr;
 }
 
 // A refusal is only traced by the call layer: the other placement is still tried.
@@ -103,16 +97,16 @@ int ShowToolbar(bool visible) {
                    TempBoolean(1));
 }
 
-void BuildMenus() {
+void BuildMenus(xl::ExcelValue& query) {
   const int language = LanguageIndex(CurrentLanguage);
-  if (MenuIsAbsent(MenuNameText)) {
+  if (MenuIsAbsent(query, MenuNameText)) {
     TableArray<kMenuColumns> menu(MenuTable(CurrentLanguage), kMenuRows);
     AddMainMenu(menu, HelpMenu);  // an English Excel
     AddMainMenu(menu, AjudaMenu); // a Portuguese one
     ExcelCall(xlfCheckCommand, nullptr, 4, TempNumber(kWorksheetMenuBar), TempText(MenuNameText),
               TempText(ShowItem[language]), TempBoolean(ShowToolbarFlag));
   }
-  if (!MenuIsAbsent(MenuNameText)) {
+  if (!MenuIsAbsent(query, MenuNameText)) {
     TableArray<kMenuColumns> submenu(SubmenuTable(CurrentLanguage), kSubmenuRows);
     // Item position 9: after the first separator, before the show-toolbar item.
     ExcelCall(xlfAddMenuIntl, nullptr, 4, TempInteger(10), submenu.get(), TempText(MenuNameText),
@@ -123,22 +117,28 @@ void BuildMenus() {
   }
 }
 
-void BuildToolbar() {
-  if (!ToolbarIsAbsent()) return; // an existing toolbar is left as it is
+void BuildToolbar(xl::ExcelValue& query) {
+  if (!ToolbarIsAbsent(query)) return; // an existing toolbar is left as it is
   TableArray<kToolbarColumns> tools(ToolbarTable(CurrentLanguage), kToolbarRows);
   ExcelCall(xlfAddToolbar, nullptr, 2, TempText(ToolbarNameText), tools.get());
   ShowToolbar(ShowToolbarFlag != 0);
   PastePictures();
 }
 
+// Each answer that found its bar is given back after the deletion; one that found nothing
+// carries no memory and is not.
 void RemoveMenuAndToolbar() {
-  if (!MenuIsAbsent(MenuNameWithoutAmpersand)) {
-    ExcelCall(xlfDeleteMenu, nullptr, 2, TempNumber(kWorksheetMenuBar),
-              TempText(MenuNameWithoutAmpersand));
-    Excel4(xlFree, nullptr, 1, &QueryResult);
+  {
+    xl::ExcelValue query;
+    if (MenuIsAbsent(query, MenuNameWithoutAmpersand))
+      query.Forget();
+    else
+      ExcelCall(xlfDeleteMenu, nullptr, 2, TempNumber(kWorksheetMenuBar),
+                TempText(MenuNameWithoutAmpersand));
   }
-  if (!ToolbarIsAbsent()) {
+  xl::ExcelValue query;
+  if (ToolbarIsAbsent(query))
+    query.Forget();
+  else
     ExcelCall(xlfDeleteToolbar, nullptr, 1, TempText(ToolbarNameText));
-    Excel4(xlFree, nullptr, 1, &QueryResult);
-  }
 }

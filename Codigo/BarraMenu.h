@@ -2,15 +2,14 @@
 // toolbar: built at load from the tables of the language in use, removed at close.
 #pragma once
 
-#include "xll/xlcall.h"
+#include "xll/xloper.h"
 
-// GET.BAR and GET.TOOLBAR answer into this record; the entry points release it with xlFree.
-extern XLOPER QueryResult;
-
+// GET.BAR and GET.TOOLBAR answer into `query`, which the caller gives back to Excel when it is
+// done (xlAutoOpen releases it together with the add-in's file name).
 // Adds the main menu unless it is there, then the language submenu into it.
-void BuildMenus();
+void BuildMenus(xl::ExcelValue& query);
 // Creates the toolbar with its pictures unless it is there.
-void BuildToolbar();
+void BuildToolbar(xl::ExcelValue& query);
 // SHOW.TOOLBAR with the arguments used at creation; returns Excel's return code.
 int ShowToolbar(bool visible);
 // Deletes the menu and the toolbar that exist.

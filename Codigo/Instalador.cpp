@@ -5,6 +5,7 @@
 #include "Tabelas.h"
 #include "Textos.h"
 #include "kvplatform/bitmap.h"
+#include "xll/Firewall.h"
 
 namespace {
 const char* const kTermsPt[] = {
@@ -72,11 +73,10 @@ void Tf_instalador::UseEnglish() {
 }
 
 KV_ENTRY(unsigned char) carrega_instalador() {
-  try {
+  return Guarded("carrega_instalador", 0, [] {
     Tf_instalador dialog; // no owner: the installer may run before Excel has a window
     if (CurrentLanguage != Language::Portuguese) dialog.UseEnglish();
     dialog.ShowModal(ExcelMainWindow);
-  } catch (...) {
-  }
-  return 0;
+    return 0;
+  });
 }

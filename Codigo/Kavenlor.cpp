@@ -8,10 +8,11 @@
 #include "Configuracao.h"
 #include "Textos.h"
 #include "xll/ExcelCall.h"
+#include "xll/Firewall.h"
 #include "xll/Xlauto.h"
+#include "xll/xloper.h"
 
 kvp::WindowHandle ExcelMainWindow = 0;
-XLOPER AddInFileName{};
 kvp::ModuleHandle ThisModule = nullptr;
 
 namespace {
@@ -42,31 +43,27 @@ XLOPER ManagerInfoResult{};
 
 constexpr std::int16_t kAlertInformation = 2;
 
-// Fills AddInFileName; a failed request leaves it nil, which REGISTER refuses.
-void FetchAddInFileName() {
-  AddInFileName = XLOPER{};
-  AddInFileName.xltype = xltypeNil;
-  ExcelCall(xlGetName, &AddInFileName, 0);
-}
-
-void ReleaseAddInFileName() {
-  Excel4(xlFree, nullptr, 1, &AddInFileName);
+// The add-in's full file name, which every REGISTER call names; a failed request leaves it
+// nil, which REGISTER refuses. Released with xlFree after each use.
+void FetchAddInFileName(xl::ExcelValue& file_name) {
+  ExcelCall(xlGetName, file_name.Fill(), 0);
 }
 
 // One REGISTER call for a function row: the file name and the row's 15 cells; `macro_type`
 // replaces the row's own macro type when given.
-void RegisterFunctionRow(FunctionRow& row, LPXLOPER macro_type = nullptr) {
+void RegisterFunctionRow(xl::ExcelValue& file_name, FunctionRow& row,
+                         LPXLOPER macro_type = nullptr) {
   LPXLOPER args[1 + kFunctionColumns];
-  args[0] = &AddInFileName;
+  args[0] = file_name.get();
   for (int column = 0; column < kFunctionColumns; ++column)
     args[1 + column] =
         (column == kColMacroType && macro_type != nullptr) ? macro_type : TempText(row[column]);
   ExcelCallv(xlfRegister, nullptr, 1 + kFunctionColumns, args);
 }
 
-void RegisterCommandRow(CommandRow& row) {
+void RegisterCommandRow(xl::ExcelValue& file_name, CommandRow& row) {
   LPXLOPER args[1 + kCommandColumns];
-  args[0] = &AddInFileName;
+  args[0] = file_name.get();
   for (int column = 0; column < kCommandColumns; ++column)
     args[1 + column] = TempText(row[column]);
   ExcelCallv(xlfRegister, nullptr, 1 + kCommandColumns, args);
@@ -124,85 +121,112 @@ bool FindExcelMainWindow(kvp::WindowHandle& window) {
 }
 
 void ProcessAttach(kvp::ModuleHandle module) {
-  ThisModule = module;
-  ReadSettings();
-  StampLanguageTables(CurrentLanguage);
+  Guarded("ProcessAttach", [&] {
+    ThisModule = module;
+    ReadSettings();
+    StampLanguageTables(CurrentLanguage);
+  });
 }
 
+// Loading goes on whatever fails: Excel is told the add-in opened.
 KV_ENTRY(int) xlAutoOpen() {
-  FindExcelMainWindow(ExcelMainWindow);
-  ExcelLayerInit();
-  FetchAddInFileName();
-  for (FunctionRow& row : FunctionTable(CurrentLanguage))
-    RegisterFunctionRow(row);
-  for (CommandRow& row : CommandTable)
-    RegisterCommandRow(row);
-  BuildMenus();
-  BuildToolbar();
-  Excel4(xlFree, nullptr, 2, &AddInFileName, &QueryResult);
-  return 1;
+  return Guarded("xlAutoOpen", 1, [] {
+    FindExcelMainWindow(ExcelMainWindow);
+    ExcelLayerInit();
+    xl::ExcelValue file_name, query;
+    FetchAddInFileName(file_name);
+    for (FunctionRow& row : FunctionTable(CurrentLanguage))
+      RegisterFunctionRow(file_name, row);
+    for (CommandRow& row : CommandTable)
+      RegisterCommandRow(file_name, row);
+    BuildMenus(query);
+    BuildToolbar(query);
+    ReleaseTogether(file_name, query);
+    return 1;
+  });
 }
 
 KV_ENTRY(int) xlAutoClose() {
-  // Deleting the names is all: Excel unregisters the procedures itself after this call.
-  for (FunctionRow& row : FunctionTable(CurrentLanguage))
-    ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
-  for (CommandRow& row : CommandTable)
-    ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
-  RemoveMenuAndToolbar();
-  AutomationStop();
-  return 1;
+  return Guarded("xlAutoClose", 1, [] {
+    // Deleting the names is all: Excel unregisters the procedures itself after this call.
+    for (FunctionRow& row : FunctionTable(CurrentLanguage))
+      ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
+    for (CommandRow& row : CommandTable)
+      ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
+    RemoveMenuAndToolbar();
+    AutomationStop();
+    return 1;
+  });
 }
 
-KV_ENTRY(LPXLOPER) xlAutoRegister(LPXLOPER name) {
-  RegisterResult.xltype = xltypeErr;
-  RegisterResult.val.err = xlerrValue;
-  if (name == nullptr || (name->xltype & ~(xlbitXLFree | xlbitDLLFree)) != xltypeStr ||
-      name->val.str == nullptr)
-    return &RegisterResult;
+namespace {
+// Registers the first row whose procedure is `name`; the answer is #VALUE! whatever happens.
+void RegisterByName(const char* name) {
   for (FunctionRow& row : FunctionTable(CurrentLanguage)) {
-    if (CountedTextEquals(name->val.str, row[kColProcedure])) {
-      FetchAddInFileName();
-      RegisterFunctionRow(row);
-      ReleaseAddInFileName();
-      return &RegisterResult;
+    if (CountedTextEquals(name, row[kColProcedure])) {
+      xl::ExcelValue file_name;
+      FetchAddInFileName(file_name);
+      RegisterFunctionRow(file_name, row);
+      return;
     }
   }
   for (CommandRow& row : CommandTable) {
-    if (CountedTextEquals(name->val.str, row[kColProcedure])) {
-      FetchAddInFileName();
-      RegisterCommandRow(row);
-      ReleaseAddInFileName();
-      return &RegisterResult;
+    if (CountedTextEquals(name, row[kColProcedure])) {
+      xl::ExcelValue file_name;
+      FetchAddInFileName(file_name);
+      RegisterCommandRow(file_name, row);
+      return;
     }
   }
-  return &RegisterResult;
+}
+
+LPXLOPER ValueError(XLOPER& record) {
+  record = xl::Error(xlerrValue);
+  return &record;
+}
+
+// What a failed entry point answers: #VALUE!, as when nothing matched.
+auto ValueAnswer(XLOPER& record) {
+  return [&record] { return ValueError(record); };
+}
+} // namespace
+
+KV_ENTRY(LPXLOPER) xlAutoRegister(LPXLOPER name) {
+  return Guarded("xlAutoRegister", ValueAnswer(RegisterResult), [name] {
+    ValueError(RegisterResult);
+    if (name != nullptr && xl::BaseType(*name) == xltypeStr && name->val.str != nullptr)
+      RegisterByName(name->val.str);
+    return &RegisterResult;
+  });
 }
 
 KV_ENTRY(int) xlAutoAdd() {
-  Alert(AddMessage[LanguageIndex(CurrentLanguage)]);
-  return 1;
+  return Guarded("xlAutoAdd", 1, [] {
+    Alert(AddMessage[LanguageIndex(CurrentLanguage)]);
+    return 1;
+  });
 }
 
 KV_ENTRY(int) xlAutoRemove() {
-  Alert(RemoveMessage[LanguageIndex(CurrentLanguage)]);
-  FetchAddInFileName();
-  // Registering again with macro type 0 hides the functions from Excel's lists.
-  for (FunctionRow& row : FunctionTable(CurrentLanguage))
-    RegisterFunctionRow(row, TempInteger(0));
-  ReleaseAddInFileName();
-  return 1;
+  return Guarded("xlAutoRemove", 1, [] {
+    Alert(RemoveMessage[LanguageIndex(CurrentLanguage)]);
+    xl::ExcelValue file_name;
+    FetchAddInFileName(file_name);
+    // Registering again with macro type 0 hides the functions from Excel's lists.
+    for (FunctionRow& row : FunctionTable(CurrentLanguage))
+      RegisterFunctionRow(file_name, row, TempInteger(0));
+    return 1;
+  });
 }
 
 KV_ENTRY(LPXLOPER) xlAddInManagerInfo(LPXLOPER action) {
-  XLOPER code{};
-  const int status = ExcelCall(xlCoerce, &code, 2, action, TempInteger(xltypeInt));
-  if (status == xlretSuccess && code.xltype == xltypeInt && code.val.w == 1) {
+  return Guarded("xlAddInManagerInfo", ValueAnswer(ManagerInfoResult), [action] {
+    XLOPER code{};
+    const int status = ExcelCall(xlCoerce, &code, 2, action, TempInteger(xltypeInt));
+    if (status != xlretSuccess || code.xltype != xltypeInt || code.val.w != 1)
+      return ValueError(ManagerInfoResult);
     ManagerInfoResult.xltype = xltypeStr;
     ManagerInfoResult.val.str = StampCountedText(LongName[LanguageIndex(CurrentLanguage)]);
-  } else {
-    ManagerInfoResult.xltype = xltypeErr;
-    ManagerInfoResult.val.err = xlerrValue;
-  }
-  return &ManagerInfoResult;
+    return &ManagerInfoResult;
+  });
 }

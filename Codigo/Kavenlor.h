@@ -8,8 +8,6 @@
 
 // Owner of every message box and dialog; 0 until Excel's main window is found.
 extern kvp::WindowHandle ExcelMainWindow;
-// The add-in's full file name, filled by xlGetName and released with xlFree after each use.
-extern XLOPER AddInFileName;
 // This library, as the loader handed it to process attach.
 extern kvp::ModuleHandle ThisModule;
 

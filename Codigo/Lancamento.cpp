@@ -12,6 +12,8 @@
 #include "Rlm.h"
 #include "Tabelas.h"
 #include "xll/ExcelCall.h"
+#include "xll/Firewall.h"
+#include "xll/xloper.h"
 
 namespace {
 
@@ -71,21 +73,18 @@ constexpr BilingualText kArchData{
     "Please, select more than 2 cells with numeric data for volatility calculation with ARCH "
     "family models!\nText cells or empty cells are disregarded!"};
 
-constexpr std::uint16_t kOwnershipBits = xlbitXLFree | xlbitDLLFree;
-
 // SELECTION as one rectangle of the active sheet. Several areas or cells of another sheet come
 // as a reference of type 8, anything else that is selected (a drawing, a chart item) as no
 // reference at all: false for both, and no cell is read.
 bool SelectedRectangle(SelectionBounds& bounds) {
-  XLOPER selection{};
-  selection.xltype = xltypeNil;
-  if (ExcelCall(xlfSelection, &selection, 0) != xlretSuccess) return false;
-  const auto type = static_cast<std::uint16_t>(selection.xltype & ~kOwnershipBits);
-  if (type != xltypeSRef) {
-    ExcelCall(xlFree, nullptr, 1, &selection);
+  xl::ExcelValue selection;
+  if (ExcelCall(xlfSelection, selection.Fill(), 0) != xlretSuccess) {
+    selection.Forget();
     return false;
   }
-  const XLREF& area = selection.val.sref.ref;
+  if (selection.Type() != xltypeSRef) return false; // given back as the owner ends
+  selection.Forget(); // one rectangle: nothing of Excel's memory to give back
+  const XLREF& area = selection->val.sref.ref;
   bounds = SelectionBounds{area.rwFirst, area.rwLast, area.colFirst, area.colLast};
   return true;
 }
@@ -96,33 +95,22 @@ bool SelectedRectangle(SelectionBounds& bounds) {
 // the last result goes back when the reader ends.
 class CellReader {
 public:
-  CellReader() { cell_.xltype = xltypeNil; }
-  ~CellReader() { ExcelCall(xlFree, nullptr, 1, &cell_); }
-  CellReader(const CellReader&) = delete;
-  CellReader& operator=(const CellReader&) = delete;
-
   bool Number(unsigned row, unsigned column, double& value) {
-    cell_ = XLOPER{};
-    cell_.xltype = xltypeNil;
     const auto r = static_cast<std::uint16_t>(row);
     const auto c = static_cast<std::uint8_t>(column);
-    if (ExcelCall(xlfGetCell, &cell_, 2, TempInteger(5), TempSheetRange(r, r, c, c)) !=
+    if (ExcelCall(xlfGetCell, cell_.Fill(), 2, TempInteger(5), TempSheetRange(r, r, c, c)) !=
         xlretSuccess)
       return false;
-    switch (cell_.xltype & ~kOwnershipBits) {
-    case xltypeNum: value = cell_.val.num; return true;
-    case xltypeInt: value = cell_.val.w; return true;
-    case xltypeStr:
-      ExcelCall(xlFree, nullptr, 1, &cell_);
-      cell_ = XLOPER{};
-      cell_.xltype = xltypeNil;
-      return false;
+    switch (cell_.Type()) {
+    case xltypeNum: value = cell_->val.num; return true;
+    case xltypeInt: value = cell_->val.w; return true;
+    case xltypeStr: cell_.Release(); return false;
     default: return false;
     }
   }
 
 private:
-  XLOPER cell_{};
+  xl::ExcelValue cell_;
 };
 
 // The rows whose cells are all numbers, read row by row from left to right; a row is left at
@@ -154,9 +142,16 @@ using Stop = const BilingualText*;
 
 // The launch every tool shares: Excel's window as the dialogs' owner, a new dialog in the
 // language in use, the selection as one rectangle; then `prepare` checks and reads the cells,
-// fills the dialog and sets its defaults, or names the message that stops the launch.
-template <class Dialog, class Prepare> short Launch(Dialog*& dialog, Prepare prepare) {
-  try {
+// fills the dialog and sets its defaults, or names the message that stops the launch. A launch
+// that fails leaves nothing of itself behind: its dialog goes, and Excel is told 0.
+template <class Dialog, class Prepare>
+short Launch(const char* procedure, Dialog*& dialog, Prepare prepare) {
+  auto failed = [&dialog]() -> short {
+    delete dialog;
+    dialog = nullptr;
+    return 0;
+  };
+  return Guarded(procedure, failed, [&]() -> short {
     FindExcelMainWindow(ExcelMainWindow);
     forms::Application.Handle = ExcelMainWindow;
     Recreate(dialog);
@@ -165,23 +160,11 @@ template <class Dialog, class Prepare> short Launch(Dialog*& dialog, Prepare pre
     const Stop stop = SelectedRectangle(bounds) ? prepare(*dialog, bounds) : &kAdjacentCells;
     if (stop != nullptr) {
       ShowToolMessage(*stop);
-      delete dialog;
-      dialog = nullptr;
-      return 0;
+      return failed();
     }
     ShowAndRelease(dialog);
     return 1;
-  } catch (...) {
-    // Nothing of a launch that failed survives it; Excel is told nothing.
-    DebugTrace("Erro! Falha inesperada ao abrir a janela da ferramenta.\r");
-    delete dialog;
-    dialog = nullptr;
-    return 0;
-  }
-}
-
-char Letter(unsigned index) {
-  return static_cast<char>('A' + index);
+  });
 }
 
 } // namespace
@@ -196,31 +179,25 @@ std::vector<double> ReadSeries(const SelectionBounds& bounds) {
   return series;
 }
 
-std::string ColumnLetters(unsigned column) {
-  std::string letters;
-  if (column >= 26) letters += Letter(column / 26 - 1);
-  letters += Letter(column % 26);
-  return letters;
-}
-
 std::string RangeText(const SelectionBounds& bounds) {
   return "=$" + ColumnLetters(bounds.first_column) + "$" + std::to_string(bounds.first_row + 1) +
          ":" + ColumnLetters(bounds.last_column) + "$" + std::to_string(bounds.last_row + 1);
 }
 
 KV_ENTRY(short) kv_chama_hist() {
-  return Launch(f_hist, [](Tf_hist& dialog, const SelectionBounds& bounds) -> Stop {
-    const std::size_t numbers = ReadSeries(bounds).size();
-    dialog.bounds = bounds;
-    if (numbers < 2) return &kHistData;
-    dialog.intervalo->SetText(RangeText(bounds));
-    dialog.SetDefaults(static_cast<unsigned>(numbers));
-    return nullptr;
-  });
+  return Launch("kv_chama_hist", f_hist,
+                [](Tf_hist& dialog, const SelectionBounds& bounds) -> Stop {
+                  const std::size_t numbers = ReadSeries(bounds).size();
+                  dialog.bounds = bounds;
+                  if (numbers < 2) return &kHistData;
+                  dialog.intervalo->SetText(RangeText(bounds));
+                  dialog.SetDefaults(static_cast<unsigned>(numbers));
+                  return nullptr;
+                });
 }
 
 KV_ENTRY(short) kv_chama_cmp() {
-  return Launch(f_cmp, [](Tf_cmp& dialog, const SelectionBounds& bounds) -> Stop {
+  return Launch("kv_chama_cmp", f_cmp, [](Tf_cmp& dialog, const SelectionBounds& bounds) -> Stop {
     if (bounds.Rows() < 2 || bounds.Columns() != 2) return &kCmpShape;
     // A row is a vertex when it holds a rate and at least one workday; workdays are whole
     // days, the fraction cut off. A count of workdays beyond any curve's is not one.
@@ -265,7 +242,7 @@ Stop PrepareMatrix(Dialog& dialog, const SelectionBounds& bounds, bool more_rows
 } // namespace
 
 KV_ENTRY(short) kv_chama_pca() {
-  return Launch(f_pca, [](Tf_pca& dialog, const SelectionBounds& bounds) -> Stop {
+  return Launch("kv_chama_pca", f_pca, [](Tf_pca& dialog, const SelectionBounds& bounds) -> Stop {
     bool inside_unit = true;
     const Stop stop = PrepareMatrix(dialog, bounds, false, kSquareShape, kSquareData, inside_unit);
     if (stop != nullptr) return stop;
@@ -276,7 +253,7 @@ KV_ENTRY(short) kv_chama_pca() {
 }
 
 KV_ENTRY(short) kv_chama_ica() {
-  return Launch(f_ica, [](Tf_ica& dialog, const SelectionBounds& bounds) -> Stop {
+  return Launch("kv_chama_ica", f_ica, [](Tf_ica& dialog, const SelectionBounds& bounds) -> Stop {
     bool inside_unit = true;
     const Stop stop = PrepareMatrix(dialog, bounds, false, kSquareShape, kSquareData, inside_unit);
     if (stop != nullptr) return stop;
@@ -286,7 +263,7 @@ KV_ENTRY(short) kv_chama_ica() {
 }
 
 KV_ENTRY(short) kv_chama_rlm() {
-  return Launch(f_rlm, [](Tf_rlm& dialog, const SelectionBounds& bounds) -> Stop {
+  return Launch("kv_chama_rlm", f_rlm, [](Tf_rlm& dialog, const SelectionBounds& bounds) -> Stop {
     bool inside_unit = true;
     const Stop stop = PrepareMatrix(dialog, bounds, true, kTallShape, kTallData, inside_unit);
     if (stop != nullptr) return stop;
@@ -296,23 +273,25 @@ KV_ENTRY(short) kv_chama_rlm() {
 }
 
 KV_ENTRY(short) kv_chama_ewv() {
-  return Launch(f_decay, [](Tf_decay& dialog, const SelectionBounds& bounds) -> Stop {
-    dialog.serie = ReadSeries(bounds);
-    dialog.bounds = bounds;
-    if (dialog.serie.size() <= 40) return &kEwvData;
-    dialog.intervalo->SetText(RangeText(bounds));
-    dialog.SetDefaults();
-    return nullptr;
-  });
+  return Launch("kv_chama_ewv", f_decay,
+                [](Tf_decay& dialog, const SelectionBounds& bounds) -> Stop {
+                  dialog.serie = ReadSeries(bounds);
+                  dialog.bounds = bounds;
+                  if (dialog.serie.size() <= 40) return &kEwvData;
+                  dialog.intervalo->SetText(RangeText(bounds));
+                  dialog.SetDefaults();
+                  return nullptr;
+                });
 }
 
 KV_ENTRY(short) kv_chama_arch() {
-  return Launch(f_arch, [](Tf_arch& dialog, const SelectionBounds& bounds) -> Stop {
-    dialog.serie = ReadSeries(bounds);
-    dialog.bounds = bounds;
-    if (dialog.serie.size() < 3) return &kArchData;
-    dialog.intervalo->SetText(RangeText(bounds));
-    dialog.SetDefaults(static_cast<unsigned>(dialog.serie.size()));
-    return nullptr;
-  });
+  return Launch("kv_chama_arch", f_arch,
+                [](Tf_arch& dialog, const SelectionBounds& bounds) -> Stop {
+                  dialog.serie = ReadSeries(bounds);
+                  dialog.bounds = bounds;
+                  if (dialog.serie.size() < 3) return &kArchData;
+                  dialog.intervalo->SetText(RangeText(bounds));
+                  dialog.SetDefaults(static_cast<unsigned>(dialog.serie.size()));
+                  return nullptr;
+                });
 }

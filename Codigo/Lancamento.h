@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "Dialogo.h"
+#include "xll/ColumnLetters.h"
 #include "xll/callconv.h"
 
-// The column's letters: A for 0, Z for 25, AA for 26, IV for 255.
-std::string ColumnLetters(unsigned column);
 // The range as the dialogs show it: "=$A$1:B$10" for rows 0..9 of columns 0..1.
 std::string RangeText(const SelectionBounds& bounds);
 

@@ -1,5 +1,8 @@
 // Command macros of the menu and toolbar that need no dialog: the toolbar switch, the two
-// language choices, the web help and the About box. Each returns 1, as Excel expects of them.
+// language choices, the web help and the About box. Each returns 1, as Excel expects of them,
+// failures included: an exception is caught and traced, never shown (Guarded).
+#include "Menu.h"
+
 #include <cstdio>
 #include <string>
 
@@ -10,6 +13,7 @@
 #include "kvplatform/process.h"
 #include "kvplatform/registry.h"
 #include "xll/ExcelCall.h"
+#include "xll/Firewall.h"
 
 namespace {
 constexpr std::int16_t kAlertInformation = 2;
@@ -69,7 +73,7 @@ bool StartBrowser(const char* name, const char* address) {
 
 // Shows or hides the toolbar and remembers the choice.
 KV_ENTRY(short) kv_chama_exibir() {
-  try {
+  return Guarded("kv_chama_exibir", 1, [] {
     const unsigned char shown = ShowToolbarFlag == 0 ? 1 : 0;
     kvp::RegistryKey key;
     if (kvp::CreateRegistryKey(kSettingsKey, key)) {
@@ -80,44 +84,51 @@ KV_ENTRY(short) kv_chama_exibir() {
     ExcelCall(xlfCheckCommand, nullptr, 4, TempNumber(10), TempText(MenuName()),
               TempText(ShowToolbarItem()), TempBoolean(shown));
     ShowToolbarFlag = shown;
-  } catch (...) {
-  }
-  return 1;
+    return 1;
+  });
 }
 
 KV_ENTRY(short) kv_chama_port() {
-  return ChooseLanguage(Language::Portuguese, "1",
-                        "Please, restart Microsoft Excel to enjoy all changes.",
-                        "Error during process.\n\nPlease, restart Microsoft Excel.");
+  return Guarded("kv_chama_port", 1, [] {
+    return ChooseLanguage(Language::Portuguese, "1",
+                          "Please, restart Microsoft Excel to enjoy all changes.",
+                          "Error during process.\n\nPlease, restart Microsoft Excel.");
+  });
 }
 
 KV_ENTRY(short) kv_chama_ing() {
-  return ChooseLanguage(
-      Language::English, "2",
-      "Por favor, inicie novamente o Microsoft Excel para que as alterações tenham efeito.",
-      "Houve erros durante o processo.\n\nPor favor, inicie novamente o Microsoft Excel.");
+  return Guarded("kv_chama_ing", 1, [] {
+    return ChooseLanguage(
+        Language::English, "2",
+        "Por favor, inicie novamente o Microsoft Excel para que as alterações tenham efeito.",
+        "Houve erros durante o processo.\n\nPor favor, inicie novamente o Microsoft Excel.");
+  });
 }
 
 KV_ENTRY(short) kv_chama_sobre() {
-  const std::string text =
-      CurrentLanguage == Language::Portuguese
-          ? "Kavenlor - Cálculos para Mercado Financeiro\nSuplemento para Microsoft "
-            "Excel\nVersão: " +
-                std::string(VersionText) + "\n\n" KV_SIGNATURE_PT
-          : "Kavenlor - Metrics for Financial Market\nMicrosoft Excel Add-in\nVersion: " +
-                std::string(VersionText) + "\n\n" KV_SIGNATURE_EN;
-  Alert(text, kAlertInformation);
-  return 1;
+  return Guarded("kv_chama_sobre", 1, [] {
+    const std::string text =
+        CurrentLanguage == Language::Portuguese
+            ? "Kavenlor - Cálculos para Mercado Financeiro\nSuplemento para Microsoft "
+              "Excel\nVersão: " +
+                  std::string(VersionText) + "\n\n" KV_SIGNATURE_PT
+            : "Kavenlor - Metrics for Financial Market\nMicrosoft Excel Add-in\nVersion: " +
+                  std::string(VersionText) + "\n\n" KV_SIGNATURE_EN;
+    Alert(text, kAlertInformation);
+    return 1;
+  });
 }
 
 KV_ENTRY(short) kv_chama_ajuda() {
-  const char* address = kHelpPages[LanguageIndex(CurrentLanguage)];
-  if (StartBrowser("explorer", address) || StartBrowser("netscape", address)) return 1;
-  Alert(CurrentLanguage == Language::Portuguese
-            ? "Não foi possível acessar a página na Internet. Verifique se você tem uma conexão "
-              "ativa ou o navegador Internet Explorer ou Netscape instalado."
-            : "Internet access error. Please, check if you are connected  or if you have one of "
-              "the two browser installed: Internet Explorer or Netscape.",
-        kAlertError);
-  return 1;
+  return Guarded("kv_chama_ajuda", 1, [] {
+    const char* address = kHelpPages[LanguageIndex(CurrentLanguage)];
+    if (StartBrowser("explorer", address) || StartBrowser("netscape", address)) return 1;
+    Alert(CurrentLanguage == Language::Portuguese
+              ? "Não foi possível acessar a página na Internet. Verifique se você tem uma conexão "
+                "ativa ou o navegador Internet Explorer ou Netscape instalado."
+              : "Internet access error. Please, check if you are connected  or if you have one of "
+                "the two browser installed: Internet Explorer or Netscape.",
+          kAlertError);
+    return 1;
+  });
 }

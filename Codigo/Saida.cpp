@@ -7,6 +7,7 @@
 
 #include "Tabelas.h"
 #include "xll/ExcelCall.h"
+#include "xll/xloper.h"
 
 namespace {
 using palette::kBlack;
@@ -222,14 +223,16 @@ void AddChartSheet(std::string_view chart_name) {
   ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
   std::string name = Counted(chart_name);
   ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
-  XLOPER book{};
+  xl::ExcelValue book;
   const bool named =
-      ExcelCall(xlfGetDocument, &book, 1, TempInteger(kActiveWorkbookName)) == xlretSuccess &&
-      (book.xltype & ~(xlbitXLFree | xlbitDLLFree)) == xltypeStr;
+      ExcelCall(xlfGetDocument, book.Fill(), 1, TempInteger(kActiveWorkbookName)) == xlretSuccess &&
+      book.Type() == xltypeStr;
   // Without the workbook's name the chart stays where it was inserted.
   if (named) {
-    ExcelCall(xlcWorkbookMove, nullptr, 3, TempText(name.data()), &book, TempOmitted());
-    ExcelCall(xlFree, nullptr, 1, &book);
+    ExcelCall(xlcWorkbookMove, nullptr, 3, TempText(name.data()), book.get(), TempOmitted());
+    book.Release();
+  } else {
+    book.Forget();
   }
   ClearNewChart();
 }
@@ -237,9 +240,10 @@ void AddChartSheet(std::string_view chart_name) {
 void AddChartSheetInPlace(std::string_view chart_name) {
   ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
   // The workbook's name is asked for as when the sheet is moved, but not needed here.
-  XLOPER book{};
-  if (ExcelCall(xlfGetDocument, &book, 1, TempInteger(kActiveWorkbookName)) == xlretSuccess)
-    ExcelCall(xlFree, nullptr, 1, &book);
+  xl::ExcelValue book;
+  if (ExcelCall(xlfGetDocument, book.Fill(), 1, TempInteger(kActiveWorkbookName)) != xlretSuccess)
+    book.Forget();
+  book.Release();
   std::string name = Counted(chart_name);
   ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
   ClearNewChart();

@@ -1,6 +1,6 @@
 // The five worksheet functions Excel calls during recalculation. Each returns its own static
 // result record, which Excel copies at once; KV.EWV's array goes back through xlAutoFree.
-// No exception crosses into Excel: a failure while computing gives #NULL!.
+// No exception crosses into Excel: a failure while computing gives #NULL! (Guarded).
 #include "FuncoesPlanilha.h"
 
 #include <cmath>
@@ -10,6 +10,7 @@
 #include "Funcoes/Estatistica.h"
 #include "Funcoes/Ewv.h"
 #include "LeituraFaixa.h"
+#include "xll/Firewall.h"
 #include "xll/callconv.h"
 #include "xll/xlcall.h"
 
@@ -20,6 +21,11 @@ LPXLOPER Error(XLOPER& record, std::uint16_t code) {
   record.xltype = xltypeErr;
   record.val.err = code;
   return &record;
+}
+
+// What a function answers when its computation failed: #NULL! in its own record.
+auto NullAnswer(XLOPER& record) {
+  return [&record] { return Error(record, xlerrNull); };
 }
 
 // A number, or #NUM! when the arithmetic overflowed or had no value: what Excel would show.
@@ -65,30 +71,26 @@ std::optional<std::vector<double>> ReadSeries(LPXLOPER dados, short retornos, st
 // KV.SKEW(Dados, Retornos, Amostragem, Tipo, Faixas)
 KV_ENTRY(LPXLOPER)
 skew(LPXLOPER dados, short retornos, short amostragem, short tipo, short faixas) {
-  try {
+  return Guarded("skew", NullAnswer(SkewRecord), [&] {
     auto data = ReadSeries(dados, retornos, 3);
     if (!data) return Error(SkewRecord, xlerrNA);
     return Statistic(
         SkewRecord, Skewness(std::move(*data), DispersionOf(amostragem), SkewFormOf(tipo), faixas));
-  } catch (...) {
-    return Error(SkewRecord, xlerrNull);
-  }
+  });
 }
 
 // KV.KURT(Dados, Retornos, Amostragem)
 KV_ENTRY(LPXLOPER) kurt(LPXLOPER dados, short retornos, short amostragem) {
-  try {
+  return Guarded("kurt", NullAnswer(KurtRecord), [&] {
     auto data = ReadSeries(dados, retornos, 4);
     if (!data) return Error(KurtRecord, xlerrNA);
     return Statistic(KurtRecord, Kurtosis(*data, DispersionOf(amostragem)));
-  } catch (...) {
-    return Error(KurtRecord, xlerrNull);
-  }
+  });
 }
 
 // KV.INTERPOLEX(Dias Úteis, Curva de Juros, Anos Flat)
 KV_ENTRY(LPXLOPER) interpol(short dias, LPXLOPER curva, double anos_flat) {
-  try {
+  return Guarded("interpol", NullAnswer(InterpolRecord), [&] {
     if (dias < 1) return Error(InterpolRecord, xlerrNA);
     auto curve = ReadYieldCurve(curva);
     if (!curve) return Error(InterpolRecord, xlerrNA);
@@ -97,28 +99,24 @@ KV_ENTRY(LPXLOPER) interpol(short dias, LPXLOPER curva, double anos_flat) {
     if (dias > curve->back().days && (anos_flat < 0 || curve->size() < 3))
       return Error(InterpolRecord, xlerrNA);
     return Number(InterpolRecord, InterpolateExponential(dias, std::move(*curve), anos_flat));
-  } catch (...) {
-    return Error(InterpolRecord, xlerrNull);
-  }
+  });
 }
 
 // KV.CSPLINE(Dias Úteis, Curva de Juros)
 KV_ENTRY(LPXLOPER) cspline(short dias, LPXLOPER curva) {
-  try {
+  return Guarded("cspline", NullAnswer(CsplineRecord), [&] {
     if (dias < 1) return Error(CsplineRecord, xlerrNA);
     auto curve = ReadYieldCurve(curva);
     if (!curve) return Error(CsplineRecord, xlerrNA);
     return Number(CsplineRecord, InterpolateCubicSpline(dias, std::move(*curve)));
-  } catch (...) {
-    return Error(CsplineRecord, xlerrNull);
-  }
+  });
 }
 
 // KV.EWV(Dados, Decay, Ordem, Retornos, Média Nula): volatility, mean and tolerance in a
 // 3 × 1 array.
 KV_ENTRY(LPXLOPER)
 ewv(LPXLOPER dados, double decay, short ordem, short retornos, short media_nula) {
-  try {
+  return Guarded("ewv", NullAnswer(EwvRecord), [&] {
     if (!(decay > 0 && decay < 1)) return Error(EwvRecord, xlerrNA);
     auto data = ReadDataRange(dados, 3);
     if (!data) return Error(EwvRecord, xlerrNA);
@@ -137,7 +135,5 @@ ewv(LPXLOPER dados, double decay, short ordem, short retornos, short media_nula)
     EwvRecord.val.array.rows = 3;
     EwvRecord.val.array.columns = 1;
     return &EwvRecord;
-  } catch (...) {
-    return Error(EwvRecord, xlerrNull);
-  }
+  });
 }

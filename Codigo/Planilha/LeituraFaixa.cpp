@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-bool IsArray(const XLOPER* value) {
-  return value != nullptr && (value->xltype & ~(xlbitXLFree | xlbitDLLFree)) == xltypeMulti &&
-         value->val.array.lparray != nullptr;
-}
+#include "xll/xloper.h"
 
-unsigned BaseType(const XLOPER& value) {
-  return value.xltype & ~(xlbitXLFree | xlbitDLLFree);
+namespace {
+using xl::BaseType;
+
+bool IsArray(const XLOPER* value) {
+  return value != nullptr && BaseType(*value) == xltypeMulti && value->val.array.lparray != nullptr;
 }
 } // namespace
 

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Firewall.h"
 #include "Xlauto.h"
 #include "kvplatform/debug.h"
+#include "xloper.h"
 
 TempPoolState TempPool{};
 
@@ -129,14 +131,16 @@ int ExcelLayerInit() {
 }
 
 KV_ENTRY(void) xlAutoFree(LPXLOPER value) {
-  if (value == nullptr) return;
-  // Only texts and arrays carry memory of ours; the record itself is static.
-  const auto type = static_cast<std::uint16_t>(value->xltype & ~(xlbitDLLFree | xlbitXLFree));
-  if (type == xltypeStr) {
-    std::free(value->val.str);
-    value->val.str = nullptr;
-  } else if (type == xltypeMulti) {
-    std::free(value->val.array.lparray);
-    value->val.array.lparray = nullptr;
-  }
+  Guarded("xlAutoFree", [value] {
+    if (value == nullptr) return;
+    // Only texts and arrays carry memory of ours; the record itself is static.
+    const unsigned type = xl::BaseType(*value);
+    if (type == xltypeStr) {
+      std::free(value->val.str);
+      value->val.str = nullptr;
+    } else if (type == xltypeMulti) {
+      std::free(value->val.array.lparray);
+      value->val.array.lparray = nullptr;
+    }
+  });
 }

@@ -7,11 +7,14 @@
 #include <memory>
 #include <new>
 
+#include "ColumnLetters.h"
 #include "ExcelCall.h"
+#include "Firewall.h"
 #include "Kavenlor.h"
 #include "kvplatform/ansi.h"
 #include "kvplatform/automation.h"
 #include "kvplatform/messagebox.h"
+#include "xloper.h"
 
 namespace {
 kvp::AutomationSystem* g_automation = nullptr;   // null: the system's own
@@ -33,51 +36,34 @@ XLOPER Text(char* counted) {
   return x;
 }
 
-XLOPER Integer(std::int16_t value) {
-  XLOPER x{};
-  x.xltype = xltypeInt;
-  x.val.w = value;
-  return x;
-}
-
-XLOPER Boolean(bool value) {
-  XLOPER x{};
-  x.xltype = xltypeBool;
-  x.val.xbool = value ? 1 : 0;
-  return x;
-}
-
 char CheckInstanceName[] = " CheckInstance";
 char CheckInstanceType[] = " J";
 
 // The bridge calls Excel4 directly: these calls neither empty the pool nor trace.
-XLOPER FileName() {
-  XLOPER file{};
-  file.xltype = xltypeNil;
-  Excel4(xlGetName, &file, 0);
-  return file;
+void FetchFileName(xl::ExcelValue& file) {
+  Excel4(xlGetName, file.Fill(), 0);
 }
 
 // REGISTER.ID of CheckInstance: its register id, or an error value when not registered.
-XLOPER CheckInstanceId(XLOPER& file) {
+XLOPER CheckInstanceId(xl::ExcelValue& file) {
   XLOPER name = Text(CheckInstanceName);
-  XLOPER id{};
-  id.xltype = xltypeNil;
-  Excel4(xlfRegisterId, &id, 2, &file, &name);
+  XLOPER id = xl::Nil();
+  Excel4(xlfRegisterId, &id, 2, file.get(), &name);
   return id;
 }
 
 // Registering a procedure of the library keeps Excel from unloading it while the bridge holds
 // automation objects of Excel.
 int KeepDLLLoaded() {
-  XLOPER file = FileName();
+  xl::ExcelValue file;
+  FetchFileName(file);
   XLOPER id = CheckInstanceId(file);
   if (id.xltype != xltypeNum) {
     XLOPER name = Text(CheckInstanceName), type = Text(CheckInstanceType);
     id = XLOPER{};
-    Excel4(xlfRegister, &id, 3, &file, &name, &type);
+    Excel4(xlfRegister, &id, 3, file.get(), &name, &type);
   }
-  Excel4(xlFree, nullptr, 1, &file);
+  file.Release();
   if (id.xltype != xltypeNum) {
     DebugTrace("KeepDLLLoaded Failed\n");
     return xlretFailed;
@@ -86,12 +72,14 @@ int KeepDLLLoaded() {
 }
 
 std::string ReadVersion() {
-  XLOPER type = Integer(2), version{};
-  if (Excel4(xlfGetWorkspace, &version, 1, &type) != xlretSuccess || version.xltype != xltypeStr ||
-      version.val.str == nullptr)
+  XLOPER type = xl::Integer(2);
+  xl::ExcelValue version;
+  if (Excel4(xlfGetWorkspace, version.Fill(), 1, &type) != xlretSuccess ||
+      version->xltype != xltypeStr || version->val.str == nullptr) {
+    version.Forget();
     return {};
-  std::string text(version.val.str + 1, static_cast<unsigned char>(version.val.str[0]));
-  Excel4(xlFree, nullptr, 1, &version);
+  }
+  std::string text(version->val.str + 1, static_cast<unsigned char>(version->val.str[0]));
   return text.substr(0, 6);
 }
 
@@ -112,9 +100,7 @@ bool Probe(kvp::ExcelAutomation& candidate, const std::string& file) {
 
 void Connect() {
   // A new workbook with a module makes Excel 97 enter itself in the running object table.
-  XLOPER off = Boolean(false), on = Boolean(true), six{}, created{};
-  six.xltype = xltypeNum;
-  six.val.num = 6.0;
+  XLOPER off = xl::Boolean(false), on = xl::Boolean(true), six = xl::Number(6.0), created{};
   Excel4(xlcEcho, nullptr, 1, &off);
   const bool opened =
       Excel4(xlcNew, &created, 1, &six) == xlretSuccess && created.xltype != xltypeErr;
@@ -124,12 +110,13 @@ void Connect() {
     if (!g_ole_initialised) DebugTrace("OleInitialize Failed\n");
   }
   if (g_ole_initialised) {
-    XLOPER file = FileName();
+    xl::ExcelValue file;
+    FetchFileName(file);
     const std::string name =
-        file.xltype == xltypeStr
-            ? std::string(file.val.str + 1, static_cast<unsigned char>(file.val.str[0]))
+        file->xltype == xltypeStr
+            ? std::string(file->val.str + 1, static_cast<unsigned char>(file->val.str[0]))
             : std::string();
-    Excel4(xlFree, nullptr, 1, &file);
+    file.Release();
     auto candidate = Automation().ActiveExcel();
     if (candidate && Probe(*candidate, name)) {
       g_pdispXL = std::move(candidate);
@@ -147,15 +134,6 @@ void Connect() {
     Excel4(xlcEcho, nullptr, 1, &on);
   }
   if (g_pdispXL && !g_pdispXL->ConnectWorkbooks()) g_pdispXL.reset();
-}
-
-void AppendColumn(std::string& text, unsigned column) {
-  if (column >= 26) text += static_cast<char>('a' + column / 26 - 1);
-  text += static_cast<char>('a' + column % 26);
-}
-
-unsigned BaseType(const XLOPER& x) {
-  return x.xltype & ~(xlbitXLFree | xlbitDLLFree);
 }
 
 // One automation value as a value record; texts and arrays in blocks of malloc.
@@ -216,9 +194,9 @@ XLOPER ToValueRecord(const kvp::AutomationValue& value) {
 }
 
 void FreeValueRecord(XLOPER& x) {
-  if (BaseType(x) == xltypeStr) {
+  if (xl::BaseType(x) == xltypeStr) {
     std::free(x.val.str);
-  } else if (BaseType(x) == xltypeMulti) {
+  } else if (xl::BaseType(x) == xltypeMulti) {
     const std::size_t count = static_cast<std::size_t>(x.val.array.rows) * x.val.array.columns;
     for (std::size_t i = 0; i < count; ++i)
       FreeValueRecord(x.val.array.lparray[i]);
@@ -239,32 +217,40 @@ bool FromCalculation() {
 
 // OR(ISTEXT(reference)): the range holds text. Any failure counts as yes.
 bool HoldsText(LPXLOPER reference) {
-  XLOPER istext{}, any{};
-  if (Excel4(xlfIstext, &istext, 1, reference) != xlretSuccess) return true;
-  const int code = Excel4(xlfOr, &any, 1, &istext);
-  Excel4(xlFree, nullptr, 1, &istext);
+  xl::ExcelValue istext;
+  XLOPER any{};
+  if (Excel4(xlfIstext, istext.Fill(), 1, reference) != xlretSuccess) {
+    istext.Forget();
+    return true;
+  }
+  const int code = Excel4(xlfOr, &any, 1, istext.get());
+  istext.Release();
   if (code != xlretSuccess || any.xltype != xltypeBool) return true;
   return any.val.xbool != 0;
 }
 
 // Reads the reference through automation and coerces the values to the requested type.
 int CoerceThroughAutomation(LPXLOPER result, LPXLOPER source, LPXLOPER type) {
-  XLOPER as_reference = Integer(xltypeRef), reference{};
-  int code = Excel4(xlCoerce, &reference, 2, source, &as_reference);
-  if (code != xlretSuccess || reference.xltype != xltypeRef) return code ? code : xlretFailed;
-  XLOPER sheet_name{};
-  code = Excel4(xlSheetNm, &sheet_name, 1, &reference);
-  if (code != xlretSuccess || sheet_name.xltype != xltypeStr) {
-    Excel4(xlFree, nullptr, 1, &reference);
+  XLOPER as_reference = xl::Integer(xltypeRef);
+  xl::ExcelValue reference, sheet_name;
+  int code = Excel4(xlCoerce, reference.Fill(), 2, source, &as_reference);
+  if (code != xlretSuccess || reference->xltype != xltypeRef) {
+    reference.Forget();
     return code ? code : xlretFailed;
   }
+  code = Excel4(xlSheetNm, sheet_name.Fill(), 1, reference.get());
+  if (code != xlretSuccess || sheet_name->xltype != xltypeStr) {
+    sheet_name.Forget();
+    return code ? code : xlretFailed; // the reference goes back as its owner ends
+  }
   // "[Book]Sheet": the workbook between the brackets, the sheet after them.
-  const std::string full(sheet_name.val.str + 1, static_cast<unsigned char>(sheet_name.val.str[0]));
+  const std::string full(sheet_name->val.str + 1,
+                         static_cast<unsigned char>(sheet_name->val.str[0]));
   const std::size_t close = full.find(']');
   const std::string book = full.substr(1, close == std::string::npos ? 0 : close - 1);
   const std::string sheet = close == std::string::npos ? full : full.substr(close + 1);
-  const std::wstring address = ReferenceAddress(reference);
-  Excel4(xlFree, nullptr, 2, &reference, &sheet_name);
+  const std::wstring address = ReferenceAddress(*reference);
+  ReleaseTogether(reference, sheet_name);
 
   kvp::AutomationValue value;
   if (!g_pdispXL->RangeValue(kvp::AnsiToWide(book), kvp::AnsiToWide(sheet), address, value))
@@ -287,11 +273,8 @@ const std::string& ExcelVersion() {
 std::wstring ReferenceAddress(const XLOPER& reference) {
   if (reference.val.mref.lpmref == nullptr || reference.val.mref.lpmref->count < 1) return {};
   const XLREF& r = reference.val.mref.lpmref->reftbl[0];
-  std::string text;
-  AppendColumn(text, r.colFirst);
-  text += std::to_string(r.rwFirst + 1u) + ":";
-  AppendColumn(text, r.colLast);
-  text += std::to_string(r.rwLast + 1u);
+  const std::string text = ColumnLetters(r.colFirst, 'a') + std::to_string(r.rwFirst + 1u) + ":" +
+                           ColumnLetters(r.colLast, 'a') + std::to_string(r.rwLast + 1u);
   return kvp::AnsiToWide(text);
 }
 
@@ -301,10 +284,10 @@ void AutomationStop() {
     Automation().Uninitialize();
     g_ole_initialised = false;
   }
-  XLOPER file = FileName();
+  xl::ExcelValue file;
+  FetchFileName(file);
   XLOPER id = CheckInstanceId(file);
   if (id.xltype == xltypeNum) Excel4(xlfUnregister, nullptr, 1, &id);
-  Excel4(xlFree, nullptr, 1, &file);
 }
 
 int AutomationStart() {
@@ -317,13 +300,12 @@ int AutomationStart() {
 
 int CoerceReference(LPXLOPER result, int count, LPXLOPER* args) {
   if (count != 1 && count != 2) return xlretInvCount;
-  XLOPER omitted{};
-  omitted.xltype = xltypeMissing;
+  XLOPER omitted = xl::Missing();
   LPXLOPER type = count == 2 ? args[1] : &omitted;
-  const bool integer_type = BaseType(*type) == xltypeInt;
+  const bool integer_type = xl::BaseType(*type) == xltypeInt;
   const int requested = integer_type ? type->val.w : 0; // 0: the default type
   LPXLOPER source = args[0];
-  const bool reference = BaseType(*source) == xltypeSRef || BaseType(*source) == xltypeRef;
+  const bool reference = xl::BaseType(*source) == xltypeSRef || xl::BaseType(*source) == xltypeRef;
   const bool workaround = reference &&
                           (!integer_type || requested == xltypeMulti || requested == xltypeStr) &&
                           g_version == "8.0" && FromCalculation() && HoldsText(source);
@@ -346,6 +328,8 @@ int CoerceReference(LPXLOPER result, int count, LPXLOPER* args) {
 }
 
 KV_ENTRY(int) CheckInstance() {
-  if (g_probing) g_instance_found = true;
-  return 1;
+  return Guarded("CheckInstance", 1, [] {
+    if (g_probing) g_instance_found = true;
+    return 1;
+  });
 }

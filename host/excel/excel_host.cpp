@@ -5,6 +5,7 @@
 #include "kvplatform/ansi.h"
 #include "kvplatform/messagebox.h"
 #include "xlcall32.h"
+#include "xloper.h"
 
 namespace kvhost {
 namespace {
@@ -93,7 +94,7 @@ int ExcelHost::MessageBox(void* context, kvp::WindowHandle owner, const char* te
 
 std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const XLOPER& reference) {
   ReferencedCells cells;
-  switch (reference.xltype & ~(xlbitXLFree | xlbitDLLFree)) {
+  switch (xl::BaseType(reference)) {
   case xltypeSRef:
     cells.sheet = &host.app().ActiveSheet();
     cells.areas.push_back(reference.val.sref.ref);
@@ -112,21 +113,15 @@ std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const XLOPER& r
 }
 
 void SetError(LPXLOPER result, std::uint16_t code) {
-  if (result == nullptr) return;
-  result->xltype = xltypeErr;
-  result->val.err = code;
+  if (result != nullptr) *result = xl::Error(code);
 }
 
 void SetBoolean(LPXLOPER result, bool flag) {
-  if (result == nullptr) return;
-  result->xltype = xltypeBool;
-  result->val.xbool = flag ? 1 : 0;
+  if (result != nullptr) *result = xl::Boolean(flag);
 }
 
 void SetNumber(LPXLOPER result, double number) {
-  if (result == nullptr) return;
-  result->xltype = xltypeNum;
-  result->val.num = number;
+  if (result != nullptr) *result = xl::Number(number);
 }
 
 void SetText(ExcelHost& host, LPXLOPER result, const std::string& utf8) {

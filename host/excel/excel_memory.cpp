@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "xloper.h"
+
 namespace kvhost {
 
 char* ExcelMemory::NewCountedText(std::string_view ansi) {
@@ -40,7 +42,7 @@ XLMREF* ExcelMemory::NewRectangles(std::size_t count) {
 }
 
 void ExcelMemory::Release(XLOPER& value) {
-  const auto type = value.xltype & ~(xlbitXLFree | xlbitDLLFree);
+  const unsigned type = xl::BaseType(value);
   void** pointer = nullptr;
   if (type == xltypeStr) {
     pointer = reinterpret_cast<void**>(&value.val.str);
@@ -49,7 +51,7 @@ void ExcelMemory::Release(XLOPER& value) {
     if (value.val.array.lparray != nullptr && blocks_.count(value.val.array.lparray) > 0) {
       const std::size_t count = std::size_t{value.val.array.rows} * value.val.array.columns;
       for (std::size_t i = 0; i < count; ++i)
-        if ((value.val.array.lparray[i].xltype & ~(xlbitXLFree | xlbitDLLFree)) == xltypeStr)
+        if (xl::BaseType(value.val.array.lparray[i]) == xltypeStr)
           Release(value.val.array.lparray[i]);
     }
   } else if (type == xltypeRef)

@@ -81,11 +81,7 @@ struct Table {
   std::size_t rows = 0;
   std::size_t columns = 0;
   const XLOPER& At(std::size_t row, std::size_t column) const {
-    static const XLOPER kEmpty = [] {
-      XLOPER nil{};
-      nil.xltype = xltypeNil;
-      return nil;
-    }();
+    static constexpr XLOPER kEmpty = xl::Nil();
     return column < columns ? cells[row * columns + column] : kEmpty;
   }
 };
@@ -310,13 +306,6 @@ void SetRow(ExcelHost& host, LPXLOPER result, const std::vector<XLOPER>& values)
   result->val.array.columns = static_cast<std::uint16_t>(values.size());
 }
 
-XLOPER NumberRecord(double number) {
-  XLOPER x{};
-  x.xltype = xltypeNum;
-  x.val.num = number;
-  return x;
-}
-
 XLOPER TextRecord(ExcelHost& host, const std::string& utf8) {
   XLOPER x{};
   x.xltype = xltypeStr;
@@ -339,7 +328,7 @@ int GetToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
     std::vector<XLOPER> ids;
     for (const Toolbar& toolbar : host.app().Bars().Toolbars())
       if (*type == 8 || toolbar.visible)
-        ids.push_back(toolbar.BuiltIn() ? NumberRecord(toolbar.built_in_number)
+        ids.push_back(toolbar.BuiltIn() ? xl::Number(toolbar.built_in_number)
                                         : TextRecord(host, toolbar.name));
     if (ids.empty())
       SetError(result, xlerrNA);
@@ -353,7 +342,7 @@ int GetToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
   case 1: {
     std::vector<XLOPER> ids;
     for (const Tool& tool : toolbar->tools)
-      ids.push_back(tool.id_name.empty() ? NumberRecord(tool.id) : TextRecord(host, tool.id_name));
+      ids.push_back(tool.id_name.empty() ? xl::Number(tool.id) : TextRecord(host, tool.id_name));
     if (ids.empty())
       SetError(result, xlerrNA);
     else

@@ -5,14 +5,12 @@
 #include <string>
 
 #include "../model/cells.h"
-#include "xlcall.h"
+#include "xloper.h"
 
 namespace kvhost {
 
 // The record's type without the ownership bits.
-inline unsigned BaseType(const XLOPER& value) {
-  return value.xltype & ~(xlbitXLFree | xlbitDLLFree);
-}
+using xl::BaseType;
 
 // The characters of a counted text (ANSI), or nothing when the record is not a text.
 std::optional<std::string> AnsiText(const XLOPER& value);

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "xlcall.h"
+#include "xloper.h"
 
 namespace {
 char g_name[256];
@@ -80,9 +80,7 @@ extern "C" __attribute__((visibility("default"))) int xlAutoOpen() {
 }
 
 extern "C" __attribute__((visibility("default"))) int xlAutoRemove() {
-  XLOPER hidden{};
-  hidden.xltype = xltypeInt;
-  hidden.val.w = 0;
+  XLOPER hidden = xl::Integer(0);
   return RegisterEcho(hidden);
 }
 
@@ -112,13 +110,6 @@ __attribute__((visibility("default"))) int fixture_column_frees = 0;
 
 namespace {
 XLOPER g_column{};
-
-XLOPER Number(double n) {
-  XLOPER x{};
-  x.xltype = xltypeNum;
-  x.val.num = n;
-  return x;
-}
 
 std::string NumberText(double n) {
   char buffer[32];
@@ -212,10 +203,9 @@ PROBE(std::int32_t) fix_next(std::int32_t j) {
 PROBE(LPXLOPER) fix_column(double b) {
   ++fixture_calls;
   auto* elements = static_cast<XLOPER*>(std::calloc(3, sizeof(XLOPER)));
-  elements[0] = Number(b);
+  elements[0] = xl::Number(b);
   elements[1] = Text("x");
-  elements[2].xltype = xltypeBool;
-  elements[2].val.xbool = 1;
+  elements[2] = xl::Boolean(true);
   g_column.xltype = xltypeMulti | xlbitDLLFree;
   g_column.val.array.lparray = elements;
   g_column.val.array.rows = 3;
@@ -238,7 +228,7 @@ PROBE(LPXLOPER) fix_nothing(short nil) {
 PROBE(LPXLOPER) fix_overflow(double b) {
   ++fixture_calls;
   static XLOPER result;
-  result = Number(b * 1e308);
+  result = xl::Number(b * 1e308);
   return &result;
 }
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xll/xlcall.h"
+#include "xll/xloper.h"
 
 namespace kvtest {
 
@@ -27,7 +27,7 @@ struct Value {
   std::vector<Value> elements; // arrays, row by row
 
   static Value Of(const XLOPER& x);
-  std::uint16_t BaseType() const { return type & ~(xlbitXLFree | xlbitDLLFree); }
+  std::uint16_t BaseType() const { return type & ~xl::kOwnershipBits; }
   // The text converted to UTF-8, for readable comparisons.
   std::string Utf8() const;
 };

@@ -8,34 +8,16 @@
 #include <vector>
 
 // By its path from here: the host's tests do not see the add-in's folders.
-#include "../../Codigo/xll/xlcall.h"
+#include "../../Codigo/xll/xloper.h"
 
 namespace kvtest {
 
-inline XLOPER Num(double value) {
-  XLOPER x{};
-  x.xltype = xltypeNum;
-  x.val.num = value;
-  return x;
-}
-inline XLOPER Int(std::int16_t value) {
-  XLOPER x{};
-  x.xltype = xltypeInt;
-  x.val.w = value;
-  return x;
-}
-inline XLOPER Bool(bool value) {
-  XLOPER x{};
-  x.xltype = xltypeBool;
-  x.val.xbool = value;
-  return x;
-}
-inline XLOPER Err(std::uint16_t code) {
-  XLOPER x{};
-  x.xltype = xltypeErr;
-  x.val.err = code;
-  return x;
-}
+inline constexpr auto& Num = xl::Number;
+inline constexpr auto& Int = xl::Integer;
+inline constexpr auto& Bool = xl::Boolean;
+inline constexpr auto& Err = xl::Error;
+inline constexpr auto& Missing = xl::Missing;
+inline constexpr auto& Nil = xl::Nil;
 // A text cell, counted as Excel passes it; the characters live as long as the test program.
 inline XLOPER Text(const std::string& text) {
   static std::deque<std::string> texts;
@@ -43,16 +25,6 @@ inline XLOPER Text(const std::string& text) {
   XLOPER x{};
   x.xltype = xltypeStr;
   x.val.str = texts.back().data();
-  return x;
-}
-inline XLOPER Missing() {
-  XLOPER x{};
-  x.xltype = xltypeMissing;
-  return x;
-}
-inline XLOPER Nil() {
-  XLOPER x{};
-  x.xltype = xltypeNil;
   return x;
 }
 

@@ -9,6 +9,7 @@
 #include "BarraMenu.h"
 #include "Configuracao.h"
 #include "Kavenlor.h"
+#include "Menu.h"
 #include "kvplatform/ansi.h"
 #include "kvplatform/registry.h"
 #include "support/recording_dispatcher.h"
@@ -16,12 +17,6 @@
 
 using kvtest::Call;
 using kvtest::RecordingDispatcher;
-
-KV_ENTRY(short) kv_chama_exibir();
-KV_ENTRY(short) kv_chama_port();
-KV_ENTRY(short) kv_chama_ing();
-KV_ENTRY(short) kv_chama_sobre();
-KV_ENTRY(short) kv_chama_ajuda();
 
 namespace {
 // A registry of the test's own, and a clean process-wide state per test.
@@ -87,6 +82,7 @@ protected:
   }
 
   RecordingDispatcher excel;
+  xl::ExcelValue query; // what GET.BAR and GET.TOOLBAR answer into, given back at the end
   std::filesystem::path folder_;
 };
 } // namespace
@@ -135,7 +131,7 @@ TEST_F(Settings, AbsentMenuIsAddedBeforeHelpOrAjudaThenTheLanguageSubmenu) {
     return xlretSuccess;
   });
   ShowToolbarFlag = 1;
-  BuildMenus();
+  BuildMenus(query);
   const auto menus = excel.CallsTo(xlfAddMenuIntl);
   ASSERT_EQ(menus.size(), 3u);
   EXPECT_EQ(menus[0].args[2].text, "Help");
@@ -167,7 +163,7 @@ TEST_F(Settings, AbsentMenuIsAddedBeforeHelpOrAjudaThenTheLanguageSubmenu) {
 TEST_F(Settings, ExistingMenuOnlyGetsTheSubmenu) {
   UseLanguage(Language::Portuguese);
   MenuPresent(true);
-  BuildMenus();
+  BuildMenus(query);
   const auto menus = excel.CallsTo(xlfAddMenuIntl);
   ASSERT_EQ(menus.size(), 1u);
   EXPECT_EQ(kvp::AnsiToUtf8(menus[0].args[1].elements[5].text), "&Português (Brasil)");
@@ -181,7 +177,7 @@ TEST_F(Settings, NewToolbarGetsItsToolsVisibilityAndPictures) {
   std::snprintf(InstallFolder, sizeof InstallFolder, "%s\\", repository.c_str());
   ToolbarPresent(false);
   std::vector<std::string> clipboard_sizes;
-  BuildToolbar();
+  BuildToolbar(query);
   const auto toolbars = excel.CallsTo(xlfAddToolbar);
   ASSERT_EQ(toolbars.size(), 1u);
   EXPECT_EQ(toolbars[0].args[0].text, "Kavenlor");
@@ -207,13 +203,13 @@ TEST_F(Settings, NewToolbarGetsItsToolsVisibilityAndPictures) {
 TEST_F(Settings, MissingPictureStopsThePicturesNotTheLoad) {
   std::snprintf(InstallFolder, sizeof InstallFolder, "%s\\", folder_.c_str());
   ToolbarPresent(false);
-  BuildToolbar();
+  BuildToolbar(query);
   EXPECT_EQ(excel.CallsTo(xlfAddToolbar).size(), 1u);
   EXPECT_TRUE(excel.CallsTo(xlcPasteTool).empty());
 
   excel.Clear();
   ToolbarPresent(true);
-  BuildToolbar();
+  BuildToolbar(query);
   EXPECT_EQ(excel.calls().size(), 1u) << "an existing toolbar is left as it is";
 }
 
