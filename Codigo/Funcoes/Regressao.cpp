@@ -270,7 +270,10 @@ bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<Combi
   walk.lista = &lista;
   lista.reserve((std::size_t{1} << kc) - 1);
   walk.Visit(0, 0.0);
-  if (!walk.ok) return false;
+  if (!walk.ok) {
+    lista.clear(); // the subsets visited before the singular one are no answer
+    return false;
+  }
   std::sort(lista.begin(), lista.end(),
             [](const CombinacaoR& a, const CombinacaoR& b) { return a.R > b.R; });
   return true;
