@@ -27,57 +27,71 @@ Matriz Unflat(const std::vector<double>& flat, std::size_t n) {
                 flat.begin() + static_cast<std::ptrdiff_t>((i + 1) * n));
   return a;
 }
+
+// The step both reductions make at column k: the reflector H of the segment
+// x = a(first .. n-1, k) of the row-major n x n matrix a, applied from the left to rows
+// first .. n-1 from column k+1 on. Column k of those rows is known exactly (the image of the
+// segment, then zeros) and written so. False, with a unchanged, when the segment is all zero.
+struct Reflection {
+  std::vector<double> x, u, work;
+  double beta = 0, image = 0;
+
+  bool Reduce(std::vector<double>& a, std::size_t n, std::size_t k, std::size_t first) {
+    const std::size_t m = n - first;
+    x.resize(m);
+    for (std::size_t i = 0; i < m; ++i)
+      x[i] = a[(first + i) * n + k];
+    if (!Householder(x.data(), m, u, beta, image)) return false;
+    ReflectRows(a.data(), n, first, u, beta, k + 1, work);
+    a[first * n + k] = image;
+    for (std::size_t i = 1; i < m; ++i)
+      a[(first + i) * n + k] = 0;
+    return true;
+  }
+};
+// What both routines work on: the matrix being reduced, a, and the product of the reflectors
+// applied so far, starting from the identity, both row-major n x n.
+struct Working {
+  std::size_t n = 0;
+  std::vector<double> a, product;
+  Reflection step;
+
+  // Empties the two outputs; false when A is not square.
+  bool Open(const Matriz& A, Matriz& first, Matriz& second) {
+    first.clear();
+    second.clear();
+    if (!interno::Square(A, n)) return false;
+    a = Flat(A, n);
+    product = Flat(Identity(n), n);
+    return true;
+  }
+};
 } // namespace
 
 bool reduz_hessenberg(Matriz A, Matriz& H, Matriz& P) {
-  H.clear();
-  P.clear();
-  std::size_t n;
-  if (!interno::Square(A, n)) return false;
-  std::vector<double> h = Flat(A, n), p = Flat(Identity(n), n);
-  std::vector<double> x, u, work;
+  Working w;
+  if (!w.Open(A, H, P)) return false;
+  const std::size_t n = w.n;
   for (std::size_t k = 0; k + 2 < n; ++k) {
-    const std::size_t m = n - k - 1;
-    x.resize(m);
-    for (std::size_t i = 0; i < m; ++i)
-      x[i] = h[(k + 1 + i) * n + k];
-    double beta, image;
-    if (!Householder(x.data(), m, u, beta, image)) continue;
-    ReflectRows(h.data(), n, k + 1, u, beta, k + 1, work);
-    // Column k of the reflected rows is known exactly: the image of the segment, then zeros.
-    h[(k + 1) * n + k] = image;
-    for (std::size_t i = 1; i < m; ++i)
-      h[(k + 1 + i) * n + k] = 0;
-    ReflectColumns(h.data(), n, k + 1, u, beta);
-    ReflectColumns(p.data(), n, k + 1, u, beta);
+    if (!w.step.Reduce(w.a, n, k, k + 1)) continue;
+    ReflectColumns(w.a.data(), n, k + 1, w.step.u, w.step.beta);
+    ReflectColumns(w.product.data(), n, k + 1, w.step.u, w.step.beta);
   }
-  H = Unflat(h, n);
-  P = Unflat(p, n);
+  H = Unflat(w.a, n);
+  P = Unflat(w.product, n);
   return true;
 }
 
 bool decompoe_qr(Matriz A, Matriz& Q, Matriz& R) {
-  Q.clear();
-  R.clear();
-  std::size_t n;
-  if (!interno::Square(A, n)) return false;
-  std::vector<double> r = Flat(A, n), q = Flat(Identity(n), n);
-  std::vector<double> x, u, work;
+  Working w;
+  if (!w.Open(A, Q, R)) return false;
+  const std::size_t n = w.n;
   for (std::size_t k = 0; k + 1 < n; ++k) {
-    const std::size_t m = n - k;
-    x.resize(m);
-    for (std::size_t i = 0; i < m; ++i)
-      x[i] = r[(k + i) * n + k];
-    double beta, image;
-    if (!Householder(x.data(), m, u, beta, image)) continue;
-    ReflectRows(r.data(), n, k, u, beta, k + 1, work);
-    r[k * n + k] = image;
-    for (std::size_t i = 1; i < m; ++i)
-      r[(k + i) * n + k] = 0;
-    ReflectColumns(q.data(), n, k, u, beta);
+    if (!w.step.Reduce(w.a, n, k, k)) continue;
+    ReflectColumns(w.product.data(), n, k, w.step.u, w.step.beta);
   }
-  Q = Unflat(q, n);
-  R = Unflat(r, n);
+  Q = Unflat(w.product, n);
+  R = Unflat(w.a, n);
   return true;
 }
 
