@@ -136,7 +136,7 @@ void BM_Garch11DemGbp(benchmark::State& state) {
   double ll = 0;
   for (auto _ : state) {
     std::vector<double> theta;
-    benchmark::DoNotOptimize(estima_arch(1, 1, 0, 1, e, theta, ll, &diag));
+    benchmark::DoNotOptimize(estima_arch(ModeloArch::Garch, 1, 0, 1, e, theta, ll, &diag));
   }
   state.counters["evaluations"] = static_cast<double>(diag.avaliacoes);
   state.counters["loglik"] = ll;
@@ -148,10 +148,10 @@ BENCHMARK(BM_Garch11DemGbp)->Unit(benchmark::kMillisecond);
 // reported rate gives the cost per observation.
 void BM_LogLikelihood(benchmark::State& state) {
   const auto e = DemGbp();
-  const int model = static_cast<int>(state.range(0));
-  const int r = model >= 3 ? 1 : 0;
+  const auto model = static_cast<ModeloArch>(state.range(0));
+  const int r = model == ModeloArch::Egarch || model == ModeloArch::Gjr ? 1 : 0;
   std::vector<double> theta{0.01, 0.15, 0.8};
-  if (r) theta = {model == 3 ? -0.1 : 0.01, 0.15, 0.05, 0.8};
+  if (r) theta = {model == ModeloArch::Egarch ? -0.1 : 0.01, 0.15, 0.05, 0.8};
   for (auto _ : state)
     benchmark::DoNotOptimize(log_verossimilhanca(model, 1, r, 1, e, theta));
   state.SetItemsProcessed(state.iterations() * static_cast<long>(e.size()));

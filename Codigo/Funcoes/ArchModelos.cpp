@@ -56,9 +56,8 @@ double Gaussian(const std::vector<double>& e, const std::vector<double>& h, doub
 }
 } // namespace
 
-double log_verossimilhanca(int modelo, int q, int r, int p, const std::vector<double>& e,
+double log_verossimilhanca(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
                            const std::vector<double>& theta) {
-  const auto model = static_cast<ModeloArch>(modelo);
   if (model != ModeloArch::Egarch && model != ModeloArch::Gjr) r = 0;
   const Layout at{q, r, p};
   const std::size_t n = e.size();
@@ -152,14 +151,13 @@ namespace {
 // The pattern search on the series as given.
 int Search(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
            std::vector<double>& theta, double& best, DiagnosticoArch& diag) {
-  const int modelo = static_cast<int>(model);
   const Layout at{q, r, p};
   const bool sum_bounded = model == ModeloArch::Arch || model == ModeloArch::Garch;
   const int n = (model == ModeloArch::Egarch || model == ModeloArch::Gjr) ? q + r + p : q + p;
 
   auto evaluate = [&] {
     ++diag.avaliacoes;
-    return log_verossimilhanca(modelo, q, r, p, e, theta);
+    return log_verossimilhanca(model, q, r, p, e, theta);
   };
   double S = n * kDelta;
   best = evaluate();
@@ -280,15 +278,15 @@ int Search(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
 }
 } // namespace
 
-int estima_arch(int modelo, int q, int r, int p, const std::vector<double>& e,
+int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
                 std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico) {
   DiagnosticoArch local;
   DiagnosticoArch& diag = diagnostico ? *diagnostico : local;
   diag = DiagnosticoArch{};
-  const auto model = static_cast<ModeloArch>(modelo);
   if (model != ModeloArch::Egarch && model != ModeloArch::Gjr) r = 0;
   theta.assign(static_cast<std::size_t>(1 + q + r + p), kDelta);
-  if (modelo < 0 || modelo > 4) return 0;
+  const int code = static_cast<int>(model);
+  if (code < 0 || code > 4) return 0;
   if (model == ModeloArch::Igarch) theta[1] = 1 - (q + p - 1) * kDelta;
 
   // The decimal scale that brings mean(e^2) near 1.

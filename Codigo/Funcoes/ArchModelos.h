@@ -4,7 +4,7 @@
 
 #include <vector>
 
-// The model codes, in the order of the ARCH tool's model group; the routines take the code.
+// The model codes, in the order of the ARCH tool's model group.
 enum class ModeloArch : int { Arch = 0, Garch = 1, Igarch = 2, Egarch = 3, Gjr = 4 };
 
 // delta: the least admissible value of the positive parameters, the start value of every
@@ -30,7 +30,7 @@ inline constexpr double kSentinelaArch = -1.7e308;
 // EGARCH returns kSentinelaArch when some h(t) is exactly 0. The variances are formed first (the
 // only sequential part); the sum then takes e^2/h over the whole series and ln h as the logarithm
 // of products of mantissas plus the sum of the binary exponents, one logarithm per block.
-double log_verossimilhanca(int modelo, int q, int r, int p, const std::vector<double>& e,
+double log_verossimilhanca(ModeloArch modelo, int q, int r, int p, const std::vector<double>& e,
                            const std::vector<double>& theta);
 
 // What the search did, for tests and traces.
@@ -54,11 +54,11 @@ struct DiagnosticoArch {
 //     (turning once more when m comes back to 1); m = 0 moves to the next coordinate;
 //   stop when every coordinate has been abandoned once in a row without an improvement.
 // Returns 1 when stopped so, -1 after 100000 passes (theta and LL at the last accepted point),
-// 0 for a model code outside 0 .. 4 (theta the start values, LL untouched).
+// 0 for a value of modelo outside the five models (theta the start values, LL untouched).
 //
 // The search runs on e 10^k, k = round(-log10(mean e^2) / 2), so that delta, a fixed absolute
 // step and floor for omega, is matched to the scale of the variances; for returns in percent
 // k = 0 and nothing changes. Results are carried back exactly: GARCH family
 // omega 10^(-2k), EGARCH omega - 2k ln(10)(1 - sum beta), LL + T k ln(10).
-int estima_arch(int modelo, int q, int r, int p, const std::vector<double>& e,
+int estima_arch(ModeloArch modelo, int q, int r, int p, const std::vector<double>& e,
                 std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico = nullptr);

@@ -7,27 +7,7 @@
 #include <vector>
 
 #include "Matriz.h"
-
-// The Householder reflector of a column segment x = (x0 .. xm): alpha = |x|, u0 = x0 - alpha
-// when x0 < 0, else x0 + alpha; ui = xi for i >= 1; the reflector is I - 2 u u^T / |u|^2 and maps
-// x to (-sign(x0) alpha, 0, .., 0), a zero x0 counting as positive. A segment that is all zero
-// is already reduced: it is left alone (its reflector would divide by |u|^2 = 0).
-
-// H = P^T A P, upper Hessenberg (tridiagonal when A is symmetric), with P = P_0 P_1 .. P_{n-3}
-// and P_k the identity but for the reflector of the column segment H(k+1 .. n-1, k) acting on
-// rows and columns k+1 .. n-1. For n <= 2 no step is made: H = A and P is the identity of order n.
-// False when A is not square.
-bool reduz_hessenberg(Matriz A, Matriz& H, Matriz& P);
-
-// A = Q R with Q orthogonal and R upper triangular, from the reflectors H_k of the column
-// segments (k .. n-1) of the partly reduced matrix, k = 0 .. n-2: R = H_{n-2} .. H_0 A and
-// Q = H_0 .. H_{n-2}. R(k, k) = -sign(x0) |x| for the segment x of step k. For n = 1, Q = (1)
-// and R = A. False when A is not square.
-bool decompoe_qr(Matriz A, Matriz& Q, Matriz& R);
-
-// True when every element below the diagonal lies in [-t, t]. An element that is not a number
-// passes (it fails neither comparison).
-bool convergiu(const Matriz& A, double t);
+#include "QrMatrizCheia.h" // reduz_hessenberg, decompoe_qr, convergiu
 
 // Why `autovalores` answered as it did, for the tools' messages and for the tests.
 enum class EigenOutcome {

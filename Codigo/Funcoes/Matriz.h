@@ -8,6 +8,16 @@
 //  - each operation empties its outputs before filling them, and leaves them empty when it
 //    fails;
 //  - success is a boolean (the inverse reports an integer code).
+//
+// Failures across the numerical core, for new code: a routine that can fail returns bool (true =
+// done) and leaves its outputs empty, or untouched where it says so. When the caller must tell
+// reasons apart, the reason is an enum in the routine's result or report struct (FalhaRegressao
+// in ResultadoRegressao, EigenOutcome in EigenReport), set on every return. Nothing is thrown,
+// and there are no new integer codes or sentinel values: those that exist are the interfaces the
+// tools were built on (`inverte`'s 1/0/-1, `estima_arch`'s 1/0/-1, the EGARCH likelihood's
+// kSentinelaArch, the always-true `copia` and `transpoe`). The worksheet-function cores
+// (Estatistica, Ewv) answer with a value or nothing (StatValue, std::optional) instead, since a
+// cell shows either a number or an error.
 #pragma once
 
 #include <cstddef>

@@ -4,70 +4,42 @@
 #include <cmath>
 #include <limits>
 
+#include "Householder.h"
+
 namespace {
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
-// Householder QR of the N x k matrix held column by column in a (column j at a[j * n]). On
-// return the upper triangle of R is in rdiag (the diagonal) and in a above it (R(i, j) at
-// a[j * n + i], i < j); below the diagonal a keeps the reflectors, each scaled so that
-// H = I - v v' / vnorm with v(j) stored in vhead. The right-hand side y is transformed to Q'y
-// in step.
-struct Householder {
+// Householder QR of the N x k matrix held column by column in a (column j at a[j * n]), with
+// the reflectors of Householder.h: H_j = I - beta_j u_j u_j' acts on rows j .. n - 1. On return
+// the diagonal of R is in rdiag and the rest of its upper triangle in a (R(i, j) at
+// a[j * n + i], i < j); below the diagonal a keeps what the reflections left there, unused. An
+// all-zero column segment is left as it is, with R(j, j) = 0 and beta_j = 0. The right-hand
+// side y is transformed to Q'y in step.
+struct FatoracaoQr {
   std::size_t n = 0, k = 0;
-  std::vector<double> a, rdiag, vhead;
+  std::vector<double> a, rdiag, beta;
+  std::vector<std::vector<double>> u;
 };
 
-// x <- (I - v v' / beta) x on rows from .. n - 1, where the reflector v lives.
-void Reflect(const double* v, double beta, std::size_t from, std::size_t n, double* x) {
-  double dot = 0;
-  for (std::size_t i = from; i < n; ++i)
-    dot += v[i] * x[i];
-  const double f = dot / beta;
-  for (std::size_t i = from; i < n; ++i)
-    x[i] -= f * v[i];
-}
-
-void Factorise(Householder& h, std::vector<double>& y) {
+void Factorise(FatoracaoQr& h, std::vector<double>& y) {
   const std::size_t n = h.n, k = h.k;
   h.rdiag.assign(k, 0.0);
-  h.vhead.assign(k, 0.0);
+  h.beta.assign(k, 0.0);
+  h.u.assign(k, {});
   for (std::size_t j = 0; j < k; ++j) {
-    double* col = h.a.data() + j * n;
-    // The column's norm below the diagonal, scaled against overflow.
-    double scale = 0;
-    for (std::size_t i = j; i < n; ++i)
-      scale = std::max(scale, std::fabs(col[i]));
-    if (scale == 0) {
-      h.rdiag[j] = 0;
-      continue;
-    }
-    double sum = 0;
-    for (std::size_t i = j; i < n; ++i) {
-      const double v = col[i] / scale;
-      sum += v * v;
-    }
-    double norm = scale * std::sqrt(sum);
-    if (col[j] > 0) norm = -norm;    // R(j, j) = -sign(a_jj) ||a||: no cancellation in v_j
-    const double vj = col[j] - norm; // v = a - R(j, j) e_j
-    const double beta = -vj * norm;  // v'v / 2 = ||a||^2 - a_j R(j, j)
-    h.rdiag[j] = norm;
-    h.vhead[j] = vj;
-    col[j] = vj;
-    // Apply H = I - v v' / beta to the remaining columns and to y.
+    const double* col = h.a.data() + j * n;
+    if (!interno::Householder(col + j, n - j, h.u[j], h.beta[j], h.rdiag[j])) continue;
+    // Apply H_j to the remaining columns and to y.
     for (std::size_t l = j + 1; l < k; ++l)
-      Reflect(col, beta, j, n, h.a.data() + l * n);
-    Reflect(col, beta, j, n, y.data());
+      interno::ReflectVector(h.u[j], h.beta[j], h.a.data() + l * n + j);
+    interno::ReflectVector(h.u[j], h.beta[j], y.data() + j);
   }
 }
 
-// y <- Q'y with the reflectors that Factorise left below the diagonal.
-void ApplyQt(const Householder& h, std::vector<double>& y) {
-  const std::size_t n = h.n;
-  for (std::size_t j = 0; j < h.k; ++j) {
-    if (h.rdiag[j] == 0) continue;
-    const double* col = h.a.data() + j * n;
-    Reflect(col, -h.vhead[j] * h.rdiag[j], j, n, y.data());
-  }
+// y <- Q'y with the reflectors of Factorise.
+void ApplyQt(const FatoracaoQr& h, std::vector<double>& y) {
+  for (std::size_t j = 0; j < h.k; ++j)
+    if (h.beta[j] != 0) interno::ReflectVector(h.u[j], h.beta[j], y.data() + j);
 }
 
 void Fail(ResultadoRegressao& r, FalhaRegressao why) {
@@ -91,7 +63,7 @@ bool regressao_multipla(const Matriz& D, ResultadoRegressao& res) {
   const double ybar = res.medias[0];
 
   // Centred, scaled design and centred response.
-  Householder h;
+  FatoracaoQr h;
   h.n = n;
   h.k = k;
   h.a.resize(n * k);
@@ -186,8 +158,8 @@ bool regressao_multipla(const Matriz& D, ResultadoRegressao& res) {
   }
   res.diag_inv[0] = 1.0 / static_cast<double>(n) + quad;
 
-  // Fitted values about the mean straight from the scaled design (h.a now holds the
-  // reflectors, so the design is formed again), residuals and the sums.
+  // Fitted values about the mean straight from the scaled design (h.a now holds R and what the
+  // reflections left below it, so the design is formed again), residuals and the sums.
   res.residuos.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
     double fit = 0;
@@ -298,7 +270,10 @@ bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<Combi
   walk.lista = &lista;
   lista.reserve((std::size_t{1} << kc) - 1);
   walk.Visit(0, 0.0);
-  if (!walk.ok) return false;
+  if (!walk.ok) {
+    lista.clear(); // the subsets visited before the singular one are no answer
+    return false;
+  }
   std::sort(lista.begin(), lista.end(),
             [](const CombinacaoR& a, const CombinacaoR& b) { return a.R > b.R; });
   return true;

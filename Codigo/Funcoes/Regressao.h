@@ -64,7 +64,7 @@ struct CombinacaoR {
 // where R_SS and r_S are taken from the correlation matrix of A (two-pass sums), R_SS^-1 by
 // Cholesky. This is the SSR/SST of the least-squares refit of ycol on S with an intercept. The
 // label names the columns of S as X<j+1> joined by ':'. lista ends sorted by R, decreasing.
-// False (lista then unusable) when the correlations fail or some R_SS is singular: a Cholesky
+// False, with lista empty, when the correlations fail or some R_SS is singular: a Cholesky
 // pivot of at most kc * 1e-14 (the correlation matrix carries an error of a few ulps per entry,
 // so a pivot below that is indistinguishable from an exact dependence).
 bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<CombinacaoR>& lista);

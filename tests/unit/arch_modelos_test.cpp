@@ -23,6 +23,10 @@ const json& Reference() {
   return data;
 }
 
+ModeloArch Model(const json& c) {
+  return static_cast<ModeloArch>(c["model"].get<int>());
+}
+
 std::vector<double> Dax(double factor) {
   auto e = Reference()["dax_log_returns"].get<std::vector<double>>();
   for (double& v : e)
@@ -34,7 +38,7 @@ std::vector<double> Dax(double factor) {
 TEST(LogVerossimilhanca, AgreesWithIndependentImplementation) {
   const auto e = Reference()["series"].get<std::vector<double>>();
   for (const json& c : Reference()["likelihoods"]) {
-    const double ll = log_verossimilhanca(c["model"], c["q"], c["r"], c["p"], e,
+    const double ll = log_verossimilhanca(Model(c), c["q"], c["r"], c["p"], e,
                                           c["theta"].get<std::vector<double>>());
     const double want = c["ll"];
     EXPECT_NEAR(ll, want, 1e-11 * std::fabs(want)) << "model " << c["model"] << " " << c["theta"];
@@ -47,12 +51,14 @@ TEST(LogVerossimilhanca, SeriesOfLengthOne) {
   const std::vector<double> e{0.7};
   const double h0 = 0.2 / (1 - 0.1 - 0.6);
   const double want = -0.5 * std::log(2 * std::numbers::pi) - 0.5 * (0.49 / h0 + std::log(h0));
-  EXPECT_NEAR(log_verossimilhanca(1, 1, 0, 1, e, {0.2, 0.1, 0.6}), want, 1e-15);
+  EXPECT_NEAR(log_verossimilhanca(ModeloArch::Garch, 1, 0, 1, e, {0.2, 0.1, 0.6}), want, 1e-15);
   const double lnh = 0.1 + 0.3 * (1 - 0.2) + 0.5 * std::log(0.49);
   const double egarch = -0.5 * std::log(2 * std::numbers::pi) - 0.5 * (0.49 / std::exp(lnh) + lnh);
-  EXPECT_NEAR(log_verossimilhanca(3, 1, 1, 1, e, {0.1, 0.3, -0.2, 0.5}), egarch, 1e-14);
+  EXPECT_NEAR(log_verossimilhanca(ModeloArch::Egarch, 1, 1, 1, e, {0.1, 0.3, -0.2, 0.5}), egarch,
+              1e-14);
   // A variance that underflows is the sentinel.
-  EXPECT_EQ(log_verossimilhanca(3, 1, 1, 1, std::vector<double>{0.7, 0.1}, {-800, 0.0, 0.0, 0.0}),
+  EXPECT_EQ(log_verossimilhanca(ModeloArch::Egarch, 1, 1, 1, std::vector<double>{0.7, 0.1},
+                                {-800, 0.0, 0.0, 0.0}),
             kSentinelaArch);
 }
 
@@ -67,7 +73,7 @@ TEST(EstimaArch, ReachesTheMaximumOnDaxReturns) {
     double ll = 0;
     DiagnosticoArch diag;
     const auto start = std::chrono::steady_clock::now();
-    const int result = estima_arch(c["model"], c["q"], c["r"], c["p"], e, theta, ll, &diag);
+    const int result = estima_arch(Model(c), c["q"], c["r"], c["p"], e, theta, ll, &diag);
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const double best = c["ll"];
@@ -75,10 +81,10 @@ TEST(EstimaArch, ReachesTheMaximumOnDaxReturns) {
                 name.c_str(), ll, ll - best, diag.avaliacoes, ms, diag.escala);
     EXPECT_EQ(result, 1) << name;
     EXPECT_GE(ll, best - 0.01) << name;
-    EXPECT_NEAR(ll, log_verossimilhanca(c["model"], c["q"], c["r"], c["p"], e, theta),
+    EXPECT_NEAR(ll, log_verossimilhanca(Model(c), c["q"], c["r"], c["p"], e, theta),
                 1e-6 * std::fabs(ll))
         << name << ": the reported LL is not the likelihood of the reported point";
-    if (c["model"] == 2) {
+    if (Model(c) == ModeloArch::Igarch) {
       EXPECT_NEAR(theta[1] + theta[2], 1.0, 1e-12) << name;
     }
   }
@@ -87,7 +93,7 @@ TEST(EstimaArch, ReachesTheMaximumOnDaxReturns) {
 TEST(EstimaArch, GarchMatchesFGarchOnPercentReturns) {
   std::vector<double> theta;
   double ll;
-  ASSERT_EQ(estima_arch(1, 1, 0, 1, Dax(100.0), theta, ll), 1);
+  ASSERT_EQ(estima_arch(ModeloArch::Garch, 1, 0, 1, Dax(100.0), theta, ll), 1);
   const json& fg = Reference()["fgarch_garch11_percent"];
   EXPECT_NEAR(theta[1], fg["alpha"].get<double>(), 0.01);
   EXPECT_NEAR(theta[2], fg["beta"].get<double>(), 0.01);
@@ -97,14 +103,14 @@ TEST(EstimaArch, GarchMatchesFGarchOnPercentReturns) {
 TEST(EstimaArch, StartPointsAndRegions) {
   std::vector<double> theta{9, 9};
   double ll = 123;
-  EXPECT_EQ(estima_arch(7, 1, 0, 1, Dax(100.0), theta, ll), 0);
+  EXPECT_EQ(estima_arch(static_cast<ModeloArch>(7), 1, 0, 1, Dax(100.0), theta, ll), 0);
   EXPECT_EQ(theta, (std::vector<double>{1e-5, 1e-5, 1e-5}));
   EXPECT_EQ(ll, 123);
 
   // The returns with their sign turned: bad news raise the variance less than good news, so
   // the GJR asymmetry comes out negative, with alpha + gamma kept at or above delta.
   auto flipped = Dax(-100.0);
-  ASSERT_EQ(estima_arch(4, 1, 1, 1, flipped, theta, ll), 1);
+  ASSERT_EQ(estima_arch(ModeloArch::Gjr, 1, 1, 1, flipped, theta, ll), 1);
   EXPECT_LT(theta[2], 0);
   EXPECT_GE(theta[1] + theta[2], 1e-5 - 1e-15);
 
@@ -113,12 +119,12 @@ TEST(EstimaArch, StartPointsAndRegions) {
   std::vector<double> regime;
   for (int i = 0; i < 400; ++i)
     regime.push_back((i < 200 ? 0.5 : 3.0) * std::sin(1.7 * i + 0.3 * i * i));
-  ASSERT_EQ(estima_arch(1, 1, 0, 1, regime, theta, ll), 1);
+  ASSERT_EQ(estima_arch(ModeloArch::Garch, 1, 0, 1, regime, theta, ll), 1);
   EXPECT_LE(theta[1] + theta[2], 1 - 1e-5 + 1e-12);
   EXPECT_GE(theta[0], 1e-5);
 
   // ARCH(1) on a constant series stays inside omega >= delta, delta <= alpha <= 1 - delta.
-  ASSERT_EQ(estima_arch(0, 1, 0, 0, std::vector<double>(50, 0.8), theta, ll), 1);
+  ASSERT_EQ(estima_arch(ModeloArch::Arch, 1, 0, 0, std::vector<double>(50, 0.8), theta, ll), 1);
   EXPECT_GE(theta[0], 1e-5);
   EXPECT_GE(theta[1], 1e-5);
   EXPECT_LE(theta[1], 1 - 1e-5 + 1e-12);
@@ -128,8 +134,9 @@ TEST(EstimaArch, StartPointsAndRegions) {
 // and a likelihood that differs by T ln(100).
 TEST(EstimaArch, DecimalScalingIsExact) {
   const auto units = Dax(1.0), percent = Dax(100.0);
-  for (int model : {1, 3}) {
-    const int r = model == 3 ? 1 : 0;
+  for (ModeloArch model : {ModeloArch::Garch, ModeloArch::Egarch}) {
+    const bool egarch = model == ModeloArch::Egarch;
+    const int r = egarch ? 1 : 0;
     std::vector<double> tu, tp;
     double lu, lp;
     DiagnosticoArch du, dp;
@@ -137,10 +144,10 @@ TEST(EstimaArch, DecimalScalingIsExact) {
     ASSERT_EQ(estima_arch(model, 1, r, 1, percent, tp, lp, &dp), 1);
     EXPECT_EQ(du.escala, 2);
     EXPECT_EQ(dp.escala, 0);
-    EXPECT_NEAR(lu - lp, units.size() * std::log(100.0), 1e-6) << model;
+    EXPECT_NEAR(lu - lp, units.size() * std::log(100.0), 1e-6) << "EGARCH " << egarch;
     for (std::size_t i = 1; i < tu.size(); ++i)
-      EXPECT_NEAR(tu[i], tp[i], 1e-9) << model << " " << i;
-    const double omega = model == 3 ? tp[0] - 2 * 2 * std::log(10.0) * (1 - tp[3]) : tp[0] * 1e-4;
-    EXPECT_NEAR(tu[0], omega, 1e-9 * std::fabs(omega) + 1e-15) << model;
+      EXPECT_NEAR(tu[i], tp[i], 1e-9) << "EGARCH " << egarch << " " << i;
+    const double omega = egarch ? tp[0] - 2 * 2 * std::log(10.0) * (1 - tp[3]) : tp[0] * 1e-4;
+    EXPECT_NEAR(tu[0], omega, 1e-9 * std::fabs(omega) + 1e-15) << "EGARCH " << egarch;
   }
 }

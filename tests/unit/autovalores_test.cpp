@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "Funcoes/Autovalores.h"
+#include "Funcoes/AutovaloresInterno.h"
 #include "unit/multivariate_support.h"
 
 using kvtest::MaxDifference;
@@ -156,6 +157,47 @@ TEST(Eigen, DiagonalAndBlockDiagonalInputs) {
   const std::vector<double> want = {1.9, 1.5, 1, 0.5, 0.1};
   for (std::size_t j = 0; j < 5; ++j)
     EXPECT_TRUE(Near(lambda[j], want[j], 1e-15)) << j;
+}
+
+// The last step scales each eigenvector to unit length and signs it so that its components have
+// a positive sum; a vector whose sum is exactly 0 has no positive sign to take and is negated.
+TEST(Eigen, SignOfTheVectorsAtAZeroSum) {
+  const double r2 = std::sqrt(2.0), r5 = std::sqrt(5.0), r6 = std::sqrt(6.0);
+  // Row-major columns (3, -3, 0) and (1, -2, 1), whose sums are exactly 0, and (0, 0, 0.5).
+  const std::vector<double> zero_sums = {3, 1, 0, -3, -2, 0, 0, 1, 0.5};
+  const Matriz got = interno::UnitColumns(zero_sums, 3);
+  const Matriz want = {{-1 / r2, -1 / r6, 0}, {1 / r2, 2 / r6, 0}, {0, -1 / r6, 1}};
+  for (std::size_t r = 0; r < 3; ++r)
+    for (std::size_t c = 0; c < 3; ++c)
+      EXPECT_TRUE(Near(got[r][c], want[r][c], 1e-15)) << "row " << r << " column " << c;
+
+  // Columns (-1, -2, 0), sum -3, negated; (2, 1, 0) and (0, 0, 1), positive sums, kept.
+  const std::vector<double> signed_sums = {-1, 2, 0, -2, 1, 0, 0, 0, 1};
+  const Matriz got2 = interno::UnitColumns(signed_sums, 3);
+  const Matriz want2 = {{1 / r5, 2 / r5, 0}, {2 / r5, 1 / r5, 0}, {0, 0, 1}};
+  for (std::size_t r = 0; r < 3; ++r)
+    for (std::size_t c = 0; c < 3; ++c)
+      EXPECT_TRUE(Near(got2[r][c], want2[r][c], 1e-15)) << "row " << r << " column " << c;
+}
+
+// Only an eigenvalue below 0 withholds the vectors: a zero eigenvalue is not negative. A zero
+// matrix has nothing to iterate (its tolerance is 0 and every sub-diagonal element is 0), and
+// its vectors are the unit vectors.
+TEST(Eigen, ZeroEigenvaluesKeepTheVectors) {
+  std::vector<double> lambda;
+  Matriz v;
+  EigenReport report;
+  for (std::size_t n : {1u, 3u}) {
+    const std::string what = "zero matrix of order " + std::to_string(n);
+    ASSERT_TRUE(autovalores(Matriz(n, std::vector<double>(n, 0.0)), lambda, v, report)) << what;
+    EXPECT_EQ(report.outcome, EigenOutcome::Done) << what;
+    EXPECT_EQ(lambda, std::vector<double>(n, 0.0)) << what;
+    EXPECT_EQ(v, Identity(n)) << what;
+  }
+  ASSERT_TRUE(autovalores(Matriz{{-2.5}}, lambda, v, report));
+  EXPECT_EQ(report.outcome, EigenOutcome::NegativeEigenvalue);
+  EXPECT_EQ(lambda, (std::vector<double>{-2.5}));
+  EXPECT_TRUE(v.empty());
 }
 
 TEST(Eigen, EqualAndOppositeEigenvaluesGiveUpAtTheStepLimit) {

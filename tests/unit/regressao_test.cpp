@@ -194,4 +194,5 @@ TEST(CorrelacoesCombinadas, ThreeVariablesAndSingularSubset) {
   for (auto& row : a)
     row.push_back(row[1]); // column 4 repeats column 2
   EXPECT_FALSE(correlacoes_combinadas(a, 0, lista));
+  EXPECT_TRUE(lista.empty()) << lista.size() << " combinations left behind by a failure";
 }
