@@ -132,10 +132,10 @@ bool InverseIteration(const double* d, const double* e, std::size_t m, std::size
   const double settled = 8 * std::sqrt(static_cast<double>(m)) * kEps * norm;
   std::vector<Eigenpair*> stalled;
   for (std::size_t c = first; c < pairs.size(); ++c) {
-    const std::vector<double>& y = pairs[c].y;
+    const std::vector<double>& vector = pairs[c].y;
     double residual = 0;
     for (std::size_t i = 0; i < m; ++i) {
-      const double v = TridiagonalRow(d, e, m, pairs[c].value, y.data(), i);
+      const double v = TridiagonalRow(d, e, m, pairs[c].value, vector.data(), i);
       residual += v * v;
     }
     if (std::sqrt(residual) > settled) stalled.push_back(&pairs[c]);

@@ -64,11 +64,11 @@ int main(int argc, char** argv) {
 
   auto* addin = app.add_subcommand("addin", "The add-in manager's tick (add) and untick (remove)");
   addin->fallthrough();
-  std::string action;
-  addin->add_option("action", action, "add or remove")
+  std::string addin_action;
+  addin->add_option("action", addin_action, "add or remove")
       ->required()
       ->check(CLI::IsMember({"add", "remove"}));
-  addin->callback(run([&] { return kvhost::RunAddInManager(options, action == "add"); }));
+  addin->callback(run([&] { return kvhost::RunAddInManager(options, addin_action == "add"); }));
 
   auto* eval = app.add_subcommand(
       "eval", "Evaluate formulas that call the add-in's worksheet functions, on CSV data");
@@ -121,9 +121,9 @@ int main(int argc, char** argv) {
   install->fallthrough();
   install->add_option("--path", settings_options.path, "The install folder")->required();
   install->add_option("--version", settings_options.version, "The version text")->required();
-  for (auto* action : {show, set, install})
-    action->callback(run([&, action] {
-      settings_options.action = action->get_name();
+  for (auto* verb : {show, set, install})
+    verb->callback(run([&, verb] {
+      settings_options.action = verb->get_name();
       return kvhost::RunSettings(options, settings_options);
     }));
 
@@ -179,12 +179,12 @@ int main(int argc, char** argv) {
       const std::size_t i = taken[option]++;
       using Kind = kvhost::DialogAction::Kind;
       if (option == set_action) {
-        const auto action = kvhost::ParseSetAction(sets[i]);
-        if (!action) {
+        const auto parsed = kvhost::ParseSetAction(sets[i]);
+        if (!parsed) {
           std::cerr << "kvhost: --set " << sets[i] << ": CONTROL=VALUE was expected\n";
           return kvhost::kExitUsage;
         }
-        run_options.actions.push_back(*action);
+        run_options.actions.push_back(*parsed);
       } else if (option == click_action) {
         run_options.actions.push_back({Kind::Click, clicks[i], ""});
       } else if (option == up_action) {

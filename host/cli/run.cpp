@@ -102,11 +102,11 @@ int RunTool(const Options& options, const RunOptions& run) {
     }
     for (std::size_t i = workbooks; i < books.size(); ++i) {
       const std::string target = NumberedPath(*path, i - workbooks + 1);
-      std::string problem;
-      const bool saved = path == &run.out_path ? WriteXlsx(books[i], target, problem)
-                                               : WriteWorkbookJson(books[i], target, problem);
+      std::string why;
+      const bool saved = path == &run.out_path ? WriteXlsx(books[i], target, why)
+                                               : WriteWorkbookJson(books[i], target, why);
       if (!saved) {
-        std::cerr << "kvhost: " << problem << '\n';
+        std::cerr << "kvhost: " << why << '\n';
         return kExitUsage;
       }
     }

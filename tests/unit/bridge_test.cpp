@@ -238,9 +238,8 @@ TEST_F(Bridge, NoInstanceFoundWarnsOnceRetriesOnceThenFails) {
 
   // Not from a calculation, or no text in the range: Excel's own coercion.
   excel.Clear();
-  excel.Script(103 | xlCommand, [](const Call&, LPXLOPER result) {
-    result->xltype = xltypeBool;
-    result->val.xbool = 1;
+  excel.Script(103 | xlCommand, [](const Call&, LPXLOPER answer) {
+    *answer = xl::Boolean(true);
     return xlretSuccess;
   });
   EXPECT_EQ(CoerceReference(&result, 1, args), xlretSuccess);
