@@ -2,7 +2,10 @@
 // on the number of bins, the smallest samples, and order statistics of unsorted data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -61,6 +64,11 @@ TEST(SkewModeBins, AValueOnAnInnerEdgeStartsTheUpperBin) {
   const StatValue down = ModeByBins(std::vector<double>{0.1, 0.3, 0.3, 0.5}, 2);
   ASSERT_TRUE(down.ok()) << Shown(down);
   EXPECT_NEAR(down.value, 0.4, 1e-15);
+
+  // The data may come in any order.
+  const StatValue shuffled = ModeByBins(std::vector<double>{4, 0, 7, 4, 8, 5, 4, 6}, 4);
+  ASSERT_TRUE(shuffled.ok()) << Shown(shuffled);
+  EXPECT_EQ(shuffled.value, 5.0);
 }
 
 // From 2 bins to half the number of values, the half rounded down: 3 for 7 values, none at all
@@ -119,4 +127,108 @@ TEST(SkewMedianCore, MiddleOfUnsortedData) {
     EXPECT_NEAR(skew.value, expected, 1e-14)
         << "median of " << c.x.size() << " values should be " << c.median;
   }
+}
+
+namespace {
+// Pearson's forms the long way: sort everything, take the middle, and walk the sorted values
+// through the bins from the lowest up, moving to the next bin while a value is not below the
+// current upper edge (max - (k - b) w). The same mean and standard deviation as the core's.
+StatValue PearsonBySorting(std::vector<double> x, Dispersion dispersion, SkewForm form, int bins) {
+  const CentralMoments m = ComputeCentralMoments(x);
+  const double s = StandardDeviation(m, dispersion);
+  std::sort(x.begin(), x.end());
+  const std::size_t n = x.size();
+  if (form == SkewForm::PearsonMedian) {
+    const double median = n % 2 == 1 ? x[n / 2] : (x[n / 2 - 1] + x[n / 2]) * 0.5;
+    return {3 * (m.mean - median) / s, StatFailure::None};
+  }
+  if (bins < 2 || static_cast<std::size_t>(bins) > n / 2) return {0, StatFailure::NotAvailable};
+  const double width = (x.back() - x.front()) / bins;
+  const auto edge = [&](int b) { return b == bins ? x.back() : x.back() - (bins - b) * width; };
+  std::vector<std::size_t> counts(static_cast<std::size_t>(bins) + 1, 0);
+  int b = 1;
+  for (double value : x) {
+    while (!(value < edge(b)) && b < bins)
+      ++b;
+    ++counts[static_cast<std::size_t>(b)];
+  }
+  const auto top = std::max_element(counts.begin() + 1, counts.end());
+  if (std::count(counts.begin() + 1, counts.end(), *top) > 1) return {0, StatFailure::NotAvailable};
+  const int modal = static_cast<int>(top - counts.begin());
+  const double mode = ((modal == 1 ? x.front() : edge(modal - 1)) + edge(modal)) * 0.5;
+  return {3 * (m.mean - mode) / s, StatFailure::None};
+}
+
+// Random data of several kinds: continuous, small whole numbers (many ties), values put on
+// the inner edges of `bins` bins and one step either side of them, and two clusters of equal
+// size, where the middle of an even count falls between the clusters.
+std::vector<double> Sample(std::mt19937_64& random, std::size_t n, int kind, int bins) {
+  std::normal_distribution<double> normal(0, 0.01);
+  std::uniform_int_distribution<int> whole(0, 12), edge(1, std::max(1, bins - 1)), how(0, 3);
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::vector<double> x(n);
+  const double lo = -0.5, hi = 2.5, width = (hi - lo) / bins;
+  for (std::size_t i = 0; i < n; ++i) {
+    switch (kind) {
+    case 0: x[i] = normal(random); break;
+    case 1: x[i] = whole(random); break;
+    case 2: {
+      const double u = i == 0 ? lo : i == 1 ? hi : hi - (bins - edge(random)) * width;
+      const int h = i < 2 ? 0 : how(random);
+      x[i] = h == 1 ? std::nextafter(u, -HUGE_VAL) : h == 2 ? std::nextafter(u, HUGE_VAL) : u;
+      break;
+    }
+    default: x[i] = i % 2 == 0 ? unit(random) : 2 + unit(random);
+    }
+  }
+  return x;
+}
+
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+} // namespace
+
+// The median is selected and each value's bin looked up rather than found by sorting; both
+// give the very doubles a full sort gives, on values on bin edges and on ties included.
+TEST(SkewPearsonCore, SelectionGivesWhatSortingGives) {
+  std::mt19937_64 random(20240607);
+  int compared = 0;
+  const auto compare = [&](const std::vector<double>& x, SkewForm form, int bins,
+                           const char* what) {
+    const StatValue expected = PearsonBySorting(x, Dispersion::Sample, form, bins);
+    const StatValue computed = Skewness(x, Dispersion::Sample, form, bins);
+    ++compared;
+    ASSERT_EQ(computed.failure, expected.failure)
+        << what << ", n " << x.size() << ", bins " << bins << ": " << Shown(computed) << " for "
+        << Shown(expected);
+    if (computed.ok()) {
+      ASSERT_TRUE(SameBits(computed.value, expected.value))
+          << what << ", n " << x.size() << ", bins " << bins << ": computed " << computed.value
+          << ", expected " << expected.value << ", difference " << computed.value - expected.value;
+    }
+  };
+  const char* kinds[] = {"normal", "whole numbers", "on bin edges", "two clusters"};
+  std::uniform_int_distribution<std::size_t> small(4, 80);
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t n = small(random);
+    const int half = static_cast<int>(n / 2);
+    const int bins = std::uniform_int_distribution<int>(2, half)(random);
+    for (int kind = 0; kind < 4; ++kind) {
+      const std::vector<double> x = Sample(random, n, kind, bins);
+      compare(x, SkewForm::PearsonMedian, 0, kinds[kind]);
+      for (int b : {2, bins, half})
+        compare(x, SkewForm::PearsonMode, b, kinds[kind]);
+    }
+  }
+  // Large enough for thousands of buckets in the median's selection.
+  for (std::size_t n : {65536u, 65537u}) {
+    for (int kind = 0; kind < 4; ++kind) {
+      const std::vector<double> x = Sample(random, n, kind, 20);
+      compare(x, SkewForm::PearsonMedian, 0, kinds[kind]);
+      for (int b : {2, 20, 1000})
+        compare(x, SkewForm::PearsonMode, b, kinds[kind]);
+    }
+  }
+  EXPECT_EQ(compared, 300 * 4 * 4 + 2 * 4 * 4);
 }
