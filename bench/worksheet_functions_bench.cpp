@@ -68,6 +68,14 @@ void SkewMedian(benchmark::State& state) {
   PerCell(state, data.cells.size());
 }
 
+// Pearson's first coefficient with 20 bins, as a user would ask for a histogram's mode.
+void SkewMode(benchmark::State& state) {
+  Cells data(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(skew(&data.record, 0, 0, 1, 20)->val.num);
+  PerCell(state, data.cells.size());
+}
+
 void Kurt(benchmark::State& state) {
   Cells data(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state)
@@ -109,6 +117,7 @@ BENCHMARK(SkewMoment)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMi
 BENCHMARK(Kurt)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Ewv)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SkewMedian)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SkewMode)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Interpolex)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Cspline)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -100,35 +100,107 @@ double StandardDeviation(const CentralMoments& moments, Dispersion dispersion) {
   return std::sqrt(moments.m2 / (dispersion == Dispersion::Sample ? n - 1 : n));
 }
 
-StatValue ModeByBins(std::span<const double> sorted, int bins) {
-  const std::size_t n = sorted.size();
+namespace {
+// The mode of data between `lowest` and `highest` (their minimum and maximum), in any order.
+StatValue ModeBetween(std::span<const double> x, double lowest, double highest, int bins) {
+  const std::size_t n = x.size();
   if (bins < 2 || n == 0 || static_cast<std::size_t>(bins) > n / 2)
     return {0, StatFailure::NotAvailable};
-  const double lowest = sorted.front(), highest = sorted.back();
+  const auto k = static_cast<std::size_t>(bins);
   const double width = (highest - lowest) / bins;
-  // Upper edge of bin b (1..k), counted down from the maximum so that bin k ends exactly there.
-  auto upper = [&](int b) { return b == bins ? highest : highest - (bins - b) * width; };
-  std::vector<std::size_t> counts(static_cast<std::size_t>(bins) + 1, 0);
-  int b = 1;
-  double edge = upper(1);
-  for (double value : sorted) {
-    while (!(value < edge) && b < bins)
-      edge = upper(++b);
-    ++counts[static_cast<std::size_t>(b)];
+  // upper[b], the upper edge of bin b (1..k), counted down from the maximum so that bin k ends
+  // exactly there; upper[0] is not used.
+  std::vector<double> upper(k + 1, highest);
+  for (std::size_t b = 1; b < k; ++b)
+    upper[b] = highest - static_cast<double>(k - b) * width;
+
+  // Bin b holds the values from upper[b - 1] (inclusive: a value on an edge starts the bin
+  // above it) to below upper[b]; bin 1 starts at the minimum and bin k ends at the maximum,
+  // inclusive. So a value's bin is the first whose upper edge is above it, or bin k. The
+  // value's distance from the minimum gives a first guess, which the comparisons with the
+  // edges themselves confirm; where they do not (a value on an edge, or close to one, or
+  // edges that are not finite), a binary search over the edges settles the bin.
+  std::vector<std::size_t> counts(k + 1, 0);
+  const auto edges = std::span<const double>(upper).subspan(1, k - 1); // u_1 .. u_{k-1}
+  const double per_width = 1 / width, last = static_cast<double>(k - 1);
+  for (double value : x) {
+    const double guess = (value - lowest) * per_width;
+    std::size_t b = !(guess < last) ? k : guess > 0 ? static_cast<std::size_t>(guess) + 1 : 1;
+    if ((b > 1 && value < upper[b - 1]) || (b < k && !(value < upper[b])))
+      b = 1 + static_cast<std::size_t>(std::upper_bound(edges.begin(), edges.end(), value) -
+                                       edges.begin());
+    ++counts[b];
   }
   const auto top = std::max_element(counts.begin() + 1, counts.end());
   if (std::count(counts.begin() + 1, counts.end(), *top) > 1) return {0, StatFailure::NotAvailable};
-  const int modal = static_cast<int>(top - counts.begin());
-  const double lower = modal == 1 ? lowest : upper(modal - 1);
-  return {(lower + upper(modal)) * 0.5, StatFailure::None};
+  const auto modal = static_cast<std::size_t>(top - counts.begin());
+  const double lower = modal == 1 ? lowest : upper[modal - 1];
+  return {(lower + upper[modal]) * 0.5, StatFailure::None};
 }
 
-namespace {
-double Median(std::span<const double> sorted) {
-  const std::size_t n = sorted.size();
-  return n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) * 0.5;
+// The largest of one or more values.
+double Largest(std::span<const double> x) {
+  const double* v = x.data();
+  const std::size_t n = x.size();
+  double largest = v[0];
+#pragma omp simd reduction(max : largest)
+  for (std::size_t i = 1; i < n; ++i)
+    largest = v[i] > largest ? v[i] : largest;
+  return largest;
+}
+
+// The middle value of an odd count, the mean of the two middle values of an even count, of
+// data between `lowest` and `highest` (their minimum and maximum). The values are reordered,
+// but not sorted: they are counted in equal buckets between the minimum and the maximum, the
+// bucket that holds the middle is brought to the front, and only its values are searched.
+// The bucket of a value never decreases as the value grows, so each bucket holds a run of
+// consecutive ranks, and the middle is found exactly, as a full sort would place it.
+double Median(std::span<double> x, double lowest, double highest) {
+  const std::size_t n = x.size(), half = n / 2;
+  // About 16 values a bucket on small data; at most 4096 buckets, whose counts stay in the
+  // first-level cache. One bucket, holding everything, when the width has no finite scale.
+  const double spread = highest - lowest;
+  std::size_t buckets = std::clamp<std::size_t>(n / 16, 1, 4096);
+  double scale = static_cast<double>(buckets) / spread;
+  if (!(scale > 0 && scale < HUGE_VAL)) buckets = 1, scale = 0;
+  const double last = static_cast<double>(buckets - 1);
+  const auto bucket = [&](double value) -> std::size_t {
+    const double position = (value - lowest) * scale;
+    if (!(position < last)) return buckets - 1; // also a NaN
+    return position > 0 ? static_cast<std::size_t>(position) : 0;
+  };
+  std::vector<std::size_t> counts(buckets, 0);
+  for (double value : x)
+    ++counts[bucket(value)];
+  std::size_t middle = 0, before = 0; // the middle's bucket, and how many values lie below it
+  while (before + counts[middle] <= half)
+    before += counts[middle++];
+
+  // Swap the middle bucket's values to the front; the others stay, in another order.
+  std::size_t held = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (bucket(x[i]) == middle) std::swap(x[held++], x[i]);
+  const std::span<double> inside = x.first(held);
+  const std::size_t rank = half - before;
+  std::nth_element(inside.begin(), inside.begin() + static_cast<std::ptrdiff_t>(rank),
+                   inside.end());
+  const double upper = inside[rank];
+  if (n % 2 == 1) return upper;
+  // The value just below the middle: the largest of those before it in its bucket or, when
+  // the middle opens its bucket, the largest of the lower buckets.
+  if (rank > 0) return (Largest(inside.first(rank)) + upper) * 0.5;
+  double below = lowest;
+  for (double value : x.subspan(held))
+    if (value > below && bucket(value) < middle) below = value;
+  return (below + upper) * 0.5;
 }
 } // namespace
+
+StatValue ModeByBins(std::span<const double> x, int bins) {
+  if (x.empty()) return {0, StatFailure::NotAvailable};
+  const auto [lowest, highest] = std::minmax_element(x.begin(), x.end());
+  return ModeBetween(x, *lowest, *highest, bins);
+}
 
 StatValue Skewness(std::vector<double> x, Dispersion dispersion, SkewForm form, int bins) {
   if (x.size() < 3) return {0, StatFailure::NotAvailable};
@@ -136,17 +208,14 @@ StatValue Skewness(std::vector<double> x, Dispersion dispersion, SkewForm form, 
   const double s = StandardDeviation(m, dispersion);
   const double n = static_cast<double>(m.n);
   if (form == SkewForm::PearsonMode) {
-    std::sort(x.begin(), x.end());
-    const StatValue mode = ModeByBins(x, bins);
+    const StatValue mode = ModeBetween(x, m.min, m.max, bins);
     if (!mode.ok()) return mode;
     if (m.min == m.max || s == 0) return {0, StatFailure::ZeroDispersion};
     return {3 * (m.mean - mode.value) / s, StatFailure::None};
   }
   if (m.min == m.max || s == 0) return {0, StatFailure::ZeroDispersion};
-  if (form == SkewForm::PearsonMedian) {
-    std::sort(x.begin(), x.end());
-    return {3 * (m.mean - Median(x)) / s, StatFailure::None};
-  }
+  if (form == SkewForm::PearsonMedian)
+    return {3 * (m.mean - Median(x, m.min, m.max)) / s, StatFailure::None};
   const double standardised = m.m3 / (s * s * s);
   if (dispersion == Dispersion::Sample)
     return {n / ((n - 1) * (n - 2)) * standardised, StatFailure::None};

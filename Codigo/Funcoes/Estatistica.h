@@ -55,7 +55,7 @@ double StandardDeviation(const CentralMoments& moments, Dispersion dispersion);
 // Pearson's first coefficient: skew = 3 (mean - mode) / s, the mode being the midpoint of the
 //   most populated of `bins` equal bins between the minimum and the maximum (2 <= bins <= n/2;
 //   a tie for the highest count has no mode).
-// Needs n >= 3. `x` is taken by value: the order statistics sort it.
+// Needs n >= 3. `x` is taken by value: the median form reorders it (a selection, not a sort).
 StatValue Skewness(std::vector<double> x, Dispersion dispersion, SkewForm form, int bins);
 
 // Sample excess kurtosis:
@@ -64,6 +64,8 @@ StatValue Skewness(std::vector<double> x, Dispersion dispersion, SkewForm form, 
 // Needs n >= 4.
 StatValue Kurtosis(std::span<const double> x, Dispersion dispersion);
 
-// The mode of sorted data by equal bins, as Pearson's first coefficient uses it; NotAvailable
-// when two bins share the highest count.
-StatValue ModeByBins(std::span<const double> sorted, int bins);
+// The mode of data in any order by equal bins, as Pearson's first coefficient uses it: the
+// midpoint of the most populated bin, NotAvailable when two bins share the highest count. Upper
+// edges are counted down from the maximum, u_b = max - (bins - b) w with w = (max - min) / bins,
+// and a value on an inner edge belongs to the bin above it.
+StatValue ModeByBins(std::span<const double> x, int bins);

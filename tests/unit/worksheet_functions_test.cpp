@@ -78,6 +78,33 @@ TEST(Skew, PearsonFormsByHand) {
   EXPECT_NEAR(Value(skew(even.get(), 0, 0, 2, 0)), 3 * (4 - 3) / even_sd, 1e-14);
 }
 
+TEST(Skew, ModeFormAtTheEdgesOfItsRanges) {
+  // 2 bins of 0 to 4: the 2 on the edge starts the upper bin, 3 values against 3, no mode (in
+  // any reading order). Counted below, it would give the lower bin and a number.
+  for (const std::vector<double>& values :
+       {std::vector<double>{0, 1, 1, 2, 3, 4}, std::vector<double>{3, 1, 4, 0, 2, 1}}) {
+    Range tie = Range::Column(values);
+    EXPECT_TRUE(IsError(skew(tie.get(), 0, 0, 1, 2), xlerrNA)) << values[0] << ", " << values[1];
+  }
+
+  // 2 bins of 0.1 to 0.5: the edge is 0.5 - 0.2, the double 0.3 itself, so both 0.3s are in
+  // the upper bin: mode 0.4, below the mean of 0.3 (an edge counted up from the minimum would
+  // be 0.30000000000000004, and the mode 0.2).
+  Range down = Range::Column({0.5, 0.3, 0.1, 0.3});
+  const double s = std::sqrt(0.08 / 3);
+  EXPECT_NEAR(Value(skew(down.get(), 0, 0, 1, 2)), 3 * (0.3 - 0.4) / s, 1e-13);
+
+  // Half the count rounded down: 7 values take 3 bins and not 4; 3 values have no mode form
+  // (1 bin at most), while the moment and median forms compute.
+  Range seven = Range::Column({1, 2, 2, 3, 5, 8, 13});
+  EXPECT_FALSE(IsError(skew(seven.get(), 0, 0, 1, 3), xlerrNA));
+  EXPECT_TRUE(IsError(skew(seven.get(), 0, 0, 1, 4), xlerrNA));
+  Range three = Range::Column({1, 2, 4});
+  EXPECT_TRUE(IsError(skew(three.get(), 0, 0, 1, 2), xlerrNA));
+  for (short tipo : {0, 2})
+    EXPECT_FALSE(IsError(skew(three.get(), 0, 0, tipo, 2), xlerrNA)) << tipo;
+}
+
 TEST(SkewAndKurt, EqualValuesGiveDivisionByZero) {
   Range equal = Range::Column({0.1, 0.1, 0.1, 0.1, 0.1, 0.1});
   for (short tipo : {0, 1, 2})
