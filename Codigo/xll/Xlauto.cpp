@@ -266,6 +266,10 @@ void UseAutomationSystem(kvp::AutomationSystem* automation) {
   g_automation = automation;
 }
 
+void ForgetAutomationRetry() {
+  g_retry_made = false;
+}
+
 const std::string& ExcelVersion() {
   return g_version;
 }

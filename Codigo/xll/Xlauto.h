@@ -21,6 +21,9 @@ void AutomationStop();
 
 // The automation the bridge uses: the system's unless a test puts its own.
 void UseAutomationSystem(kvp::AutomationSystem* automation);
+// Forgets the multiple-instances retry, which otherwise lasts as long as the library is loaded:
+// for tests that play several loads in one process. The library itself never calls it.
+void ForgetAutomationRetry();
 
 // Excel's version text as GET.WORKSPACE(2) gave it at the start (at most 6 characters).
 const std::string& ExcelVersion();

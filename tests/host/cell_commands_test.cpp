@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host_calls.h"
+#include "model/formats.h"
 #include "model/text_width.h"
 
 using namespace kvhost;
@@ -139,6 +140,41 @@ TEST(CellCommands, WholeSheetFillThenTableShading) {
   EXPECT_EQ(sheet.formats.At(4, 2).alignment, HorizontalAlignment::Center);
   EXPECT_EQ(sheet.formats.whole_sheet.alignment, HorizontalAlignment::Center);
   EXPECT_EQ(sheet.formats.cells.size(), 4u);
+}
+
+// Excel's default palette runs from 1, black, to 56, dark grey. PATTERNS and FONT.PROPERTIES
+// take both ends and refuse 57, which names no colour, leaving the cell as it was; 0 is the
+// automatic colour, a font's but not a fill's.
+TEST(CellCommands, PaletteColoursRunFrom1To56) {
+  EXPECT_EQ(PaletteRgb(1), 0x000000u);
+  EXPECT_EQ(PaletteRgb(2), 0xFFFFFFu);
+  EXPECT_EQ(PaletteRgb(56), 0x333333u);
+  EXPECT_EQ(PaletteRgb(57), 0x000000u) << "past the palette: black";
+
+  ExcelHost host;
+  HostCalls call(host);
+  const Sheet& sheet = host.app().ActiveSheet();
+  const auto font_colour = [&](XLOPER colour) {
+    return call(xlcFontPropertiesIntl, {Missing(), Missing(), Missing(), Missing(), Missing(),
+                                        Missing(), Missing(), Missing(), Missing(), colour});
+  };
+  ASSERT_EQ(call(xlcSelect, {call.Ref(0, 0, 0, 0)}), kOk);
+  EXPECT_EQ(call(xlcPatterns, {Int(1), Int(1)}), kOk);
+  EXPECT_EQ(sheet.formats.At(0, 0).fill_fore, 1);
+  EXPECT_EQ(call(xlcPatterns, {Int(1), Int(56)}), kOk);
+  EXPECT_EQ(sheet.formats.At(0, 0).fill_fore, 56);
+  EXPECT_EQ(call(xlcPatterns, {Int(1), Int(57)}), xlretFailed);
+  EXPECT_EQ(call(xlcPatterns, {Int(1), Int(0)}), xlretFailed);
+  EXPECT_EQ(sheet.formats.At(0, 0).fill_fore, 56) << "a refused colour changes nothing";
+
+  EXPECT_EQ(font_colour(Int(56)), kOk);
+  EXPECT_EQ(sheet.formats.At(0, 0).font.colour, 56);
+  EXPECT_EQ(font_colour(Int(57)), xlretFailed);
+  EXPECT_EQ(sheet.formats.At(0, 0).font.colour, 56) << "a refused colour changes nothing";
+  EXPECT_EQ(font_colour(Int(1)), kOk);
+  EXPECT_EQ(sheet.formats.At(0, 0).font.colour, 1);
+  EXPECT_EQ(font_colour(Int(0)), kOk);
+  EXPECT_EQ(sheet.formats.At(0, 0).font.colour, kAutomaticColour);
 }
 
 TEST(CellCommands, BoldGoesToTheActiveCellOnly) {

@@ -74,6 +74,7 @@ class Bridge : public ::testing::Test {
 protected:
   void SetUp() override {
     UseAutomationSystem(&automation);
+    ForgetAutomationRetry(); // each test is a load of its own
     kvp::SetMessageBoxHandler(&CountBox, nullptr);
     g_boxes = 0;
     excel.AnswerText(xlGetName, kFile);

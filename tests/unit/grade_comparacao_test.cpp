@@ -6,10 +6,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <fstream>
 #include <map>
 
 #include "Funcoes/GradeComparacao.h"
+#include "support/reference_data.h"
 
 using nlohmann::json;
 
@@ -50,10 +50,7 @@ TEST(ComparisonGrid, CurveOfFewerThanTwoVerticesHasNoGrid) {
 // a curve with more vertices than points, steps whose products in doubles overshoot a whole
 // number, days past 32767); the spline to 1e-12 and the exponential to 1e-14 relative.
 TEST(ComparisonGrid, AgreesWithTheReferenceGrids) {
-  std::ifstream file(std::string(KV_REFERENCE_DATA) + "/comparison_grid.json");
-  const json data = json::parse(file);
-  ASSERT_GE(data["grids"].size(), 10u);
-  for (const json& c : data["grids"]) {
+  for (const json& c : kvtest::ReferenceCases("comparison_grid.json", "grids", 10)) {
     const std::string name = c["name"];
     const auto rates = c["rates"].get<std::vector<double>>();
     const auto days = c["days"].get<std::vector<std::int32_t>>();

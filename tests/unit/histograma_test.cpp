@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <numeric>
 
@@ -18,6 +17,7 @@
 #include "kvplatform/modal.h"
 #include "support/call_transcript.h"
 #include "support/recording_dispatcher.h"
+#include "support/reference_data.h"
 #include "support/xloper_builders.h"
 
 using kvtest::Call;
@@ -52,9 +52,7 @@ std::vector<std::size_t> Counts(const Histograma& h) {
 // Summary, bins and per-bin statistics of market prices, returns, data far from zero and a
 // skewed sample, in both dispersions.
 TEST(Histogram, AgreesWithIndependentReferences) {
-  std::ifstream file(std::string(KV_REFERENCE_DATA) + "/histogram.json");
-  const json references = json::parse(file);
-  for (const json& c : references.at("cases")) {
+  for (const json& c : kvtest::ReferenceCases("histogram.json", "cases")) {
     const std::string name = c.at("name");
     const auto x = c.at("x").get<std::vector<double>>();
     const int k = c.at("k");

@@ -34,7 +34,7 @@ TEST(MatrixStatistics, ThreeObservationsWorkedByHand) {
 // Against 50-digit arithmetic on the same doubles. The set of price levels near 10^7 is the one
 // a one-pass sum of squares gets wrong from the 7th digit on.
 TEST(MatrixStatistics, AgainstExactArithmetic) {
-  for (const auto& c : kvtest::Multivariate()["statistics"]) {
+  for (const auto& c : kvtest::MultivariateCases("statistics")) {
     const std::string name = c["name"];
     const Matriz x = kvtest::ToMatriz(c["data"]);
     const auto want_means = c["means"].get<std::vector<double>>();

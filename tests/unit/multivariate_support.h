@@ -6,18 +6,19 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <fstream>
 #include <string>
 
 #include "Funcoes/Matriz.h"
+#include "support/reference_data.h"
 
 namespace kvtest {
 inline const nlohmann::json& Multivariate() {
-  static const nlohmann::json data = [] {
-    std::ifstream file(std::string(KV_REFERENCE_DATA) + "/multivariate.json");
-    return nlohmann::json::parse(file);
-  }();
-  return data;
+  return ReferenceFile("multivariate.json");
+}
+
+// The case list `key` of the multivariate references; a failure when it is missing or empty.
+inline const nlohmann::json& MultivariateCases(const std::string& key) {
+  return ReferenceCases("multivariate.json", key);
 }
 
 inline Matriz ToMatriz(const nlohmann::json& rows) {

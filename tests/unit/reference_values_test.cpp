@@ -4,9 +4,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <fstream>
+#include <string>
 
 #include "Planilha/FuncoesPlanilha.h"
+#include "support/reference_data.h"
 #include "support/xloper_builders.h"
 #include "xll/ExcelCall.h"
 
@@ -14,12 +15,8 @@ using kvtest::Range;
 using nlohmann::json;
 
 namespace {
-const json& References() {
-  static const json data = [] {
-    std::ifstream file(std::string(KV_REFERENCE_DATA) + "/worksheet_functions.json");
-    return json::parse(file);
-  }();
-  return data;
+const json& Cases(const std::string& key) {
+  return kvtest::ReferenceCases("worksheet_functions.json", key);
 }
 
 // Agreement to `digits` significant digits, or to an absolute floor for values near zero.
@@ -67,7 +64,7 @@ void ExpectValue(LPXLOPER result, const json& expected, double relative, double 
 // (about 1e-11), so it is held to an absolute 1e-9 where a one-pass formula gives nonsense.
 // Pearson's forms are held to what one rounding of the median or of a bin edge allows.
 TEST(References, SkewnessAndKurtosis) {
-  for (const json& c : References()["statistics"]) {
+  for (const json& c : Cases("statistics")) {
     const std::string name = c["name"];
     const short population = c["population"].get<bool>() ? 1 : 0;
     const auto values = c["data"].get<std::vector<double>>();
@@ -89,7 +86,7 @@ TEST(References, SkewnessAndKurtosis) {
 }
 
 TEST(References, ExponentialAndSplineInterpolation) {
-  for (const json& c : References()["curves"]) {
+  for (const json& c : Cases("curves")) {
     const auto rates = c["rates"].get<std::vector<double>>();
     const auto days = c["days"].get<std::vector<int>>();
     std::vector<std::pair<double, double>> rows;
@@ -111,7 +108,7 @@ TEST(References, ExponentialAndSplineInterpolation) {
 }
 
 TEST(References, ExponentiallyWeightedVolatility) {
-  for (const json& c : References()["ewv"]) {
+  for (const json& c : Cases("ewv")) {
     Range data = Range::Column(c["data"].get<std::vector<double>>());
     const std::string what = std::string(c["name"]) + " lambda " + c["lambda"].dump() + " order " +
                              c["order"].dump() + " returns " + c["returns"].dump() + " null mean " +

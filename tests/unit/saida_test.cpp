@@ -18,6 +18,16 @@ using kvtest::Value;
 using Calls = std::vector<std::string>;
 
 namespace {
+// Two texts alike, or where they part: their lengths and the first character that differs.
+::testing::AssertionResult SameText(const std::string& computed, const std::string& expected) {
+  if (computed == expected) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < computed.size() && at < expected.size() && computed[at] == expected[at])
+    ++at;
+  return ::testing::AssertionFailure() << "computed " << computed.size() << " characters, expected "
+                                       << expected.size() << "; they differ from character " << at;
+}
+
 class Output : public ::testing::Test {
 protected:
   void SetUp() override { CurrentLanguage = Language::English; }
@@ -80,6 +90,46 @@ TEST_F(Output, CellBlockIsOneSetOnTheActiveSheetWithTheBlocksShape) {
                         "16387(ref(12-13, 1-3), {\"Freq.\", nil, 7; nil, n:0.25, err42})",
                     }));
   EXPECT_EQ(excel.calls()[1].args[0].sheet, 0x5150u);
+}
+
+// Counts are integer cells while 16 bits hold them, numbers from 32768 on.
+TEST_F(Output, CountsAreIntegerCellsUpTo32767AndNumbersBeyond) {
+  CellBlock block(1, 4);
+  block.Count(0, 0, 0);
+  block.Count(0, 1, 32767);
+  block.Count(0, 2, 32768);
+  block.Count(0, 3, 1000000);
+  WriteCellBlock(0, 0, block);
+  EXPECT_EQ(Sent(), (Calls{
+                        "16388()",
+                        "16387(ref(0-0, 0-3), {0, 32767, n:32768, n:1000000})",
+                    }));
+}
+
+// A counted text carries at most 255 characters: one of exactly 255 reaches Excel whole, one of
+// 300 as its first 255, in a cell block as in a command's text argument.
+TEST_F(Output, TextsKeepUpTo255CharactersAndLongerOnesAreCutThere) {
+  std::string long_text;
+  for (int i = 0; i < 300; ++i)
+    long_text.push_back(static_cast<char>('a' + i % 26));
+  const std::string text_255 = long_text.substr(0, 255);
+  CellBlock block(1, 2);
+  block.Text(0, 0, text_255);
+  block.Text(0, 1, long_text);
+  WriteCellBlock(0, 0, block);
+  TitleChart(text_255, false);
+  TitleChart(long_text, false);
+
+  const auto sets = excel.CallsTo(xlSet);
+  ASSERT_EQ(sets.size(), 1u);
+  const auto& cells = sets[0].args.at(1).elements;
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_TRUE(SameText(cells[0].text, text_255)) << "a cell of 255 characters";
+  EXPECT_TRUE(SameText(cells[1].text, text_255)) << "a cell of 300 characters";
+  const auto titles = excel.CallsTo(xlcFormula);
+  ASSERT_EQ(titles.size(), 2u);
+  EXPECT_TRUE(SameText(titles[0].args.at(0).text, text_255)) << "a title of 255 characters";
+  EXPECT_TRUE(SameText(titles[1].args.at(0).text, text_255)) << "a title of 300 characters";
 }
 
 TEST_F(Output, CellBlockIsNotWrittenWithoutTheSheetsId) {

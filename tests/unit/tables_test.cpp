@@ -3,8 +3,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
+#include "Configuracao.h"
 #include "Kavenlor.h"
 #include "Tabelas.h"
 #include "kvplatform/ansi.h"
@@ -122,37 +126,101 @@ TEST(Tables, MenusAndToolbarHaveTheirShape) {
   }
 }
 
-// Runs in a process of its own (ctest), so nothing was stamped before.
-TEST(Tables, LoadStampsTheTablesOfTheLanguageInUseOnly) {
-  auto cells = [](Language language) {
-    std::vector<const char*> all;
-    for (const FunctionRow& row : FunctionTable(language))
-      for (const TableCell& cell : row)
-        all.push_back(cell);
-    for (const MenuRow& row : MenuTable(language))
-      for (const TableCell& cell : row)
-        all.push_back(cell);
-    for (const MenuRow& row : SubmenuTable(language))
-      for (const TableCell& cell : row)
-        all.push_back(cell);
-    for (const ToolbarRow& row : ToolbarTable(language))
-      for (const TableCell& cell : row)
-        all.push_back(cell);
-    return all;
-  };
-  for (Language language : kLanguages)
-    for (const char* cell : cells(language))
-      ASSERT_EQ(cell[0], ' ') << "placeholder before load";
+namespace {
+template <class Rows> void AppendCells(Rows& rows, std::vector<char*>& cells) {
+  for (auto& row : rows)
+    for (TableCell& cell : row)
+      cells.push_back(cell);
+}
 
+// The cells of the tables of `language` that the load may stamp, the command table aside.
+std::vector<char*> LanguageCells(Language language) {
+  std::vector<char*> cells;
+  AppendCells(FunctionTable(language), cells);
+  AppendCells(MenuTable(language), cells);
+  AppendCells(SubmenuTable(language), cells);
+  AppendCells(ToolbarTable(language), cells);
+  return cells;
+}
+
+std::vector<char*> EveryCell() {
+  std::vector<char*> cells = LanguageCells(Language::Portuguese);
+  for (char* cell : LanguageCells(Language::English))
+    cells.push_back(cell);
+  AppendCells(CommandTable, cells);
+  return cells;
+}
+
+std::vector<char> FirstBytes() {
+  std::vector<char> bytes;
+  for (const char* cell : EveryCell())
+    bytes.push_back(cell[0]);
+  return bytes;
+}
+
+void PutFirstBytes(const std::vector<char>& bytes) {
+  const std::vector<char*> cells = EveryCell();
+  for (std::size_t i = 0; i < cells.size(); ++i)
+    cells[i][0] = bytes[i];
+}
+
+// The first byte of every cell as the library was loaded: taken while the test program starts,
+// before any test of this process has stamped a table.
+const std::vector<char> kFirstBytesAtLoad = FirstBytes();
+
+// What process attach changes, put back as it was when the guard goes: the tables' first bytes,
+// the language, the install folder, the module and the settings' location.
+class AttachGuard {
+public:
+  AttachGuard()
+      : bytes_(FirstBytes()), language_(CurrentLanguage), module_(ThisModule),
+        registry_(Environment("KAVENLOR_REGISTRY")) {
+    std::memcpy(folder_, InstallFolder, sizeof folder_);
+  }
+  ~AttachGuard() {
+    PutFirstBytes(bytes_);
+    CurrentLanguage = language_;
+    ThisModule = module_;
+    std::memcpy(InstallFolder, folder_, sizeof folder_);
+    if (registry_)
+      ::setenv("KAVENLOR_REGISTRY", registry_->c_str(), 1);
+    else
+      ::unsetenv("KAVENLOR_REGISTRY");
+  }
+  AttachGuard(const AttachGuard&) = delete;
+  AttachGuard& operator=(const AttachGuard&) = delete;
+
+private:
+  static std::optional<std::string> Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+  }
+
+  std::vector<char> bytes_;
+  Language language_;
+  kvp::ModuleHandle module_;
+  std::optional<std::string> registry_;
+  char folder_[sizeof InstallFolder];
+};
+} // namespace
+
+// Other tests of the same process stamp tables too: the load is replayed on the tables as the
+// library was loaded, and whatever they held before is put back afterwards.
+TEST(Tables, LoadStampsTheTablesOfTheLanguageInUseOnly) {
+  for (char byte : kFirstBytesAtLoad)
+    ASSERT_EQ(byte, ' ') << "placeholder before load";
+
+  const AttachGuard guard;
+  PutFirstBytes(kFirstBytesAtLoad);
   ::setenv("KAVENLOR_REGISTRY", "/nonexistent/kavenlor/registry", 1); // no settings at all
   ProcessAttach(nullptr);
   ASSERT_EQ(CurrentLanguage, Language::English) << "no settings: English";
-  for (const char* cell : cells(Language::English))
+  for (const char* cell : LanguageCells(Language::English))
     EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
   for (const CommandRow& row : CommandTable)
     for (const TableCell& cell : row)
       EXPECT_EQ(static_cast<unsigned char>(cell[0]), std::strlen(cell + 1)) << cell + 1;
-  for (const char* cell : cells(Language::Portuguese))
+  for (const char* cell : LanguageCells(Language::Portuguese))
     EXPECT_EQ(cell[0], ' ') << "other language untouched";
 }
 

@@ -136,7 +136,7 @@ TEST(Varimax, ZeroRowAndFlatPair) {
 // maximum by another route (an SVD per iteration); the rotated loadings agree up to column sign
 // and order.
 TEST(Varimax, AgainstR) {
-  for (const auto& c : kvtest::Multivariate()["varimax"]) {
+  for (const auto& c : kvtest::MultivariateCases("varimax")) {
     const Matriz loadings = kvtest::ToMatriz(c["loadings"]);
     const Matriz want = kvtest::ToMatriz(c["rotated"]);
     Matriz t;
@@ -169,7 +169,7 @@ TEST(Fastica, RefusesWhatDoesNotFit) {
 // components gives the first ones of the full run; and the sources match scikit-learn's, up to
 // sign and order, with |correlation| >= 0.99.
 TEST(Fastica, AgainstScikitLearn) {
-  for (const auto& c : kvtest::Multivariate()["fastica"]) {
+  for (const auto& c : kvtest::MultivariateCases("fastica")) {
     const std::string name = c["name"];
     const Matriz x = kvtest::ToMatriz(c["data"]);
     const Whitened white = Whiten(x);
