@@ -7,20 +7,20 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <numbers>
 
 #include "Funcoes/ArchModelos.h"
+#include "support/reference_data.h"
 
 using nlohmann::json;
 
 namespace {
 const json& Reference() {
-  static const json data = [] {
-    std::ifstream file(std::string(KV_REFERENCE_DATA) + "/arch.json");
-    return json::parse(file);
-  }();
-  return data;
+  return kvtest::ReferenceFile("arch.json");
+}
+
+const json& Cases(const std::string& key) {
+  return kvtest::ReferenceCases("arch.json", key);
 }
 
 ModeloArch Model(const json& c) {
@@ -37,7 +37,7 @@ std::vector<double> Dax(double factor) {
 
 TEST(LogVerossimilhanca, AgreesWithIndependentImplementation) {
   const auto e = Reference()["series"].get<std::vector<double>>();
-  for (const json& c : Reference()["likelihoods"]) {
+  for (const json& c : Cases("likelihoods")) {
     const double ll = log_verossimilhanca(Model(c), c["q"], c["r"], c["p"], e,
                                           c["theta"].get<std::vector<double>>());
     const double want = c["ll"];
@@ -66,7 +66,7 @@ TEST(LogVerossimilhanca, SeriesOfLengthOne) {
 // criterion within 0.01 of the best maximum scipy finds from several starts in the region.
 TEST(EstimaArch, ReachesTheMaximumOnDaxReturns) {
   const auto units = Dax(1.0), percent = Dax(100.0);
-  for (const json& c : Reference()["maxima"]) {
+  for (const json& c : Cases("maxima")) {
     const std::string scale = c["scale"], name = c["name"].get<std::string>() + " " + scale;
     const auto& e = scale == "units" ? units : percent;
     std::vector<double> theta;

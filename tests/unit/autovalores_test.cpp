@@ -100,7 +100,7 @@ TEST(Eigen, SameIterationAsTheFullMatrixForm) {
   std::vector<double> diagonal;
   EXPECT_EQ(full_iteration({{2, 1}, {1, 1}}, diagonal), 7u);
 
-  for (const auto& c : kvtest::Multivariate()["eigen"]) {
+  for (const auto& c : kvtest::MultivariateCases("eigen")) {
     const int p = c["p"];
     if (p < 3 || p > 10 || c["family"] == "returns_covariance") continue;
     const std::string what = std::string(c["family"]) + " p=" + std::to_string(p);
@@ -238,7 +238,7 @@ TEST(Eigen, OneFactorOverEightyVariables) {
 // the accuracy its gap to the nearest other eigenvalue allows, eps |A| / gap. The largest errors
 // of each case are recorded as test properties (--gtest_output=json:FILE shows them).
 TEST(Eigen, AgainstLapack) {
-  for (const auto& c : kvtest::Multivariate()["eigen"]) {
+  for (const auto& c : kvtest::MultivariateCases("eigen")) {
     const std::string what = std::string(c["family"]) + " p=" + c["p"].dump();
     const Matriz a = kvtest::ToMatriz(c["matrix"]);
     const auto want = c["values"].get<std::vector<double>>();

@@ -6,20 +6,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 
 #include "Funcoes/Regressao.h"
+#include "support/reference_data.h"
 
 using nlohmann::json;
 
 namespace {
-const json& Reference() {
-  static const json data = [] {
-    std::ifstream file(std::string(KV_REFERENCE_DATA) + "/regression.json");
-    return json::parse(file);
-  }();
-  return data;
+const json& Cases(const std::string& key) {
+  return kvtest::ReferenceCases("regression.json", key);
 }
 
 // Correct significant digits of `computed` (absolute when the reference is 0), capped at 15.
@@ -58,7 +54,7 @@ ResultadoRegressao Fit(const Matriz& d) {
 // Coefficients and standard errors on every NIST set with at least the digits that
 // numpy.linalg.lstsq reaches on the same doubles, and at least 9 on Longley and 7 on Filip.
 TEST(Regressao, NistStrdDigits) {
-  for (const json& c : Reference()["nist"]) {
+  for (const json& c : Cases("nist")) {
     const std::string name = c["name"];
     ResultadoRegressao r = Fit(Block(c["y"], c["x"]));
     ASSERT_EQ(r.b.size(), c["beta"].size()) << name;
@@ -78,7 +74,7 @@ TEST(Regressao, NistStrdDigits) {
 
 // Every statistic the tool shows, on ordinary data, against statsmodels to 1e-9.
 TEST(Regressao, AgreesWithStatsmodels) {
-  for (const json& c : Reference()["ols"]) {
+  for (const json& c : Cases("ols")) {
     const std::string name = c["name"];
     ResultadoRegressao r = Fit(c["data"].get<Matriz>());
     for (std::size_t j = 0; j < r.b.size(); ++j) {
@@ -164,7 +160,7 @@ TEST(Regressao, DurbinWatsonExtremes) {
 // Each subset's R against a least-squares refit of that subset, to 1e-10; labels, count and
 // order as the tool shows them.
 TEST(CorrelacoesCombinadas, AgreeWithRefits) {
-  for (const json& c : Reference()["combined"]) {
+  for (const json& c : Cases("combined")) {
     const std::string name = c["name"];
     std::vector<CombinacaoR> lista;
     ASSERT_TRUE(correlacoes_combinadas(c["data"].get<Matriz>(), c["ycol"], lista)) << name;
