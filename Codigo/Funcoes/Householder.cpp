@@ -11,17 +11,22 @@ bool Householder(const double* x, std::size_t m, std::vector<double>& u, double&
   for (std::size_t i = 0; i < m; ++i)
     largest = std::max(largest, std::fabs(x[i]));
   if (largest == 0) return false;
-  u.resize(m);
-  u[0] = x[0] / largest;
-  double tail = 0; // sum of u_i^2 for i >= 1
-  for (std::size_t i = 1; i < m; ++i) {
-    u[i] = x[i] / largest;
-    tail += u[i] * u[i];
+  double sum = 0; // |x|^2 / largest^2
+  for (std::size_t i = 0; i < m; ++i) {
+    const double v = x[i] / largest;
+    sum += v * v;
   }
-  const double alpha = std::sqrt(u[0] * u[0] + tail); // |x| / largest
+  // u is x scaled by a power of two near 1 / largest: exact, so the reflector is the segment's
+  // own to the last bit, which ill-conditioned least-squares problems need. alpha = |x| on the
+  // same scale, and |u|^2 = 2 alpha (alpha + |x0|) from the identity, not summed again.
+  const int exponent = std::ilogb(largest);
+  const double alpha = std::ldexp(largest, -exponent) * std::sqrt(sum);
+  u.resize(m);
+  for (std::size_t i = 0; i < m; ++i)
+    u[i] = std::ldexp(x[i], -exponent);
+  beta = 1 / (alpha * (alpha + std::fabs(u[0])));
   u[0] = u[0] < 0 ? u[0] - alpha : u[0] + alpha;
-  beta = 2 / (u[0] * u[0] + tail);
-  image = (x[0] < 0 ? alpha : -alpha) * largest;
+  image = std::ldexp(x[0] < 0 ? alpha : -alpha, exponent);
   return true;
 }
 

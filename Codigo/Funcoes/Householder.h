@@ -15,10 +15,10 @@
 
 namespace interno {
 
-// The reflector of the segment x (length m >= 1). u is scaled by 1 / max|xi|, so that neither
-// |x|^2 nor |u|^2 can overflow or underflow; `image` = -sign(x0) |x| is the only non-zero element
-// of H x. False, with nothing written, when x is all zero: it is already reduced (and its
-// reflector would divide by |u|^2 = 0).
+// The reflector of the segment x (length m >= 1). u is x scaled by a power of two near
+// 1 / max|xi| (exactly, and so that neither |x|^2 nor |u|^2 can overflow or underflow); `image` =
+// -sign(x0) |x| is the only non-zero element of H x. False, with nothing written, when x is all
+// zero: it is already reduced (and its reflector would divide by |u|^2 = 0).
 bool Householder(const double* x, std::size_t m, std::vector<double>& u, double& beta,
                  double& image);
 
