@@ -18,6 +18,7 @@
 #include "support/call_transcript.h"
 #include "support/recording_dispatcher.h"
 #include "support/reference_data.h"
+#include "support/tool_run.h"
 #include "support/xloper_builders.h"
 
 using kvtest::Call;
@@ -172,40 +173,21 @@ void SetAndPressOk(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
   }
 }
 
-struct Box {
-  std::string text, title;
-};
-int Capture(void* context, kvp::WindowHandle, const char* text, const char* title, unsigned) {
-  static_cast<std::vector<Box>*>(context)->push_back(
-      Box{kvp::AnsiToUtf8(text), kvp::AnsiToUtf8(title)});
-  return kvp::kIdOk;
-}
+using Box = kvtest::ShownBox;
 
 class HistogramRun : public ::testing::Test {
 protected:
   void SetUp() override {
     kvp::SetModalDriver(&SetAndPressOk, &run);
-    kvp::SetMessageBoxHandler(&Capture, &boxes);
-    excel.Script(xlfSelection, [](const Call&, LPXLOPER result) {
-      *result = XLOPER{};
-      result->xltype = xltypeSRef;
-      result->val.sref.count = 1;
-      result->val.sref.ref = XLREF{1, 13, 0, 0}; // A2:A14
-      return xlretSuccess;
-    });
+    kvp::SetMessageBoxHandler(&kvtest::CaptureBox, &boxes);
+    kvtest::AnswerSelection(excel, &selected);
     excel.Script(xlfGetCell, [this](const Call& call, LPXLOPER result) {
       const XLREF& cell = call.args.at(1).rects.at(0);
       const auto found = cells.find(cell.rwFirst);
       *result = cell.colFirst == 0 && found != cells.end() ? found->second : kvtest::Nil();
       return xlretSuccess;
     });
-    excel.Script(xlSheetId, [](const Call&, LPXLOPER result) {
-      result->xltype = xltypeRef;
-      result->val.mref.lpmref = nullptr;
-      result->val.mref.idSheet = 7;
-      return xlretSuccess;
-    });
-    excel.AnswerText(xlfGetDocument, "Book2");
+    kvtest::AnswerResultWorkbook(excel);
     // Prices in A2:A14, a heading-like text and an empty cell among them.
     const double prices[] = {31.5, 32.1, 31.8, 33.0, 34.2, 33.9, 35.1, 34.0, 36.2, 35.5, 37.0};
     for (std::size_t i = 0; i < std::size(prices); ++i)
@@ -238,6 +220,7 @@ protected:
   }
 
   RecordingDispatcher excel;
+  const XLREF selected{1, 13, 0, 0}; // A2:A14
   std::map<unsigned, XLOPER> cells;
   Script run;
   std::vector<Box> boxes;

@@ -49,6 +49,23 @@ inline Matriz Product(const Matriz& a, const Matriz& b) {
   return m;
 }
 
+// The sample correlation of two series of equal length, from their deviations from the means.
+inline double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
+  const double n = static_cast<double>(a.size());
+  double ma = 0, mb = 0;
+  for (std::size_t t = 0; t < a.size(); ++t)
+    ma += a[t], mb += b[t];
+  ma /= n;
+  mb /= n;
+  double ab = 0, aa = 0, bb = 0;
+  for (std::size_t t = 0; t < a.size(); ++t) {
+    ab += (a[t] - ma) * (b[t] - mb);
+    aa += (a[t] - ma) * (a[t] - ma);
+    bb += (b[t] - mb) * (b[t] - mb);
+  }
+  return ab / std::sqrt(aa * bb);
+}
+
 inline Matriz Transposed(const Matriz& a) {
   Matriz t;
   transpoe(a, t);

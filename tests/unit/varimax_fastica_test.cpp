@@ -68,20 +68,6 @@ Whitened Whiten(const Matriz& x) {
   return w;
 }
 
-double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
-  double ma = 0, mb = 0;
-  for (std::size_t t = 0; t < a.size(); ++t)
-    ma += a[t], mb += b[t];
-  ma /= static_cast<double>(a.size());
-  mb /= static_cast<double>(b.size());
-  double ab = 0, aa = 0, bb = 0;
-  for (std::size_t t = 0; t < a.size(); ++t) {
-    ab += (a[t] - ma) * (b[t] - mb);
-    aa += (a[t] - ma) * (a[t] - ma);
-    bb += (b[t] - mb) * (b[t] - mb);
-  }
-  return ab / std::sqrt(aa * bb);
-}
 } // namespace
 
 TEST(Varimax, SweepLimitsAndSingleFactor) {
@@ -204,7 +190,7 @@ TEST(Fastica, AgainstScikitLearn) {
       std::size_t best = d;
       double best_corr = 0;
       for (std::size_t l = 0; l < d; ++l) {
-        const double r = std::fabs(Correlation(ours[q], theirs[l]));
+        const double r = std::fabs(kvtest::Correlation(ours[q], theirs[l]));
         if (!used[l] && r > best_corr) best = l, best_corr = r;
       }
       ASSERT_LT(best, d) << name;
