@@ -12,12 +12,11 @@
 #include "Histograma.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
-#include "kvplatform/ansi.h"
-#include "kvplatform/messagebox.h"
 #include "kvplatform/modal.h"
 #include "support/call_transcript.h"
 #include "support/recording_dispatcher.h"
 #include "support/reference_data.h"
+#include "support/tool_run.h"
 #include "support/xloper_builders.h"
 
 using kvtest::Call;
@@ -165,27 +164,12 @@ void SetAndPressOk(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
                                {run.settings.black_and_white, "o_cores"}})
     if (ok && flag) ok = form.Click(control, why);
   if (ok && run.settings.population) ok = form.SetValue("r_grupo", "1", why);
-  if (ok) ok = form.Click("b_ok", why);
-  if (!ok) {
-    run.why = why;
-    form.CloseByFrame();
-  }
-}
-
-struct Box {
-  std::string text, title;
-};
-int Capture(void* context, kvp::WindowHandle, const char* text, const char* title, unsigned) {
-  static_cast<std::vector<Box>*>(context)->push_back(
-      Box{kvp::AnsiToUtf8(text), kvp::AnsiToUtf8(title)});
-  return kvp::kIdOk;
+  kvtest::PressOkOrClose(form, ok, why, run.why);
 }
 
 class HistogramRun : public ::testing::Test {
 protected:
   void SetUp() override {
-    kvp::SetModalDriver(&SetAndPressOk, &run);
-    kvp::SetMessageBoxHandler(&Capture, &boxes);
     excel.Script(xlfSelection, [](const Call&, LPXLOPER result) {
       *result = XLOPER{};
       result->xltype = xltypeSRef;
@@ -199,12 +183,7 @@ protected:
       *result = cell.colFirst == 0 && found != cells.end() ? found->second : kvtest::Nil();
       return xlretSuccess;
     });
-    excel.Script(xlSheetId, [](const Call&, LPXLOPER result) {
-      result->xltype = xltypeRef;
-      result->val.mref.lpmref = nullptr;
-      result->val.mref.idSheet = 7;
-      return xlretSuccess;
-    });
+    kvtest::AnswerSheetId(excel);
     excel.AnswerText(xlfGetDocument, "Book2");
     // Prices in A2:A14, a heading-like text and an empty cell among them.
     const double prices[] = {31.5, 32.1, 31.8, 33.0, 34.2, 33.9, 35.1, 34.0, 36.2, 35.5, 37.0};
@@ -212,35 +191,25 @@ protected:
       cells[static_cast<unsigned>(i + 1)] = kvtest::Num(prices[i]);
     cells[12] = kvtest::Text("n/d");
   }
-  void TearDown() override {
-    kvp::SetModalDriver(nullptr, nullptr);
-    kvp::SetMessageBoxHandler(nullptr, nullptr);
-  }
   // The calls from OK on, one line each.
   std::vector<std::string> RunTool(Language language, const Settings& settings) {
     CurrentLanguage = language;
     run.settings = settings;
-    excel.Script(xlcNew, [this](const Call&, LPXLOPER) {
-      ok_at = excel.calls().size() - 1;
-      return xlretSuccess;
-    });
+    kvtest::MarkNewWorkbook(excel, ok_at);
     EXPECT_EQ(kv_chama_hist(), 1);
     EXPECT_EQ(run.why, "");
     EXPECT_EQ(f_hist, nullptr) << "the dialog is released when the run ends";
-    std::vector<Call> after(excel.calls().begin() + static_cast<std::ptrdiff_t>(ok_at),
-                            excel.calls().end());
-    return kvtest::Transcript(after);
+    return kvtest::Transcript(kvtest::CallsFrom(excel, ok_at));
   }
   void ExpectGolden(const std::vector<std::string>& transcript, const std::string& file) {
-    const std::string difference = kvtest::CompareWithGolden(
-        transcript, std::string(KV_SOURCE_DIR) + "/tests/unit/golden/" + file);
-    EXPECT_EQ(difference, "");
+    EXPECT_EQ(kvtest::GoldenDifference(transcript, file), "");
   }
 
   RecordingDispatcher excel;
   std::map<unsigned, XLOPER> cells;
   Script run;
-  std::vector<Box> boxes;
+  kvtest::ToolRunHooks hooks{&SetAndPressOk, &run};
+  std::vector<kvtest::ShownBox>& boxes = hooks.boxes;
   std::size_t ok_at = 0;
 };
 
@@ -261,15 +230,7 @@ TEST_F(HistogramRun, BlackAndWhiteWithIndicatorsAndDensities) {
   EXPECT_TRUE(boxes.empty());
   ExpectGolden(sent, "hist_bw_en.txt");
   // No fill of the sheet or of a table, and every text of a chart in black.
-  bool on_chart = false;
-  for (const std::string& call : sent) {
-    EXPECT_NE(call, "32852(1, 15)");
-    EXPECT_NE(call, "32852(1, 2)");
-    if (StartsWith(call, "33122(")) on_chart = true;
-    if (on_chart && StartsWith(call, "41341(")) {
-      EXPECT_EQ(call.substr(call.size() - 4), ", 1)") << call;
-    }
-  }
+  kvtest::ExpectBlackAndWhite(sent);
 }
 
 TEST_F(HistogramRun, ReturnsInPercentWithoutOptions) {
