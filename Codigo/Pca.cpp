@@ -1,8 +1,8 @@
 #include "Pca.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -193,13 +193,16 @@ struct Settings {
 };
 
 Settings ReadSettings(const Tf_pca& dialog) {
-  // The tolerance's edit holds the digits after "0,".
-  const std::string tolerance = "0." + dialog.precisao->Text();
+  // The tolerance's edit holds the digits after "0,"; read whatever the C locale's decimal
+  // point.
+  const std::string digits = "0." + dialog.precisao->Text();
+  double tolerance = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), tolerance);
   return Settings{dialog.o_correl->Checked(),
                   dialog.r_grupo->ItemIndex() == 1,
                   static_cast<double>(DigitsValue(dialog.perc->Text())),
                   dialog.o_varimax->Checked(),
-                  std::strtod(tolerance.c_str(), nullptr),
+                  tolerance,
                   static_cast<std::uint32_t>(DigitsValue(dialog.iteracao->Text())),
                   dialog.o_scree->Checked()};
 }

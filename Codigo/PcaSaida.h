@@ -48,7 +48,7 @@ private:
   void Table(std::size_t first_row, std::size_t last_row, std::size_t first_col,
              std::size_t last_col, bool centre, const char* format);
   void Bold(std::size_t row, std::size_t column);
-  // Row i + offset of the block: the label Vi (i from 1).
+  // The label of variable i (from 1): "V" followed by i.
   static std::string Variable(std::size_t i);
 
   const Tf_pca& dialog_;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <utility>
 
 #include "Funcoes/Autovalores.h"
@@ -354,6 +355,36 @@ TEST_F(PcaRun, NoSweepsLeaveTheLoadingsUnrotated) {
   EXPECT_EQ(TextAt(cells, 33, 0), "VARIMAX");
   EXPECT_EQ(TextAt(cells, 34, 1), "FRot1");
   EXPECT_EQ(Numbers(cells, 35, 4, 1, 2), loadings);
+}
+
+// The dialog's tolerance ("0," and its digits) and maximum of sweeps are the rotation's. Three
+// factors, so that the rotation takes several sweeps to settle.
+TEST_F(PcaRun, RotationTakesTheDialogsTolerance) {
+  data = {{2.1, 4.0, 7.5, 1.2},  {2.9, 6.1, 3.2, 0.4},  {3.8, 7.7, 5.9, 2.6},
+          {5.2, 9.9, 2.8, 1.1},  {6.1, 12.8, 6.6, 3.9}, {7.4, 14.1, 4.1, 0.2},
+          {8.0, 16.9, 8.3, 2.2}, {9.3, 18.2, 1.9, 3.1}};
+  std::vector<Matriz> rotations;
+  for (const auto& [digits, tolerance, sweeps] :
+       {std::tuple{"5", 0.5, 100u}, std::tuple{"00001", 0.00001, 100u},
+        std::tuple{"001", 0.001, 1u}}) {
+    excel.Clear();
+    RunTool(Language::English, {{Action::Set, "r_grupo", "1"},
+                                {Action::Set, "perc", "99"},
+                                {Action::Set, "precisao", digits},
+                                {Action::Set, "iteracao", std::to_string(sweeps)}});
+    Matriz R, V, L, T;
+    std::vector<double> means, deviations, lambda;
+    ASSERT_TRUE(correlacoes(data, R, means, deviations));
+    ASSERT_TRUE(autovalores(R, lambda, V));
+    ASSERT_EQ(fatores_proporcao(tabela_autovalores(lambda).acumuladas, 99), 3u);
+    L = cargas(lambda, V, 3);
+    ASSERT_TRUE(varimax(L, 2, tolerance, sweeps, T));
+    // W = 4 + 11 + 6 + 9 + 9 = 39 (counted from 1): T in rows 41 to 43, columns B to D.
+    EXPECT_EQ(Numbers(Cells(), 40, 3, 1, 3), T) << "tolerance " << tolerance;
+    rotations.push_back(T);
+  }
+  EXPECT_NE(rotations[0], rotations[1]) << "the tolerances must lead to other rotations";
+  EXPECT_NE(rotations[1], rotations[2]) << "the sweeps must lead to other rotations";
 }
 
 // Kaiser's criterion with no eigenvalue above 1 (variables without any correlation): the data
