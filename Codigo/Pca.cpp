@@ -1,5 +1,16 @@
 #include "Pca.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Funcoes/Autovalores.h"
+#include "Funcoes/ComponentesPrincipais.h"
+#include "Funcoes/Varimax.h"
+#include "PcaSaida.h"
+
 Tf_pca* f_pca = nullptr;
 
 Tf_pca::Tf_pca() : ToolDialog("PCA - Análise de Componentes Principais") {
@@ -137,9 +148,136 @@ void Tf_pca::iteracaoChange(forms::Control&) {
   if (!text.empty() && text.find_first_not_of('0') == std::string::npos) iteracao->Reset();
 }
 
-// The analysis is not part of the add-in yet: OK hides the dialog and closes it without
-// writing anything.
+namespace {
+const BilingualText kFailure{
+    "Houve erros durante o processo de análise de componentes principais - PCA.\nDesconsidere "
+    "qualquer resultado e tente novamente.\n\nSe o problema persistir, entre em contato com o "
+    "suporte da Corvane Lathi.",
+    "Some errors occurred during PCA setup.\nPlease, disregard any results and try again or "
+    "contact Corvane Lathi for assistance."};
+const BilingualText kCorrelationFailure{
+    kFailure.pt, "Some errors occurred during PCA setup.\n\nPlease, disregard any results and try "
+                 "again or contact Corvane Lathi for assistance."};
+const BilingualText kNegativeOfMatrix{
+    "A matriz de correlações informada não é uma matriz válida (positiva-definida) e possui "
+    "autovalores negativos, inutilizando os resultados da análise PCA.\n\nO programa será "
+    "interrompido!",
+    "Correlation matrix is not valid (positive-defined) and has negative eigenvalues, blocking "
+    "PCA results.\n\nThe analysis will be interrupted!"};
+const BilingualText kNegativeOfData{
+    "Os dados informados geraram um matriz de correlações inválida (positiva-definida) que possui "
+    "autovalores negativos, inutilizando os resultados da análise PCA.\n\nO programa será "
+    "interrompido!",
+    "Data did not create a valid correlation matrix (positive-defined) because of negative "
+    "eigenvalues, blocking PCA results.\n\nThe analysis will be interrupted!"};
+const BilingualText kNotACorrelationMatrix{
+    "O intervalo informado não é uma matriz de correlações válida (simétrica e com diagonal igual "
+    "a 1), inutilizando os resultados da análise PCA.\n\nO programa será interrompido!",
+    "Range of cells is not a valid correlation matrix (symmetric with ones on the diagonal), "
+    "blocking PCA results.\n\nThe analysis will be interrupted!"};
+const BilingualText kNoFactorByKaiser{
+    "Nenhum autovalor é maior que 1, e o critério de Kaiser não seleciona nenhum fator.\n\nUtilize "
+    "o critério da proporção para selecionar os fatores.",
+    "No eigenvalue is greater than 1, so Kaiser criteria selects no factor.\n\nPlease, use "
+    "proportion criteria to select factors."};
+
+// The dialog's settings when OK was pressed.
+struct Settings {
+  bool correlation_input;
+  bool proportion;
+  double pct;
+  bool rotate;
+  double tolerance;
+  std::uint32_t sweeps;
+  bool scree;
+};
+
+Settings ReadSettings(const Tf_pca& dialog) {
+  // The tolerance's edit holds the digits after "0,"; read whatever the C locale's decimal
+  // point.
+  const std::string digits = "0." + dialog.precisao->Text();
+  double tolerance = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), tolerance);
+  return Settings{dialog.o_correl->Checked(),
+                  dialog.r_grupo->ItemIndex() == 1,
+                  static_cast<double>(DigitsValue(dialog.perc->Text())),
+                  dialog.o_varimax->Checked(),
+                  tolerance,
+                  static_cast<std::uint32_t>(DigitsValue(dialog.iteracao->Text())),
+                  dialog.o_scree->Checked()};
+}
+
+// How a run ended: with the sheet finished (best fit, A1, screen updating on), or stopped at
+// a failure's message with the sheet as it was.
+enum class End { Finish, Stop };
+
+End Analyse(const Tf_pca& dialog, PcaSheet& sheet) {
+  const Settings settings = ReadSettings(dialog);
+  sheet.Open();
+  Matriz R;
+  if (settings.correlation_input) {
+    R = dialog.dados;
+    sheet.WriteCorrelationInput();
+    if (!e_matriz_de_correlacoes(R)) {
+      ShowToolMessage(kNotACorrelationMatrix);
+      return End::Finish;
+    }
+  } else {
+    std::vector<double> means, deviations;
+    if (!correlacoes(dialog.dados, R, means, deviations)) {
+      ShowToolMessage(kCorrelationFailure);
+      return End::Stop;
+    }
+    sheet.WriteData(Rows(dialog.dados), means, deviations, R);
+  }
+
+  std::vector<double> lambda;
+  Matriz V;
+  if (!autovalores(R, lambda, V)) {
+    ShowToolMessage(kFailure);
+    return End::Stop;
+  }
+  if (std::any_of(lambda.begin(), lambda.end(), [](double l) { return l < 0; })) {
+    ShowToolMessage(settings.correlation_input ? kNegativeOfMatrix : kNegativeOfData);
+    return End::Finish;
+  }
+  const TabelaAutovalores table = tabela_autovalores(lambda);
+  sheet.WriteEigenvalues(lambda, table);
+
+  const std::size_t k = settings.proportion ? fatores_proporcao(table.acumuladas, settings.pct)
+                                            : fatores_kaiser(lambda);
+  if (k == 0) {
+    ShowToolMessage(kNoFactorByKaiser);
+    return End::Finish;
+  }
+  const Matriz L = cargas(lambda, V, k);
+  sheet.WriteLoadings(settings.proportion, settings.pct, lambda, V, L);
+  sheet.WriteCommunalities(L);
+
+  if (settings.rotate) {
+    Matriz T, M;
+    if (!varimax(L, static_cast<std::int32_t>(k) - 1, settings.tolerance, settings.sweeps, T) ||
+        !multiplica(L, T, M)) {
+      ShowToolMessage(kFailure);
+      return End::Stop;
+    }
+    sheet.WriteVarimax(T, M);
+  }
+  if (settings.scree) sheet.WriteScree();
+  return End::Finish;
+}
+} // namespace
+
+// Computes the components of the data (or of the correlation matrix given as the range) and
+// writes them; a failure on the way ends the run with the tool's message, leaving what was
+// written. The dialog closes either way.
 void Tf_pca::b_okClick(forms::Control&) {
   Hide();
+  try {
+    PcaSheet sheet(*this, Columns(dados));
+    if (Analyse(*this, sheet) == End::Finish) sheet.Finish();
+  } catch (...) {
+    ShowToolMessage(kFailure);
+  }
   Close();
 }

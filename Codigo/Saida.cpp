@@ -29,8 +29,9 @@ constexpr std::int16_t kSelectedSeries = 1;
 constexpr std::int16_t kTwoDimensional = 1;
 constexpr std::int16_t kSecondAxis = 2;
 constexpr std::int16_t kFirstChartGroup = 1;
-constexpr std::int16_t kCustom = 0; // PATTERNS: a line or area of the colours given
-constexpr std::int16_t kNone = 2;   // PATTERNS: no line, no area
+constexpr std::int16_t kCategoryLabel = 4; // DATA.LABEL: each point shows its category
+constexpr std::int16_t kCustom = 0;        // PATTERNS: a line or area of the colours given
+constexpr std::int16_t kNone = 2;          // PATTERNS: no line, no area
 constexpr int kMaxPatternArguments = 12;
 
 char Arial[] = " Arial";
@@ -317,6 +318,10 @@ void ChartFont(bool bold, std::int16_t size, std::int16_t colour) {
 void SetSeriesKind(SeriesKind kind) {
   ExcelCall(xlcFormatCharttype, nullptr, 4, TempInteger(kSelectedSeries), TempOmitted(),
             TempInteger(kTwoDimensional), TempInteger(static_cast<std::int16_t>(kind)));
+}
+
+void ShowCategoryLabels() {
+  ExcelCall(xlcDataLabel, nullptr, 1, TempInteger(kCategoryLabel));
 }
 
 void MoveSeriesToSecondAxis() {

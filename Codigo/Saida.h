@@ -149,6 +149,8 @@ void ChartFont(bool bold, std::int16_t size, std::int16_t colour);
 // The selected series becomes a line (4) or an XY scatter (8) series.
 enum class SeriesKind : std::int16_t { Line = 4, Scatter = 8 };
 void SetSeriesKind(SeriesKind kind);
+// Labels every point of the selected series with its category (DATA.LABEL 4).
+void ShowCategoryLabels();
 // The selected series goes to the second value axis.
 void MoveSeriesToSecondAxis();
 // The gap between the columns of the chart's first group, in percent of a column's width.

@@ -1,19 +1,56 @@
-// What the tests of whole tool runs share: the message boxes a run showed, and the answers of
-// the scripted Excel that a launch and a result workbook need.
+// What the unit tests of a tool's whole run share: the dialog driven by a script and the
+// message boxes kept instead of shown, Excel's answers a run needs, and the golden call
+// sequences in tests/unit/golden.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "kvplatform/ansi.h"
 #include "kvplatform/messagebox.h"
-#include "support/recording_dispatcher.h"
+#include "kvplatform/modal.h"
+#include "recording_dispatcher.h"
 
 namespace kvtest {
 
+// A message box the add-in showed, in UTF-8.
 struct ShownBox {
-  std::string text, title; // UTF-8
+  std::string text, title;
 };
+
+// While it lives, dialogs are driven by `driver` (with `context`) and message boxes are kept
+// in `boxes`, each answered with OK.
+class ToolRunHooks {
+public:
+  ToolRunHooks(kvp::ModalDriver driver, void* context);
+  ~ToolRunHooks();
+  ToolRunHooks(const ToolRunHooks&) = delete;
+  ToolRunHooks& operator=(const ToolRunHooks&) = delete;
+
+  std::vector<ShownBox> boxes;
+};
+
+// Ends a scripted dialog: OK when every action went through (`ok`), otherwise the reason of
+// the refusal kept in `refusal` and the dialog closed by its frame.
+void PressOkOrClose(kvp::ModalForm& form, bool ok, const std::string& why, std::string& refusal);
+
+// The active sheet's identifier, as Excel answers xlSheetId.
+void AnswerSheetId(RecordingDispatcher& excel);
+
+// Keeps in `at` the position of the next xlcNew call among the dispatcher's calls: where a
+// run's result workbook is opened. `at` must outlive the dispatcher's script.
+void MarkNewWorkbook(RecordingDispatcher& excel, std::size_t& at);
+// The calls from position `at` on, one line each.
+std::vector<Call> CallsFrom(const RecordingDispatcher& excel, std::size_t at);
+
+// A run in black-and-white mode: no fill of the sheet or of a table, and every text of a
+// chart in black (colour 1).
+void ExpectBlackAndWhite(const std::vector<std::string>& transcript);
+
+// The difference between `transcript` and the golden file `file` of tests/unit/golden, or
+// nothing when they match (see CompareWithGolden).
+std::string GoldenDifference(const std::vector<std::string>& transcript, const std::string& file);
 
 // A message box handler that keeps each box in the std::vector<ShownBox> `context` and
 // answers OK.
