@@ -234,8 +234,10 @@ int Legend(ExcelHost& host, LPXLOPER result, Arguments args) {
 // FORMAT.CHARTTYPE(apply_to, group_num, dimension, type_num): the type of the selected series
 // (apply_to 1), of chart group group_num (2; numbered as FORMAT.CHART numbers them) or of the
 // whole chart (3): 1 area, 2 bar, 3 column, 4 line, 8 XY. A series of another type than its
-// group's starts a group of its own (a column chart with a line). kvhost keeps 2-D charts of
-// these five types only.
+// group's starts a group of its own (a column chart with a line). When the selected series was
+// the last of the main group, that group is gone and the first group left becomes the main one:
+// a chart whose only series turns XY is an XY chart (the scree chart). kvhost keeps 2-D charts
+// of these five types only.
 int FormatChartType(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (args.empty() || args.size() > 4) return xlretInvCount;
   Chart* chart = ActiveChart(host);
@@ -252,6 +254,11 @@ int FormatChartType(ExcelHost& host, LPXLOPER result, Arguments args) {
     ChartSeries* selected = SelectedSeries(*chart);
     if (selected == nullptr) return xlretFailed;
     selected->type = type;
+    const bool main_group_left =
+        std::any_of(chart->series.begin(), chart->series.end(), [&](const ChartSeries& s) {
+          return s.axis_group == 1 && s.type == chart->type;
+        });
+    if (!main_group_left) chart->type = ChartGroups(*chart).front().type;
     break;
   }
   case 2: {
