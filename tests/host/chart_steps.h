@@ -150,4 +150,15 @@ inline void DrawScreeChart(ChartSteps& steps, const ScreeChart& scree) {
   ASSERT_EQ(call(xlcSelectChart), xlretSuccess);
 }
 
+// The result workbook of the two steps above, as a host of its own leaves it: sheets "PCA"
+// and "Scree Test", the chart active.
+inline void BuildScreeBook(const ScreeChart& scree, const std::vector<double>& eigenvalues,
+                           kvhost::Workbook& book) {
+  kvhost::ExcelHost host;
+  ChartSteps steps(host);
+  ASSERT_NO_FATAL_FAILURE(WriteEigenvalueTable(steps.call, scree, eigenvalues));
+  ASSERT_NO_FATAL_FAILURE(DrawScreeChart(steps, scree));
+  book = host.app().ActiveWorkbook();
+}
+
 } // namespace kvtest

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <regex>
 
+#include "chart_steps.h"
 #include "io/xlsx_writer.h"
 #include "portuguese_locale.h"
 #include "result_books.h"
@@ -257,6 +258,63 @@ TEST_F(ResultBook, PackageHoldsWhatOpenpyxlDoesNotTell) {
                             ".*?</c:legend>"),
             3);
   EXPECT_EQ(Matches(Parts(book_, "xl/chartsheets/sheet"), "zoomToFit=\"1\""), 3);
+}
+
+// The PCA tool's scree chart, from its calls: an XY chart of the eigenvalues over the factor
+// numbers, square markers black on white without a line, labelled with the X values, in both
+// modes.
+TEST(XlsxWriter, ScreeChartIsXYMarkersLabelledWithTheFactors) {
+  const fs::path folder = TestFolder("scree");
+  for (const bool black_and_white : {false, true}) {
+    SCOPED_TRACE(black_and_white ? "black and white" : "colour");
+    Workbook model;
+    ASSERT_NO_FATAL_FAILURE(kvtest::BuildScreeBook(kvtest::ScreeChart{5, 4, black_and_white, true},
+                                                   {2.1, 1.0, 0.6, 0.3}, model));
+    const fs::path book = folder / (black_and_white ? "scree_bw.xlsx" : "scree.xlsx");
+    std::string error;
+    ASSERT_TRUE(WriteXlsx(model, book.string(), error)) << error;
+
+    // The package: a scatter chart of markers only, its labels the X values in Arial 8.
+    const std::string chart = Parts(book, "xl/charts/chart");
+    EXPECT_EQ(Matches(chart, "<c:scatterChart>"), 1);
+    EXPECT_EQ(Matches(chart, "<c:lineChart>|<c:barChart>"), 0);
+    EXPECT_EQ(Matches(chart, "<c:dLbls>.*<c:showLegendKey val=\"0\"/><c:showVal val=\"0\"/>"
+                             "<c:showCatName val=\"1\"/><c:showSerName val=\"0\"/>"
+                             "<c:showPercent val=\"0\"/><c:showBubbleSize val=\"0\"/></c:dLbls>"),
+              1)
+        << "every flag written: the X value alone";
+    EXPECT_EQ(Matches(chart, "<c:dLbls>.*sz=\"800\".*<a:srgbClr val=\"" +
+                                 std::string(black_and_white ? "000000" : "FFFFFF") +
+                                 "\"/>.*</c:dLbls>"),
+              1)
+        << "labels in Arial 8, white on the coloured chart area, black otherwise";
+    EXPECT_EQ(Matches(chart, "<c:xVal><c:numRef><c:f>PCA!\\$B\\$5:\\$E\\$5</c:f>"), 1);
+    EXPECT_EQ(Matches(chart, "<c:legend>"), 0) << "no legend";
+
+    const json read = ReadBack(book);
+    if (read.is_null()) GTEST_SKIP() << "no /usr/bin/python3 with openpyxl";
+    const json& groups = read["charts"]["Scree Test"][0]["groups"];
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0]["type"], "scatterChart");
+    ASSERT_EQ(groups[0]["series"].size(), 1u);
+    const json& series = groups[0]["series"][0];
+    EXPECT_EQ(series["name"], "Autovalores");
+    EXPECT_EQ(series["x"], "PCA!$B$5:$E$5") << "the factor numbers";
+    EXPECT_EQ(series["y"], "PCA!$B$6:$E$6") << "the eigenvalues";
+    EXPECT_EQ(series["line"], json({{"none", true}, {"colour", nullptr}}));
+    EXPECT_EQ(series["marker"], json::parse(R"({"symbol": "square", "fill": "FFFFFF",
+                                                "line": {"none": false, "colour": "000000"}})"));
+    EXPECT_EQ(groups[0]["y_axis"]["number_format"], "0.00");
+    EXPECT_EQ(groups[0]["y_axis"]["title"], "Autovalores");
+    EXPECT_EQ(groups[0]["x_axis"]["title"], "Fator");
+    EXPECT_EQ(groups[0]["x_axis"]["line"],
+              black_and_white ? json(nullptr) : json({{"none", false}, {"colour", "FF9900"}}));
+    EXPECT_EQ(read["charts"]["Scree Test"][0]["title"], "Scree Test");
+    EXPECT_EQ(read["charts"]["Scree Test"][0]["legend"], false);
+    EXPECT_EQ(read["worksheets"]["PCA"]["cells"]["C5"]["value"], 2) << "factor 2";
+    EXPECT_EQ(read["worksheets"]["PCA"]["cells"]["E6"]["value"], 0.3);
+  }
+  if (!std::getenv("KV_KEEP_SCREE")) fs::remove_all(folder);
 }
 
 // What libxlsxwriter alone would write otherwise: a chart sheet without series, an XY series
