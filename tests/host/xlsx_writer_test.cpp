@@ -317,6 +317,48 @@ TEST(XlsxWriter, ScreeChartIsXYMarkersLabelledWithTheFactors) {
   if (!std::getenv("KV_KEEP_SCREE")) fs::remove_all(folder);
 }
 
+// The same table drawn as a line chart (FORMAT.CHARTTYPE 4 instead of 8): a line with markers
+// over the factor numbers as categories, labelled with them.
+TEST(XlsxWriter, OnlySeriesMadeALineIsALineChartOverItsCategories) {
+  const fs::path folder = TestFolder("line");
+  ExcelHost host;
+  kvtest::ChartSteps steps(host);
+  const kvtest::ScreeChart table{5, 4, false, true};
+  ASSERT_NO_FATAL_FAILURE(kvtest::WriteEigenvalueTable(steps.call, table, {2.1, 1.0, 0.6, 0.3}));
+  ASSERT_NO_FATAL_FAILURE(steps.AddChartSheet("Linha", true));
+  steps.AddSeries(table.SeriesName(), table.Row(5), table.Row(6), 1);
+  steps.Select("S1");
+  ASSERT_EQ(steps.call(xlcFormatCharttype,
+                       {kvtest::Int(1), kvtest::Missing(), kvtest::Int(1), kvtest::Int(4)}),
+            xlretSuccess);
+  ASSERT_EQ(steps.call(xlcDataLabel, {kvtest::Int(4)}), xlretSuccess);
+  steps.Patterns({0, 1, 5, 3, 0, 3, 5, 6});
+  EXPECT_EQ(steps.chart().type, ChartType::Line);
+
+  const fs::path book = folder / "line.xlsx";
+  std::string error;
+  ASSERT_TRUE(WriteXlsx(host.app().ActiveWorkbook(), book.string(), error)) << error;
+  const std::string chart = Parts(book, "xl/charts/chart");
+  const json read = ReadBack(book);
+  fs::remove_all(folder);
+  EXPECT_EQ(Matches(chart, "<c:lineChart>"), 1);
+  EXPECT_EQ(Matches(chart, "<c:barChart>|<c:scatterChart>"), 0);
+  EXPECT_EQ(Matches(chart, "<c:showVal val=\"0\"/><c:showCatName val=\"1\"/>"), 1);
+  EXPECT_EQ(Matches(chart, "<a:ln w=\"19050\"><a:solidFill><a:srgbClr val=\"0000FF\"/>"), 1)
+      << "a medium (1.5 pt) blue line";
+  if (read.is_null()) GTEST_SKIP() << "no /usr/bin/python3 with openpyxl";
+  const json& groups = read["charts"]["Linha"][0]["groups"];
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(groups[0]["type"], "lineChart");
+  ASSERT_EQ(groups[0]["series"].size(), 1u);
+  const json& series = groups[0]["series"][0];
+  EXPECT_EQ(series["categories"], "PCA!$B$5:$E$5");
+  EXPECT_EQ(series["values"], "PCA!$B$6:$E$6");
+  EXPECT_EQ(series["line"]["colour"], "0000FF");
+  EXPECT_EQ(series["marker"], json::parse(R"({"symbol": "triangle", "fill": "FFFF00",
+                                              "line": {"none": false, "colour": "0000FF"}})"));
+}
+
 // What libxlsxwriter alone would write otherwise: a chart sheet without series, an XY series
 // without X values, titles that are not bold, a hidden first sheet that is the active one; and
 // a selection other than A1.
