@@ -88,6 +88,18 @@ json Look(const json& cell) {
   return {cell["value"], cell["number_format"], cell["bold"], cell["font_colour"], cell["fill"]};
 }
 
+// The one series of the one chart group of chart sheet `chart` read back, when that group is
+// of `type` ("scatterChart", "lineChart"); null otherwise.
+json OnlySeries(const json& read, const std::string& chart, const std::string& type) {
+  const json& groups = read["charts"][chart][0]["groups"];
+  EXPECT_EQ(groups.size(), 1u) << chart;
+  if (groups.size() != 1 || groups[0]["type"] != type || groups[0]["series"].size() != 1) {
+    ADD_FAILURE() << chart << ": not one " << type << " group of one series: " << groups.dump();
+    return nullptr;
+  }
+  return groups[0]["series"][0];
+}
+
 class ResultBook : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
@@ -293,11 +305,9 @@ TEST(XlsxWriter, ScreeChartIsXYMarkersLabelledWithTheFactors) {
 
     const json read = ReadBack(book);
     if (read.is_null()) GTEST_SKIP() << "no /usr/bin/python3 with openpyxl";
+    const json series = OnlySeries(read, "Scree Test", "scatterChart");
+    ASSERT_FALSE(series.is_null());
     const json& groups = read["charts"]["Scree Test"][0]["groups"];
-    ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0]["type"], "scatterChart");
-    ASSERT_EQ(groups[0]["series"].size(), 1u);
-    const json& series = groups[0]["series"][0];
     EXPECT_EQ(series["name"], "Autovalores");
     EXPECT_EQ(series["x"], "PCA!$B$5:$E$5") << "the factor numbers";
     EXPECT_EQ(series["y"], "PCA!$B$6:$E$6") << "the eigenvalues";
@@ -347,11 +357,8 @@ TEST(XlsxWriter, OnlySeriesMadeALineIsALineChartOverItsCategories) {
   EXPECT_EQ(Matches(chart, "<a:ln w=\"19050\"><a:solidFill><a:srgbClr val=\"0000FF\"/>"), 1)
       << "a medium (1.5 pt) blue line";
   if (read.is_null()) GTEST_SKIP() << "no /usr/bin/python3 with openpyxl";
-  const json& groups = read["charts"]["Linha"][0]["groups"];
-  ASSERT_EQ(groups.size(), 1u);
-  EXPECT_EQ(groups[0]["type"], "lineChart");
-  ASSERT_EQ(groups[0]["series"].size(), 1u);
-  const json& series = groups[0]["series"][0];
+  const json series = OnlySeries(read, "Linha", "lineChart");
+  ASSERT_FALSE(series.is_null());
   EXPECT_EQ(series["categories"], "PCA!$B$5:$E$5");
   EXPECT_EQ(series["values"], "PCA!$B$6:$E$6");
   EXPECT_EQ(series["line"]["colour"], "0000FF");
