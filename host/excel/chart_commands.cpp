@@ -234,8 +234,11 @@ int Legend(ExcelHost& host, LPXLOPER result, Arguments args) {
 // FORMAT.CHARTTYPE(apply_to, group_num, dimension, type_num): the type of the selected series
 // (apply_to 1), of chart group group_num (2; numbered as FORMAT.CHART numbers them) or of the
 // whole chart (3): 1 area, 2 bar, 3 column, 4 line, 8 XY. A series of another type than its
-// group's starts a group of its own (a column chart with a line). kvhost keeps 2-D charts of
-// these five types only.
+// group's starts a group of its own (a column chart with a line). When the selected series was
+// the last of the main group, that group is gone and the first group left becomes the main one:
+// a chart whose only series turns XY is an XY chart (the scree chart). Excel's reference does
+// not say which group is main then; kvhost's reading is the first in FORMAT.CHART's numbering.
+// kvhost keeps 2-D charts of these five types only.
 int FormatChartType(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (args.empty() || args.size() > 4) return xlretInvCount;
   Chart* chart = ActiveChart(host);
@@ -252,6 +255,11 @@ int FormatChartType(ExcelHost& host, LPXLOPER result, Arguments args) {
     ChartSeries* selected = SelectedSeries(*chart);
     if (selected == nullptr) return xlretFailed;
     selected->type = type;
+    const bool main_group_left =
+        std::any_of(chart->series.begin(), chart->series.end(), [&](const ChartSeries& s) {
+          return s.axis_group == 1 && s.type == chart->type;
+        });
+    if (!main_group_left) chart->type = ChartGroups(*chart).front().type;
     break;
   }
   case 2: {
@@ -364,7 +372,9 @@ int Scale(ExcelHost& host, LPXLOPER result, Arguments args) {
 // (of every series with the chart area selected) showing the point's category, or its X value
 // in an XY series (4), or none (1). auto_text puts back label texts edited by hand, which
 // kvhost's labels never are. Values and percentages (2, 3, 5) and legend keys beside labels are
-// not kept: refused.
+// not kept: refused. Excel's reference names option 4 "show label" without saying what an XY
+// point's label is; kvhost reads it as the point's X value, the one category an XY point has
+// (the scree chart labels its eigenvalues with the factor numbers this way). Unconfirmed.
 int DataLabel(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (args.empty() || args.size() > 3) return xlretInvCount;
   Chart* chart = ActiveChart(host);

@@ -20,7 +20,7 @@
 //   cell's "format" is the format it shows (its own, or the whole sheet's).
 // A chart sheet: { "name", "kind": "chart", "state", "chart": <chart> or null }
 // <chart> holds every field of the chart model under its own name: "type" (that of its main
-//   group), "series" (each with
+//   group: "scatter" once the only series of a column chart is made XY), "series" (each with
 //   "name_ref", "name_literal", "x_ref", "y_ref" as R1C1 texts, "plot_order", "type"
 //   (area, bar, column, line, scatter), "axis_group", "columns", "line", "marker",
 //   "data_labels", "label_font"), "title", "legend", "legend_box", "legend_font", "plot_area",
@@ -28,7 +28,9 @@
 //   "second_value_axis", "gap_width", "size_with_window", "selected". A line is
 //   {"mode": "custom" | "automatic" | "none", "style", "colour", "weight"}, an area
 //   {"mode", "pattern", "fore", "back"}, a box {"border", "area"}, a marker
-//   {"mode", "style", "fore", "back"}, a title {"text", "font"} or null, an axis
+//   {"mode", "style" (1 square ... 9 plus), "fore" (outline), "back" (inside)}, no size (markers
+//   keep Excel's default size); "data_labels" true when each point shows its category (the X
+//   value of an XY series), "label_font" their font; a title {"text", "font"} or null, an axis
 //   {"number_format", "number_format_linked", "font", "line", "title", "minimum", "maximum"}
 //   (absent minimum and maximum are null).
 #pragma once

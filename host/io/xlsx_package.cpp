@@ -217,6 +217,41 @@ std::optional<Span> AxisElement(const std::string& xml, const std::string& id) {
   return {};
 }
 
+// libxlsxwriter writes only the data-label flags that are set (a series labelled with its
+// categories gets <c:showCatName val="1"/> alone). The schema wants all six, and readers differ
+// on a missing one (LibreOffice shows the values of a file it does not take for Excel 2007's),
+// so every label element gets the six, those not written set to 0, in the schema's order.
+void CompleteDataLabelFlags(std::string& xml) {
+  static constexpr std::string_view kFlags[] = {"c:showLegendKey", "c:showVal",
+                                                "c:showCatName",   "c:showSerName",
+                                                "c:showPercent",   "c:showBubbleSize"};
+  for (auto labels = FindElement(xml, "c:dLbls"); labels;
+       labels = FindElement(xml, "c:dLbls", labels->second)) {
+    std::string flags;
+    std::size_t insert_at = std::string::npos;
+    for (const std::string_view flag : kFlags) {
+      const auto found = FindElement(xml, flag, labels->first, labels->second);
+      if (!found) {
+        flags += "<" + std::string(flag) + " val=\"0\"/>";
+        continue;
+      }
+      flags += xml.substr(found->first, found->second - found->first);
+      insert_at = std::min(insert_at, found->first);
+      xml.erase(found->first, found->second - found->first);
+      labels->second -= found->second - found->first;
+    }
+    if (insert_at == std::string::npos) {
+      // None written: after the formats and position, before the separator and leader lines.
+      insert_at = labels->second - std::string_view("</c:dLbls>").size();
+      for (const std::string_view later : {"c:separator", "c:showLeaderLines"})
+        if (const auto found = FindElement(xml, later, labels->first, labels->second))
+          insert_at = std::min(insert_at, found->first);
+    }
+    xml.insert(insert_at, flags);
+    labels->second += flags.size();
+  }
+}
+
 bool EditChart(std::string& xml, const ChartEdits& edits, std::string& error) {
   const auto plot_area = FindElement(xml, "c:plotArea");
   if (!plot_area) {
@@ -260,6 +295,8 @@ bool EditChart(std::string& xml, const ChartEdits& edits, std::string& error) {
       if (const auto title = FindElement(xml, "c:title", axis->first, axis->second))
         MakePlain(xml, *title);
   }
+
+  CompleteDataLabelFlags(xml);
 
   // Series: the stand-in of an empty chart; X values an XY series was not given.
   if (edits.drop_series) {

@@ -35,7 +35,8 @@ struct AreaFormat {
 };
 
 // A series' markers: styles 1 square, 2 diamond, 3 triangle, 4 X, 5 star, 6 short bar, 7 long
-// bar, 8 circle, 9 plus.
+// bar, 8 circle, 9 plus. No size is kept: PATTERNS has no argument for it, so markers keep
+// Excel's default size, which the xlsx leaves implied.
 struct MarkerFormat {
   Auto mode = Auto::Automatic;
   std::uint8_t style = 1;

@@ -2,75 +2,13 @@
 // and refusing items and references a chart does not have.
 #include <gtest/gtest.h>
 
-#include "host_calls.h"
+#include "chart_steps.h"
 
 using namespace kvhost;
 using namespace kvtest;
 
 namespace {
 constexpr int kOk = xlretSuccess;
-
-// The add-in's chart steps, call for call.
-class ChartSteps {
-public:
-  explicit ChartSteps(ExcelHost& host) : host_(host), call(host) {}
-
-  void Font(const std::string& style, int size, int colour) {
-    ASSERT_EQ(call(xlcFontPropertiesIntl,
-                   {call.Str("Arial"), call.Str(style), Int(static_cast<std::int16_t>(size)),
-                    Missing(), Missing(), Missing(), Missing(), Missing(), Missing(),
-                    Int(static_cast<std::int16_t>(colour))}),
-              kOk);
-  }
-  void Select(const std::string& item) { ASSERT_EQ(call(xlcSelect, {call.Str(item)}), kOk); }
-  // PATTERNS with integer arguments; -1 stands for an omitted one.
-  void Patterns(std::vector<int> values) {
-    std::vector<XLOPER> args;
-    for (int v : values)
-      args.push_back(v < 0 ? Missing() : Int(static_cast<std::int16_t>(v)));
-    ASSERT_EQ(call(xlcPatterns, args), kOk);
-  }
-  void AddChartSheet(const std::string& name, bool move) {
-    ASSERT_NO_FATAL_FAILURE(kvtest::AddChartSheet(call, name, move));
-    ASSERT_EQ(call(xlcSelectChart), kOk);
-    ASSERT_EQ(call(xlcClear, {Int(3)}), kOk);
-    ASSERT_EQ(call(xlcOptionsChart, {Missing(), Missing(), Bool(true)}), kOk);
-  }
-  void AddSeries(const std::string& name, const std::string& x, const std::string& y, int order) {
-    ASSERT_EQ(
-        call(xlcEditSeriesIntl, {Int(0), call.Str(name), x.empty() ? Missing() : call.Str(x),
-                                 call.Str(y), Missing(), Int(static_cast<std::int16_t>(order))}),
-        kOk);
-  }
-  void TitleChart(const std::string& text, int colour) {
-    ASSERT_EQ(call(xlcAttachText, {Int(1)}), kOk);
-    ASSERT_EQ(call(xlcFormula, {call.Str(text)}), kOk);
-    Select("Title");
-    Font("Negrito", 10, colour);
-  }
-  void StyleAxis(const std::string& axis, const std::string& format) {
-    Select(axis);
-    if (!format.empty()) {
-      ASSERT_EQ(call(xlcFormatNumberIntl, {call.Str(format)}), kOk);
-    }
-    Font("Normal", 8, 45);
-    Patterns({0, -1, 45});
-  }
-  void LabelAxis(int attach, const std::string& text, const std::string& item) {
-    ASSERT_EQ(call(xlcAttachText, {Int(static_cast<std::int16_t>(attach))}), kOk);
-    ASSERT_EQ(call(xlcFormula, {call.Str(text)}), kOk);
-    Select(item);
-    Font("Negrito", 8, 45);
-  }
-
-  const Chart& chart() { return *host_.app().ActiveSheet().chart; }
-
-private:
-  ExcelHost& host_;
-
-public:
-  HostCalls call;
-};
 
 // Each test: a host, the add-in's chart steps on it, and their calls.
 class ChartCommands : public testing::Test {
@@ -211,6 +149,102 @@ TEST_F(ChartCommands, ComparisonSeriesKeepTheirCreationOrder) {
   steps.Font("Normal", 8, 1);
   EXPECT_EQ(chart.series[0].label_font.size, 8);
   EXPECT_EQ(call(xlcDataLabel, {Int(2)}), xlretFailed) << "values as labels are not kept";
+}
+
+// The PCA tool's scree chart in both modes: its one series turned XY makes an XY chart of
+// square markers without a line, labelled with the factor numbers.
+TEST_F(ChartCommands, ScreeChartIsXYMarkersLabelledWithTheFactors) {
+  for (const bool black_and_white : {false, true}) {
+    SCOPED_TRACE(black_and_white ? "black and white" : "colour");
+    ExcelHost own_host;
+    ChartSteps scree_steps(own_host);
+    const ScreeChart scree{5, 4, black_and_white, !black_and_white};
+    ASSERT_NO_FATAL_FAILURE(WriteEigenvalueTable(scree_steps.call, scree, {2.1, 1.0, 0.6, 0.3}));
+    ASSERT_NO_FATAL_FAILURE(DrawScreeChart(scree_steps, scree));
+
+    const PaletteIndex text = black_and_white ? 1 : 45, labels = black_and_white ? 1 : 2;
+    const PaletteIndex grid = black_and_white ? 15 : 16;
+    const Chart& chart = scree_steps.chart();
+    EXPECT_EQ(chart.type, ChartType::Scatter) << "the column group went with its only series";
+    ASSERT_EQ(chart.series.size(), 1u);
+    const ChartSeries& series = chart.series[0];
+    EXPECT_EQ(series.name_literal, black_and_white ? "Eigenvalues" : "Autovalores");
+    EXPECT_EQ(series.name_ref, "");
+    EXPECT_EQ(series.x_ref, "=PCA!R5C2:R5C5") << "the factor numbers";
+    EXPECT_EQ(series.y_ref, "=PCA!R6C2:R6C5") << "the eigenvalues";
+    EXPECT_EQ(series.type, ChartType::Scatter);
+    EXPECT_EQ(series.axis_group, 1);
+    EXPECT_EQ(series.line.mode, Auto::None);
+    EXPECT_EQ(series.marker, (MarkerFormat{Auto::Custom, 1, 1, 2}))
+        << "black squares, white inside";
+    EXPECT_TRUE(series.data_labels);
+    EXPECT_EQ(series.label_font, (FontFormat{"Arial", 8, false, false, labels}));
+
+    EXPECT_FALSE(chart.legend);
+    ASSERT_TRUE(chart.title);
+    EXPECT_EQ(chart.title->text, "Scree Test");
+    EXPECT_EQ(chart.title->font, (FontFormat{"Arial", 10, true, false, text}));
+    EXPECT_EQ(chart.value_axis.number_format, "0.00");
+    EXPECT_FALSE(chart.value_axis.number_format_linked);
+    ASSERT_TRUE(chart.value_axis.title);
+    EXPECT_EQ(chart.value_axis.title->text, black_and_white ? "Eigenvalues" : "Autovalores");
+    EXPECT_EQ(chart.value_axis.title->font, (FontFormat{"Arial", 8, true, false, text}));
+    EXPECT_TRUE(chart.category_axis.number_format_linked);
+    ASSERT_TRUE(chart.category_axis.title);
+    EXPECT_EQ(chart.category_axis.title->text, black_and_white ? "Factor" : "Fator");
+    EXPECT_EQ(chart.category_axis.font.colour, text);
+    const LineFormat axis_line =
+        black_and_white ? LineFormat{} : LineFormat{Auto::Custom, 1, 45, 2};
+    EXPECT_EQ(chart.value_axis.line, axis_line);
+    EXPECT_EQ(chart.category_axis.line, axis_line);
+    EXPECT_EQ(chart.plot_area, (BoxFormat{{Auto::Custom, 1, 16, 2}, {Auto::None, 1, 0, 0}}));
+    const BoxFormat chart_area =
+        black_and_white ? BoxFormat{} : BoxFormat{{Auto::None, 1, 0, 2}, {Auto::Custom, 1, 49, 0}};
+    EXPECT_EQ(chart.chart_area, chart_area);
+    EXPECT_EQ(chart.gridlines, (LineFormat{Auto::Custom, 1, grid, 2}));
+    EXPECT_EQ(chart.selected, "Chart");
+  }
+}
+
+// What the scree chart's calls could ask of a series that kvhost does not keep is refused and
+// changes nothing; a series retyped while others stay in the main group leaves that group main.
+TEST_F(ChartCommands, SeriesSettingsNotKeptAreRefused) {
+  ASSERT_EQ(call(xlcNew, {Int(1)}), kOk);
+  ASSERT_NO_FATAL_FAILURE(StartChart("Dados", "G", true));
+  steps.AddSeries("a", "", "=Dados!R1C1:R5C1", 1);
+  steps.AddSeries("b", "", "=Dados!R1C2:R5C2", 2);
+  steps.Select("S2");
+  ASSERT_EQ(call(xlcFormatCharttype, {Int(1), Missing(), Int(1), Int(8)}), kOk);
+  EXPECT_EQ(steps.chart().type, ChartType::Column) << "S1 keeps the column group";
+  EXPECT_EQ(steps.chart().series[1].type, ChartType::Scatter);
+  steps.Patterns({0, 3, 5, 3, 0, 8, 5, 6});
+  const ChartSeries before = steps.chart().series[1];
+  EXPECT_EQ(before.line, (LineFormat{Auto::Custom, 3, 5, 3}));
+  EXPECT_EQ(before.marker, (MarkerFormat{Auto::Custom, 8, 5, 6}));
+  for (const auto& [args, why] :
+       {std::pair{std::vector<XLOPER>{Int(0), Missing(), Missing(), Missing(), Missing(), Missing(),
+                                      Missing(), Missing(), Missing(), Bool(true)},
+                  "smoothed lines"},
+        std::pair{std::vector<XLOPER>{Int(0), Int(9)}, "a line style beyond 8"},
+        std::pair{std::vector<XLOPER>{Int(0), Missing(), Missing(), Missing(), Int(0), Int(10)},
+                  "a marker style beyond 9"},
+        std::pair{std::vector<XLOPER>{Int(0), Missing(), Missing(), Int(5)}, "a weight beyond 4"},
+        std::pair{std::vector<XLOPER>{Int(3)}, "a line mode beyond 2"}}) {
+    EXPECT_NE(call(xlcPatterns, args), kOk) << why;
+    EXPECT_EQ(steps.chart().series[1].line, before.line) << why;
+    EXPECT_EQ(steps.chart().series[1].marker, before.marker) << why;
+  }
+  EXPECT_EQ(call(xlcDataLabel, {Int(4), Missing(), Bool(true)}), xlretFailed)
+      << "legend keys beside labels are not kept";
+  EXPECT_EQ(call(xlcDataLabel, {Int(5)}), xlretFailed) << "labels with percentages";
+  EXPECT_FALSE(steps.chart().series[1].data_labels);
+  ASSERT_EQ(call(xlcDataLabel, {Int(4), Bool(true)}), kOk);
+  EXPECT_TRUE(steps.chart().series[1].data_labels);
+  ASSERT_EQ(call(xlcDataLabel, {Int(1)}), kOk);
+  EXPECT_FALSE(steps.chart().series[1].data_labels) << "1: none";
+  EXPECT_EQ(call(xlcFormatCharttype, {Int(1), Missing(), Int(1), Int(6)}), xlretFailed)
+      << "doughnut";
+  EXPECT_EQ(steps.chart().series[1].type, ChartType::Scatter);
 }
 
 TEST_F(ChartCommands, ItemsAChartDoesNotHaveAreRefused) {

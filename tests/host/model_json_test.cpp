@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "chart_steps.h"
 #include "io/model_json.h"
 #include "result_books.h"
 
@@ -80,6 +81,38 @@ TEST(ModelJson, HoldsSheetsCellsFormatsAndCharts) {
   EXPECT_EQ(chart["legend_box"]["border"]["mode"], "none");
   EXPECT_EQ(chart["gap_width"], 5);
   EXPECT_EQ(dump["sheets"][3]["chart"]["category_axis"]["maximum"], 56.0);
+}
+
+// The PCA tool's scree chart from its calls, in black and white: the XY series, its markers
+// without a line and its labels as the dump shows them.
+TEST(ModelJson, HoldsTheScreeChartAsItsCallsLeftIt) {
+  Workbook book;
+  ASSERT_NO_FATAL_FAILURE(
+      kvtest::BuildScreeBook(kvtest::ScreeChart{5, 3, true, false}, {1.8, 0.9, 0.3}, book));
+  const json dump = json::parse(DumpWorkbookJson(book));
+  ASSERT_EQ(dump["sheets"].size(), 2u);
+  EXPECT_EQ(dump["active_sheet"], 1);
+  const json& chart = dump["sheets"][1]["chart"];
+  EXPECT_EQ(dump["sheets"][1]["name"], "Scree Test");
+  EXPECT_EQ(chart["type"], "scatter");
+  ASSERT_EQ(chart["series"].size(), 1u);
+  const json& series = chart["series"][0];
+  EXPECT_EQ(series["name_literal"], "Eigenvalues");
+  EXPECT_EQ(series["x_ref"], "=PCA!R5C2:R5C4");
+  EXPECT_EQ(series["y_ref"], "=PCA!R6C2:R6C4");
+  EXPECT_EQ(series["type"], "scatter");
+  EXPECT_EQ(series["line"]["mode"], "none");
+  EXPECT_EQ(series["marker"], json({{"mode", "custom"}, {"style", 1}, {"fore", 1}, {"back", 2}}));
+  EXPECT_EQ(series["data_labels"], true);
+  EXPECT_EQ(
+      series["label_font"],
+      json({{"name", "Arial"}, {"size", 8.0}, {"bold", false}, {"italic", false}, {"colour", 1}}));
+  EXPECT_EQ(chart["legend"], false);
+  EXPECT_EQ(chart["title"]["text"], "Scree Test");
+  EXPECT_EQ(chart["category_axis"]["title"]["text"], "Factor");
+  EXPECT_EQ(chart["value_axis"]["number_format"], "0.00");
+  EXPECT_EQ(chart["gridlines"]["colour"], 15);
+  EXPECT_EQ(chart["chart_area"]["area"]["mode"], "automatic") << "no fill in black and white";
 }
 
 TEST(ModelJson, SameWorkbookSameText) {

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <regex>
 
+#include "chart_steps.h"
 #include "io/xlsx_writer.h"
 #include "portuguese_locale.h"
 #include "result_books.h"
@@ -85,6 +86,18 @@ json ReadBack(const fs::path& book) {
 // The cell format read back, as [value, number format, bold, font colour, fill].
 json Look(const json& cell) {
   return {cell["value"], cell["number_format"], cell["bold"], cell["font_colour"], cell["fill"]};
+}
+
+// The one series of the one chart group of chart sheet `chart` read back, when that group is
+// of `type` ("scatterChart", "lineChart"); null otherwise.
+json OnlySeries(const json& read, const std::string& chart, const std::string& type) {
+  const json& groups = read["charts"][chart][0]["groups"];
+  EXPECT_EQ(groups.size(), 1u) << chart;
+  if (groups.size() != 1 || groups[0]["type"] != type || groups[0]["series"].size() != 1) {
+    ADD_FAILURE() << chart << ": not one " << type << " group of one series: " << groups.dump();
+    return nullptr;
+  }
+  return groups[0]["series"][0];
 }
 
 class ResultBook : public ::testing::Test {
@@ -257,6 +270,100 @@ TEST_F(ResultBook, PackageHoldsWhatOpenpyxlDoesNotTell) {
                             ".*?</c:legend>"),
             3);
   EXPECT_EQ(Matches(Parts(book_, "xl/chartsheets/sheet"), "zoomToFit=\"1\""), 3);
+}
+
+// The PCA tool's scree chart, from its calls: an XY chart of the eigenvalues over the factor
+// numbers, square markers black on white without a line, labelled with the X values, in both
+// modes.
+TEST(XlsxWriter, ScreeChartIsXYMarkersLabelledWithTheFactors) {
+  const fs::path folder = TestFolder("scree");
+  for (const bool black_and_white : {false, true}) {
+    SCOPED_TRACE(black_and_white ? "black and white" : "colour");
+    Workbook model;
+    ASSERT_NO_FATAL_FAILURE(kvtest::BuildScreeBook(kvtest::ScreeChart{5, 4, black_and_white, true},
+                                                   {2.1, 1.0, 0.6, 0.3}, model));
+    const fs::path book = folder / (black_and_white ? "scree_bw.xlsx" : "scree.xlsx");
+    std::string error;
+    ASSERT_TRUE(WriteXlsx(model, book.string(), error)) << error;
+
+    // The package: a scatter chart of markers only, its labels the X values in Arial 8.
+    const std::string chart = Parts(book, "xl/charts/chart");
+    EXPECT_EQ(Matches(chart, "<c:scatterChart>"), 1);
+    EXPECT_EQ(Matches(chart, "<c:lineChart>|<c:barChart>"), 0);
+    EXPECT_EQ(Matches(chart, "<c:dLbls>.*<c:showLegendKey val=\"0\"/><c:showVal val=\"0\"/>"
+                             "<c:showCatName val=\"1\"/><c:showSerName val=\"0\"/>"
+                             "<c:showPercent val=\"0\"/><c:showBubbleSize val=\"0\"/></c:dLbls>"),
+              1)
+        << "every flag written: the X value alone";
+    EXPECT_EQ(Matches(chart, "<c:dLbls>.*sz=\"800\".*<a:srgbClr val=\"" +
+                                 std::string(black_and_white ? "000000" : "FFFFFF") +
+                                 "\"/>.*</c:dLbls>"),
+              1)
+        << "labels in Arial 8, white on the coloured chart area, black otherwise";
+    EXPECT_EQ(Matches(chart, "<c:xVal><c:numRef><c:f>PCA!\\$B\\$5:\\$E\\$5</c:f>"), 1);
+    EXPECT_EQ(Matches(chart, "<c:legend>"), 0) << "no legend";
+
+    const json read = ReadBack(book);
+    if (read.is_null()) GTEST_SKIP() << "no /usr/bin/python3 with openpyxl";
+    const json series = OnlySeries(read, "Scree Test", "scatterChart");
+    ASSERT_FALSE(series.is_null());
+    const json& groups = read["charts"]["Scree Test"][0]["groups"];
+    EXPECT_EQ(series["name"], "Autovalores");
+    EXPECT_EQ(series["x"], "PCA!$B$5:$E$5") << "the factor numbers";
+    EXPECT_EQ(series["y"], "PCA!$B$6:$E$6") << "the eigenvalues";
+    EXPECT_EQ(series["line"], json({{"none", true}, {"colour", nullptr}}));
+    EXPECT_EQ(series["marker"], json::parse(R"({"symbol": "square", "fill": "FFFFFF",
+                                                "line": {"none": false, "colour": "000000"}})"));
+    EXPECT_EQ(groups[0]["y_axis"]["number_format"], "0.00");
+    EXPECT_EQ(groups[0]["y_axis"]["title"], "Autovalores");
+    EXPECT_EQ(groups[0]["x_axis"]["title"], "Fator");
+    EXPECT_EQ(groups[0]["x_axis"]["line"],
+              black_and_white ? json(nullptr) : json({{"none", false}, {"colour", "FF9900"}}));
+    EXPECT_EQ(read["charts"]["Scree Test"][0]["title"], "Scree Test");
+    EXPECT_EQ(read["charts"]["Scree Test"][0]["legend"], false);
+    EXPECT_EQ(read["worksheets"]["PCA"]["cells"]["C5"]["value"], 2) << "factor 2";
+    EXPECT_EQ(read["worksheets"]["PCA"]["cells"]["E6"]["value"], 0.3);
+  }
+  if (!std::getenv("KV_KEEP_SCREE")) fs::remove_all(folder);
+}
+
+// The same table drawn as a line chart (FORMAT.CHARTTYPE 4 instead of 8): a line with markers
+// over the factor numbers as categories, labelled with them.
+TEST(XlsxWriter, OnlySeriesMadeALineIsALineChartOverItsCategories) {
+  const fs::path folder = TestFolder("line");
+  ExcelHost host;
+  kvtest::ChartSteps steps(host);
+  const kvtest::ScreeChart table{5, 4, false, true};
+  ASSERT_NO_FATAL_FAILURE(kvtest::WriteEigenvalueTable(steps.call, table, {2.1, 1.0, 0.6, 0.3}));
+  ASSERT_NO_FATAL_FAILURE(steps.AddChartSheet("Linha", true));
+  steps.AddSeries(table.SeriesName(), table.Row(5), table.Row(6), 1);
+  steps.Select("S1");
+  ASSERT_EQ(steps.call(xlcFormatCharttype,
+                       {kvtest::Int(1), kvtest::Missing(), kvtest::Int(1), kvtest::Int(4)}),
+            xlretSuccess);
+  ASSERT_EQ(steps.call(xlcDataLabel, {kvtest::Int(4)}), xlretSuccess);
+  steps.Patterns({0, 1, 5, 3, 0, 3, 5, 6});
+  EXPECT_EQ(steps.chart().type, ChartType::Line);
+
+  const fs::path book = folder / "line.xlsx";
+  std::string error;
+  ASSERT_TRUE(WriteXlsx(host.app().ActiveWorkbook(), book.string(), error)) << error;
+  const std::string chart = Parts(book, "xl/charts/chart");
+  const json read = ReadBack(book);
+  fs::remove_all(folder);
+  EXPECT_EQ(Matches(chart, "<c:lineChart>"), 1);
+  EXPECT_EQ(Matches(chart, "<c:barChart>|<c:scatterChart>"), 0);
+  EXPECT_EQ(Matches(chart, "<c:showVal val=\"0\"/><c:showCatName val=\"1\"/>"), 1);
+  EXPECT_EQ(Matches(chart, "<a:ln w=\"19050\"><a:solidFill><a:srgbClr val=\"0000FF\"/>"), 1)
+      << "a medium (1.5 pt) blue line";
+  if (read.is_null()) GTEST_SKIP() << "no /usr/bin/python3 with openpyxl";
+  const json series = OnlySeries(read, "Linha", "lineChart");
+  ASSERT_FALSE(series.is_null());
+  EXPECT_EQ(series["categories"], "PCA!$B$5:$E$5");
+  EXPECT_EQ(series["values"], "PCA!$B$6:$E$6");
+  EXPECT_EQ(series["line"]["colour"], "0000FF");
+  EXPECT_EQ(series["marker"], json::parse(R"({"symbol": "triangle", "fill": "FFFF00",
+                                              "line": {"none": false, "colour": "0000FF"}})"));
 }
 
 // What libxlsxwriter alone would write otherwise: a chart sheet without series, an XY series
