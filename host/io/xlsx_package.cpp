@@ -7,6 +7,7 @@
 #include <charconv>
 #include <map>
 
+#include "deflated_source.h"
 #include "xlsx_parts.h"
 
 namespace kvhost::xlsx {
@@ -144,13 +145,16 @@ public:
   // Writes the parts back, stamped with `created`, and closes the package.
   bool Save(std::time_t created, std::string& error) {
     for (const auto& [name, text] : parts_) {
-      zip_source_t* source = zip_source_buffer(zip_, text.data(), text.size(), 0);
+      std::string why;
+      zip_source_t* source = DeflatedSource(zip_, text, why);
+      if (source == nullptr) {
+        error = "cannot replace " + name + ": " + why;
+        return false;
+      }
       const zip_int64_t index =
-          source == nullptr
-              ? -1
-              : zip_file_add(zip_, name.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
+          zip_file_add(zip_, name.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
       if (index < 0) {
-        if (source != nullptr) zip_source_free(source);
+        zip_source_free(source);
         error = "cannot replace " + name + ": " + zip_strerror(zip_);
         return false;
       }

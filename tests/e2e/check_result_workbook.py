@@ -4,7 +4,6 @@ tool is meant to write, recomputing the numbers from the data with numpy.
 
     check_result_workbook.py hist BOOK.xlsx DATA.csv COLUMN BINS LANG [bw]
     check_result_workbook.py cmp BOOK.xlsx CURVE.csv LANG [bw]
-    check_result_workbook.py pca BOOK.xlsx DATA.csv LANG [bw]   (every column, Kaiser's criterion)
 
 Prints one line per failed check and exits 1 when any failed.
 """
@@ -139,58 +138,11 @@ def check_cmp(book, curve, lang, bw):
         check(all(r[1] == f"Auxiliar!$A$4:$A${end}" for r in refs), f"x values {refs}")
 
 
-def check_pca(book, data, lang, bw):
-    pt = lang == "pt"
-    wb = openpyxl.load_workbook(book)
-    check(wb.sheetnames == ["PCA", "Scree Test"], f"sheets {wb.sheetnames}")
-    ws = wb["PCA"]
-    check(ws["A1"].font.b, "title not bold")
-    x = np.loadtxt(data, delimiter=",", skiprows=1)
-    n, p = x.shape
-    check(ws["B3"].value == p and ws["B4"].value == n, f"counts {ws['B3'].value} {ws['B4'].value}")
-    w, v = np.linalg.eigh(np.corrcoef(x, rowvar=False))
-    w, v = w[::-1], v[:, ::-1]
-    e = p + 11  # the factor numbers' row
-    check(ws.cell(e + 1, 1).value == ("Autovalores" if pt else "Eigenvalues"), "eigenvalue label")
-    for j in range(p):
-        got = ws.cell(e + 1, 2 + j).value
-        check(close(got, w[j], 1e-9), f"eigenvalue {j + 1}: {got} != {w[j]}")
-    check(ws.cell(e + 2, p + 1).value is None, "a last difference")
-    check(ws.cell(e + 3, 2).number_format == "0.00%", "proportion format")
-    k = int(np.argmin(w > 1.0))
-    f = e + 6
-    check(ws.cell(f, 2).value == "Kaiser" and ws.cell(f, 2).font.b, "criterion")
-    for j in range(k):
-        sign = 1.0 if v[:, j].sum() > 0 else -1.0
-        for i in range(p):
-            got = ws.cell(f + 3 + i, 2 + j).value
-            want = sign * v[i, j] * np.sqrt(w[j])
-            check(close(got, want, 1e-8), f"loading V{i + 1} F{j + 1}: {got} != {want}")
-    q = f + p + 5
-    for i in range(p):
-        got = ws.cell(q + 1 + i, 2).value
-        want = float((v[i, :k] ** 2 * w[:k]).sum())
-        check(close(got, want, 1e-9), f"communality V{i + 1}: {got} != {want}")
-    fill = ws.cell(e + 1, 2).fill
-    check((fill.fgColor.rgb == "00000000" or fill.fill_type is None) if bw
-          else fill.fill_type == "solid", f"table fill {fill.fill_type}")
-    kinds, _ = chart_kinds(book, 0)
-    check(kinds == ["scatterChart"], f"kinds {kinds}")
-    cs = wb["Scree Test"]
-    if cs._charts:
-        last = "ABCDEFGHIJ"[p]
-        refs = series_refs(cs._charts[0])
-        check(refs and refs[0][1:] == (f"PCA!$B${e}:${last}${e}", f"PCA!$B${e + 1}:${last}${e + 1}"),
-              f"series {refs}")
-
-
 def main():
     tool, book = sys.argv[1], sys.argv[2]
     bw = sys.argv[-1] == "bw"
     if tool == "hist":
         check_hist(book, sys.argv[3], sys.argv[4], int(sys.argv[5]), sys.argv[6], bw)
-    elif tool == "pca":
-        check_pca(book, sys.argv[3], sys.argv[4], bw)
     else:
         check_cmp(book, sys.argv[3], sys.argv[4], bw)
     for failure in failures:

@@ -1,5 +1,5 @@
 #!/bin/sh
-# The histogram, comparison and PCA tools from OK to the saved workbook: kvhost run --out/--dump, the
+# The histogram and comparison tools from OK to the saved workbook: kvhost run --out/--dump, the
 # .xlsx read back with openpyxl and its numbers recomputed from the data with numpy
 # (check_result_workbook.py), the dump, repeatability, several workbooks' names, and a save that
 # cannot be made leaving nothing behind.
@@ -47,18 +47,6 @@ verify "comparison in colour" cmp "$out/cmp-colour.xlsx" "$curve" pt
 comparison en cmp-bw --click o_cores
 check "comparison in black and white" $? 0
 verify "comparison in black and white" cmp "$out/cmp-bw.xlsx" "$curve" en bw
-pca() { # language, name, extra actions...
-  lang=$1 name=$2
-  shift 2
-  "$kvhost" --lang "$lang" run pca --data "$prices" --select A2:D1861 "$@" --ok \
-    --out "$out/$name.xlsx" --dump "$out/$name.json" >"$out/$name.log" 2>&1
-}
-pca pt pca-colour
-check "PCA in colour" $? 0
-verify "PCA in colour" pca "$out/pca-colour.xlsx" "$prices" pt
-pca en pca-bw --click o_cores
-check "PCA in black and white" $? 0
-verify "PCA in black and white" pca "$out/pca-bw.xlsx" "$prices" en bw
 
 # The dump is JSON, names the workbook's sheets, and a second run writes the same bytes.
 if "$python" -c 'import json,sys; d=json.load(open(sys.argv[1])); assert [s["name"] for s in d["sheets"]] == ["CS x Exp", "Auxiliar"]' "$out/cmp-colour.json" 2>"$out/json.log"; then pass; else

@@ -1,0 +1,100 @@
+#include "deflated_source.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace kvhost::xlsx {
+namespace {
+
+struct Deflated {
+  std::string data;        // the raw deflate stream
+  zip_uint64_t size = 0;   // of the text it holds
+  zip_uint32_t crc = 0;    // of the text it holds
+  zip_uint64_t offset = 0; // where the next read starts
+  zip_error_t error{};
+};
+
+zip_int64_t Serve(void* user, void* buffer, zip_uint64_t length, zip_source_cmd_t command) {
+  auto* d = static_cast<Deflated*>(user);
+  switch (command) {
+  case ZIP_SOURCE_OPEN: d->offset = 0; return 0;
+  case ZIP_SOURCE_READ: {
+    const zip_uint64_t n = std::min<zip_uint64_t>(length, d->data.size() - d->offset);
+    std::memcpy(buffer, d->data.data() + d->offset, n);
+    d->offset += n;
+    return static_cast<zip_int64_t>(n);
+  }
+  case ZIP_SOURCE_CLOSE: return 0;
+  case ZIP_SOURCE_STAT: {
+    auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, buffer, length, &d->error);
+    if (stat == nullptr) return -1;
+    zip_stat_init(stat);
+    stat->size = d->size;
+    stat->comp_size = d->data.size();
+    stat->crc = d->crc;
+    stat->comp_method = ZIP_CM_DEFLATE; // already compressed: libzip copies it
+    stat->encryption_method = ZIP_EM_NONE;
+    stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD |
+                  ZIP_STAT_ENCRYPTION_METHOD;
+    return sizeof(zip_stat_t);
+  }
+  case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, buffer, length);
+  case ZIP_SOURCE_FREE:
+    zip_error_fini(&d->error);
+    delete d;
+    return 0;
+  case ZIP_SOURCE_SUPPORTS:
+    return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                          ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+  default: zip_error_set(&d->error, ZIP_ER_OPNOTSUPP, 0); return -1;
+  }
+}
+
+// Raw deflate (no zlib header), as a zip entry holds it, at zlib's fastest level.
+bool Deflate(const std::string& text, std::string& out) {
+  z_stream stream{};
+  if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    return false;
+  out.resize(deflateBound(&stream, static_cast<uLong>(text.size())));
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return result == Z_STREAM_END;
+}
+
+} // namespace
+
+zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& error) {
+  // One deflate call takes at most 4 GiB; a result part is far below that.
+  if (text.size() >= std::numeric_limits<uInt>::max() / 2) {
+    error = "a part of 2 GiB or more";
+    return nullptr;
+  }
+  auto* d = new Deflated;
+  zip_error_init(&d->error);
+  d->size = text.size();
+  d->crc = static_cast<zip_uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
+  if (!Deflate(text, d->data)) {
+    zip_error_fini(&d->error);
+    delete d;
+    error = "zlib could not deflate a part";
+    return nullptr;
+  }
+  zip_source_t* source = zip_source_function(zip, &Serve, d);
+  if (source == nullptr) {
+    zip_error_fini(&d->error);
+    delete d;
+    error = std::string("libzip refused a part: ") + zip_strerror(zip);
+  }
+  return source;
+}
+
+} // namespace kvhost::xlsx

@@ -1,0 +1,47 @@
+#!/bin/sh
+# The PCA and ICA tools from OK to the saved workbook: kvhost run --out, the .xlsx read back with
+# openpyxl and checked against numpy (check_multivariate_workbook.py), in both languages and both
+# colour modes, and a second run writing the same model.
+# Arguments: kvhost, the bundled data folder.
+set -u
+. "$(dirname "$0")/checks.sh"
+kvhost=$1
+data=$2
+here=$(dirname "$0")
+export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
+mkdir -p "$HOME"
+prices="$data/eu_stock_markets.csv"
+python=/usr/bin/python3
+
+tool() { # tool, language, name, actions...
+  which=$1 lang=$2 name=$3
+  shift 3
+  "$kvhost" --lang "$lang" run "$which" --data "$prices" --select A2:D1861 "$@" --ok \
+    --out "$out/$name.xlsx" --dump "$out/$name.json" >"$out/$name.log" 2>&1
+}
+verify() { # description, checker arguments...
+  what=$1
+  shift
+  if "$python" "$here/check_multivariate_workbook.py" "$@" >"$out/verify.log" 2>&1; then pass; else
+    fail "$what"; cat "$out/verify.log"; fi
+}
+
+tool pca pt pca-colour
+check "PCA in colour" $? 0
+verify "PCA in colour" pca "$out/pca-colour.xlsx" "$prices" 4 pt
+tool pca en pca-bw --click o_cores --set r_grupo=1 --set perc=95
+check "PCA in black and white, proportion criterion" $? 0
+verify "PCA in black and white" pca "$out/pca-bw.xlsx" "$prices" 4 en bw 95
+tool ica en ica-colour --click o_ica
+check "ICA in colour" $? 0
+verify "ICA in colour" ica "$out/ica-colour.xlsx" "$prices" 4 en
+tool ica pt ica-bw --click o_ica --click o_cores
+check "ICA in black and white" $? 0
+verify "ICA in black and white" ica "$out/ica-bw.xlsx" "$prices" 4 pt bw
+
+# Repeatable: a second run dumps the same model.
+cp "$out/ica-colour.json" "$out/first.json"
+tool ica en ica-colour --click o_ica
+if cmp -s "$out/first.json" "$out/ica-colour.json"; then pass; else fail "a second ICA run dumps another model"; fi
+
+summary
