@@ -163,13 +163,21 @@ bool RunCase(const std::string& addin_path, Case c) {
   return true;
 }
 
+// xorshift: a reproducible spread of values in [0, 1).
+struct Uniform {
+  std::uint64_t state;
+  double operator()() {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    return static_cast<double>(state >> 11) * 0x1.0p-53;
+  }
+};
+
 kvhost::Workbook Numbers(std::uint32_t rows, std::uint32_t columns) {
   kvhost::Cells cells;
-  std::uint64_t state = 88172645463325252ull; // xorshift: a reproducible spread of values
+  Uniform uniform{88172645463325252ull};
   for (std::uint32_t c = 0; c < columns; ++c)
     for (std::uint32_t r = 0; r < rows; ++r) {
-      state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-      const double u = static_cast<double>(state >> 11) * 0x1.0p-53;
+      const double u = uniform();
       cells.SetNumber(r, c, 100 * std::exp(0.2 * (u - 0.5)));
     }
   kvhost::Workbook book;
@@ -193,17 +201,14 @@ kvhost::Workbook Curve(std::uint32_t vertices) {
 // Returns of a random walk with a few common factors, so that the PCA finds structure.
 kvhost::Workbook Factors(std::uint32_t rows, std::uint32_t columns, std::uint32_t factors) {
   kvhost::Cells cells;
-  std::uint64_t state = 88172645463325252ull;
-  auto uniform = [&state] {
-    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-    return static_cast<double>(state >> 11) * 0x1.0p-53 - 0.5;
-  };
+  Uniform uniform{88172645463325252ull};
   std::vector<double> common(factors);
   for (std::uint32_t r = 0; r < rows; ++r) {
     for (double& f : common)
-      f = uniform();
+      f = uniform() - 0.5;
     for (std::uint32_t c = 0; c < columns; ++c)
-      cells.SetNumber(r, c, common[c % factors] + 0.5 * common[(c + 1) % factors] + uniform());
+      cells.SetNumber(r, c,
+                      common[c % factors] + 0.5 * common[(c + 1) % factors] + uniform() - 0.5);
   }
   kvhost::Workbook book;
   book.name = "factors.csv";
@@ -214,18 +219,14 @@ kvhost::Workbook Factors(std::uint32_t rows, std::uint32_t columns, std::uint32_
 // Independent signals (sines, square waves, noise) mixed by a fixed matrix, for the ICA.
 kvhost::Workbook Mixtures(std::uint32_t rows, std::uint32_t signals) {
   kvhost::Cells cells;
-  std::uint64_t state = 0x9E3779B97F4A7C15ull;
-  auto uniform = [&state] {
-    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-    return static_cast<double>(state >> 11) * 0x1.0p-53 - 0.5;
-  };
+  Uniform uniform{0x9E3779B97F4A7C15ull};
   std::vector<double> source(signals);
   for (std::uint32_t r = 0; r < rows; ++r) {
     for (std::uint32_t s = 0; s < signals; ++s) {
       const double phase = 0.01 * (s + 1) * r;
       source[s] = s % 3 == 0   ? std::sin(phase)
                   : s % 3 == 1 ? (std::sin(phase) > 0 ? 1 : -1)
-                               : uniform();
+                               : uniform() - 0.5;
     }
     for (std::uint32_t c = 0; c < signals; ++c) {
       double mixed = 0;
