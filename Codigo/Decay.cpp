@@ -86,32 +86,40 @@ constexpr double kTolerances[] = {0.01,    0.005,   0.001,    0.0005,  0.0001,
 
 const BilingualText kTitle{"Análise de Alisamaneto Exponencial (DECAY) Ótimo",
                            "Analysis Exponentially Weighting (DECAY) Volatility"};
-const BilingualText kLogReturns{"Utilizados os retornos logarítmicos dos dados",
-                                "Using log-returns for asset prices"};
-const BilingualText kReturns{"Utilizados os retornos dos dados",
-                             "Using asset return from asset prices"};
-const BilingualText kNoTreatment{"Dados históricos diretamente utilizados",
-                                 "No treatment for historic data"};
-const BilingualText kReverse{"Ordem inversa - dados mais recentes primeiro",
-                             "Reverse order - recent data appears first"};
-const BilingualText kByAge{"Ordem por antiguidade - dados mais antigos primeiro",
-                           "Order by age - older data appears first"};
-const BilingualText kNullMean{"Média nula para cálculos de variância",
-                              "Null mean for variance calculations"};
-const BilingualText kMean{"Média NÃO nula para cálculos de variância",
-                          "Mean NOT null for variance calculations"};
-const BilingualText kSample{"Amostra", "Sample"};
-const BilingualText kTolerance{"Tolerância", "Tolerance"};
-const BilingualText kMaxDecay{"Decay Máx.", "Max. Decay"};
-const BilingualText kBestDecay{"Decay ótimo", "Best decay"};
-const BilingualText kMinSde{"DPE Mín.", "Min. SDE"};
 
-// The block below the search: the RiskMetrics forecast criterion.
+// Rows 2 .. 4: how the series was taken, by the dialog's choices.
+enum Treatment { kAsGiven, kSimpleReturns, kLogReturns };
+const BilingualText kTreatment[] = {
+    {"Dados históricos diretamente utilizados", "No treatment for historic data"},
+    {"Utilizados os retornos dos dados", "Using asset return from asset prices"},
+    {"Utilizados os retornos logarítmicos dos dados", "Using log-returns for asset prices"}};
+const BilingualText kOrder[] = { // newest first?
+    {"Ordem por antiguidade - dados mais antigos primeiro",
+     "Order by age - older data appears first"},
+    {"Ordem inversa - dados mais recentes primeiro", "Reverse order - recent data appears first"}};
+const BilingualText kMeanUsed[] = { // zero mean?
+    {"Média NÃO nula para cálculos de variância", "Mean NOT null for variance calculations"},
+    {"Média nula para cálculos de variância", "Null mean for variance calculations"}};
+
+// Column 0 of the rows with a value, rows 6 .. 13 above and 16 .. 17 below: row, label, the
+// value's number format.
+struct Labelled {
+  std::uint16_t row;
+  BilingualText label;
+  const char* format;
+};
+const Labelled kSample{6, {"Amostra", "Sample"}, "0"};
+const Labelled kTolerance{8, {"Tolerância", "Tolerance"}, "0.0####%"};
+const Labelled kMaxDecay{9, {"Decay Máx.", "Max. Decay"}, "0.000"};
+const Labelled kBestDecay{11, {"Decay ótimo", "Best decay"}, "0.000"};
+const Labelled kMinSde{13, {"DPE Mín.", "Min. SDE"}, "0.000E+00"};
+
+// The block below the search, after one empty row: the RiskMetrics forecast criterion.
 const BilingualText kForecastTitle{
     "Previsão RiskMetrics da variância um dia à frente (0,800 a 0,999)",
     "RiskMetrics one-day-ahead variance forecast (0.800 to 0.999)"};
-const BilingualText kForecastDecay{"Decay RMSE", "RMSE decay"};
-const BilingualText kForecastRmse{"RMSE Mín.", "Min. RMSE"};
+const Labelled kForecastDecay{16, {"Decay RMSE", "RMSE decay"}, "0.000"};
+const Labelled kForecastRmse{17, {"RMSE Mín.", "Min. RMSE"}, "0.000E+00"};
 const BilingualText kForecastShort{"Amostra insuficiente (menos de 21 valores)",
                                    "Sample too short (fewer than 21 values)"};
 
@@ -160,68 +168,68 @@ private:
 
   // Rows 0 .. 13: the settings and the search's result.
   void WriteSearch() {
-    const bool returns = dialog_.o_retorno->Checked();
+    const Treatment treatment = !dialog_.o_retorno->Checked() ? kAsGiven
+                                : dialog_.o_log->Checked()    ? kLogReturns
+                                                              : kSimpleReturns;
     CellBlock block(14, 2);
     block.Text(0, 0, kTitle.Text());
-    block.Text(
-        2, 0,
-        (returns ? (dialog_.o_log->Checked() ? kLogReturns : kReturns) : kNoTreatment).Text());
-    block.Text(3, 0, (dialog_.o_inversa->Checked() ? kReverse : kByAge).Text());
-    block.Text(4, 0, (dialog_.o_media->Checked() ? kNullMean : kMean).Text());
-    block.Text(6, 0, kSample.Text());
-    block.Count(6, 1, n_);
-    block.Text(8, 0, kTolerance.Text());
-    block.Number(8, 1, tol_);
-    block.Text(9, 0, kMaxDecay.Text());
-    block.Number(9, 1, search_.lambda_max);
-    block.Text(11, 0, kBestDecay.Text());
-    block.Number(11, 1, search_.melhor_lambda);
-    block.Text(13, 0, kMinSde.Text());
-    block.Number(13, 1, search_.sde_minimo);
+    block.Text(2, 0, kTreatment[treatment].Text());
+    block.Text(3, 0, kOrder[dialog_.o_inversa->Checked()].Text());
+    block.Text(4, 0, kMeanUsed[dialog_.o_media->Checked()].Text());
+    Label(block, 0, kSample).Count(kSample.row, 1, n_);
+    Label(block, 0, kTolerance).Number(kTolerance.row, 1, tol_);
+    Label(block, 0, kMaxDecay).Number(kMaxDecay.row, 1, search_.lambda_max);
+    Label(block, 0, kBestDecay).Number(kBestDecay.row, 1, search_.melhor_lambda);
+    Label(block, 0, kMinSde).Number(kMinSde.row, 1, search_.sde_minimo);
     WriteCellBlock(0, 0, block);
 
     // The whole-sheet selection left A1 the active cell.
     BoldActiveCell();
-    Values(6, "0");
-    FrameRange(Rect(8, 9, 0, 1));
-    ValueCells(8, 8, "0.0####%");
-    ValueCells(9, 9, "0.000");
-    Values(11, "0.000");
-    Values(13, "0.000E+00");
+    FrameRange(Rect(kSample.row, kSample.row, 0, 1));
+    ValueCell(kSample);
+    FrameRange(Rect(kTolerance.row, kMaxDecay.row, 0, 1));
+    ValueCell(kTolerance);
+    ValueCell(kMaxDecay);
+    FrameRange(Rect(kBestDecay.row, kBestDecay.row, 0, 1));
+    ValueCell(kBestDecay);
+    FrameRange(Rect(kMinSde.row, kMinSde.row, 0, 1));
+    ValueCell(kMinSde);
   }
 
-  // Rows 15 .. 17: the decay whose variance forecasts the next squared value best.
+  // Rows 15 .. 17: the decay whose variance forecasts the next squared value best, or why
+  // there is none.
   void WriteForecast() {
     CellBlock block(3, 2);
     block.Text(0, 0, kForecastTitle.Text());
-    block.Text(1, 0, kForecastDecay.Text());
-    block.Text(2, 0, kForecastRmse.Text());
+    Label(block, kForecastRow, kForecastDecay);
+    Label(block, kForecastRow, kForecastRmse);
+    const auto decay_at = static_cast<std::uint16_t>(kForecastDecay.row - kForecastRow);
+    const auto rmse_at = static_cast<std::uint16_t>(kForecastRmse.row - kForecastRow);
     if (forecast_) {
-      block.Number(1, 1, forecast_->lambda);
-      block.Number(2, 1, forecast_->rmse);
+      block.Number(decay_at, 1, forecast_->lambda);
+      block.Number(rmse_at, 1, forecast_->rmse);
     } else {
-      block.Text(1, 1, kForecastShort.Text());
-      block.Text(2, 1, kForecastShort.Text());
+      block.Text(decay_at, 1, kForecastShort.Text());
+      block.Text(rmse_at, 1, kForecastShort.Text());
     }
     WriteCellBlock(kForecastRow, 0, block);
 
     SelectRange(Rect(kForecastRow, kForecastRow, 0, 0));
     BoldActiveCell();
-    const auto first = static_cast<std::uint16_t>(kForecastRow + 1);
-    const auto second = static_cast<std::uint16_t>(kForecastRow + 2);
-    FrameRange(Rect(first, second, 0, 1));
-    ValueCells(first, first, "0.000");
-    ValueCells(second, second, "0.000E+00");
+    FrameRange(Rect(kForecastDecay.row, kForecastRmse.row, 0, 1));
+    ValueCell(kForecastDecay);
+    ValueCell(kForecastRmse);
   }
 
-  // A row framed over both columns, its value cell formatted and shaded.
-  void Values(std::uint16_t row, const char* format) {
-    FrameRange(Rect(row, row, 0, 1));
-    ValueCells(row, row, format);
+  // The label in column 0 of a block that starts at sheet row `top`.
+  static CellBlock& Label(CellBlock& block, std::uint16_t top, const Labelled& line) {
+    block.Text(static_cast<std::uint16_t>(line.row - top), 0, line.label.Text());
+    return block;
   }
-  void ValueCells(std::uint16_t first, std::uint16_t last, const char* format) {
-    SelectRange(Rect(first, last, 1, 1));
-    FormatRangeNumbers(format);
+  // The value cell of a labelled row: its number format, and shaded.
+  void ValueCell(const Labelled& line) {
+    SelectRange(Rect(line.row, line.row, 1, 1));
+    FormatRangeNumbers(line.format);
     ShadeRange(BlackAndWhite());
   }
 

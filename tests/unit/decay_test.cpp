@@ -15,6 +15,7 @@
 #include "Lancamento.h"
 #include "Tabelas.h"
 #include "kvplatform/modal.h"
+#include "multivariate_support.h"
 #include "support/call_transcript.h"
 #include "support/recording_dispatcher.h"
 #include "support/reference_data.h"
@@ -26,16 +27,10 @@ using kvtest::RecordingDispatcher;
 using nlohmann::json;
 
 namespace {
-
-::testing::AssertionResult Near(double computed, double expected, double relative,
-                                const std::string& what) {
-  const double error = std::fabs(computed - expected);
-  if (error <= relative * std::max(1e-300, std::fabs(expected)))
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << what << ": computed " << computed << ", expected " << expected << ", error " << error;
+// |computed - expected| within `relative` of |expected|.
+::testing::AssertionResult Near(double computed, double expected, double relative) {
+  return kvtest::Near(computed, expected, relative * std::fabs(expected));
 }
-
 } // namespace
 
 // Twenty values start the forecast and leave nothing to score: no result. With 21 the one
@@ -83,31 +78,7 @@ struct Settings {
   bool returns = false, log = false, reverse = false, zero_mean = false, black_and_white = false;
 };
 
-struct Script {
-  Settings settings;
-  std::string why; // a refusal of the dialog's controls
-};
-void SetAndPressOk(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
-  auto& run = *static_cast<Script*>(context);
-  std::string why;
-  bool ok = form.SetValue("c_tol", std::to_string(run.settings.tol_item), why);
-  for (auto [flag, control] : {std::pair{run.settings.returns, "o_retorno"},
-                               {run.settings.log, "o_log"},
-                               {run.settings.reverse, "o_inversa"},
-                               {run.settings.zero_mean, "o_media"},
-                               {run.settings.black_and_white, "o_cores"}})
-    if (ok && flag) ok = form.Click(control, why);
-  kvtest::PressOkOrClose(form, ok, why, run.why);
-}
-
-// A block written with xlSet: where it went and what it held.
-struct Written {
-  XLREF rect;
-  kvtest::Value values;
-  const kvtest::Value& At(unsigned row, unsigned column) const {
-    return values.elements.at(row * values.columns + column);
-  }
-};
+using Written = kvtest::WrittenBlock;
 
 class DecayRun : public ::testing::Test {
 protected:
@@ -123,36 +94,48 @@ protected:
     });
     kvtest::AnswerResultWorkbook(excel);
   }
+  // Sets the dialog's controls as `settings` says and presses OK; a refused action is kept in
+  // `refusal` and closes the dialog by its frame.
+  static void Drive(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
+    auto& test = *static_cast<DecayRun*>(context);
+    const Settings& s = test.settings;
+    std::string why;
+    bool ok = form.SetValue("c_tol", std::to_string(s.tol_item), why);
+    const std::pair<bool, const char*> clicks[] = {{s.returns, "o_retorno"},
+                                                   {s.log, "o_log"},
+                                                   {s.reverse, "o_inversa"},
+                                                   {s.zero_mean, "o_media"},
+                                                   {s.black_and_white, "o_cores"}};
+    for (const auto& [flag, control] : clicks)
+      if (ok && flag) ok = form.Click(control, why);
+    kvtest::PressOkOrClose(form, ok, why, test.refusal);
+  }
   // The values in A2 onward, selected.
   void Use(std::vector<double> column) {
     values = std::move(column);
     selected = XLREF{1, static_cast<std::uint16_t>(values.size()), 0, 0};
   }
   // The calls from the new workbook on, one line each.
-  std::vector<std::string> RunTool(Language language, const Settings& settings) {
+  std::vector<std::string> RunTool(Language language, const Settings& chosen) {
     CurrentLanguage = language;
-    run.settings = settings;
+    settings = chosen;
     excel.Clear();
     boxes.clear();
     kvtest::MarkNewWorkbook(excel, ok_at);
     EXPECT_EQ(kv_chama_ewv(), 1);
-    EXPECT_EQ(run.why, "");
+    EXPECT_EQ(refusal, "");
     EXPECT_EQ(f_decay, nullptr) << "the dialog is released when the run ends";
     return kvtest::Transcript(kvtest::CallsFrom(excel, ok_at));
   }
-  std::vector<Written> Blocks() const {
-    std::vector<Written> blocks;
-    for (const Call& call : excel.CallsTo(xlSet))
-      blocks.push_back(Written{call.args.at(0).rects.at(0), call.args.at(1)});
-    return blocks;
-  }
+  std::vector<Written> Blocks() const { return kvtest::WrittenBlocks(excel); }
   bool Opened() const { return !excel.CallsTo(xlcNew).empty(); }
 
   RecordingDispatcher excel;
   XLREF selected{};
   std::vector<double> values;
-  Script run;
-  kvtest::ToolRunHooks hooks{&SetAndPressOk, &run};
+  Settings settings;
+  std::string refusal;
+  kvtest::ToolRunHooks hooks{&Drive, this};
   std::vector<kvtest::ShownBox>& boxes = hooks.boxes;
   std::size_t ok_at = 0;
 };
@@ -203,15 +186,15 @@ TEST_F(DecayRun, SheetAgreesWithIndependentReferences) {
     EXPECT_EQ(sheet.At(6, 1).BaseType(), xltypeInt) << name;
     EXPECT_EQ(sheet.At(6, 1).integer, c.at("n").get<int>()) << name;
     EXPECT_EQ(sheet.At(8, 1).number, c.at("tol").get<double>()) << name;
-    EXPECT_TRUE(Near(sheet.At(9, 1).number, c.at("lambda_max"), 1e-15, name + " max decay"));
-    EXPECT_TRUE(Near(sheet.At(11, 1).number, c.at("best_lambda"), 1e-15, name + " best decay"));
-    EXPECT_TRUE(Near(sheet.At(13, 1).number, c.at("min_sde"), 1e-9, name + " SDE"));
+    EXPECT_TRUE(Near(sheet.At(9, 1).number, c.at("lambda_max"), 1e-15)) << name + " max decay";
+    EXPECT_TRUE(Near(sheet.At(11, 1).number, c.at("best_lambda"), 1e-15)) << name + " best decay";
+    EXPECT_TRUE(Near(sheet.At(13, 1).number, c.at("min_sde"), 1e-9)) << name + " SDE";
 
     const Written& forecast = blocks[1];
     EXPECT_EQ(forecast.rect.rwFirst, 15) << "one empty row below the search";
     EXPECT_EQ(forecast.rect.rwLast, 17);
-    EXPECT_TRUE(Near(forecast.At(1, 1).number, c.at("forecast_lambda"), 1e-15, name + " decay"));
-    EXPECT_TRUE(Near(forecast.At(2, 1).number, c.at("forecast_rmse"), 1e-12, name + " RMSE"));
+    EXPECT_TRUE(Near(forecast.At(1, 1).number, c.at("forecast_lambda"), 1e-15)) << name + " decay";
+    EXPECT_TRUE(Near(forecast.At(2, 1).number, c.at("forecast_rmse"), 1e-12)) << name + " RMSE";
   }
 }
 
@@ -245,8 +228,8 @@ TEST_F(DecayRun, WindowOfDecay094IsSeventyFour) {
   const Written sheet = Blocks().at(0);
   EXPECT_EQ(sheet.At(6, 1).integer, static_cast<int>(cells.size()) - 1);
   EXPECT_NEAR(sheet.At(11, 1).number, 0.94, 1e-12);
-  EXPECT_TRUE(Near(sheet.At(13, 1).number, c.at("min_sde"), 1e-9, "window 74"));
-  EXPECT_FALSE(Near(sheet.At(13, 1).number, c.at("min_sde_window_75"), 1e-6, "window 75"));
+  EXPECT_TRUE(Near(sheet.At(13, 1).number, c.at("min_sde"), 1e-9)) << "window 74";
+  EXPECT_FALSE(Near(sheet.At(13, 1).number, c.at("min_sde_window_75"), 1e-6)) << "window 75";
 }
 
 // Rows 0 .. 13 in both languages, by treatment, order and mean; the sample is n - 1 with
@@ -256,48 +239,53 @@ TEST_F(DecayRun, TextsInBothLanguages) {
   for (int t = 0; t < 50; ++t)
     prices.push_back(100.0 + 5.0 * std::sin(0.7 * t) + 0.1 * t);
   Use(prices);
+  // Column 0 of rows 0, 6, 8, 9, 11 and 13, the same for every choice.
+  const std::map<Language, std::vector<std::string>> labels{
+      {Language::Portuguese,
+       {"Análise de Alisamaneto Exponencial (DECAY) Ótimo", "Amostra", "Tolerância", "Decay Máx.",
+        "Decay ótimo", "DPE Mín."}},
+      {Language::English,
+       {"Analysis Exponentially Weighting (DECAY) Volatility", "Sample", "Tolerance", "Max. Decay",
+        "Best decay", "Min. SDE"}}};
   struct Expected {
     Language language;
     Settings settings;
     int sample;
-    std::vector<std::string> rows; // rows 0, 2, 3, 4, 6, 8, 9, 11, 13 of column 0
+    std::vector<std::string> choices; // rows 2, 3 and 4
   };
   const std::vector<Expected> cases{
       {Language::Portuguese,
        {0, true, true, false, false, false},
        49,
-       {"Análise de Alisamaneto Exponencial (DECAY) Ótimo",
-        "Utilizados os retornos logarítmicos dos dados",
+       {"Utilizados os retornos logarítmicos dos dados",
         "Ordem por antiguidade - dados mais antigos primeiro",
-        "Média NÃO nula para cálculos de variância", "Amostra", "Tolerância", "Decay Máx.",
-        "Decay ótimo", "DPE Mín."}},
+        "Média NÃO nula para cálculos de variância"}},
       {Language::Portuguese,
        {1, true, false, true, true, true},
        49,
-       {"Análise de Alisamaneto Exponencial (DECAY) Ótimo", "Utilizados os retornos dos dados",
-        "Ordem inversa - dados mais recentes primeiro", "Média nula para cálculos de variância",
-        "Amostra", "Tolerância", "Decay Máx.", "Decay ótimo", "DPE Mín."}},
+       {"Utilizados os retornos dos dados", "Ordem inversa - dados mais recentes primeiro",
+        "Média nula para cálculos de variância"}},
       {Language::English,
        {0, true, true, true, false, false},
        49,
-       {"Analysis Exponentially Weighting (DECAY) Volatility", "Using log-returns for asset prices",
-        "Reverse order - recent data appears first", "Mean NOT null for variance calculations",
-        "Sample", "Tolerance", "Max. Decay", "Best decay", "Min. SDE"}},
+       {"Using log-returns for asset prices", "Reverse order - recent data appears first",
+        "Mean NOT null for variance calculations"}},
       {Language::English,
        {8, false, false, false, true, false},
        50,
-       {"Analysis Exponentially Weighting (DECAY) Volatility", "No treatment for historic data",
-        "Order by age - older data appears first", "Null mean for variance calculations", "Sample",
-        "Tolerance", "Max. Decay", "Best decay", "Min. SDE"}},
+       {"No treatment for historic data", "Order by age - older data appears first",
+        "Null mean for variance calculations"}},
   };
-  const unsigned rows[] = {0, 2, 3, 4, 6, 8, 9, 11, 13};
   for (const Expected& e : cases) {
     RunTool(e.language, e.settings);
     ASSERT_TRUE(boxes.empty());
     const auto blocks = Blocks();
     ASSERT_EQ(blocks.size(), 2u);
-    for (std::size_t i = 0; i < std::size(rows); ++i)
-      EXPECT_EQ(blocks[0].At(rows[i], 0).Utf8(), e.rows[i]) << rows[i];
+    const unsigned labelled[] = {0, 6, 8, 9, 11, 13};
+    for (std::size_t i = 0; i < std::size(labelled); ++i)
+      EXPECT_EQ(blocks[0].At(labelled[i], 0).Utf8(), labels.at(e.language)[i]) << labelled[i];
+    for (unsigned row = 2; row <= 4; ++row)
+      EXPECT_EQ(blocks[0].At(row, 0).Utf8(), e.choices[row - 2]) << row;
     for (unsigned row : {1u, 5u, 7u, 10u, 12u})
       EXPECT_EQ(blocks[0].At(row, 0).BaseType(), xltypeNil) << row;
     EXPECT_EQ(blocks[0].At(6, 1).integer, e.sample);
@@ -349,10 +337,10 @@ TEST_F(DecayRun, BlackAndWhiteEnglishTranscript) {
   const json& c = Case("dax_log_returns_newest_first");
   ASSERT_FALSE(c.empty());
   Use(c.at("cells").get<std::vector<double>>());
-  Settings settings = SettingsOf(c);
-  settings.tol_item = 0;
-  settings.black_and_white = true;
-  const auto sent = RunTool(Language::English, settings);
+  Settings chosen = SettingsOf(c);
+  chosen.tol_item = 0;
+  chosen.black_and_white = true;
+  const auto sent = RunTool(Language::English, chosen);
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(kvtest::GoldenDifference(sent, "decay_bw_en.txt"), "");
   kvtest::ExpectBlackAndWhite(sent);
