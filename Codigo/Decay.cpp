@@ -1,5 +1,17 @@
 #include "Decay.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+
+#include "Funcoes/Estatistica.h"
+#include "Funcoes/MelhorDecay.h"
+#include "Funcoes/PrevisaoEwv.h"
+#include "Saida.h"
+
 Tf_decay* f_decay = nullptr;
 
 Tf_decay::Tf_decay() : ToolDialog("EWV - Alisamento Exponencial Ótimo") {
@@ -58,9 +70,201 @@ void Tf_decay::o_retornoClick(forms::Control&) {
   o_log->Enabled = o_retorno->Checked();
 }
 
-// The search for the best decay is not part of the add-in yet: OK hides the dialog and closes
-// it without writing anything.
+namespace {
+const BilingualText kFailure{
+    "Houve erros durante o processo de determinação do alisamento (decaimento) exponencial "
+    "ótimo.\nDesconsidere qualquer resultado e tente novamente.\n\nSe o problema persistir, "
+    "entre em contato com o suporte da Corvane Lathi.",
+    "Some errors occurred during best EWV decay analysis.\n\nPlease, disregard any results and "
+    "try again or contact Corvane Lathi for assistance."};
+
+constexpr const char* kSheet = "Decay EWV";
+
+// The weight that may fall outside the estimation window, by item of c_tol.
+constexpr double kTolerances[] = {0.01,    0.005,   0.001,    0.0005,  0.0001,
+                                  0.00005, 0.00001, 0.000005, 0.000001};
+
+const BilingualText kTitle{"Análise de Alisamaneto Exponencial (DECAY) Ótimo",
+                           "Analysis Exponentially Weighting (DECAY) Volatility"};
+
+// Rows 2 .. 4: how the series was taken, by the dialog's choices.
+enum Treatment { kAsGiven, kSimpleReturns, kLogReturns };
+const BilingualText kTreatment[] = {
+    {"Dados históricos diretamente utilizados", "No treatment for historic data"},
+    {"Utilizados os retornos dos dados", "Using asset return from asset prices"},
+    {"Utilizados os retornos logarítmicos dos dados", "Using log-returns for asset prices"}};
+const BilingualText kOrder[] = { // newest first?
+    {"Ordem por antiguidade - dados mais antigos primeiro",
+     "Order by age - older data appears first"},
+    {"Ordem inversa - dados mais recentes primeiro", "Reverse order - recent data appears first"}};
+const BilingualText kMeanUsed[] = { // zero mean?
+    {"Média NÃO nula para cálculos de variância", "Mean NOT null for variance calculations"},
+    {"Média nula para cálculos de variância", "Null mean for variance calculations"}};
+
+// Column 0 of the rows with a value, rows 6 .. 13 above and 16 .. 17 below: row, label, the
+// value's number format.
+struct Labelled {
+  std::uint16_t row;
+  BilingualText label;
+  const char* format;
+};
+const Labelled kSample{6, {"Amostra", "Sample"}, "0"};
+const Labelled kTolerance{8, {"Tolerância", "Tolerance"}, "0.0####%"};
+const Labelled kMaxDecay{9, {"Decay Máx.", "Max. Decay"}, "0.000"};
+const Labelled kBestDecay{11, {"Decay ótimo", "Best decay"}, "0.000"};
+const Labelled kMinSde{13, {"DPE Mín.", "Min. SDE"}, "0.000E+00"};
+
+// The block below the search, after one empty row: the RiskMetrics forecast criterion.
+const BilingualText kForecastTitle{
+    "Previsão RiskMetrics da variância um dia à frente (0,800 a 0,999)",
+    "RiskMetrics one-day-ahead variance forecast (0.800 to 0.999)"};
+const Labelled kForecastDecay{16, {"Decay RMSE", "RMSE decay"}, "0.000"};
+const Labelled kForecastRmse{17, {"RMSE Mín.", "Min. RMSE"}, "0.000E+00"};
+const BilingualText kForecastShort{"Amostra insuficiente (menos de 21 valores)",
+                                   "Sample too short (fewer than 21 values)"};
+
+constexpr std::uint16_t kForecastRow = 15; // after one empty row below the search
+
+// The series as the search takes it, oldest first: reversed when the data come newest first,
+// and turned into returns (logarithmic or simple) when they are prices. Returns of a price that
+// is zero or negative, or any value that is not finite, stop the run.
+std::vector<double> PreparedSeries(std::vector<double> x, bool reverse, bool returns, bool log) {
+  if (reverse) std::reverse(x.begin(), x.end());
+  if (returns) {
+    if (std::any_of(x.begin(), x.end(), [](double price) { return !(price > 0); }))
+      throw std::runtime_error("a price that is not positive");
+    if (log) {
+      for (std::size_t i = 0; i + 1 < x.size(); ++i)
+        x[i] = std::log(x[i + 1] / x[i]);
+      x.pop_back();
+    } else {
+      ToSimpleReturns(x);
+    }
+  }
+  if (!std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
+    throw std::runtime_error("a value that is not finite");
+  return x;
+}
+
+SheetRect Rect(std::uint16_t first_row, std::uint16_t last_row, std::uint8_t first_col,
+               std::uint8_t last_col) {
+  return SheetRect{first_row, last_row, first_col, last_col};
+}
+
+class DecayOutput {
+public:
+  DecayOutput(const Tf_decay& dialog, std::size_t n, double tol, const ResultadoDecay& search,
+              const std::optional<ResultadoPrevisao>& forecast)
+      : dialog_(dialog), n_(n), tol_(tol), search_(search), forecast_(forecast) {}
+
+  void Write() {
+    WriteSearch();
+    WriteForecast();
+    FinishResultWorkbook(kSheet, Rect(5, 13, 0, 1));
+  }
+
+private:
+  bool BlackAndWhite() const { return dialog_.o_cores->Checked(); }
+
+  // Rows 0 .. 13: the settings and the search's result.
+  void WriteSearch() {
+    const Treatment treatment = !dialog_.o_retorno->Checked() ? kAsGiven
+                                : dialog_.o_log->Checked()    ? kLogReturns
+                                                              : kSimpleReturns;
+    CellBlock block(14, 2);
+    block.Text(0, 0, kTitle.Text());
+    block.Text(2, 0, kTreatment[treatment].Text());
+    block.Text(3, 0, kOrder[dialog_.o_inversa->Checked()].Text());
+    block.Text(4, 0, kMeanUsed[dialog_.o_media->Checked()].Text());
+    Label(block, 0, kSample).Count(kSample.row, 1, n_);
+    Label(block, 0, kTolerance).Number(kTolerance.row, 1, tol_);
+    Label(block, 0, kMaxDecay).Number(kMaxDecay.row, 1, search_.lambda_max);
+    Label(block, 0, kBestDecay).Number(kBestDecay.row, 1, search_.melhor_lambda);
+    Label(block, 0, kMinSde).Number(kMinSde.row, 1, search_.sde_minimo);
+    WriteCellBlock(0, 0, block);
+
+    // The whole-sheet selection left A1 the active cell.
+    BoldActiveCell();
+    FrameRange(Rect(kSample.row, kSample.row, 0, 1));
+    ValueCell(kSample);
+    FrameRange(Rect(kTolerance.row, kMaxDecay.row, 0, 1));
+    ValueCell(kTolerance);
+    ValueCell(kMaxDecay);
+    FrameRange(Rect(kBestDecay.row, kBestDecay.row, 0, 1));
+    ValueCell(kBestDecay);
+    FrameRange(Rect(kMinSde.row, kMinSde.row, 0, 1));
+    ValueCell(kMinSde);
+  }
+
+  // Rows 15 .. 17: the decay whose variance forecasts the next squared value best, or why
+  // there is none.
+  void WriteForecast() {
+    CellBlock block(3, 2);
+    block.Text(0, 0, kForecastTitle.Text());
+    Label(block, kForecastRow, kForecastDecay);
+    Label(block, kForecastRow, kForecastRmse);
+    const auto decay_at = static_cast<std::uint16_t>(kForecastDecay.row - kForecastRow);
+    const auto rmse_at = static_cast<std::uint16_t>(kForecastRmse.row - kForecastRow);
+    if (forecast_) {
+      block.Number(decay_at, 1, forecast_->lambda);
+      block.Number(rmse_at, 1, forecast_->rmse);
+    } else {
+      block.Text(decay_at, 1, kForecastShort.Text());
+      block.Text(rmse_at, 1, kForecastShort.Text());
+    }
+    WriteCellBlock(kForecastRow, 0, block);
+
+    SelectRange(Rect(kForecastRow, kForecastRow, 0, 0));
+    BoldActiveCell();
+    FrameRange(Rect(kForecastDecay.row, kForecastRmse.row, 0, 1));
+    ValueCell(kForecastDecay);
+    ValueCell(kForecastRmse);
+  }
+
+  // The label in column 0 of a block that starts at sheet row `top`.
+  static CellBlock& Label(CellBlock& block, std::uint16_t top, const Labelled& line) {
+    block.Text(static_cast<std::uint16_t>(line.row - top), 0, line.label.Text());
+    return block;
+  }
+  // The value cell of a labelled row: its number format, and shaded.
+  void ValueCell(const Labelled& line) {
+    SelectRange(Rect(line.row, line.row, 1, 1));
+    FormatRangeNumbers(line.format);
+    ShadeRange(BlackAndWhite());
+  }
+
+  const Tf_decay& dialog_;
+  std::size_t n_;
+  double tol_;
+  const ResultadoDecay& search_;
+  const std::optional<ResultadoPrevisao>& forecast_;
+};
+} // namespace
+
+// Searches the grid of decays for the most stable exponentially weighted variance and writes
+// the result, with the RiskMetrics forecast criterion below it, on a new sheet; any failure on
+// the way ends the run with the tool's message, leaving what was written. The dialog closes
+// either way.
 void Tf_decay::b_okClick(forms::Control&) {
   Hide();
+  try {
+    OpenResultWorkbook(kSheet, o_cores->Checked());
+    const int item = c_tol->ItemIndex();
+    if (item < 0 || item >= static_cast<int>(std::size(kTolerances)))
+      throw std::runtime_error("no tolerance chosen");
+    const double tol = kTolerances[item];
+    const bool returns = o_retorno->Checked();
+    const std::vector<double> x =
+        PreparedSeries(serie, o_inversa->Checked(), returns, returns && o_log->Checked());
+    const bool zero_mean = o_media->Checked();
+    ResultadoDecay search;
+    if (!melhor_decay(x, tol, zero_mean, search) || !std::isfinite(search.sde_minimo))
+      throw std::runtime_error("no decay could be evaluated");
+    const std::optional<ResultadoPrevisao> forecast = melhor_previsao_ewv(x, zero_mean);
+    if (!forecast && x.size() > 20) throw std::runtime_error("no forecast could be scored");
+    DecayOutput(*this, x.size(), tol, search, forecast).Write();
+  } catch (...) {
+    ShowToolMessage(kFailure);
+  }
   Close();
 }

@@ -73,4 +73,11 @@ std::string GoldenDifference(const std::vector<std::string>& transcript, const s
   return CompareWithGolden(transcript, std::string(KV_SOURCE_DIR) + "/tests/unit/golden/" + file);
 }
 
+std::vector<WrittenBlock> WrittenBlocks(const RecordingDispatcher& excel) {
+  std::vector<WrittenBlock> blocks;
+  for (const Call& call : excel.CallsTo(xlSet))
+    blocks.push_back(WrittenBlock{call.args.at(0).rects.at(0), call.args.at(1)});
+  return blocks;
+}
+
 } // namespace kvtest

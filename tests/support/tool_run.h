@@ -44,6 +44,18 @@ void MarkNewWorkbook(RecordingDispatcher& excel, std::size_t& at);
 // The calls from position `at` on, one line each.
 std::vector<Call> CallsFrom(const RecordingDispatcher& excel, std::size_t at);
 
+// A block of values the run wrote with xlSet: where it went and what it held.
+struct WrittenBlock {
+  XLREF rect;
+  Value values;
+  // The value in `row` and `column` of the block, counted from 0.
+  const Value& At(unsigned row, unsigned column) const {
+    return values.elements.at(row * values.columns + column);
+  }
+};
+// The blocks written with xlSet, in the order written.
+std::vector<WrittenBlock> WrittenBlocks(const RecordingDispatcher& excel);
+
 // A run in black-and-white mode: no fill of the sheet or of a table, and every text of a
 // chart in black (colour 1).
 void ExpectBlackAndWhite(const std::vector<std::string>& transcript);

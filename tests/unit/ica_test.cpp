@@ -192,11 +192,7 @@ void SetAndPressOk(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
 
 using Box = kvtest::ShownBox;
 
-// A block written with xlSet: where it went and what it held.
-struct Written {
-  XLREF rect;
-  kvtest::Value values;
-};
+using Written = kvtest::WrittenBlock;
 
 class IcaRun : public ::testing::Test {
 protected:
@@ -237,12 +233,7 @@ protected:
                                      [](const Call& call) { return call.function == xlcNew; });
     return kvtest::Transcript(std::vector<Call>(opened, calls.end()));
   }
-  std::vector<Written> Blocks() const {
-    std::vector<Written> blocks;
-    for (const Call& call : excel.CallsTo(xlSet))
-      blocks.push_back(Written{call.args.at(0).rects.at(0), call.args.at(1)});
-    return blocks;
-  }
+  std::vector<Written> Blocks() const { return kvtest::WrittenBlocks(excel); }
   bool Opened() const { return !excel.CallsTo(xlcNew).empty(); }
   void ExpectGolden(const std::vector<std::string>& transcript, const std::string& file) {
     const std::string difference = kvtest::CompareWithGolden(
