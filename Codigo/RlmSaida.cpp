@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "Dialogo.h"
 #include "Rlm.h"
@@ -35,30 +34,27 @@ std::uint16_t U16(std::size_t v) {
 }
 } // namespace
 
-bool ExcelTdist(double t, double df, double& p) {
-  xl::ExcelValue answer;
-  const int rc =
-      ExcelCall(xlfTdist, answer.Fill(), 3, TempNumber(t), TempNumber(df), TempNumber(2));
-  if (rc != xlretSuccess) {
-    answer.Forget();
+namespace {
+// A worksheet function of three numbers; false when Excel refuses it or answers no number.
+bool AskNumber(int function, double a, double b, double c, double& answer) {
+  xl::ExcelValue value;
+  if (ExcelCall(function, value.Fill(), 3, TempNumber(a), TempNumber(b), TempNumber(c)) !=
+      xlretSuccess) {
+    value.Forget();
     return false;
   }
-  const bool number = answer.Type() == xltypeNum;
-  if (number) p = answer->val.num;
+  const bool number = value.Type() == xltypeNum;
+  if (number) answer = value->val.num;
   return number;
+}
+} // namespace
+
+bool ExcelTdist(double t, double df, double& p) {
+  return AskNumber(xlfTdist, t, df, 2, p);
 }
 
 bool ExcelFdist(double f, double df1, double df2, double& p) {
-  xl::ExcelValue answer;
-  const int rc =
-      ExcelCall(xlfFdist, answer.Fill(), 3, TempNumber(f), TempNumber(df1), TempNumber(df2));
-  if (rc != xlretSuccess) {
-    answer.Forget();
-    return false;
-  }
-  const bool number = answer.Type() == xltypeNum;
-  if (number) p = answer->val.num;
-  return number;
+  return AskNumber(xlfFdist, f, df1, df2, p);
 }
 
 StatusBar::~StatusBar() {
@@ -78,13 +74,11 @@ bool RlmSheet::BlackAndWhite() const {
 }
 
 std::uint8_t RlmSheet::Column(std::size_t column) {
-  if (column > 255) throw std::out_of_range("the sheet has 256 columns");
-  return static_cast<std::uint8_t>(column);
+  return SheetColumn(column);
 }
 
 std::uint16_t RlmSheet::Row(std::size_t row) {
-  if (row > 65535) throw std::out_of_range("the sheet has 65536 rows");
-  return static_cast<std::uint16_t>(row);
+  return SheetRow(row);
 }
 
 void RlmSheet::Put(CellBlock& block, std::uint16_t row, std::uint16_t column,

@@ -209,27 +209,12 @@ void PressOk(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
 }
 
 // The cells written with xlSet, by (row, column) counted from 0.
-using Sheet = std::map<std::pair<unsigned, unsigned>, kvtest::Value>;
+using Sheet = kvtest::WrittenCells;
 
 class RlmRun : public ::testing::Test {
 protected:
   void SetUp() override {
-    excel.Script(xlfSelection, [this](const Call&, LPXLOPER result) {
-      *result = XLOPER{};
-      result->xltype = xltypeSRef;
-      result->val.sref.count = 1;
-      result->val.sref.ref.rwFirst = 1;
-      result->val.sref.ref.rwLast = static_cast<std::uint16_t>(data.size());
-      result->val.sref.ref.colLast = static_cast<std::uint8_t>(data.at(0).size() - 1);
-      return xlretSuccess;
-    });
-    excel.Script(xlfGetCell, [this](const Call& call, LPXLOPER result) {
-      const XLREF& cell = call.args.at(1).rects.at(0);
-      const unsigned row = cell.rwFirst - 1u, column = cell.colFirst;
-      *result = row < data.size() && column < data[row].size() ? kvtest::Num(data[row][column])
-                                                               : kvtest::Nil();
-      return xlretSuccess;
-    });
+    kvtest::AnswerDataBlock(excel, &data);
     kvtest::AnswerSheetId(excel);
     excel.AnswerText(xlfGetDocument, "Book2");
   }
@@ -243,18 +228,7 @@ protected:
     after = kvtest::CallsFrom(excel, ok_at);
     return kvtest::Transcript(after);
   }
-  Sheet Cells() const {
-    Sheet cells;
-    for (const Call& call : after)
-      if (call.function == xlSet) {
-        const XLREF& at = call.args.at(0).rects.at(0);
-        const kvtest::Value& block = call.args.at(1);
-        for (unsigned r = 0; r < block.rows; ++r)
-          for (unsigned c = 0; c < block.columns; ++c)
-            cells[{at.rwFirst + r, at.colFirst + c}] = block.elements.at(r * block.columns + c);
-      }
-    return cells;
-  }
+  Sheet Cells() const { return kvtest::CellsWritten(after); }
   static double Num(const Sheet& s, unsigned row, unsigned column) {
     const auto f = s.find({row, column});
     return f != s.end() && f->second.BaseType() == xltypeNum ? f->second.number : NAN;
