@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 
 #include "Dialogo.h"
 #include "Pca.h"
@@ -56,13 +55,11 @@ bool PcaSheet::BlackAndWhite() const {
 }
 
 std::uint8_t PcaSheet::Column(std::size_t column) {
-  if (column > 255) throw std::out_of_range("the sheet has 256 columns");
-  return static_cast<std::uint8_t>(column);
+  return SheetColumn(column);
 }
 
 std::uint16_t PcaSheet::Row(std::size_t row) {
-  if (row > 65535) throw std::out_of_range("the sheet has 65536 rows");
-  return static_cast<std::uint16_t>(row);
+  return SheetRow(row);
 }
 
 std::string PcaSheet::Variable(std::size_t i) {

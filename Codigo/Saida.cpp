@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "Tabelas.h"
@@ -66,6 +67,16 @@ void ClearNewChart() {
   ExcelCall(xlcOptionsChart, nullptr, 3, TempOmitted(), TempOmitted(), TempBoolean(1));
 }
 } // namespace
+
+std::uint8_t SheetColumn(std::size_t column) {
+  if (column > 255) throw std::out_of_range("the sheet has 256 columns");
+  return static_cast<std::uint8_t>(column);
+}
+
+std::uint16_t SheetRow(std::size_t row) {
+  if (row > 65535) throw std::out_of_range("the sheet has 65536 rows");
+  return static_cast<std::uint16_t>(row);
+}
 
 CellBlock::CellBlock(std::uint16_t rows, std::uint16_t columns)
     : rows_(rows), columns_(columns), cells_(static_cast<std::size_t>(rows) * columns) {

@@ -5,6 +5,7 @@
 // The colour steps take the tool dialog's black-and-white check box as read at the call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -38,6 +39,11 @@ struct SheetRect {
   std::uint8_t first_col;
   std::uint8_t last_col;
 };
+
+// A column or a row of a sheet counted from 0; std::out_of_range beyond the sheet's 256 columns
+// and 65536 rows.
+std::uint8_t SheetColumn(std::size_t column);
+std::uint16_t SheetRow(std::size_t row);
 
 // A rows x columns block of cell values, row by row, written with one xlSet. Every cell starts
 // empty (nil); texts are copied into counted texts the block keeps.

@@ -8,6 +8,7 @@
 
 namespace {
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+constexpr std::size_t kPassoProgresso = 4096; // subsets between two progress reports
 
 // Householder QR of the N x k matrix held column by column in a (column j at a[j * n]), with
 // the reflectors of Householder.h: H_j = I - beta_j u_j u_j' acts on rows j .. n - 1. On return
@@ -209,8 +210,28 @@ struct Walk {
   std::vector<double> L; // rows of the factor, L(i, j) at L[i * kc + j]
   std::vector<double> z; // L z = r_S
   std::vector<std::size_t> chosen;
-  std::vector<CombinacaoR>* lista = nullptr;
+  std::vector<CombinacaoR>* lista = nullptr; // every subset, or
+  MelhoresCombinacoes* melhores = nullptr;   // only the best ones
+  const ProgressoCombinacoes* progresso = nullptr;
+  std::size_t visitados = 0;
   bool ok = true;
+
+  std::string Label() const {
+    std::string label;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+      if (i) label += ':';
+      label += 'X' + std::to_string(candidates[chosen[i]] + 1);
+    }
+    return label;
+  }
+  void Keep(double R) {
+    if (melhores == nullptr)
+      lista->push_back({R, Label()});
+    else if (melhores->Entra(R))
+      melhores->Oferece(R, Label());
+    if (progresso != nullptr && *progresso && ++visitados % kPassoProgresso == 0)
+      (*progresso)(visitados);
+  }
 
   void Visit(std::size_t start, double r2) {
     const std::size_t kc = candidates.size(), s = chosen.size();
@@ -237,12 +258,7 @@ struct Walk {
       z[s] = (R[col][ycol] - lz) / row[s];
       const double next = r2 + z[s] * z[s];
       chosen.push_back(p);
-      std::string label;
-      for (std::size_t i = 0; i < chosen.size(); ++i) {
-        if (i) label += ':';
-        label += 'X' + std::to_string(candidates[chosen[i]] + 1);
-      }
-      lista->push_back({std::sqrt(std::clamp(next, 0.0, 1.0)), std::move(label)});
+      Keep(std::sqrt(std::clamp(next, 0.0, 1.0)));
       Visit(p + 1, next);
       chosen.pop_back();
     }
@@ -250,14 +266,14 @@ struct Walk {
 };
 } // namespace
 
-bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<CombinacaoR>& lista) {
-  lista.clear();
+namespace {
+// The walk over every subset of the columns of A other than ycol, records kept by `walk`'s sink.
+bool Enumerate(const Matriz& A, std::size_t ycol, Walk& walk) {
   const std::size_t nc = Columns(A);
   if (ycol >= nc) return false;
   Matriz corr;
   std::vector<double> medias, desvios;
   if (!correlacoes(A, corr, medias, desvios)) return false;
-  Walk walk;
   walk.corr = &corr;
   walk.ycol = ycol;
   for (std::size_t j = 0; j < nc; ++j)
@@ -267,14 +283,53 @@ bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<Combi
   walk.floor = static_cast<double>(kc) * 1e-14;
   walk.L.assign(kc * kc, 0.0);
   walk.z.assign(kc, 0.0);
-  walk.lista = &lista;
-  lista.reserve((std::size_t{1} << kc) - 1);
   walk.Visit(0, 0.0);
-  if (!walk.ok) {
+  walk.corr = nullptr;
+  return walk.ok;
+}
+} // namespace
+
+bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<CombinacaoR>& lista) {
+  lista.clear();
+  Walk walk;
+  walk.lista = &lista;
+  if (ycol < Columns(A) && Columns(A) < 8 * sizeof(std::size_t))
+    lista.reserve((std::size_t{1} << (Columns(A) - 1)) - 1);
+  if (!Enumerate(A, ycol, walk)) {
     lista.clear(); // the subsets visited before the singular one are no answer
     return false;
   }
-  std::sort(lista.begin(), lista.end(),
-            [](const CombinacaoR& a, const CombinacaoR& b) { return a.R > b.R; });
+  std::stable_sort(lista.begin(), lista.end(),
+                   [](const CombinacaoR& a, const CombinacaoR& b) { return a.R > b.R; });
+  return true;
+}
+
+MelhoresCombinacoes::MelhoresCombinacoes(std::size_t nb) : nb_(nb) {
+  lista_.reserve(nb + 1);
+}
+
+bool MelhoresCombinacoes::Entra(double R) const {
+  return lista_.size() < nb_ || (nb_ > 0 && R > lista_.back().R);
+}
+
+void MelhoresCombinacoes::Oferece(double R, std::string rotulo) {
+  if (!Entra(R)) return;
+  // After every record of R at least as large: an earlier offer stays ahead of an equal one.
+  const auto at = std::upper_bound(lista_.begin(), lista_.end(), R,
+                                   [](double value, const CombinacaoR& c) { return value > c.R; });
+  lista_.insert(at, CombinacaoR{R, std::move(rotulo)});
+  if (lista_.size() > nb_) lista_.pop_back();
+}
+
+bool correlacoes_combinadas_melhores(const Matriz& A, std::size_t ycol, std::size_t nb,
+                                     std::vector<CombinacaoR>& lista,
+                                     const ProgressoCombinacoes& progresso) {
+  lista.clear();
+  MelhoresCombinacoes melhores(nb);
+  Walk walk;
+  walk.melhores = &melhores;
+  walk.progresso = &progresso;
+  if (!Enumerate(A, ycol, walk)) return false;
+  lista = melhores.Retira();
   return true;
 }

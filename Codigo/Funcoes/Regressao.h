@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,8 +64,35 @@ struct CombinacaoR {
 //   R^2 = r_S' R_SS^-1 r_S,  R = sqrt(R^2),
 // where R_SS and r_S are taken from the correlation matrix of A (two-pass sums), R_SS^-1 by
 // Cholesky. This is the SSR/SST of the least-squares refit of ycol on S with an intercept. The
-// label names the columns of S as X<j+1> joined by ':'. lista ends sorted by R, decreasing.
+// label names the columns of S as X<j+1> joined by ':'. lista ends sorted by R, decreasing;
+// records of equal R keep the order of the walk (a stable sort).
 // False, with lista empty, when the correlations fail or some R_SS is singular: a Cholesky
 // pivot of at most kc * 1e-14 (the correlation matrix carries an error of a few ulps per entry,
 // so a pivot below that is indistinguishable from an exact dependence).
 bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<CombinacaoR>& lista);
+
+// The nb records of highest R among those offered, in the order that a stable sort of all of
+// them by decreasing R would give (among equal R, the earlier offer first). Holds at most nb.
+class MelhoresCombinacoes {
+public:
+  explicit MelhoresCombinacoes(std::size_t nb);
+  // Whether a record of R offered now would be kept (its label need not be made otherwise).
+  bool Entra(double R) const;
+  void Oferece(double R, std::string rotulo);
+  const std::vector<CombinacaoR>& lista() const { return lista_; }
+  std::vector<CombinacaoR> Retira() { return std::move(lista_); }
+
+private:
+  std::size_t nb_;
+  std::vector<CombinacaoR> lista_;
+};
+
+// Called now and then during a walk with the number of subsets visited so far in it.
+using ProgressoCombinacoes = std::function<void(std::size_t visitados)>;
+
+// The first nb records of the list correlacoes_combinadas gives (same labels, same R, same
+// order), kept while walking: memory O(nb + kc), not O(2^kc). `progresso`, when set, is called
+// every few thousand subsets. False, with lista empty, where correlacoes_combinadas fails.
+bool correlacoes_combinadas_melhores(const Matriz& A, std::size_t ycol, std::size_t nb,
+                                     std::vector<CombinacaoR>& lista,
+                                     const ProgressoCombinacoes& progresso = {});

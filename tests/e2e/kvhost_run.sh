@@ -199,8 +199,12 @@ same "closed by Cancel" "$out/cancel" 'Dialog "MLR - Multiple Linear Regression"
 "$kvhost" run rlm --data "$prices" --select A2:D30 --click o_cores --out "$out/book.xlsx" >"$out/ok" 2>"$out/ok.err"
 check "OK" $? 0
 same "closed by OK" "$out/ok" 'Dialog "MLR - Multiple Linear Regression" closed by b_ok'
-contains "no workbook yet" "$out/ok.err" "the command opened no result workbook"
-[ -e "$out/book.xlsx" ] && fail "a workbook file was written" || pass
+[ -e "$out/book.xlsx" ] && pass || fail "the result workbook was not written"
+# A tool whose OK writes nothing yet: nothing to save.
+"$kvhost" run arch --data "$prices" --select A2:A300 --set r_grupo=0 --ok --out "$out/none.xlsx" >/dev/null 2>"$out/none.err"
+check "OK without a result" $? 0
+contains "no workbook yet" "$out/none.err" "the command opened no result workbook"
+[ -e "$out/none.xlsx" ] && fail "a workbook file was written" || pass
 "$kvhost" run rlm --data "$prices" --select A2:D30 --ok --click o_cores >/dev/null 2>"$out/late.err"
 check "an action after the dialog closed" $? 2
 contains "names it" "$out/late.err" "no dialog was open for: clicked o_cores"

@@ -5,6 +5,7 @@
 #include "call_transcript.h"
 #include "kvplatform/ansi.h"
 #include "kvplatform/messagebox.h"
+#include "xloper_builders.h"
 
 namespace kvtest {
 
@@ -40,6 +41,39 @@ void AnswerSheetId(RecordingDispatcher& excel) {
     result->val.mref.idSheet = 7;
     return xlretSuccess;
   });
+}
+
+void AnswerDataBlock(RecordingDispatcher& excel, const std::vector<std::vector<double>>* data) {
+  excel.Script(xlfSelection, [data](const Call&, LPXLOPER result) {
+    *result = XLOPER{};
+    result->xltype = xltypeSRef;
+    result->val.sref.count = 1;
+    result->val.sref.ref.rwFirst = 1;
+    result->val.sref.ref.rwLast = static_cast<std::uint16_t>(data->size());
+    result->val.sref.ref.colFirst = 0;
+    result->val.sref.ref.colLast = static_cast<std::uint8_t>(data->at(0).size() - 1);
+    return xlretSuccess;
+  });
+  excel.Script(xlfGetCell, [data](const Call& call, LPXLOPER result) {
+    const XLREF& cell = call.args.at(1).rects.at(0);
+    const unsigned row = cell.rwFirst - 1u, column = cell.colFirst;
+    *result =
+        row < data->size() && column < (*data)[row].size() ? Num((*data)[row][column]) : Nil();
+    return xlretSuccess;
+  });
+}
+
+WrittenCells CellsWritten(const std::vector<Call>& calls) {
+  WrittenCells cells;
+  for (const Call& call : calls)
+    if (call.function == xlSet) {
+      const XLREF& at = call.args.at(0).rects.at(0);
+      const Value& block = call.args.at(1);
+      for (unsigned r = 0; r < block.rows; ++r)
+        for (unsigned c = 0; c < block.columns; ++c)
+          cells[{at.rwFirst + r, at.colFirst + c}] = block.elements.at(r * block.columns + c);
+    }
+  return cells;
 }
 
 void MarkNewWorkbook(RecordingDispatcher& excel, std::size_t& at) {

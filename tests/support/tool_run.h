@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kvplatform/ansi.h"
@@ -83,6 +85,14 @@ inline void AnswerSelection(RecordingDispatcher& excel, const XLREF* selected) {
     return xlretSuccess;
   });
 }
+
+// Excel's selection and cells for a block of numbers: the selection is rows 2 to n + 1 of
+// columns A onward, and GET.CELL answers from `*data` (row by row, read at each call).
+void AnswerDataBlock(RecordingDispatcher& excel, const std::vector<std::vector<double>>* data);
+
+// The cells that xlSet calls wrote, by (row, column) counted from 0; a later write wins.
+using WrittenCells = std::map<std::pair<unsigned, unsigned>, Value>;
+WrittenCells CellsWritten(const std::vector<Call>& calls);
 
 // The result workbook "Book2" with its active sheet 7.
 inline void AnswerResultWorkbook(RecordingDispatcher& excel) {

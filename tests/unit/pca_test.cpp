@@ -207,29 +207,12 @@ void ActAndPressOk(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
 }
 
 // The cells the run wrote with xlSet, by (row, column) counted from 0.
-using Written = std::map<std::pair<unsigned, unsigned>, kvtest::Value>;
+using Written = kvtest::WrittenCells;
 
 class PcaRun : public ::testing::Test {
 protected:
   void SetUp() override {
-    excel.Script(xlfSelection, [this](const Call&, LPXLOPER result) {
-      *result = XLOPER{};
-      result->xltype = xltypeSRef;
-      result->val.sref.count = 1;
-      // Rows 2 to n + 1 of columns A onward.
-      result->val.sref.ref.rwFirst = 1;
-      result->val.sref.ref.rwLast = static_cast<std::uint16_t>(data.size());
-      result->val.sref.ref.colFirst = 0;
-      result->val.sref.ref.colLast = static_cast<std::uint8_t>(data.at(0).size() - 1);
-      return xlretSuccess;
-    });
-    excel.Script(xlfGetCell, [this](const Call& call, LPXLOPER result) {
-      const XLREF& cell = call.args.at(1).rects.at(0);
-      const unsigned row = cell.rwFirst - 1u, column = cell.colFirst;
-      *result = row < data.size() && column < data[row].size() ? kvtest::Num(data[row][column])
-                                                               : kvtest::Nil();
-      return xlretSuccess;
-    });
+    kvtest::AnswerDataBlock(excel, &data);
     kvtest::AnswerSheetId(excel);
     excel.AnswerText(xlfGetDocument, "Book2");
   }
@@ -244,18 +227,7 @@ protected:
     after = kvtest::CallsFrom(excel, ok_at);
     return kvtest::Transcript(after);
   }
-  Written Cells() const {
-    Written cells;
-    for (const Call& call : after)
-      if (call.function == xlSet) {
-        const XLREF& at = call.args.at(0).rects.at(0);
-        const kvtest::Value& block = call.args.at(1);
-        for (unsigned r = 0; r < block.rows; ++r)
-          for (unsigned c = 0; c < block.columns; ++c)
-            cells[{at.rwFirst + r, at.colFirst + c}] = block.elements.at(r * block.columns + c);
-      }
-    return cells;
-  }
+  Written Cells() const { return kvtest::CellsWritten(after); }
   // The numbers of rows `first` .. `first + rows - 1`, columns `col` .. `col + cols - 1`.
   static Matriz Numbers(const Written& cells, unsigned first, unsigned rows, unsigned col,
                         unsigned cols) {
