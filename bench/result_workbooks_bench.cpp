@@ -1,7 +1,8 @@
-// The histogram, comparison, PCA and ICA tools from the launch to the saved .xlsx, in kvhost
-// with the built add-in, timed in parts: the launch (the PCA and ICA read their cells there, one
-// GET.CELL per cell), reading the cells after OK (the histogram), computing, the output calls
-// that build the result workbook, and writing the file; and the process's peak memory so far.
+// The histogram, comparison, PCA, regression, best-decay and ICA tools from the launch to the
+// saved .xlsx, in kvhost with the built add-in, timed in parts: the launch (the PCA, ICA and
+// regression read their cells there, one GET.CELL per cell), reading the cells after OK (the
+// histogram), the add-in's own time (computing, laying out), the host's time in the output
+// calls, and writing the file; and the process's peak memory so far.
 //
 //   bench_result_workbooks [ADDIN [CASE]]    (default: the kavenlor.so built beside it; CASE
 //                                             runs only the cases whose title contains it)
@@ -265,6 +266,17 @@ int main(int argc, char** argv) {
   run("PCA of 100 variables x 20000 rows, Kaiser, varimax and scree", [](const char* title) {
     return Case{
         title, "kv_menu_pca", Factors(20000, 100, 7), kvhost::CellRange{0, 19999, 0, 99}, {}, {}};
+  });
+  run("Regression of 16 variables x 10000 rows, every option on", [](const char* title) {
+    return Case{title, "kv_menu_rlm",  Factors(10000, 17, 5), kvhost::CellRange{0, 9999, 0, 16},
+                {},    {"o_combinada"}};
+  });
+  run("Combined correlations of 20 variables x 10000 rows", [](const char* title) {
+    return Case{title, "kv_menu_rlm",  Factors(10000, 21, 5), kvhost::CellRange{0, 9999, 0, 20},
+                {},    {"o_combinada"}};
+  });
+  run("Best decay of 20000 prices, the mean not null", [](const char* title) {
+    return Case{title, "kv_menu_ewv", Numbers(20000, 1), kvhost::CellRange{0, 19999, 0, 0}, {}, {}};
   });
   run("ICA of 10 signals x 50000 observations, matrices and sources", [](const char* title) {
     return Case{title, "kv_menu_ica", Mixtures(50000, 10), kvhost::CellRange{0, 49999, 0, 9},

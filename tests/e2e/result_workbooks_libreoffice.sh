@@ -1,8 +1,8 @@
 #!/bin/sh
 # LibreOffice opens the workbooks `kvhost run` saves: the histogram (with its indicators and the
-# normalised chart), the comparison chart, the PCA (with its scree chart) and the ICA, converted
-# to PDF by soffice, give at least a page for the worksheet and one per chart sheet (hidden
-# sheets are not printed).
+# normalised chart), the comparison chart, the PCA (with its scree chart), the ICA, the
+# regression and the best decay, converted to PDF by soffice, give at least a page for the
+# worksheet and one per chart sheet (hidden sheets are not printed).
 # Arguments: kvhost, the bundled data folder. Exits 77 (skipped) when soffice is absent.
 # Keeps its files, and LibreOffice's profile, in a temporary folder of its own; set
 # KV_KEEP_OUTPUT to a folder to find the workbooks and the PDFs there afterwards.
@@ -25,11 +25,15 @@ export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/
   "$kvhost" run pca --data "$data/eu_stock_markets.csv" --select A2:D1861 --ok \
     --out "$out/pca.xlsx" >>"$out/run.log" 2>&1 &&
   "$kvhost" --lang pt run ica --data "$data/eu_stock_markets.csv" --select A2:D1861 --click o_ica \
-    --ok --out "$out/ica.xlsx" >>"$out/run.log" 2>&1 ||
+    --ok --out "$out/ica.xlsx" >>"$out/run.log" 2>&1 &&
+  "$kvhost" run rlm --data "$data/eu_stock_markets.csv" --select A2:D1861 --ok \
+    --out "$out/rlm.xlsx" >>"$out/run.log" 2>&1 &&
+  "$kvhost" --lang pt run ewv --data "$data/eu_stock_markets.csv" --select A2:A1861 --ok \
+    --out "$out/ewv.xlsx" >>"$out/run.log" 2>&1 ||
   { echo "FAIL: kvhost run"; cat "$out/run.log"; exit 1; }
 
 status=0
-for book in histogram:3 comparison:1 pca:2 ica:1; do
+for book in histogram:3 comparison:1 pca:2 ica:1 rlm:1 ewv:1; do
   name=${book%:*} expected=${book#*:}
   timeout 240 soffice --headless "-env:UserInstallation=file://$out/profile" \
     --convert-to pdf --outdir "$out" "$out/$name.xlsx" >"$out/soffice.log" 2>&1
