@@ -19,7 +19,6 @@ incomplete beta I_{df2/(df2+df1 x)}(df2/2, df1/2) in mpmath at 40 digits: where 
 more than 1e-13 the case carries mpmath's value (its "reference" says which), and a case whose
 series mpmath cannot sum is left out (the generator prints how many).
 """
-import json
 import math
 import os
 import sys
@@ -27,9 +26,10 @@ import sys
 import mpmath
 from scipy import stats
 
-mpmath.mp.dps = 40
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import generate_worksheet_functions as references  # noqa: E402
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+mpmath.mp.dps = 40
 
 
 def tdist_cases():
@@ -83,12 +83,9 @@ def chidist_cases():
 
 
 def main():
-    out = {"tdist": tdist_cases(), "fdist": fdist_cases(), "chidist": chidist_cases()}
-    path = os.path.join(HERE, "data", "distributions.json")
-    with open(path, "w") as f:
-        json.dump(out, f, indent=1)
-        f.write("\n")
-    print("wrote", path, file=sys.stderr)
+    references.write_reference("distributions.json",
+                               {"tdist": tdist_cases(), "fdist": fdist_cases(),
+                                "chidist": chidist_cases()})
 
 
 if __name__ == "__main__":
