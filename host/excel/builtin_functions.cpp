@@ -1,6 +1,11 @@
 // Excel's own worksheet functions the add-in calls by number: ISTEXT, OR, LINKS, TIMEVALUE,
-// REPLACE and COS (the automation bridge's).
+// REPLACE and COS (the automation bridge's), and the p-values TDIST, FDIST and CHIDIST.
+#include <boost/math/distributions/chi_squared.hpp>
+#include <boost/math/distributions/fisher_f.hpp>
+#include <boost/math/distributions/students_t.hpp>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string_view>
 
@@ -247,21 +252,119 @@ int Replace(ExcelHost& host, LPXLOPER result, Arguments args) {
   return xlretSuccess;
 }
 
+// A number argument as Excel reads one: a number, a Boolean (1 or 0), an empty cell or an omitted
+// argument (0), a text holding a number; an error value is the function's answer, and anything
+// else (another text, a reference kvhost cannot read or one of several cells) is #VALUE!.
+struct NumberArgument {
+  std::optional<double> number;
+  std::uint16_t error = xlerrValue;
+};
+
+NumberArgument NumberArgumentOf(ExcelHost& host, const XLOPER& argument) {
+  const auto value = ScalarArgument(host, argument);
+  if (!value) return {};
+  switch (value->type) {
+  case ValueType::Number: return {value->number};
+  case ValueType::Boolean: return {value->boolean ? 1.0 : 0.0};
+  case ValueType::Empty: return {0.0};
+  case ValueType::Text: return {NumberFromText(value->text)};
+  case ValueType::Error: return {std::nullopt, value->error};
+  }
+  return {};
+}
+
+// The arguments read in order: the first that is not a number decides the error, before any
+// check of their ranges, as Excel converts every argument before it calls the function.
+template <std::size_t N>
+std::optional<std::array<double, N>> ReadNumbers(ExcelHost& host, LPXLOPER result, Arguments args) {
+  std::array<double, N> numbers{};
+  for (std::size_t i = 0; i < N; ++i) {
+    const NumberArgument read = NumberArgumentOf(host, *args[i]);
+    if (!read.number) {
+      SetError(result, read.error);
+      return std::nullopt;
+    }
+    numbers[i] = *read.number;
+  }
+  return numbers;
+}
+
 // COS(number), in radians.
 int Cos(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (args.size() != 1) return xlretInvCount;
-  SetError(result, xlerrValue);
-  const auto value = ScalarArgument(host, *args[0]);
-  if (!value) return xlretSuccess;
-  std::optional<double> number;
-  switch (value->type) {
-  case ValueType::Number: number = value->number; break;
-  case ValueType::Boolean: number = value->boolean ? 1 : 0; break;
-  case ValueType::Empty: number = 0; break;
-  case ValueType::Text: number = NumberFromText(value->text); break;
-  case ValueType::Error: SetError(result, value->error); return xlretSuccess;
+  const auto number = ReadNumbers<1>(host, result, args);
+  if (number) SetNumber(result, std::cos((*number)[0]));
+  return xlretSuccess;
+}
+
+// Boost.Math reports a domain error, an overflow or a failed series as a NaN (errno set), never
+// an exception that would cross into the add-in; a result that underflows is 0.
+using QuietPolicy = boost::math::policies::policy<
+    boost::math::policies::domain_error<boost::math::policies::errno_on_error>,
+    boost::math::policies::pole_error<boost::math::policies::errno_on_error>,
+    boost::math::policies::overflow_error<boost::math::policies::errno_on_error>,
+    boost::math::policies::evaluation_error<boost::math::policies::errno_on_error>>;
+
+// A right-tail probability as the result; #NUM! for one Boost could not compute.
+void SetProbability(LPXLOPER result, double probability) {
+  if (std::isfinite(probability))
+    SetNumber(result, probability);
+  else
+    SetError(result, xlerrNum);
+}
+
+// TDIST(x, deg_freedom, tails): P(X > x) for Student's t with deg_freedom degrees (tails 1),
+// P(|X| > x) = 2 P(X > x) (tails 2). Degrees and tails are truncated to integers; x < 0,
+// degrees below 1 and tails other than 1 or 2 are #NUM!.
+int TDist(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 3) return xlretInvCount;
+  const auto numbers = ReadNumbers<3>(host, result, args);
+  if (!numbers) return xlretSuccess;
+  const auto [x, degrees_given, tails_given] = *numbers;
+  const double degrees = std::trunc(degrees_given), tails = std::trunc(tails_given);
+  if (!(x >= 0) || !(degrees >= 1) || (tails != 1 && tails != 2)) {
+    SetError(result, xlerrNum);
+    return xlretSuccess;
   }
-  if (number) SetNumber(result, std::cos(*number));
+  const boost::math::students_t_distribution<double, QuietPolicy> t(degrees);
+  SetProbability(result, tails * boost::math::cdf(boost::math::complement(t, x)));
+  return xlretSuccess;
+}
+
+// Degrees of freedom FDIST and CHIDIST take (10^10): FDIST refuses this many, CHIDIST more.
+constexpr double kDegreesLimit = 1e10;
+
+// FDIST(x, deg_freedom1, deg_freedom2): P(F > x) for Fisher's F with those degrees, truncated to
+// integers. x < 0, degrees below 1 or from 10^10 on are #NUM!.
+int FDist(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 3) return xlretInvCount;
+  const auto numbers = ReadNumbers<3>(host, result, args);
+  if (!numbers) return xlretSuccess;
+  const double x = (*numbers)[0];
+  const double numerator = std::trunc((*numbers)[1]), denominator = std::trunc((*numbers)[2]);
+  if (!(x >= 0) || !(numerator >= 1) || !(denominator >= 1) || numerator >= kDegreesLimit ||
+      denominator >= kDegreesLimit) {
+    SetError(result, xlerrNum);
+    return xlretSuccess;
+  }
+  const boost::math::fisher_f_distribution<double, QuietPolicy> f(numerator, denominator);
+  SetProbability(result, boost::math::cdf(boost::math::complement(f, x)));
+  return xlretSuccess;
+}
+
+// CHIDIST(x, deg_freedom): P(X > x) for chi-squared with deg_freedom degrees, truncated to an
+// integer. x < 0, degrees below 1 or above 10^10 are #NUM!.
+int ChiDist(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.size() != 2) return xlretInvCount;
+  const auto numbers = ReadNumbers<2>(host, result, args);
+  if (!numbers) return xlretSuccess;
+  const double x = (*numbers)[0], degrees = std::trunc((*numbers)[1]);
+  if (!(x >= 0) || !(degrees >= 1) || degrees > kDegreesLimit) {
+    SetError(result, xlerrNum);
+    return xlretSuccess;
+  }
+  const boost::math::chi_squared_distribution<double, QuietPolicy> chi(degrees);
+  SetProbability(result, boost::math::cdf(boost::math::complement(chi, x)));
   return xlretSuccess;
 }
 
@@ -274,6 +377,9 @@ void AddBuiltInFunctions(HandlerTable& table) {
   table[xlfTimevalue] = TimeValue;
   table[xlfReplace] = Replace;
   table[xlfCos] = Cos;
+  table[xlfTdist] = TDist;
+  table[xlfFdist] = FDist;
+  table[xlfChidist] = ChiDist;
 }
 
 } // namespace kvhost

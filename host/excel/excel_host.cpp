@@ -70,6 +70,12 @@ void ExcelHost::ShowAlert(const std::string& utf8_text, int type) {
   app_.RecordAlert(AlertRecord{utf8_text, type});
 }
 
+void ExcelHost::ShowStatus(const std::string& utf8_text) {
+  std::fprintf(stderr, "[Status] %s\n", utf8_text.c_str());
+  std::fflush(stderr);
+  app_.status_bar_text = utf8_text;
+}
+
 int ExcelHost::ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title,
                               unsigned style, kvp::WindowHandle owner) {
   std::fprintf(stderr, "[%s] %s\n", utf8_title.c_str(), utf8_text.c_str());

@@ -24,6 +24,8 @@ constexpr int xlfLinks = 103;
 constexpr int xlfReplace = 119;
 constexpr int xlfTimevalue = 141;
 constexpr int xlcActivate = 103 | xlCommand;
+// MESSAGE, the status-bar text of a macro; the add-in's xlcall.h does not name it.
+constexpr int xlcMessage = 122 | xlCommand;
 
 using Arguments = std::span<LPXLOPER const>;
 // Fills `result` (which may be null when the caller wants none) and returns an Excel return code.
@@ -73,6 +75,9 @@ public:
 
   // Shows an alert: `[Alert] text` on standard error, and recorded.
   void ShowAlert(const std::string& utf8_text, int type);
+  // Shows a text in the status bar: kept in the model and printed as `[Status] text` on standard
+  // error.
+  void ShowStatus(const std::string& utf8_text);
   // Shows a message box owned by `owner`: `[Title] text` on standard error, recorded, answered
   // with OK.
   int ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title, unsigned style,

@@ -118,6 +118,24 @@ int Echo(ExcelHost& host, LPXLOPER result, Arguments args) {
   return xlretSuccess;
 }
 
+// MESSAGE(logical, [text]): TRUE shows the text in the status bar (an omitted text blanks it);
+// FALSE gives the status bar back to Excel. kvhost keeps the text and prints each one shown as
+// `[Status] text` on standard error, so that a long run shows its progress. Answers TRUE.
+int Message(ExcelHost& host, LPXLOPER result, Arguments args) {
+  if (args.empty() || args.size() > 2) return xlretInvCount;
+  std::optional<bool> show;
+  if (const int code = ReadBoolean(args, 0, show)) return code;
+  if (!show) return xlretFailed;
+  std::optional<std::string> text;
+  if (const int code = ReadText(args, 1, text)) return code;
+  if (*show)
+    host.ShowStatus(text.value_or(std::string{}));
+  else
+    host.app().status_bar_text.reset();
+  SetBoolean(result, true);
+  return xlretSuccess;
+}
+
 // WORKBOOK.NAME(oldname_text, newname_text): renames a sheet of the active workbook ("[Book]Sheet"
 // names one of another book); the old name omitted renames the active sheet. A name Excel would
 // not take, or one another sheet of the book has (whatever the case), fails and changes nothing.
@@ -320,6 +338,7 @@ void AddWorkbookCommands(HandlerTable& table) {
   table[xlcClose] = Close;
   table[xlcActivate] = Activate;
   table[xlcEcho] = Echo;
+  table[xlcMessage] = Message;
   table[xlcWorkbookName] = RenameSheet;
   table[xlcOptionsView] = OptionsView;
   table[xlcWorkbookInsert] = InsertSheet;

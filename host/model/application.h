@@ -237,6 +237,8 @@ public:
   std::string version_text = "16.0";
   // ECHO: whether the screen follows what macros do.
   bool screen_updating = true;
+  // MESSAGE: the text a macro shows in the status bar; nothing while Excel shows its own.
+  std::optional<std::string> status_bar_text;
 
 private:
   std::vector<Workbook> workbooks_;

@@ -1,5 +1,5 @@
 // kvhost's Excel naming, inserting, moving, activating and hiding sheets as the add-in's result
-// steps do, with the sheet orders those steps give.
+// steps do, with the sheet orders those steps give; MESSAGE's status-bar text.
 #include <gtest/gtest.h>
 
 #include "excel/values.h"
@@ -129,4 +129,33 @@ TEST(WorkbookCommands, BookAndSheetNamesAndGridlines) {
             xlretFailed)
       << "a chart has no cell gridlines";
   EXPECT_EQ(call(xlcWorkbookInsert, {Int(3)}), xlretFailed) << "macro sheets are not kept";
+}
+
+// MESSAGE through Excel4, as a macro shows its progress.
+TEST(Status, MessageShowsAndRestoresTheStatusBar) {
+  ExcelHost host;
+  EXPECT_FALSE(host.app().status_bar_text.has_value());
+  XLOPER yes = Bool(true), no = Bool(false), zero = Num(0), missing = Missing();
+  XLOPER progress = Text("Computing 3 of 10"), word = Text("maybe");
+  XLOPER result{};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Excel4(xlcMessage, &result, 2, &yes, &progress), xlretSuccess);
+  EXPECT_EQ(result.xltype, xltypeBool);
+  EXPECT_EQ(host.app().status_bar_text, "Computing 3 of 10");
+  EXPECT_EQ(Excel4(xlcMessage, &result, 1, &no), xlretSuccess);
+  EXPECT_FALSE(host.app().status_bar_text.has_value());
+  EXPECT_EQ(Excel4(xlcMessage, &result, 1, &yes), xlretSuccess);
+  EXPECT_EQ(host.app().status_bar_text, "") << "TRUE without a text blanks the bar";
+  EXPECT_EQ(Excel4(xlcMessage, &result, 2, &zero, &missing), xlretSuccess);
+  EXPECT_FALSE(host.app().status_bar_text.has_value());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "[Status] Computing 3 of 10\n[Status] \n")
+      << "one line per text shown, none for the clearing calls";
+
+  EXPECT_EQ(Excel4v(xlcMessage, &result, 0, nullptr), xlretInvCount);
+  EXPECT_EQ(Excel4(xlcMessage, &result, 2, &word, &word), xlretFailed);
+  EXPECT_EQ(Excel4(xlcMessage, &result, 1, &missing), xlretFailed) << "the logical is required";
+  ExcelHost::Recalculation recalculation(host);
+  EXPECT_EQ(Excel4(xlcMessage, &result, 2, &yes, &progress), xlretInvXlfn)
+      << "a command, refused during a recalculation";
+  EXPECT_FALSE(host.app().status_bar_text.has_value());
 }

@@ -256,13 +256,18 @@ def ewv_cases():
     return cases
 
 
-def main():
-    out = {"statistics": statistics_cases(), "curves": curve_cases(), "ewv": ewv_cases()}
-    path = os.path.join(HERE, "data", "worksheet_functions.json")
+def write_reference(name, out):
+    """Writes `out` as tests/reference/data/`name`, the layout every generator's file has."""
+    path = os.path.join(HERE, "data", name)
     with open(path, "w") as f:
         json.dump(out, f, indent=1)
         f.write("\n")
     print("wrote", path, file=sys.stderr)
+
+
+def main():
+    write_reference("worksheet_functions.json",
+                    {"statistics": statistics_cases(), "curves": curve_cases(), "ewv": ewv_cases()})
 
 
 if __name__ == "__main__":
