@@ -38,3 +38,17 @@ summary() {
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+# Settings, home and configuration folders of the script's own, in $out: no check sees the
+# settings of the person running the tests.
+own_settings() {
+  export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
+  mkdir -p "$HOME"
+}
+# Runs the workbook checker CHECKER (a Python script beside this one) with the arguments after the
+# description; what it found wrong is printed under the failure.
+verify_with() { # checker, description, checker arguments...
+  checker=$1 what=$2
+  shift 2
+  if /usr/bin/python3 "$(dirname "$0")/$checker" "$@" >"$out/verify.log" 2>&1; then pass; else
+    fail "$what"; cat "$out/verify.log"; fi
+}

@@ -7,11 +7,8 @@ set -u
 . "$(dirname "$0")/checks.sh"
 kvhost=$1
 data=$2
-here=$(dirname "$0")
-export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
-mkdir -p "$HOME"
+own_settings
 prices="$data/eu_stock_markets.csv"
-python=/usr/bin/python3
 
 tool() { # tool, language, name, actions...
   which=$1 lang=$2 name=$3
@@ -19,12 +16,7 @@ tool() { # tool, language, name, actions...
   "$kvhost" --lang "$lang" run "$which" --data "$prices" --select A2:D1861 "$@" --ok \
     --out "$out/$name.xlsx" --dump "$out/$name.json" >"$out/$name.log" 2>&1
 }
-verify() { # description, checker arguments...
-  what=$1
-  shift
-  if "$python" "$here/check_multivariate_workbook.py" "$@" >"$out/verify.log" 2>&1; then pass; else
-    fail "$what"; cat "$out/verify.log"; fi
-}
+verify() { verify_with check_multivariate_workbook.py "$@"; } # description, checker arguments...
 
 tool pca pt pca-colour
 check "PCA in colour" $? 0

@@ -7,18 +7,10 @@ set -u
 . "$(dirname "$0")/checks.sh"
 kvhost=$1
 data=$2
-here=$(dirname "$0")
-export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
-mkdir -p "$HOME"
+own_settings
 prices="$data/eu_stock_markets.csv"
-python=/usr/bin/python3
 
-verify() { # description, checker arguments...
-  what=$1
-  shift
-  if "$python" "$here/check_regression_workbook.py" "$@" >"$out/verify.log" 2>&1; then pass; else
-    fail "$what"; cat "$out/verify.log"; fi
-}
+verify() { verify_with check_regression_workbook.py "$@"; } # description, checker arguments...
 
 "$kvhost" run rlm --data "$prices" --select A2:D1861 --ok --out "$out/rlm.xlsx" >"$out/rlm.log" 2>&1
 check "regression" $? 0

@@ -8,9 +8,7 @@ set -u
 . "$(dirname "$0")/checks.sh"
 kvhost=$1
 data=$2
-here=$(dirname "$0")
-export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
-mkdir -p "$HOME"
+own_settings
 prices="$data/eu_stock_markets.csv"
 curve="$data/yield_curve.csv"
 python=/usr/bin/python3
@@ -28,12 +26,7 @@ comparison() { # language, name, extra actions...
   "$kvhost" --lang "$lang" run cmp --data "$curve" --select A2:B13 "$@" --ok \
     --out "$out/$name.xlsx" --dump "$out/$name.json" >"$out/$name.log" 2>&1
 }
-verify() { # description, checker arguments...
-  what=$1
-  shift
-  if "$python" "$here/check_result_workbook.py" "$@" >"$out/verify.log" 2>&1; then pass; else
-    fail "$what"; cat "$out/verify.log"; fi
-}
+verify() { verify_with check_result_workbook.py "$@"; } # description, checker arguments...
 
 hist en hist-colour
 check "histogram in colour" $? 0
