@@ -15,9 +15,9 @@ std::string Describe(const Value& value);
 std::string Describe(const Call& call);
 std::vector<std::string> Transcript(const std::vector<Call>& calls);
 
-// Compares a transcript with the golden file `path` (one call per line). With the environment
-// variable KV_UPDATE_GOLDEN set, writes the file instead. Returns a readable difference, or
-// nothing when they match.
+// Compares a transcript with the golden file `path` (one call per line; numbers agreeing to
+// 1e-11 relative count as equal). With the environment variable KV_UPDATE_GOLDEN set, writes the
+// file instead. Returns a readable difference, or nothing when they match.
 std::string CompareWithGolden(const std::vector<std::string>& transcript, const std::string& path);
 
 } // namespace kvtest
