@@ -54,33 +54,26 @@ bool PcaSheet::BlackAndWhite() const {
   return dialog_.o_cores->Checked();
 }
 
-std::uint8_t PcaSheet::Column(std::size_t column) {
-  return SheetColumn(column);
-}
-
-std::uint16_t PcaSheet::Row(std::size_t row) {
-  return SheetRow(row);
-}
-
 std::string PcaSheet::Variable(std::size_t i) {
   return Numbered("V", i);
 }
 
 void PcaSheet::Write(std::size_t first_row, CellBlock& block) {
-  WriteCellBlock(Row(first_row), 0, block);
+  WriteCellBlock(SheetRow(first_row), 0, block);
   last_row_ = std::max(last_row_, first_row + block.rows() - 1);
 }
 
 void PcaSheet::Table(std::size_t first_row, std::size_t last_row, std::size_t first_col,
                      std::size_t last_col, bool centre, const char* format) {
-  FrameRange(SheetRect{Row(first_row), Row(last_row), Column(first_col), Column(last_col)});
+  FrameRange(SheetRect{SheetRow(first_row), SheetRow(last_row), SheetColumn(first_col),
+                       SheetColumn(last_col)});
   if (centre) CenterRange();
   if (format != nullptr) FormatRangeNumbers(format);
   ShadeRange(BlackAndWhite());
 }
 
 void PcaSheet::Bold(std::size_t row, std::size_t column) {
-  SelectRange(SheetRect{Row(row), Row(row), Column(column), Column(column)});
+  SelectRange(SheetRect{SheetRow(row), SheetRow(row), SheetColumn(column), SheetColumn(column)});
   BoldActiveCell();
 }
 
@@ -91,7 +84,7 @@ void PcaSheet::Open() {
 void PcaSheet::WriteData(std::size_t observations, const std::vector<double>& means,
                          const std::vector<double>& deviations, const Matriz& R) {
   const std::size_t p = p_;
-  CellBlock block(Row(p + 10), static_cast<std::uint16_t>(Column(p) + 1));
+  CellBlock block(SheetRow(p + 10), static_cast<std::uint16_t>(SheetColumn(p) + 1));
   block.Text(0, 0, kTitle.Text());
   block.Text(2, 0, kVariables.Text());
   block.Count(2, 1, p);
@@ -138,7 +131,7 @@ void PcaSheet::WriteCorrelationInput() {
 
 void PcaSheet::WriteEigenvalues(const std::vector<double>& lambda, const TabelaAutovalores& table) {
   const std::size_t p = p_, e = eigen_row_;
-  CellBlock block(5, static_cast<std::uint16_t>(Column(p) + 1));
+  CellBlock block(5, static_cast<std::uint16_t>(SheetColumn(p) + 1));
   block.Text(1, 0, kEigenvalues.Text());
   block.Text(2, 0, kDifference.Text());
   block.Text(3, 0, kProportion.Text());
@@ -162,7 +155,7 @@ void PcaSheet::WriteEigenvalues(const std::vector<double>& lambda, const TabelaA
 void PcaSheet::WriteLoadings(bool proportion, double pct, const std::vector<double>& lambda,
                              const Matriz& V, const Matriz& L) {
   const std::size_t p = p_, k = Columns(L), f = next_row_;
-  CellBlock block(Row(p + 4), static_cast<std::uint16_t>(Column(2 * k + 2) + 1));
+  CellBlock block(SheetRow(p + 4), static_cast<std::uint16_t>(SheetColumn(2 * k + 2) + 1));
   block.Text(0, 0, kCriterion.Text());
   if (proportion) {
     block.Text(0, 1, kProportion.Text());
@@ -228,7 +221,7 @@ void TotalRow(CellBlock& block, std::uint16_t row, double total) {
 
 void PcaSheet::WriteCommunalities(const Matriz& L) {
   const std::size_t p = p_, q = next_row_;
-  CellBlock block(Row(p + 3), 2);
+  CellBlock block(SheetRow(p + 3), 2);
   TotalRow(block, static_cast<std::uint16_t>(p + 2),
            CommunalityRows(block, 0, p, comunalidades(L)));
   Write(q, block);
@@ -242,7 +235,7 @@ void PcaSheet::WriteCommunalities(const Matriz& L) {
 
 void PcaSheet::WriteVarimax(const Matriz& T, const Matriz& M) {
   const std::size_t p = p_, k = Columns(T), w = next_row_;
-  CellBlock rotation(Row(p + k + 6), static_cast<std::uint16_t>(Column(k) + 1));
+  CellBlock rotation(SheetRow(p + k + 6), static_cast<std::uint16_t>(SheetColumn(k) + 1));
   rotation.Text(0, 0, "VARIMAX");
   rotation.Text(1, 0, "ORT.");
   const auto rotated = static_cast<std::uint16_t>(k + 4); // the rotated loadings' heading
@@ -279,7 +272,7 @@ void PcaSheet::WriteVarimax(const Matriz& T, const Matriz& M) {
   Table(w + rotated + p + 1, w + rotated + p + 1, 1, k, true, kValues);
 
   const std::size_t x = w + k + p + 7;
-  CellBlock communalities(Row(p + 5), 2);
+  CellBlock communalities(SheetRow(p + 5), 2);
   communalities.Text(0, 0, "VARIMAX");
   const double total = CommunalityRows(communalities, 1, p, comunalidades(M));
   communalities.Text(static_cast<std::uint16_t>(p + 3), 0, "VARIMAX");
@@ -319,6 +312,6 @@ void PcaSheet::WriteScree() {
 }
 
 void PcaSheet::Finish() {
-  FinishResultWorkbook(kSheet, SheetRect{2, Row(std::max<std::size_t>(last_row_, 2)), 0,
-                                         Column(std::min<std::size_t>(2 * p_ + 2, 255))});
+  FinishResultWorkbook(kSheet, SheetRect{2, SheetRow(std::max<std::size_t>(last_row_, 2)), 0,
+                                         SheetColumn(std::min<std::size_t>(2 * p_ + 2, 255))});
 }

@@ -40,9 +40,6 @@ public:
 
 private:
   bool BlackAndWhite() const;
-  // A column counted from 0; a sheet has 256.
-  static std::uint8_t Column(std::size_t column);
-  static std::uint16_t Row(std::size_t row);
   void Write(std::size_t first_row, CellBlock& block);
   // Frames `rect`, centres it when asked, gives it `format` unless empty, and shades it.
   void Table(std::size_t first_row, std::size_t last_row, std::size_t first_col,

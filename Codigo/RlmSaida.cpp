@@ -24,7 +24,6 @@ const BilingualText kCross{"Combinadas", "Cross"};
 constexpr const char* kSheet = "RLM";
 constexpr const char* kStatistics = "#,##0.0000";
 constexpr const char* kCount = "0";
-constexpr int kMessage = 122 | xlCommand;
 
 std::string X(std::size_t i) {
   return "X" + std::to_string(i);
@@ -58,12 +57,12 @@ bool ExcelFdist(double f, double df1, double df2, double& p) {
 }
 
 StatusBar::~StatusBar() {
-  if (shown_) ExcelCall(kMessage, nullptr, 1, TempBoolean(0));
+  if (shown_) ExcelCall(xlcMessage, nullptr, 1, TempBoolean(0));
 }
 
 void StatusBar::Show(const std::string& text) {
   std::string counted = " " + text.substr(0, 255);
-  ExcelCall(kMessage, nullptr, 2, TempBoolean(1), TempText(counted.data()));
+  ExcelCall(xlcMessage, nullptr, 2, TempBoolean(1), TempText(counted.data()));
   shown_ = true;
 }
 
@@ -71,14 +70,6 @@ RlmSheet::RlmSheet(const Tf_rlm& dialog) : dialog_(dialog) {}
 
 bool RlmSheet::BlackAndWhite() const {
   return dialog_.o_cores->Checked();
-}
-
-std::uint8_t RlmSheet::Column(std::size_t column) {
-  return SheetColumn(column);
-}
-
-std::uint16_t RlmSheet::Row(std::size_t row) {
-  return SheetRow(row);
 }
 
 void RlmSheet::Put(CellBlock& block, std::uint16_t row, std::uint16_t column,
@@ -91,18 +82,20 @@ void RlmSheet::Put(CellBlock& block, std::uint16_t row, std::uint16_t column,
 
 void RlmSheet::Values(std::size_t first, std::size_t last, std::size_t first_col,
                       std::size_t last_col, const char* format) {
-  FrameRange(SheetRect{Row(first), Row(last), Column(first_col), Column(last_col)});
+  FrameRange(
+      SheetRect{SheetRow(first), SheetRow(last), SheetColumn(first_col), SheetColumn(last_col)});
   FormatRangeNumbers(format);
   ShadeRange(BlackAndWhite());
 }
 
 void RlmSheet::Style(std::size_t header, std::size_t last, std::size_t last_col,
                      std::size_t first_value, std::size_t last_value, const char* format) {
-  FrameRange(SheetRect{Row(header), Row(header), 0, Column(last_col)});
+  FrameRange(SheetRect{SheetRow(header), SheetRow(header), 0, SheetColumn(last_col)});
   CenterRange();
-  if (last_col >= 1) FrameRange(SheetRect{Row(header), Row(header), 1, Column(last_col)});
+  if (last_col >= 1)
+    FrameRange(SheetRect{SheetRow(header), SheetRow(header), 1, SheetColumn(last_col)});
   if (last <= header) return;
-  FrameRange(SheetRect{Row(header + 1), Row(last), 0, Column(last_col)});
+  FrameRange(SheetRect{SheetRow(header + 1), SheetRow(last), 0, SheetColumn(last_col)});
   if (first_value <= last_value) Values(header + 1, last, first_value, last_value, format);
 }
 
@@ -146,7 +139,7 @@ void RlmSheet::WriteMeans(const std::vector<double>& means, const std::vector<do
     block.Number(1, U16(j + 1), means[j]);
     block.Number(2, U16(j + 1), deviations[j]);
   }
-  WriteCellBlock(Row(r_ + 1), 0, block);
+  WriteCellBlock(SheetRow(r_ + 1), 0, block);
   Style(r_ + 1, r_ + 3, m, 1, m, kStatistics);
   r_ += 4;
 }
@@ -174,9 +167,9 @@ void RlmSheet::WriteCoefficients(const QuadroRegressao& q) {
     Put(block, U16(m + 2 + i), 1, *values[i]);
   }
   const std::size_t top = r_ + 1;
-  WriteCellBlock(Row(top), 0, block);
+  WriteCellBlock(SheetRow(top), 0, block);
   Style(top, top + m, 4, 1, 4, kStatistics);
-  FrameRange(SheetRect{Row(top + m + 2), Row(top + m + 5), 0, 1});
+  FrameRange(SheetRect{SheetRow(top + m + 2), SheetRow(top + m + 5), 0, 1});
   Values(top + m + 2, top + m + 5, 1, 1, kStatistics);
   r_ += m + 7;
 }
@@ -203,7 +196,7 @@ void RlmSheet::WriteAnova(const QuadroRegressao& q) {
   block.Count(3, 1, q.n - 1);
   block.Number(3, 2, q.sst);
   const std::size_t top = r_ + 1;
-  WriteCellBlock(Row(top), 0, block);
+  WriteCellBlock(SheetRow(top), 0, block);
   Style(top, top + 3, 5, 2, 5, kStatistics);
   Values(top + 1, top + 3, 1, 1, kCount);
   r_ += 5;
@@ -220,7 +213,7 @@ void RlmSheet::WriteCorrelations(const Matriz& correlations) {
       block.Number(U16(i), U16(j), correlations[i][j]);
   }
   const std::size_t top = r_ + 1;
-  WriteCellBlock(Row(top), 0, block);
+  WriteCellBlock(SheetRow(top), 0, block);
   Style(top, top + k, k, 1, k, kStatistics);
   r_ += k + 2;
 }
@@ -239,13 +232,13 @@ void RlmSheet::WriteCombined(std::size_t nb, const std::vector<std::vector<Combi
     }
   }
   const std::size_t top = r_ + 1;
-  WriteCellBlock(Row(top), 0, block);
-  FrameRange(SheetRect{Row(top), Row(top), 0, Column(nb)});
+  WriteCellBlock(SheetRow(top), 0, block);
+  FrameRange(SheetRect{SheetRow(top), SheetRow(top), 0, SheetColumn(nb)});
   for (std::size_t i = 0; i < k; ++i) {
     const std::size_t labels = top + 2 * i + 1;
-    FrameRange(SheetRect{Row(labels), Row(labels), 0, Column(nb)});
+    FrameRange(SheetRect{SheetRow(labels), SheetRow(labels), 0, SheetColumn(nb)});
     CenterRange();
-    FrameRange(SheetRect{Row(labels + 1), Row(labels + 1), 0, Column(nb)});
+    FrameRange(SheetRect{SheetRow(labels + 1), SheetRow(labels + 1), 0, SheetColumn(nb)});
     FormatRangeNumbers(kStatistics);
     CenterRange();
     ShadeRange(BlackAndWhite());
@@ -255,6 +248,6 @@ void RlmSheet::WriteCombined(std::size_t nb, const std::vector<std::vector<Combi
 
 void RlmSheet::Finish(std::size_t m) {
   const std::size_t last_col = std::min<std::size_t>(2 * m + 2, 255);
-  FinishResultWorkbook(kSheet, SheetRect{3, Row(std::max<std::size_t>(r_, 3)), 0,
+  FinishResultWorkbook(kSheet, SheetRect{3, SheetRow(std::max<std::size_t>(r_, 3)), 0,
                                          static_cast<std::uint8_t>(last_col)});
 }

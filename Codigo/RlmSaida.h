@@ -37,8 +37,6 @@ public:
 
 private:
   bool BlackAndWhite() const;
-  static std::uint8_t Column(std::size_t column);
-  static std::uint16_t Row(std::size_t row);
   // A table's header row `header`, its body rows below to `last`, columns 0 .. `last_col`:
   // the header centred and framed (and framed without its first cell), the body framed, and
   // the body's columns `first_value` .. `last_value` framed, formatted and shaded.

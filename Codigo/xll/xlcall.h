@@ -189,6 +189,7 @@ constexpr int xlcScale = 87 | xlCommand;
 constexpr int xlcFormula = 96 | xlCommand;
 constexpr int xlcSelect = 109 | xlCommand;
 constexpr int xlcAlert = 118 | xlCommand;
+constexpr int xlcMessage = 122 | xlCommand;
 constexpr int xlcNew = 119 | xlCommand;
 constexpr int xlcEcho = 141 | xlCommand;
 constexpr int xlcShowToolbar = 220 | xlCommand;

@@ -24,8 +24,6 @@ constexpr int xlfLinks = 103;
 constexpr int xlfReplace = 119;
 constexpr int xlfTimevalue = 141;
 constexpr int xlcActivate = 103 | xlCommand;
-// MESSAGE, the status-bar text of a macro; the add-in's xlcall.h does not name it.
-constexpr int xlcMessage = 122 | xlCommand;
 
 using Arguments = std::span<LPXLOPER const>;
 // Fills `result` (which may be null when the caller wants none) and returns an Excel return code.
