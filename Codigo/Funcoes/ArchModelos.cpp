@@ -278,6 +278,12 @@ int Search(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
 }
 } // namespace
 
+int escala_arch(const std::vector<double>& e) {
+  const double ms = MeanSquare(e);
+  if (!(ms > 0) || !std::isfinite(ms)) return 0;
+  return static_cast<int>(std::lround(-std::log10(ms) / 2));
+}
+
 int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
                 std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico) {
   DiagnosticoArch local;
@@ -289,10 +295,7 @@ int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>
   if (code < 0 || code > 4) return 0;
   if (model == ModeloArch::Igarch) theta[1] = 1 - (q + p - 1) * kDelta;
 
-  // The decimal scale that brings mean(e^2) near 1.
-  const double ms = MeanSquare(e);
-  int k = 0;
-  if (ms > 0 && std::isfinite(ms)) k = static_cast<int>(std::lround(-std::log10(ms) / 2));
+  const int k = escala_arch(e);
   diag.escala = k;
   if (k == 0) return Search(model, q, r, p, e, theta, LL, diag);
 

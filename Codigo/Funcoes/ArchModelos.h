@@ -40,6 +40,10 @@ struct DiagnosticoArch {
   int escala = 0;      // k: the search ran on e 10^k
 };
 
+// The decimal scale k = round(-log10(mean e^2) / 2) on which estima_arch searches: e 10^k has
+// a mean square near 1. 0 when mean(e^2) is 0 or not finite.
+int escala_arch(const std::vector<double>& e);
+
 // Maximum likelihood by coordinate-wise pattern search with decimal step acceleration.
 // Start: every parameter delta; IGARCH sets alpha_1 = 1 - (q + p - 1) delta. Coordinates k = 0 ..
 // n (n = q + p, or q + r + p for EGARCH and GJR), direction +1, multiplier 1. Each pass tries
