@@ -1,7 +1,22 @@
 #include "Arch.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <future>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
+
+#include "ArchSaida.h"
+#include "Distribuicoes.h"
+#include "Funcoes/EstatisticasArch.h"
+#include "Funcoes/MelhorArch.h"
+#include "Saida.h"
+#include "StatusBar.h"
 
 Tf_arch* f_arch = nullptr;
 
@@ -169,9 +184,162 @@ void Tf_arch::o_gjrClick(forms::Control&) {
   OfferOkForModels();
 }
 
-// The fit is not part of the add-in yet: OK hides the dialog and closes it without writing
-// anything.
+Tratamento Tf_arch::Treatment() const {
+  if (!o_retorno->Checked()) return Tratamento::AsGiven;
+  return o_log->Checked() ? Tratamento::LogReturns : Tratamento::SimpleReturns;
+}
+
+namespace {
+const BilingualText kFailure{
+    "Houve erros durante o processo de determinação da volatilidade condicional pelos modelos da "
+    "família ARCH.\nDesconsidere qualquer resultado e tente novamente.\n\nSe o problema "
+    "persistir, entre em contato com o suporte da Corvane Lathi.",
+    "Some errors occurred during ARCH family calculations.\n\nPlease, disregard any results and "
+    "try again or contact Corvane Lathi for assistance."};
+const BilingualText kLogFailure{
+    "Houve erros durante o cálculos de logarítimos.\n\nVerifique se a base de dados utilizada já "
+    "representa log dos retornos e desmarque a opção de configuração equivalente.",
+    "Some errors occurred during log calculations.\n\nPlease, check if data is already log asset "
+    "returns and uncheck equivalent option in settings."};
+const BilingualText kNoConvergence{
+    "Erro de convergência!\n\nO modelo da família ARCH escolhido para determinação da "
+    "volatilidade condicional não convergiu!\n\nOs resultados apresentados são os últimos números "
+    "do processo iterativo!",
+    "No convergence!\n\n ARCH family model not solved.\n\nResults presented correspond to the last "
+    "iteration."};
+const BilingualText kBestSheet{"Melhor ARCH", "Best ARCH"};
+const BilingualText kSearchProgress{"Melhor modelo ARCH: %zu de %zu — %s",
+                                    "Best ARCH model: %zu of %zu — %s"};
+const BilingualText kFitProgress{"Estimando %s…", "Estimating %s…"};
+
+// A single fit that takes longer than this shows itself on the status bar.
+constexpr auto kQuietFit = std::chrono::seconds(1);
+
+// The criterion of best-model mode; no selection counts as AIC.
+CriterioArch Criterion(const Tf_arch& dialog) {
+  const int item = dialog.r_akaike->ItemIndex();
+  return item == 1 ? CriterioArch::Aicc : item == 2 ? CriterioArch::Bic : CriterioArch::Aic;
+}
+
+template <typename... Values> std::string Formatted(const BilingualText& text, Values... values) {
+  char line[256];
+  std::snprintf(line, sizeof line, text.Text(), values...);
+  return line;
+}
+
+// One model fitted as estima_arch fits it, on a thread of its own so that the status bar can
+// tell of a long fit; Excel is called from this thread only.
+AjusteArch FitOne(const EspecArch& m, const std::vector<double>& x) {
+  auto fit = std::async(std::launch::async, [&] {
+    AjusteArch result;
+    result.espec = m;
+    result.resultado = estima_arch(m.modelo, m.q, m.r, m.p, x, result.theta, result.LL);
+    return result;
+  });
+  StatusBar status;
+  if (fit.wait_for(kQuietFit) != std::future_status::ready)
+    status.Show(Formatted(kFitProgress, NomeModeloArch(m).c_str()));
+  return fit.get();
+}
+
+// Every candidate of the checked models below the maxima, on every core, the progress on the
+// status bar; the one of least criterion. Throws when no candidate converged.
+AjusteArch FitBest(const Tf_arch& dialog, int qmax, int pmax, const std::vector<double>& x) {
+  const std::array<bool, 5> models{dialog.o_arch->Checked(), dialog.o_garch->Checked(),
+                                   dialog.o_igarch->Checked(), dialog.o_egarch->Checked(),
+                                   dialog.o_gjr->Checked()};
+  const std::vector<EspecArch> candidates = candidatos_arch(models, qmax, pmax);
+  if (candidates.empty()) throw std::runtime_error("no order pair to try");
+  StatusBar status;
+  const std::size_t total = candidates.size();
+  const std::vector<AjusteArch> fits = ajusta_candidatos(
+      candidates, x, std::max(1u, std::thread::hardware_concurrency()),
+      [&](std::size_t done, const EspecArch& ended) {
+        status.Show(Formatted(kSearchProgress, done, total, NomeModeloArch(ended).c_str()));
+      });
+  const std::optional<std::size_t> best = melhor_ajuste(fits, x.size(), Criterion(dialog));
+  if (!best) throw std::runtime_error("no candidate converged");
+  return fits[*best];
+}
+
+// What the sheet shows of a fit: the tests of the parameters (their p-values from Excel's
+// CHIDIST), the volatilities and the criteria.
+ResultadoArch Statistics(const AjusteArch& fit, const std::vector<double>& x,
+                         const std::vector<double>& h, bool log_returns) {
+  ResultadoArch r;
+  r.espec = fit.espec;
+  r.nome = NomeModeloArch(fit.espec);
+  r.convergiu = fit.resultado == 1;
+  r.theta = fit.theta;
+  r.LL = fit.LL;
+  r.T = x.size();
+  r.lr = razoes_verossimilhanca(fit.espec, x, fit.theta);
+  r.p.resize(r.lr.size());
+  for (std::size_t i = 0; i < r.lr.size(); ++i) {
+    double p = 0;
+    if (r.lr[i] > 0 && ExcelChidist(r.lr[i], 1, p)) r.p[i] = p;
+  }
+  // Volatilities of log returns are shown as simple returns.
+  auto shown = [&](double v) { return log_returns ? std::expm1(v) : v; };
+  r.vol_atual = shown(std::sqrt(h.back()));
+  if (estacionario(fit.espec, fit.theta))
+    r.vol_incondicional =
+        shown(std::sqrt(fit.theta[0] / (1 - soma_persistencia(fit.espec, fit.theta))));
+  r.criterios = criterios_arch(fit.LL, x.size(), fit.espec.k());
+  return r;
+}
+} // namespace
+
+// Fits the chosen model, or in best-model mode every checked model at every order below the
+// maxima keeping the one of least criterion, and writes its sheet (and the chart on request).
+// A fit that hit the iteration limit is told and shown as it stands; any other failure ends
+// the run with the tool's message, leaving what was written. The dialog closes either way.
 void Tf_arch::b_okClick(forms::Control&) {
   Hide();
+  try {
+    const int qmax = c_q->ItemIndex() + 1, pmax = c_p->ItemIndex() + 1;
+    const int code = r_grupo->ItemIndex();
+    const bool single = code >= 0 && code <= 4;
+    if (!single && !o_melhor->Checked()) throw std::runtime_error("no model chosen");
+    if (qmax < 1 || pmax < 1) throw std::runtime_error("no order chosen");
+    const EspecArch chosen = espec_arch(static_cast<ModeloArch>(single ? code : 0), qmax, pmax);
+    const std::string sheet = single ? NomeModeloArch(chosen) : kBestSheet.Text();
+    OpenResultWorkbook(sheet, o_cores->Checked());
+
+    std::vector<double> x;
+    try {
+      x = PreparedSeries(serie, o_inversa->Checked(), Treatment());
+    } catch (const NonPositiveRatio&) {
+      ShowToolMessage(kLogFailure);
+      Close();
+      return;
+    }
+    if (x.size() < 2) throw std::runtime_error("too short a series");
+
+    AjusteArch fit;
+    if (single) {
+      fit = FitOne(chosen, x);
+      if (fit.resultado == 0) throw std::runtime_error("no such model");
+      if (fit.resultado != 1) ShowToolMessage(kNoConvergence);
+    } else {
+      fit = FitBest(*this, qmax, pmax, x);
+    }
+
+    const std::vector<double> h = variancias_condicionais(fit.espec, x, fit.theta);
+    const ResultadoArch result = Statistics(fit, x, h, o_log->Checked());
+    ArchSheet output(*this);
+    output.Write(result, single ? std::nullopt : std::optional(Criterion(*this)));
+    if (o_graf->Checked()) {
+      const PontosGrafico points = pontos_grafico(x.size(), result.vol_incondicional.has_value());
+      const std::vector<double> projection =
+          result.vol_incondicional
+              ? variancias_projetadas(fit.espec, x, fit.theta, points.pontos - points.observacoes)
+              : std::vector<double>{};
+      output.WriteChart(result, SerieGraficoArch{x, h, projection, points});
+    }
+    output.Finish(sheet, result);
+  } catch (...) {
+    ShowToolMessage(kFailure);
+  }
   Close();
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Dialogo.h"
+#include "SerieHistorica.h"
 
 class Tf_arch : public ToolDialog {
 public:
@@ -36,6 +37,8 @@ public:
   void UseEnglish();
   // The launch's defaults for a series of `numbers` values.
   void SetDefaults(unsigned numbers);
+  // How the series is taken, by the returns boxes.
+  Tratamento Treatment() const;
 
   void r_grupoClick(forms::Control& sender);
   void o_retornoClick(forms::Control& sender);

@@ -11,6 +11,7 @@
 #include "Funcoes/MelhorDecay.h"
 #include "Funcoes/PrevisaoEwv.h"
 #include "Saida.h"
+#include "SerieHistorica.h"
 
 Tf_decay* f_decay = nullptr;
 
@@ -65,6 +66,11 @@ void Tf_decay::SetDefaults() {
   o_cores->SetChecked(false);
 }
 
+Tratamento Tf_decay::Treatment() const {
+  if (!o_retorno->Checked()) return Tratamento::AsGiven;
+  return o_log->Checked() ? Tratamento::LogReturns : Tratamento::SimpleReturns;
+}
+
 // Log returns are a kind of returns: offered only when returns are asked for.
 void Tf_decay::o_retornoClick(forms::Control&) {
   o_log->Enabled = o_retorno->Checked();
@@ -87,16 +93,7 @@ constexpr double kTolerances[] = {0.01,    0.005,   0.001,    0.0005,  0.0001,
 const BilingualText kTitle{"Análise de Alisamaneto Exponencial (DECAY) Ótimo",
                            "Analysis Exponentially Weighting (DECAY) Volatility"};
 
-// Rows 2 .. 4: how the series was taken, by the dialog's choices.
-enum Treatment { kAsGiven, kSimpleReturns, kLogReturns };
-const BilingualText kTreatment[] = {
-    {"Dados históricos diretamente utilizados", "No treatment for historic data"},
-    {"Utilizados os retornos dos dados", "Using asset return from asset prices"},
-    {"Utilizados os retornos logarítmicos dos dados", "Using log-returns for asset prices"}};
-const BilingualText kOrder[] = { // newest first?
-    {"Ordem por antiguidade - dados mais antigos primeiro",
-     "Order by age - older data appears first"},
-    {"Ordem inversa - dados mais recentes primeiro", "Reverse order - recent data appears first"}};
+// Row 4: the mean the variances are taken about.
 const BilingualText kMeanUsed[] = { // zero mean?
     {"Média NÃO nula para cálculos de variância", "Mean NOT null for variance calculations"},
     {"Média nula para cálculos de variância", "Null mean for variance calculations"}};
@@ -125,25 +122,13 @@ const BilingualText kForecastShort{"Amostra insuficiente (menos de 21 valores)",
 
 constexpr std::uint16_t kForecastRow = 15; // after one empty row below the search
 
-// The series as the search takes it, oldest first: reversed when the data come newest first,
-// and turned into returns (logarithmic or simple) when they are prices. Returns of a price that
-// is zero or negative, or any value that is not finite, stop the run.
-std::vector<double> PreparedSeries(std::vector<double> x, bool reverse, bool returns, bool log) {
-  if (reverse) std::reverse(x.begin(), x.end());
-  if (returns) {
-    if (std::any_of(x.begin(), x.end(), [](double price) { return !(price > 0); }))
-      throw std::runtime_error("a price that is not positive");
-    if (log) {
-      for (std::size_t i = 0; i + 1 < x.size(); ++i)
-        x[i] = std::log(x[i + 1] / x[i]);
-      x.pop_back();
-    } else {
-      ToSimpleReturns(x);
-    }
-  }
-  if (!std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
-    throw std::runtime_error("a value that is not finite");
-  return x;
+// The series as the search takes it (see PreparedSeries); prices that are zero or negative stop
+// the run, whichever returns are asked for.
+std::vector<double> DecaySeries(const std::vector<double>& x, bool reverse, Tratamento treatment) {
+  if (treatment != Tratamento::AsGiven &&
+      std::any_of(x.begin(), x.end(), [](double price) { return !(price > 0); }))
+    throw std::runtime_error("a price that is not positive");
+  return PreparedSeries(x, reverse, treatment);
 }
 
 SheetRect Rect(std::uint16_t first_row, std::uint16_t last_row, std::uint8_t first_col,
@@ -168,13 +153,10 @@ private:
 
   // Rows 0 .. 13: the settings and the search's result.
   void WriteSearch() {
-    const Treatment treatment = !dialog_.o_retorno->Checked() ? kAsGiven
-                                : dialog_.o_log->Checked()    ? kLogReturns
-                                                              : kSimpleReturns;
     CellBlock block(14, 2);
     block.Text(0, 0, kTitle.Text());
-    block.Text(2, 0, kTreatment[treatment].Text());
-    block.Text(3, 0, kOrder[dialog_.o_inversa->Checked()].Text());
+    block.Text(2, 0, TreatmentText(dialog_.Treatment()).Text());
+    block.Text(3, 0, OrderText(dialog_.o_inversa->Checked()).Text());
     block.Text(4, 0, kMeanUsed[dialog_.o_media->Checked()].Text());
     Label(block, 0, kSample).Count(kSample.row, 1, n_);
     Label(block, 0, kTolerance).Number(kTolerance.row, 1, tol_);
@@ -253,9 +235,7 @@ void Tf_decay::b_okClick(forms::Control&) {
     if (item < 0 || item >= static_cast<int>(std::size(kTolerances)))
       throw std::runtime_error("no tolerance chosen");
     const double tol = kTolerances[item];
-    const bool returns = o_retorno->Checked();
-    const std::vector<double> x =
-        PreparedSeries(serie, o_inversa->Checked(), returns, returns && o_log->Checked());
+    const std::vector<double> x = DecaySeries(serie, o_inversa->Checked(), Treatment());
     const bool zero_mean = o_media->Checked();
     ResultadoDecay search;
     if (!melhor_decay(x, tol, zero_mean, search) || !std::isfinite(search.sde_minimo))

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Dialogo.h"
+#include "SerieHistorica.h"
 
 class Tf_decay : public ToolDialog {
 public:
@@ -25,6 +26,8 @@ public:
   void UseEnglish();
   // The launch's defaults.
   void SetDefaults();
+  // How the series is taken, by the returns boxes.
+  Tratamento Treatment() const;
 
   void o_retornoClick(forms::Control& sender);
   void b_okClick(forms::Control& sender);

@@ -33,39 +33,6 @@ std::uint16_t U16(std::size_t v) {
 }
 } // namespace
 
-namespace {
-// A worksheet function of three numbers; false when Excel refuses it or answers no number.
-bool AskNumber(int function, double a, double b, double c, double& answer) {
-  xl::ExcelValue value;
-  if (ExcelCall(function, value.Fill(), 3, TempNumber(a), TempNumber(b), TempNumber(c)) !=
-      xlretSuccess) {
-    value.Forget();
-    return false;
-  }
-  const bool number = value.Type() == xltypeNum;
-  if (number) answer = value->val.num;
-  return number;
-}
-} // namespace
-
-bool ExcelTdist(double t, double df, double& p) {
-  return AskNumber(xlfTdist, t, df, 2, p);
-}
-
-bool ExcelFdist(double f, double df1, double df2, double& p) {
-  return AskNumber(xlfFdist, f, df1, df2, p);
-}
-
-StatusBar::~StatusBar() {
-  if (shown_) ExcelCall(xlcMessage, nullptr, 1, TempBoolean(0));
-}
-
-void StatusBar::Show(const std::string& text) {
-  std::string counted = " " + text.substr(0, 255);
-  ExcelCall(xlcMessage, nullptr, 2, TempBoolean(1), TempText(counted.data()));
-  shown_ = true;
-}
-
 RlmSheet::RlmSheet(const Tf_rlm& dialog) : dialog_(dialog) {}
 
 bool RlmSheet::BlackAndWhite() const {

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "Distribuicoes.h"
 #include "Funcoes/Matriz.h"
 #include "Funcoes/QuadroRegressao.h"
 #include "Funcoes/Regressao.h"
 #include "Saida.h"
+#include "StatusBar.h"
 
 class Tf_rlm;
 
@@ -50,24 +52,4 @@ private:
 
   const Tf_rlm& dialog_;
   std::size_t r_ = 0;
-};
-
-// Excel's two-tailed Student's t p-value of |t| with df degrees of freedom (TDIST, 301), and
-// the upper tail of F with (df1, df2) (FDIST, 281). False when Excel refuses the call or
-// answers anything but a number.
-bool ExcelTdist(double t, double df, double& p);
-bool ExcelFdist(double f, double df1, double df2, double& p);
-
-// Excel's status bar while a long computation runs: MESSAGE(TRUE, text) when shown,
-// MESSAGE(FALSE) when destroyed, if it ever showed anything.
-class StatusBar {
-public:
-  StatusBar() = default;
-  ~StatusBar();
-  StatusBar(const StatusBar&) = delete;
-  StatusBar& operator=(const StatusBar&) = delete;
-  void Show(const std::string& text);
-
-private:
-  bool shown_ = false;
 };

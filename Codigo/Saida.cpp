@@ -19,6 +19,7 @@ constexpr std::int16_t kChartText = palette::kLightOrange;
 
 constexpr std::int16_t kSolid = 1;
 constexpr std::int16_t kNewWorksheetBook = 1;
+constexpr std::int16_t kWorksheet = 1;
 constexpr std::int16_t kChartSheet = 2;
 constexpr std::int16_t kActiveWorkbookName = 88;
 constexpr std::int16_t kClearContents = 3;
@@ -123,14 +124,32 @@ void CellBlock::Error(std::uint16_t row, std::uint16_t column, std::uint16_t cod
   cell.val.err = code;
 }
 
-void OpenBareResultWorkbook(std::string_view sheet_name, EchoOff when) {
-  ExcelCall(xlcNew, nullptr, 1, TempInteger(kNewWorksheetBook));
-  if (when == EchoOff::AfterNew) ExcelCall(xlcEcho, nullptr, 1, TempBoolean(0));
+namespace {
+// The active sheet renamed, its gridlines off.
+void NameSheetWithoutGridlines(std::string_view sheet_name) {
   std::string name = Counted(sheet_name);
   ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
   ExcelCall(xlcOptionsView, nullptr, 8, TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
             TempOmitted(), TempOmitted(), TempOmitted(), TempBoolean(0));
+}
+} // namespace
+
+void OpenBareResultWorkbook(std::string_view sheet_name, EchoOff when) {
+  ExcelCall(xlcNew, nullptr, 1, TempInteger(kNewWorksheetBook));
+  if (when == EchoOff::AfterNew) ExcelCall(xlcEcho, nullptr, 1, TempBoolean(0));
+  NameSheetWithoutGridlines(sheet_name);
   if (when == EchoOff::AfterGridlines) ExcelCall(xlcEcho, nullptr, 1, TempBoolean(0));
+}
+
+void AddDataSheet(std::string_view sheet_name, bool black_and_white) {
+  ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kWorksheet));
+  NameSheetWithoutGridlines(sheet_name);
+  StyleWholeSheet(black_and_white);
+}
+
+void HideSheet(std::string_view sheet_name) {
+  std::string name = Counted(sheet_name);
+  ExcelCall(xlcWorkbookHide, nullptr, 2, TempText(name.data()), TempBoolean(1));
 }
 
 void StyleWholeSheet(bool black_and_white) {
@@ -287,6 +306,11 @@ void StyleAxis(std::string_view axis, std::string_view format, const ChartColour
     ExcelCall(xlcPatterns, nullptr, 3, TempInteger(0), TempOmitted(), TempInteger(kChartText));
 }
 
+void ScaleAxis(double minimum, double maximum) {
+  ExcelCall(xlcScale, nullptr, 8, TempNumber(minimum), TempNumber(maximum), TempOmitted(),
+            TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted());
+}
+
 void LabelAxis(AxisTitle axis, std::string_view text, const ChartColours& colours) {
   ExcelCall(xlcAttachText, nullptr, 1, TempInteger(static_cast<std::int16_t>(axis)));
   std::string counted = Counted(text);
@@ -376,7 +400,6 @@ void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used, F
             TempSheetRange(used.first_row, used.last_row, used.first_col, used.last_col),
             TempOmitted(), TempInteger(kBestFit));
   SelectRange(SheetRect{0, 0, 0, 0});
-  if (first == FirstSheet::Hidden)
-    ExcelCall(xlcWorkbookHide, nullptr, 2, TempText(name.data()), TempBoolean(1));
+  if (first == FirstSheet::Hidden) HideSheet(first_sheet);
   ExcelCall(xlcEcho, nullptr, 1, TempBoolean(1));
 }

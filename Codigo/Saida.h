@@ -84,6 +84,12 @@ void StyleWholeSheet(bool black_and_white);
 void OpenResultWorkbook(std::string_view sheet_name, bool black_and_white,
                         EchoOff when = EchoOff::AfterGridlines);
 
+// Inserts a worksheet named `sheet_name` into the active workbook, left of the active sheet,
+// with gridlines off and the whole-sheet look; it becomes the active sheet.
+void AddDataSheet(std::string_view sheet_name, bool black_and_white);
+// Hides the sheet `sheet_name` of the active workbook, very hidden.
+void HideSheet(std::string_view sheet_name);
+
 // Writes `block` with its top-left cell at (first_row, first_col) of the active sheet.
 void WriteCellBlock(std::uint16_t first_row, std::uint8_t first_col, CellBlock& block);
 
@@ -128,6 +134,9 @@ void AddChartSeries(std::string_view name_ref, std::string_view x_ref, std::stri
 void TitleChart(std::string_view text, const ChartColours& colours);
 // `axis` is a chart item name, "Axis 1" to "Axis 3"; an empty format leaves the axis' own.
 void StyleAxis(std::string_view axis, std::string_view format, const ChartColours& colours);
+
+// The selected value axis (or either axis of an XY chart) runs from `minimum` to `maximum`.
+void ScaleAxis(double minimum, double maximum);
 
 // Where an axis title goes; its text is the chart item "Text Axis 1", "2" or "3".
 enum class AxisTitle : std::int16_t { Value = 2, Category = 3, SecondValue = 5 };

@@ -1,5 +1,7 @@
 #include "excel_host.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "kvplatform/ansi.h"
@@ -31,7 +33,7 @@ bool MacroSheetOnly(int xlfn) {
 }
 } // namespace
 
-ExcelHost::ExcelHost() {
+ExcelHost::ExcelHost() : status_in_place_(isatty(STDERR_FILENO) == 1) {
   AddInterfaceFunctions(handlers_);
   AddAddInManagement(handlers_);
   AddMenusAndToolbars(handlers_);
@@ -65,19 +67,39 @@ int ExcelHost::Call(int xlfn, LPXLOPER result, Arguments args) {
 }
 
 void ExcelHost::ShowAlert(const std::string& utf8_text, int type) {
+  EndStatusLine();
   std::fprintf(stderr, "[Alert] %s\n", utf8_text.c_str());
   std::fflush(stderr);
   app_.RecordAlert(AlertRecord{utf8_text, type});
 }
 
 void ExcelHost::ShowStatus(const std::string& utf8_text) {
-  std::fprintf(stderr, "[Status] %s\n", utf8_text.c_str());
+  if (status_in_place_) {
+    // Back to the start of the line, which is cleared and rewritten.
+    std::fprintf(stderr, "\r\033[K[Status] %s", utf8_text.c_str());
+    status_line_open_ = true;
+  } else {
+    std::fprintf(stderr, "[Status] %s\n", utf8_text.c_str());
+  }
   std::fflush(stderr);
   app_.status_bar_text = utf8_text;
 }
 
+void ExcelHost::ClearStatus() {
+  EndStatusLine();
+  app_.status_bar_text.reset();
+}
+
+void ExcelHost::EndStatusLine() {
+  if (!status_line_open_) return;
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+  status_line_open_ = false;
+}
+
 int ExcelHost::ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title,
                               unsigned style, kvp::WindowHandle owner) {
+  EndStatusLine();
   std::fprintf(stderr, "[%s] %s\n", utf8_title.c_str(), utf8_text.c_str());
   std::fflush(stderr);
   AlertRecord record;

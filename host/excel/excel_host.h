@@ -74,8 +74,10 @@ public:
   // Shows an alert: `[Alert] text` on standard error, and recorded.
   void ShowAlert(const std::string& utf8_text, int type);
   // Shows a text in the status bar: kept in the model and printed as `[Status] text` on standard
-  // error.
+  // error, one line each, or, when standard error is a terminal, on one line rewritten in place.
   void ShowStatus(const std::string& utf8_text);
+  // Gives the status bar back to Excel; a line rewritten in place is ended.
+  void ClearStatus();
   // Shows a message box owned by `owner`: `[Title] text` on standard error, recorded, answered
   // with OK.
   int ShowMessageBox(const std::string& utf8_text, const std::string& utf8_title, unsigned style,
@@ -86,10 +88,15 @@ private:
   static int MessageBox(void* context, kvp::WindowHandle owner, const char* text,
                         const char* caption, unsigned type);
 
+  // Ends the status line rewritten in place, if one is showing, before anything else prints.
+  void EndStatusLine();
+
   Application app_;
   ExcelMemory memory_;
   HandlerTable handlers_;
   int recalculating_ = 0;
+  bool status_in_place_ = false;
+  bool status_line_open_ = false;
 };
 
 // The cells a reference argument names: its sheet and its areas (an SRef is on the active

@@ -131,7 +131,7 @@ int Message(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (*show)
     host.ShowStatus(text.value_or(std::string{}));
   else
-    host.app().status_bar_text.reset();
+    host.ClearStatus();
   SetBoolean(result, true);
   return xlretSuccess;
 }

@@ -287,6 +287,11 @@ bool EditChart(std::string& xml, const ChartEdits& edits, std::string& error) {
     return text;
   };
 
+  // libxlsxwriter names the bar markers "short_dash" and "long_dash", which DrawingML does not
+  // know (readers refuse the chart); both are its "dash".
+  ReplaceAll(xml, "<c:symbol val=\"short_dash\"/>", "<c:symbol val=\"dash\"/>");
+  ReplaceAll(xml, "<c:symbol val=\"long_dash\"/>", "<c:symbol val=\"dash\"/>");
+
   // Titles before the insertions below, which would move the elements found here.
   if (edits.plain_title) {
     const auto title = FindElement(xml, "c:title", 0, plot_area->first);
