@@ -1,8 +1,11 @@
 # 32-bit Windows (the Excel the add-in was made for), with Debian's MinGW-w64.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+# The posix thread model: GCC 12's win32 model has no std::thread, which the best ARCH model
+# search runs on. Its winpthreads is linked statically with the rest (-static), so the add-in
+# still needs no DLL beside it.
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_DLLTOOL i686-w64-mingw32-dlltool)
 set(CMAKE_OBJDUMP i686-w64-mingw32-objdump)

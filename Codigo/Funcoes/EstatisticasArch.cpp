@@ -131,22 +131,28 @@ std::vector<double> variancias_projetadas(const EspecArch& m, const std::vector<
 std::vector<double> razoes_verossimilhanca(const EspecArch& m, const std::vector<double>& e,
                                            const std::vector<double>& theta) {
   const Layout at{m.q, m.r};
-  const double L = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e, theta);
+  // The problem on the scale of the search: e 10^k, and omega carried there as estima_arch
+  // carries it back.
   const int k = escala_arch(e);
-  const double ten_2k = std::pow(10.0, 2 * std::abs(k));
-  double omega0;
+  const double ten_k = std::pow(10.0, std::abs(k));
+  std::vector<double> scaled(e);
+  for (double& v : scaled)
+    v = k >= 0 ? v * ten_k : v / ten_k;
+  std::vector<double> on_scale = theta;
+  double omega0 = 0.01 * kDelta;
   if (m.modelo == ModeloArch::Egarch) {
     double beta_sum = 0;
     for (int j = 1; j <= m.p; ++j)
       beta_sum += theta[at.beta(j)];
-    omega0 = -2 * k * std::numbers::ln10 * (1 - beta_sum);
+    on_scale[0] += 2 * k * std::numbers::ln10 * (1 - beta_sum);
+    omega0 = 0;
   } else {
-    const double on_scale = 0.01 * kDelta;
-    omega0 = k >= 0 ? on_scale / ten_2k : on_scale * ten_2k;
+    on_scale[0] = k >= 0 ? theta[0] * (ten_k * ten_k) : theta[0] / (ten_k * ten_k);
   }
+  const double L = log_verossimilhanca(m.modelo, m.q, m.r, m.p, scaled, on_scale);
 
   std::vector<double> lr(theta.size());
-  std::vector<double> restricted = theta;
+  std::vector<double> restricted = on_scale;
   for (std::size_t c = 0; c < theta.size(); ++c) {
     restricted[c] = c == 0 ? omega0 : 0.0;
     // A GJR alpha_i restricted with a negative gamma_i would leave a negative weight on the
@@ -156,10 +162,10 @@ std::vector<double> razoes_verossimilhanca(const EspecArch& m, const std::vector
       paired = at.gamma(static_cast<int>(c));
       if (restricted[paired] < 0) restricted[paired] = 0;
     }
-    const double L0 = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e, restricted);
+    const double L0 = log_verossimilhanca(m.modelo, m.q, m.r, m.p, scaled, restricted);
     lr[c] = L0 == kSentinelaArch ? 0.0 : 2 * (L - L0);
-    restricted[c] = theta[c];
-    if (paired) restricted[paired] = theta[paired];
+    restricted[c] = on_scale[c];
+    if (paired) restricted[paired] = on_scale[paired];
   }
   return lr;
 }

@@ -47,10 +47,11 @@ std::vector<double> variancias_projetadas(const EspecArch& m, const std::vector<
 
 // 2 (L - L0) for each parameter, in the order of theta, where L is the likelihood at theta and
 // L0 the likelihood with that parameter restricted: alpha, gamma and beta to 0 (for GJR,
-// gamma_i to 0 as well while alpha_i is restricted and gamma_i < 0); omega to 0.01 delta on the
-// scale of the search (escala_arch), i.e. 1e-7 10^(-2k) in the series' units, and for EGARCH to 0
-// on that scale, i.e. -2k ln(10) (1 - sum beta). So the test asks the same question of returns in
-// units and in percent. 0 when L0 is the sentinel of an EGARCH variance that underflows.
+// gamma_i to 0 as well while alpha_i is restricted and gamma_i < 0), omega to 0.01 delta (0 for
+// EGARCH). Both are taken on the scale of the search, e 10^k (escala_arch), where delta is
+// matched to the variances: so the tests ask the same question of returns in units and in
+// percent (the constant T k ln 10 cancels), and an EGARCH beta restricted leaves omega where
+// the search had it. 0 when L0 is the sentinel of an EGARCH variance that underflows.
 std::vector<double> razoes_verossimilhanca(const EspecArch& m, const std::vector<double>& e,
                                            const std::vector<double>& theta);
 
