@@ -38,6 +38,9 @@ arch en best A2:A1861 --click o_melhor --click o_arch --click o_garch --click o_
 check "best model by BIC" $? 0
 verify "best model by BIC" "$out/best.xlsx" "$prices" 0 --best bic --models 0,1,4 --qmax 2 \
   --pmax 2
+# Its progress on the status bar: ARCH (1), three GARCH and three GJR candidates.
+count "a status line per candidate" "$out/best.log" "[Status] Best ARCH model: " 7
+contains "the last candidate" "$out/best.log" "[Status] Best ARCH model: 7 of 7 — "
 
 # Short series: 199 returns, a stationary fit charts them all and 13 projected points; a GJR
 # fit, not stationary, its 199 observations only.

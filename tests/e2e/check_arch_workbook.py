@@ -173,16 +173,24 @@ def decimal_scale(e):
     return int(math.copysign(math.floor(abs(x) + 0.5), x))
 
 
-def restricted(model, q, r, p, theta, index, k):
-    """theta with parameter index at its restriction, for a series of decimal scale k: omega at
-    1e-7 on the scaled series (EGARCH 0 there), the others 0; a GJR alpha with a negative gamma
-    takes its gamma to 0 too."""
+def on_scale(model, q, r, p, e, theta, k):
+    """The series e 10^k and the point theta carried there: omega times 10^2k (EGARCH: plus
+    2k ln 10 (1 - sum beta))."""
+    scaled = [v * 10.0 ** k for v in e]
+    th = list(theta)
+    if model == 3:
+        th[0] = theta[0] + 2 * k * math.log(10) * (1 - sum(split(q, r, p, theta)[3]))
+    else:
+        th[0] = theta[0] * 10.0 ** (2 * k)
+    return scaled, th
+
+
+def restricted(model, q, r, p, theta, index):
+    """theta (on the scale of the search) with parameter index at its restriction: omega at
+    1e-7 (EGARCH 0), the others 0; a GJR alpha with a negative gamma takes its gamma to 0 too."""
     th = list(theta)
     if index == 0:
-        if model == 3:
-            th[0] = -2 * k * math.log(10) * (1 - sum(split(q, r, p, theta)[3]))
-        else:
-            th[0] = 1e-7 * 10.0 ** (-2 * k)
+        th[0] = 0.0 if model == 3 else 1e-7
     else:
         th[index] = 0.0
         if model == 4 and index <= q and index <= r and th[q + index] < 0:
@@ -190,8 +198,12 @@ def restricted(model, q, r, p, theta, index, k):
     return th
 
 
-def likelihood_ratio(model, q, r, p, e, theta, index, L, k):
-    L0 = loglik(model, q, r, p, e, restricted(model, q, r, p, theta, index, k))
+def likelihood_ratio(model, q, r, p, e, theta, index, k):
+    """2 (L - L0) taken on the scale of the search, e 10^k, so that every test asks the same
+    question of returns in units and in percent."""
+    scaled, th = on_scale(model, q, r, p, e, theta, k)
+    L = loglik(model, q, r, p, scaled, th)
+    L0 = loglik(model, q, r, p, scaled, restricted(model, q, r, p, th, index))
     return 0.0 if L0 == SENTINEL else 2 * (L - L0)
 
 
@@ -238,27 +250,18 @@ def self_test(ref):
               f"{c['scale']}: {got} != {c['ll']}")
     check(decimal_scale(units) == 2 and decimal_scale(percent) == 0, "self-test: decimal scale")
     # The tests are the same on the series in units and in percent: the point carried from one
-    # scale to the other keeps every likelihood ratio, with omega's restriction on the scale.
-    # Not EGARCH's betas: omega carried across the scales depends on them, so a beta set to 0
-    # with omega kept is another point on each scale. Those tests are taken on the series as
-    # the sheet gives it, with the written omega.
+    # scale to the other keeps every likelihood ratio.
     for c in ref["maxima"]:
         if c["scale"] != "units":
             continue
         model, q, r, p, th = c["model"], c["q"], c["r"], c["p"], c["theta"]
-        moved = list(th)
-        if model == 3:
-            moved[0] = th[0] + 2 * 2 * math.log(10) * (1 - sum(split(q, r, p, th)[3]))
-        else:
-            moved[0] = th[0] * 1e4
+        _, moved = on_scale(model, q, r, p, units, th, 2)
         Lu, Lp = loglik(model, q, r, p, units, th), loglik(model, q, r, p, percent, moved)
         check(near(Lu - Lp, len(units) * math.log(100), 1e-10), f"self-test: {c['name']} "
               "likelihood in units and in percent")
         for index in range(len(th)):
-            if model == 3 and index > q + r:
-                continue
-            a = likelihood_ratio(model, q, r, p, units, th, index, Lu, 2)
-            b = likelihood_ratio(model, q, r, p, percent, moved, index, Lp, 0)
+            a = likelihood_ratio(model, q, r, p, units, th, index, 2)
+            b = likelihood_ratio(model, q, r, p, percent, moved, index, 0)
             check(abs(a - b) <= 1e-6 + 1e-8 * abs(a), f"self-test: {c['name']} LR {index} "
                   f"{a} in units, {b} in percent")
     # GARCH(1,1) forecasts: s2 + (a + b)^j (h(T) - s2).
@@ -356,7 +359,11 @@ def check_book(book, e, options, ref):
     except Exception as exc:  # a missing or broken file is one failure, not a traceback
         failures.append(f"cannot read {book}: {exc}")
         return
-    ws = wb.worksheets[0]
+    # The result sheet: "Auxiliar", when there is one, went in on its left.
+    results = [w for w in wb.worksheets if w.title != "Auxiliar"]
+    if not check(results, "no result sheet"):
+        return
+    ws = results[0]
 
     # Which model the sheet is about.
     if best:
@@ -373,11 +380,8 @@ def check_book(book, e, options, ref):
         sheet_name = model_name(model, q, p)
     name = model_name(model, q, p)
     npar = 1 + q + r + p
-    expected_sheets = [sheet_name] + (["Auxiliar", txt["chart"]] if options.chart else [])
-    check(sorted(wb.sheetnames) == sorted(expected_sheets),
-          f"sheets {wb.sheetnames}, expected {expected_sheets}")
-    check(wb.sheetnames[0] == sheet_name, f"first sheet {wb.sheetnames[0]!r}, expected "
-          f"{sheet_name!r}")
+    expected_sheets = (["Auxiliar", sheet_name, txt["chart"]] if options.chart else [sheet_name])
+    check(wb.sheetnames == expected_sheets, f"sheets {wb.sheetnames}, expected {expected_sheets}")
 
     # Heading block.
     check(ws["A1"].value == (txt["title_best"] if best else txt["title"]), f"A1 {ws['A1'].value!r}")
@@ -424,7 +428,7 @@ def check_book(book, e, options, ref):
     # Likelihood-ratio tests of each parameter.
     k = decimal_scale(e)
     for i in range(npar):
-        lr = likelihood_ratio(model, q, r, p, e, theta, i, L, k)
+        lr = likelihood_ratio(model, q, r, p, e, theta, i, k)
         got_lr, got_p = ws.cell(13 + i, 3).value, ws.cell(13 + i, 4).value
         tol = 1e-6 + 1e-7 * abs(lr)
         if empty(got_lr) and empty(got_p):

@@ -100,20 +100,25 @@ def build(path, e, model, q, r, p, theta, lang="en", best=None, chart=False, tre
         ws.cell(12, c, v)
     labels = ["A0"] + [f"A{i}" for i in range(1, q + 1)] + [f"L{i}" for i in range(1, r + 1)] + \
         [f"B{j}" for j in range(1, p + 1)]
+    # The tests on the scale of the search: e 10^k, omega carried there.
     k = round(-math.log10(np.mean(np.square(e))) / 2)
+    es = [v * 10.0 ** k for v in e]
+    scaled = list(theta)
+    scaled[0] = theta[0] + 2 * k * math.log(10) * (1 - sum(theta[1 + q + r:])) if model == 3 \
+        else theta[0] * 100.0 ** k
+    Ls = gen.loglik(model, q, r, p, es, scaled)
     for i in range(npar):
         row = 13 + i
         ws.cell(row, 1, labels[i])
         ws.cell(row, 2, theta[i]).number_format = "0.00000"
-        th = list(theta)
+        th = list(scaled)
         if i == 0:
-            th[0] = -2 * k * math.log(10) * (1 - sum(theta[1 + q + r:])) if model == 3 else \
-                1e-7 / 100.0 ** k
+            th[0] = 0.0 if model == 3 else 1e-7
         else:
             th[i] = 0.0
             if model == 4 and i <= q and th[q + i] < 0:
                 th[q + i] = 0.0
-        lr = 2 * (L - gen.loglik(model, q, r, p, e, th))
+        lr = 2 * (Ls - gen.loglik(model, q, r, p, es, th))
         if lr > 0:
             ws.cell(row, 3, lr).number_format = "0.000"
             ws.cell(row, 4, float(stats.chi2.sf(lr, 1))).number_format = "0.000"
@@ -148,7 +153,7 @@ def build(path, e, model, q, r, p, theta, lang="en", best=None, chart=False, tre
         ws.cell(19 + npar + j, 1, crit[j])
         ws.cell(19 + npar + j, 2, values[j]).number_format = "0.00000"
     if chart:
-        aux = wb.create_sheet("Auxiliar")
+        aux = wb.create_sheet("Auxiliar", 0)
         aux.sheet_state = "veryHidden"
         aux.sheet_view.showGridLines = False
         aux["A1"] = W[10]
@@ -197,6 +202,11 @@ def run(args):
         args = [args[0], args[i + 1]] + args[2:i] + args[i + 2:]
     done = subprocess.run([sys.executable, CHECKER] + args, capture_output=True, text=True)
     return done.returncode, done.stdout + done.stderr
+
+
+def result_sheet(wb):
+    """The sheet of the results: "Auxiliar" goes in on its left."""
+    return [w for w in wb.worksheets if w.title != "Auxiliar"][0]
 
 
 def main(argv):
@@ -253,17 +263,17 @@ def main(argv):
                 problems.append(f"spoiled {tag} ({expect}) was not caught: exit {code}\n{text}")
 
         g = cases[0][5]
-        cell = lambda ref, value: lambda wb: wb.worksheets[0][ref].__setattr__("value", value)
-        spoil("garch", g, lambda wb: wb.worksheets[0]["C14"].__setattr__(
-            "value", wb.worksheets[0]["C14"].value * 1.01), "A1: LR")
-        spoil("garch", g, lambda wb: wb.worksheets[0]["B21"].__setattr__(
-            "value", wb.worksheets[0]["B21"].value + 0.01),
+        cell = lambda ref, value: lambda wb: result_sheet(wb)[ref].__setattr__("value", value)
+        spoil("garch", g, lambda wb: result_sheet(wb)["C14"].__setattr__(
+            "value", result_sheet(wb)["C14"].value * 1.01), "A1: LR")
+        spoil("garch", g, lambda wb: result_sheet(wb)["B21"].__setattr__(
+            "value", result_sheet(wb)["B21"].value + 0.01),
               "is not the likelihood of the written parameters")
         # omega 0.1 % off: at the maximum the likelihood hardly moves, the tests and the
         # volatilities do.
         spoil("garch", g, cell("B13", reference_point("GARCH(1,1)")["theta"][0] * 1.001),
               "A1: LR")
-        spoil("garch", g, lambda wb: wb.worksheets[0]["B21"].__setattr__("number_format", "0.00"),
+        spoil("garch", g, lambda wb: result_sheet(wb)["B21"].__setattr__("number_format", "0.00"),
               "LLF format")
         spoil("garch", g, cell("B8", 1860), "sample row")
         spoil("garch", g, cell("A5", "No treatment for historic data"), "A5")
@@ -289,11 +299,11 @@ def main(argv):
         spoil("short", cases[5][5], lambda wb: wb["Auxiliar"].cell(4 + 199, 5).__setattr__(
             "value", None), "Auxiliar: 1 cells wrong")
         # Simple returns without the log box: the volatility taken to simple-return terms.
-        spoil("simple", cases[7][5], lambda wb: wb.worksheets[0]["B17"].__setattr__(
-            "value", math.exp(wb.worksheets[0]["B17"].value) - 1), "current volatility")
+        spoil("simple", cases[7][5], lambda wb: result_sheet(wb)["B17"].__setattr__(
+            "value", math.exp(result_sheet(wb)["B17"].value) - 1), "current volatility")
         # Returns in the place of prices: the volatility left in log terms.
-        spoil("none", cases[8][5], lambda wb: wb.worksheets[0]["B17"].__setattr__(
-            "value", math.log(1 + wb.worksheets[0]["B17"].value)), "current volatility")
+        spoil("none", cases[8][5], lambda wb: result_sheet(wb)["B17"].__setattr__(
+            "value", math.log(1 + result_sheet(wb)["B17"].value)), "current volatility")
         # The wrong options: the same workbook does not pass for another language or order.
         code, text = run([book("garch"), data, "0"] + g + ["--lang", "pt"])
         if code != 1:
