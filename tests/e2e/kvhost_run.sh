@@ -200,9 +200,9 @@ same "closed by Cancel" "$out/cancel" 'Dialog "MLR - Multiple Linear Regression"
 check "OK" $? 0
 same "closed by OK" "$out/ok" 'Dialog "MLR - Multiple Linear Regression" closed by b_ok'
 [ -e "$out/book.xlsx" ] && pass || fail "the result workbook was not written"
-# A tool whose OK writes nothing yet: nothing to save.
-"$kvhost" run arch --data "$prices" --select A2:A300 --set r_grupo=0 --ok --out "$out/none.xlsx" >/dev/null 2>"$out/none.err"
-check "OK without a result" $? 0
+# A dialog cancelled: nothing to save.
+"$kvhost" run arch --data "$prices" --select A2:A300 --set r_grupo=0 --cancel --out "$out/none.xlsx" >/dev/null 2>"$out/none.err"
+check "Cancel without a result" $? 0
 contains "no workbook yet" "$out/none.err" "the command opened no result workbook"
 [ -e "$out/none.xlsx" ] && fail "a workbook file was written" || pass
 "$kvhost" run rlm --data "$prices" --select A2:D30 --ok --click o_cores >/dev/null 2>"$out/late.err"
