@@ -1,10 +1,7 @@
 #include "ArchModelos.h"
 
-#include <bit>
-#include <cfloat>
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <numbers>
 
 namespace {
@@ -18,136 +15,6 @@ struct Layout {
   int gamma(int i) const { return q + i; }    // i = 1 .. r
   int beta(int j) const { return q + r + j; } // j = 1 .. p
 };
-
-double MeanSquare(const std::vector<double>& e) {
-  double s = 0;
-  for (double v : e)
-    s += v * v;
-  return s / static_cast<double>(e.size());
-}
-
-// sum ln h(t) as ln of products of mantissas in [1, 2) (32 at a time, so the product stays
-// below 2^32) plus the binary exponents times ln 2. Every h must be a positive normal number.
-double SumOfLogs(const double* h, std::size_t n) {
-  constexpr std::size_t kBlock = 32;
-  constexpr std::uint64_t kMantissa = 0x000FFFFFFFFFFFFFull, kOne = 0x3FF0000000000000ull;
-  double total = 0;
-  std::int64_t exponents = 0;
-  for (std::size_t start = 0; start < n; start += kBlock) {
-    const std::size_t end = start + kBlock < n ? start + kBlock : n;
-    double product = 1;
-    for (std::size_t t = start; t < end; ++t) {
-      const std::uint64_t bits = std::bit_cast<std::uint64_t>(h[t]);
-      exponents += static_cast<std::int64_t>(bits >> 52) - 1023;
-      product *= std::bit_cast<double>((bits & kMantissa) | kOne);
-    }
-    total += std::log(product);
-  }
-  return total + static_cast<double>(exponents) * std::numbers::ln2;
-}
-
-double Gaussian(const std::vector<double>& e, const std::vector<double>& h, double sum_log) {
-  const std::size_t n = e.size();
-  double quad = 0;
-  for (std::size_t t = 0; t < n; ++t)
-    quad += e[t] * e[t] / h[t];
-  const double two_pi = 2 * std::numbers::pi;
-  return -0.5 * static_cast<double>(n) * std::log(two_pi) - 0.5 * (quad + sum_log);
-}
-} // namespace
-
-double log_verossimilhanca(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
-                           const std::vector<double>& theta) {
-  if (model != ModeloArch::Egarch && model != ModeloArch::Gjr) r = 0;
-  const Layout at{q, r, p};
-  const std::size_t n = e.size();
-  std::vector<double> h(n);
-  const double omega = theta[0];
-
-  if (model == ModeloArch::Egarch) {
-    // The recursion needs 1/sqrt(h(t)) = exp(-ln h(t)/2): one exponential per step, and the
-    // likelihood takes e^2/h as (e exp(-ln h/2))^2 and ln h as it comes.
-    const double h0 = MeanSquare(e), ln_h0 = std::log(h0);
-    std::vector<double> ln_h(n);
-    std::vector<double>& inv_sqrt = h;
-    for (std::size_t t = 0; t < n; ++t) {
-      double v = omega;
-      for (int i = 1; i <= q; ++i) {
-        const double a = theta[at.alpha(i)], g = i <= r ? theta[at.gamma(i)] : 0.0;
-        if (t >= static_cast<std::size_t>(i)) {
-          const double x = e[t - i];
-          v += a * (std::fabs(x) + g * x) * inv_sqrt[t - i];
-        } else {
-          v += a * (1 + g);
-        }
-      }
-      for (int j = 1; j <= p; ++j)
-        v += theta[at.beta(j)] * (t >= static_cast<std::size_t>(j) ? ln_h[t - j] : ln_h0);
-      if (v < -700 && std::exp(v) == 0) return kSentinelaArch; // h(t) underflows to 0
-      ln_h[t] = v;
-      inv_sqrt[t] = std::exp(-0.5 * v);
-    }
-    double quad = 0, sum_log = 0;
-    for (std::size_t t = 0; t < n; ++t) {
-      const double z = e[t] * inv_sqrt[t];
-      quad += z * z;
-      sum_log += ln_h[t];
-    }
-    const double two_pi = 2 * std::numbers::pi;
-    return -0.5 * static_cast<double>(n) * std::log(two_pi) - 0.5 * (quad + sum_log);
-  }
-
-  double sum = 0;
-  for (int i = 1; i <= q; ++i)
-    sum += theta[at.alpha(i)];
-  for (int j = 1; j <= p; ++j)
-    sum += theta[at.beta(j)];
-  double h0;
-  if (model == ModeloArch::Gjr || !(1 - 2 * kDelta * (q + p) > sum))
-    h0 = MeanSquare(e);
-  else
-    h0 = omega / (1 - sum);
-
-  bool normal = true;
-  if (q == 1 && p == 1 && r == 0) {
-    // GARCH(1,1) and IGARCH(1,1), the common case, without the inner loops.
-    const double a = theta[1], b = theta[2];
-    double prev_e2 = h0, prev_h = h0;
-    for (std::size_t t = 0; t < n; ++t) {
-      const double v = omega + a * prev_e2 + b * prev_h;
-      h[t] = v;
-      normal &= v >= DBL_MIN && v <= DBL_MAX;
-      prev_e2 = e[t] * e[t];
-      prev_h = v;
-    }
-  } else {
-    for (std::size_t t = 0; t < n; ++t) {
-      double v = omega;
-      for (int i = 1; i <= q; ++i) {
-        const bool inside = t >= static_cast<std::size_t>(i);
-        const double x = inside ? e[t - i] : 0.0;
-        const double shock = inside ? x * x : h0;
-        v += theta[at.alpha(i)] * shock;
-        if (i <= r && (!inside || x < 0)) v += theta[at.gamma(i)] * shock;
-      }
-      for (int j = 1; j <= p; ++j)
-        v += theta[at.beta(j)] * (t >= static_cast<std::size_t>(j) ? h[t - j] : h0);
-      h[t] = v;
-      normal &= v >= DBL_MIN && v <= DBL_MAX;
-    }
-  }
-  double sum_log;
-  if (normal) {
-    sum_log = SumOfLogs(h.data(), n);
-  } else { // outside the admissible region: whatever the arithmetic gives
-    sum_log = 0;
-    for (double v : h)
-      sum_log += std::log(v);
-  }
-  return Gaussian(e, h, sum_log);
-}
-
-namespace {
 // The pattern search on the series as given.
 int Search(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
            std::vector<double>& theta, double& best, DiagnosticoArch& diag) {
@@ -277,12 +144,6 @@ int Search(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
   return stopped ? 1 : -1;
 }
 } // namespace
-
-int escala_arch(const std::vector<double>& e) {
-  const double ms = MeanSquare(e);
-  if (!(ms > 0) || !std::isfinite(ms)) return 0;
-  return static_cast<int>(std::lround(-std::log10(ms) / 2));
-}
 
 int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
                 std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico) {
