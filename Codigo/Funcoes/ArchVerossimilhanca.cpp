@@ -242,8 +242,8 @@ template <int K, class O> void EgarchLikelihoods(const Series& s, O o, Chains th
       for (int c = 0; c < K; ++c)
         inv_sqrt[t * K + c] = last_is[c] = std::exp(-0.5 * v[c]);
     }
-    for (int c = 0; c < K; ++c)
-      for (std::size_t t = begin; t < end; ++t) {
+    for (std::size_t t = begin; t < end; ++t)
+      for (int c = 0; c < K; ++c) {
         const double z = s.e[t] * inv_sqrt[t * K + c];
         quad[c] += z * z;
         sum_log[c] += ln_h[t * K + c];
