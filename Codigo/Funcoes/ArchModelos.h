@@ -43,9 +43,10 @@ std::vector<double> log_verossimilhancas(ModeloArch modelo, int q, int r, int p,
 
 // What the search did, for tests and traces.
 struct DiagnosticoArch {
-  long iteracoes = 0;  // passes of the search
-  long avaliacoes = 0; // likelihood evaluations
-  int escala = 0;      // k: the search ran on e 10^k
+  long iteracoes = 0;     // passes of the search
+  long avaliacoes = 0;    // likelihood evaluations the search used
+  long especulativas = 0; // likelihoods computed ahead in a batch and never used
+  int escala = 0;         // k: the search ran on e 10^k
 };
 
 // The decimal scale k = round(-log10(mean e^2) / 2) on which estima_arch searches: e 10^k has
@@ -67,6 +68,9 @@ int escala_arch(const std::vector<double>& e);
 //   stop when every coordinate has been abandoned once in a row without an improvement.
 // Returns 1 when stopped so, -1 after 100000 passes (theta and LL at the last accepted point),
 // 0 for a value of modelo outside the five models (theta the start values, LL untouched).
+// EGARCH evaluates its trials in batches of three (the current trial and the next one after
+// either outcome) and replays its decisions on them: the passes, the evaluations counted and
+// the result are those of one evaluation at a time.
 //
 // The search runs on e 10^k, k = round(-log10(mean e^2) / 2), so that delta, a fixed absolute
 // step and floor for omega, is matched to the scale of the variances; for returns in percent
