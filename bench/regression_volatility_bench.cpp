@@ -1,6 +1,7 @@
 // The regression and volatility cores on the inputs of their tools: least squares with the
 // combined correlations of 16 explanatory variables on 10,000 rows, GARCH(1,1) on the DEM/GBP
-// daily returns, and the best-decay search on 20,000 observations.
+// daily returns, the ARCH tool's 34-model search on the DAX returns, and the best-decay search on
+// 20,000 observations.
 // bench/r_garch.R times R's fGarch and tseries on the same returns.
 #include <benchmark/benchmark.h>
 
@@ -28,6 +29,19 @@ Matriz RegressionData(std::size_t n, std::size_t k) {
     row[0] = y + normal(rng);
   }
   return d;
+}
+
+// The DAX daily log returns ln(P(i+1)/P(i)), from the first column of the closing prices.
+std::vector<double> DaxLogReturns() {
+  std::ifstream file(std::string(KV_DATA_DIR) + "/eu_stock_markets.csv");
+  std::string line;
+  std::getline(file, line); // header
+  std::vector<double> price, e;
+  while (std::getline(file, line))
+    price.push_back(std::stod(line.substr(0, line.find(','))));
+  for (std::size_t i = 0; i + 1 < price.size(); ++i)
+    e.push_back(std::log(price[i + 1] / price[i]));
+  return e;
 }
 
 std::vector<double> DemGbp() {
@@ -144,19 +158,59 @@ void BM_Garch11DemGbp(benchmark::State& state) {
 }
 BENCHMARK(BM_Garch11DemGbp)->Unit(benchmark::kMillisecond);
 
-// One likelihood evaluation per iteration, per model; items are observations, so the
-// reported rate gives the cost per observation.
+// One likelihood evaluation per iteration, per model and order (q, p), r = q for EGARCH and GJR;
+// items are observations, so the reported rate gives the cost per observation.
 void BM_LogLikelihood(benchmark::State& state) {
   const auto e = DemGbp();
   const auto model = static_cast<ModeloArch>(state.range(0));
-  const int r = model == ModeloArch::Egarch || model == ModeloArch::Gjr ? 1 : 0;
-  std::vector<double> theta{0.01, 0.15, 0.8};
-  if (r) theta = {model == ModeloArch::Egarch ? -0.1 : 0.01, 0.15, 0.05, 0.8};
+  const int q = static_cast<int>(state.range(1)), p = static_cast<int>(state.range(2));
+  const int r = model == ModeloArch::Egarch || model == ModeloArch::Gjr ? q : 0;
+  std::vector<double> theta(static_cast<std::size_t>(1 + q + r + p));
+  theta[0] = model == ModeloArch::Egarch ? -0.1 : 0.01;
+  for (int i = 1; i <= q; ++i)
+    theta[i] = 0.15 / q;
+  for (int i = 1; i <= r; ++i)
+    theta[q + i] = 0.05 / r;
+  for (int j = 1; j <= p; ++j)
+    theta[q + r + j] = 0.8 / p;
   for (auto _ : state)
-    benchmark::DoNotOptimize(log_verossimilhanca(model, 1, r, 1, e, theta));
+    benchmark::DoNotOptimize(log_verossimilhanca(model, q, r, p, e, theta));
   state.SetItemsProcessed(state.iterations() * static_cast<long>(e.size()));
 }
-BENCHMARK(BM_LogLikelihood)->Arg(1)->Arg(3)->Arg(4);
+BENCHMARK(BM_LogLikelihood)
+    ->ArgNames({"model", "q", "p"})
+    ->Args({1, 1, 1})
+    ->Args({1, 1, 2})
+    ->Args({3, 1, 1})
+    ->Args({3, 2, 2})
+    ->Args({4, 1, 1})
+    ->Args({4, 1, 2});
+
+// The ARCH tool's best-model search: the five models at every (q, p) with q, p <= 2 (ARCH with
+// p = 0 only; not q = p = 0), 34 fits one after the other on the DAX log returns.
+void BM_BestModelSearchDax(benchmark::State& state) {
+  const auto e = DaxLogReturns();
+  long evaluations = 0, ahead = 0;
+  for (auto _ : state) {
+    evaluations = ahead = 0;
+    for (int code = 0; code < 5; ++code)
+      for (int p = 0; p <= (code == 0 ? 0 : 2); ++p)
+        for (int q = 0; q <= 2; ++q) {
+          if (q == 0 && p == 0) continue;
+          const int r = code >= 3 ? q : 0;
+          std::vector<double> theta;
+          double ll;
+          DiagnosticoArch diag;
+          benchmark::DoNotOptimize(
+              estima_arch(static_cast<ModeloArch>(code), q, r, p, e, theta, ll, &diag));
+          evaluations += diag.avaliacoes;
+          ahead += diag.especulativas;
+        }
+  }
+  state.counters["evaluations"] = static_cast<double>(evaluations);
+  state.counters["unused_ahead"] = static_cast<double>(ahead);
+}
+BENCHMARK(BM_BestModelSearchDax)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
 
 void BM_MelhorDecay(benchmark::State& state) {
   std::mt19937_64 rng(20000);

@@ -1,288 +1,253 @@
+// The maximiser of the ARCH-family likelihood: a coordinate-wise pattern search with decimal
+// step acceleration. Its next trial point depends only on whether the current one improves, so
+// the likelihoods of the current trial and of both possible next trials can be computed in one
+// batch (whose interleaved recursions cost little more than one) and the search then replayed
+// on them: it takes exactly the decisions it would take evaluating one point at a time.
 #include "ArchModelos.h"
 
 #include <bit>
-#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <numbers>
+
+#include "ArchVerossimilhanca.h"
 
 namespace {
 constexpr double kDelta = kDeltaArch;
 constexpr long kIterationLimit = 100000;
 
-// Where each group of parameters starts in theta.
-struct Layout {
-  int q, r, p;
-  int alpha(int i) const { return i; }        // i = 1 .. q
-  int gamma(int i) const { return q + i; }    // i = 1 .. r
-  int beta(int j) const { return q + r + j; } // j = 1 .. p
-};
-
-double MeanSquare(const std::vector<double>& e) {
-  double s = 0;
-  for (double v : e)
-    s += v * v;
-  return s / static_cast<double>(e.size());
-}
-
-// sum ln h(t) as ln of products of mantissas in [1, 2) (32 at a time, so the product stays
-// below 2^32) plus the binary exponents times ln 2. Every h must be a positive normal number.
-double SumOfLogs(const double* h, std::size_t n) {
-  constexpr std::size_t kBlock = 32;
-  constexpr std::uint64_t kMantissa = 0x000FFFFFFFFFFFFFull, kOne = 0x3FF0000000000000ull;
-  double total = 0;
-  std::int64_t exponents = 0;
-  for (std::size_t start = 0; start < n; start += kBlock) {
-    const std::size_t end = start + kBlock < n ? start + kBlock : n;
-    double product = 1;
-    for (std::size_t t = start; t < end; ++t) {
-      const std::uint64_t bits = std::bit_cast<std::uint64_t>(h[t]);
-      exponents += static_cast<std::int64_t>(bits >> 52) - 1023;
-      product *= std::bit_cast<double>((bits & kMantissa) | kOne);
-    }
-    total += std::log(product);
-  }
-  return total + static_cast<double>(exponents) * std::numbers::ln2;
-}
-
-double Gaussian(const std::vector<double>& e, const std::vector<double>& h, double sum_log) {
-  const std::size_t n = e.size();
-  double quad = 0;
-  for (std::size_t t = 0; t < n; ++t)
-    quad += e[t] * e[t] / h[t];
-  const double two_pi = 2 * std::numbers::pi;
-  return -0.5 * static_cast<double>(n) * std::log(two_pi) - 0.5 * (quad + sum_log);
-}
-} // namespace
-
-double log_verossimilhanca(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
-                           const std::vector<double>& theta) {
-  if (model != ModeloArch::Egarch && model != ModeloArch::Gjr) r = 0;
-  const Layout at{q, r, p};
-  const std::size_t n = e.size();
-  std::vector<double> h(n);
-  const double omega = theta[0];
-
-  if (model == ModeloArch::Egarch) {
-    // The recursion needs 1/sqrt(h(t)) = exp(-ln h(t)/2): one exponential per step, and the
-    // likelihood takes e^2/h as (e exp(-ln h/2))^2 and ln h as it comes.
-    const double h0 = MeanSquare(e), ln_h0 = std::log(h0);
-    std::vector<double> ln_h(n);
-    std::vector<double>& inv_sqrt = h;
-    for (std::size_t t = 0; t < n; ++t) {
-      double v = omega;
-      for (int i = 1; i <= q; ++i) {
-        const double a = theta[at.alpha(i)], g = i <= r ? theta[at.gamma(i)] : 0.0;
-        if (t >= static_cast<std::size_t>(i)) {
-          const double x = e[t - i];
-          v += a * (std::fabs(x) + g * x) * inv_sqrt[t - i];
-        } else {
-          v += a * (1 + g);
-        }
-      }
-      for (int j = 1; j <= p; ++j)
-        v += theta[at.beta(j)] * (t >= static_cast<std::size_t>(j) ? ln_h[t - j] : ln_h0);
-      if (v < -700 && std::exp(v) == 0) return kSentinelaArch; // h(t) underflows to 0
-      ln_h[t] = v;
-      inv_sqrt[t] = std::exp(-0.5 * v);
-    }
-    double quad = 0, sum_log = 0;
-    for (std::size_t t = 0; t < n; ++t) {
-      const double z = e[t] * inv_sqrt[t];
-      quad += z * z;
-      sum_log += ln_h[t];
-    }
-    const double two_pi = 2 * std::numbers::pi;
-    return -0.5 * static_cast<double>(n) * std::log(two_pi) - 0.5 * (quad + sum_log);
-  }
-
-  double sum = 0;
-  for (int i = 1; i <= q; ++i)
-    sum += theta[at.alpha(i)];
-  for (int j = 1; j <= p; ++j)
-    sum += theta[at.beta(j)];
-  double h0;
-  if (model == ModeloArch::Gjr || !(1 - 2 * kDelta * (q + p) > sum))
-    h0 = MeanSquare(e);
-  else
-    h0 = omega / (1 - sum);
-
-  bool normal = true;
-  if (q == 1 && p == 1 && r == 0) {
-    // GARCH(1,1) and IGARCH(1,1), the common case, without the inner loops.
-    const double a = theta[1], b = theta[2];
-    double prev_e2 = h0, prev_h = h0;
-    for (std::size_t t = 0; t < n; ++t) {
-      const double v = omega + a * prev_e2 + b * prev_h;
-      h[t] = v;
-      normal &= v >= DBL_MIN && v <= DBL_MAX;
-      prev_e2 = e[t] * e[t];
-      prev_h = v;
-    }
-  } else {
-    for (std::size_t t = 0; t < n; ++t) {
-      double v = omega;
-      for (int i = 1; i <= q; ++i) {
-        const bool inside = t >= static_cast<std::size_t>(i);
-        const double x = inside ? e[t - i] : 0.0;
-        const double shock = inside ? x * x : h0;
-        v += theta[at.alpha(i)] * shock;
-        if (i <= r && (!inside || x < 0)) v += theta[at.gamma(i)] * shock;
-      }
-      for (int j = 1; j <= p; ++j)
-        v += theta[at.beta(j)] * (t >= static_cast<std::size_t>(j) ? h[t - j] : h0);
-      h[t] = v;
-      normal &= v >= DBL_MIN && v <= DBL_MAX;
-    }
-  }
-  double sum_log;
-  if (normal) {
-    sum_log = SumOfLogs(h.data(), n);
-  } else { // outside the admissible region: whatever the arithmetic gives
-    sum_log = 0;
-    for (double v : h)
-      sum_log += std::log(v);
-  }
-  return Gaussian(e, h, sum_log);
-}
-
-namespace {
-// The pattern search on the series as given.
-int Search(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
-           std::vector<double>& theta, double& best, DiagnosticoArch& diag) {
-  const Layout at{q, r, p};
-  const bool sum_bounded = model == ModeloArch::Arch || model == ModeloArch::Garch;
-  const int n = (model == ModeloArch::Egarch || model == ModeloArch::Gjr) ? q + r + p : q + p;
-
-  auto evaluate = [&] {
-    ++diag.avaliacoes;
-    return log_verossimilhanca(model, q, r, p, e, theta);
-  };
-  double S = n * kDelta;
-  best = evaluate();
-
+// The state of the search between passes, and the step of the pass under way.
+struct State {
+  std::vector<double> theta;
+  double S = 0; // sum(theta(1..n)), kept for ARCH and GARCH
   int k = 0, d = 1, partner = -1, parado = 0;
   long m = 1;
   bool primeiro = true, reduzido = false;
+  double step = 0;
+};
+
+bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::bit_cast<std::uint64_t>(a[i]) != std::bit_cast<std::uint64_t>(b[i])) return false;
+  return true;
+}
+
+class Search {
+public:
+  Search(ModeloArch model, int q, int r, int p, const std::vector<double>& e, DiagnosticoArch& diag)
+      : model_(model), q_(q), r_(r), p_(p),
+        n_(model == ModeloArch::Egarch || model == ModeloArch::Gjr ? q + r + p : q + p),
+        sum_bounded_(model == ModeloArch::Arch || model == ModeloArch::Garch),
+        likelihood_(model, q, r, p, e), diag_(diag) {}
+
+  int Run(std::vector<double>& theta, double& best);
+
+private:
+  // Starts a pass: moves theta(k) by the step; whether the point is admissible.
+  bool Move(State& s) const;
+  // Ends a pass; true when every coordinate has been abandoned once in a row.
+  bool Conclude(State& s, bool admissible, bool improved) const;
+  bool GjrPairOk(const State& s) const;
+  // The IGARCH move of theta(k), k > 0, with its partner; whether it improves.
+  bool IgarchMove(State& s, double& best);
+
+  // The likelihood of s.theta, from the last batch when it was foreseen.
+  double Evaluate(const State& s);
+  // The trial points of the passes after s, as far as the batch reaches.
+  void Foresee(const State& s, std::vector<std::vector<double>>& points) const;
+
+  ModeloArch model_;
+  int q_, r_, p_, n_;
+  bool sum_bounded_;
+  VerossimilhancaArch likelihood_;
+  DiagnosticoArch& diag_;
+  struct Foreseen {
+    std::vector<double> theta;
+    double ll;
+    bool used;
+  };
+  std::vector<Foreseen> batch_;
+};
+
+// How many points one batch evaluates. EGARCH's recursion waits on an exponential at every step,
+// so the current trial and both next ones cost little more than one; the other recursions keep
+// the processor busy enough that a batch saves next to nothing.
+int BatchSize(ModeloArch model) {
+  return model == ModeloArch::Egarch ? 3 : 1;
+}
+
+bool Search::GjrPairOk(const State& s) const {
+  int i = 0;
+  if (s.k >= 1 && s.k <= q_)
+    i = s.k;
+  else if (s.k > q_ && s.k <= q_ + r_)
+    i = s.k - q_;
+  if (i == 0 || i > r_) return true;
+  return s.theta[static_cast<std::size_t>(i)] + s.theta[static_cast<std::size_t>(q_ + i)] >= kDelta;
+}
+
+bool Search::Move(State& s) const {
+  const std::size_t k = static_cast<std::size_t>(s.k);
+  s.step = s.d * kDelta * static_cast<double>(s.m);
+  s.theta[k] += s.step;
+  if (sum_bounded_ && k > 0) s.S += s.step;
+  switch (model_) {
+  case ModeloArch::Arch:
+  case ModeloArch::Garch: return s.theta[k] >= kDelta && s.S <= 1 - kDelta;
+  case ModeloArch::Igarch: return s.theta[k] >= kDelta;
+  case ModeloArch::Egarch: return true;
+  default: {
+    const bool is_gamma = s.k > q_ && s.k <= q_ + r_;
+    return (is_gamma || s.theta[k] >= kDelta) && GjrPairOk(s);
+  }
+  }
+}
+
+bool Search::Conclude(State& s, bool admissible, bool improved) const {
+  bool next_coordinate = false;
+  if (improved) {
+    s.parado = 0;
+    s.primeiro = false;
+    if (!s.reduzido && s.m < static_cast<long>(0.1 / kDelta)) s.m *= 10;
+  } else {
+    s.theta[static_cast<std::size_t>(s.k)] -= s.step;
+    if (sum_bounded_ && s.k > 0) s.S -= s.step;
+    if (s.primeiro) {
+      s.primeiro = false;
+      s.d = -s.d;
+      s.reduzido = false;
+    } else {
+      s.m /= 10;
+      s.reduzido = true;
+      // After a trial that was evaluated (and, for IGARCH, any trial) the size 1 turns the
+      // direction once more.
+      if (s.m == 1 && (admissible || model_ == ModeloArch::Igarch)) s.primeiro = true;
+      if (s.m == 0) next_coordinate = true;
+    }
+  }
+  if (!next_coordinate) return false;
+  s.m = 1;
+  s.reduzido = false;
+  s.k = s.k + 1 > n_ ? 0 : s.k + 1;
+  s.d = 1;
+  s.primeiro = true;
+  s.partner = -1;
+  ++s.parado;
+  return s.parado > n_;
+}
+
+bool Search::IgarchMove(State& s, double& best) {
+  std::vector<double>& theta = s.theta;
+  if (s.partner >= 0) {
+    const std::size_t j = static_cast<std::size_t>(s.partner);
+    theta[j] -= s.step;
+    if (theta[j] >= kDelta) {
+      const double L = Evaluate(s);
+      if (L > best) {
+        best = L;
+        return true;
+      }
+    }
+    theta[j] += s.step;
+    return false;
+  }
+  for (int j = 1; j <= q_ + p_; ++j) {
+    if (j == s.k) continue;
+    const std::size_t u = static_cast<std::size_t>(j);
+    theta[u] -= s.step;
+    if (theta[u] >= kDelta) {
+      const double L = Evaluate(s);
+      if (L > best) {
+        best = L;
+        s.partner = j;
+      }
+    }
+    theta[u] += s.step;
+  }
+  if (s.partner < 0) return false;
+  theta[static_cast<std::size_t>(s.partner)] -= s.step;
+  return true;
+}
+
+int Search::Run(std::vector<double>& theta, double& best) {
+  State s;
+  s.theta = theta;
+  s.S = n_ * kDelta;
+  best = Evaluate(s);
   long iteration = 0;
   bool stopped = false;
-
-  // The pair alpha_i + gamma_i that a GJR move of coordinate k touches, if any.
-  auto gjr_pair_ok = [&](int c) {
-    int i = 0;
-    if (c >= 1 && c <= q)
-      i = c;
-    else if (c > q && c <= q + r)
-      i = c - q;
-    if (i == 0 || i > r) return true;
-    return theta[at.alpha(i)] + theta[at.gamma(i)] >= kDelta;
-  };
-
-  while (iteration < kIterationLimit) {
+  while (iteration < kIterationLimit && !stopped) {
     ++iteration;
-    const double step = d * kDelta * static_cast<double>(m);
-    theta[k] += step;
-    if (sum_bounded && k > 0) S += step;
-
-    bool admissible;
-    switch (model) {
-    case ModeloArch::Arch:
-    case ModeloArch::Garch: admissible = theta[k] >= kDelta && S <= 1 - kDelta; break;
-    case ModeloArch::Igarch: admissible = theta[k] >= kDelta; break;
-    case ModeloArch::Egarch: admissible = true; break;
-    default: {
-      const bool is_gamma = k > q && k <= q + r;
-      admissible = (is_gamma || theta[k] >= kDelta) && gjr_pair_ok(k);
-    }
-    }
-
+    const bool admissible = Move(s);
     bool improved = false;
-    bool igarch_rule = model == ModeloArch::Igarch;
     if (admissible) {
-      if (model == ModeloArch::Igarch && k > 0) {
-        if (partner >= 0) {
-          theta[partner] -= step;
-          if (theta[partner] >= kDelta) {
-            const double L = evaluate();
-            if (L > best) {
-              best = L;
-              improved = true;
-            }
-          }
-          if (!improved) theta[partner] += step;
-        } else {
-          for (int j = 1; j <= q + p; ++j) {
-            if (j == k) continue;
-            theta[j] -= step;
-            if (theta[j] >= kDelta) {
-              const double L = evaluate();
-              if (L > best) {
-                best = L;
-                partner = j;
-              }
-            }
-            theta[j] += step;
-          }
-          if (partner >= 0) {
-            theta[partner] -= step;
-            improved = true;
-          }
-        }
+      if (model_ == ModeloArch::Igarch && s.k > 0) {
+        improved = IgarchMove(s, best);
       } else {
-        const double L = evaluate();
+        const double L = Evaluate(s);
         if (L > best) {
           best = L;
           improved = true;
         }
       }
     }
-
-    bool next_coordinate = false;
-    if (improved) {
-      parado = 0;
-      primeiro = false;
-      if (!reduzido && m < static_cast<long>(0.1 / kDelta)) m *= 10;
-    } else {
-      theta[k] -= step;
-      if (sum_bounded && k > 0) S -= step;
-      if (primeiro) {
-        primeiro = false;
-        d = -d;
-        reduzido = false;
-      } else {
-        m /= 10;
-        reduzido = true;
-        // After a trial that was evaluated (and, for IGARCH, any trial) the size 1 turns the
-        // direction once more.
-        if (m == 1 && (admissible || igarch_rule)) primeiro = true;
-        if (m == 0) next_coordinate = true;
-      }
-    }
-    if (next_coordinate) {
-      m = 1;
-      reduzido = false;
-      k = k + 1 > n ? 0 : k + 1;
-      d = 1;
-      primeiro = true;
-      partner = -1;
-      ++parado;
-      if (parado > n) {
-        stopped = true;
-        break;
-      }
-    }
+    stopped = Conclude(s, admissible, improved);
   }
-  diag.iteracoes = iteration;
+  for (const Foreseen& f : batch_)
+    diag_.especulativas += !f.used;
+  theta = s.theta;
+  diag_.iteracoes = iteration;
   return stopped ? 1 : -1;
 }
-} // namespace
 
-int escala_arch(const std::vector<double>& e) {
-  const double ms = MeanSquare(e);
-  if (!(ms > 0) || !std::isfinite(ms)) return 0;
-  return static_cast<int>(std::lround(-std::log10(ms) / 2));
+double Search::Evaluate(const State& s) {
+  ++diag_.avaliacoes;
+  for (Foreseen& f : batch_)
+    if (!f.used && SameBits(f.theta, s.theta)) {
+      f.used = true;
+      return f.ll;
+    }
+  for (const Foreseen& f : batch_)
+    diag_.especulativas += !f.used;
+  std::vector<std::vector<double>> points{s.theta};
+  // The passes of an IGARCH move depend on the values, not only on their order.
+  if (model_ != ModeloArch::Igarch) Foresee(s, points);
+  std::vector<const std::vector<double>*> chains;
+  for (const auto& point : points)
+    chains.push_back(&point);
+  std::vector<double> ll(points.size());
+  likelihood_(chains.data(), chains.size(), ll.data());
+  batch_.clear();
+  for (std::size_t c = 0; c < points.size(); ++c)
+    batch_.push_back({std::move(points[c]), ll[c], c == 0});
+  return ll[0];
 }
+
+void Search::Foresee(const State& current, std::vector<std::vector<double>>& points) const {
+  const std::size_t size = static_cast<std::size_t>(BatchSize(model_));
+  // Breadth first: the states whose trial is in the batch, waiting to be followed.
+  std::deque<State> pending{current};
+  while (points.size() < size && !pending.empty()) {
+    const State from = std::move(pending.front());
+    pending.pop_front();
+    for (const bool improved : {false, true}) {
+      State next = from;
+      bool admissible = true, stopped = Conclude(next, true, improved);
+      // Inadmissible trials are failures without an evaluation; a few in a row are followed.
+      for (int passes = 0; !stopped && passes < 8; ++passes) {
+        admissible = Move(next);
+        if (admissible) break;
+        stopped = Conclude(next, false, false);
+      }
+      if (stopped || !admissible || points.size() >= size) continue;
+      points.push_back(next.theta);
+      pending.push_back(std::move(next));
+    }
+  }
+}
+} // namespace
 
 int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
                 std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico) {
@@ -297,13 +262,13 @@ int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>
 
   const int k = escala_arch(e);
   diag.escala = k;
-  if (k == 0) return Search(model, q, r, p, e, theta, LL, diag);
+  if (k == 0) return Search(model, q, r, p, e, diag).Run(theta, LL);
 
   const double ten_k = std::pow(10.0, std::abs(k)); // exact for the scales that occur
   std::vector<double> scaled(e);
   for (double& v : scaled)
     v = k > 0 ? v * ten_k : v / ten_k;
-  const int result = Search(model, q, r, p, scaled, theta, LL, diag);
+  const int result = Search(model, q, r, p, scaled, diag).Run(theta, LL);
   const double ln10 = std::numbers::ln10;
   if (model == ModeloArch::Egarch) {
     double beta_sum = 0;

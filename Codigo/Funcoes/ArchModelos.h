@@ -27,17 +27,26 @@ inline constexpr double kSentinelaArch = -1.7e308;
 //     h(t) = omega + sum_i alpha_i e(t-i)^2 [alpha_i h0] + sum_i gamma_i e(t-i)^2 1{e(t-i) < 0}
 //            [gamma_i h0] + sum_j beta_j h(t-j) [beta_j h0]
 //   LL = -(T/2) ln(2 pi) - 1/2 sum_t (e(t)^2 / h(t) + ln h(t)).
-// EGARCH returns kSentinelaArch when some h(t) is exactly 0. The variances are formed first (the
-// only sequential part); the sum then takes e^2/h over the whole series and ln h as the logarithm
-// of products of mantissas plus the sum of the binary exponents, one logarithm per block.
+// EGARCH returns kSentinelaArch when some h(t) is exactly 0. The sums run alongside the variance
+// recursion, in order of t: e^2/h, and ln h as the logarithm of products of 32 mantissas plus the
+// sum of the binary exponents (or the plain sum of logarithms when some h is not a positive
+// normal number).
 double log_verossimilhanca(ModeloArch modelo, int q, int r, int p, const std::vector<double>& e,
                            const std::vector<double>& theta);
 
+// The log-likelihoods of several parameter vectors of one model: element c is
+// log_verossimilhanca of thetas[c], to the last bit. The recursions run interleaved, a few at a
+// time, so that a batch of two to four costs little more than one evaluation.
+std::vector<double> log_verossimilhancas(ModeloArch modelo, int q, int r, int p,
+                                         const std::vector<double>& e,
+                                         const std::vector<std::vector<double>>& thetas);
+
 // What the search did, for tests and traces.
 struct DiagnosticoArch {
-  long iteracoes = 0;  // passes of the search
-  long avaliacoes = 0; // likelihood evaluations
-  int escala = 0;      // k: the search ran on e 10^k
+  long iteracoes = 0;     // passes of the search
+  long avaliacoes = 0;    // likelihood evaluations the search used
+  long especulativas = 0; // likelihoods computed ahead in a batch and never used
+  int escala = 0;         // k: the search ran on e 10^k
 };
 
 // The decimal scale k = round(-log10(mean e^2) / 2) on which estima_arch searches: e 10^k has
@@ -59,6 +68,9 @@ int escala_arch(const std::vector<double>& e);
 //   stop when every coordinate has been abandoned once in a row without an improvement.
 // Returns 1 when stopped so, -1 after 100000 passes (theta and LL at the last accepted point),
 // 0 for a value of modelo outside the five models (theta the start values, LL untouched).
+// EGARCH evaluates its trials in batches of three (the current trial and the next one after
+// either outcome) and replays its decisions on them: the passes, the evaluations counted and
+// the result are those of one evaluation at a time.
 //
 // The search runs on e 10^k, k = round(-log10(mean e^2) / 2), so that delta, a fixed absolute
 // step and floor for omega, is matched to the scale of the variances; for returns in percent

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <numbers>
 
@@ -33,6 +35,93 @@ std::vector<double> Dax(double factor) {
     v *= factor;
   return e;
 }
+
+bool SameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// The pattern search as the rules in ArchModelos.h state it, one likelihood at a time.
+struct PlainResult {
+  std::vector<double> theta;
+  double ll;
+  long passes = 0, evaluations = 0;
+  int code;
+};
+
+PlainResult PlainSearch(ModeloArch model, int q, int r, int p, const std::vector<double>& e) {
+  constexpr double d0 = 1e-5;
+  const bool egarch = model == ModeloArch::Egarch, gjr = model == ModeloArch::Gjr;
+  const bool igarch = model == ModeloArch::Igarch, bounded = !egarch && !gjr && !igarch;
+  if (!egarch && !gjr) r = 0;
+  const int n = q + r + p;
+  PlainResult res{std::vector<double>(static_cast<std::size_t>(n + 1), d0), 0, 0, 0, -1};
+  std::vector<double>& th = res.theta;
+  if (igarch) th[1] = 1 - (q + p - 1) * d0;
+  auto eval = [&] {
+    ++res.evaluations;
+    return log_verossimilhanca(model, q, r, p, e, th);
+  };
+  double best = eval(), S = n * d0;
+  int k = 0, d = 1, partner = -1, parado = 0;
+  long m = 1;
+  bool primeiro = true, reduzido = false;
+  while (res.passes < 100000) {
+    ++res.passes;
+    const double step = d * d0 * static_cast<double>(m);
+    th[k] += step;
+    if (bounded && k > 0) S += step;
+    const int pair = k >= 1 && k <= r ? k : (k > q && k <= q + r ? k - q : 0);
+    bool ok = true;
+    if (bounded) ok = th[k] >= d0 && S <= 1 - d0;
+    if (igarch) ok = th[k] >= d0;
+    if (gjr)
+      ok = ((k > q && k <= q + r) || th[k] >= d0) && (!pair || th[pair] + th[q + pair] >= d0);
+    bool better = false;
+    if (ok && igarch && k > 0 && partner >= 0) { // the remembered partner compensates
+      th[partner] -= step;
+      if (th[partner] >= d0) {
+        const double L = eval();
+        if (L > best) best = L, better = true;
+      }
+      if (!better) th[partner] += step;
+    } else if (ok && igarch && k > 0) { // the first of the best partners
+      for (int j = 1; j <= q + p; ++j) {
+        if (j == k) continue;
+        th[j] -= step;
+        if (th[j] >= d0) {
+          const double L = eval();
+          if (L > best) best = L, partner = j;
+        }
+        th[j] += step;
+      }
+      if (partner >= 0) th[partner] -= step, better = true;
+    } else if (ok) {
+      const double L = eval();
+      if (L > best) best = L, better = true;
+    }
+    if (better) {
+      parado = 0, primeiro = false;
+      if (!reduzido && m < 10000) m *= 10;
+      continue;
+    }
+    th[k] -= step;
+    if (bounded && k > 0) S -= step;
+    if (primeiro) {
+      primeiro = false, d = -d, reduzido = false;
+      continue;
+    }
+    m /= 10, reduzido = true;
+    if (m == 1 && (ok || igarch)) primeiro = true;
+    if (m > 0) continue;
+    m = 1, reduzido = false, k = k + 1 > n ? 0 : k + 1, d = 1, primeiro = true, partner = -1;
+    if (++parado > n) {
+      res.code = 1;
+      break;
+    }
+  }
+  res.ll = best;
+  return res;
+}
 } // namespace
 
 TEST(LogVerossimilhanca, AgreesWithIndependentImplementation) {
@@ -42,6 +131,47 @@ TEST(LogVerossimilhanca, AgreesWithIndependentImplementation) {
                                           c["theta"].get<std::vector<double>>());
     const double want = c["ll"];
     EXPECT_NEAR(ll, want, 1e-11 * std::fabs(want)) << "model " << c["model"] << " " << c["theta"];
+  }
+}
+
+// A batch gives every vector the value it has alone, bit for bit: the compiled small orders
+// and a larger one, batches split in groups, GARCH's start h0 = omega / (1 - S) and its
+// fallback, non-normal variances, EGARCH's sentinel and GJR's negative asymmetry.
+TEST(LogVerossimilhanca, BatchEqualsSingleCallsBitForBit) {
+  const auto e = Dax(100.0);
+  struct Order {
+    int q, r, p;
+  };
+  for (int code = 0; code < 5; ++code) {
+    const auto model = static_cast<ModeloArch>(code);
+    const bool asym = model == ModeloArch::Egarch || model == ModeloArch::Gjr;
+    for (const Order o : {Order{1, 1, 1}, Order{2, 2, 2}, Order{1, 0, 2}, Order{3, 3, 1}}) {
+      const int r = asym ? o.r : 0, size = 1 + o.q + r + o.p;
+      std::vector<std::vector<double>> thetas;
+      for (int v = 0; v < 7; ++v) {
+        std::vector<double> th(static_cast<std::size_t>(size));
+        for (int i = 0; i < size; ++i)
+          th[i] = 0.3 / size + 0.01 * ((v * 7 + i * 3) % 5);
+        if (asym && r > 0) th[o.q + 1] = -0.04 * v; // asymmetry of either sign
+        thetas.push_back(th);
+      }
+      thetas[1][o.q + r + 1] = 1.0; // persistence above 1: h0 from mean(e^2)
+      thetas[2][0] = -3.0;          // negative variances, or EGARCH's small ones
+      thetas[3][0] = 0.0;           // zero variance at the start
+      if (model == ModeloArch::Egarch)
+        thetas[4] = std::vector<double>(size, 0.0), thetas[4][0] = -800;
+      const auto batch = log_verossimilhancas(model, o.q, r, o.p, e, thetas);
+      ASSERT_EQ(batch.size(), thetas.size());
+      for (std::size_t v = 0; v < thetas.size(); ++v) {
+        const double single = log_verossimilhanca(model, o.q, r, o.p, e, thetas[v]);
+        EXPECT_TRUE(SameBits(batch[v], single))
+            << "model " << code << " (" << o.q << "," << r << "," << o.p << ") vector " << v << ": "
+            << batch[v] << " vs " << single;
+      }
+      if (model == ModeloArch::Egarch) {
+        EXPECT_EQ(batch[4], kSentinelaArch);
+      }
+    }
   }
 }
 
@@ -128,6 +258,40 @@ TEST(EstimaArch, StartPointsAndRegions) {
   EXPECT_GE(theta[0], 1e-5);
   EXPECT_GE(theta[1], 1e-5);
   EXPECT_LE(theta[1], 1 - 1e-5 + 1e-12);
+}
+
+// The search that evaluates its trials in batches takes the path of the plain one: the same
+// passes, evaluations, point and likelihood, to the last bit.
+TEST(EstimaArch, TakesThePathOfThePlainSearch) {
+  const auto all = Dax(100.0);
+  const std::vector<double> e(all.begin(), all.begin() + 500);
+  struct Case {
+    ModeloArch model;
+    int q, r, p;
+  };
+  for (const Case c : {Case{ModeloArch::Arch, 2, 0, 0}, Case{ModeloArch::Garch, 1, 0, 1},
+                       Case{ModeloArch::Igarch, 2, 0, 1}, Case{ModeloArch::Egarch, 1, 1, 1},
+                       Case{ModeloArch::Egarch, 2, 2, 1}, Case{ModeloArch::Gjr, 1, 1, 1}}) {
+    const PlainResult plain = PlainSearch(c.model, c.q, c.r, c.p, e);
+    std::vector<double> theta;
+    double ll;
+    DiagnosticoArch diag;
+    const int code = estima_arch(c.model, c.q, c.r, c.p, e, theta, ll, &diag);
+    const std::string name = "model " + std::to_string(static_cast<int>(c.model)) + " q " +
+                             std::to_string(c.q) + " p " + std::to_string(c.p);
+    EXPECT_EQ(code, plain.code) << name;
+    EXPECT_EQ(diag.iteracoes, plain.passes) << name;
+    EXPECT_EQ(diag.avaliacoes, plain.evaluations) << name;
+    EXPECT_TRUE(SameBits(ll, plain.ll)) << name << ": " << ll << " vs " << plain.ll;
+    ASSERT_EQ(theta.size(), plain.theta.size()) << name;
+    for (std::size_t i = 0; i < theta.size(); ++i)
+      EXPECT_TRUE(SameBits(theta[i], plain.theta[i])) << name << " theta " << i;
+    if (c.model == ModeloArch::Egarch) {
+      EXPECT_GT(diag.especulativas, 0) << name;
+    } else {
+      EXPECT_EQ(diag.especulativas, 0) << name;
+    }
+  }
 }
 
 // Returns in units are fitted on the percent scale and carried back exactly: the same point
