@@ -32,6 +32,12 @@ verify "EGARCH(1,1)" "$out/egarch.xlsx" "$prices" 0 --model 3 --q 1 --p 1
 arch en arch2 A2:A1861 --set r_grupo=0 --set c_q=1
 check "ARCH(2)" $? 0
 verify "ARCH(2)" "$out/arch2.xlsx" "$prices" 0 --model 0 --q 2
+# EGARCH(2,2) stops at the search's limit of passes: told, and shown as it stands.
+arch en egarch22 A2:A1861 --set r_grupo=3 --set c_q=1 --set c_p=1
+check "EGARCH(2,2) ends with its message" $? 1
+contains "the non-convergence message" "$out/egarch22.log" "[Warning] No convergence!"
+verify "EGARCH(2,2) not converged" "$out/egarch22.xlsx" "$prices" 0 --model 3 --q 2 --p 2 \
+  --not-converged
 # Best model over ARCH, GARCH and GJR with the orders 0 .. 1, by BIC: GARCH(1,1) on these data.
 arch en best A2:A1861 --click o_melhor --click o_arch --click o_garch --click o_gjr \
   --set c_q=1 --set c_p=1 --set r_akaike=2

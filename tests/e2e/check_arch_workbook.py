@@ -107,6 +107,29 @@ def stationary(q, r, p, theta):
     return r == 0 and 1 - 2 * DELTA * (q + p) > sum(alpha) + sum(beta)
 
 
+def egarch_log_variances(q, r, p, e, theta, count):
+    """ln h(0) .. ln h(count - 1) of EGARCH, kept as logarithms: a restricted point may take ln h
+    far past what exp can give. None when some h is 0."""
+    omega, alpha, gamma, beta = split(q, r, p, theta)
+    ln_h0 = math.log(math.fsum(v * v for v in e) / len(e))
+    log_h = []
+    for t in range(count):
+        v = omega
+        for i in range(1, q + 1):
+            g = gamma[i - 1] if i <= r else 0.0
+            if t - i < 0:
+                v += alpha[i - 1] * (1 + g)
+            else:
+                x = e[t - i]
+                v += alpha[i - 1] * (abs(x) + g * x) * math.exp(-0.5 * log_h[t - i])
+        for j in range(1, p + 1):
+            v += beta[j - 1] * (log_h[t - j] if t - j >= 0 else ln_h0)
+        if v < -745:  # exp(v) is 0
+            return None
+        log_h.append(v)
+    return log_h
+
+
 def variances(model, q, r, p, e, theta, ahead=0):
     """h(0) .. h(T - 1 + ahead). Past the series a squared shock is replaced by its variance
     (only asked for the symmetric models; EGARCH and GJR only up to h(T)). None when an EGARCH
@@ -116,22 +139,10 @@ def variances(model, q, r, p, e, theta, ahead=0):
     mean_square = math.fsum(v * v for v in e) / T
     if model == 3:
         assert ahead <= 1
-        log_h = []
-        for t in range(T + ahead):
-            v = omega
-            for i in range(1, q + 1):
-                g = gamma[i - 1] if i <= r else 0.0
-                if t - i < 0:
-                    v += alpha[i - 1] * (1 + g)
-                else:
-                    x = e[t - i]
-                    v += alpha[i - 1] * (abs(x) + g * x) / math.sqrt(math.exp(log_h[t - i]))
-            for j in range(1, p + 1):
-                v += beta[j - 1] * (log_h[t - j] if t - j >= 0 else math.log(mean_square))
-            if math.exp(v) == 0:
-                return None
-            log_h.append(v)
-        return [math.exp(v) for v in log_h]
+        log_h = egarch_log_variances(q, r, p, e, theta, T + ahead)
+        if log_h is None:
+            return None
+        return [math.exp(v) if v < 709 else math.inf for v in log_h]
     assert r == 0 or ahead <= 1
     S = sum(alpha) + sum(beta)
     if model != 4 and 1 - 2 * DELTA * (q + p) > S:
@@ -158,6 +169,12 @@ def variances(model, q, r, p, e, theta, ahead=0):
 
 
 def loglik(model, q, r, p, e, theta):
+    if model == 3:
+        log_h = egarch_log_variances(q, r, p, e, theta, len(e))
+        if log_h is None:
+            return SENTINEL
+        return -0.5 * len(e) * math.log(2 * math.pi) - 0.5 * math.fsum(
+            (x * math.exp(-0.5 * v)) ** 2 + v for x, v in zip(e, log_h))
     h = variances(model, q, r, p, e, theta)
     if h is None:
         return SENTINEL
