@@ -186,7 +186,7 @@ TEST(MelhorArch, CandidatesRunFromZeroToTheMaximumLessOne) {
 // thrown after every thread stopped.
 TEST(MelhorArch, ThreadsChangeNothing) {
   const auto e = Dax();
-  const std::vector<double> shorter(e.end() - 400, e.end());
+  const std::vector<double> shorter(e.end() - 250, e.end());
   const auto candidates = candidatos_arch({true, true, true, false, true}, 3, 2);
   std::vector<std::vector<AjusteArch>> runs;
   for (unsigned threads : {1u, 4u}) {
