@@ -1,0 +1,197 @@
+#include "zip_xml.h"
+
+#include <expat.h>
+
+#include <vector>
+
+namespace kvhost::xlsx {
+namespace {
+
+struct ParserFree {
+  void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
+};
+struct FileClose {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+struct Session {
+  XML_Parser parser;
+  XmlHandler* handler;
+  const std::string& part;
+  std::string refusal; // why the reading stopped, when the parser itself did not fail
+};
+
+void Stop(Session& s, std::string why) {
+  if (s.refusal.empty()) s.refusal = std::move(why);
+  XML_StopParser(s.parser, XML_FALSE);
+}
+
+void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
+  auto& s = *static_cast<Session*>(data);
+  if (!s.refusal.empty()) return;
+  s.handler->Start(LocalName(name), attributes);
+  if (!s.handler->failure.empty()) Stop(s, s.handler->failure);
+}
+
+void XMLCALL OnEnd(void* data, const XML_Char* name) {
+  auto& s = *static_cast<Session*>(data);
+  if (!s.refusal.empty()) return;
+  s.handler->End(LocalName(name));
+  if (!s.handler->failure.empty()) Stop(s, s.handler->failure);
+}
+
+void XMLCALL OnText(void* data, const XML_Char* text, int length) {
+  auto& s = *static_cast<Session*>(data);
+  if (!s.refusal.empty() || !s.handler->WantsText()) return;
+  s.handler->Text(std::string_view(text, static_cast<std::size_t>(length)));
+  if (!s.handler->failure.empty()) Stop(s, s.handler->failure);
+}
+
+void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+  auto& s = *static_cast<Session*>(data);
+  Stop(s, "the part " + s.part + " declares a document type, which no workbook part does");
+}
+
+std::string ZipReason(int code) {
+  zip_error_t error;
+  zip_error_init_with_code(&error, code);
+  std::string reason = zip_error_strerror(&error);
+  zip_error_fini(&error);
+  return reason;
+}
+
+} // namespace
+
+std::string_view LocalName(std::string_view name) {
+  const auto colon = name.rfind(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+const char* Attribute(const char** attributes, std::string_view name) {
+  for (; attributes[0] != nullptr; attributes += 2)
+    if (LocalName(attributes[0]) == name) return attributes[1];
+  return nullptr;
+}
+
+std::unique_ptr<ZipPackage> ZipPackage::Open(const std::string& path, std::string& error) {
+  int code = 0;
+  zip_t* zip = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+  if (zip == nullptr) {
+    error = code == ZIP_ER_NOZIP ? "not a zip package (an .xlsx file is one)"
+                                 : "not a readable zip package: " + ZipReason(code);
+    return nullptr;
+  }
+  return std::unique_ptr<ZipPackage>(new ZipPackage(zip));
+}
+
+ZipPackage::~ZipPackage() {
+  zip_discard(zip_);
+}
+
+bool ZipPackage::Has(const std::string& part) const {
+  return zip_name_locate(zip_, part.c_str(), ZIP_FL_NOCASE) >= 0;
+}
+
+bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string& error) const {
+  const zip_int64_t index = zip_name_locate(zip_, part.c_str(), ZIP_FL_NOCASE);
+  if (index < 0) {
+    error = "the part " + part + " is missing";
+    return false;
+  }
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(zip_, static_cast<zip_uint64_t>(index), 0, &stat) != 0) {
+    error = "the part " + part + " cannot be read: " + zip_strerror(zip_);
+    return false;
+  }
+  if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
+    error = "the part " + part + " is encrypted (password-protected)";
+    return false;
+  }
+  // The size the directory declares may lie; the bytes are counted as they come as well.
+  if ((stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxPartBytes) {
+    error = "the part " + part + " inflates to " + std::to_string(stat.size) +
+            " bytes, beyond the limit of 1 GiB";
+    return false;
+  }
+  std::unique_ptr<zip_file_t, FileClose> file(
+      zip_fopen_index(zip_, static_cast<zip_uint64_t>(index), 0));
+  if (!file) {
+    error = "the part " + part + " cannot be read: " + zip_strerror(zip_);
+    return false;
+  }
+  std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
+  if (!parser) {
+    error = "out of memory";
+    return false;
+  }
+  Session session{parser.get(), &handler, part, {}};
+  XML_SetUserData(parser.get(), &session);
+  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
+  XML_SetCharacterDataHandler(parser.get(), OnText);
+  XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
+
+  static constexpr int kBlock = 1 << 16;
+  std::uint64_t total = 0;
+  for (;;) {
+    void* buffer = XML_GetBuffer(parser.get(), kBlock);
+    if (buffer == nullptr) {
+      error = "out of memory";
+      return false;
+    }
+    const zip_int64_t got = zip_fread(file.get(), buffer, kBlock);
+    if (got < 0) {
+      error = "the part " + part + " is corrupt: " + zip_file_strerror(file.get());
+      return false;
+    }
+    total += static_cast<std::uint64_t>(got);
+    if (total > kMaxPartBytes) {
+      error = "the part " + part + " inflates beyond the limit of 1 GiB";
+      return false;
+    }
+    const bool last = got == 0;
+    if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last) == XML_STATUS_ERROR) {
+      if (!session.refusal.empty())
+        error = session.refusal;
+      else
+        error = "the part " + part + " is not well-formed XML (line " +
+                std::to_string(XML_GetCurrentLineNumber(parser.get())) +
+                "): " + XML_ErrorString(XML_GetErrorCode(parser.get()));
+      return false;
+    }
+    if (last) break;
+  }
+  return true;
+}
+
+std::optional<std::string> ResolveTarget(std::string_view source, std::string_view target) {
+  std::string path;
+  if (!target.empty() && target.front() == '/') {
+    target.remove_prefix(1);
+  } else {
+    const auto slash = source.rfind('/');
+    if (slash != std::string_view::npos) path = std::string(source.substr(0, slash + 1));
+  }
+  path += target;
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    auto end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string piece = path.substr(start, end - start);
+    if (piece == "..") {
+      if (parts.empty()) return std::nullopt;
+      parts.pop_back();
+    } else if (!piece.empty() && piece != ".") {
+      parts.push_back(piece);
+    }
+    start = end + 1;
+  }
+  if (parts.empty()) return std::nullopt;
+  std::string resolved;
+  for (const std::string& piece : parts)
+    resolved += (resolved.empty() ? "" : "/") + piece;
+  return resolved;
+}
+
+} // namespace kvhost::xlsx
