@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "../model/references.h"
 #include "date_serial.h"
@@ -19,6 +20,24 @@ template <class Number> std::optional<Number> WholeNumber(std::string_view text)
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
+}
+
+// A number as a cell's <v> holds it. A text past the largest double only by the rounding of its
+// last digit (writers that keep 15 or 16 significant digits write -1.797693134862316E+308 for
+// the largest negative double) is that double; a number too small for a double is 0 or the
+// nearest subnormal.
+std::optional<double> NumberText(std::string_view text) {
+  if (const auto number = WholeNumber<double>(text)) return number;
+  long double wide = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), wide);
+  if (end != text.data() + text.size() ||
+      (ec != std::errc() && ec != std::errc::result_out_of_range))
+    return std::nullopt;
+  constexpr long double kMax = std::numeric_limits<double>::max();
+  if (std::fabs(wide) > kMax * (1 + 1e-15L)) return std::nullopt;
+  if (std::fabs(wide) > kMax)
+    return std::copysign(std::numeric_limits<double>::max(), static_cast<double>(wide));
+  return static_cast<double>(wide);
 }
 
 // "B12" -> row 11, column 1 (counted from 0).
@@ -158,7 +177,7 @@ private:
     case 'n': {
       const std::string_view text = Trimmed(text_);
       if (text.empty()) return; // <v/>: no value
-      const auto number = WholeNumber<double>(text);
+      const auto number = NumberText(text);
       if (!number || !std::isfinite(*number))
         return Fail("holds \"" + std::string(text.substr(0, 40)) + "\" at " + Where() +
                     " where a number was expected");

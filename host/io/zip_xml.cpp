@@ -73,7 +73,8 @@ const char* Attribute(const char** attributes, std::string_view name) {
   return nullptr;
 }
 
-std::unique_ptr<ZipPackage> ZipPackage::Open(const std::string& path, std::string& error) {
+std::unique_ptr<ZipPackage> ZipPackage::Open(const std::string& path, std::string& error,
+                                             std::uint64_t max_part_bytes) {
   int code = 0;
   zip_t* zip = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
   if (zip == nullptr) {
@@ -81,7 +82,12 @@ std::unique_ptr<ZipPackage> ZipPackage::Open(const std::string& path, std::strin
                                  : "not a readable zip package: " + ZipReason(code);
     return nullptr;
   }
-  return std::unique_ptr<ZipPackage>(new ZipPackage(zip));
+  return std::unique_ptr<ZipPackage>(new ZipPackage(zip, max_part_bytes));
+}
+
+std::string ZipPackage::Limit() const {
+  return max_ % (std::uint64_t{1} << 30) == 0 ? std::to_string(max_ >> 30) + " GiB"
+                                              : std::to_string(max_) + " bytes";
 }
 
 ZipPackage::~ZipPackage() {
@@ -109,9 +115,9 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
     return false;
   }
   // The size the directory declares may lie; the bytes are counted as they come as well.
-  if ((stat.valid & ZIP_STAT_SIZE) && stat.size > kMaxPartBytes) {
+  if ((stat.valid & ZIP_STAT_SIZE) && stat.size > max_) {
     error = "the part " + part + " inflates to " + std::to_string(stat.size) +
-            " bytes, beyond the limit of 1 GiB";
+            " bytes, beyond the limit of " + Limit();
     return false;
   }
   std::unique_ptr<zip_file_t, FileClose> file(
@@ -145,8 +151,8 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
       return false;
     }
     total += static_cast<std::uint64_t>(got);
-    if (total > kMaxPartBytes) {
-      error = "the part " + part + " inflates beyond the limit of 1 GiB";
+    if (total > max_) {
+      error = "the part " + part + " inflates beyond the limit of " + Limit();
       return false;
     }
     const bool last = got == 0;

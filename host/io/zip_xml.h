@@ -44,7 +44,9 @@ public:
   static constexpr std::uint64_t kMaxPartBytes = std::uint64_t{1} << 30;
 
   // Null, with a reason (no file name) in `error`, when the file is no readable zip archive.
-  static std::unique_ptr<ZipPackage> Open(const std::string& path, std::string& error);
+  // `max_part_bytes` is the limit of Parse.
+  static std::unique_ptr<ZipPackage> Open(const std::string& path, std::string& error,
+                                          std::uint64_t max_part_bytes = kMaxPartBytes);
   ~ZipPackage();
   ZipPackage(const ZipPackage&) = delete;
   ZipPackage& operator=(const ZipPackage&) = delete;
@@ -57,8 +59,10 @@ public:
   bool Parse(const std::string& part, XmlHandler& handler, std::string& error) const;
 
 private:
-  explicit ZipPackage(zip_t* zip) : zip_(zip) {}
+  ZipPackage(zip_t* zip, std::uint64_t max_part_bytes) : zip_(zip), max_(max_part_bytes) {}
+  std::string Limit() const;
   zip_t* zip_;
+  std::uint64_t max_;
 };
 
 // A relationship's target as a part name: absolute targets lose their '/', relative ones are
