@@ -2,10 +2,16 @@
 
 #include <freexl.h>
 
+#include <cstring>
+
 #include "date_serial.h"
+#include "isolated_call.h"
 
 namespace kvhost {
 namespace {
+
+// A workbook of the whole grid reads in a few seconds; a reading that takes longer is stuck.
+constexpr unsigned kSecondsToRead = 60;
 
 std::string FreeXlReason(int code) {
   switch (code) {
@@ -135,11 +141,136 @@ std::optional<std::vector<DataSheet>> ReadWorkbook(const std::string& path, std:
   return sheets;
 }
 
+
+// The sheets as bytes across the pipe from the reader process: a flag (1 sheets, 0 an error),
+// then the error text, or the sheets: name, visibility and the cells that hold a value, each as
+// row, column, type and the number or the text.
+class Writer {
+public:
+  void Byte(std::uint8_t b) { bytes_.push_back(static_cast<char>(b)); }
+  void Word(std::uint32_t w) { bytes_.append(reinterpret_cast<const char*>(&w), sizeof w); }
+  void Number(double d) { bytes_.append(reinterpret_cast<const char*>(&d), sizeof d); }
+  void Text(const std::string& t) {
+    Word(static_cast<std::uint32_t>(t.size()));
+    bytes_ += t;
+  }
+  std::string bytes_;
+};
+
+class Reader {
+public:
+  explicit Reader(const std::string& bytes) : bytes_(bytes) {}
+  bool Byte(std::uint8_t& b) { return Take(&b, 1); }
+  bool Word(std::uint32_t& w) { return Take(&w, sizeof w); }
+  bool Number(double& d) { return Take(&d, sizeof d); }
+  bool Text(std::string& t) {
+    std::uint32_t size = 0;
+    if (!Word(size) || size > bytes_.size() - at_) return false;
+    t.assign(bytes_, at_, size);
+    at_ += size;
+    return true;
+  }
+  bool AtEnd() const { return at_ == bytes_.size(); }
+
+private:
+  bool Take(void* out, std::size_t size) {
+    if (size > bytes_.size() - at_) return false;
+    std::memcpy(out, bytes_.data() + at_, size);
+    at_ += size;
+    return true;
+  }
+  const std::string& bytes_;
+  std::size_t at_ = 0;
+};
+
+std::string Encode(const std::optional<std::vector<DataSheet>>& sheets, const std::string& why) {
+  Writer out;
+  out.Byte(sheets ? 1 : 0);
+  if (!sheets) {
+    out.Text(why);
+    return out.bytes_;
+  }
+  out.Word(static_cast<std::uint32_t>(sheets->size()));
+  for (const DataSheet& sheet : *sheets) {
+    out.Text(sheet.name);
+    out.Byte(sheet.visible ? 1 : 0);
+    for (std::uint32_t column = 0; column < sheet.cells.Columns(); ++column)
+      for (std::uint32_t row = 0; row < sheet.cells.Rows(); ++row) {
+        const Value value = sheet.cells.Get(row, column);
+        if (value.type == ValueType::Empty) continue;
+        out.Byte(static_cast<std::uint8_t>(value.type));
+        out.Word(row);
+        out.Word(column);
+        if (value.type == ValueType::Number)
+          out.Number(value.number);
+        else
+          out.Text(value.text); // FreeXL gives only numbers and texts
+      }
+    out.Byte(static_cast<std::uint8_t>(ValueType::Empty)); // the sheet's end
+  }
+  return out.bytes_;
+}
+
+bool Decode(const std::string& bytes, std::optional<std::vector<DataSheet>>& sheets,
+            std::string& why) {
+  Reader in(bytes);
+  std::uint8_t flag = 0;
+  if (!in.Byte(flag)) return false;
+  if (flag == 0) return in.Text(why) && in.AtEnd();
+  std::uint32_t count = 0;
+  if (!in.Word(count)) return false;
+  std::vector<DataSheet> out;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    DataSheet sheet;
+    std::uint8_t visible = 0, type = 0;
+    if (!in.Text(sheet.name) || !in.Byte(visible)) return false;
+    sheet.visible = visible != 0;
+    while (in.Byte(type) && type != static_cast<std::uint8_t>(ValueType::Empty)) {
+      std::uint32_t row = 0, column = 0;
+      if (!in.Word(row) || !in.Word(column) || row >= kMaxRows || column >= kMaxColumns)
+        return false;
+      if (type == static_cast<std::uint8_t>(ValueType::Number)) {
+        double number = 0;
+        if (!in.Number(number)) return false;
+        sheet.cells.SetNumber(row, column, number);
+      } else if (type == static_cast<std::uint8_t>(ValueType::Text)) {
+        std::string text;
+        if (!in.Text(text)) return false;
+        sheet.cells.SetText(row, column, text);
+      } else {
+        return false;
+      }
+    }
+    if (type != static_cast<std::uint8_t>(ValueType::Empty)) return false;
+    out.push_back(std::move(sheet));
+  }
+  if (!in.AtEnd()) return false;
+  sheets = std::move(out);
+  return true;
+}
+
 } // namespace
 
+// FreeXL 1.0 can crash on a damaged file (the fuzzing pass finds invalid frees in it), so it
+// reads in a process of its own; its sheets come back through a pipe.
 std::optional<std::vector<DataSheet>> ReadXlsSheets(const std::string& path, std::string& error) {
-  std::string why;
-  auto sheets = ReadWorkbook(path, why);
+  std::string bytes, failure, why;
+  std::optional<std::vector<DataSheet>> sheets;
+  const bool done = RunIsolated(
+      [&] {
+        std::string reason;
+        const auto read = ReadWorkbook(path, reason);
+        return Encode(read, reason);
+      },
+      kSecondsToRead, bytes, failure);
+  if (!done) {
+    error = path + ": the file is corrupt: FreeXL could not read it (" + failure + ")";
+    return std::nullopt;
+  }
+  if (!Decode(bytes, sheets, why)) {
+    error = path + ": the reader process gave back damaged sheets";
+    return std::nullopt;
+  }
   if (!sheets) error = path + ": " + why;
   return sheets;
 }

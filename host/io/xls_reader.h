@@ -15,6 +15,9 @@ namespace kvhost {
 // serial number again, in the workbook's own date system (to the second: FreeXL gives no
 // fractions of one).
 //
+// FreeXL reads in a child process: a file that makes it crash or hang is refused with a reason
+// rather than ending kvhost.
+//
 // FreeXL 1.0 reports no Booleans, no error values and no formulas' cached values: such cells
 // come in empty. A password-protected (obfuscated or encrypted) file, a corrupt one and one
 // FreeXL refuses are errors, one line naming `path`.

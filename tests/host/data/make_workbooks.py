@@ -10,6 +10,8 @@ Usage:
       {"Sheet!A1": cached value}}. Types: "n" number, "s" text, "b" Boolean, "e" error name.
       openpyxl writes formulas without cached values; "formulas" holds what a program that
       calculates (LibreOffice) must store.
+  make_workbooks.py fuzz-seed BOOK.xlsx EXPECTED.json
+      The same without the cell at IV65536, so that a reader goes through it in a moment.
   make_workbooks.py launch FOLDER
       Small workbooks for the tools' launch rules, with cells only a workbook can carry: a
       number stored as text, an error value inside the selection.
@@ -46,7 +48,7 @@ def put(ws, ref, kind, value, cells):
     cells[ref] = [kind, value]
 
 
-def roundtrip(book_path, expected_path):
+def roundtrip(book_path, expected_path, far_cell=True):
     wb = openpyxl.Workbook()
     sheets = []
 
@@ -67,7 +69,8 @@ def roundtrip(book_path, expected_path):
         put(ws, f"D{i + 1}", "e", name, cells)
     # Empty cells between values, and values far from A1.
     put(ws, "F12", "n", 1.5, cells)
-    put(ws, "IV65536", "s", "the grid's last cell", cells)
+    if far_cell:
+        put(ws, "IV65536", "s", "the grid's last cell", cells)
     sheets.append({"name": ws.title, "visible": True, "cells": cells})
 
     ws = wb.create_sheet("Retornos")
@@ -156,6 +159,8 @@ if __name__ == "__main__":
     command = sys.argv[1] if len(sys.argv) > 1 else ""
     if command == "roundtrip" and len(sys.argv) == 4:
         roundtrip(sys.argv[2], sys.argv[3])
+    elif command == "fuzz-seed" and len(sys.argv) == 4:
+        roundtrip(sys.argv[2], sys.argv[3], far_cell=False)
     elif command == "launch" and len(sys.argv) == 3:
         launch(sys.argv[2])
     elif command == "from-csv" and len(sys.argv) == 4:
