@@ -2,6 +2,10 @@
 
 #include <expat.h>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace kvhost::xlsx {
@@ -51,6 +55,79 @@ void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
   auto& s = *static_cast<Session*>(data);
   Stop(s, "the part " + s.part + " declares a document type, which no workbook part does");
 }
+
+// Inflates a part block by block. A large part inflates on a thread of its own, a few blocks
+// ahead of the parser, so that the two share the work of a large sheet between two cores (the
+// part's file is used by that thread alone while it runs); a small one, in the caller's thread.
+class Inflater {
+public:
+  struct Block {
+    std::string bytes; // empty at the part's end; the reason when it failed
+    bool failed = false;
+  };
+
+  Inflater(zip_file_t* file, bool ahead) : file_(file) {
+    if (ahead) thread_ = std::thread([this] { Run(); });
+  }
+  ~Inflater() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+
+  Block Next() {
+    if (!thread_.joinable()) return Read();
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+    Block block = std::move(ready_.front());
+    ready_.pop_front();
+    changed_.notify_all();
+    return block;
+  }
+
+private:
+  static constexpr std::size_t kBlock = 1 << 16;
+  static constexpr std::size_t kAhead = 8;
+
+  Block Read() {
+    Block block;
+    block.bytes.resize(kBlock);
+    const zip_int64_t got = zip_fread(file_, block.bytes.data(), kBlock);
+    if (got < 0) {
+      block.bytes = zip_file_strerror(file_);
+      block.failed = true;
+    } else {
+      block.bytes.resize(static_cast<std::size_t>(got));
+    }
+    return block;
+  }
+
+  void Run() {
+    for (;;) {
+      Block block = Read();
+      const bool end = block.failed || block.bytes.empty();
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return stop_ || ready_.size() < kAhead; });
+      if (stop_) return;
+      ready_.push_back(std::move(block));
+      changed_.notify_all();
+      if (end) return;
+    }
+  }
+
+  zip_file_t* file_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Block> ready_;
+  bool stop_ = false;
+  std::thread thread_; // last: starts once the rest is ready; none for a small part
+};
 
 std::string ZipReason(int code) {
   zip_error_t error;
@@ -137,26 +214,24 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
   XML_SetCharacterDataHandler(parser.get(), OnText);
   XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
 
-  static constexpr int kBlock = 1 << 16;
+  // A thread pays for itself from a megabyte or so of XML.
+  const bool large = !(stat.valid & ZIP_STAT_SIZE) || stat.size > (std::uint64_t{1} << 20);
+  Inflater inflater(file.get(), large);
   std::uint64_t total = 0;
   for (;;) {
-    void* buffer = XML_GetBuffer(parser.get(), kBlock);
-    if (buffer == nullptr) {
-      error = "out of memory";
+    Inflater::Block block = inflater.Next();
+    if (block.failed) {
+      error = "the part " + part + " is corrupt: " + block.bytes;
       return false;
     }
-    const zip_int64_t got = zip_fread(file.get(), buffer, kBlock);
-    if (got < 0) {
-      error = "the part " + part + " is corrupt: " + zip_file_strerror(file.get());
-      return false;
-    }
-    total += static_cast<std::uint64_t>(got);
+    total += block.bytes.size();
     if (total > max_) {
       error = "the part " + part + " inflates beyond the limit of " + Limit();
       return false;
     }
-    const bool last = got == 0;
-    if (XML_ParseBuffer(parser.get(), static_cast<int>(got), last) == XML_STATUS_ERROR) {
+    const bool last = block.bytes.empty();
+    if (XML_Parse(parser.get(), block.bytes.data(), static_cast<int>(block.bytes.size()), last) ==
+        XML_STATUS_ERROR) {
       if (!session.refusal.empty())
         error = session.refusal;
       else
