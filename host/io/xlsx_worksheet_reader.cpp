@@ -90,7 +90,11 @@ public:
       }
       return;
     }
-    if (name == "c") {
+    if (name == "sheetData") {
+      in_sheet_data_ = true;
+    } else if (!in_sheet_data_) {
+      return; // the sheet's views, formats and extensions bring no values
+    } else if (name == "c") {
       StartCell(attributes);
     } else if (name == "row") {
       if (const char* r = Attribute(attributes, "r")) {
@@ -107,6 +111,7 @@ public:
   }
 
   void End(std::string_view name) override {
+    if (name == "sheetData") in_sheet_data_ = false;
     if (!in_cell_) return;
     if (name == "v") {
       in_value_ = false;
@@ -224,6 +229,7 @@ private:
   std::uint32_t column_ = 0;
   std::uint32_t next_column_ = 0;
   bool started_rows_ = false;
+  bool in_sheet_data_ = false;
   bool in_cell_ = false;
   bool in_value_ = false;
   bool in_inline_ = false;
