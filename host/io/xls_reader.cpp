@@ -141,7 +141,6 @@ std::optional<std::vector<DataSheet>> ReadWorkbook(const std::string& path, std:
   return sheets;
 }
 
-
 // The sheets as bytes across the pipe from the reader process: a flag (1 sheets, 0 an error),
 // then the error text, or the sheets: name, visibility and the cells that hold a value, each as
 // row, column, type and the number or the text.
