@@ -24,7 +24,7 @@
 #include "excel/addin.h"
 #include "excel/command_macro.h"
 #include "excel/excel_host.h"
-#include "io/csv_reader.h"
+#include "io/data_workbook.h"
 #include "io/xlsx_writer.h"
 #include "kvplatform/modal.h"
 #include "xlcall32.h"

@@ -14,6 +14,21 @@ DialogMode DialogModeOf(const Options& options) {
   return DialogMode::Script;
 }
 
+bool ActivateDataSheet(Workbook& data, const std::string& name, std::string& error) {
+  if (name.empty()) return true;
+  for (std::size_t i = 0; i < data.sheets.size(); ++i) {
+    if (!SameSheetName(data.sheets[i].name, name)) continue;
+    if (data.sheets[i].state != SheetState::Visible) {
+      error = "--sheet " + name + ": the sheet is hidden, so it has no tab to click";
+      return false;
+    }
+    data.active_sheet = i;
+    return true;
+  }
+  error = "--sheet " + name + ": the data has no sheet named " + name;
+  return false;
+}
+
 std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options) {
   host.app().SetInterfaceLanguage(options.excel_lang == "pt" ? InterfaceLanguage::Portuguese
                                                              : InterfaceLanguage::English);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../model/application.h"
 #include "../ui/dialog_driver.h"
 
 namespace kvhost {
@@ -27,6 +28,7 @@ struct Options {
 
 struct EvalOptions {
   std::vector<std::string> data_files;
+  std::string sheet; // the data sheet made active, as a click on its tab makes it
   int significant_digits = 15;
   std::vector<std::string> formulas;
 };
@@ -35,6 +37,7 @@ struct EvalOptions {
 struct RunOptions {
   std::string tool; // hist, cmp, pca, ica, rlm, ewv or arch
   std::vector<std::string> data_files;
+  std::string sheet;                 // the data sheet made active before the selection
   std::string select;                // A1 areas separated by ','
   std::vector<DialogAction> actions; // in the order given
   bool show_dialog = false;
@@ -58,6 +61,11 @@ int RunCommand(const Options& options, const std::string& name);
 int RunSettings(const Options& options, const SettingsOptions& settings);
 int RunWelcome(const Options& options);
 int RunTool(const Options& options, const RunOptions& run);
+
+// Makes the data sheet called `name` (whatever the case) the active one, as a click on its tab
+// does; an empty name leaves the first visible sheet active. False, with the reason in
+// `error`, when the data has no such sheet or it is hidden (a hidden sheet has no tab).
+bool ActivateDataSheet(Workbook& data, const std::string& name, std::string& error);
 
 // Who answers the dialogs, as --dialog says.
 DialogMode DialogModeOf(const Options& options);

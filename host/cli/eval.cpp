@@ -1,9 +1,10 @@
-// kvhost eval: worksheet formulas calling the add-in's registered functions, on CSV data.
+// kvhost eval: worksheet formulas calling the add-in's registered functions, on the data files
+// (CSV, .xlsx, .xls).
 #include <iostream>
 
 #include "../excel/values.h"
 #include "../excel/worksheet_function.h"
-#include "../io/csv_reader.h"
+#include "../io/data_workbook.h"
 #include "commands.h"
 
 namespace kvhost {
@@ -28,10 +29,13 @@ int RunEval(const Options& options, const EvalOptions& eval) {
   if (!eval.data_files.empty()) {
     std::string error;
     data = ReadDataWorkbook(eval.data_files, error);
-    if (!data) {
+    if (!data || !ActivateDataSheet(*data, eval.sheet, error)) {
       std::cerr << "kvhost: " << error << '\n';
       return kExitUsage;
     }
+  } else if (!eval.sheet.empty()) {
+    std::cerr << "kvhost: --sheet " << eval.sheet << ": no --data file was given\n";
+    return kExitUsage;
   }
 
   ExcelHost host;

@@ -71,14 +71,17 @@ int main(int argc, char** argv) {
   addin->callback(run([&] { return kvhost::RunAddInManager(options, addin_action == "add"); }));
 
   auto* eval = app.add_subcommand(
-      "eval", "Evaluate formulas that call the add-in's worksheet functions, on CSV data");
+      "eval", "Evaluate formulas that call the add-in's worksheet functions, on data files");
   eval->fallthrough();
   kvhost::EvalOptions eval_options;
   // One file per --data, so that a formula after it is not taken for a second file.
   eval->add_option("--data", eval_options.data_files,
-                   "A CSV file; each becomes a worksheet named after the file (the first is "
-                   "active)")
+                   "A data file: a CSV file becomes a worksheet named after the file; an .xlsx "
+                   "or .xls workbook brings its worksheets under their own names (the first "
+                   "visible sheet is active)")
       ->allow_extra_args(false);
+  eval->add_option("--sheet", eval_options.sheet,
+                   "Make this data sheet the active one, as a click on its tab does");
   eval->add_option("--precision", eval_options.significant_digits,
                    "Significant digits of the numbers shown")
       ->check(CLI::Range(1, 17))
@@ -142,10 +145,14 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"hist", "cmp", "pca", "ica", "rlm", "ewv", "arch"}));
   run_tool
       ->add_option("--data", run_options.data_files,
-                   "A CSV file; each becomes a worksheet named after the file (the first is "
-                   "active and holds the selection)")
+                   "A data file: a CSV file becomes a worksheet named after the file; an .xlsx "
+                   "or .xls workbook brings its worksheets under their own names (the first "
+                   "visible sheet is active and holds the selection)")
       ->required()
       ->allow_extra_args(false);
+  run_tool->add_option("--sheet", run_options.sheet,
+                       "Make this data sheet the active one before --select, as a click on its "
+                       "tab does");
   run_tool
       ->add_option("--select", run_options.select,
                    "The cells to select, in A1 style; areas separated by ',' make a selection of "

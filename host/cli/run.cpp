@@ -6,7 +6,7 @@
 #include "../excel/addin.h"
 #include "../excel/command_macro.h"
 #include "../formula/formula.h"
-#include "../io/csv_reader.h"
+#include "../io/data_workbook.h"
 #include "../io/model_json.h"
 #include "../io/xlsx_writer.h"
 #include "commands.h"
@@ -32,7 +32,7 @@ int RunTool(const Options& options, const RunOptions& run) {
   // Everything that can be wrong with the input is found before the add-in loads.
   std::string error;
   auto data = ReadDataWorkbook(run.data_files, error);
-  if (!data) {
+  if (!data || !ActivateDataSheet(*data, run.sheet, error)) {
     std::cerr << "kvhost: " << error << '\n';
     return kExitUsage;
   }
@@ -52,7 +52,8 @@ int RunTool(const Options& options, const RunOptions& run) {
   addin->Open(); // at Excel's start, before the user opens the data
   host.app().OpenWorkbook(std::move(*data));
 
-  // The selection is made on the active data sheet, or on the data sheet it names; naming
+  // The selection is made on the active data sheet (the first visible one, or the one --sheet
+  // clicked), or on the data sheet it names; naming
   // another sheet leaves the first one active, which is a selection on another sheet.
   const Sheet* sheet = &host.app().ActiveSheet();
   if (selection->sheet) {

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 namespace kvhost {
@@ -136,25 +135,6 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
     return std::nullopt;
   }
   return std::move(reading.cells);
-}
-
-std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths,
-                                         std::string& error) {
-  Workbook book;
-  for (const std::string& path : paths) {
-    const std::string stem = std::filesystem::path(path).stem().string();
-    for (const Sheet& sheet : book.sheets)
-      if (SameSheetName(sheet.name, stem)) {
-        error = path + ": a worksheet named \"" + sheet.name +
-                "\" comes already from another data file; one workbook cannot hold both";
-        return std::nullopt;
-      }
-    auto cells = ReadCsvCells(path, error);
-    if (!cells) return std::nullopt;
-    book.sheets.push_back(Sheet{0, stem, std::move(*cells)});
-  }
-  if (!paths.empty()) book.name = std::filesystem::path(paths.front()).filename().string();
-  return book;
 }
 
 } // namespace kvhost

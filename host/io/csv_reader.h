@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "../model/application.h"
 
@@ -22,11 +21,5 @@ namespace kvhost {
 // Returns nothing and a one-line `error` naming the file when it cannot be read or does not fit
 // the grid (65536 rows, 256 columns).
 std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error);
-
-// The data files as the sheets of one workbook, in the order given; each sheet is named after
-// its file's stem (prices.csv -> "prices"), the first one is active, and the workbook is named
-// after the first file (Excel names a workbook it opens from prices.csv "prices.csv"). Two
-// files whose stems differ only in case cannot both be sheets of one workbook: an error.
-std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths, std::string& error);
 
 } // namespace kvhost

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "io/csv_reader.h"
+#include "io/data_workbook.h"
 #include "portuguese_locale.h"
 
 using namespace kvhost;

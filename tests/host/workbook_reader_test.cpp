@@ -1,0 +1,403 @@
+// The .xlsx and .xls readers: kvhost's own workbooks read back cell by cell, the parts of a
+// package as Excel and LibreOffice write them, the limits and the files that must be refused.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include "io/data_workbook.h"
+#include "io/date_serial.h"
+#include "io/xlsx_writer.h"
+#include "io/zip_xml.h"
+
+using namespace kvhost;
+namespace fs = std::filesystem;
+
+namespace {
+
+class WorkbookFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kvhost_books_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // A package of the given parts (name, content), deflated by libzip.
+  std::string Package(const std::string& name,
+                      const std::vector<std::pair<std::string, std::string>>& parts) {
+    const std::string path = (dir_ / name).string();
+    int code = 0;
+    zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    EXPECT_NE(zip, nullptr);
+    for (const auto& [part, content] : parts) {
+      zip_source_t* source = zip_source_buffer(zip, content.data(), content.size(), 0);
+      EXPECT_GE(zip_file_add(zip, part.c_str(), source, ZIP_FL_OVERWRITE), 0);
+    }
+    EXPECT_EQ(zip_close(zip), 0);
+    return path;
+  }
+
+  // A workbook of the sheets (name, sheetData XML, state) with the shared strings given.
+  std::string Book(const std::vector<std::tuple<std::string, std::string, std::string>>& sheets,
+                   const std::string& shared = "", const std::string& workbook_pr = "") {
+    std::string list, links, types;
+    std::vector<std::pair<std::string, std::string>> parts;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+      const auto& [name, data, state] = sheets[i];
+      const std::string n = std::to_string(i + 1);
+      list += "<sheet name=\"" + name + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"" +
+              (state.empty() ? "" : " state=\"" + state + "\"") + "/>";
+      const bool chart = state == "chart";
+      links += "<Relationship Id=\"rId" + n +
+               "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" +
+               (chart ? "chartsheet" : "worksheet") + "\" Target=\"" +
+               (chart ? "chartsheets/sheet" : "worksheets/sheet") + n + ".xml\"/>";
+      parts.emplace_back((chart ? "xl/chartsheets/sheet" : "xl/worksheets/sheet") + n + ".xml",
+                         "<?xml version=\"1.0\"?><worksheet xmlns=\"" + kMain + "\"><sheetData>" +
+                             data + "</sheetData></worksheet>");
+    }
+    if (!shared.empty()) {
+      links +=
+          "<Relationship Id=\"rIdS\" Type=\"http://schemas.openxmlformats.org/"
+          "officeDocument/2006/relationships/sharedStrings\" Target=\"/xl/sharedStrings.xml\"/>";
+      parts.emplace_back("xl/sharedStrings.xml",
+                         "<sst xmlns=\"" + kMain + "\">" + shared + "</sst>");
+    }
+    parts.emplace_back("_rels/.rels",
+                       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                       "relationships\"><Relationship Id=\"rId1\" Type=\"http://"
+                       "schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                       "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+    parts.emplace_back("xl/_rels/workbook.xml.rels",
+                       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                       "relationships\">" +
+                           links + "</Relationships>");
+    parts.emplace_back("xl/workbook.xml",
+                       "<workbook xmlns=\"" + kMain +
+                           "\" xmlns:r=\"http://schemas."
+                           "openxmlformats.org/officeDocument/2006/relationships\">" +
+                           workbook_pr + "<sheets>" + list + "</sheets></workbook>");
+    return Package("book" + std::to_string(++books_) + ".xlsx", parts);
+  }
+
+  std::vector<DataSheet> Read(const std::string& path) {
+    std::string error;
+    auto sheets = ReadDataFile(path, error);
+    EXPECT_TRUE(sheets.has_value()) << error;
+    return sheets.value_or(std::vector<DataSheet>{});
+  }
+
+  // The one-line error a file gives; it must name the file.
+  std::string Refusal(const std::string& path) {
+    std::string error;
+    const auto sheets = ReadDataFile(path, error);
+    EXPECT_FALSE(sheets.has_value()) << path << " was read";
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    return error;
+  }
+
+  const std::string kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  fs::path dir_;
+  int books_ = 0;
+};
+
+// The number libxlsxwriter's text of `x` denotes: 16 significant digits, clamped to the largest
+// double when the rounding goes past it, as the reader takes such a text.
+double AsWritten(double x) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.16G", x);
+  const double back = std::strtod(text, nullptr);
+  return std::isinf(back) ? std::copysign(std::numeric_limits<double>::max(), x) : back;
+}
+
+std::string Cell(const std::string& ref, const std::string& type, const std::string& inner) {
+  return "<c r=\"" + ref + "\"" + (type.empty() ? "" : " t=\"" + type + "\"") + ">" + inner +
+         "</c>";
+}
+
+} // namespace
+
+// kvhost's own writer to its own reader: every kind of value on several sheets, and the empty
+// cells between them. The writer (libxlsxwriter) writes a number with 16 significant digits
+// ("%.16G"): the reader must give back, bit for bit, the number that text denotes. The readers'
+// full 17-digit precision is checked on openpyxl's workbooks (workbook_round_trip.py).
+TEST_F(WorkbookFiles, KvhostsWorkbooksReadBackCellByCell) {
+  Workbook book;
+  book.name = "written.xlsx";
+  Cells first, second;
+  const std::vector<double> numbers = {0.1 + 0.2,
+                                       M_PI,
+                                       -std::numeric_limits<double>::max(),
+                                       std::numeric_limits<double>::denorm_min(),
+                                       1e21,
+                                       -0.5,
+                                       7};
+  for (std::uint32_t i = 0; i < numbers.size(); ++i)
+    first.SetNumber(i, 0, numbers[i]);
+  const std::vector<std::string> texts = {
+      "ação", "Preço — São Paulo", "<&>\"'", "  lados  ", "12", "#N/A", "TRUE", "日本語"};
+  for (std::uint32_t i = 0; i < texts.size(); ++i)
+    first.SetText(i, 1, texts[i]);
+  first.SetBoolean(0, 2, true);
+  first.SetBoolean(1, 2, false);
+  const std::uint16_t errors[] = {0, 7, 15, 23, 29, 36, 42};
+  for (std::uint32_t i = 0; i < 7; ++i)
+    first.SetError(i, 3, errors[i]);
+  first.SetNumber(20, 5, 1.5); // F21, after empty rows and columns
+  second.SetNumber(kMaxRows - 1, kMaxColumns - 1, 2.5);
+  second.SetText(0, 0, "só isto");
+  book.sheets.push_back(Sheet{0, "Preços à vista", first});
+  book.sheets.push_back(Sheet{0, "Retornos 2", second});
+  const std::string path = (dir_ / "written.xlsx").string();
+  std::string error;
+  ASSERT_TRUE(WriteXlsx(book, path, error)) << error;
+
+  const auto sheets = Read(path);
+  ASSERT_EQ(sheets.size(), 2u);
+  int compared = 0;
+  for (std::size_t s = 0; s < 2; ++s) {
+    const Cells& written = book.sheets[s].cells;
+    const Cells& read = sheets[s].cells;
+    EXPECT_EQ(sheets[s].name, book.sheets[s].name);
+    EXPECT_EQ(read.Rows(), written.Rows());
+    EXPECT_EQ(read.Columns(), written.Columns());
+    for (std::uint32_t column = 0; column < written.Columns(); ++column)
+      for (std::uint32_t row = 0; row < written.Rows(); ++row) {
+        const Value want = written.Get(row, column), got = read.Get(row, column);
+        ++compared;
+        if (want.type == ValueType::Number && got.type == ValueType::Number)
+          EXPECT_EQ(std::bit_cast<std::uint64_t>(got.number),
+                    std::bit_cast<std::uint64_t>(AsWritten(want.number)))
+              << sheets[s].name << " row " << row << " column " << column << ": " << got.number
+              << ", written " << want.number;
+        else
+          EXPECT_EQ(got, want) << sheets[s].name << " row " << row << " column " << column
+                               << ": read " << NonNumberText(got) << ", written "
+                               << NonNumberText(want);
+      }
+  }
+  EXPECT_GT(compared, 16000000);
+}
+
+TEST_F(WorkbookFiles, CellTypesAsTheFileHoldsThem) {
+  const auto sheets = Read(
+      Book({{"Dados",
+             "<row r=\"1\">" + Cell("A1", "", "<v>1.5</v>") + Cell("B1", "n", "<v>-2E-3</v>") +
+                 Cell("C1", "s", "<v>1</v>") + Cell("D1", "inlineStr", "<is><t>em linha</t></is>") +
+                 Cell("E1", "b", "<v>1</v>") + Cell("F1", "e", "<v>#N/A</v>") +
+                 Cell("G1", "e", "<v>#SPILL!</v>") + "</row>" +
+                 // Formulas: a cached number, a cached text, an error; none cached: an empty cell.
+                 "<row r=\"2\">" + Cell("A2", "", "<f>1+1</f><v>2</v>") +
+                 Cell("B2", "str", "<f>\"a\"&amp;\"b\"</f><v>ab</v>") +
+                 Cell("C2", "e", "<f>1/0</f><v>#DIV/0!</v>") + Cell("D2", "", "<f>A1</f>") +
+                 Cell("E2", "s", "") + "</row>" +
+                 // Cells and rows without references follow the previous ones.
+                 "<row><c><v>10</v></c><c t=\"b\"><v>0</v></c></row>" + "<row r=\"5\">" +
+                 Cell("B5", "d", "<v>2020-01-31T12:00:00</v>") + "</row>",
+             ""}},
+           "<si><t>primeiro</t></si><si><r><t>rico </t></r><r><t>texto</t></r>"
+           "<rPh><t>fonético</t></rPh></si>"));
+  ASSERT_EQ(sheets.size(), 1u);
+  const Cells& c = sheets[0].cells;
+  EXPECT_EQ(c.Get(0, 0), Value::Number(1.5));
+  EXPECT_EQ(c.Get(0, 1), Value::Number(-0.002));
+  EXPECT_EQ(c.Get(0, 2), Value::Text("rico texto")) << "runs joined, phonetic guide left out";
+  EXPECT_EQ(c.Get(0, 3), Value::Text("em linha"));
+  EXPECT_EQ(c.Get(0, 4), Value::Boolean(true));
+  EXPECT_EQ(c.Get(0, 5), Value::Error(42));
+  EXPECT_EQ(c.Get(0, 6), Value::Error(15)) << "an error the Excel 4 interface lacks: #VALUE!";
+  EXPECT_EQ(c.Get(1, 0), Value::Number(2));
+  EXPECT_EQ(c.Get(1, 1), Value::Text("ab"));
+  EXPECT_EQ(c.Get(1, 2), Value::Error(7));
+  EXPECT_EQ(c.Get(1, 3), Value{}) << "a formula never calculated";
+  EXPECT_EQ(c.Get(1, 4), Value{}) << "a styled cell without a value";
+  EXPECT_EQ(c.Get(2, 0), Value::Number(10));
+  EXPECT_EQ(c.Get(2, 1), Value::Boolean(false));
+  EXPECT_EQ(c.Get(4, 1), Value::Number(43861.5));
+}
+
+TEST_F(WorkbookFiles, SheetsInOrderChartSheetsPassedOverFirstVisibleActive) {
+  const std::string path = Book({{"Escondida", Cell("A1", "", "<v>1</v>"), "hidden"},
+                                 {"Gráfico", "", "chart"},
+                                 {"Retornos", Cell("B2", "", "<v>2</v>"), ""}});
+  const auto sheets = Read(path);
+  ASSERT_EQ(sheets.size(), 2u);
+  EXPECT_EQ(sheets[0].name, "Escondida");
+  EXPECT_FALSE(sheets[0].visible);
+  EXPECT_EQ(sheets[1].name, "Retornos");
+  std::string error;
+  const auto book = ReadDataWorkbook({path}, error);
+  ASSERT_TRUE(book) << error;
+  EXPECT_EQ(book->active_sheet, 1u);
+  EXPECT_EQ(book->sheets[0].state, SheetState::Hidden);
+  EXPECT_EQ(book->name, fs::path(path).filename().string());
+}
+
+TEST_F(WorkbookFiles, SheetsFromSeveralFilesMakeOneWorkbookWithoutClashes) {
+  const std::string book = Book({{"prices", Cell("A1", "", "<v>1</v>"), ""}});
+  std::ofstream(dir_ / "rates.csv") << "1,2\n";
+  std::ofstream(dir_ / "Prices.csv") << "3\n";
+  std::string error;
+  const auto both = ReadDataWorkbook({book, (dir_ / "rates.csv").string()}, error);
+  ASSERT_TRUE(both) << error;
+  ASSERT_EQ(both->sheets.size(), 2u);
+  EXPECT_EQ(both->sheets[1].name, "rates");
+  EXPECT_FALSE(ReadDataWorkbook({book, (dir_ / "Prices.csv").string()}, error));
+  EXPECT_NE(error.find("Prices.csv"), std::string::npos) << error;
+  EXPECT_NE(error.find("\"prices\""), std::string::npos) << error;
+}
+
+// The grid of the Excel 4 interface: a value beyond it refuses the file; a cell that only has
+// a style there (Excel writes such cells for formatted columns) is passed over.
+TEST_F(WorkbookFiles, ValuesBeyondTheGridAreRefusedStyledCellsPassedOver) {
+  const auto styled = Read(Book({{"S",
+                                  "<row r=\"1\">" + Cell("A1", "", "<v>1</v>") +
+                                      "<c r=\"XFD1\" s=\"3\"/></row><row r=\"1048576\">"
+                                      "<c r=\"A1048576\" s=\"1\"/></row>",
+                                  ""}}));
+  ASSERT_EQ(styled.size(), 1u);
+  EXPECT_EQ(styled[0].cells.Columns(), 1u);
+  EXPECT_EQ(styled[0].cells.Rows(), 1u);
+
+  EXPECT_NE(Refusal(Book({{"Largo", "<row r=\"1\">" + Cell("IW1", "", "<v>1</v>") + "</row>", ""}}))
+                .find("sheet 'Largo' holds a value at IW1, beyond"),
+            std::string::npos);
+  EXPECT_NE(Refusal(Book({{"Longo",
+                           "<row r=\"65537\">" + Cell("A65537", "s", "<v>0</v>") + "</row>", ""}},
+                         "<si><t>x</t></si>"))
+                .find("A65537"),
+            std::string::npos);
+  Read(Book({{"Cheio", "<row r=\"65536\">" + Cell("IV65536", "", "<v>1</v>") + "</row>", ""}}));
+}
+
+TEST_F(WorkbookFiles, MalformedContentIsRefusedWithItsPlace) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {Cell("A1", "", "<v>abc</v>"), "A1 where a number was expected"},
+      {Cell("A1", "", "<v>inf</v>"), "where a number was expected"},
+      {Cell("B3", "s", "<v>5</v>"), "shared string"},
+      {Cell("A1", "b", "<v>2</v>"), "where a Boolean was expected"},
+      {Cell("A1", "d", "<v>2020-13-01</v>"), "where a date was expected"},
+      {Cell("A1", "q", "<v>1</v>"), "unknown type \"q\""},
+      {Cell("1A", "", "<v>1</v>"), "no cell reference"},
+      {Cell("A1", "", "<v>1</v>") + "<c", "not well-formed XML"},
+  };
+  for (const auto& [data, reason] : cases)
+    EXPECT_NE(Refusal(Book({{"S", "<row>" + data + "</row>", ""}})).find(reason), std::string::npos)
+        << reason;
+}
+
+TEST_F(WorkbookFiles, PackagesThatAreNoWorkbooksAreRefused) {
+  std::ofstream(dir_ / "text.xlsx") << "just text, no zip";
+  EXPECT_NE(Refusal((dir_ / "text.xlsx").string()).find("not a zip package"), std::string::npos);
+  // Excel keeps an encrypted workbook in a compound file, whatever its name says.
+  std::ofstream(dir_ / "secret.xlsx", std::ios::binary)
+      << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0');
+  EXPECT_NE(Refusal((dir_ / "secret.xlsx").string()).find("encrypted or password-protected"),
+            std::string::npos);
+  EXPECT_NE(Refusal(Package("empty.xlsx", {{"a.txt", "x"}})).find("_rels/.rels is missing"),
+            std::string::npos);
+  // Truncated: the central directory is gone.
+  const std::string whole = Book({{"S", Cell("A1", "", "<v>1</v>"), ""}});
+  const auto size = fs::file_size(whole);
+  fs::resize_file(whole, size / 2);
+  EXPECT_NE(Refusal(whole).find("not a"), std::string::npos);
+  // A sheet listed in the workbook whose part is not in the package.
+  std::string missing = Book({{"S", Cell("A1", "", "<v>1</v>"), ""}});
+  {
+    int code = 0;
+    zip_t* zip = zip_open(missing.c_str(), 0, &code);
+    ASSERT_NE(zip, nullptr);
+    zip_delete(zip, static_cast<zip_uint64_t>(zip_name_locate(zip, "xl/worksheets/sheet1.xml", 0)));
+    ASSERT_EQ(zip_close(zip), 0);
+  }
+  EXPECT_NE(Refusal(missing).find("xl/worksheets/sheet1.xml is missing"), std::string::npos);
+  // A document type declaration, where entity expansions would hide.
+  EXPECT_NE(Refusal(Package("dtd.xlsx",
+                            {{"_rels/.rels", "<!DOCTYPE r [<!ENTITY a \"aaaa\">]><r>&a;</r>"}}))
+                .find("declares a document type"),
+            std::string::npos);
+  std::ofstream(dir_ / "nothing.xls") << "";
+  EXPECT_NE(Refusal((dir_ / "nothing.xls").string()).find("truncated or unreadable"),
+            std::string::npos);
+  EXPECT_NE(Refusal((dir_ / "absent.xlsx").string()).find("cannot read"), std::string::npos);
+}
+
+TEST_F(WorkbookFiles, AnEncryptedPartIsRefused) {
+  const std::string path = Book({{"S", Cell("A1", "", "<v>1</v>"), ""}});
+  int code = 0;
+  zip_t* zip = zip_open(path.c_str(), 0, &code);
+  ASSERT_NE(zip, nullptr);
+  const zip_int64_t index = zip_name_locate(zip, "xl/worksheets/sheet1.xml", 0);
+  if (zip_file_set_encryption(zip, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "senha") != 0)
+    GTEST_SKIP() << "this libzip cannot encrypt: " << zip_strerror(zip);
+  ASSERT_EQ(zip_close(zip), 0);
+  EXPECT_NE(Refusal(path).find("encrypted"), std::string::npos);
+}
+
+// A part that inflates past the limit stops the reading as soon as the limit is passed, at
+// any limit; the real one (1 GiB) is exercised with a real bomb by the end-to-end checks.
+TEST_F(WorkbookFiles, APartInflatingPastTheLimitStopsTheReading) {
+  const std::string path =
+      Package("bomb.xlsx", {{"big.xml", "<a>" + std::string(1 << 20, ' ') + "</a>"}});
+  std::string error;
+  auto package = xlsx::ZipPackage::Open(path, error, 4096);
+  ASSERT_TRUE(package) << error;
+  struct Nothing final : xlsx::XmlHandler {
+    void Start(std::string_view, const char**) override {}
+    void End(std::string_view) override {}
+    void Text(std::string_view) override {}
+    bool WantsText() const override { return false; }
+  } nothing;
+  EXPECT_FALSE(package->Parse("big.xml", nothing, error));
+  EXPECT_NE(error.find("inflates"), std::string::npos) << error;
+  auto roomy = xlsx::ZipPackage::Open(path, error, 2 << 20);
+  ASSERT_TRUE(roomy) << error;
+  EXPECT_TRUE(roomy->Parse("big.xml", nothing, error)) << error;
+}
+
+TEST(PartNames, RelationshipTargetsResolveInsideThePackage) {
+  EXPECT_EQ(xlsx::ResolveTarget("xl/workbook.xml", "worksheets/sheet1.xml"),
+            "xl/worksheets/sheet1.xml");
+  EXPECT_EQ(xlsx::ResolveTarget("xl/workbook.xml", "/xl/sharedStrings.xml"),
+            "xl/sharedStrings.xml");
+  EXPECT_EQ(xlsx::ResolveTarget("xl/workbook.xml", "./a/../b.xml"), "xl/b.xml");
+  EXPECT_EQ(xlsx::ResolveTarget("", "xl/workbook.xml"), "xl/workbook.xml");
+  EXPECT_EQ(xlsx::ResolveTarget("xl/workbook.xml", "../../x.xml"), std::nullopt);
+}
+
+// Serial numbers as Excel counts them, 1900-02-29 included.
+TEST(DateSerials, DatesAndTimesBecomeExcelsSerialNumbers) {
+  const std::vector<std::tuple<std::string, bool, double>> cases = {
+      {"1900-01-01", false, 1},
+      {"1900-02-28", false, 59},
+      {"1900-02-29", false, 60},
+      {"1900-03-01", false, 61},
+      {"2020-01-31", false, 43861},
+      {"2020-01-31 12:30:15", false, 43861 + 45015 / 86400.0},
+      {"2020-01-31T06:00:00.5", false, 43861 + 21600.5 / 86400},
+      {"12:00:00", false, 0.5},
+      {"1904-01-01", true, 0},
+      {"1904-01-02", true, 1},
+      {"2020-01-31", true, 43861 - 1462},
+  };
+  for (const auto& [text, date1904, serial] : cases) {
+    const auto got = SerialFromDateText(text, date1904);
+    ASSERT_TRUE(got) << text;
+    EXPECT_DOUBLE_EQ(*got, serial) << text << (date1904 ? " (1904)" : "");
+  }
+  for (const char* bad : {"", "2020-02-30", "2021-02-29", "1899-12-31", "2020-1-31", "24:00:00",
+                          "2020-01-31X10:00:00", "12:00:00.", "2020-01-31 12:00"})
+    EXPECT_FALSE(SerialFromDateText(bad, false)) << bad;
+  EXPECT_FALSE(SerialFromDateText("1903-12-31", true));
+  EXPECT_FALSE(SerialFromDateText("1900-02-29", true)) << "the 1904 system has no such day";
+}
