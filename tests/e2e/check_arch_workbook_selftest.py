@@ -26,10 +26,10 @@ from scipy import stats
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CHECKER = os.path.join(HERE, "check_arch_workbook.py")
-spec = importlib.util.spec_from_file_location(
+found = importlib.util.spec_from_file_location(
     "generate_arch", os.path.join(HERE, "..", "reference", "generate_arch.py"))
-gen = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(gen)
+gen = importlib.util.module_from_spec(found)
+found.loader.exec_module(gen)
 with open(os.path.join(HERE, "..", "reference", "data", "arch.json")) as f:
     REF = json.load(f)
 

@@ -103,6 +103,16 @@ void ExpectBlackAndWhite(const std::vector<std::string>& transcript) {
   }
 }
 
+void AnswerColumn(RecordingDispatcher& excel, const std::vector<double>* values) {
+  excel.Script(xlfGetCell, [values](const Call& call, LPXLOPER result) {
+    const XLREF& cell = call.args.at(1).rects.at(0);
+    const unsigned i = cell.rwFirst - 1u;
+    *result =
+        cell.colFirst == 0 && cell.rwFirst >= 1 && i < values->size() ? Num((*values)[i]) : Nil();
+    return xlretSuccess;
+  });
+}
+
 std::string GoldenDifference(const std::vector<std::string>& transcript, const std::string& file) {
   return CompareWithGolden(transcript, std::string(KV_SOURCE_DIR) + "/tests/unit/golden/" + file);
 }

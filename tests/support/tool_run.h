@@ -86,6 +86,9 @@ inline void AnswerSelection(RecordingDispatcher& excel, const XLREF* selected) {
   });
 }
 
+// GET.CELL answers the numbers of `*values` from A2 down (read at each call), nothing elsewhere.
+void AnswerColumn(RecordingDispatcher& excel, const std::vector<double>* values);
+
 // Excel's selection and cells for a block of numbers: the selection is rows 2 to n + 1 of
 // columns A onward, and GET.CELL answers from `*data` (row by row, read at each call).
 void AnswerDataBlock(RecordingDispatcher& excel, const std::vector<std::vector<double>>* data);

@@ -68,14 +68,7 @@ class ArchRun : public ::testing::Test {
 protected:
   void SetUp() override {
     kvtest::AnswerSelection(excel, &selected);
-    excel.Script(xlfGetCell, [this](const Call& call, LPXLOPER result) {
-      const XLREF& cell = call.args.at(1).rects.at(0);
-      const unsigned i = cell.rwFirst - 1u;
-      *result = cell.colFirst == 0 && cell.rwFirst >= 1 && i < values.size()
-                    ? kvtest::Num(values[i])
-                    : kvtest::Nil();
-      return xlretSuccess;
-    });
+    kvtest::AnswerColumn(excel, &values);
     // CHIDIST(x, 1), the upper tail of chi-square with one degree of freedom, is erfc(sqrt(x/2)).
     excel.Script(xlfChidist, [](const Call& call, LPXLOPER result) {
       if (call.args.size() != 2 || call.args[1].number != 1) return static_cast<int>(xlretFailed);

@@ -84,14 +84,7 @@ class DecayRun : public ::testing::Test {
 protected:
   void SetUp() override {
     kvtest::AnswerSelection(excel, &selected);
-    excel.Script(xlfGetCell, [this](const Call& call, LPXLOPER result) {
-      const XLREF& cell = call.args.at(1).rects.at(0);
-      const unsigned i = cell.rwFirst - 1u;
-      *result = cell.colFirst == 0 && cell.rwFirst >= 1 && i < values.size()
-                    ? kvtest::Num(values[i])
-                    : kvtest::Nil();
-      return xlretSuccess;
-    });
+    kvtest::AnswerColumn(excel, &values);
     kvtest::AnswerResultWorkbook(excel);
   }
   // Sets the dialog's controls as `settings` says and presses OK; a refused action is kept in
