@@ -185,8 +185,7 @@ void Tf_arch::o_gjrClick(forms::Control&) {
 }
 
 Tratamento Tf_arch::Treatment() const {
-  if (!o_retorno->Checked()) return Tratamento::AsGiven;
-  return o_log->Checked() ? Tratamento::LogReturns : Tratamento::SimpleReturns;
+  return TreatmentOf(o_retorno->Checked(), o_log->Checked());
 }
 
 namespace {

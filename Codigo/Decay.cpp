@@ -67,8 +67,7 @@ void Tf_decay::SetDefaults() {
 }
 
 Tratamento Tf_decay::Treatment() const {
-  if (!o_retorno->Checked()) return Tratamento::AsGiven;
-  return o_log->Checked() ? Tratamento::LogReturns : Tratamento::SimpleReturns;
+  return TreatmentOf(o_retorno->Checked(), o_log->Checked());
 }
 
 // Log returns are a kind of returns: offered only when returns are asked for.

@@ -5,6 +5,11 @@
 
 #include "Funcoes/Estatistica.h"
 
+Tratamento TreatmentOf(bool returns, bool log_returns) {
+  if (!returns) return Tratamento::AsGiven;
+  return log_returns ? Tratamento::LogReturns : Tratamento::SimpleReturns;
+}
+
 const BilingualText& TreatmentText(Tratamento treatment) {
   static const BilingualText kTexts[] = {
       {"Dados históricos diretamente utilizados", "No treatment for historic data"},

@@ -9,6 +9,9 @@
 
 enum class Tratamento { AsGiven = 0, SimpleReturns = 1, LogReturns = 2 };
 
+// The treatment the returns boxes ask for: none without returns; log returns only with them.
+Tratamento TreatmentOf(bool returns, bool log_returns);
+
 // "Dados históricos diretamente utilizados", "Utilizados os retornos dos dados", ...
 const BilingualText& TreatmentText(Tratamento treatment);
 // The order of the data as read: oldest first, or newest first (reversed).
