@@ -56,7 +56,8 @@ struct SettingsOptions {
 int RunInfo(const Options& options);
 int RunAddInManager(const Options& options, bool add);
 int RunEval(const Options& options, const EvalOptions& eval);
-int RunMenu(const Options& options, bool close);
+// With a `toolbar_picture` path, the toolbar is also saved there as a PNG.
+int RunMenu(const Options& options, bool close, const std::string& toolbar_picture);
 int RunCommand(const Options& options, const std::string& name);
 int RunSettings(const Options& options, const SettingsOptions& settings);
 int RunWelcome(const Options& options);

@@ -96,7 +96,10 @@ int main(int argc, char** argv) {
   menu->fallthrough();
   bool close = false;
   menu->add_flag("--close", close, "Then unload the add-in (xlAutoClose) and show what is left");
-  menu->callback(run([&] { return kvhost::RunMenu(options, close); }));
+  std::string toolbar_picture;
+  menu->add_option("--toolbar-picture", toolbar_picture,
+                   "Also save the add-in's toolbar, drawn with its pictures, as a PNG file");
+  menu->callback(run([&] { return kvhost::RunMenu(options, close, toolbar_picture); }));
 
   auto* command = app.add_subcommand(
       "command", "Load the add-in and run one of its commands as a menu click does");

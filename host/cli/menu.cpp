@@ -6,6 +6,7 @@
 
 #include "../excel/addin.h"
 #include "../excel/command_macro.h"
+#include "../io/toolbar_picture.h"
 #include "../ui/dialog_driver.h"
 #include "commands.h"
 #include "settings_store.h"
@@ -205,7 +206,7 @@ void PrintDifferences(const Snapshot& before, const Snapshot& after) {
 
 } // namespace
 
-int RunMenu(const Options& options, bool close) {
+int RunMenu(const Options& options, bool close, const std::string& toolbar_picture) {
   ExcelHost host;
   DialogDriver dialogs(DialogModeOf(options), std::cout, std::cin);
   dialogs.Install();
@@ -213,6 +214,14 @@ int RunMenu(const Options& options, bool close) {
   if (!addin) return kExitUsage;
   addin->Open();
   PrintAddInBars(host);
+  if (!toolbar_picture.empty()) {
+    const Toolbar* toolbar = host.app().Bars().FindToolbar(kAddInToolbar);
+    std::string error = "the add-in built no \"Kavenlor\" toolbar";
+    if (toolbar == nullptr || !WriteToolbarPicture(*toolbar, toolbar_picture, 3, error)) {
+      std::cerr << "kvhost: " << error << '\n';
+      return kExitUsage;
+    }
+  }
   if (close) {
     addin->Close();
     const bool menu_gone = !WorksheetBar(host).FindMenu(kAddInMenu);
