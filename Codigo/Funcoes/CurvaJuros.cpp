@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 YieldCurve MergeCurve(std::vector<Vertex> rows) {
   std::sort(rows.begin(), rows.end(), [](const Vertex& a, const Vertex& b) {
@@ -59,7 +60,7 @@ double Extrapolate(std::int32_t d, const YieldCurve& curve, double years_flat) {
 }
 } // namespace
 
-double InterpolateExponential(std::int32_t d, YieldCurve curve, double years_flat) {
+double InterpolateExponential(std::int32_t d, const YieldCurve& curve, double years_flat) {
   const std::size_t m = curve.size();
   if (m < 2) return 0.0;
   if (d > curve.back().days) return m < 3 ? 0.0 : Extrapolate(d, curve, years_flat);
@@ -76,30 +77,38 @@ double InterpolateExponential(std::int32_t d, YieldCurve curve, double years_fla
   return std::expm1(log_f * 252.0 / d);
 }
 
-double InterpolateCubicSpline(std::int32_t d, YieldCurve curve) {
-  const std::size_t m = curve.size();
-  if (m < 2) return 0.0;
-  if (d > curve.back().days) return -curve.back().rate;
-  if (d < curve.front().days) return curve.front().rate;
+CubicSpline::CubicSpline(YieldCurve curve) : curve_(std::move(curve)) {
+  const std::size_t m = curve_.size();
+  if (m < 2) return;
   // Forward elimination (gamma, delta), then back substitution for the slopes.
-  std::vector<double> gamma(m), delta(m), slope(m);
+  std::vector<double> gamma(m), delta(m);
+  slope_.resize(m);
   gamma[0] = 0;
   delta[0] = 0;
   for (std::size_t i = 1; i + 1 < m; ++i) {
     gamma[i] = 1 / (4 - gamma[i - 1]);
-    delta[i] = (3 * (curve[i + 1].rate - curve[i - 1].rate) - delta[i - 1]) * gamma[i];
+    delta[i] = (3 * (curve_[i + 1].rate - curve_[i - 1].rate) - delta[i - 1]) * gamma[i];
   }
   gamma[m - 1] = 1 / (2 - gamma[m - 2]);
-  delta[m - 1] = (3 * (curve[m - 1].rate - curve[m - 2].rate) - delta[m - 2]) * gamma[m - 1];
-  slope[m - 1] = delta[m - 1];
+  delta[m - 1] = (3 * (curve_[m - 1].rate - curve_[m - 2].rate) - delta[m - 2]) * gamma[m - 1];
+  slope_[m - 1] = delta[m - 1];
   for (std::size_t i = m - 1; i-- > 0;)
-    slope[i] = delta[i] - gamma[i] * slope[i + 1];
+    slope_[i] = delta[i] - gamma[i] * slope_[i + 1];
+}
 
-  const std::size_t k = SegmentEnd(curve, d);
-  const Vertex& left = curve[k - 1];
-  const Vertex& right = curve[k];
+double CubicSpline::operator()(std::int32_t d) const {
+  if (curve_.size() < 2) return 0.0;
+  if (d > curve_.back().days) return -curve_.back().rate;
+  if (d < curve_.front().days) return curve_.front().rate;
+  const std::size_t k = SegmentEnd(curve_, d);
+  const Vertex& left = curve_[k - 1];
+  const Vertex& right = curve_[k];
   const double t = static_cast<double>(d - left.days) / (right.days - left.days);
-  const double c = 3 * (right.rate - left.rate) - 2 * slope[k - 1] - slope[k];
-  const double e = 2 * (left.rate - right.rate) + slope[k - 1] + slope[k];
-  return left.rate + t * (slope[k - 1] + t * (c + t * e));
+  const double c = 3 * (right.rate - left.rate) - 2 * slope_[k - 1] - slope_[k];
+  const double e = 2 * (left.rate - right.rate) + slope_[k - 1] + slope_[k];
+  return left.rate + t * (slope_[k - 1] + t * (c + t * e));
+}
+
+double InterpolateCubicSpline(std::int32_t d, YieldCurve curve) {
+  return CubicSpline(std::move(curve))(d);
 }

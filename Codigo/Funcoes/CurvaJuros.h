@@ -32,7 +32,7 @@ std::size_t BracketIndex(const YieldCurve& curve, std::int32_t d);
 //    r = r_last + (1 - D / M) D s. The extrapolated rate is returned with its sign changed.
 // Returns 0.0 where no rate can be given (fewer than 2 vertices; beyond the last with fewer
 // than 3).
-double InterpolateExponential(std::int32_t d, YieldCurve curve, double years_flat);
+double InterpolateExponential(std::int32_t d, const YieldCurve& curve, double years_flat);
 
 // Rate for `d` business days by a cubic spline through the rates, parameterised by vertex
 // index (each segment runs over t in [0, 1] whatever its length in days). The vertex slopes D_k
@@ -43,3 +43,14 @@ double InterpolateExponential(std::int32_t d, YieldCurve curve, double years_fla
 // At or before the first vertex: its rate; beyond the last: the last rate with its sign changed.
 // Returns 0.0 for fewer than 2 vertices.
 double InterpolateCubicSpline(std::int32_t d, YieldCurve curve);
+
+// The same spline with its slopes solved once, for evaluating it on many days.
+class CubicSpline {
+public:
+  explicit CubicSpline(YieldCurve curve);
+  double operator()(std::int32_t d) const; // as InterpolateCubicSpline(d, curve)
+
+private:
+  YieldCurve curve_;
+  std::vector<double> slope_;
+};

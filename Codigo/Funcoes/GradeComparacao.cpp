@@ -27,6 +27,9 @@ std::vector<GridDay> ComparisonDays(const YieldCurve& curve) {
     for (; v < curve.size() && curve[v].days <= day; ++v)
       grid.push_back(GridDay{curve[v].days, v});
   }
+  // The grid's last point may stop short of the last vertex; the curve must still end on it.
+  for (; v < curve.size(); ++v)
+    grid.push_back(GridDay{curve[v].days, v});
   return grid;
 }
 
@@ -34,9 +37,10 @@ std::vector<ComparisonRow> ComparisonRows(const YieldCurve& curve,
                                           const std::vector<GridDay>& days) {
   std::vector<ComparisonRow> rows;
   rows.reserve(days.size());
+  const CubicSpline spline(curve); // solved once for the whole grid
   for (const GridDay& point : days) {
-    ComparisonRow row{point.day, InterpolateCubicSpline(point.day, curve),
-                      InterpolateExponential(point.day, curve, 0.0), std::nullopt};
+    ComparisonRow row{point.day, spline(point.day), InterpolateExponential(point.day, curve, 0.0),
+                      std::nullopt};
     if (point.vertex) row.vertex_rate = curve.at(*point.vertex).rate;
     rows.push_back(row);
   }

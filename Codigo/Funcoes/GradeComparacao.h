@@ -30,8 +30,9 @@ struct GridDay {
 // a curve more crowded than the grid gets a row more for every further vertex in the same
 // step, rather than letting its vertices push the later points aside, so that every vertex
 // up to the last point is shown and the grid still spans the whole curve. Vertices beyond the
-// last point (L >= 500: the last point is L - floor(L / 250) + 1) get no row; no day beyond L
-// appears, and the days always increase.
+// last point (L >= 500: the last point is L - floor(L / 250) + 1) end the grid with a row each,
+// so the grid always ends on the last vertex; no day beyond L appears, and the days always
+// increase.
 std::vector<GridDay> ComparisonDays(const YieldCurve& curve);
 
 // One row of the comparison: the day, both interpolations there (the exponential one with no

@@ -113,15 +113,20 @@ def check_cmp(book, curve, lang, bw):
     with open(curve) as f:
         rows = [(int(r["workdays"]), float(r["rate"])) for r in csv.DictReader(f)]
     last = rows[-1][0]
-    grid = last if last < 250 else 250
     check(ws["A1"].font.b, "title not bold")
     check(ws["A3"].value == ("Tempo (du)" if pt else "Time (wkd)"), f"A3 {ws['A3'].value}")
+    # The grid runs down to the first empty row: its points (at most 250) with every vertex of
+    # the curve marked among them, ending on the last vertex.
+    grid = 0
+    while ws.cell(4 + grid, 1).value is not None:
+        grid += 1
     days = [ws.cell(r, 1).value for r in range(4, 4 + grid)]
     check(all(isinstance(d, (int, float)) for d in days), "grid days")
-    check(days == sorted(days) and days[-1] <= last, "grid days not increasing within the curve")
-    check(ws.cell(4 + grid, 1).value is None, "rows beyond the grid")
+    check(days == sorted(days) and days[-1] == last, "grid days not increasing up to the last vertex")
+    check(grid <= max(last, 250) + len(rows), f"{grid} rows")
     marked = {ws.cell(r, 1).value: ws.cell(r, 4).value for r in range(4, 4 + grid)
               if ws.cell(r, 4).value is not None}
+    check(sorted(marked) == [day for day, _ in rows], f"vertices shown: {sorted(marked)}")
     for day, rate in rows:
         if day in marked:
             check(close(marked[day], rate), f"vertex {day}: {marked[day]} != {rate}")

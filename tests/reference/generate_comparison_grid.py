@@ -10,6 +10,7 @@ References:
   * grid days: L = the last vertex's workdays; L < 250: days 1 .. L; else 250 points on
     ceil(i L / 250) + 1 in exact rational arithmetic (fractions); each vertex at or before a
     point takes a row of its own in place of the point, a point that reaches no vertex is a row;
+    the vertices past the last point (the last one among them) end the grid with a row each;
   * cubic spline: scipy.interpolate.CubicSpline over the vertex index with a zero first
     derivative at the first vertex and a zero second derivative at the last;
   * exponential interpolation: the closed form F^(252/D) - 1 in mpmath (60 digits), with
@@ -49,6 +50,7 @@ def grid_days(days):
             rows.extend((days[k], k) for k in passed)
         else:
             rows.append((point, None))
+    rows.extend((days[k], k) for k in range(v, len(days)))
     return rows
 
 

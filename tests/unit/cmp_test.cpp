@@ -101,28 +101,30 @@ TEST_F(ComparisonRun, BlackAndWhiteRunInEnglish) {
   EXPECT_EQ(fonts, 6) << "title, two axes, two axis titles, legend";
 }
 
-// Rows 4 to 253; days past 32767 are numbers, not 16-bit integers.
-TEST_F(ComparisonRun, LongCurveWritesTwoHundredFiftyRows) {
+// 250 grid rows, then the last vertex, which the grid stops short of: rows 4 to 254; days past
+// 32767 are numbers, not 16-bit integers.
+TEST_F(ComparisonRun, LongCurveWritesTheGridAndEndsOnTheLastVertex) {
   Run({{252, 0.10}, {2520, 0.12}, {40000, 0.13}}, false, Language::English);
   EXPECT_TRUE(boxes.empty());
   const auto sets = excel.CallsTo(xlSet);
   ASSERT_EQ(sets.size(), 2u);
-  EXPECT_EQ(Describe(sets[1].args[0]), "ref(3-252, 0-3)");
+  EXPECT_EQ(Describe(sets[1].args[0]), "ref(3-253, 0-3)");
   const auto& cells = sets[1].args[1].elements;
-  ASSERT_EQ(cells.size(), 1000u);
+  ASSERT_EQ(cells.size(), 1004u);
   EXPECT_EQ(Describe(cells[4 * 2]) + " " + Describe(cells[4 * 2 + 3]), "252 n:0.1");
   EXPECT_EQ(Describe(cells[4 * 204]) + " " + Describe(cells[4 * 205]), "32641 n:32801");
   EXPECT_EQ(Describe(cells[4 * 249]) + " " + Describe(cells[4 * 249 + 3]), "n:39841 nil");
+  EXPECT_EQ(Describe(cells[4 * 250]) + " " + Describe(cells[4 * 250 + 3]), "n:40000 n:0.13");
   std::string series;
   for (const Call& call : excel.CallsTo(xlcEditSeriesIntl))
     series += Describe(call) + "\n";
-  EXPECT_EQ(series, "41188(0, \"=Auxiliar!R3C2\", \"=Auxiliar!R4C1:R253C1\", "
-                    "\"=Auxiliar!R4C2:R253C2\", -, 1)\n"
-                    "41188(0, \"=Auxiliar!R3C3\", \"=Auxiliar!R4C1:R253C1\", "
-                    "\"=Auxiliar!R4C3:R253C3\", -, 1)\n"
-                    "41188(0, \"=Auxiliar!R3C4\", \"=Auxiliar!R4C1:R253C1\", "
-                    "\"=Auxiliar!R4C4:R253C4\", -, 1)\n");
-  EXPECT_EQ(Describe(excel.CallsTo(xlcColumnWidth).at(0)), "32815(-, ref(2-252, 0-10), -, 3)");
+  EXPECT_EQ(series, "41188(0, \"=Auxiliar!R3C2\", \"=Auxiliar!R4C1:R254C1\", "
+                    "\"=Auxiliar!R4C2:R254C2\", -, 1)\n"
+                    "41188(0, \"=Auxiliar!R3C3\", \"=Auxiliar!R4C1:R254C1\", "
+                    "\"=Auxiliar!R4C3:R254C3\", -, 1)\n"
+                    "41188(0, \"=Auxiliar!R3C4\", \"=Auxiliar!R4C1:R254C1\", "
+                    "\"=Auxiliar!R4C4:R254C4\", -, 1)\n");
+  EXPECT_EQ(Describe(excel.CallsTo(xlcColumnWidth).at(0)), "32815(-, ref(2-253, 0-10), -, 3)");
 }
 
 // A curve with no grid (one vertex, which the launch refuses) or with more rows than the sheet

@@ -25,13 +25,17 @@ namespace {
 } // namespace
 
 // 250 points every L / 250 days, 1, 5, ..., 997 for L = 1000; a vertex between two points takes
-// the later point's row, one on a point marks it; the last vertex, past the last point, has none.
+// the later point's row, one on a point marks it; the last vertex, past the last point, ends the
+// grid with a row of its own.
 TEST(ComparisonGrid, LongCurveHas250PointsWithTheVerticesInserted) {
   const auto grid =
       ComparisonGrid({{21, 0.11}, {63, 0.115}, {252, 0.12}, {504, 0.125}, {1000, 0.13}});
-  ASSERT_EQ(grid.size(), 250u);
-  const std::map<std::size_t, Vertex> vertex_rows{
-      {5, {21, 0.11}}, {16, {63, 0.115}}, {63, {252, 0.12}}, {126, {504, 0.125}}};
+  ASSERT_EQ(grid.size(), 251u);
+  const std::map<std::size_t, Vertex> vertex_rows{{5, {21, 0.11}},
+                                                  {16, {63, 0.115}},
+                                                  {63, {252, 0.12}},
+                                                  {126, {504, 0.125}},
+                                                  {250, {1000, 0.13}}};
   for (std::size_t i = 0; i < grid.size(); ++i) {
     const auto v = vertex_rows.find(i);
     const bool on_vertex = v != vertex_rows.end();
