@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,8 @@ struct RunOptions {
   std::string select;                // A1 areas separated by ','
   std::vector<DialogAction> actions; // in the order given
   bool show_dialog = false;
-  std::string out_path;  // the result workbook as .xlsx
-  std::string dump_path; // the host's model of it as JSON
+  std::optional<std::string> out_path;  // the result workbook as .xlsx
+  std::optional<std::string> dump_path; // the host's model of it as JSON
 };
 
 struct SettingsOptions {

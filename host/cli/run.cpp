@@ -8,6 +8,7 @@
 #include "../formula/formula.h"
 #include "../io/data_workbook.h"
 #include "../io/model_json.h"
+#include "../io/output_target.h"
 #include "../io/xlsx_writer.h"
 #include "commands.h"
 
@@ -22,6 +23,59 @@ std::string NumberedPath(const std::string& path, std::size_t number) {
                             given.extension().string());
   return numbered.string();
 }
+
+// The outputs asked for, each a path and its writer.
+struct Output {
+  const std::string* path;
+  bool (*write)(const Workbook&, const std::string&, std::string&);
+};
+
+bool WriteXlsxOutput(const Workbook& book, const std::string& file, std::string& error) {
+  return WriteXlsxFile(book, file, error);
+}
+
+std::vector<Output> OutputsOf(const RunOptions& run) {
+  std::vector<Output> outputs;
+  if (run.out_path) outputs.push_back({&*run.out_path, &WriteXlsxOutput});
+  if (run.dump_path) outputs.push_back({&*run.dump_path, &WriteWorkbookJsonFile});
+  return outputs;
+}
+
+// Finds what would stop the outputs from being written before the command runs: an empty path,
+// a target that is not a writable regular file, one file named twice.
+bool CheckOutputs(const RunOptions& run, std::string& error) {
+  std::vector<std::string> targets;
+  for (const Output& output : OutputsOf(run)) {
+    std::string target;
+    if (!ResolveOutputPath(*output.path, target, error)) return false;
+    targets.push_back(std::filesystem::weakly_canonical(target).string());
+  }
+  if (targets.size() == 2 && targets[0] == targets[1]) {
+    error = "--out and --dump name the same file, " + *run.out_path;
+    return false;
+  }
+  return true;
+}
+
+// Saves the workbooks the command opened, in the order they were opened: the first to each path
+// given, the next ones beside it as BOOK-2.xlsx, BOOK-3.xlsx, ... Every file is written before
+// any replaces its target: all of them are saved, or none.
+bool SaveOutputs(const RunOptions& run, const std::vector<Workbook>& books, std::size_t first,
+                 std::string& error) {
+  OutputSet files;
+  for (const Output& output : OutputsOf(run)) {
+    for (std::size_t i = first; i < books.size(); ++i) {
+      const std::string target = NumberedPath(*output.path, i - first + 1);
+      std::string staged, cause;
+      if (!files.Stage(target, staged, error)) return false;
+      if (!output.write(books[i], staged, cause)) {
+        error = "cannot write " + target + ": " + cause;
+        return false;
+      }
+    }
+  }
+  return files.Commit(error);
+}
 } // namespace
 
 int RunTool(const Options& options, const RunOptions& run) {
@@ -31,6 +85,10 @@ int RunTool(const Options& options, const RunOptions& run) {
   }
   // Everything that can be wrong with the input is found before the add-in loads.
   std::string error;
+  if (!CheckOutputs(run, error)) {
+    std::cerr << "kvhost: " << error << '\n';
+    return kExitUsage;
+  }
   auto data = ReadDataWorkbook(run.data_files, error);
   if (!data || !ActivateDataSheet(*data, run.sheet, error)) {
     std::cerr << "kvhost: " << error << '\n';
@@ -91,26 +149,14 @@ int RunTool(const Options& options, const RunOptions& run) {
     return kExitUsage;
   }
 
-  // The workbooks the command opened, saved in the order they were opened: the first to the
-  // path given, the next ones beside it as BOOK-2.xlsx, BOOK-3.xlsx, ...
   const auto& books = host.app().Workbooks();
-  for (const std::string* path : {&run.out_path, &run.dump_path}) {
-    if (path->empty()) continue;
-    if (books.size() <= workbooks) {
-      std::cerr << "kvhost: the command opened no result workbook; " << *path
+  if (!OutputsOf(run).empty() && books.size() <= workbooks) {
+    for (const Output& output : OutputsOf(run))
+      std::cerr << "kvhost: the command opened no result workbook; " << *output.path
                 << " is not written\n";
-      continue;
-    }
-    for (std::size_t i = workbooks; i < books.size(); ++i) {
-      const std::string target = NumberedPath(*path, i - workbooks + 1);
-      std::string why;
-      const bool saved = path == &run.out_path ? WriteXlsx(books[i], target, why)
-                                               : WriteWorkbookJson(books[i], target, why);
-      if (!saved) {
-        std::cerr << "kvhost: " << why << '\n';
-        return kExitUsage;
-      }
-    }
+  } else if (!SaveOutputs(run, books, workbooks, error)) {
+    std::cerr << "kvhost: " << error << '\n';
+    return kExitUsage;
   }
   return error_shown ? kExitCommandFailed : kExitDone;
 }

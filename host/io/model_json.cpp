@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "../model/references.h"
-#include "temporary_file.h"
+#include "output_target.h"
 
 namespace kvhost {
 namespace {
@@ -288,21 +288,24 @@ std::string DumpWorkbookJson(const Workbook& book) {
   return dump.dump(2) + "\n";
 }
 
-bool WriteWorkbookJson(const Workbook& book, const std::string& path, std::string& error) {
+bool WriteWorkbookJsonFile(const Workbook& book, const std::string& file, std::string& error) {
   const std::string text = DumpWorkbookJson(book);
-  TemporaryFile temporary;
-  std::string cause;
-  if (temporary.Create(path, cause)) {
-    std::ofstream out(temporary.Path(), std::ios::binary | std::ios::trunc);
-    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (out) out.close();
-    if (!out)
-      cause = std::strerror(errno);
-    else if (temporary.RenameTo(path, cause))
-      return true;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (out) out.close();
+  if (!out) error = std::strerror(errno);
+  return static_cast<bool>(out);
+}
+
+bool WriteWorkbookJson(const Workbook& book, const std::string& path, std::string& error) {
+  OutputSet output;
+  std::string file, cause;
+  if (!output.Stage(path, file, error)) return false;
+  if (!WriteWorkbookJsonFile(book, file, cause)) {
+    error = "cannot write " + path + ": " + cause;
+    return false;
   }
-  error = "cannot write " + path + ": " + cause;
-  return false;
+  return output.Commit(error);
 }
 
 } // namespace kvhost

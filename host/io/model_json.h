@@ -47,5 +47,8 @@ std::string DumpWorkbookJson(const Workbook& book);
 // false, with a one-line `error` naming `path`, when the file cannot be written.
 [[nodiscard]] bool WriteWorkbookJson(const Workbook& book, const std::string& path,
                                      std::string& error);
+// Writes the dump straight into `file` (a staged file of an OutputSet); `error` gives the cause.
+[[nodiscard]] bool WriteWorkbookJsonFile(const Workbook& book, const std::string& file,
+                                         std::string& error);
 
 } // namespace kvhost

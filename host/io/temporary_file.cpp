@@ -1,5 +1,6 @@
 #include "temporary_file.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,21 +11,65 @@
 #include <filesystem>
 
 namespace kvhost {
+namespace {
+constexpr std::size_t kMaxFileName = 255; // bytes, on every file system kvhost writes to
+
+// A writer may put a temporary of its own beside the file it writes ("FILE.XXXXXX", as libzip
+// does when the package is finished).
+constexpr std::size_t kWritersSuffix = 8;
+
+// ".NAME.kvhost-PID-" before mkstemp's six characters: hidden, clearly kvhost's, and telling
+// which process made it. A name near the limit is shortened (at a UTF-8 character boundary) so
+// that the temporary name, and a writer's temporary beside it, still fit.
+std::string TemporaryPrefix(const std::string& name) {
+  const std::string tag = ".kvhost-" + std::to_string(::getpid()) + "-";
+  const std::size_t room = kMaxFileName - 1 - tag.size() - 6 - kWritersSuffix;
+  std::size_t keep = std::min(name.size(), room);
+  while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+    --keep;
+  return "." + name.substr(0, keep) + tag;
+}
+
+// Temporary files of `name` left by kvhost processes that no longer run (killed while saving)
+// are removed; those of a running process are its own business.
+void RemoveAbandoned(const std::filesystem::path& folder, const std::string& name) {
+  const std::string mine = TemporaryPrefix(name);
+  const std::string stem = mine.substr(0, mine.rfind(".kvhost-") + 8); // ".NAME.kvhost-"
+  std::error_code failed;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, failed)) {
+    const std::string other = entry.path().filename().string();
+    if (other.compare(0, stem.size(), stem) != 0) continue;
+    const long pid = std::strtol(other.c_str() + stem.size(), nullptr, 10);
+    if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
+      std::filesystem::remove(entry.path(), failed);
+  }
+}
+} // namespace
 
 bool TemporaryFile::Create(const std::string& destination, std::string& error) {
   const std::filesystem::path target(destination);
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const std::string name = target.filename().string();
+  RemoveAbandoned(folder, name);
+  std::string pattern = (folder / (TemporaryPrefix(name) + "XXXXXX")).string();
   const int descriptor = ::mkstemp(pattern.data());
   if (descriptor < 0) {
     error = std::strerror(errno);
     return false;
   }
-  // mkstemp makes the file private; the saved file gets the permissions any new file gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(descriptor, 0666 & ~mask);
+  // mkstemp makes the file private: a file written over keeps its permissions, a new one gets
+  // those any new file gets.
+  struct stat existing {};
+  mode_t mode = 0;
+  if (::stat(destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    mode = existing.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(descriptor, mode);
   ::close(descriptor);
   path_ = pattern;
   return true;

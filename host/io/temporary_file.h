@@ -1,6 +1,8 @@
 // A file written whole or not at all: it is made beside its destination under a hidden
 // temporary name, and renamed over the destination once complete; dropped before that, it is
-// removed and the destination stays as it was.
+// removed and the destination stays as it was. The name, ".NAME.kvhost-PID-XXXXXX", says whose
+// it is: one left by a kvhost that was killed while saving is removed by the next kvhost that
+// saves NAME in that folder.
 #pragma once
 
 #include <string>

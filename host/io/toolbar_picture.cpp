@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "temporary_file.h"
+#include "output_target.h"
 
 namespace kvhost {
 namespace {
@@ -106,18 +106,19 @@ bool WriteToolbarPicture(const Toolbar& toolbar, const std::string& path, int sc
   }
   const Canvas canvas = Draw(toolbar);
   const std::vector<std::uint8_t> pixels = canvas.Scaled(scale);
-  TemporaryFile file;
-  if (!file.Create(path, error)) return false;
+  OutputSet output;
+  std::string file;
+  if (!output.Stage(path, file, error)) return false;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(canvas.width() * scale);
   image.height = static_cast<png_uint_32>(canvas.height() * scale);
   image.format = PNG_FORMAT_RGBA;
-  if (!png_image_write_to_file(&image, file.Path().c_str(), 0, pixels.data(), 0, nullptr)) {
+  if (!png_image_write_to_file(&image, file.c_str(), 0, pixels.data(), 0, nullptr)) {
     error = "cannot write " + path + ": " + image.message;
     return false;
   }
-  return file.RenameTo(path, error);
+  return output.Commit(error);
 }
 
 } // namespace kvhost

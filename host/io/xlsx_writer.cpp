@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "temporary_file.h"
+#include "output_target.h"
 #include "xlsx_parts.h"
 
 namespace kvhost {
@@ -134,40 +134,40 @@ bool WriteSheets(lxw_workbook* workbook, const Workbook& book, std::vector<xlsx:
 
 } // namespace
 
-bool WriteXlsx(const Workbook& book, const std::string& path, std::string& error,
-               const XlsxOptions& options) {
-  auto fail = [&](const std::string& cause) {
-    error = "cannot write " + path + ": " + cause;
-    return false;
-  };
-  if (book.sheets.empty()) return fail("a workbook needs a sheet");
+bool WriteXlsxFile(const Workbook& book, const std::string& file, std::string& error,
+                   const XlsxOptions& options) {
+  if (book.sheets.empty()) return (error = "a workbook needs a sheet"), false;
   if (std::none_of(book.sheets.begin(), book.sheets.end(),
                    [](const Sheet& sheet) { return sheet.state == SheetState::Visible; }))
-    return fail("a workbook needs a visible sheet");
-
-  TemporaryFile temporary;
-  std::string cause;
-  if (!temporary.Create(path, cause)) return fail(cause);
+    return (error = "a workbook needs a visible sheet"), false;
   const std::time_t created = options.created.value_or(std::time(nullptr));
-  {
-    CNumericLocale c_numbers;
-    if (!c_numbers.Active()) return fail("cannot switch to the C numeric locale");
-    lxw_workbook* workbook = workbook_new(temporary.Path().c_str());
-    if (workbook == nullptr) return fail("libxlsxwriter cannot start a workbook");
-    lxw_doc_properties properties{};
-    properties.created = created;
-    workbook_set_properties(workbook, &properties);
-    std::vector<xlsx::SheetEdits> edits;
-    if (!WriteSheets(workbook, book, edits, cause)) {
-      lxw_workbook_free(workbook);
-      return fail(cause);
-    }
-    if (const lxw_error closed = workbook_close(workbook); closed != LXW_NO_ERROR)
-      return fail(lxw_strerror(closed));
-    if (!xlsx::FinishPackage(temporary.Path(), edits, created, cause)) return fail(cause);
+  CNumericLocale c_numbers;
+  if (!c_numbers.Active()) return (error = "cannot switch to the C numeric locale"), false;
+  lxw_workbook* workbook = workbook_new(file.c_str());
+  if (workbook == nullptr) return (error = "libxlsxwriter cannot start a workbook"), false;
+  lxw_doc_properties properties{};
+  properties.created = created;
+  workbook_set_properties(workbook, &properties);
+  std::vector<xlsx::SheetEdits> edits;
+  if (!WriteSheets(workbook, book, edits, error)) {
+    lxw_workbook_free(workbook);
+    return false;
   }
-  if (!temporary.RenameTo(path, cause)) return fail(cause);
-  return true;
+  if (const lxw_error closed = workbook_close(workbook); closed != LXW_NO_ERROR)
+    return (error = lxw_strerror(closed)), false;
+  return xlsx::FinishPackage(file, edits, created, error);
+}
+
+bool WriteXlsx(const Workbook& book, const std::string& path, std::string& error,
+               const XlsxOptions& options) {
+  OutputSet output;
+  std::string file, cause;
+  if (!output.Stage(path, file, error)) return false;
+  if (!WriteXlsxFile(book, file, cause, options)) {
+    error = "cannot write " + path + ": " + cause;
+    return false;
+  }
+  return output.Commit(error);
 }
 
 } // namespace kvhost

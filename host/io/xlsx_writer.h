@@ -37,4 +37,8 @@ struct XlsxOptions {
 [[nodiscard]] bool WriteXlsx(const Workbook& book, const std::string& path, std::string& error,
                              const XlsxOptions& options = {});
 
+// Writes `book` straight into `file` (a staged file of an OutputSet); `error` gives the cause.
+[[nodiscard]] bool WriteXlsxFile(const Workbook& book, const std::string& file, std::string& error,
+                                 const XlsxOptions& options = {});
+
 } // namespace kvhost
