@@ -1,7 +1,9 @@
 // kvhost: a headless Excel for the Kavenlor add-in.
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -216,6 +218,12 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e); // prints the reason
+    return kvhost::kExitUsage;
+  }
+  // Output that never reached its file (a full disk, a closed pipe) is a failed run.
+  std::cout.flush();
+  if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::cerr << "kvhost: cannot write the standard output: " << std::strerror(errno) << '\n';
     return kvhost::kExitUsage;
   }
   return status;

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 
@@ -201,7 +202,13 @@ Json CellJson(std::uint32_t row, std::uint32_t column, const Value& value, std::
     break;
   case ValueType::Number:
     cell["type"] = "number";
-    cell["value"] = value.number;
+    // JSON has no infinities and no NaN, and null is an empty cell's: such a number is named.
+    if (std::isfinite(value.number))
+      cell["value"] = value.number;
+    else
+      cell["value"] = std::isnan(value.number) ? "NaN"
+                      : value.number > 0       ? "Infinity"
+                                               : "-Infinity";
     break;
   case ValueType::Text:
     cell["type"] = "text";

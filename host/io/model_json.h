@@ -16,7 +16,8 @@
 //   "column_widths": [ {"column": "A", "characters": 12.5, "best_fit": true}, ... ],
 //   "cells": [ {"address": "B4", "type": "number", "value": 0.25, "format": 3}, ... ] }
 //   Cells in reading order: those holding a value and the empty ones with a format of their own
-//   (type "empty", value null). Types: number, text, boolean, error (value "#N/A"), empty. A
+//   (type "empty", value null). Types: number, text, boolean, error (value "#N/A"), empty; a
+//   number that is not finite has the value "Infinity", "-Infinity" or "NaN". A
 //   cell's "format" is the format it shows (its own, or the whole sheet's).
 // A chart sheet: { "name", "kind": "chart", "state", "chart": <chart> or null }
 // <chart> holds every field of the chart model under its own name: "type" (that of its main

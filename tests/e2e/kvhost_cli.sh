@@ -52,6 +52,12 @@ contains "fake names the file" "$out/fake" "$out/fake.so"
 check "unknown subcommand" $? 2
 "$kvhost" addin toggle >/dev/null 2>&1
 check "unknown addin action" $? 2
+# Output that cannot be written is a failed run, said once on standard error.
+if [ -w /dev/full ]; then
+  "$kvhost" info >/dev/full 2>"$out/full"
+  check "standard output on a full disk" $? 2
+  contains "why" "$out/full" "cannot write the standard output"
+fi
 "$kvhost" --help >"$out/help" 2>&1
 check "--help" $? 0
 contains "help lists info" "$out/help" "info"

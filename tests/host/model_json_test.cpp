@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <limits>
+
 #include "chart_steps.h"
 #include "io/model_json.h"
 #include "result_books.h"
@@ -121,4 +123,24 @@ TEST(ModelJson, SameWorkbookSameText) {
   EXPECT_EQ(text, DumpWorkbookJson(kvtest::HistogramAndComparisonBook()));
   EXPECT_EQ(text.rfind("{\n  \"workbook\": \"Book2\",\n  \"active_sheet\": 0,", 0), 0u)
       << "keys in their fixed order";
+}
+
+// JSON has no infinities and no NaN; null is what an empty cell holds. A number that is not
+// finite keeps its type and gets a name, so a reader never takes it for an empty cell.
+TEST(ModelJson, NumbersThatAreNotFiniteAreNamed) {
+  Workbook book = kvtest::HistogramAndComparisonBook();
+  Sheet& sheet = book.sheets.at(0);
+  const double values[] = {std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(), 1.5};
+  for (std::uint32_t i = 0; i < 4; ++i)
+    sheet.cells.Set(300 + i, 0, Value::Number(values[i]));
+  const json dump = json::parse(DumpWorkbookJson(book));
+  const char* expected[] = {"\"Infinity\"", "\"-Infinity\"", "\"NaN\"", "1.5"};
+  for (int i = 0; i < 4; ++i) {
+    const json* cell = FindCell(dump["sheets"][0], "A" + std::to_string(301 + i));
+    ASSERT_NE(cell, nullptr) << i;
+    EXPECT_EQ((*cell)["type"], "number") << i;
+    EXPECT_EQ((*cell)["value"].dump(), expected[i]) << i;
+  }
 }
