@@ -67,6 +67,7 @@ int RunInfo(const Options& options) {
   ExcelHost host;
   auto addin = LoadAddIn(host, options);
   if (!addin) return kExitUsage;
+  ArmCallFaults();
   addin->Open();
   const auto name = addin->ManagerInfo(1);
   std::cout << "Add-in: " << name.value_or("(the add-in gives no name)") << '\n'
@@ -102,6 +103,7 @@ int RunAddInManager(const Options& options, bool add) {
   if (!addin) return kExitUsage;
   if (add) {
     const std::size_t from = host.app().Journal().size();
+    ArmCallFaults();
     addin->Add();
     addin->Open();
     std::cout << "Ticked in the add-in manager: xlAutoAdd, then xlAutoOpen\n";
@@ -109,6 +111,7 @@ int RunAddInManager(const Options& options, bool add) {
   } else {
     addin->Open(); // loaded at Excel's start
     const std::size_t from = host.app().Journal().size();
+    ArmCallFaults();
     addin->Remove();
     addin->Close();
     std::cout << "Unticked in the add-in manager: xlAutoRemove, then xlAutoClose\n";

@@ -43,6 +43,7 @@ int RunEval(const Options& options, const EvalOptions& eval) {
   if (!addin) return kExitUsage;
   addin->Open(); // at Excel's start, before the user opens the data
   if (data) host.app().OpenWorkbook(std::move(*data));
+  ArmCallFaults();
 
   // An error value is a formula's result, not a failure of the run.
   for (const std::string& formula : eval.formulas) {

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <map>
 
+#include "../excel/excel_host.h"
 #include "commands.h"
 #include "kvplatform/module.h"
 #include "settings_store.h"
@@ -44,11 +45,24 @@ int main(int argc, char** argv) {
                  "prompt (a person at the terminal)")
       ->check(CLI::IsMember({"script", "print", "prompt"}))
       ->capture_default_str();
+  kvhost::CallFaults faults;
+  app.add_option("--fail-call", faults.fail_call,
+                 "Excel refuses the add-in's N-th call through Excel4v (from 1), as a protected "
+                 "sheet or a dialog in the way makes it refuse")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--fail-calls-from", faults.fail_calls_from,
+                 "Excel refuses every call of the add-in from the N-th on")
+      ->check(CLI::PositiveNumber);
+  bool count_calls = false;
+  app.add_flag("--count-calls", count_calls,
+               "Print how many calls the add-in made through Excel4v, as the last line on "
+               "standard error: N callbacks");
 
   int status = 0;
   // Every command runs with the settings --lang asks for, made before the add-in is loaded.
   auto run = [&](std::function<int()> command) {
     return [&, command] {
+      kvhost::SetCallFaults(faults);
       kvhost::SettingsForRun settings;
       std::string error;
       if (!settings.Prepare(options, error)) {
@@ -224,7 +238,8 @@ int main(int argc, char** argv) {
   std::cout.flush();
   if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
     std::cerr << "kvhost: cannot write the standard output: " << std::strerror(errno) << '\n';
-    return kvhost::kExitUsage;
+    status = kvhost::kExitUsage;
   }
+  if (count_calls) std::cerr << kvhost::CallbacksMade() << " callbacks\n";
   return status;
 }

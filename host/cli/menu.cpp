@@ -212,6 +212,7 @@ int RunMenu(const Options& options, bool close, const std::string& toolbar_pictu
   dialogs.Install();
   auto addin = LoadAddIn(host, options);
   if (!addin) return kExitUsage;
+  ArmCallFaults();
   addin->Open();
   PrintAddInBars(host);
   if (!toolbar_picture.empty()) {
@@ -248,6 +249,7 @@ int RunCommand(const Options& options, const std::string& name) {
   const Snapshot before = Take(host);
   const std::size_t alerts = host.app().Alerts().size();
   std::string problem;
+  ArmCallFaults();
   if (!RunCommandMacro(host, name, problem)) {
     std::cerr << "kvhost: " << problem << '\n';
     return kExitUsage;

@@ -127,6 +127,7 @@ int RunTool(const Options& options, const RunOptions& run) {
   const std::size_t alerts = host.app().Alerts().size();
   const std::size_t workbooks = host.app().Workbooks().size();
   std::string problem;
+  ArmCallFaults();
   if (!RunCommandMacro(host, "kv_menu_" + run.tool, problem)) {
     std::cerr << "kvhost: " << problem << '\n';
     return kExitUsage;

@@ -20,6 +20,7 @@ int RunWelcome(const Options& options) {
     return kExitUsage;
   }
   const std::size_t alerts = host.app().Alerts().size();
+  ArmCallFaults();
   welcome();
   if (dialogs.Dialogs().empty()) std::cout << "No dialog was shown.\n";
   for (const DialogRecord& dialog : dialogs.Dialogs()) {

@@ -52,11 +52,39 @@ ExcelHost::~ExcelHost() {
   XlInstallDispatcher(nullptr, nullptr);
 }
 
+namespace {
+CallFaults g_faults;
+bool g_armed = false;
+long g_callbacks = 0;
+} // namespace
+
+void ArmCallFaults() {
+  g_armed = true;
+}
+
+void SetCallFaults(const CallFaults& faults) {
+  g_faults = faults;
+}
+
+long CallbacksMade() {
+  return g_callbacks;
+}
+
 int ExcelHost::Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
   for (int i = 0; i < count; ++i)
     if (args[i] == nullptr) return xlretInvXloper;
-  return static_cast<ExcelHost*>(context)->Call(xlfn, result,
-                                                Arguments(args, static_cast<std::size_t>(count)));
+  return static_cast<ExcelHost*>(context)->CallFromAddIn(
+      xlfn, result, Arguments(args, static_cast<std::size_t>(count)));
+}
+
+int ExcelHost::CallFromAddIn(int xlfn, LPXLOPER result, Arguments args) {
+  if (!g_armed) return Call(xlfn, result, args);
+  const long number = ++g_callbacks;
+  const bool refused = number == g_faults.fail_call ||
+                       (g_faults.fail_calls_from > 0 && number >= g_faults.fail_calls_from);
+  if (!refused || xlfn == xlFree) return Call(xlfn, result, args);
+  if (result != nullptr) SetError(result, xlerrValue);
+  return (xlfn & (xlCommand | xlSpecial)) ? xlretFailed : xlretSuccess;
 }
 
 int ExcelHost::Call(int xlfn, LPXLOPER result, Arguments args) {

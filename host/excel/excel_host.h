@@ -39,6 +39,23 @@ void AddCellsAndFormats(HandlerTable& table);
 void AddChartCommands(HandlerTable& table);
 void AddBuiltInFunctions(HandlerTable& table);
 
+// Excel refusing the add-in's calls, for testing how the add-in copes: the call numbered
+// `fail_call` (from 1, in the order the add-in makes them through Excel4v) fails, and with
+// `fail_calls_from` every call from that one on. 0 leaves the calls alone. A refused command
+// answers xlretFailed, a refused function the error value #VALUE!; xlFree is never refused,
+// as Excel never refuses to take memory back.
+struct CallFaults {
+  long fail_call = 0;
+  long fail_calls_from = 0;
+};
+// For the whole process: set once by the command line, before any add-in loads.
+void SetCallFaults(const CallFaults& faults);
+// From here on the add-in's calls are the command's own: they are counted, and the faults
+// apply to them (loading the add-in before a command is not part of it).
+void ArmCallFaults();
+// How many calls the add-in has made through Excel4v since ArmCallFaults.
+long CallbacksMade();
+
 // The main window's handle; its low 16 bits are what xlGetHwnd reports (above 0x7FFF on
 // purpose: the add-in must compare them as unsigned).
 constexpr kvp::WindowHandle kMainWindow = 0x0001C0DE;
@@ -85,6 +102,8 @@ public:
 
 private:
   static int Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args);
+  // A call as the add-in makes it: counted, and refused when the faults say so.
+  int CallFromAddIn(int xlfn, LPXLOPER result, Arguments args);
   static int MessageBox(void* context, kvp::WindowHandle owner, const char* text,
                         const char* caption, unsigned type);
 

@@ -52,6 +52,18 @@ contains "fake names the file" "$out/fake" "$out/fake.so"
 check "unknown subcommand" $? 2
 "$kvhost" addin toggle >/dev/null 2>&1
 check "unknown addin action" $? 2
+# Excel refusing the add-in's calls: counted on the last line of standard error, and from the
+# first call on, the menu is never built.
+"$kvhost" --count-calls menu >/dev/null 2>"$out/count"
+check "--count-calls" $? 0
+tail -1 "$out/count" >"$out/last"
+contains_re "the count, last" "$out/last" '^[1-9][0-9]* callbacks$'
+"$kvhost" --fail-calls-from 1 menu >"$out/refused" 2>&1
+check "every call refused" $? 0
+contains "no menu" "$out/refused" 'No "Kavenlor" menu on bar 10.'
+"$kvhost" --fail-call 0 menu >/dev/null 2>&1
+check "--fail-call 0" $? 2
+
 # Output that cannot be written is a failed run, said once on standard error.
 if [ -w /dev/full ]; then
   "$kvhost" info >/dev/full 2>"$out/full"
