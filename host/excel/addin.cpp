@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <stdlib.h>
 
+#include "addin_file.h"
 #include "values.h"
 
 namespace kvhost {
@@ -19,6 +20,7 @@ std::unique_ptr<AddIn> AddIn::Load(ExcelHost& host, const std::string& path, std
     error = "cannot load add-in " + path + ": no such file";
     return nullptr;
   }
+  if (!CheckAddInFile(full, error)) return nullptr;
   void* library = dlopen(full, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* reason = dlerror();

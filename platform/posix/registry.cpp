@@ -236,7 +236,9 @@ std::string RegistryFile() {
 enum class ReadResult { Read, Missing, Failed };
 
 ReadResult ReadWholeFile(const std::string& file, std::string& text) {
-  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO put where the file should be cannot stop the reader; it is
+  // refused below as it is no regular file.
+  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {

@@ -48,6 +48,27 @@ echo "not a library" >"$out/fake.so"
 check "file that is not a library" $? 2
 contains "fake names the file" "$out/fake" "$out/fake.so"
 
+# An add-in cut short anywhere is refused with one line, never a crash in the loader; a FIFO
+# given as the add-in or as the settings file stops nothing.
+size=$(wc -c <"$addin")
+step=$((size / 40))
+cut=1000
+while [ "$cut" -lt "$size" ]; do
+  head -c "$cut" "$addin" >"$out/cut.so"
+  "$kvhost" --addin "$out/cut.so" info >/dev/null 2>"$out/cut"
+  status=$?
+  if [ "$status" -ne 2 ] || [ "$(wc -l <"$out/cut")" -ne 1 ]; then
+    fail "the add-in cut at $cut bytes (exit $status)"; cat "$out/cut"
+  else pass; fi
+  cut=$((cut + step))
+done
+mkfifo "$out/fifo.so" "$out/fifo-registry"
+timeout 20 "$kvhost" --addin "$out/fifo.so" info >/dev/null 2>"$out/fifo"
+check "a FIFO as the add-in" $? 2
+contains "why" "$out/fifo" "it is not a regular file"
+KAVENLOR_REGISTRY="$out/fifo-registry" timeout 20 "$kvhost" menu >/dev/null 2>&1
+check "a FIFO as the settings file" $? 0
+
 "$kvhost" nosuchcommand >/dev/null 2>&1
 check "unknown subcommand" $? 2
 "$kvhost" addin toggle >/dev/null 2>&1
