@@ -1,6 +1,7 @@
 // The registry as a text file; registry.h describes the file and its rules.
 #include "kvplatform/registry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -9,10 +10,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <string_view>
+#include <vector>
 
 #include "kvplatform/ansi.h"
 
@@ -22,6 +26,8 @@ namespace {
 constexpr std::string_view kHeader = "# Kavenlor registry 1";
 // Larger than any settings file; a bigger one is not ours.
 constexpr off_t kMaxFileSize = 16 << 20;
+// Between the registry file's name and mkstemp's six characters in a writer's temporary file.
+constexpr char kTemporaryTag[] = ".kvtemp-";
 
 struct Value {
   std::string name; // ANSI
@@ -181,15 +187,27 @@ std::optional<Value> ParseValue(std::string_view line) {
   return value;
 }
 
-// The whole file, or nothing when any line of it is not understood.
-std::optional<Store> Parse(std::string_view text) {
+// Blanks and tabs around a line, and the CR of a CRLF line end, are no part of it.
+std::string_view Trimmed(std::string_view line) {
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+    line.remove_suffix(1);
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+    line.remove_prefix(1);
+  return line;
+}
+
+// A registry read line by line. A line that is not understood (a value of a key that is not
+// understood with it) is skipped and its number noted in `skipped`; the rest holds. A file that
+// does not start with the header is no registry: nothing.
+std::optional<Store> Parse(std::string_view text, std::vector<int>& skipped) {
   Store store;
+  skipped.clear();
   bool first = true;
-  while (!text.empty()) {
+  bool in_skipped_key = false;
+  for (int number = 1; !text.empty(); ++number) {
     const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
+    const std::string_view line = Trimmed(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (first) {
       if (line != kHeader) return std::nullopt;
       first = false;
@@ -197,23 +215,41 @@ std::optional<Store> Parse(std::string_view text) {
     }
     if (line.empty() || line.front() == '#') continue;
     if (line.front() == '[') {
-      if (line.size() < 2 || line.back() != ']') return std::nullopt;
-      auto path = Decode(line.substr(1, line.size() - 2));
-      if (!path || path->empty()) return std::nullopt;
-      for (const Key& key : store)
-        if (SameName(key.path, *path)) return std::nullopt;
-      store.push_back(Key{std::move(*path), {}});
+      std::optional<std::string> path;
+      if (line.size() >= 2 && line.back() == ']') path = Decode(line.substr(1, line.size() - 2));
+      in_skipped_key = !path || path->empty() ||
+                       std::any_of(store.begin(), store.end(),
+                                   [&](const Key& key) { return SameName(key.path, *path); });
+      if (in_skipped_key)
+        skipped.push_back(number);
+      else
+        store.push_back(Key{std::move(*path), {}});
       continue;
     }
     auto value = ParseValue(line);
-    if (!value || store.empty()) return std::nullopt;
-    auto& values = store.back().values;
-    for (const Value& other : values)
-      if (SameName(other.name, value->name)) return std::nullopt;
-    values.push_back(std::move(*value));
+    if (!value || store.empty() || in_skipped_key ||
+        std::any_of(store.back().values.begin(), store.back().values.end(),
+                    [&](const Value& other) { return SameName(other.name, value->name); })) {
+      skipped.push_back(number);
+      continue;
+    }
+    store.back().values.push_back(std::move(*value));
   }
   if (first) return std::nullopt; // not even the header
   return store;
+}
+
+// Says once per file and process what of the file is ignored: the settings it held there are
+// gone for the add-in, and a person should know why.
+void WarnOfSkippedLines(const std::string& file, const std::vector<int>& skipped) {
+  static std::set<std::string> warned;
+  if (skipped.empty() || !warned.insert(file).second) return;
+  std::string lines;
+  for (std::size_t i = 0; i < skipped.size() && i < 5; ++i)
+    lines += (i ? ", " : "") + std::to_string(skipped[i]);
+  if (skipped.size() > 5) lines += ", ...";
+  std::fprintf(stderr, "kavenlor: %s: line%s %s not understood and ignored\n", file.c_str(),
+               skipped.size() > 1 ? "s" : "", lines.c_str());
 }
 
 // ---- the file on disk
@@ -265,7 +301,10 @@ ReadResult ReadWholeFile(const std::string& file, std::string& text) {
 std::optional<Store> Load(const std::string& file) {
   std::string text;
   if (ReadWholeFile(file, text) != ReadResult::Read) return std::nullopt;
-  return Parse(text);
+  std::vector<int> skipped;
+  auto store = Parse(text, skipped);
+  WarnOfSkippedLines(file, skipped);
+  return store;
 }
 
 std::string FolderOf(const std::string& file) {
@@ -296,7 +335,7 @@ bool WriteAll(int fd, std::string_view text) {
 // moment finds one whole file.
 bool ReplaceFile(const std::string& file, const std::string& text) {
   const std::string folder = FolderOf(file);
-  std::string temporary = file + ".XXXXXX";
+  std::string temporary = file + kTemporaryTag + "XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
   struct stat old {};
@@ -339,8 +378,9 @@ private:
   int fd_;
 };
 
-// Reads the registry for a change: a missing or corrupt file is an empty registry (`corrupt`
-// tells which), an unreadable one is left alone (false).
+// Reads the registry for a change: a missing file is an empty registry, a corrupt one what
+// could be understood of it (`corrupt` says so, and the file is kept aside when it is written),
+// an unreadable one is left alone (false).
 bool LoadForChange(const std::string& file, Store& store, bool& corrupt) {
   std::string text;
   store.clear();
@@ -350,15 +390,42 @@ bool LoadForChange(const std::string& file, Store& store, bool& corrupt) {
   case ReadResult::Failed: return false;
   case ReadResult::Read: break;
   }
-  auto parsed = Parse(text);
-  corrupt = !parsed;
+  std::vector<int> skipped;
+  auto parsed = Parse(text, skipped);
+  corrupt = !parsed || !skipped.empty();
   if (parsed) store = std::move(*parsed);
   return true;
 }
 
-// Writes the changed registry; a corrupt file it replaces is kept aside, never lost.
+// A writer killed between making its temporary file and renaming it leaves the file behind;
+// the next writer, holding the lock, knows that no other writer is at work and removes it.
+void RemoveAbandonedTemporaries(const std::string& file) {
+  const std::string folder = FolderOf(file);
+  const std::string prefix = file.substr(file.rfind('/') + 1) + kTemporaryTag;
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = readdir(listing))
+    if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
+      unlink((folder + "/" + entry->d_name).c_str());
+  closedir(listing);
+}
+
+// Keeps a corrupt file aside under the first free name of FILE.corrupt, FILE.corrupt-2, ...:
+// a later corruption never replaces the copy of an earlier one.
+bool KeepAside(const std::string& file) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string copy = file + ".corrupt" + (n == 1 ? "" : "-" + std::to_string(n));
+    if (link(file.c_str(), copy.c_str()) == 0) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+// Writes the changed registry (under the writers' lock); a corrupt file it replaces is kept
+// aside, never lost.
 bool Commit(const std::string& file, const Store& store, bool corrupt) {
-  if (corrupt && rename(file.c_str(), (file + ".corrupt").c_str()) != 0) return false;
+  RemoveAbandonedTemporaries(file);
+  if (corrupt && !KeepAside(file)) return false;
   return ReplaceFile(file, Serialize(store));
 }
 

@@ -214,48 +214,69 @@ TEST_F(Registry, WritesAreRefusedThroughReadKeysAndForTextsWithZeros) {
   EXPECT_EQ(Query(readable, "Idioma")->bytes, std::string("en\0", 3));
 }
 
-TEST_F(Registry, CorruptFileIsNoKeyAtAllAndIsKeptAsideOnTheNextWrite) {
+// A file that does not start with the header is no registry at all; in one that does, a line
+// that is not understood is skipped and the rest holds. The next write keeps the damaged file
+// aside, each damaged file under a name of its own, and removes temporary files that a killed
+// writer left.
+TEST_F(Registry, DamagedLinesAreSkippedAndDamagedFilesKeptAside) {
   const std::string good = "# Kavenlor registry 1\n"
                            "[Software\\Outro]\n"
                            "\"Idioma\" = text \"pt\"\n";
-  const std::string corrupt[] = {
+  const std::string not_a_registry[] = {
       "",
       "garbage\n",
       "[Software\\Kavenlor]\n\"Idioma\" = text \"pt\"\n", // no header
       "# Kavenlor registry 2\n[Software\\Kavenlor]\n",
-      "# Kavenlor registry 1\n\"Idioma\" = text \"pt\"\n[Software\\Kavenlor]\n", // before a key
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Idioma\" = text \"p",      // cut in a text
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Idio",
-      "# Kavenlor registry 1\n[Software\\Kav",
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Idioma\" = text \"p%00t\"\n",
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Idioma\" = text \"p%4\"\n",
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Idioma\" = text \"\xE2\x82\"\n", // bad UTF-8
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Idioma\" = text \"\xE4\xB8\xAD\"\n", // 中
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Janela\" = binary 0a0\n",
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Janela\" = binary 0g\n",
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"Janela\" = dword 1\n",
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n\"A\" = text \"1\"\n\"a\" = text \"2\"\n",
-      "# Kavenlor registry 1\n[Software\\Kavenlor]\n[SOFTWARE\\KAVENLOR]\n",
-      "# Kavenlor registry 1\n[]\n",
   };
   std::filesystem::create_directories(std::filesystem::path(file).parent_path());
-  const std::string header = "# Kavenlor registry 1\n";
-  for (const std::string& bad : corrupt) {
-    // A good key before the fault: the file is read whole or not at all.
-    kvtest::WriteFile(file, bad.rfind(header, 0) == 0 ? good + bad.substr(header.size()) : bad);
+  for (const std::string& bad : not_a_registry) {
+    kvtest::WriteFile(file, bad);
     RegistryKey key;
     EXPECT_FALSE(kvp::OpenRegistryKey("Software\\Outro", key)) << bad;
     EXPECT_FALSE(kvp::OpenRegistryKey(kKey, key)) << bad;
   }
-
-  kvtest::WriteFile(file, good + "\"Idioma\" = text \"pt\n");
-  const std::string before = kvtest::ReadFile(file);
-  {
-    RegistryKey key = Created();
-    ASSERT_TRUE(Set(key, "Idioma", RegistryType::Text, "en"));
+  // After the good key: the damaged line and what it takes with it are lost, nothing else.
+  const std::string damaged[] = {
+      "\"Idioma\" = text \"pt\"\n[Software\\Kavenlor]\n", // a value before any key
+      "[Software\\Kavenlor]\n\"Idioma\" = text \"p",      // cut in a text
+      "[Software\\Kavenlor]\n\"Idio",
+      "[Software\\Kav",
+      "[Software\\Kavenlor]\n\"Idioma\" = text \"p%00t\"\n",
+      "[Software\\Kavenlor]\n\"Idioma\" = text \"p%4\"\n",
+      "[Software\\Kavenlor]\n\"Idioma\" = text \"\xE2\x82\"\n",     // bad UTF-8
+      "[Software\\Kavenlor]\n\"Idioma\" = text \"\xE4\xB8\xAD\"\n", // no ANSI byte
+      "[Software\\Kavenlor]\n\"Janela\" = binary 0a0\n",
+      "[Software\\Kavenlor]\n\"Janela\" = binary 0g\n",
+      "[Software\\Kavenlor]\n\"Janela\" = dword 1\n",
+      "[Software\\Kavenlor]\n\"A\" = text \"1\"\n\"a\" = text \"2\"\n",
+      "[Software\\Kavenlor]\n[SOFTWARE\\KAVENLOR]\n\"Idioma\" = text \"x\"\n",
+      "[]\n\"Idioma\" = text \"x\"\n",
+      "[Software\\Outro]\n\"Janela\" = text \"x\"\n", // the key again: all of it skipped
+  };
+  for (const std::string& bad : damaged) {
+    kvtest::WriteFile(file, good + bad);
+    EXPECT_EQ(Query(Opened("Software\\Outro"), "Idioma")->bytes, std::string("pt\0", 3)) << bad;
+    EXPECT_FALSE(Query(Opened("Software\\Outro"), "Janela")) << bad;
   }
-  EXPECT_EQ(kvtest::ReadFile(file + ".corrupt"), before);
-  EXPECT_EQ(Query(Opened(), "Idioma")->bytes, std::string("en\0", 3));
+  // Stray blanks and tabs around a line, and CRLF line ends, damage nothing.
+  kvtest::WriteFile(file, "# Kavenlor registry 1 \r\n [Software\\Kavenlor]\t\r\n"
+                          "\"Idioma\" = text \"pt\"  \r\n");
+  EXPECT_EQ(Query(Opened(), "Idioma")->bytes, std::string("pt\0", 3));
+
+  const std::string first = good + "\"Idioma\" = text \"pt\n";
+  const std::string second = good + "\"Outro\" = dword 2\n";
+  const std::string abandoned = file + ".kvtemp-AbC123";
+  kvtest::WriteFile(abandoned, "half a registry");
+  for (const std::string& bad : {first, second}) {
+    kvtest::WriteFile(file, bad);
+    RegistryKey key = Created();
+    ASSERT_TRUE(Set(key, "Janela", RegistryType::Text, "en"));
+  }
+  EXPECT_EQ(kvtest::ReadFile(file + ".corrupt"), first);
+  EXPECT_EQ(kvtest::ReadFile(file + ".corrupt-2"), second);
+  EXPECT_EQ(Query(Opened("Software\\Outro"), "Idioma")->bytes, std::string("pt\0", 3));
+  EXPECT_EQ(Query(Opened(), "Janela")->bytes, std::string("en\0", 3));
+  EXPECT_FALSE(std::filesystem::exists(abandoned));
 }
 
 TEST_F(Registry, StoreFollowsTheEnvironmentAndMakesItsFolders) {
