@@ -181,7 +181,9 @@ int PrintChanges(const std::string& what, const std::map<std::string, Value>& be
   return changes;
 }
 
-void PrintDifferences(const Snapshot& before, const Snapshot& after) {
+// With --lang the add-in's settings are a copy made for the run: its changes are shown, and
+// said to be lost.
+void PrintDifferences(const Snapshot& before, const Snapshot& after, bool settings_are_a_copy) {
   int changes = 0;
   if (before.menus != after.menus) {
     auto list = [](const std::vector<std::string>& menus) {
@@ -200,7 +202,11 @@ void PrintDifferences(const Snapshot& before, const Snapshot& after) {
                           [](bool shown) { return std::string(shown ? "shown" : "hidden"); });
   changes += PrintChanges("Check mark on", before.check_marks, after.check_marks,
                           [](bool checked) { return std::string(checked ? "on" : "off"); });
-  changes += PrintChanges("Setting", before.settings, after.settings, DescribeValue);
+  const int settings = PrintChanges("Setting", before.settings, after.settings, DescribeValue);
+  if (settings > 0 && settings_are_a_copy)
+    std::cout
+        << "(--lang made these settings a copy for this run: the stored ones are unchanged)\n";
+  changes += settings;
   if (changes == 0) std::cout << "Nothing changed.\n";
 }
 
@@ -255,7 +261,7 @@ int RunCommand(const Options& options, const std::string& name) {
     return kExitUsage;
   }
   std::cout << "Ran " << name << '\n';
-  PrintDifferences(before, Take(host));
+  PrintDifferences(before, Take(host), !options.lang.empty());
   std::cout.flush();
   if (dialogs.Refused()) return kExitUsage;
   return host.app().ErrorShownSince(alerts) ? kExitCommandFailed : kExitDone;

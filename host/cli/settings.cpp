@@ -18,9 +18,26 @@ bool Store(const std::string& name, const StoredValue& value) {
   return false;
 }
 
-// A value as `settings set` takes it: SHOW a byte (0 to 255), the others texts.
-std::optional<StoredValue> ReadValue(const std::string& name, const std::string& text) {
-  if (name != "SHOW") return StoredValue{kvp::RegistryType::Text, kvp::Utf8ToAnsi(text)};
+// The text in the ANSI code page the add-in reads, when that code page holds every character
+// of it (Utf8ToAnsi puts '?' for the others, which would be stored as if typed).
+std::optional<std::string> ExactAnsi(const std::string& utf8) {
+  std::string ansi = kvp::Utf8ToAnsi(utf8);
+  if (kvp::AnsiToUtf8(ansi) != utf8) return std::nullopt;
+  return ansi;
+}
+
+bool StoreText(const std::string& name, const std::string& utf8) {
+  const auto ansi = ExactAnsi(utf8);
+  if (!ansi) {
+    std::cerr << "kvhost: " << name << " \"" << utf8
+              << "\" has characters that code page 1252 cannot hold; nothing is stored\n";
+    return false;
+  }
+  return Store(name, StoredValue{kvp::RegistryType::Text, *ansi});
+}
+
+// SHOW as `settings set` takes it: a byte, 0 to 255.
+std::optional<StoredValue> ReadByte(const std::string& text) {
   int byte = 0;
   const char* end = text.data() + text.size();
   const auto [last, error] = std::from_chars(text.data(), end, byte);
@@ -49,7 +66,9 @@ int RunSettings(const Options& options, const SettingsOptions& settings) {
     return kExitUsage;
   }
   if (settings.action == "set") {
-    const auto value = ReadValue(settings.name, settings.value);
+    if (settings.name != "SHOW")
+      return StoreText(settings.name, settings.value) ? kExitDone : kExitUsage;
+    const auto value = ReadByte(settings.value);
     if (!value) {
       std::cerr << "kvhost: SHOW takes one byte, a number from 0 to 255, not \"" << settings.value
                 << "\"\n";
@@ -62,9 +81,7 @@ int RunSettings(const Options& options, const SettingsOptions& settings) {
   std::string folder = std::filesystem::absolute(settings.path, failure).lexically_normal();
   while (folder.size() > 1 && folder.back() == '/')
     folder.pop_back();
-  const bool stored =
-      Store("PATH", StoredValue{kvp::RegistryType::Text, kvp::Utf8ToAnsi(folder)}) &&
-      Store("VERSAO", StoredValue{kvp::RegistryType::Text, kvp::Utf8ToAnsi(settings.version)});
+  const bool stored = StoreText("PATH", folder) && StoreText("VERSAO", settings.version);
   if (!stored) return kExitUsage;
   std::cout << "PATH = text \"" << folder << "\"\nVERSAO = text \"" << settings.version << "\"\n";
   return kExitDone;

@@ -153,6 +153,23 @@ cp "$KAVENLOR_REGISTRY" "$out/before_lang"
 check "Portuguese under --lang pt" $? 0
 contains "--lang pt: nothing happens" "$out/port_lang" "Nothing changed."
 cmp -s "$KAVENLOR_REGISTRY" "$out/before_lang" && pass || fail "--lang changed the stored settings"
+# Under --lang en, Portuguese changes the run's copy: shown, and said to be lost.
+"$kvhost" --lang en command kv_menu_port >"$out/port_en" 2>/dev/null
+check "Portuguese under --lang en" $? 0
+contains "the change" "$out/port_en" 'Setting IDIOMA: text "2" -> text "1"'
+contains "said to be a copy" "$out/port_en" "the stored ones are unchanged"
+cmp -s "$KAVENLOR_REGISTRY" "$out/before_lang" && pass || fail "--lang en changed the stored settings"
+# The copy of a --lang run that was killed goes with the next --lang run; a running one's stays.
+mkdir -p "$TMPDIR/kvhost-settings-999999999-abcdef" "$TMPDIR/kvhost-settings-$$-abcdef"
+"$kvhost" --lang pt menu >/dev/null 2>&1
+if [ ! -e "$TMPDIR/kvhost-settings-999999999-abcdef" ] && [ -e "$TMPDIR/kvhost-settings-$$-abcdef" ]
+then pass; else fail "copies of killed --lang runs: $(ls "$TMPDIR")"; fi
+rm -rf "$TMPDIR/kvhost-settings-$$-abcdef"
+# A text the add-in's code page cannot hold is refused, not stored with question marks.
+"$kvhost" settings set VERSAO "版本" 2>"$out/cjk"
+check "a text outside code page 1252" $? 2
+contains "why" "$out/cjk" "code page 1252 cannot hold"
+cmp -s "$KAVENLOR_REGISTRY" "$out/before_lang" && pass || fail "the refused text changed the settings"
 
 # --- About with an empty version: "Version: " and straight on to the blank line.
 "$kvhost" command kv_menu_sobre >"$out/about" 2>"$out/about.err"
