@@ -4,6 +4,7 @@
 #include "Menu.h"
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "BarraMenu.h"
@@ -19,6 +20,13 @@ namespace {
 constexpr std::int16_t kAlertInformation = 2;
 constexpr std::int16_t kAlertError = 3;
 
+const char* const kToolbarNotStoredPt =
+    "Não foi possível gravar a escolha da barra de ferramentas no registro: ela vale até o "
+    "Microsoft Excel ser fechado.";
+const char* const kToolbarNotStoredEn =
+    "The toolbar choice could not be saved in the registry: it lasts until Microsoft Excel "
+    "is closed.";
+
 // Alerts built at run time: a writable counted text with its placeholder byte.
 void Alert(const std::string& text, std::int16_t type) {
   std::string counted(1, ' ');
@@ -26,13 +34,14 @@ void Alert(const std::string& text, std::int16_t type) {
   ExcelCall(xlcAlert, nullptr, 2, TempText(counted.data()), TempInteger(type));
 }
 
-// Stores IDIOMA for the next start; a registry failure is not reported.
-void StoreLanguage(const char* value) {
+// Stores one setting for the next start; false when the registry refused it.
+bool StoreSetting(const char* name, kvp::RegistryType type, const unsigned char* data,
+                  std::size_t size) {
   kvp::RegistryKey key;
-  if (!kvp::CreateRegistryKey(kSettingsKey, key)) return;
-  kvp::SetRegistryValue(key, "IDIOMA", kvp::RegistryType::Text,
-                        reinterpret_cast<const unsigned char*>(value), 1);
+  if (!kvp::CreateRegistryKey(kSettingsKey, key)) return false;
+  const bool stored = kvp::SetRegistryValue(key, name, type, data, size);
   kvp::CloseRegistryKey(key);
+  return stored;
 }
 
 // Choosing a language changes nothing while loaded: the menus, the functions and the texts
@@ -41,7 +50,10 @@ short ChooseLanguage(Language chosen, const char* value, const char* restart_mes
                      const char* error_message) {
   if (CurrentLanguage == chosen) return 1;
   try {
-    StoreLanguage(value);
+    // A choice the registry did not keep would be lost at the restart the message asks for.
+    if (!StoreSetting("IDIOMA", kvp::RegistryType::Text,
+                      reinterpret_cast<const unsigned char*>(value), 1))
+      throw std::runtime_error("IDIOMA not stored");
     Alert(restart_message, kAlertInformation);
   } catch (...) {
     Alert(error_message, kAlertError);
@@ -75,15 +87,16 @@ bool StartBrowser(const char* name, const char* address) {
 KV_ENTRY(short) kv_chama_exibir() {
   return Guarded("kv_chama_exibir", 1, [] {
     const unsigned char shown = ShowToolbarFlag == 0 ? 1 : 0;
-    kvp::RegistryKey key;
-    if (kvp::CreateRegistryKey(kSettingsKey, key)) {
-      kvp::SetRegistryValue(key, "SHOW", kvp::RegistryType::Binary, &shown, 1);
-      kvp::CloseRegistryKey(key);
-    }
+    const bool stored = StoreSetting("SHOW", kvp::RegistryType::Binary, &shown, 1);
     ShowToolbar(shown != 0);
     ExcelCall(xlfCheckCommand, nullptr, 4, TempNumber(10), TempText(MenuName()),
               TempText(ShowToolbarItem()), TempBoolean(shown));
     ShowToolbarFlag = shown;
+    // The toolbar switches all the same; the person learns that Excel's next start will not
+    // remember it.
+    if (!stored)
+      Alert(CurrentLanguage == Language::Portuguese ? kToolbarNotStoredPt : kToolbarNotStoredEn,
+            kAlertError);
     return 1;
   });
 }

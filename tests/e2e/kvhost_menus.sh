@@ -165,6 +165,19 @@ mkdir -p "$TMPDIR/kvhost-settings-999999999-abcdef" "$TMPDIR/kvhost-settings-$$-
 if [ ! -e "$TMPDIR/kvhost-settings-999999999-abcdef" ] && [ -e "$TMPDIR/kvhost-settings-$$-abcdef" ]
 then pass; else fail "copies of killed --lang runs: $(ls "$TMPDIR")"; fi
 rm -rf "$TMPDIR/kvhost-settings-$$-abcdef"
+# Settings the registry refuses (the store is a folder): the toolbar still switches and the
+# person is told the choice is not kept; the language choice shows its error, not the restart.
+mkdir -p "$out/store-is-a-folder"
+KAVENLOR_REGISTRY="$out/store-is-a-folder" "$kvhost" command kv_menu_exibir >"$out/unsaved" \
+  2>"$out/unsaved.err"
+check "toolbar with the settings refused" $? 1
+contains "still shown" "$out/unsaved" 'Toolbar "Kavenlor": hidden -> shown'
+contains "told" "$out/unsaved.err" "The toolbar choice could not be saved in the registry"
+KAVENLOR_REGISTRY="$out/store-is-a-folder" "$kvhost" command kv_menu_port >/dev/null \
+  2>"$out/unsaved.err"
+check "language with the settings refused" $? 1
+contains "its error" "$out/unsaved.err" "Error during process."
+absent "no restart message" "$out/unsaved.err" "enjoy all changes"
 # A text the add-in's code page cannot hold is refused, not stored with question marks.
 "$kvhost" settings set VERSAO "版本" 2>"$out/cjk"
 check "a text outside code page 1252" $? 2
