@@ -63,6 +63,9 @@ void OnRowEnd(int terminator, void* context) {
   r.column = 0;
 }
 
+// 32,767 characters of up to 3 UTF-8 bytes each, with room for quotes.
+constexpr std::size_t kMaxFieldBytes = 3 * 32767 + 2;
+
 bool EndsField(char c) {
   return c == ',' || c == '\r' || c == '\n';
 }
@@ -96,9 +99,18 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
   // call, so the input goes in pieces that each begin at a byte that may end a field: a field
   // can only end at a piece's first byte, and the flag read just before the call is that
   // field's.
+  std::size_t unbroken = 0; // bytes since the last separator, across blocks
   auto parse = [&](const char* first, const char* last) {
     while (first < last) {
       const char* next = std::find_if(first + 1, last, EndsField);
+      // A cell holds at most 32,767 characters; what runs far longer without a separator is no
+      // data a worksheet can take, and the parser would keep all of it in memory.
+      unbroken += static_cast<std::size_t>(next - first);
+      if (unbroken > kMaxFieldBytes) {
+        reading.overflow = "a field longer than a cell holds (32,767 characters)";
+        return true;
+      }
+      if (next < last) unbroken = 0; // the next piece starts at a separator
       reading.field_quoted = parser.quoted != 0;
       const auto size = static_cast<std::size_t>(next - first);
       if (csv_parse(&parser, first, size, OnField, OnRowEnd, &reading) != size) return false;

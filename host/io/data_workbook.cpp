@@ -1,5 +1,7 @@
 #include "data_workbook.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -37,6 +39,14 @@ FileKind KindOf(const std::string& path, const unsigned char* magic, std::size_t
 } // namespace
 
 std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std::string& error) {
+  // Only a regular file has an end: a device such as /dev/zero would be read forever, and a
+  // FIFO would keep the run waiting for a writer.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    error = "cannot read " + path + ": " +
+            (S_ISDIR(status.st_mode) ? "it is a folder" : "it is not a regular file");
+    return std::nullopt;
+  }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     error = "cannot read " + path + ": " + std::strerror(errno);
@@ -45,10 +55,6 @@ std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std:
   unsigned char magic[4] = {};
   const std::size_t got = std::fread(magic, 1, sizeof magic, file);
   std::fclose(file);
-  if (std::filesystem::is_directory(path)) {
-    error = "cannot read " + path + ": it is a folder";
-    return std::nullopt;
-  }
   switch (KindOf(path, magic, got)) {
   case FileKind::Xlsx: return ReadXlsxSheets(path, error);
   case FileKind::Xls: return ReadXlsSheets(path, error);

@@ -82,4 +82,17 @@ if grep -qvE '^-?[0-9.]+(E[-+][0-9]+)?$|^#[A-Z/0!?]+$' "$out/real"; then fail "n
 "$kvhost" --addin "$addin" eval 'KV.SKEW(A1:A5)' >"$out/explicit" 2>&1
 check "--addin given explicitly" $? 0
 
+# Data that has no end, or no data a sheet can hold: refused at once, one line each.
+mkfifo "$out/pipe.csv"
+head -c 200000 /dev/zero >"$out/zeros.csv"
+for data in /dev/zero "$out/pipe.csv" "$out/zeros.csv"; do
+  timeout 20 "$kvhost" --addin "$addin" eval --data "$data" 'KV.SKEW(A1:A3,1)' >/dev/null \
+    2>"$out/endless"
+  check "refused: $data" $? 2
+  lines "one line for $data" "$out/endless" 1
+done
+/usr/bin/python3 -c "print('x' * 32767 + ',1')" >"$out/longest.csv"
+"$kvhost" --addin "$addin" eval --data "$out/longest.csv" 'KV.SKEW(longest!A1:B1,1)' >/dev/null 2>&1
+check "a text as long as a cell holds" $? 0
+
 summary
