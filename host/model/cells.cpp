@@ -1,5 +1,6 @@
 #include "cells.h"
 
+#include <cstring>
 #include <algorithm>
 #include <cassert>
 #include <charconv>
@@ -79,7 +80,9 @@ Value Cells::Get(std::uint32_t row, std::uint32_t column) const {
   switch (cell->type) {
   case ValueType::Empty: return Value{};
   case ValueType::Number: return Value::Number(cell->number);
-  case ValueType::Text: return Value::Text(texts_[cell->detail]);
+  case ValueType::Text:
+    if (cell->detail & kInlineText) return Value::Text(std::string(InlineText(*cell)));
+    return Value::Text(texts_[cell->detail]);
   case ValueType::Boolean: return Value::Boolean(cell->detail != 0);
   case ValueType::Error: return Value::Error(static_cast<std::uint16_t>(cell->detail));
   }
@@ -93,7 +96,7 @@ Cells::Cell& Cells::Place(std::uint32_t row, std::uint32_t column) {
   if (row >= cells.size()) cells.resize(row + 1);
   rows_ = std::max(rows_, row + 1);
   Cell& cell = cells[row];
-  if (cell.type == ValueType::Text) {
+  if (cell.type == ValueType::Text && !(cell.detail & kInlineText)) {
     texts_[cell.detail] = std::string{};
     free_texts_.push_back(cell.detail);
   }
@@ -107,6 +110,12 @@ void Cells::SetNumber(std::uint32_t row, std::uint32_t column, double number) {
 
 void Cells::SetText(std::uint32_t row, std::uint32_t column, std::string_view utf8) {
   Cell& cell = Place(row, column);
+  if (utf8.size() <= sizeof cell.number) {
+    // A short text sits in the cell itself, in the bytes a number would take.
+    cell = Cell{0, kInlineText | static_cast<std::uint32_t>(utf8.size()), ValueType::Text};
+    std::memcpy(&cell.number, utf8.data(), utf8.size());
+    return;
+  }
   std::uint32_t slot = 0;
   if (!free_texts_.empty()) {
     slot = free_texts_.back();

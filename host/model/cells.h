@@ -64,8 +64,8 @@ constexpr std::uint32_t kMaxRows = 65536;
 constexpr std::uint32_t kMaxColumns = 256;
 
 // One worksheet's cells, stored column by column, each column only as long as its last used
-// row, so a sheet of data costs 16 bytes a cell and an empty one nothing. Texts live in a pool
-// the cells index.
+// row, so a sheet of data costs 16 bytes a cell and an empty one nothing. A text of up to 8
+// bytes sits in its cell; longer ones live in a pool the cells index (32 bytes and the text).
 class Cells {
 public:
   // Row and column are counted from 0 and must lie inside the grid.
@@ -96,6 +96,11 @@ private:
     ValueType type = ValueType::Empty;
   };
   static_assert(sizeof(Cell) == 16);
+  // In a text cell's detail: the text is in the cell's own 8 bytes, its length in the low bits.
+  static constexpr std::uint32_t kInlineText = 0x80000000u;
+  static std::string_view InlineText(const Cell& cell) {
+    return {reinterpret_cast<const char*>(&cell.number), cell.detail & ~kInlineText};
+  }
 
   Cell& Place(std::uint32_t row, std::uint32_t column); // grows the column; frees an old text
   const Cell* Find(std::uint32_t row, std::uint32_t column) const;
