@@ -49,7 +49,9 @@ CentralMoments ComputeCentralMoments(std::span<const double> x) {
   CentralMoments m;
   m.n = x.size();
   if (x.empty()) return m;
-  const auto [mean0, lo, hi] = ProvisionalMean(x);
+  // Plain variables, not a structured binding: the simd loop below may not capture one.
+  const FirstPass first = ProvisionalMean(x);
+  const double mean0 = first.mean0;
   const double n = static_cast<double>(x.size());
 
   // Second pass: powers of the deviations from the provisional mean.
@@ -78,8 +80,8 @@ CentralMoments ComputeCentralMoments(std::span<const double> x) {
   // stays a NaN and shows as #NUM!.)
   if (m.m2 < 0) m.m2 = 0;
   if (m.m4 < 0) m.m4 = 0;
-  m.min = lo;
-  m.max = hi;
+  m.min = first.min;
+  m.max = first.max;
   return m;
 }
 
