@@ -1,0 +1,433 @@
+#include <windows.h>
+// The common controls' header needs windows.h before it.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "attached_form.h"
+#include "dialog_window.h"
+
+namespace kvp::win32 {
+namespace {
+
+// The dialog font: 8 points of the system's dialog face.
+HFONT MakeFont(bool bold) {
+  HDC dc = GetDC(nullptr);
+  const int height = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, dc);
+  return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
+}
+
+bool IsFrame(const std::string& kind) {
+  return kind == "panel" || kind == "group box" || kind == "radio group";
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    text += (i == 0 ? "" : "\r\n") + lines[i];
+  return text;
+}
+
+// A form without a layout of its own: its controls one under the other.
+void StackControls(std::vector<ControlState>& states, FormSize& size) {
+  int top = 7;
+  for (ControlState& s : states) {
+    const int height = s.kind == "radio group" ? 14 + 10 * static_cast<int>(s.items.size())
+                       : s.kind == "memo"      ? 60
+                       : s.kind == "button" || s.kind == "drop-down list" ? 14
+                                                                          : 12;
+    s.left = 7;
+    s.top = top;
+    s.width = s.kind == "button" || s.kind == "up-down" ? 50 : 240;
+    s.height = height;
+    top += height + 4;
+  }
+  size = {254, top + 3};
+}
+
+} // namespace
+
+DialogWindow::DialogWindow(ModalForm& form, HWND owner) : form_(form), owner_(owner) {
+  font_ = MakeFont(false);
+  bold_font_ = MakeFont(true);
+  units_ = MeasureBaseUnits(font_);
+  std::vector<ControlState> states = form_.Controls();
+  FormSize size = form_.ClientSize();
+  if (size.width <= 0 || size.height <= 0) StackControls(states, size);
+
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  const DWORD extended = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  RECT frame{0, 0, units_.PixelsX(size.width), units_.PixelsY(size.height)};
+  AdjustWindowRectEx(&frame, style, FALSE, extended);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  // Centred on the owner, or on the screen's work area when there is none to see.
+  RECT around{};
+  if (owner_ == nullptr || !IsWindowVisible(owner_) || !GetWindowRect(owner_, &around))
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &around, 0);
+  const int x = around.left + (around.right - around.left - width) / 2;
+  const int y = around.top + (around.bottom - around.top - height) / 2;
+  window_ = CreateWindowExA(extended, kDialogClass, form_.Caption().c_str(), style, x, y, width,
+                            height, owner_, nullptr, ThisModule(), this);
+  if (window_ == nullptr) return;
+  CreateControls(std::move(states));
+  Update();
+}
+
+DialogWindow::~DialogWindow() {
+  if (window_ != nullptr && IsWindow(window_)) {
+    for (const auto& [window, property] : marks_)
+      RemovePropA(window, property);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+  for (auto& [color, brush] : brushes_)
+    DeleteObject(brush);
+  for (HBITMAP bitmap : bitmaps_)
+    DeleteObject(bitmap);
+  DeleteObject(font_);
+  DeleteObject(bold_font_);
+}
+
+void DialogWindow::Run() {
+  if (window_ == nullptr) return;
+  // Modal: the owner takes no input while the dialog is up.
+  const bool owner_enabled = owner_ != nullptr && IsWindowEnabled(owner_);
+  if (owner_enabled) EnableWindow(owner_, FALSE);
+  ShowWindow(window_, SW_SHOW);
+  if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE)) SetFocus(first);
+  MSG message;
+  while (form_.Showing()) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(message.wParam)); // the application's loop ends too
+      break;
+    }
+    if (got == -1) break;
+    if (!IsDialogMessageA(window_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  // The owner is enabled again before the dialog goes, so that it is activated in its place.
+  if (owner_enabled) EnableWindow(owner_, TRUE);
+  ShowWindow(window_, SW_HIDE);
+}
+
+LRESULT CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr || self->window_ == nullptr)
+    return DefWindowProcA(window, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT DialogWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+  case WM_COMMAND: return OnCommand(wparam, lparam);
+  case WM_NOTIFY: {
+    auto* header = reinterpret_cast<NMHDR*>(lparam);
+    const char* name = static_cast<const char*>(GetPropA(header->hwndFrom, kNameProperty));
+    if (header->code != UDN_DELTAPOS || name == nullptr || updating_) break;
+    // The form moves the position (or not); the control must not move it by itself.
+    std::string why;
+    form_.ClickUpDown(name, reinterpret_cast<NMUPDOWN*>(lparam)->iDelta > 0, why);
+    Update();
+    return TRUE;
+  }
+  case WM_CTLCOLORSTATIC:
+  case WM_CTLCOLOREDIT:
+  case WM_CTLCOLORBTN:
+    return OnColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+  case WM_CLOSE:
+    form_.CloseByFrame();
+    Update();
+    return 0;
+  case DM_GETDEFID:
+    if (GetDlgItem(window_, IDOK) != nullptr) return MAKELRESULT(IDOK, DC_HASDEFID);
+    return 0;
+  case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
+  default: break;
+  }
+  return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+LRESULT DialogWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
+  const int code = HIWORD(wparam), id = LOWORD(wparam);
+  HWND control = reinterpret_cast<HWND>(lparam);
+  // Enter and Esc come from the dialog manager as the default and cancel buttons' ids.
+  if (control == nullptr && (id == IDOK || id == IDCANCEL)) control = GetDlgItem(window_, id);
+  const char* name = control ? static_cast<const char*>(GetPropA(control, kNameProperty)) : nullptr;
+  if (name == nullptr || updating_) return 0;
+  const std::string kind = static_cast<const char*>(GetPropA(control, kKindProperty));
+  const auto item = reinterpret_cast<std::uintptr_t>(GetPropA(control, kItemProperty));
+  std::string why;
+  if (code == BN_CLICKED && item > 0)
+    form_.SetValue(name, std::to_string(item - 1), why);
+  else if (code == BN_CLICKED && (kind == "button" || kind == "check box"))
+    form_.Click(name, why);
+  else if (code == EN_CHANGE && (kind == "edit" || kind == "masked edit"))
+    form_.SetValue(name, WindowText(control), why);
+  else if (code == CBN_SELCHANGE) {
+    const auto index = SendMessageA(control, CB_GETCURSEL, 0, 0);
+    if (index >= 0) form_.SetValue(name, std::to_string(index), why);
+  } else
+    return 0;
+  // A refused action changes nothing; the windows are brought back to the form either way.
+  Update();
+  return 0;
+}
+
+LRESULT DialogWindow::OnColor(HDC dc, HWND control) {
+  if (GetPropA(control, kNameProperty) == nullptr)
+    return DefWindowProcA(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                          reinterpret_cast<LPARAM>(control));
+  auto colour = [&](const char* property) {
+    return ToColorRef(
+        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(GetPropA(control, property))));
+  };
+  const auto backdrop = backdrops_.find(control);
+  const COLORREF back = backdrop != backdrops_.end() ? backdrop->second : colour(kColorProperty);
+  SetTextColor(dc, colour(kFontColorProperty));
+  SetBkColor(dc, back);
+  return reinterpret_cast<LRESULT>(Brush(back));
+}
+
+HBRUSH DialogWindow::Brush(COLORREF color) {
+  auto& brush = brushes_[color];
+  if (brush == nullptr) brush = CreateSolidBrush(color);
+  return brush;
+}
+
+const char* DialogWindow::Keep(const std::string& text) {
+  texts_.push_back(text);
+  return texts_.back().c_str();
+}
+
+void DialogWindow::Mark(HWND window, const char* property, const void* value) {
+  SetPropA(window, property, const_cast<void*>(value));
+  marks_.emplace_back(window, property);
+}
+
+HWND DialogWindow::Child(const char* window_class, const std::string& text, DWORD style,
+                         const RECT& bounds, DWORD extended) {
+  HWND child = CreateWindowExA(
+      extended, window_class, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, bounds.left,
+      bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_id_++)), ThisModule(), nullptr);
+  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  return child;
+}
+
+void DialogWindow::CreateControls(std::vector<ControlState> states) {
+  std::vector<std::pair<RECT, COLORREF>> panels;
+  for (std::size_t i = 0; i < states.size(); ++i) {
+    const ControlState& s = states[i];
+    const RECT bounds{units_.PixelsX(s.left), units_.PixelsY(s.top),
+                      units_.PixelsX(s.left + s.width), units_.PixelsY(s.top + s.height)};
+    Create(s, static_cast<int>(i) + 1, bounds);
+    if (s.kind == "panel") panels.emplace_back(bounds, ToColorRef(s.color));
+  }
+  for (const ControlState& s : states) {
+    HWND main = windows_[s.name].front();
+    // Frames go beneath the controls they hold, which would otherwise be painted over.
+    if (IsFrame(s.kind))
+      SetWindowPos(main, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (s.kind != "label" && s.kind != "image") continue;
+    const RECT r = ClientBounds(window_, main);
+    for (const auto& [panel, color] : panels)
+      if (r.left >= panel.left && r.top >= panel.top && r.right <= panel.right &&
+          r.bottom <= panel.bottom)
+        backdrops_[main] = color;
+  }
+}
+
+void DialogWindow::Create(const ControlState& s, int order, const RECT& bounds) {
+  std::vector<HWND>& made = windows_[s.name];
+  const std::string& k = s.kind;
+  if (k == "label") {
+    made.push_back(Child("STATIC", s.caption, SS_LEFT | SS_NOPREFIX, bounds));
+  } else if (k == "panel") {
+    made.push_back(Child("STATIC", s.caption, SS_CENTER | SS_NOPREFIX, bounds));
+  } else if (k == "group box") {
+    made.push_back(Child("BUTTON", s.caption, BS_GROUPBOX, bounds));
+  } else if (k == "radio group") {
+    made.push_back(Child("BUTTON", s.caption, BS_GROUPBOX, bounds));
+    const int count = static_cast<int>(s.items.size());
+    for (int i = 0; i < count; ++i) {
+      const RECT r = RadioItemRect(bounds, i, count, s.columns, units_);
+      HWND item = Child("BUTTON", s.items[static_cast<std::size_t>(i)],
+                        BS_RADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), r);
+      Mark(item, kItemProperty, reinterpret_cast<const void*>(static_cast<std::uintptr_t>(i + 1)));
+      made.push_back(item);
+    }
+  } else if (k == "button") {
+    HWND button = Child("BUTTON", s.caption,
+                        (s.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, bounds);
+    if (s.default_button || s.cancel_button)
+      SetWindowLongPtrA(button, GWLP_ID, s.default_button ? IDOK : IDCANCEL);
+    made.push_back(button);
+  } else if (k == "check box") {
+    made.push_back(Child("BUTTON", s.caption, BS_CHECKBOX | WS_TABSTOP, bounds));
+  } else if (k == "drop-down list") {
+    RECT dropped = bounds;
+    dropped.bottom += units_.PixelsY(10) * 8 + 4; // room for the list when it drops
+    HWND list = Child("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, dropped);
+    // The closed list is as high as the layout says: its selection field takes the rest. How
+    // much the frame adds depends on the system, so the field's height is corrected by what
+    // each try gives.
+    const LONG wanted = bounds.bottom - bounds.top;
+    auto height = [list] {
+      RECT shown{};
+      GetWindowRect(list, &shown);
+      return shown.bottom - shown.top;
+    };
+    auto field = SendMessageA(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int round = 0; round < 3 && height() != wanted; ++round) {
+      field += wanted - height();
+      if (field <= 0) break;
+      SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+    made.push_back(list);
+  } else if (k == "edit" || k == "masked edit") {
+    HWND edit = Child("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, bounds, WS_EX_CLIENTEDGE);
+    if (k == "edit" && s.max_length > 0) SendMessageA(edit, EM_LIMITTEXT, s.max_length, 0);
+    if (k == "masked edit") {
+      Mark(edit, kMaskProperty, Keep(s.mask));
+      Mark(edit, kMaxLengthProperty,
+           reinterpret_cast<const void*>(static_cast<std::uintptr_t>(s.max_length)));
+    }
+    made.push_back(edit);
+  } else if (k == "up-down") {
+    HWND arrows = Child(UPDOWN_CLASSA, "", s.wrap ? UDS_WRAP : 0, bounds);
+    SendMessageA(arrows, UDM_SETRANGE32, s.min, s.max);
+    // The control picks a width of its own when created; the layout's is the one wanted.
+    MoveWindow(arrows, bounds.left, bounds.top, bounds.right - bounds.left,
+               bounds.bottom - bounds.top, FALSE);
+    made.push_back(arrows);
+  } else if (k == "image") {
+    HWND picture = Child("STATIC", "", SS_BITMAP | SS_REALSIZECONTROL, bounds);
+    const std::vector<std::uint32_t> pixels = form_.ImagePixels(s.name);
+    if (s.image_width > 0 && s.image_height > 0 &&
+        pixels.size() == static_cast<std::size_t>(s.image_width) * s.image_height) {
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof(info.bmiHeader);
+      info.bmiHeader.biWidth = s.image_width;
+      info.bmiHeader.biHeight = -s.image_height; // top row first, as the pixels come
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
+      void* bits = nullptr;
+      HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+      if (bitmap != nullptr) {
+        std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
+        bitmaps_.push_back(bitmap);
+        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+        // The control keeps the layout's size, the picture stretched to it.
+        MoveWindow(picture, bounds.left, bounds.top, bounds.right - bounds.left,
+                   bounds.bottom - bounds.top, FALSE);
+      }
+    }
+    made.push_back(picture);
+  } else if (k == "memo") {
+    made.push_back(Child("EDIT", "",
+                         ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                         bounds, WS_EX_CLIENTEDGE));
+  } else {
+    made.push_back(Child("STATIC", s.caption, SS_LEFT, bounds));
+  }
+  // Every control starts a group of its own for the arrow keys.
+  SetWindowLongPtrA(made.front(), GWL_STYLE, GetWindowLongPtrA(made.front(), GWL_STYLE) | WS_GROUP);
+  for (HWND window : made) {
+    Mark(window, kNameProperty, Keep(s.name));
+    Mark(window, kKindProperty, KindText(k));
+    Mark(window, kOrderProperty, reinterpret_cast<const void*>(static_cast<std::uintptr_t>(order)));
+    if (!s.parent.empty()) Mark(window, kParentProperty, Keep(s.parent));
+    Mark(window, kColorProperty, reinterpret_cast<const void*>(std::uintptr_t{s.color}));
+    Mark(window, kFontColorProperty, reinterpret_cast<const void*>(std::uintptr_t{s.font_color}));
+  }
+  if (k == "masked edit") FilterMaskedEdit(made.front());
+}
+
+void DialogWindow::Update() {
+  updating_ = true;
+  for (const ControlState& s : form_.Controls())
+    UpdateControl(s);
+  updating_ = false;
+  // A form that has closed is gone from the screen at once; the loop ends on its next turn.
+  if (!form_.Showing()) ShowWindow(window_, SW_HIDE);
+}
+
+void DialogWindow::UpdateControl(const ControlState& s) {
+  const auto found = windows_.find(s.name);
+  if (found == windows_.end()) return;
+  const std::vector<HWND>& made = found->second;
+  HWND main = made.front();
+  auto set_text = [](HWND window, const std::string& text) {
+    if (WindowText(window) != text) SetWindowTextA(window, text.c_str());
+  };
+  const std::string& k = s.kind;
+  if (k == "label" || k == "button" || k == "check box" || k == "group box" || k == "radio group" ||
+      k == "panel")
+    set_text(main, s.caption);
+  if (k == "check box") SendMessageA(main, BM_SETCHECK, s.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (k == "radio group")
+    for (std::size_t i = 1; i < made.size(); ++i) {
+      if (i - 1 < s.items.size()) set_text(made[i], s.items[i - 1]);
+      const bool chosen = static_cast<int>(i - 1) == s.item_index;
+      SendMessageA(made[i], BM_SETCHECK, chosen ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+  if (k == "drop-down list") {
+    if (ListItems(main) != s.items) {
+      SendMessageA(main, CB_RESETCONTENT, 0, 0);
+      for (const std::string& item : s.items)
+        SendMessageA(main, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    if (SendMessageA(main, CB_GETCURSEL, 0, 0) != s.item_index)
+      SendMessageA(main, CB_SETCURSEL, static_cast<WPARAM>(s.item_index), 0);
+  }
+  if (k == "edit" || k == "masked edit" || k == "memo") {
+    const std::string shown = k == "masked edit" ? MaskDisplay(ParseMask(s.mask), s.text)
+                              : k == "memo"      ? Joined(s.items)
+                                                 : s.text;
+    if (WindowText(main) != shown) {
+      SetWindowTextA(main, shown.c_str());
+      // The caret after the text, where typing goes on (a masked edit: before its last literals).
+      const auto end =
+          k == "masked edit" ? ParseMask(s.mask).leading.size() + s.text.size() : shown.size();
+      SendMessageA(main, EM_SETSEL, end, end);
+    }
+  }
+  if (k == "up-down") {
+    int low = 0, high = 0;
+    SendMessageA(main, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                 reinterpret_cast<LPARAM>(&high));
+    if (low != s.min || high != s.max) SendMessageA(main, UDM_SETRANGE32, s.min, s.max);
+    SendMessageA(main, UDM_SETPOS32, 0, s.position);
+  }
+  HFONT font = s.bold ? bold_font_ : font_;
+  for (HWND window : made) {
+    if (reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)) != font)
+      SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const auto color = reinterpret_cast<const void*>(static_cast<std::uintptr_t>(s.color));
+    const auto font_color =
+        reinterpret_cast<const void*>(static_cast<std::uintptr_t>(s.font_color));
+    if (GetPropA(window, kColorProperty) != color ||
+        GetPropA(window, kFontColorProperty) != font_color) {
+      SetPropA(window, kColorProperty, const_cast<void*>(color));
+      SetPropA(window, kFontColorProperty, const_cast<void*>(font_color));
+      InvalidateRect(window, nullptr, TRUE);
+    }
+    if ((IsWindowEnabled(window) != FALSE) != s.enabled) EnableWindow(window, s.enabled);
+    const bool visible = (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible != s.visible) ShowWindow(window, s.visible ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+} // namespace kvp::win32
