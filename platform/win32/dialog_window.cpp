@@ -227,7 +227,15 @@ HWND DialogWindow::Child(const char* window_class, const std::string& text, DWOR
 
 void DialogWindow::CreateControls(std::vector<ControlState> states) {
   std::vector<std::pair<RECT, COLORREF>> panels;
-  for (std::size_t i = 0; i < states.size(); ++i) {
+  // The windows are made in reading order, top to bottom and left to right, which is the order
+  // Tab goes through them; their marks keep the form's own order.
+  std::vector<std::size_t> reading(states.size());
+  for (std::size_t i = 0; i < states.size(); ++i)
+    reading[i] = i;
+  std::stable_sort(reading.begin(), reading.end(), [&](std::size_t a, std::size_t b) {
+    return std::pair(states[a].top, states[a].left) < std::pair(states[b].top, states[b].left);
+  });
+  for (std::size_t i : reading) {
     const ControlState& s = states[i];
     const RECT bounds{units_.PixelsX(s.left), units_.PixelsY(s.top),
                       units_.PixelsX(s.left + s.width), units_.PixelsY(s.top + s.height)};

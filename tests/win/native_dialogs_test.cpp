@@ -298,6 +298,12 @@ std::vector<std::pair<std::string, Script>> Scripts() {
   return {
       {"ica",
        [](Driver& d) {
+         // Tab goes in reading order: the first usable control has the focus, OK comes last.
+         Same(Prop(GetFocus(), kvp::win32::kNameProperty), std::string("o_limite"),
+              "the control with the focus");
+         Same(Prop(GetNextDlgTabItem(d.dialog, WindowOf(d.dialog, "o_limite"), TRUE),
+                   kvp::win32::kNameProperty),
+              std::string("b_cancelar"), "the control before the first");
          d.Refused("clicking o_mix",
                    [](kvp::ModalForm& f, std::string& why) { return f.Click("o_mix", why); });
          d.Click("o_ica");
