@@ -276,9 +276,15 @@ struct Driver {
   }
   bool Enabled(const std::string& c) { return IsWindowEnabled(WindowOf(dialog, c)) != FALSE; }
   std::string Text(const std::string& c) { return kvp::win32::WindowText(WindowOf(dialog, c)); }
-  std::uint32_t Colour(const std::string& c) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(
-        GetPropA(WindowOf(dialog, c), kvp::win32::kColorProperty)));
+  // The colours the dialog paints an edit with, as it answers the edit's WM_CTLCOLOREDIT.
+  std::pair<COLORREF, COLORREF> Painted(const std::string& c) {
+    HWND edit = WindowOf(dialog, c);
+    HDC dc = GetDC(edit);
+    SendMessageA(dialog, IsWindowEnabled(edit) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
+                 reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
+    const std::pair colours(GetBkColor(dc), GetTextColor(dc));
+    ReleaseDC(edit, dc);
+    return colours;
   }
   void Close() {
     if (native.Showing()) native.CloseByFrame();
@@ -316,7 +322,8 @@ std::vector<std::pair<std::string, Script>> Scripts() {
          d.Arrow("seta", true);
          Same(d.Text("limite"), std::string("2"), "the limit after the up arrow");
          d.Set("limite", "0");
-         Same(d.Colour("limite"), std::uint32_t{forms::clRed}, "a limit of 0");
+         Check(d.Painted("limite") == std::pair(RGB(255, 0, 0), RGB(255, 255, 255)),
+               "a limit of 0 is painted white on red");
          Check(!d.Enabled("b_ok"), "a limit of 0 disables OK on screen");
          d.Set("limite", "x3y");
          Same(d.Text("limite"), std::string("3"), "letters typed into the limit");
@@ -335,11 +342,14 @@ std::vector<std::pair<std::string, Script>> Scripts() {
        [](Driver& d) {
          d.Set("precisao", "0,0000");
          Same(d.Text("precisao"), std::string("0,0000"), "the precision's edit");
-         Same(d.Colour("precisao"), std::uint32_t{forms::clRed}, "a precision of zeros");
+         Check(d.Painted("precisao") == std::pair(RGB(255, 0, 0), RGB(255, 255, 255)),
+               "a precision of zeros is painted white on red");
          Check(!d.Enabled("b_ok"), "a precision of zeros disables OK on screen");
          d.Set("precisao", "001");
          Same(d.Text("precisao"), std::string("0,001"), "the precision's edit");
          Check(d.Enabled("b_ok"), "a precision of 0,001 enables OK");
+         Check(d.Painted("precisao") == std::pair(RGB(255, 255, 255), RGB(0, 0, 0)),
+               "a precision of 0,001 is painted black on white");
          d.Set("iteracao", "0"); // the form takes the edit back to what it held
          d.Set("r_grupo", "1");
          Check(d.Checked("r_grupo") == false && SendMessageA(WindowsOf(d.dialog, "r_grupo").back(),
