@@ -30,7 +30,7 @@ void Apply(forms::Form& form, int width, int height, std::initializer_list<Place
 void LayOutWelcome(forms::Form& form) {
   Apply(form, 300, 205,
         {{"Panel1", 0, 0, 300, 40},
-         {"Image1", 7, 7, 28, 26},
+         {"Image1", 7, 7, 27, 25}, // 41 by 41 pixels in the standard dialog font
          {"Label1", 42, 16, 120, 8},
          {"titulo1", 7, 47, 286, 8},
          {"titulo2", 7, 59, 286, 26},
