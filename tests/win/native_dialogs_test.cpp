@@ -350,10 +350,12 @@ std::vector<std::pair<std::string, Script>> Scripts() {
          Check(d.Enabled("b_ok"), "a precision of 0,001 enables OK");
          Check(d.Painted("precisao") == std::pair(RGB(255, 255, 255), RGB(0, 0, 0)),
                "a precision of 0,001 is painted black on white");
-         d.Set("iteracao", "0"); // the form takes the edit back to what it held
+         d.Set("iteracao", "0");
+         Same(d.Text("iteracao"), std::string("100"), "the sweeps after a 0 the form refuses");
          d.Set("r_grupo", "1");
-         Check(d.Checked("r_grupo") == false && SendMessageA(WindowsOf(d.dialog, "r_grupo").back(),
-                                                             BM_GETCHECK, 0, 0) == BST_CHECKED,
+         const auto items = WindowsOf(d.dialog, "r_grupo"); // the box, then the items
+         Check(items.size() == 3 && SendMessageA(items[1], BM_GETCHECK, 0, 0) == BST_UNCHECKED &&
+                   SendMessageA(items[2], BM_GETCHECK, 0, 0) == BST_CHECKED,
                "the proportion item is the one ticked on screen");
          Same(d.Text("perc"), std::string("80%"), "the percentage with its literal");
          d.Arrow("seta", false);
