@@ -140,10 +140,14 @@ void DialogWindow::Create(const ControlState& s, int order, const RECT& bounds) 
                bounds.bottom - bounds.top, FALSE);
     made.push_back(arrows);
   } else if (k == "image") {
-    HWND picture = Child("STATIC", "", SS_BITMAP | SS_REALSIZECONTROL, bounds);
     const std::vector<std::uint32_t> pixels = form_.ImagePixels(s.name);
-    if (s.image_width > 0 && s.image_height > 0 &&
-        pixels.size() == static_cast<std::size_t>(s.image_width) * s.image_height) {
+    const bool has_picture =
+        s.image_width > 0 && s.image_height > 0 &&
+        pixels.size() == static_cast<std::size_t>(s.image_width) * s.image_height;
+    // Without a picture the place is plain, in the colour around it.
+    HWND picture =
+        Child("STATIC", "", has_picture ? SS_BITMAP | SS_REALSIZECONTROL : SS_LEFT, bounds);
+    if (has_picture) {
       BITMAPINFO info{};
       info.bmiHeader.biSize = sizeof(info.bmiHeader);
       info.bmiHeader.biWidth = s.image_width;
