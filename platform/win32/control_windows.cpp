@@ -189,6 +189,8 @@ void DialogWindow::Create(const ControlState& s, int order, const RECT& bounds) 
 
 void DialogWindow::Update() {
   updating_ = true;
+  if (const std::string caption = form_.Caption(); WindowText(window_) != caption)
+    SetWindowTextA(window_, caption.c_str());
   for (const ControlState& s : form_.Controls())
     UpdateControl(s);
   updating_ = false;

@@ -432,7 +432,10 @@ struct EveryKind : forms::Form {
     image->Picture.pixels = {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0};
     hide = Add<forms::CheckBox>("esconde");
     hide->Caption = "Esconder o grupo";
-    hide->OnClick = [this](forms::Control&) { group->Visible = !hide->Checked(); };
+    hide->OnClick = [this](forms::Control&) {
+      group->Visible = !hide->Checked();
+      Caption = "Grupo escondido"; // the frame's caption follows the form's
+    };
     auto* memo = Add<forms::Memo>("memo");
     memo->Lines = {"linha 1", "linha 2"};
     auto* ok = Add<forms::Button>("b_ok");
