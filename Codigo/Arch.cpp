@@ -15,6 +15,7 @@
 #include "Distribuicoes.h"
 #include "Funcoes/EstatisticasArch.h"
 #include "Funcoes/MelhorArch.h"
+#include "Leiautes.h"
 #include "Saida.h"
 #include "StatusBar.h"
 
@@ -88,6 +89,7 @@ Tf_arch::Tf_arch() : ToolDialog("Volatilidade Condicional - Família ARCH") {
   o_igarch->OnClick = Handler(&Tf_arch::o_igarchClick);
   o_egarch->OnClick = Handler(&Tf_arch::o_egarchClick);
   o_gjr->OnClick = Handler(&Tf_arch::o_gjrClick);
+  LayOutArch(*this);
 }
 
 void Tf_arch::UseEnglish() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Funcoes/GradeComparacao.h"
+#include "Leiautes.h"
 #include "Saida.h"
 
 Tf_cmp* f_cmp = nullptr;
@@ -22,6 +23,7 @@ Tf_cmp::Tf_cmp() : ToolDialog("Comparação de Interpolações") {
   AddOkAndCancel();
 
   b_ok->OnClick = Handler(&Tf_cmp::b_okClick);
+  LayOutComparison(*this);
 }
 
 void Tf_cmp::UseEnglish() {

@@ -10,6 +10,7 @@
 #include "Funcoes/Estatistica.h"
 #include "Funcoes/MelhorDecay.h"
 #include "Funcoes/PrevisaoEwv.h"
+#include "Leiautes.h"
 #include "Saida.h"
 #include "SerieHistorica.h"
 
@@ -42,6 +43,7 @@ Tf_decay::Tf_decay() : ToolDialog("EWV - Alisamento Exponencial Ótimo") {
 
   b_ok->OnClick = Handler(&Tf_decay::b_okClick);
   o_retorno->OnClick = Handler(&Tf_decay::o_retornoClick);
+  LayOutDecay(*this);
 }
 
 void Tf_decay::UseEnglish() {

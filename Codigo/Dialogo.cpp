@@ -29,8 +29,10 @@ void ToolDialog::FormClose(forms::Form&, CloseAction& action) {
 void ToolDialog::AddOkAndCancel() {
   b_ok = Add<forms::Button>("b_ok");
   b_ok->Caption = "OK";
+  b_ok->Default = true;
   b_cancelar = Add<forms::Button>("b_cancelar");
   b_cancelar->Caption = "Cancelar";
+  b_cancelar->Cancel = true;
   b_cancelar->OnClick = [this](forms::Control& sender) { b_cancelarClick(sender); };
 }
 

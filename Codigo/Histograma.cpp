@@ -8,6 +8,7 @@
 
 #include "Funcoes/Frequencias.h"
 #include "Lancamento.h"
+#include "Leiautes.h"
 #include "Saida.h"
 #include "xll/xlcall.h"
 
@@ -46,6 +47,7 @@ Tf_hist::Tf_hist() : ToolDialog("Histograma de Dados - Configurações") {
   };
   faixas->OnChange = Handler(&Tf_hist::faixasChange);
   b_ok->OnClick = Handler(&Tf_hist::b_okClick);
+  LayOutHistogram(*this);
 }
 
 void Tf_hist::UseEnglish() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Funcoes/ComponentesIndependentes.h"
+#include "Leiautes.h"
 #include "Saida.h"
 
 Tf_ica* f_ica = nullptr;
@@ -44,6 +45,7 @@ Tf_ica::Tf_ica() : ToolDialog("ICA - Análise de Componentes Independentes") {
   };
   o_limite->OnClick = Handler(&Tf_ica::o_limiteClick);
   o_ica->OnClick = Handler(&Tf_ica::o_icaClick);
+  LayOutIca(*this);
 }
 
 void Tf_ica::UseEnglish() {

@@ -2,6 +2,7 @@
 
 #include "Configuracao.h"
 #include "Kavenlor.h"
+#include "Leiautes.h"
 #include "Tabelas.h"
 #include "Textos.h"
 #include "kvplatform/bitmap.h"
@@ -34,7 +35,6 @@ Tf_instalador::Tf_instalador() : Form("Kavenlor - Cálculos para Mercado Finance
   Panel1 = Add<forms::Panel>("Panel1");
   Panel1->ControlColor = forms::clWhite;
   Image1 = Add<forms::Image>("Image1");
-  Image1->Width = Image1->Height = 41;
   Image1->Stretch = true;
   Label1 = Add<forms::Label>("Label1");
   Label1->Caption = "Corvane Lathi";
@@ -53,10 +53,12 @@ Tf_instalador::Tf_instalador() : Form("Kavenlor - Cálculos para Mercado Finance
   b_ok = Add<forms::Button>("b_ok");
   b_ok->Caption = "OK";
   b_ok->Result = forms::ModalResult::Ok;
+  b_ok->Default = true;
   try { // the picture is decoration: without its file the dialog still shows
     Image1->Picture = kvp::LoadJpegFile(std::string(InstallFolder) + "img\\welcome.jpg");
   } catch (...) {
   }
+  LayOutWelcome(*this);
 }
 
 void Tf_instalador::UseEnglish() {

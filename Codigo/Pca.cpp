@@ -9,6 +9,7 @@
 #include "Funcoes/Autovalores.h"
 #include "Funcoes/ComponentesPrincipais.h"
 #include "Funcoes/Varimax.h"
+#include "Leiautes.h"
 #include "PcaSaida.h"
 
 Tf_pca* f_pca = nullptr;
@@ -63,6 +64,7 @@ Tf_pca::Tf_pca() : ToolDialog("PCA - Análise de Componentes Principais") {
   o_varimax->OnClick = Handler(&Tf_pca::o_varimaxClick);
   precisao->OnChange = Handler(&Tf_pca::precisaoChange);
   iteracao->OnChange = Handler(&Tf_pca::iteracaoChange);
+  LayOutPca(*this);
 }
 
 void Tf_pca::UseEnglish() {

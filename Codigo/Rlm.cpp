@@ -8,6 +8,7 @@
 
 #include "Funcoes/QuadroRegressao.h"
 #include "Funcoes/Regressao.h"
+#include "Leiautes.h"
 #include "RlmSaida.h"
 
 Tf_rlm* f_rlm = nullptr;
@@ -33,6 +34,7 @@ Tf_rlm::Tf_rlm() : ToolDialog("RLM - Regressão Linear Múltipla") {
   AddOkAndCancel();
 
   b_ok->OnClick = Handler(&Tf_rlm::b_okClick);
+  LayOutRegression(*this);
 }
 
 void Tf_rlm::UseEnglish() {

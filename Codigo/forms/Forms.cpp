@@ -14,6 +14,13 @@ void Control::Click() {
   if (OnClick) OnClick(*this);
 }
 
+void Control::SetBounds(int left, int top, int width, int height) {
+  Left = left;
+  Top = top;
+  Width = width;
+  Height = height;
+}
+
 bool Control::Showing() const {
   for (const Control* c = this; c != nullptr; c = c->Parent)
     if (!c->Visible) return false;

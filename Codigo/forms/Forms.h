@@ -46,6 +46,11 @@ public:
   Color ControlColor = clBtnFace;
   Color FontColor = clWindowText;
   bool Bold = false;
+  // Where the control sits in the form's client area, in dialog units (a quarter of the
+  // dialog font's average character width, an eighth of its height), so that the layout
+  // follows the font. Positions are the form's, not the group box's.
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  void SetBounds(int left, int top, int width, int height);
   // The group box the control sits in, or null: a control shows only while its group shows,
   // and can be used only while its group is enabled.
   Control* Parent = nullptr;
@@ -92,6 +97,9 @@ public:
   void Click() override;
   // A button with a modal result closes its form with that result when clicked.
   ModalResult Result = ModalResult::None;
+  // Enter presses the default button, Esc the cancel button.
+  bool Default = false;
+  bool Cancel = false;
 };
 
 class CheckBox : public Control {
@@ -209,8 +217,7 @@ public:
   using Control::Control;
   const char* Kind() const override { return "image"; }
   kvp::Image Picture;
-  int Width = 0, Height = 0; // on the form
-  bool Stretch = false;
+  bool Stretch = false; // the picture fills the control's bounds
 };
 
 class Memo : public Control {
@@ -229,6 +236,8 @@ public:
   Form& operator=(const Form&) = delete;
 
   std::string Caption;
+  // The client area's size in dialog units, as the controls' bounds.
+  int ClientWidth = 0, ClientHeight = 0;
 
   // Creates a control owned by the form, in declaration order.
   template <typename T, typename... Args> T* Add(std::string name, Args&&... args) {

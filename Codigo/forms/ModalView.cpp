@@ -17,6 +17,14 @@ std::vector<kvp::ControlState> ModalView::Controls() const {
     s.color = control->ControlColor;
     s.font_color = control->FontColor;
     s.bold = control->Bold;
+    s.left = control->Left;
+    s.top = control->Top;
+    s.width = control->Width;
+    s.height = control->Height;
+    if (auto* button = dynamic_cast<const Button*>(control.get())) {
+      s.default_button = button->Default;
+      s.cancel_button = button->Cancel;
+    }
     if (auto* box = dynamic_cast<const CheckBox*>(control.get())) s.checked = box->Checked();
     if (auto* group = dynamic_cast<const RadioGroup*>(control.get())) {
       s.items = group->Items;

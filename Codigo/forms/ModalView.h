@@ -12,6 +12,7 @@ public:
   explicit ModalView(Form& form) : form_(form) {}
   std::string Caption() const override { return form_.Caption; }
   std::vector<kvp::ControlState> Controls() const override;
+  kvp::FormSize ClientSize() const override { return {form_.ClientWidth, form_.ClientHeight}; }
   bool Click(const std::string& control, std::string& why) override;
   bool SetValue(const std::string& control, const std::string& value, std::string& why) override;
   bool ClickUpDown(const std::string& control, bool up, std::string& why) override;

@@ -39,6 +39,16 @@ struct ControlState {
   std::uint32_t font_color = 0;
   bool bold = false;
   int image_width = 0, image_height = 0;
+  // The control's bounds in the form's client area, in dialog units (4 to the dialog font's
+  // average character width, 8 to its height).
+  int left = 0, top = 0, width = 0, height = 0;
+  // Buttons: the one Enter presses, the one Esc presses.
+  bool default_button = false, cancel_button = false;
+};
+
+// The form's client area in dialog units.
+struct FormSize {
+  int width = 0, height = 0;
 };
 
 class ModalForm {
@@ -46,6 +56,8 @@ public:
   virtual ~ModalForm() = default;
   virtual std::string Caption() const = 0;
   virtual std::vector<ControlState> Controls() const = 0;
+  // Where the form gives no layout, the size is 0 by 0 and a driver lays the controls out itself.
+  virtual FormSize ClientSize() const { return {}; }
   // A person's actions. Each answers false, with the reason in `why`, when it cannot be taken
   // (no such control, disabled or hidden, not that kind of control, a value it cannot hold).
   virtual bool Click(const std::string& control, std::string& why) = 0;

@@ -1,0 +1,14 @@
+// Where each dialog's controls sit: one table per dialog, in dialog units, sized for the longer
+// of its Portuguese and English texts. The dialogs' constructors apply them.
+#pragma once
+
+#include "forms/Forms.h"
+
+void LayOutWelcome(forms::Form& form);
+void LayOutHistogram(forms::Form& form);
+void LayOutComparison(forms::Form& form);
+void LayOutPca(forms::Form& form);
+void LayOutIca(forms::Form& form);
+void LayOutRegression(forms::Form& form);
+void LayOutDecay(forms::Form& form);
+void LayOutArch(forms::Form& form);
