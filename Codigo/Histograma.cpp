@@ -123,8 +123,7 @@ const BilingualText kNormalFrequencies{"Freq. Normalizadas", "Normalized Freq."}
 constexpr std::uint16_t kTableHeaderRow = 12; // row 13
 constexpr std::uint16_t kFirstBinRow = 13;    // row 14
 constexpr std::uint8_t kColumnA = 0, kColumnB = 1, kColumnC = 2, kColumnD = 3, kColumnE = 4,
-                       kColumnF = 5, kColumnG = 6, kColumnH = 7, kColumnI = 8, kColumnJ = 9,
-                       kColumnK = 10;
+                       kColumnF = 5, kColumnH = 7, kColumnI = 8, kColumnJ = 9, kColumnK = 10;
 
 using namespace palette;
 

@@ -7,6 +7,7 @@
 
 #include "Planilha/FuncoesPlanilha.h"
 #include "fuzz_input.h"
+#include "xll/ExcelCall.h"
 
 namespace {
 
@@ -81,8 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   case 3: answer = cspline(a, &range.record); break;
   case 4: answer = ewv(&range.record, x, a, b, c); break;
   }
-  if (answer == nullptr ||
-      (answer->xltype & ~(xlbitXLFree | xlbitDLLFree)) & ~(xltypeNum | xltypeErr))
-    std::abort(); // a worksheet function answers a number or an error value
+  // A number or an error value; KV.EWV may answer an array, which Excel gives back.
+  if (answer == nullptr) std::abort();
+  const auto type = static_cast<std::uint16_t>(answer->xltype & ~(xlbitXLFree | xlbitDLLFree));
+  if (type != xltypeNum && type != xltypeErr && !(which == 4 && type == xltypeMulti)) std::abort();
+  if (answer->xltype & xlbitDLLFree) xlAutoFree(answer);
   return 0;
 }
