@@ -15,6 +15,7 @@
 
 namespace kvhost {
 
+class AddIn;
 class ExcelHost;
 
 // Function numbers the add-in reaches only through its automation bridge, which its xlcall.h
@@ -69,6 +70,9 @@ public:
   bool recalculating() const { return recalculating_ > 0; }
 
   Application& app() { return app_; }
+  // The add-in whose entry points and procedures Excel calls; null when none is loaded.
+  AddIn* addin() const { return addin_; }
+  void set_addin(AddIn* addin) { addin_ = addin; }
   ExcelMemory& memory() { return memory_; }
 
   // Shows an alert: `[Alert] text` on standard error, and recorded.
@@ -94,6 +98,7 @@ private:
   Application app_;
   ExcelMemory memory_;
   HandlerTable handlers_;
+  AddIn* addin_ = nullptr;
   int recalculating_ = 0;
   bool status_in_place_ = false;
   bool status_line_open_ = false;

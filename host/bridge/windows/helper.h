@@ -1,0 +1,37 @@
+// kvxlbridge.exe: runs a Windows add-in for kvhost. It owns the main window "XLMAIN", loads the
+// .xll, and is the add-in's XLCALL32.DLL: each Excel4v call becomes a question to kvhost, whose
+// answers it keeps until the add-in's xlFree. kvhost's questions (load, look up, call, free a
+// result) are served on the same thread, also while the add-in waits in a message box.
+#pragma once
+
+#include <windows.h>
+
+#include "peer.h"
+#include "xloper_wire.h"
+
+namespace kvbridge {
+
+struct Helper {
+  Peer* peer = nullptr;
+  HWND main_window = nullptr;
+  HMODULE addin = nullptr;
+  // What kvhost answered to the add-in's Excel4v calls, until the add-in's xlFree.
+  WireMemory excel_memory;
+};
+
+Helper& TheHelper();
+
+// Answers one question of kvhost.
+void AnswerHost(std::uint8_t operation, Reader& in, Writer& out);
+
+// XLCALL32.DLL's dispatcher while the helper runs: Excel4v calls go to kvhost.
+int ForwardToHost(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args);
+
+// Watches the helper's thread for message boxes: each is shown to kvhost and closed with its
+// answer.
+void WatchMessageBoxes();
+
+// kvhost is gone: nothing the add-in does can be answered any more.
+[[noreturn]] void HostGone(const char* reason);
+
+} // namespace kvbridge
