@@ -24,6 +24,9 @@ enum HostAsks : std::uint8_t {
   kAutoFree = 4,
   // Quit: the helper frees the add-in and ends.
   kQuit = 5,
+  // ClipboardPicture. Answer: u8 there is one, then u32 width, u32 height and the pixels
+  // (u32 0xAARRGGBB each, top row first).
+  kClipboardPicture = 6,
 };
 
 // The helper asks kvhost.

@@ -10,6 +10,7 @@
 
 #include "../model/application.h"
 #include "excel_memory.h"
+#include "kvplatform/bitmap.h"
 #include "kvplatform/windows.h"
 #include "xlcall.h"
 
@@ -73,6 +74,12 @@ public:
   // The add-in whose entry points and procedures Excel calls; null when none is loaded.
   AddIn* addin() const { return addin_; }
   void set_addin(AddIn* addin) { addin_ = addin; }
+
+  // Where PASTE.TOOL takes the picture the add-in put on the clipboard: this process's
+  // clipboard, or, for an add-in running elsewhere, the clipboard of its process.
+  using PictureSource = std::function<bool(kvp::Image& picture)>;
+  void set_clipboard_source(PictureSource source) { clipboard_source_ = std::move(source); }
+  bool TakeClipboardPicture(kvp::Image& picture) { return clipboard_source_(picture); }
   ExcelMemory& memory() { return memory_; }
 
   // Shows an alert: `[Alert] text` on standard error, and recorded.
@@ -99,6 +106,7 @@ private:
   ExcelMemory memory_;
   HandlerTable handlers_;
   AddIn* addin_ = nullptr;
+  PictureSource clipboard_source_ = kvp::TakeBitmapFromClipboard;
   int recalculating_ = 0;
   bool status_in_place_ = false;
   bool status_line_open_ = false;

@@ -93,10 +93,12 @@ RemoteAddIn::RemoteAddIn(ExcelHost& host, std::unique_ptr<kvbridge::HelperProces
     : AddIn(host, std::move(module_name)), helper_(std::move(helper)) {
   helper_->SetHandler(
       [this](std::uint8_t operation, Reader& in, Writer& out) { Answer(operation, in, out); });
+  host_.set_clipboard_source([this](kvp::Image& picture) { return ClipboardPicture(picture); });
 }
 
 RemoteAddIn::~RemoteAddIn() {
   EndSession();
+  host_.set_clipboard_source(kvp::TakeBitmapFromClipboard);
   host_.app().main_window = kMainWindow;
 }
 
@@ -170,6 +172,25 @@ void RemoteAddIn::ReturnToAddIn(LPXLOPER value) {
   Writer body;
   body.U64(remote);
   helper_->Ask(kvbridge::kAutoFree, body);
+}
+
+bool RemoteAddIn::ClipboardPicture(kvp::Image& picture) {
+  const auto answer = helper_->Ask(kvbridge::kClipboardPicture, Writer{});
+  try {
+    Reader in(answer);
+    if (in.U8() == 0) return false;
+    const std::uint32_t width = in.U32();
+    const std::uint32_t height = in.U32();
+    in.ExpectRoomFor(std::uint64_t{width} * height, 4);
+    picture.width = static_cast<int>(width);
+    picture.height = static_cast<int>(height);
+    picture.pixels.resize(std::size_t{width} * height);
+    for (std::uint32_t& pixel : picture.pixels)
+      pixel = in.U32();
+    return true;
+  } catch (const kvbridge::PeerBroken& broken) {
+    helper_->Stopped(broken.what());
+  }
 }
 
 void RemoteAddIn::Answer(std::uint8_t operation, Reader& in, Writer& out) {

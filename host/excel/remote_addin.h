@@ -30,6 +30,8 @@ private:
   // The helper asks: an Excel4v call, a message box.
   void Answer(std::uint8_t operation, kvbridge::Reader& in, kvbridge::Writer& out);
   void AnswerExcel(kvbridge::Reader& in, kvbridge::Writer& out);
+  // The picture on the clipboard of the helper's Windows session.
+  bool ClipboardPicture(kvp::Image& picture);
 
   std::unique_ptr<kvbridge::HelperProcess> helper_;
   std::map<std::string, std::uint64_t> exports_;

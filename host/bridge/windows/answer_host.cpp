@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "helper.h"
+#include "kvplatform/bitmap.h"
 #include "native_call.h"
 #include "protocol.h"
 
@@ -114,6 +115,17 @@ void Call(Reader& in, Writer& out) {
   }
 }
 
+void ClipboardPicture(Writer& out) {
+  kvp::Image picture;
+  const bool taken = kvp::TakeBitmapFromClipboard(picture);
+  out.U8(taken);
+  if (!taken) return;
+  out.U32(static_cast<std::uint32_t>(picture.width));
+  out.U32(static_cast<std::uint32_t>(picture.height));
+  for (std::uint32_t pixel : picture.pixels)
+    out.U32(pixel);
+}
+
 void AutoFree(Reader& in) {
   auto* record = reinterpret_cast<XLOPER*>(static_cast<std::uintptr_t>(in.U64()));
   HMODULE addin = TheHelper().addin;
@@ -133,6 +145,7 @@ void AnswerHost(std::uint8_t operation, Reader& in, Writer& out) {
   case kLookup: Lookup(in, out); return;
   case kCall: Call(in, out); return;
   case kAutoFree: AutoFree(in); return;
+  case kClipboardPicture: ClipboardPicture(out); return;
   default: throw BadMessage("kvhost asked for unknown operation " + std::to_string(operation));
   }
 }
