@@ -1,0 +1,46 @@
+#!/bin/sh
+# The Windows add-in run by kvhost through its helper under Wine gives what the Linux add-in
+# gives: the same registrations, menus, add-in manager sequences, formula values, message boxes
+# and exit statuses.
+#   xll_matches_so.sh KVHOST KAVENLOR_SO KAVENLOR_XLL WINE_PREFIX_DIR DATA_DIR
+# Skipped (77) when the Windows build has not been made.
+kvhost=$1 so=$2 xll=$3 prefix=$4 data=$5
+[ -f "$xll" ] || { echo "no Windows build at $xll (cmake --build --preset mingw64)"; exit 77; }
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../e2e/checks.sh"
+# Neither add-in sees the settings of the person running the tests.
+export KAVENLOR_REGISTRY="$out/no-settings/registry"
+
+# Runs kvhost once with each add-in; both outputs, errors and statuses must agree. The module's
+# file name differs by nature (a Linux path, a Windows one): it is left out.
+agree() { # description, kvhost arguments...
+  what=$1
+  shift
+  "$kvhost" --addin "$so" "$@" >"$out/so" 2>"$out/so.err"
+  so_status=$?
+  "$here/wine_run.sh" "$prefix" "$kvhost" --addin "$xll" "$@" >"$out/xll" 2>"$out/xll.err"
+  xll_status=$?
+  sed -i '/^File: /d' "$out/so" "$out/xll"
+  check "$what: status" "$xll_status" "$so_status"
+  same "$what: output" "$out/xll" "$(cat "$out/so")"
+  same "$what: messages" "$out/xll.err" "$(cat "$out/so.err")"
+}
+
+agree "info" info
+agree "menu" menu
+agree "menu --close" menu --close
+agree "add-in manager tick" addin add
+agree "add-in manager untick" addin remove
+agree "worksheet functions" eval --precision 12 --data "$data/eu_stock_markets.csv" \
+  --data "$data/yield_curve.csv" "KV.SKEW(eu_stock_markets!A2:A1861,1)" \
+  "KV.KURT(eu_stock_markets!B2:B1861,1,0)" "KV.CSPLINE(yield_curve!B2:B13,yield_curve!A2:B13)" \
+  "KV.EWV(eu_stock_markets!A2:A1861,0.94)" "KV.SKEW(eu_stock_markets!A2:A1861,1,0,2,10)"
+agree "a launch refused with a message box" run pca --data "$data/eu_stock_markets.csv" \
+  --select A2:A5,C2:C5
+contains "the message box was read from the Windows window" "$out/xll.err" \
+  "[Warning] Please, select a range of adjacent cells!"
+
+# The Windows file name the add-in knows itself by is what Excel registers it under.
+"$here/wine_run.sh" "$prefix" "$kvhost" --addin "$xll" info >"$out/xll" 2>&1
+contains_re "module name" "$out/xll" '^File: Z:\\.*\\kavenlor\.xll$'
+summary
