@@ -27,7 +27,17 @@ enum HostAsks : std::uint8_t {
   // ClipboardPicture. Answer: u8 there is one, then u32 width, u32 height and the pixels
   // (u32 0xAARRGGBB each, top row first).
   kClipboardPicture = 6,
+  // SettingsForRun: u8 language (1 Portuguese, 2 English), the add-in's folder. The helper sets
+  // IDIOMA, and PATH when none is stored, in HKLM\Software\Kavenlor until it ends, when it
+  // puts back what was there. Answer: nothing.
+  kSettingsForRun = 7,
+  // ReadSettings. Answer: u16 count, then each value present: name, u8 type (kTextValue or
+  // kBinaryValue), data (a text without its zero).
+  kReadSettings = 8,
 };
+
+constexpr std::uint8_t kTextValue = 1;
+constexpr std::uint8_t kBinaryValue = 2;
 
 // The helper asks kvhost.
 enum HelperAsks : std::uint8_t {

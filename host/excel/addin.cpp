@@ -16,8 +16,9 @@ bool IsWindowsModule(const std::string& path) {
 }
 } // namespace
 
-std::unique_ptr<AddIn> AddIn::Load(ExcelHost& host, const std::string& path, std::string& error) {
-  if (IsWindowsModule(path)) return LoadRemoteAddIn(host, path, error);
+std::unique_ptr<AddIn> AddIn::Load(ExcelHost& host, const std::string& path, std::string& error,
+                                   const std::string& run_language) {
+  if (IsWindowsModule(path)) return LoadRemoteAddIn(host, path, error, run_language);
   return LoadLibraryAddIn(host, path, error);
 }
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "addin_settings.h"
 #include "excel_host.h"
 #include "procedure_call.h"
 
@@ -17,7 +18,11 @@ class AddIn {
 public:
   // Opens the add-in at `path`: a Windows DLL (a PE file) through the helper, anything else with
   // dlopen. On failure returns null and puts a one-line reason in `error`.
-  static std::unique_ptr<AddIn> Load(ExcelHost& host, const std::string& path, std::string& error);
+  // `run_language` ("pt" or "en", empty for none) is the add-in's language for this run only,
+  // set where the add-in reads its settings before it loads, and restored afterwards (for a
+  // Linux add-in kvhost's settings for the run have done it already).
+  static std::unique_ptr<AddIn> Load(ExcelHost& host, const std::string& path, std::string& error,
+                                     const std::string& run_language = {});
   virtual ~AddIn();
   AddIn(const AddIn&) = delete;
   AddIn& operator=(const AddIn&) = delete;
@@ -46,6 +51,9 @@ public:
   // After Excel has copied a record the add-in returned: one marked xlbitDLLFree goes back to
   // the add-in's xlAutoFree, the same pointer (as the add-in knows it) with the bit still set.
   virtual void ReturnToAddIn(LPXLOPER value) = 0;
+
+  // The settings as the add-in would read them now.
+  virtual SettingValues ReadSettings() { return ReadLocalSettings(); }
 
 protected:
   AddIn(ExcelHost& host, std::string path);

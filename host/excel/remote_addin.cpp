@@ -48,8 +48,8 @@ void PutNative(Writer& out, const NativeValue& value) {
 
 } // namespace
 
-std::unique_ptr<AddIn> LoadRemoteAddIn(ExcelHost& host, const std::string& path,
-                                       std::string& error) {
+std::unique_ptr<AddIn> LoadRemoteAddIn(ExcelHost& host, const std::string& path, std::string& error,
+                                       const std::string& run_language) {
   char full[PATH_MAX];
   if (realpath(path.c_str(), full) == nullptr) {
     error = "cannot load add-in " + path + ": no such file";
@@ -67,8 +67,15 @@ std::unique_ptr<AddIn> LoadRemoteAddIn(ExcelHost& host, const std::string& path,
     error = "cannot load add-in " + path + ": " + error;
     return nullptr;
   }
+  const std::string windows_name = kvp::Utf8ToAnsi(WindowsFileName(full));
+  if (!run_language.empty()) {
+    Writer settings;
+    settings.U8(run_language == "pt" ? 1 : 2);
+    settings.Bytes(windows_name.substr(0, windows_name.find_last_of('\\')));
+    helper->Ask(kvbridge::kSettingsForRun, settings);
+  }
   Writer body;
-  body.Bytes(kvp::Utf8ToAnsi(WindowsFileName(full)));
+  body.Bytes(windows_name);
   const auto answer = helper->Ask(kvbridge::kLoad, body);
   Reader in(answer);
   try {
@@ -172,6 +179,25 @@ void RemoteAddIn::ReturnToAddIn(LPXLOPER value) {
   Writer body;
   body.U64(remote);
   helper_->Ask(kvbridge::kAutoFree, body);
+}
+
+SettingValues RemoteAddIn::ReadSettings() {
+  const auto answer = helper_->Ask(kvbridge::kReadSettings, Writer{});
+  SettingValues values;
+  try {
+    Reader in(answer);
+    for (std::uint16_t count = in.U16(); count > 0; --count) {
+      std::string name = in.Bytes();
+      SettingValue value;
+      value.type =
+          in.U8() == kvbridge::kBinaryValue ? kvp::RegistryType::Binary : kvp::RegistryType::Text;
+      value.data = in.Bytes();
+      values.emplace(std::move(name), std::move(value));
+    }
+  } catch (const kvbridge::PeerBroken& broken) {
+    helper_->Stopped(broken.what());
+  }
+  return values;
 }
 
 bool RemoteAddIn::ClipboardPicture(kvp::Image& picture) {

@@ -25,6 +25,8 @@ public:
                                   std::span<const NativeValue> arguments) override;
   // The copy kvhost made is dropped; the add-in's xlAutoFree gets its own pointer.
   void ReturnToAddIn(LPXLOPER value) override;
+  // From Wine's registry.
+  SettingValues ReadSettings() override;
 
 private:
   // The helper asks: an Excel4v call, a message box.
@@ -45,7 +47,10 @@ private:
 };
 
 // Starts the helper and loads the Windows add-in at `path` into it.
-std::unique_ptr<AddIn> LoadRemoteAddIn(ExcelHost& host, const std::string& path,
-                                       std::string& error);
+// Starts the helper and loads the Windows add-in at `path` into it; with a `run_language`, the
+// helper first sets IDIOMA (and PATH, when none is stored: the add-in's folder) in Wine's
+// registry for the run, and puts the values back when it ends.
+std::unique_ptr<AddIn> LoadRemoteAddIn(ExcelHost& host, const std::string& path, std::string& error,
+                                       const std::string& run_language);
 
 } // namespace kvhost

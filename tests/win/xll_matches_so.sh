@@ -26,6 +26,10 @@ agree() { # description, kvhost arguments...
   same "$what: messages" "$out/xll.err" "$(cat "$out/so.err")"
 }
 
+# The Windows add-in's settings live in the prefix's registry: none at the start, as for the
+# Linux add-in.
+"$here/wine_run.sh" "$prefix" wine reg delete 'HKLM\Software\Kavenlor' /f >/dev/null 2>&1
+
 agree "info" info
 agree "menu" menu
 agree "menu --close" menu --close
@@ -39,6 +43,18 @@ agree "a launch refused with a message box" run pca --data "$data/eu_stock_marke
   --select A2:A5,C2:C5
 contains "the message box was read from the Windows window" "$out/xll.err" \
   "[Warning] Please, select a range of adjacent cells!"
+
+agree "a run in Portuguese (--lang)" --lang pt run hist --data "$data/eu_stock_markets.csv" \
+  --select B7
+contains "accents read from the Windows message box" "$out/xll.err" "[Atenção] Selecione mais"
+agree "a menu in Portuguese" --lang pt menu
+agree "a command that changes a setting" command kv_menu_exibir
+agree "the setting changed, seen by the next run" command kv_menu_exibir
+# --lang leaves the stored settings as they were: only SHOW, which the command stored.
+"$here/wine_run.sh" "$prefix" wine reg query 'HKLM\Software\Kavenlor' >"$out/reg" 2>&1
+absent "IDIOMA put back after --lang" "$out/reg" "IDIOMA"
+absent "PATH put back after --lang" "$out/reg" "PATH"
+contains "SHOW stored by the command" "$out/reg" "SHOW"
 
 # The Windows file name the add-in knows itself by is what Excel registers it under.
 "$here/wine_run.sh" "$prefix" "$kvhost" --addin "$xll" info >"$out/xll" 2>&1

@@ -146,6 +146,8 @@ void AnswerHost(std::uint8_t operation, Reader& in, Writer& out) {
   case kCall: Call(in, out); return;
   case kAutoFree: AutoFree(in); return;
   case kClipboardPicture: ClipboardPicture(out); return;
+  case kSettingsForRun: SetSettingsForRun(in); return;
+  case kReadSettings: ReadSettings(out); return;
   default: throw BadMessage("kvhost asked for unknown operation " + std::to_string(operation));
   }
 }

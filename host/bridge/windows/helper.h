@@ -31,6 +31,12 @@ int ForwardToHost(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER*
 // answer.
 void WatchMessageBoxes();
 
+// The add-in's settings in Wine's registry: set for the run (kSettingsForRun), put back as
+// they were, read (kReadSettings).
+void SetSettingsForRun(Reader& in);
+void RestoreSettings();
+void ReadSettings(Writer& out);
+
 // kvhost is gone: nothing the add-in does can be answered any more.
 [[noreturn]] void HostGone(const char* reason);
 

@@ -17,6 +17,7 @@ Helper& TheHelper() {
 
 void HostGone(const char* reason) {
   std::fprintf(stderr, "kvxlbridge: kvhost is gone (%s)\n", reason);
+  RestoreSettings();
   ExitProcess(3);
 }
 
@@ -65,5 +66,6 @@ int main() {
   }
   XlInstallDispatcher(nullptr, nullptr);
   if (helper.addin != nullptr) FreeLibrary(helper.addin);
+  RestoreSettings();
   return 0;
 }
