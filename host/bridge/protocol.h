@@ -34,6 +34,9 @@ enum HostAsks : std::uint8_t {
   // ReadSettings. Answer: u16 count, then each value present: name, u8 type (kTextValue or
   // kBinaryValue), data (a text without its zero).
   kReadSettings = 8,
+  // Form: u64 the dialog window, u8 the question (FormAsks in form_wire.h), its body. Answer:
+  // as that question's.
+  kForm = 9,
 };
 
 constexpr std::uint8_t kTextValue = 1;
@@ -46,6 +49,9 @@ enum HelperAsks : std::uint8_t {
   kExcel = 20,
   // MessageBox: u64 owner, title, text (code-page bytes), u32 style. Answer: i32 the button.
   kMessageBox = 21,
+  // Dialog: u64 the dialog window, u64 its owner. A dialog of the add-in is showing: kvhost's
+  // modal driver acts on it (kForm questions) until it is no longer showing. Answer: nothing.
+  kDialog = 22,
 };
 
 } // namespace kvbridge

@@ -9,6 +9,7 @@
 #include "kvplatform/ansi.h"
 #include "kvplatform/module.h"
 #include "protocol.h"
+#include "remote_form.h"
 
 namespace kvhost {
 namespace {
@@ -157,7 +158,7 @@ std::optional<NativeValue> RemoteAddIn::Call(void* procedure, const Signature& s
       auto record = std::make_unique<XLOPER>();
       kvbridge::GetXloper(in, *record, copies_);
       result.record = record.get();
-      returned_[record.get()] = Returned{std::move(record), remote};
+      returned_[result.record] = Returned{std::move(record), remote};
       break;
     }
     default: break;
@@ -229,6 +230,14 @@ void RemoteAddIn::Answer(std::uint8_t operation, Reader& in, Writer& out) {
     const std::uint32_t style = in.U32();
     out.I32(host_.ShowMessageBox(kvp::AnsiToUtf8(text), kvp::AnsiToUtf8(title), style,
                                  static_cast<kvp::WindowHandle>(owner)));
+    return;
+  }
+  case kvbridge::kDialog: {
+    // A dialog is up in the helper: kvhost's driver runs it as kvp::RunModal runs any dialog.
+    const std::uint64_t window = in.U64();
+    const std::uint64_t owner = in.U64();
+    RemoteForm form(*helper_, window);
+    kvp::RunModal(form, static_cast<kvp::WindowHandle>(owner));
     return;
   }
   default:

@@ -148,6 +148,9 @@ void AnswerHost(std::uint8_t operation, Reader& in, Writer& out) {
   case kClipboardPicture: ClipboardPicture(out); return;
   case kSettingsForRun: SetSettingsForRun(in); return;
   case kReadSettings: ReadSettings(out); return;
+#if defined(KV_HELPER_DRIVES_DIALOGS)
+  case kForm: AnswerDialog(in, out); return;
+#endif
   default: throw BadMessage("kvhost asked for unknown operation " + std::to_string(operation));
   }
 }

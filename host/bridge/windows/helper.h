@@ -27,9 +27,14 @@ void AnswerHost(std::uint8_t operation, Reader& in, Writer& out);
 // XLCALL32.DLL's dispatcher while the helper runs: Excel4v calls go to kvhost.
 int ForwardToHost(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args);
 
-// Watches the helper's thread for message boxes: each is shown to kvhost and closed with its
-// answer.
+// Watches the helper's thread for message boxes (each is shown to kvhost and closed with its
+// answer) and, when they are built, native dialogs.
 void WatchMessageBoxes();
+
+// Native dialogs (built when the native dialog driver is): a dialog that activates is shown
+// to kvhost's modal driver, whose questions about it (kForm) are answered on its windows.
+void DialogActivated(HWND window);
+void AnswerDialog(Reader& in, Writer& out);
 
 // The add-in's settings in Wine's registry: set for the run (kSettingsForRun), put back as
 // they were, read (kReadSettings).

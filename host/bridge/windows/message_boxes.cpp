@@ -83,6 +83,9 @@ LRESULT CALLBACK Watch(int code, WPARAM wparam, LPARAM lparam) {
       SetPropA(window, kSeen, reinterpret_cast<HANDLE>(1));
       ShowToHost(window);
     }
+#if defined(KV_HELPER_DRIVES_DIALOGS)
+    DialogActivated(window);
+#endif
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
