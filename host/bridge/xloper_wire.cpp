@@ -47,9 +47,11 @@ bool PutValue(Writer& out, const XLOPER& value, bool in_array) {
   case xltypeNil: return true;
   case xltypeSRef: PutRectangle(out, value.val.sref.ref); return true;
   case xltypeRef: {
+    // xlSheetId answers a reference that names only its sheet: no rectangle list.
     const XLMREF* list = value.val.mref.lpmref;
-    if (list == nullptr) return false;
     out.U64(value.val.mref.idSheet);
+    out.U8(list != nullptr);
+    if (list == nullptr) return true;
     out.U16(list->count);
     for (std::uint16_t i = 0; i < list->count; ++i)
       PutRectangle(out, list->reftbl[i]);
@@ -93,6 +95,7 @@ void GetValue(Reader& in, XLOPER& value, WireMemory& memory, bool in_array) {
     return;
   case xltypeRef: {
     value.val.mref.idSheet = static_cast<IDSHEET>(in.U64());
+    if (in.U8() == 0) return; // a sheet without areas
     const std::uint16_t count = in.U16();
     in.ExpectRoomFor(count, 6);
     XLMREF* list = memory.NewRectangles(count);

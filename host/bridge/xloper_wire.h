@@ -33,7 +33,8 @@ private:
 };
 
 // Writes `value`; false (and nothing usable written) for a record the wire does not carry:
-// xltypeFlow, xltypeBigData, an array inside an array, a text or list pointer that is null.
+// xltypeFlow, xltypeBigData, an array inside an array, a text or array pointer that is null. A
+// reference without a rectangle list (xlSheetId's answer) goes as its sheet alone.
 bool PutXloper(Writer& out, const XLOPER& value);
 
 // Reads a record written by PutXloper into `value`, its blocks from `memory`. Throws

@@ -143,6 +143,16 @@ TEST(XloperWire, ReferencesKeepTheirAreasAndSheet) {
   EXPECT_EQ(back.val.mref.lpmref->reftbl[2].rwFirst, 65535);
   EXPECT_TRUE(target.Release(back));
   EXPECT_EQ(target.BlocksInUse(), 0u);
+
+  // xlSheetId's answer names a sheet and no area.
+  XLOPER sheet{};
+  sheet.xltype = xltypeRef;
+  sheet.val.mref.idSheet = 42;
+  back = RoundTrip(sheet, target);
+  EXPECT_EQ(back.xltype, xltypeRef);
+  EXPECT_EQ(back.val.mref.idSheet, 42u);
+  EXPECT_EQ(back.val.mref.lpmref, nullptr);
+  EXPECT_EQ(target.BlocksInUse(), 0u);
 }
 
 TEST(XloperWire, RecordsTheWireCannotCarryAreRefused) {

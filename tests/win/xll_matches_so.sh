@@ -44,6 +44,15 @@ agree "a launch refused with a message box" run pca --data "$data/eu_stock_marke
 contains "the message box was read from the Windows window" "$out/xll.err" \
   "[Warning] Please, select a range of adjacent cells!"
 
+# Launches refused for what the selected cells hold: the add-in read them one by one.
+agree "a launch refused for its cells" --lang en run ewv --data "$data/eu_stock_markets.csv" \
+  --select A1:A41
+agree "a launch refused for its cells, in Portuguese" --lang pt run rlm \
+  --data "$data/eu_stock_markets.csv" --select A2:C3
+# A selection of 1860 numbers reaches the tool's dialog: no refusal for its cells.
+"$here/wine_run.sh" "$prefix" "$kvhost" --addin "$xll" --lang en run hist \
+  --data "$data/eu_stock_markets.csv" --select A2:A1861 --cancel >"$out/xll" 2>&1
+absent "1860 numbers read through the helper" "$out/xll" "select more than one cell"
 agree "a run in Portuguese (--lang)" --lang pt run hist --data "$data/eu_stock_markets.csv" \
   --select B7
 contains "accents read from the Windows message box" "$out/xll.err" "[Atenção] Selecione mais"
