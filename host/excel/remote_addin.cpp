@@ -63,6 +63,9 @@ std::unique_ptr<AddIn> LoadRemoteAddIn(ExcelHost& host, const std::string& path,
             " is missing";
     return nullptr;
   }
+  // Wine's own diagnostics would mix with kvhost's messages on standard error; whoever wants
+  // them sets WINEDEBUG.
+  setenv("WINEDEBUG", "-all", 0);
   auto helper = kvbridge::HelperProcess::Start({"wine", helper_path}, error);
   if (!helper) {
     error = "cannot load add-in " + path + ": " + error;
