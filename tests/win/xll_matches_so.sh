@@ -68,4 +68,13 @@ contains "SHOW stored by the command" "$out/reg" "SHOW"
 # The Windows file name the add-in knows itself by is what Excel registers it under.
 "$here/wine_run.sh" "$prefix" "$kvhost" --addin "$xll" info >"$out/xll" 2>&1
 contains_re "module name" "$out/xll" '^File: Z:\\.*\\kavenlor\.xll$'
+
+# Files that are no x86-64 Windows add-in are refused on one line, exit 2.
+printf 'MZ but no module' >"$out/fake.xll"
+"$here/wine_run.sh" "$prefix" "$kvhost" --addin "$out/fake.xll" info >"$out/fake" 2>&1
+check "not a module" $? 2
+contains "not a module: why" "$out/fake" "kvhost: cannot load add-in $out/fake.xll: "
+KVHOST_XLL_HELPER=/nonexistent/kvxlbridge.exe "$kvhost" --addin "$xll" info >"$out/nohelper" 2>&1
+check "no helper" $? 2
+contains "no helper: why" "$out/nohelper" "its helper /nonexistent/kvxlbridge.exe is missing"
 summary

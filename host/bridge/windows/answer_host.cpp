@@ -11,7 +11,8 @@
 namespace kvbridge {
 namespace {
 
-std::string LastErrorText() {
+// Windows' reason for the last failure, its "%1" standing for `subject`.
+std::string LastErrorText(const std::string& subject) {
   char text[512] = {};
   const DWORD code = GetLastError();
   FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
@@ -20,7 +21,9 @@ std::string LastErrorText() {
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                              reason.back() == ' ' || reason.back() == '.'))
     reason.pop_back();
-  return reason.empty() ? "Windows error " + std::to_string(code) : reason;
+  if (reason.empty()) return "Windows error " + std::to_string(code);
+  if (const auto at = reason.find("%1"); at != std::string::npos) reason.replace(at, 2, subject);
+  return reason;
 }
 
 void Load(Reader& in, Writer& out) {
@@ -30,7 +33,7 @@ void Load(Reader& in, Writer& out) {
   if (helper.addin == nullptr) {
     helper.addin = LoadLibraryA(path.c_str());
     if (helper.addin == nullptr) {
-      reason = LastErrorText();
+      reason = LastErrorText(path);
     } else if (GetProcAddress(helper.addin, "xlAutoOpen") == nullptr) {
       reason = "it exports no xlAutoOpen, so it is not an Excel add-in";
       FreeLibrary(helper.addin);
