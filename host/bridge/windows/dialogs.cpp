@@ -4,6 +4,7 @@
 // answered here on the windows themselves, until the dialog no longer shows.
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 #include "attached_form.h"
 #include "form_wire.h"
@@ -31,6 +32,8 @@ void CALLBACK ShowToHost(HWND window, UINT, UINT_PTR timer, DWORD) {
     TheHelper().peer->Ask(kDialog, body);
   } catch (const PeerBroken& broken) {
     HostGone(broken.what());
+  } catch (const std::exception& e) {
+    GiveUp(e.what());
   }
   Forms().erase(window);
 }

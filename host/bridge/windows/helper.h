@@ -44,5 +44,8 @@ void ReadSettings(Writer& out);
 
 // kvhost is gone: nothing the add-in does can be answered any more.
 [[noreturn]] void HostGone(const char* reason);
+// Something unforeseen in a window callback: the helper ends (kvhost sees it stop) rather than
+// leave a window nobody will answer.
+[[noreturn]] void GiveUp(const char* reason);
 
 } // namespace kvbridge

@@ -2,6 +2,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <string>
 
 #include "handle_stream.h"
 #include "helper.h"
@@ -15,10 +16,14 @@ Helper& TheHelper() {
   return helper;
 }
 
-void HostGone(const char* reason) {
-  std::fprintf(stderr, "kvxlbridge: kvhost is gone (%s)\n", reason);
+void GiveUp(const char* reason) {
+  std::fprintf(stderr, "kvxlbridge: %s\n", reason);
   RestoreSettings();
   ExitProcess(3);
+}
+
+void HostGone(const char* reason) {
+  GiveUp((std::string("kvhost is gone: ") + reason).c_str());
 }
 
 namespace {

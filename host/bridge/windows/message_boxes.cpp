@@ -1,6 +1,7 @@
 // Message boxes the add-in shows (MessageBoxA) are read when they activate, shown to kvhost,
 // which prints and records them as it does any message box and answers, and closed with that
 // answer, as a person's click closes them.
+#include <stdexcept>
 #include <string>
 
 #include "helper.h"
@@ -75,17 +76,24 @@ bool IsMessageBox(HWND window) {
   return std::string(name) == "#32770" && GetDlgItem(window, kTextId) != nullptr;
 }
 
+void Activated(HWND window) {
+  // Activation comes again when the box gets the focus back; it is answered once.
+  if (IsMessageBox(window) && GetPropA(window, kSeen) == nullptr) {
+    SetPropA(window, kSeen, reinterpret_cast<HANDLE>(1));
+    ShowToHost(window);
+  }
+#if defined(KV_HELPER_DRIVES_DIALOGS)
+  DialogActivated(window);
+#endif
+}
+
 LRESULT CALLBACK Watch(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_ACTIVATE) {
-    HWND window = reinterpret_cast<HWND>(wparam);
-    // Activation comes again when the box gets the focus back; it is answered once.
-    if (IsMessageBox(window) && GetPropA(window, kSeen) == nullptr) {
-      SetPropA(window, kSeen, reinterpret_cast<HANDLE>(1));
-      ShowToHost(window);
+    try {
+      Activated(reinterpret_cast<HWND>(wparam));
+    } catch (const std::exception& e) {
+      GiveUp(e.what()); // nothing may escape into user32's frames
     }
-#if defined(KV_HELPER_DRIVES_DIALOGS)
-    DialogActivated(window);
-#endif
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
