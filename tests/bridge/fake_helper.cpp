@@ -119,7 +119,8 @@ void Call(Reader& in, Writer& out) {
     auto* copy = new XLOPER{};
     copy->xltype = xltypeStr | xlbitDLLFree;
     copy->val.str = new char[256];
-    std::memcpy(copy->val.str, argument.val.str, 256);
+    std::memcpy(copy->val.str, argument.val.str,
+                static_cast<unsigned char>(argument.val.str[0]) + std::size_t{2});
     g_last_echo = copy;
     out.U64(reinterpret_cast<std::uintptr_t>(copy));
     PutXloper(out, *copy);
