@@ -34,7 +34,7 @@ std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options) {
                                                              : InterfaceLanguage::English);
   host.app().version_text = options.excel_version;
   std::string error;
-  auto addin = AddIn::Load(host, options.addin_path, error);
+  auto addin = AddIn::Load(host, options.addin_path, error, options.lang);
   if (!addin) std::cerr << "kvhost: " << error << '\n';
   return addin;
 }

@@ -28,7 +28,10 @@ int main(int argc, char** argv) {
   kvhost::Options options;
   options.addin_path = DefaultAddInPath();
   app.add_option("--addin", options.addin_path,
-                 "The add-in to load (default: the one beside kvhost)")
+                 "The add-in to load (default: the one beside kvhost). A Windows .xll (x86-64) "
+                 "runs in kvxlbridge.exe under `wine` from PATH: the helper that "
+                 "KVHOST_XLL_HELPER names, else the one beside the add-in, else the one beside "
+                 "kvhost; without a display, run kvhost under tests/win/wine_run.sh")
       ->capture_default_str();
   app.add_option("--lang", options.lang,
                  "The add-in's language for this run only (pt or en); the stored settings stay "

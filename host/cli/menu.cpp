@@ -154,7 +154,7 @@ Snapshot Take(ExcelHost& host) {
   }
   for (const Toolbar& toolbar : host.app().Bars().Toolbars())
     snapshot.toolbars[Quoted(toolbar.name)] = toolbar.visible;
-  snapshot.settings = ReadStoredSettings();
+  snapshot.settings = host.addin() != nullptr ? host.addin()->ReadSettings() : ReadStoredSettings();
   return snapshot;
 }
 

@@ -7,24 +7,17 @@
 #include <optional>
 #include <string>
 
+#include "../excel/addin_settings.h"
 #include "commands.h"
-#include "kvplatform/registry.h"
 
 namespace kvhost {
 
-// The values the add-in reads: PATH, VERSAO and IDIOMA are texts, SHOW one binary byte.
-inline const char* const kSettingNames[] = {"PATH", "VERSAO", "SHOW", "IDIOMA"};
-constexpr const char* kSettingsKeyPath = "Software\\Kavenlor";
+using StoredValue = SettingValue;
 
-struct StoredValue {
-  kvp::RegistryType type = kvp::RegistryType::Text;
-  std::string data; // ANSI text without its zero, or the bytes
-
-  bool operator==(const StoredValue&) const = default;
-};
-
-// The settings stored now, by name; values that are not there are left out.
-std::map<std::string, StoredValue> ReadStoredSettings();
+// The settings stored now in kvhost's registry, by name; values that are not there are left out.
+inline std::map<std::string, StoredValue> ReadStoredSettings() {
+  return ReadLocalSettings();
+}
 
 // `text "..."` (UTF-8) or `binary 01`, as `settings show` prints a value.
 std::string DescribeValue(const StoredValue& value);

@@ -1,97 +1,83 @@
 #include "addin.h"
 
-#include <dlfcn.h>
-#include <limits.h>
-#include <stdlib.h>
+#include <fstream>
 
 #include "addin_file.h"
+#include "library_addin.h"
+#include "remote_addin.h"
 #include "values.h"
 
 namespace kvhost {
 namespace {
-template <typename Entry> Entry Lookup(void* library, const char* name) {
-  return reinterpret_cast<Entry>(dlsym(library, name));
+// A Windows executable or DLL starts with the MS-DOS header's "MZ".
+bool IsWindowsModule(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  char magic[2] = {};
+  return file.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
 }
 } // namespace
 
-std::unique_ptr<AddIn> AddIn::Load(ExcelHost& host, const std::string& path, std::string& error) {
-  char full[PATH_MAX];
-  if (realpath(path.c_str(), full) == nullptr) {
-    error = "cannot load add-in " + path + ": no such file";
-    return nullptr;
-  }
-  if (!CheckAddInFile(full, error)) return nullptr;
-  void* library = dlopen(full, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* reason = dlerror();
-    error = "cannot load add-in " + path + ": " + (reason ? reason : "not a loadable library");
-    return nullptr;
-  }
-  std::unique_ptr<AddIn> addin(new AddIn(host, library, full));
-  if (addin->auto_open_ == nullptr) {
-    error =
-        "cannot load add-in " + path + ": it exports no xlAutoOpen, so it is not an Excel add-in";
-    return nullptr;
-  }
-  return addin;
+std::unique_ptr<AddIn> AddIn::Load(ExcelHost& host, const std::string& path, std::string& error,
+                                   const std::string& run_language) {
+  // What would stop the loader or the helper for good is refused first.
+  if (!CheckAddInFile(path, error)) return nullptr;
+  if (IsWindowsModule(path)) return LoadRemoteAddIn(host, path, error, run_language);
+  return LoadLibraryAddIn(host, path, error);
 }
 
-AddIn::AddIn(ExcelHost& host, void* library, std::string path)
-    : host_(host), library_(library), path_(std::move(path)) {
-  auto_open_ = Lookup<IntEntry>(library_, "xlAutoOpen");
-  auto_close_ = Lookup<IntEntry>(library_, "xlAutoClose");
-  auto_add_ = Lookup<IntEntry>(library_, "xlAutoAdd");
-  auto_remove_ = Lookup<IntEntry>(library_, "xlAutoRemove");
-  manager_info_ = Lookup<ValueEntry>(library_, "xlAddInManagerInfo");
-  auto_free_ = Lookup<FreeEntry>(library_, "xlAutoFree");
+AddIn::AddIn(ExcelHost& host, std::string path) : host_(host), path_(std::move(path)) {
   host_.app().current_addin_path = path_;
-  host_.app().current_addin_handle = library_;
+  host_.set_addin(this);
 }
 
-AddIn::~AddIn() {
+AddIn::~AddIn() = default;
+
+void AddIn::EndSession() {
   if (open_) Close();
   host_.app().current_addin_path.clear();
-  host_.app().current_addin_handle = nullptr;
-  dlclose(library_);
+  host_.set_addin(nullptr);
+}
+
+bool AddIn::CallEntry(const char* name) {
+  void* entry = Procedure(name);
+  if (entry == nullptr) return false;
+  Call(entry, Signature{'J', ""}, {});
+  return true;
 }
 
 void AddIn::Open() {
-  auto_open_();
+  CallEntry("xlAutoOpen");
   open_ = true;
 }
 
 void AddIn::Close() {
-  if (auto_close_ != nullptr) auto_close_();
+  CallEntry("xlAutoClose");
   host_.app().UnregisterModule(path_);
   open_ = false;
 }
 
 void AddIn::Add() {
-  if (auto_add_ != nullptr) auto_add_();
+  CallEntry("xlAutoAdd");
 }
 
 void AddIn::Remove() {
-  if (auto_remove_ != nullptr) auto_remove_();
+  CallEntry("xlAutoRemove");
 }
 
 std::optional<std::string> AddIn::ManagerInfo(double action) {
-  if (manager_info_ == nullptr) return std::nullopt;
+  void* entry = Procedure("xlAddInManagerInfo");
+  if (entry == nullptr) return std::nullopt;
   XLOPER request{};
   request.xltype = xltypeNum;
   request.val.num = action;
-  LPXLOPER answer = manager_info_(&request);
-  if (answer == nullptr) return std::nullopt;
-  std::optional<std::string> text = Utf8Text(*answer);
-  ReturnToAddIn(answer);
+  NativeValue argument;
+  argument.letter = 'P';
+  argument.record = &request;
+  const auto answer = Call(entry, Signature{'P', "P"}, std::span(&argument, 1));
+  if (!answer || answer->record == nullptr) return std::nullopt;
+  std::optional<std::string> text = Utf8Text(*answer->record);
+  ReturnToAddIn(answer->record);
   return text;
-}
-
-void* AddIn::Procedure(const char* name) const {
-  return dlsym(library_, name);
-}
-
-void AddIn::ReturnToAddIn(LPXLOPER value) {
-  if ((value->xltype & xlbitDLLFree) && auto_free_ != nullptr) auto_free_(value);
 }
 
 } // namespace kvhost

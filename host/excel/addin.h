@@ -1,23 +1,33 @@
 // An XLL loaded as Excel loads one: the library is opened (its process attach runs), and its
-// entry points are called in Excel's orders.
+// entry points are called in Excel's orders. Two kinds: a Linux library opened in kvhost's own
+// process, and a Windows DLL run by the helper under Wine (remote_addin.h).
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "addin_settings.h"
 #include "excel_host.h"
+#include "procedure_call.h"
 
 namespace kvhost {
 
 class AddIn {
 public:
-  // Opens the library at `path`. On failure returns null and puts a one-line reason in `error`.
-  static std::unique_ptr<AddIn> Load(ExcelHost& host, const std::string& path, std::string& error);
-  ~AddIn(); // unloads as Excel does at the end of a session (xlAutoClose first if open)
+  // Opens the add-in at `path`: a Windows DLL (a PE file) through the helper, anything else with
+  // dlopen. On failure returns null and puts a one-line reason in `error`.
+  // `run_language` ("pt" or "en", empty for none) is the add-in's language for this run only,
+  // set where the add-in reads its settings before it loads, and restored afterwards (for a
+  // Linux add-in kvhost's settings for the run have done it already).
+  static std::unique_ptr<AddIn> Load(ExcelHost& host, const std::string& path, std::string& error,
+                                     const std::string& run_language = {});
+  virtual ~AddIn();
   AddIn(const AddIn&) = delete;
   AddIn& operator=(const AddIn&) = delete;
 
+  // The module's file name, as the add-in itself knows it (xlGetName).
   const std::string& path() const { return path_; }
 
   void Open();   // xlAutoOpen
@@ -30,29 +40,34 @@ public:
 
   bool is_open() const { return open_; }
 
-  // An exported procedure of the add-in by name; null when it exports none such.
-  void* Procedure(const char* name) const;
+  // An exported procedure by name, as a handle Call takes; null when it exports none such.
+  virtual void* Procedure(const char* name) = 0;
 
-  // After Excel has copied a value the add-in returned: one marked xlbitDLLFree goes back to
-  // the add-in's xlAutoFree, the same pointer with the bit still set.
-  void ReturnToAddIn(LPXLOPER value);
+  // Calls the procedure `procedure` (a handle from Procedure) as its type text says; nothing
+  // when the call cannot be made. A P result stays valid until ReturnToAddIn.
+  virtual std::optional<NativeValue> Call(void* procedure, const Signature& signature,
+                                          std::span<const NativeValue> arguments) = 0;
 
-private:
-  using IntEntry = int (*)();
-  using ValueEntry = LPXLOPER (*)(LPXLOPER);
-  using FreeEntry = void (*)(LPXLOPER);
+  // After Excel has copied a record the add-in returned: one marked xlbitDLLFree goes back to
+  // the add-in's xlAutoFree, the same pointer (as the add-in knows it) with the bit still set.
+  virtual void ReturnToAddIn(LPXLOPER value) = 0;
 
-  AddIn(ExcelHost& host, void* library, std::string path);
+  // The settings as the add-in would read them now.
+  virtual SettingValues ReadSettings() { return ReadLocalSettings(); }
+
+protected:
+  AddIn(ExcelHost& host, std::string path);
+  // Every derived destructor ends the session with this while its calls still work: closes the
+  // add-in if it is open, and Excel forgets it.
+  void EndSession();
 
   ExcelHost& host_;
-  void* library_;
+
+private:
+  // Calls an entry point that takes nothing and returns an int; false when it is not exported.
+  bool CallEntry(const char* name);
+
   std::string path_;
-  IntEntry auto_open_ = nullptr;
-  IntEntry auto_close_ = nullptr;
-  IntEntry auto_add_ = nullptr;
-  IntEntry auto_remove_ = nullptr;
-  ValueEntry manager_info_ = nullptr;
-  FreeEntry auto_free_ = nullptr;
   bool open_ = false;
 };
 

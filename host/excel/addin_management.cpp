@@ -1,10 +1,9 @@
 // Add-in management: REGISTER, REGISTER.ID, UNREGISTER, SET.NAME, GET.WORKSPACE and ALERT.
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
+#include "addin.h"
 #include "excel_host.h"
 #include "values.h"
 
@@ -59,13 +58,13 @@ int Register(ExcelHost& host, LPXLOPER result, Arguments args) {
     entry.argument_help.push_back(OptionalText(args, i));
 
   // The module must be the add-in that is loaded, and the procedure one of its exports.
-  if (entry.module != app.current_addin_path || app.current_addin_handle == nullptr)
+  if (entry.module != app.current_addin_path || host.addin() == nullptr)
     return refuse("the module is not the loaded add-in");
   if (entry.procedure.empty()) return refuse("no procedure name");
   if (!ValidTypeText(entry.type_text)) return refuse("invalid type text");
   if (!macro_type || (*macro_type != 0 && *macro_type != 1 && *macro_type != 2))
     return refuse("invalid macro type");
-  entry.address = dlsym(app.current_addin_handle, entry.procedure.c_str());
+  entry.address = host.addin()->Procedure(entry.procedure.c_str());
   if (entry.address == nullptr) return refuse("the add-in exports no such procedure");
   const Registration& stored = app.Register(std::move(entry));
   SetNumber(result, stored.id);
@@ -95,11 +94,9 @@ int RegisterId(ExcelHost& host, LPXLOPER result, Arguments args) {
   }
   if (!OptionalText(args, 2).empty()) return Register(host, result, args);
 
-  if (module != app.current_addin_path || app.current_addin_handle == nullptr) return xlretSuccess;
-  using AutoRegister = LPXLOPER (*)(LPXLOPER);
-  using AutoFree = void (*)(LPXLOPER);
-  const auto auto_register =
-      reinterpret_cast<AutoRegister>(dlsym(app.current_addin_handle, "xlAutoRegister"));
+  AddIn* addin = host.addin();
+  if (module != app.current_addin_path || addin == nullptr) return xlretSuccess;
+  void* auto_register = addin->Procedure("xlAutoRegister");
   if (auto_register == nullptr || std::find(g_auto_registering.begin(), g_auto_registering.end(),
                                             procedure) != g_auto_registering.end())
     return xlretSuccess;
@@ -108,19 +105,19 @@ int RegisterId(ExcelHost& host, LPXLOPER result, Arguments args) {
   XLOPER name{};
   name.xltype = xltypeStr;
   name.val.str = host.memory().NewCountedText(procedure);
-  LPXLOPER answer = auto_register(&name);
+  NativeValue argument;
+  argument.letter = 'P';
+  argument.record = &name;
+  const auto answered = addin->Call(auto_register, Signature{'P', "P"}, std::span(&argument, 1));
   host.memory().Release(name);
   g_auto_registering.pop_back();
+  LPXLOPER answer = answered ? answered->record : nullptr;
   if (answer == nullptr) return xlretSuccess; // Excel reads a null answer as #VALUE!
   if (BaseType(*answer) == xltypeNum)
     SetNumber(result, answer->val.num);
   else if (BaseType(*answer) == xltypeErr)
     SetError(result, answer->val.err);
-  if (answer->xltype & xlbitDLLFree) {
-    if (const auto auto_free =
-            reinterpret_cast<AutoFree>(dlsym(app.current_addin_handle, "xlAutoFree")))
-      auto_free(answer);
-  }
+  addin->ReturnToAddIn(answer);
   return xlretSuccess;
 }
 

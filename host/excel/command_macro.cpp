@@ -1,12 +1,13 @@
 #include "command_macro.h"
 
+#include "addin.h"
 #include "procedure_call.h"
 
 namespace kvhost {
 
 bool RunCommandMacro(ExcelHost& host, std::string_view name, std::string& problem) {
   const Registration* command = host.app().FindRegistration(std::string(name));
-  if (command == nullptr || command->address == nullptr) {
+  if (command == nullptr || command->address == nullptr || host.addin() == nullptr) {
     problem = "no command is registered as " + std::string(name);
     return false;
   }
@@ -21,7 +22,7 @@ bool RunCommandMacro(ExcelHost& host, std::string_view name, std::string& proble
               "), which a menu cannot give";
     return false;
   }
-  if (!CallProcedure(command->address, *signature, {})) {
+  if (!host.addin()->Call(command->address, *signature, {})) {
     problem = "cannot build a call for the type text " + command->type_text;
     return false;
   }

@@ -44,6 +44,7 @@ ExcelHost::ExcelHost() : status_in_place_(isatty(STDERR_FILENO) == 1) {
   XlInstallDispatcher(&ExcelHost::Dispatch, this);
   kvp::SetMessageBoxHandler(&ExcelHost::MessageBox, this);
   kvp::RegisterTopLevelWindow(kMainWindow, "XLMAIN");
+  app_.main_window = kMainWindow;
 }
 
 ExcelHost::~ExcelHost() {

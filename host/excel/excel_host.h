@@ -10,11 +10,13 @@
 
 #include "../model/application.h"
 #include "excel_memory.h"
+#include "kvplatform/bitmap.h"
 #include "kvplatform/windows.h"
 #include "xlcall.h"
 
 namespace kvhost {
 
+class AddIn;
 class ExcelHost;
 
 // Function numbers the add-in reaches only through its automation bridge, which its xlcall.h
@@ -70,6 +72,9 @@ public:
   // Runs one call as Excel would; 2 (invalid function) for a number the host does not know,
   // and for a command or a macro-sheet function asked for during a recalculation.
   int Call(int xlfn, LPXLOPER result, Arguments args);
+  // A call as the add-in makes it through Excel4v (here or from the Windows helper): counted,
+  // and refused when the faults say so.
+  int CallFromAddIn(int xlfn, LPXLOPER result, Arguments args);
 
   // A worksheet function's call from a recalculation (calling class 1) lasts as long as one of
   // these does.
@@ -86,6 +91,15 @@ public:
   bool recalculating() const { return recalculating_ > 0; }
 
   Application& app() { return app_; }
+  // The add-in whose entry points and procedures Excel calls; null when none is loaded.
+  AddIn* addin() const { return addin_; }
+  void set_addin(AddIn* addin) { addin_ = addin; }
+
+  // Where PASTE.TOOL takes the picture the add-in put on the clipboard: this process's
+  // clipboard, or, for an add-in running elsewhere, the clipboard of its process.
+  using PictureSource = std::function<bool(kvp::Image& picture)>;
+  void set_clipboard_source(PictureSource source) { clipboard_source_ = std::move(source); }
+  bool TakeClipboardPicture(kvp::Image& picture) { return clipboard_source_(picture); }
   ExcelMemory& memory() { return memory_; }
 
   // Shows an alert: `[Alert] text` on standard error, and recorded.
@@ -102,8 +116,6 @@ public:
 
 private:
   static int Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args);
-  // A call as the add-in makes it: counted, and refused when the faults say so.
-  int CallFromAddIn(int xlfn, LPXLOPER result, Arguments args);
   static int MessageBox(void* context, kvp::WindowHandle owner, const char* text,
                         const char* caption, unsigned type);
 
@@ -113,6 +125,8 @@ private:
   Application app_;
   ExcelMemory memory_;
   HandlerTable handlers_;
+  AddIn* addin_ = nullptr;
+  PictureSource clipboard_source_ = kvp::TakeBitmapFromClipboard;
   int recalculating_ = 0;
   bool status_in_place_ = false;
   bool status_line_open_ = false;

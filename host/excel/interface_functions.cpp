@@ -217,11 +217,11 @@ int SheetName(ExcelHost& host, LPXLOPER result, Arguments args) {
   return xlretSuccess;
 }
 
-int GetHwnd(ExcelHost&, LPXLOPER result, Arguments args) {
+int GetHwnd(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (!args.empty()) return xlretInvCount;
   if (result != nullptr) {
     result->xltype = xltypeInt;
-    result->val.w = static_cast<std::int16_t>(kMainWindow & 0xFFFF);
+    result->val.w = static_cast<std::int16_t>(host.app().main_window & 0xFFFF);
   }
   return xlretSuccess;
 }

@@ -479,7 +479,7 @@ int PasteTool(ExcelHost& host, LPXLOPER result, Arguments args) {
     return xlretFailed;
   Tool& tool = toolbar->tools[static_cast<std::size_t>(*position) - 1];
   kvp::Image picture;
-  if (tool.IsGap() || !kvp::TakeBitmapFromClipboard(picture)) return xlretFailed;
+  if (tool.IsGap() || !host.TakeClipboardPicture(picture)) return xlretFailed;
   tool.pasted_face = ToolFace{picture.width, picture.height, std::move(picture.pixels)};
   SetBoolean(result, true);
   return xlretSuccess;

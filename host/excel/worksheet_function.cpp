@@ -121,7 +121,7 @@ FormulaResult EvaluateFormula(ExcelHost& host, AddIn& addin, std::string_view fo
   std::optional<NativeValue> returned;
   {
     const ExcelHost::Recalculation recalculation(host); // the procedure runs in calling class 1
-    returned = CallProcedure(registration->address, *signature, arguments.values());
+    returned = addin.Call(registration->address, *signature, arguments.values());
   }
   if (!returned)
     return ShowsError(xlerrValue,
@@ -137,10 +137,8 @@ FormulaResult EvaluateFormula(ExcelHost& host, AddIn& addin, std::string_view fo
   LPXLOPER record = returned->record;
   FormulaResult result = CopyRecord(record);
   if (record != nullptr) {
-    if (record->xltype & xlbitDLLFree)
-      addin.ReturnToAddIn(record);
-    else if (record->xltype & xlbitXLFree)
-      host.memory().Release(*record);
+    if (record->xltype & xlbitXLFree) host.memory().Release(*record);
+    addin.ReturnToAddIn(record);
   }
   return result;
 }

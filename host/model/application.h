@@ -117,7 +117,7 @@ struct Registration {
   std::string function_help;
   std::vector<std::string> argument_help;
   int use_count = 1;
-  void* address = nullptr; // the exported procedure
+  void* address = nullptr; // the exported procedure, as a handle the add-in's Call takes
 
   bool IsCommand() const { return macro_type == 2; }
 };
@@ -232,7 +232,10 @@ public:
 
   // The add-in Excel is running a call of: its file name, for xlGetName and REGISTER.
   std::string current_addin_path;
+  // Its dlopen handle when it is a Linux library (tests read its counters through it).
   void* current_addin_handle = nullptr;
+  // The main window "XLMAIN" as the add-in finds it; xlGetHwnd reports its low 16 bits.
+  std::uintptr_t main_window = 0;
   // GET.WORKSPACE(2): the version of Excel kvhost plays.
   std::string version_text = "16.0";
   // ECHO: whether the screen follows what macros do.

@@ -46,12 +46,6 @@ private:
 
 } // namespace
 
-Image LoadJpegFile(const std::string& path) {
-  // No JPEG decoder is linked into the Windows build of the add-in.
-  throw ImageError("the picture " + path +
-                   " cannot be shown: this build of the add-in has no JPEG decoder");
-}
-
 void PutBitmapOnClipboard(const Image& image) {
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() != static_cast<std::size_t>(image.width) * image.height)

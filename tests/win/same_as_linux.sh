@@ -16,7 +16,11 @@ wine reg delete 'HKLM\Software\Kavenlor' /f >/dev/null 2>&1 || true
 
 # The add-in's path as each side prints it.
 windows_path=$(winepath -w "$windows_addin" 2>/dev/null)
-paths=(--path "$linux_addin=$windows_path" --path "$(dirname "$linux_addin")=$(dirname "$windows_path")")
+if [ -z "$windows_path" ]; then
+  echo "winepath cannot name $windows_addin in Windows terms"
+  exit 1
+fi
+paths=(--path "$linux_addin=$windows_path" --path "$(dirname "$linux_addin")=${windows_path%\\*}")
 
 n=0 passed=0 failed=0
 while IFS= read -r line; do

@@ -1,0 +1,222 @@
+// Value records through the wire: every type both ways with its ownership bits, the blocks a
+// decoded record points at owned by the memory it was decoded into, and damaged bytes refused.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "xloper_wire.h"
+
+namespace kvbridge {
+namespace {
+
+XLOPER Text(WireMemory& memory, const std::string& bytes, std::uint16_t bits = 0) {
+  XLOPER x{};
+  x.xltype = xltypeStr | bits;
+  x.val.str = memory.NewText(bytes);
+  return x;
+}
+
+std::string BytesOf(const XLOPER& text) {
+  return std::string(text.val.str + 1, static_cast<unsigned char>(text.val.str[0]));
+}
+
+// Encodes `value`, decodes it into `into`, and checks every byte was read.
+XLOPER RoundTrip(const XLOPER& value, WireMemory& into) {
+  Writer out;
+  EXPECT_TRUE(PutXloper(out, value));
+  Reader in(out.bytes());
+  XLOPER back{};
+  GetXloper(in, back, into);
+  EXPECT_EQ(in.left(), 0u);
+  return back;
+}
+
+TEST(XloperWire, ScalarsKeepTheirValueAndOwnershipBits) {
+  WireMemory memory;
+  XLOPER number{};
+  number.xltype = xltypeNum | xlbitDLLFree;
+  number.val.num = -1.25e-300;
+  XLOPER back = RoundTrip(number, memory);
+  EXPECT_EQ(back.xltype, xltypeNum | xlbitDLLFree);
+  EXPECT_EQ(back.val.num, -1.25e-300);
+
+  XLOPER flag{};
+  flag.xltype = xltypeBool | xlbitXLFree;
+  flag.val.xbool = 1;
+  back = RoundTrip(flag, memory);
+  EXPECT_EQ(back.xltype, xltypeBool | xlbitXLFree);
+  EXPECT_EQ(back.val.xbool, 1);
+
+  XLOPER error{};
+  error.xltype = xltypeErr;
+  error.val.err = xlerrNA;
+  EXPECT_EQ(RoundTrip(error, memory).val.err, xlerrNA);
+
+  XLOPER integer{};
+  integer.xltype = xltypeInt;
+  integer.val.w = -32768;
+  EXPECT_EQ(RoundTrip(integer, memory).val.w, -32768);
+
+  for (std::uint16_t empty : {xltypeMissing, xltypeNil}) {
+    XLOPER nothing{};
+    nothing.xltype = empty;
+    EXPECT_EQ(RoundTrip(nothing, memory).xltype, empty);
+  }
+  EXPECT_EQ(memory.BlocksInUse(), 0u);
+}
+
+TEST(XloperWire, TextsAreCountedBytesOfAnyValueUpTo255) {
+  WireMemory source, target;
+  std::string every_byte;
+  for (int i = 0; i < 255; ++i)
+    every_byte.push_back(static_cast<char>(255 - i)); // NUL, CR, LF and 0xE9 among them
+  for (const std::string& bytes : {std::string{}, std::string("a\0b", 3), every_byte}) {
+    XLOPER back = RoundTrip(Text(source, bytes, xlbitDLLFree), target);
+    EXPECT_EQ(back.xltype, xltypeStr | xlbitDLLFree);
+    EXPECT_EQ(BytesOf(back), bytes);
+    EXPECT_EQ(back.val.str[bytes.size() + 1], '\0'); // closed with a zero for C readers
+    EXPECT_TRUE(target.Owns(back.val.str));
+    EXPECT_TRUE(target.Release(back));
+    EXPECT_EQ(back.val.str, nullptr);
+  }
+  EXPECT_EQ(target.BlocksInUse(), 0u);
+}
+
+TEST(XloperWire, ArraysOfMixedCellsComeBackCellByCell) {
+  WireMemory source, target;
+  XLOPER cells[6] = {};
+  cells[0].xltype = xltypeNum;
+  cells[0].val.num = 3.5;
+  cells[1] = Text(source, "Média");
+  cells[2].xltype = xltypeBool;
+  cells[2].val.xbool = 0;
+  cells[3].xltype = xltypeErr;
+  cells[3].val.err = xlerrDiv0;
+  cells[4].xltype = xltypeNil;
+  cells[5] = Text(source, "");
+  XLOPER array{};
+  array.xltype = xltypeMulti | xlbitXLFree;
+  array.val.array = {cells, 2, 3};
+
+  XLOPER back = RoundTrip(array, target);
+  ASSERT_EQ(back.xltype, xltypeMulti | xlbitXLFree);
+  ASSERT_EQ(back.val.array.rows, 2);
+  ASSERT_EQ(back.val.array.columns, 3);
+  const XLOPER* got = back.val.array.lparray;
+  EXPECT_EQ(got[0].val.num, 3.5);
+  EXPECT_EQ(BytesOf(got[1]), "Média");
+  EXPECT_EQ(got[2].xltype, xltypeBool);
+  EXPECT_EQ(got[3].val.err, xlerrDiv0);
+  EXPECT_EQ(got[4].xltype, xltypeNil);
+  EXPECT_EQ(BytesOf(got[5]), "");
+  EXPECT_EQ(target.BlocksInUse(), 3u); // the cells and their two texts
+  EXPECT_TRUE(target.Release(back));
+  EXPECT_EQ(target.BlocksInUse(), 0u);
+}
+
+TEST(XloperWire, ReferencesKeepTheirAreasAndSheet) {
+  WireMemory memory;
+  XLOPER single{};
+  single.xltype = xltypeSRef;
+  single.val.sref.count = 1;
+  single.val.sref.ref = {1, 1860, 0, 255};
+  const XLOPER one = RoundTrip(single, memory);
+  EXPECT_EQ(one.xltype, xltypeSRef);
+  EXPECT_EQ(one.val.sref.ref.rwLast, 1860);
+  EXPECT_EQ(one.val.sref.ref.colLast, 255);
+
+  XLMREF* areas = memory.NewRectangles(3);
+  areas->reftbl[0] = {0, 4, 0, 1};
+  areas->reftbl[1] = {0, 4, 3, 3};
+  areas->reftbl[2] = {65535, 65535, 7, 9};
+  XLOPER multi{};
+  multi.xltype = xltypeRef | xlbitXLFree;
+  multi.val.mref.lpmref = areas;
+  multi.val.mref.idSheet = 0x123456789ABCULL;
+  WireMemory target;
+  XLOPER back = RoundTrip(multi, target);
+  EXPECT_EQ(back.xltype, xltypeRef | xlbitXLFree);
+  EXPECT_EQ(back.val.mref.idSheet, 0x123456789ABCULL);
+  ASSERT_EQ(back.val.mref.lpmref->count, 3);
+  EXPECT_EQ(back.val.mref.lpmref->reftbl[1].colFirst, 3);
+  EXPECT_EQ(back.val.mref.lpmref->reftbl[2].rwFirst, 65535);
+  EXPECT_TRUE(target.Release(back));
+  EXPECT_EQ(target.BlocksInUse(), 0u);
+
+  // xlSheetId's answer names a sheet and no area.
+  XLOPER sheet{};
+  sheet.xltype = xltypeRef;
+  sheet.val.mref.idSheet = 42;
+  back = RoundTrip(sheet, target);
+  EXPECT_EQ(back.xltype, xltypeRef);
+  EXPECT_EQ(back.val.mref.idSheet, 42u);
+  EXPECT_EQ(back.val.mref.lpmref, nullptr);
+  EXPECT_EQ(target.BlocksInUse(), 0u);
+}
+
+TEST(XloperWire, RecordsTheWireCannotCarryAreRefused) {
+  WireMemory memory;
+  Writer out;
+  XLOPER flow{};
+  flow.xltype = xltypeFlow;
+  EXPECT_FALSE(PutXloper(out, flow));
+  XLOPER big{};
+  big.xltype = xltypeBigData;
+  EXPECT_FALSE(PutXloper(out, big));
+  XLOPER no_text{};
+  no_text.xltype = xltypeStr;
+  EXPECT_FALSE(PutXloper(out, no_text));
+  XLOPER inner{};
+  inner.xltype = xltypeMulti;
+  XLOPER cell[1] = {inner};
+  XLOPER nested{};
+  nested.xltype = xltypeMulti;
+  nested.val.array = {cell, 1, 1};
+  EXPECT_FALSE(PutXloper(out, nested));
+}
+
+TEST(XloperWire, DamagedBytesAreRefusedWithoutLeavingBlocks) {
+  WireMemory source;
+  XLOPER cells[2] = {Text(source, "first"), Text(source, "second")};
+  XLOPER array{};
+  array.xltype = xltypeMulti;
+  array.val.array = {cells, 1, 2};
+  Writer out;
+  ASSERT_TRUE(PutXloper(out, array));
+  // Cut short anywhere: refused, and what was decoded before the cut is released.
+  for (std::size_t size = 0; size < out.bytes().size(); ++size) {
+    WireMemory target;
+    Reader in(out.bytes().data(), size);
+    XLOPER back{};
+    EXPECT_THROW(GetXloper(in, back, target), BadMessage) << "cut at " << size;
+    EXPECT_EQ(target.BlocksInUse(), 0u) << "cut at " << size;
+  }
+  // A count far beyond the bytes is refused before anything is allocated.
+  Writer huge;
+  huge.U16(xltypeMulti);
+  huge.U16(65535);
+  huge.U16(65535);
+  WireMemory target;
+  Reader in(huge.bytes());
+  XLOPER back{};
+  EXPECT_THROW(GetXloper(in, back, target), BadMessage);
+  // An unknown type.
+  Writer unknown;
+  unknown.U16(0x0200);
+  Reader odd(unknown.bytes());
+  EXPECT_THROW(GetXloper(odd, back, target), BadMessage);
+}
+
+TEST(XloperWire, MemoryReleasesOnlyWhatItHandedOut) {
+  WireMemory mine, other;
+  XLOPER foreign = Text(other, "not mine");
+  EXPECT_FALSE(mine.Release(foreign));
+  EXPECT_NE(foreign.val.str, nullptr);
+  XLOPER own = Text(mine, "mine");
+  EXPECT_TRUE(mine.Release(own));
+  EXPECT_FALSE(mine.Release(own)); // a second xlFree of the same record is harmless
+}
+
+} // namespace
+} // namespace kvbridge
