@@ -6,6 +6,10 @@
 set -uo pipefail
 . "$(dirname "$0")/../e2e/checks.sh"
 kvhost=$1 linux_addin=$2 dist=$3 data=$4
+# The package holds the add-in alone: kvhost's helper comes from the build, found through
+# KVHOST_XLL_HELPER (the add-in's XLCALL32.DLL is beside the helper).
+helper=$(cd "$(dirname "$kvhost")/../../mingw64/bin" 2>/dev/null && pwd)/kvxlbridge.exe
+export KVHOST_XLL_HELPER="${KVHOST_XLL_HELPER:-$helper}"
 
 zip64=$(ls "$dist"/kavenlor-*-win64.zip 2>/dev/null | head -1)
 zip32=$(ls "$dist"/kavenlor-*-win32.zip 2>/dev/null | head -1)
