@@ -1,9 +1,9 @@
 #include "cells.h"
 
-#include <cstring>
 #include <algorithm>
 #include <cassert>
 #include <charconv>
+#include <cstring>
 
 namespace kvhost {
 namespace {

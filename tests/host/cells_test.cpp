@@ -11,8 +11,8 @@ namespace {
 
 TEST(Cells, TextsOfEveryLengthComeBackAsTheyWereSet) {
   Cells cells;
-  const std::string texts[] = {"a", "12345678", "123456789", std::string("a\0b", 3), "ção",
-                               std::string(32767, 'x')};
+  const std::string texts[] = {
+      "a", "12345678", "123456789", std::string("a\0b", 3), "ção", std::string(32767, 'x')};
   for (std::uint32_t i = 0; i < std::size(texts); ++i)
     cells.SetText(i, 0, texts[i]);
   for (std::uint32_t i = 0; i < std::size(texts); ++i)
