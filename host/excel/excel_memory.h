@@ -3,10 +3,9 @@
 // not hand out is never freed.
 #pragma once
 
-#include <memory>
 #include <string_view>
-#include <unordered_map>
 
+#include "../bridge/xloper_wire.h"
 #include "xlcall.h"
 
 namespace kvhost {
@@ -14,23 +13,26 @@ namespace kvhost {
 class ExcelMemory {
 public:
   // A counted text (length byte, at most 255 characters, then a zero) in the ANSI code page.
-  char* NewCountedText(std::string_view ansi);
+  char* NewCountedText(std::string_view ansi) { return blocks_.NewText(ansi); }
 
   // The elements of an array of rows x columns values (nil at first), row by row. Texts put in
   // its elements with NewCountedText go with the array when it is released.
-  XLOPER* NewArray(std::size_t rows, std::size_t columns);
+  XLOPER* NewArray(std::size_t rows, std::size_t columns) {
+    return blocks_.NewArray(rows * columns);
+  }
 
   // The rectangle list of a reference made of `count` areas (count set, rectangles zeroed).
-  XLMREF* NewRectangles(std::size_t count);
+  XLMREF* NewRectangles(std::size_t count) { return blocks_.NewRectangles(count); }
 
   // Releases what `value` points at, if the host handed it out, and clears the pointer; an
   // array's texts with it.
-  void Release(XLOPER& value);
+  void Release(XLOPER& value) { blocks_.Release(value); }
 
-  std::size_t BlocksInUse() const { return blocks_.size(); }
+  std::size_t BlocksInUse() const { return blocks_.BlocksInUse(); }
 
 private:
-  std::unordered_map<const void*, std::unique_ptr<char[]>> blocks_;
+  // The same blocks the Windows add-in's records cross the bridge in.
+  kvbridge::WireMemory blocks_;
 };
 
 } // namespace kvhost
