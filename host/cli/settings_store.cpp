@@ -1,32 +1,18 @@
 #include "settings_store.h"
 
-#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
+#include "../io/temporary_file.h"
 #include "kvplatform/ansi.h"
 
 namespace kvhost {
 namespace {
 // The folder of a run's settings copy: kvhost-settings-PID-XXXXXX in the temporary folder.
 const std::string kCopyPrefix = "kvhost-settings-";
-
-// A run killed by a signal leaves its copy behind; the next run with --lang removes the copies
-// of processes that no longer run.
-void RemoveAbandonedCopies(const std::filesystem::path& temporary) {
-  std::error_code failed;
-  for (const auto& entry : std::filesystem::directory_iterator(temporary, failed)) {
-    const std::string name = entry.path().filename().string();
-    if (name.compare(0, kCopyPrefix.size(), kCopyPrefix) != 0) continue;
-    const long pid = std::strtol(name.c_str() + kCopyPrefix.size(), nullptr, 10);
-    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-      std::filesystem::remove_all(entry.path(), failed);
-  }
-}
 } // namespace
 
 std::string DescribeValue(const StoredValue& value) {
@@ -71,7 +57,8 @@ bool SettingsForRun::Prepare(const Options& options, std::string& error) {
   std::error_code failure;
   std::filesystem::path temporary = std::filesystem::temp_directory_path(failure);
   if (failure) temporary = "/tmp";
-  RemoveAbandonedCopies(temporary);
+  // A run killed by a signal leaves its copy behind; the next run with --lang removes it.
+  RemoveLeftoversOfEndedProcesses(temporary, kCopyPrefix);
   std::string folder =
       (temporary / (kCopyPrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
   if (mkdtemp(folder.data()) == nullptr) {

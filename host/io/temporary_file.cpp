@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 namespace kvhost {
 namespace {
@@ -30,28 +29,28 @@ std::string TemporaryPrefix(const std::string& name) {
   return "." + name.substr(0, keep) + tag;
 }
 
-// Temporary files of `name` left by kvhost processes that no longer run (killed while saving)
-// are removed; those of a running process are its own business.
-void RemoveAbandoned(const std::filesystem::path& folder, const std::string& name) {
-  const std::string mine = TemporaryPrefix(name);
-  const std::string stem = mine.substr(0, mine.rfind(".kvhost-") + 8); // ".NAME.kvhost-"
+} // namespace
+
+void RemoveLeftoversOfEndedProcesses(const std::filesystem::path& folder,
+                                     const std::string& prefix) {
   std::error_code failed;
   for (const auto& entry : std::filesystem::directory_iterator(folder, failed)) {
-    const std::string other = entry.path().filename().string();
-    if (other.compare(0, stem.size(), stem) != 0) continue;
-    const long pid = std::strtol(other.c_str() + stem.size(), nullptr, 10);
-    if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
-      std::filesystem::remove(entry.path(), failed);
+    const std::string name = entry.path().filename().string();
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      std::filesystem::remove_all(entry.path(), failed);
   }
 }
-} // namespace
 
 bool TemporaryFile::Create(const std::string& destination, std::string& error) {
   const std::filesystem::path target(destination);
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   const std::string name = target.filename().string();
-  RemoveAbandoned(folder, name);
+  // Temporaries of NAME left by a kvhost killed while saving go; a running one's stay its own.
+  const std::string mine = TemporaryPrefix(name);
+  RemoveLeftoversOfEndedProcesses(folder, mine.substr(0, mine.rfind(".kvhost-") + 8));
   std::string pattern = (folder / (TemporaryPrefix(name) + "XXXXXX")).string();
   const int descriptor = ::mkstemp(pattern.data());
   if (descriptor < 0) {

@@ -5,9 +5,15 @@
 // saves NAME in that folder.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace kvhost {
+
+// Removes what processes that no longer run left in `folder` under "PREFIXPID-…" (a file or a
+// whole folder); what a running process, or no process, named so is left alone.
+void RemoveLeftoversOfEndedProcesses(const std::filesystem::path& folder,
+                                     const std::string& prefix);
 
 class TemporaryFile {
 public:
