@@ -332,6 +332,48 @@ TEST_F(WorkbookFiles, PackagesThatAreNoWorkbooksAreRefused) {
   EXPECT_NE(Refusal((dir_ / "absent.xlsx").string()).find("cannot read"), std::string::npos);
 }
 
+// The workbook's list of sheets against its relationships: what cannot be a workbook Excel
+// opened is refused with the sheet it is about, before any sheet is used.
+TEST_F(WorkbookFiles, SheetListsNoWorkbookCouldHaveAreRefused) {
+  const std::string links = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const std::string package = "http://schemas.openxmlformats.org/package/2006/relationships";
+  // Sheets (name, relationship id) and the workbook's relationships (id, target).
+  auto listed = [&](const std::vector<std::pair<std::string, std::string>>& sheets,
+                    const std::vector<std::pair<std::string, std::string>>& targets) {
+    std::string list, rels;
+    for (const auto& [name, id] : sheets)
+      list += "<sheet name=\"" + name + "\" sheetId=\"1\" r:id=\"" + id + "\"/>";
+    for (const auto& [id, target] : targets)
+      rels += "<Relationship Id=\"" + id + "\" Type=\"" + links + "/worksheet\" Target=\"" +
+              target + "\"/>";
+    const std::string sheet = "<worksheet xmlns=\"" + kMain + "\"><sheetData/></worksheet>";
+    return Package("list" + std::to_string(++books_) + ".xlsx",
+                   {{"_rels/.rels", "<Relationships xmlns=\"" + package + "\"><Relationship " +
+                                        "Id=\"r\" Type=\"" + links + "/officeDocument\" " +
+                                        "Target=\"xl/workbook.xml\"/></Relationships>"},
+                    {"xl/workbook.xml", "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + links +
+                                            "\"><sheets>" + list + "</sheets></workbook>"},
+                    {"xl/_rels/workbook.xml.rels",
+                     "<Relationships xmlns=\"" + package + "\">" + rels + "</Relationships>"},
+                    {"xl/worksheets/a.xml", sheet},
+                    {"xl/worksheets/b.xml", sheet}});
+  };
+  const std::vector<std::pair<std::string, std::string>> two = {{"r1", "worksheets/a.xml"},
+                                                                {"r2", "worksheets/b.xml"}};
+  EXPECT_EQ(Read(listed({{"Dados", "r1"}, {"Taxas", "r2"}}, two)).size(), 2u);
+  // Excel's sheet names differ in more than case.
+  EXPECT_NE(
+      Refusal(listed({{"Dados", "r1"}, {"DADOS", "r2"}}, two)).find("two sheets are named 'DADOS'"),
+      std::string::npos);
+  EXPECT_NE(Refusal(listed({{"", "r1"}}, two)).find("a sheet has an empty name"),
+            std::string::npos);
+  EXPECT_NE(Refusal(listed({{"Dados", "r9"}}, two)).find("sheet 'Dados' has no part"),
+            std::string::npos);
+  EXPECT_NE(Refusal(listed({{"Dados", "r1"}}, {{"r1", "../../../etc/passwd"}}))
+                .find("sheet 'Dados' points outside the package"),
+            std::string::npos);
+}
+
 TEST_F(WorkbookFiles, AnEncryptedPartIsRefused) {
   const std::string path = Book({{"S", Cell("A1", "", "<v>1</v>"), ""}});
   int code = 0;
