@@ -51,7 +51,7 @@ bool TemporaryFile::Create(const std::string& destination, std::string& error) {
   // Temporaries of NAME left by a kvhost killed while saving go; a running one's stay its own.
   const std::string mine = TemporaryPrefix(name);
   RemoveLeftoversOfEndedProcesses(folder, mine.substr(0, mine.rfind(".kvhost-") + 8));
-  std::string pattern = (folder / (TemporaryPrefix(name) + "XXXXXX")).string();
+  std::string pattern = (folder / (mine + "XXXXXX")).string();
   const int descriptor = ::mkstemp(pattern.data());
   if (descriptor < 0) {
     error = std::strerror(errno);
