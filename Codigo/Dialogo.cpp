@@ -12,14 +12,35 @@ const char* BilingualText::Text() const {
 }
 
 void ShowToolMessage(const BilingualText& message) {
+  ShowToolMessage(std::string(message.Text()));
+}
+
+void ShowToolMessage(const std::string& text) {
   FindExcelMainWindow(ExcelMainWindow);
   const BilingualText title{"Atenção", "Warning"};
-  kvp::ShowMessageBox(ExcelMainWindow, message.Text(), title.Text(),
-                      kvp::kMbOk | kvp::kMbIconError);
+  kvp::ShowMessageBox(ExcelMainWindow, text.c_str(), title.Text(), kvp::kMbOk | kvp::kMbIconError);
 }
 
 ToolDialog::ToolDialog(std::string caption) : Form(std::move(caption)) {
   OnClose = [this](forms::Form& sender, CloseAction& action) { FormClose(sender, action); };
+}
+
+ToolDialog::ToolDialog(const DialogTable& table) : ToolDialog(std::string(table.caption_pt)) {
+  table_ = &table;
+  BuildControls(*this, table);
+  b_ok = Bound<forms::Button>(*this, "b_ok");
+  b_ok->Default = true;
+  b_cancelar = Bound<forms::Button>(*this, "b_cancelar");
+  b_cancelar->Cancel = true;
+  b_cancelar->OnClick = [this](forms::Control& sender) { b_cancelarClick(sender); };
+}
+
+void ToolDialog::UseEnglish() {
+  if (table_ != nullptr) UseEnglishCaptions(*this, *table_);
+}
+
+void ToolDialog::ApplyDefaults() {
+  if (table_ != nullptr) ApplyInitialState(*this, *table_);
 }
 
 void ToolDialog::FormClose(forms::Form&, CloseAction& action) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "TabelaDialogo.h"
 #include "forms/Forms.h"
 
 // The selected rectangle of the active sheet, rows and columns counted from 0 as in Excel's
@@ -28,6 +29,8 @@ struct BilingualText {
 // A tool's message: a modal box with the error icon and an OK button, owned by Excel's main
 // window (looked up again just before), titled "Atenção" or "Warning".
 void ShowToolMessage(const BilingualText& message);
+// The same with a text already in the language in use.
+void ShowToolMessage(const std::string& text);
 
 class ToolDialog : public forms::Form {
 public:
@@ -36,8 +39,16 @@ public:
   forms::Button* b_ok = nullptr;
   forms::Button* b_cancelar = nullptr; // closes the dialog
 
+  // The English captions of the dialog's table, set by the launch when English is in use.
+  void UseEnglish();
+
 protected:
+  // The dialog of `table`, its controls built, OK and Cancel among them (Cancel closes it).
+  explicit ToolDialog(const DialogTable& table);
   explicit ToolDialog(std::string caption);
+
+  // The table's initial state as the launch's defaults (see ApplyInitialState).
+  void ApplyDefaults();
 
   // Adds the OK and Cancel buttons, where the dialog has them among its controls. The dialog
   // connects OK to its own handler.
@@ -52,6 +63,9 @@ protected:
   // Every tool dialog frees itself when it closes, by OK, Cancel, its frame or an error.
   void FormClose(forms::Form& sender, CloseAction& action);
   void b_cancelarClick(forms::Control& sender);
+
+private:
+  const DialogTable* table_ = nullptr;
 };
 
 // The whole number a masked edit holds: its digits in decimal, 0 when it holds none.

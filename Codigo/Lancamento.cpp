@@ -5,7 +5,7 @@
 #include "Arch.h"
 #include "Cmp.h"
 #include "Decay.h"
-#include "Histograma.h"
+#include "Histograma/Histograma.h"
 #include "Ica.h"
 #include "Kavenlor.h"
 #include "Pca.h"

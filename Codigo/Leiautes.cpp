@@ -39,22 +39,6 @@ void LayOutWelcome(forms::Form& form) {
          {"b_ok", 243, 184, 50, 14}});
 }
 
-void LayOutHistogram(forms::Form& form) {
-  Apply(form, 250, 169,
-        {{"titulo1", 7, 7, 236, 8},
-         {"intervalo", 7, 17, 236, 12},
-         {"titulo2", 7, 38, 150, 8},
-         {"faixas", 160, 36, 24, 12},
-         {"seta", 184, 36, 10, 12},
-         {"r_grupo", 7, 53, 236, 36},
-         {"o_retorno", 7, 94, 236, 10},
-         {"o_normal", 7, 106, 236, 10},
-         {"o_indicadores", 7, 118, 236, 10},
-         {"o_cores", 7, 130, 236, 10},
-         {"b_ok", 139, 148, 50, 14},
-         {"b_cancelar", 193, 148, 50, 14}});
-}
-
 void LayOutComparison(forms::Form& form) {
   Apply(form, 240, 98,
         {{"titulo1", 7, 7, 226, 8},

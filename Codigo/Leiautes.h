@@ -5,7 +5,6 @@
 #include "forms/Forms.h"
 
 void LayOutWelcome(forms::Form& form);
-void LayOutHistogram(forms::Form& form);
 void LayOutComparison(forms::Form& form);
 void LayOutPca(forms::Form& form);
 void LayOutIca(forms::Form& form);

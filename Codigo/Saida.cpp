@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "Tabelas.h"
 #include "xll/ExcelCall.h"
@@ -221,35 +222,6 @@ void ShadeRange(bool black_and_white) {
             TempOmitted(), TempInteger(kBlack));
 }
 
-namespace {
-std::string SheetPrefix(std::string_view sheet) {
-  const bool plain = std::all_of(sheet.begin(), sheet.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return std::isalnum(u) || c == '_' || c == '.' || u >= 0x80;
-  });
-  std::string prefix = plain ? "=" : "='";
-  for (char c : sheet) {
-    prefix.push_back(c);
-    if (c == '\'') prefix.push_back(c); // a quote inside a quoted name is doubled
-  }
-  prefix.append(plain ? "!" : "'!");
-  return prefix;
-}
-} // namespace
-
-std::string CellReference(std::string_view sheet, unsigned row, unsigned column) {
-  std::string text = SheetPrefix(sheet);
-  text.append("R").append(std::to_string(row)).append("C").append(std::to_string(column));
-  return text;
-}
-
-std::string ColumnReference(std::string_view sheet, unsigned first_row, unsigned last_row,
-                            unsigned column) {
-  std::string text = CellReference(sheet, first_row, column);
-  text.append(":R").append(std::to_string(last_row)).append("C").append(std::to_string(column));
-  return text;
-}
-
 void AddChartSheet(std::string_view chart_name) {
   ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
   std::string name = Counted(chart_name);
@@ -336,7 +308,7 @@ void SelectPlotArea() {
   ExcelCall(xlcSelectPlotArea, nullptr, 0);
 }
 
-void Patterns(std::initializer_list<PatternArgument> arguments) {
+void Patterns(const Pattern& arguments) {
   LPXLOPER values[kMaxPatternArguments];
   int count = 0;
   for (const PatternArgument& argument : arguments) {
@@ -402,4 +374,127 @@ void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used, F
   SelectRange(SheetRect{0, 0, 0, 0});
   if (first == FirstSheet::Hidden) HideSheet(first_sheet);
   ExcelCall(xlcEcho, nullptr, 1, TempBoolean(1));
+}
+
+namespace {
+std::uint16_t Rows(std::size_t rows) {
+  if (rows > 65535) throw std::out_of_range("a block taller than the sheet");
+  return static_cast<std::uint16_t>(rows);
+}
+
+std::uint16_t Columns(std::size_t columns) {
+  if (columns > 256) throw std::out_of_range("a block wider than the sheet");
+  return static_cast<std::uint16_t>(columns);
+}
+
+SheetRect Fitted(const Rect& r) {
+  return SheetRect{SheetRow(r.first_row), SheetRow(r.last_row), SheetColumn(r.first_col),
+                   SheetColumn(r.last_col)};
+}
+
+void WriteValues(const Block& block) {
+  if (block.rows() == 0 || block.columns() == 0) return;
+  const std::uint16_t first_row = SheetRow(block.first_row());
+  const std::uint8_t first_col = SheetColumn(block.first_col());
+  SheetRow(block.first_row() + block.rows() - 1);
+  SheetColumn(block.first_col() + block.columns() - 1);
+  CellBlock cells(Rows(block.rows()), Columns(block.columns()));
+  for (std::uint16_t r = 0; r < cells.rows(); ++r)
+    for (std::uint16_t c = 0; c < cells.columns(); ++c) {
+      const CellValue& value = block.At(r, c);
+      if (const auto* number = std::get_if<double>(&value))
+        cells.Number(r, c, *number);
+      else if (const auto* text = std::get_if<std::string>(&value))
+        cells.Text(r, c, *text);
+      else if (const auto* count = std::get_if<Count>(&value))
+        cells.Count(r, c, count->value);
+      else if (const auto* error = std::get_if<ErrorValue>(&value))
+        cells.Error(r, c, error->code);
+    }
+  WriteCellBlock(first_row, first_col, cells);
+}
+
+void DrawStyle(const RangeStyle& style, bool black_and_white) {
+  if (style.frame)
+    FrameRange(Fitted(style.at));
+  else
+    SelectRange(Fitted(style.at));
+  if (style.centre) CenterRange();
+  if (!style.number_format.empty()) FormatRangeNumbers(style.number_format);
+  if (style.shade) ShadeRange(black_and_white);
+  if (style.bold) BoldActiveCell();
+}
+
+void DrawWorksheet(const Worksheet& sheet, bool first, const ResultBook& book) {
+  const bool bw = book.black_and_white;
+  if (first) {
+    OpenBareResultWorkbook(sheet.name, book.echo_off);
+    if (sheet.look == SheetLook::Styled) StyleWholeSheet(bw);
+  } else {
+    AddDataSheet(sheet.name, bw);
+  }
+  for (const Block& block : sheet.blocks) {
+    WriteValues(block);
+    for (const RangeStyle& style : block.styles())
+      DrawStyle(style, bw);
+  }
+  if (sheet.hidden) HideSheet(sheet.name);
+}
+
+struct ChartPartWriter {
+  void operator()(const chart::Series& s) const {
+    AddChartSeries(s.name_ref, s.x_ref, s.y_ref, s.plot_order);
+  }
+  void operator()(const chart::SeriesLook& s) const {
+    SelectChartItem(s.item);
+    if (s.second_axis) MoveSeriesToSecondAxis();
+    if (s.kind) SetSeriesKind(*s.kind);
+    if (s.labels_colour) {
+      ShowCategoryLabels();
+      ChartFont(false, 8, *s.labels_colour);
+    }
+    if (s.pattern.empty()) return;
+    SelectChartItem(s.item);
+    Patterns(s.pattern);
+  }
+  void operator()(const chart::Title& t) const { TitleChart(t.text, t.colours); }
+  void operator()(const chart::Axis& a) const {
+    StyleAxis(a.item, a.format, a.colours);
+    if (a.title_at) LabelAxis(*a.title_at, a.title, a.colours);
+  }
+  void operator()(const chart::Scale& s) const {
+    SelectChartItem(s.item);
+    ScaleAxis(s.minimum, s.maximum);
+  }
+  void operator()(const chart::NoLegend&) const { RemoveLegend(); }
+  void operator()(const chart::Legend& l) const { StyleLegend(l.text_colour); }
+  void operator()(const chart::PlotArea&) const { FramePlotArea(); }
+  void operator()(const chart::ChartArea& a) const { FillChartArea(a.colour); }
+  void operator()(const chart::Gridlines& g) const { ColourGridlines(g.black_and_white); }
+  void operator()(const chart::ColumnGap& g) const { SetColumnGap(g.gap); }
+  void operator()(const chart::WholeChart&) const { SelectWholeChart(); }
+};
+
+void DrawChart(const ChartSheet& sheet) {
+  if (sheet.place == ChartPlace::AtEnd)
+    AddChartSheet(sheet.name);
+  else
+    AddChartSheetInPlace(sheet.name);
+  for (const chart::Element& part : sheet.parts)
+    std::visit(ChartPartWriter{}, part);
+}
+} // namespace
+
+void WriteResultBook(const ResultBook& book) {
+  bool first = true;
+  for (const auto& sheet : book.sheets) {
+    if (const auto* worksheet = std::get_if<Worksheet>(&sheet))
+      DrawWorksheet(*worksheet, first, book);
+    else
+      DrawChart(std::get<ChartSheet>(sheet));
+    first = false;
+  }
+  if (book.closing)
+    FinishResultWorkbook(book.closing->sheet, Fitted(book.closing->used),
+                         book.closing->hide_first ? FirstSheet::Hidden : FirstSheet::Shown);
 }

@@ -1,8 +1,7 @@
 // The result workbook every analysis tool leaves behind: a new workbook with formatted tables
-// and chart sheets, all made through Excel's macro commands. Return codes are not checked: a
+// and chart sheets, all made through Excel's macro commands. WriteResultBook draws a tool's
+// description of it (PastaResultado.h) with the steps below. Return codes are not checked: a
 // refused call is traced by the call layer and the run goes on.
-//
-// The colour steps take the tool dialog's black-and-white check box as read at the call.
 #pragma once
 
 #include <cstddef>
@@ -13,24 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "PastaResultado.h"
 #include "xll/xlcall.h"
-
-// The colours of Excel's default palette the result workbooks use, by palette number.
-namespace palette {
-constexpr std::int16_t kBlack = 1;
-constexpr std::int16_t kWhite = 2;
-constexpr std::int16_t kRed = 3;
-constexpr std::int16_t kBrightGreen = 4;
-constexpr std::int16_t kBlue = 5;
-constexpr std::int16_t kYellow = 6;
-constexpr std::int16_t kGrey25 = 15;
-constexpr std::int16_t kGrey50 = 16;
-constexpr std::int16_t kTan = 40;
-constexpr std::int16_t kLightBlue = 41;
-constexpr std::int16_t kLightOrange = 45;
-constexpr std::int16_t kOrange = 46;
-constexpr std::int16_t kDarkTeal = 49;
-} // namespace palette
 
 // A rectangle of the active sheet, rows and columns counted from 0.
 struct SheetRect {
@@ -72,9 +55,6 @@ private:
   std::vector<std::unique_ptr<char[]>> texts_;
 };
 
-// When screen updating goes off while the workbook is opened.
-enum class EchoOff { AfterGridlines, AfterNew };
-
 // New workbook with one worksheet, renamed `sheet_name`, gridlines off, screen updating off;
 // without the whole-sheet look.
 void OpenBareResultWorkbook(std::string_view sheet_name, EchoOff when = EchoOff::AfterGridlines);
@@ -103,24 +83,6 @@ void FormatRangeNumbers(std::string_view format);
 // White fill and black text; nothing in black-and-white mode.
 void ShadeRange(bool black_and_white);
 
-// The colours of a chart's texts and lines: black-and-white mode, and the palette colour of
-// its texts (45 in colour mode, 1 in black and white, unless the chart asks for another).
-struct ChartColours {
-  ChartColours(bool black_and_white_mode)
-      : black_and_white(black_and_white_mode), text(black_and_white_mode ? 1 : 45) {}
-  ChartColours(bool black_and_white_mode, std::int16_t text_colour)
-      : black_and_white(black_and_white_mode), text(text_colour) {}
-  bool black_and_white;
-  std::int16_t text;
-};
-
-// R1C1 reference texts for chart series, rows and columns counted from 1, the sheet's name
-// quoted when it holds anything but letters, digits, '_' and '.':
-// "=Histograma!R13C4" and "=Histograma!R14C1:R23C1".
-std::string CellReference(std::string_view sheet, unsigned row, unsigned column);
-std::string ColumnReference(std::string_view sheet, unsigned first_row, unsigned last_row,
-                            unsigned column);
-
 // Inserts a chart sheet named `chart_name`, moves it to the end of the result workbook and
 // leaves it empty and active.
 void AddChartSheet(std::string_view chart_name);
@@ -138,8 +100,6 @@ void StyleAxis(std::string_view axis, std::string_view format, const ChartColour
 // The selected value axis (or either axis of an XY chart) runs from `minimum` to `maximum`.
 void ScaleAxis(double minimum, double maximum);
 
-// Where an axis title goes; its text is the chart item "Text Axis 1", "2" or "3".
-enum class AxisTitle : std::int16_t { Value = 2, Category = 3, SecondValue = 5 };
 void LabelAxis(AxisTitle axis, std::string_view text, const ChartColours& colours);
 
 // Chart items: "S1", "Legend", "Gridline 1", "Axis 1", ...
@@ -147,22 +107,12 @@ void SelectChartItem(std::string_view item);
 void SelectWholeChart();
 void SelectPlotArea();
 
-// An argument of PATTERNS: a number, or `omitted`.
-struct OmittedArgument {};
-inline constexpr OmittedArgument omitted{};
-struct PatternArgument {
-  PatternArgument(int number) : value(static_cast<std::int16_t>(number)), given(true) {}
-  PatternArgument(OmittedArgument) {}
-  std::int16_t value = 0;
-  bool given = false;
-};
 // PATTERNS on the selection, as many arguments as given.
-void Patterns(std::initializer_list<PatternArgument> arguments);
+void Patterns(const Pattern& arguments);
 // Arial in the normal or bold style, size and colour, on the selected chart item.
 void ChartFont(bool bold, std::int16_t size, std::int16_t colour);
 
-// The selected series becomes a line (4) or an XY scatter (8) series.
-enum class SeriesKind : std::int16_t { Line = 4, Scatter = 8 };
+// The selected series becomes a line or an XY scatter series.
 void SetSeriesKind(SeriesKind kind);
 // Labels every point of the selected series with its category (DATA.LABEL 4).
 void ShowCategoryLabels();
@@ -186,3 +136,8 @@ enum class FirstSheet { Shown, Hidden };
 // when asked (very hidden), screen updating on.
 void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used,
                           FirstSheet first = FirstSheet::Shown);
+
+// Draws `book`: its sheets in order, each block's values with one xlSet and then its styles,
+// each chart part by part, then the closing steps when it has them. A block or range that does
+// not fit Excel's sheet throws std::out_of_range when it is reached, leaving what was drawn.
+void WriteResultBook(const ResultBook& book);

@@ -5,11 +5,6 @@
 
 #include "Funcoes/Estatistica.h"
 
-Tratamento TreatmentOf(bool returns, bool log_returns) {
-  if (!returns) return Tratamento::AsGiven;
-  return log_returns ? Tratamento::LogReturns : Tratamento::SimpleReturns;
-}
-
 const BilingualText& TreatmentText(Tratamento treatment) {
   static const BilingualText kTexts[] = {
       {"Dados históricos diretamente utilizados", "No treatment for historic data"},
@@ -27,18 +22,10 @@ const BilingualText& OrderText(bool reversed) {
 }
 
 std::vector<double> PreparedSeries(std::vector<double> x, bool reverse, Tratamento treatment) {
-  if (reverse) std::reverse(x.begin(), x.end());
-  if (treatment == Tratamento::LogReturns) {
-    for (std::size_t i = 0; i + 1 < x.size(); ++i) {
-      const double ratio = x[i + 1] / x[i];
-      if (!(ratio > 0) && !std::isnan(ratio)) throw NonPositiveRatio();
-      x[i] = std::log(ratio);
-    }
-    if (!x.empty()) x.pop_back();
-  } else if (treatment == Tratamento::SimpleReturns) {
-    ToSimpleReturns(x);
-  }
-  if (!std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
-    throw std::runtime_error("a value that is not finite");
-  return x;
+  auto serie = serie_historica(
+      std::move(x), reverse ? OrdemDados::MaisRecentesPrimeiro : OrdemDados::MaisAntigosPrimeiro,
+      treatment);
+  if (!serie && serie.motivo() == FalhaSerie::RazaoNaoPositiva) throw NonPositiveRatio();
+  if (!serie) throw std::runtime_error("a value that is not finite");
+  return *serie;
 }

@@ -6,11 +6,7 @@
 #include <vector>
 
 #include "Dialogo.h"
-
-enum class Tratamento { AsGiven = 0, SimpleReturns = 1, LogReturns = 2 };
-
-// The treatment the returns boxes ask for: none without returns; log returns only with them.
-Tratamento TreatmentOf(bool returns, bool log_returns);
+#include "Funcoes/Retornos.h"
 
 // "Dados históricos diretamente utilizados", "Utilizados os retornos dos dados", ...
 const BilingualText& TreatmentText(Tratamento treatment);

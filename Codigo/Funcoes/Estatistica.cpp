@@ -9,20 +9,6 @@ SkewForm SkewFormOf(int tipo) {
   return SkewForm::PearsonMode;
 }
 
-void ToSimpleReturns(std::vector<double>& x) {
-  if (x.empty()) return;
-  for (std::size_t i = 0; i + 1 < x.size(); ++i)
-    x[i] = x[i + 1] / x[i] - 1;
-  x.pop_back();
-}
-
-void ToLogReturns(std::vector<double>& x) {
-  if (x.empty()) return;
-  for (std::size_t i = 0; i + 1 < x.size(); ++i)
-    x[i] = std::log(x[i] / x[i + 1]);
-  x.pop_back();
-}
-
 namespace {
 struct FirstPass {
   double mean0; // a provisional mean

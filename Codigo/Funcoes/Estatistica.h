@@ -1,4 +1,4 @@
-// Descriptive statistics of a data vector: returns from prices, central moments, skewness in
+// Descriptive statistics of a data vector: central moments, skewness in
 // its three forms and kurtosis. Plain C++ on vectors; nothing here knows of Excel.
 #pragma once
 
@@ -24,11 +24,6 @@ struct StatValue {
   StatFailure failure = StatFailure::None;
   bool ok() const { return failure == StatFailure::None; }
 };
-
-// Simple returns, oldest price first: x[i] <- x[i+1] / x[i] - 1, and the last element dropped.
-void ToSimpleReturns(std::vector<double>& x);
-// Logarithmic returns, newest price first: x[i] <- ln(x[i] / x[i+1]), and the last dropped.
-void ToLogReturns(std::vector<double>& x);
 
 // The mean and the sums of powers of deviations from it, M_k = sum (x_i - mean)^k.
 // Two passes: the deviations are taken from a first mean and corrected by their own mean, so

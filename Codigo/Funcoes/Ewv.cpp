@@ -5,6 +5,7 @@
 #include <span>
 
 #include "Estatistica.h"
+#include "Retornos.h"
 
 EwvSeries EwvSeriesOf(int retornos) {
   if (retornos == 0) return EwvSeries::Values;
@@ -37,16 +38,11 @@ std::optional<EwvResult> ExponentiallyWeightedVolatility(std::vector<double> ser
                                                          bool null_mean) {
   if (!(lambda > 0 && lambda < 1)) return std::nullopt;
   if (!newest_first) std::reverse(series.begin(), series.end());
-  if (kind == EwvSeries::LogReturns) {
-    // Newest first, so x_i / x_{i+1} is a price over the one before it.
-    for (std::size_t i = 0; i + 1 < series.size(); ++i)
-      series[i] = std::log(series[i] / series[i + 1]);
-    if (!series.empty()) series.pop_back();
-  } else if (kind == EwvSeries::SimpleReturns) {
-    for (std::size_t i = 0; i + 1 < series.size(); ++i)
-      series[i] = series[i] / series[i + 1] - 1;
-    if (!series.empty()) series.pop_back();
-  }
+  if (kind != EwvSeries::Values)
+    series =
+        retornos(std::move(series),
+                 kind == EwvSeries::LogReturns ? TipoRetorno::Logaritmico : TipoRetorno::Simples,
+                 OrdemDados::MaisRecentesPrimeiro);
   if (series.size() < 2) return std::nullopt;
   const double mean = Mean(series);
   const double centre = null_mean ? 0.0 : mean;

@@ -21,12 +21,12 @@ double Median(const std::vector<double>& sorted) {
 }
 } // namespace
 
-HistogramFailure MontaHistograma(std::vector<double> x, int k, Dispersion dispersion,
-                                 Histograma& result) {
-  if (k < 1) return HistogramFailure::BadBinCount;
-  if (x.size() < 2) return HistogramFailure::TooFewValues;
+Resultado<Histograma, FalhaHistograma> monta_histograma(std::vector<double> x, int k,
+                                                        Dispersion dispersion) {
+  if (k < 1) return Falhou{FalhaHistograma::BadBinCount};
+  if (x.size() < 2) return Falhou{FalhaHistograma::TooFewValues};
   if (!std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
-    return HistogramFailure::NotFinite;
+    return Falhou{FalhaHistograma::NotFinite};
   std::sort(x.begin(), x.end());
 
   Histograma h;
@@ -40,7 +40,8 @@ HistogramFailure MontaHistograma(std::vector<double> x, int k, Dispersion disper
   h.maximum = x.back();
   h.std_dev = StandardDeviation(moments, dispersion);
   h.width = (h.maximum - h.minimum) / k;
-  if (!std::isfinite(h.width) || !std::isfinite(h.std_dev)) return HistogramFailure::NotFinite;
+  if (!std::isfinite(h.width) || !std::isfinite(h.std_dev))
+    return Falhou{FalhaHistograma::NotFinite};
 
   const double s = h.std_dev;
   if (s > 0) {
@@ -94,6 +95,5 @@ HistogramFailure MontaHistograma(std::vector<double> x, int k, Dispersion disper
       bin.cumulative_density = running;
     }
   }
-  result = std::move(h);
-  return HistogramFailure::None;
+  return h;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Estatistica.h"
+#include "Resultado.h"
 
 // One bin: [lower, upper), the last one closed at both ends.
 struct Faixa {
@@ -45,8 +46,7 @@ struct Histograma {
 };
 
 // Why no histogram could be made.
-enum class HistogramFailure {
-  None,
+enum class FalhaHistograma {
   TooFewValues, // fewer than two values: no dispersion and no width to bin by
   NotFinite,    // a value is infinite or not a number (a return from a zero price)
   BadBinCount,  // k < 1
@@ -56,5 +56,5 @@ enum class HistogramFailure {
 // u_b = max - (k - b) w, for b = 1 .. k - 1, the last bin ending at the maximum; a value not
 // below u_b falls in a later bin. Taking the edges from the maximum down, rather than adding
 // w to the minimum, puts the maximum in the last bin whatever the rounding.
-HistogramFailure MontaHistograma(std::vector<double> x, int k, Dispersion dispersion,
-                                 Histograma& result);
+Resultado<Histograma, FalhaHistograma> monta_histograma(std::vector<double> x, int k,
+                                                        Dispersion dispersion);

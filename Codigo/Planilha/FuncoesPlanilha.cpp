@@ -9,6 +9,7 @@
 #include "Funcoes/CurvaJuros.h"
 #include "Funcoes/Estatistica.h"
 #include "Funcoes/Ewv.h"
+#include "Funcoes/Retornos.h"
 #include "LeituraFaixa.h"
 #include "xll/Firewall.h"
 #include "xll/callconv.h"
@@ -61,7 +62,7 @@ std::optional<std::vector<double>> ReadSeries(LPXLOPER dados, short retornos, st
   auto data = ReadDataRange(dados, minimum);
   if (!data) return std::nullopt;
   if (retornos != 0) {
-    ToSimpleReturns(*data);
+    *data = ::retornos(std::move(*data), TipoRetorno::Simples, OrdemDados::MaisAntigosPrimeiro);
     if (data->size() < minimum) return std::nullopt;
   }
   return data;

@@ -7,9 +7,11 @@
 #include <cmath>
 #include <map>
 #include <numeric>
+#include <optional>
 
 #include "Funcoes/Frequencias.h"
-#include "Histograma.h"
+#include "Funcoes/Retornos.h"
+#include "Histograma/Histograma.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
 #include "kvplatform/modal.h"
@@ -34,9 +36,16 @@ namespace {
 }
 
 Histograma Build(std::vector<double> x, int k, Dispersion dispersion = Dispersion::Sample) {
-  Histograma h;
-  EXPECT_EQ(MontaHistograma(std::move(x), k, dispersion, h), HistogramFailure::None);
-  return h;
+  auto h = monta_histograma(std::move(x), k, dispersion);
+  EXPECT_TRUE(h.ok());
+  return h ? *h : Histograma{};
+}
+
+// Why no histogram was made of `x` in `k` bins.
+std::optional<FalhaHistograma> Refusal(std::vector<double> x, int k) {
+  auto h = monta_histograma(std::move(x), k, Dispersion::Sample);
+  if (h) return std::nullopt;
+  return h.motivo();
 }
 
 std::vector<std::size_t> Counts(const Histograma& h) {
@@ -122,22 +131,18 @@ TEST(Histogram, DegenerateData) {
   EXPECT_FALSE(h.faixas[3].density);
 
   // Returns of 10, 11, 12.1, 13.31: three returns of 0.1, within rounding.
-  std::vector<double> prices{10, 11, 12.1, 13.31};
-  ToSimpleReturns(prices);
-  h = Build(prices, 2);
+  h = Build(retornos({10, 11, 12.1, 13.31}, TipoRetorno::Simples, OrdemDados::MaisAntigosPrimeiro),
+            2);
   EXPECT_EQ(h.n, 3u);
   EXPECT_NEAR(h.mean, 0.1, 1e-15);
   EXPECT_EQ(Counts(h)[0] + Counts(h)[1], 3u);
   EXPECT_FALSE(h.excess_kurtosis) << "three values have no kurtosis";
 
   // What no histogram can be made of.
-  Histograma none;
-  EXPECT_EQ(MontaHistograma({0.5}, 3, Dispersion::Sample, none), HistogramFailure::TooFewValues);
-  EXPECT_EQ(MontaHistograma({1, INFINITY, 2}, 3, Dispersion::Sample, none),
-            HistogramFailure::NotFinite);
-  EXPECT_EQ(MontaHistograma({1, 2}, 0, Dispersion::Sample, none), HistogramFailure::BadBinCount);
-  EXPECT_EQ(MontaHistograma({-1e308, 1e308}, 2, Dispersion::Sample, none),
-            HistogramFailure::NotFinite);
+  EXPECT_EQ(Refusal({0.5}, 3), FalhaHistograma::TooFewValues);
+  EXPECT_EQ(Refusal({1, INFINITY, 2}, 3), FalhaHistograma::NotFinite);
+  EXPECT_EQ(Refusal({1, 2}, 0), FalhaHistograma::BadBinCount);
+  EXPECT_EQ(Refusal({-1e308, 1e308}, 2), FalhaHistograma::NotFinite);
 }
 
 namespace {

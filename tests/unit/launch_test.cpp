@@ -5,7 +5,7 @@
 #include <map>
 
 #include "Cmp.h"
-#include "Histograma.h"
+#include "Histograma/Histograma.h"
 #include "Lancamento.h"
 #include "Pca.h"
 #include "Tabelas.h"

@@ -2,6 +2,10 @@
 #pragma once
 
 #include "Dialogo.h"
+#include "TabelaDialogo.h"
+
+// The dialog's controls, captions, places and initial state.
+extern const DialogTable kHistogramDialog;
 
 class Tf_hist : public ToolDialog {
 public:
@@ -17,8 +21,6 @@ public:
   forms::CheckBox* o_indicadores;
   forms::CheckBox* o_cores;
 
-  // English texts, set by the launch when English is in use.
-  void UseEnglish();
   // The launch's defaults for `numeric_cells` numbers in the selection.
   void SetDefaults(unsigned numeric_cells);
 

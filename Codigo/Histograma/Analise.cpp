@@ -1,0 +1,23 @@
+#include "Analise.h"
+
+#include "Funcoes/Retornos.h"
+
+namespace histograma {
+
+Resultado<Histograma, FalhaHistograma> Analyse(const Settings& settings, std::vector<double> data) {
+  // Prices come oldest first, as a column of a sheet lists them.
+  if (settings.returns)
+    data = retornos(std::move(data), TipoRetorno::Simples, OrdemDados::MaisAntigosPrimeiro);
+  return monta_histograma(std::move(data), settings.bins, settings.dispersion);
+}
+
+std::string Reason(FalhaHistograma falha) {
+  switch (falha) {
+  case FalhaHistograma::TooFewValues: return "menos de dois valores";
+  case FalhaHistograma::NotFinite: return "um valor infinito ou que não é um número";
+  case FalhaHistograma::BadBinCount: return "número de faixas menor do que 1";
+  }
+  return "motivo desconhecido";
+}
+
+} // namespace histograma
