@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "Arch.h"
-#include "Cmp.h"
-#include "Decay.h"
+#include "Cmp/Cmp.h"
+#include "Decay/Decay.h"
 #include "Histograma/Histograma.h"
 #include "Ica.h"
 #include "Kavenlor.h"

@@ -39,16 +39,6 @@ void LayOutWelcome(forms::Form& form) {
          {"b_ok", 243, 184, 50, 14}});
 }
 
-void LayOutComparison(forms::Form& form) {
-  Apply(form, 240, 98,
-        {{"titulo1", 7, 7, 226, 8},
-         {"titulo2", 7, 21, 226, 8},
-         {"intervalo", 7, 31, 226, 12},
-         {"o_cores", 7, 51, 226, 10},
-         {"b_ok", 129, 77, 50, 14},
-         {"b_cancelar", 183, 77, 50, 14}});
-}
-
 void LayOutPca(forms::Form& form) {
   Apply(form, 280, 191,
         {{"titulo1", 7, 7, 266, 16},
@@ -93,21 +83,6 @@ void LayOutRegression(forms::Form& form) {
          {"o_cores", 7, 91, 266, 10},
          {"b_ok", 169, 113, 50, 14},
          {"b_cancelar", 223, 113, 50, 14}});
-}
-
-void LayOutDecay(forms::Form& form) {
-  Apply(form, 280, 151,
-        {{"titulo1", 7, 7, 266, 16},
-         {"intervalo", 7, 25, 266, 12},
-         {"l_iteracao", 7, 45, 110, 8},
-         {"c_tol", 120, 43, 60, 14},
-         {"o_retorno", 7, 62, 266, 10},
-         {"o_log", 19, 74, 254, 10},
-         {"o_inversa", 7, 86, 266, 10},
-         {"o_media", 7, 98, 266, 10},
-         {"o_cores", 7, 110, 266, 10},
-         {"b_ok", 169, 130, 50, 14},
-         {"b_cancelar", 223, 130, 50, 14}});
 }
 
 // The model checks of the best-model search take the place of the radio group, which hides.

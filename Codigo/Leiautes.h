@@ -5,9 +5,7 @@
 #include "forms/Forms.h"
 
 void LayOutWelcome(forms::Form& form);
-void LayOutComparison(forms::Form& form);
 void LayOutPca(forms::Form& form);
 void LayOutIca(forms::Form& form);
 void LayOutRegression(forms::Form& form);
-void LayOutDecay(forms::Form& form);
 void LayOutArch(forms::Form& form);

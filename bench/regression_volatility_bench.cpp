@@ -222,10 +222,13 @@ void BM_MelhorDecay(benchmark::State& state) {
   double p = 1e6;
   for (double& v : x)
     v = p += 150 * normal(rng);
-  ResultadoDecay r;
-  for (auto _ : state)
-    benchmark::DoNotOptimize(melhor_decay(x, 0.0001, false, r));
-  state.counters["decays"] = r.avaliados;
+  int decays = 0;
+  for (auto _ : state) {
+    const auto r = melhor_decay(x, 0.0001, false);
+    benchmark::DoNotOptimize(r);
+    decays = r ? r->avaliados : 0;
+  }
+  state.counters["decays"] = decays;
 }
 BENCHMARK(BM_MelhorDecay)->Unit(benchmark::kMillisecond);
 } // namespace

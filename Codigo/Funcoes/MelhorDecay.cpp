@@ -63,10 +63,11 @@ bool Stability(const std::vector<double>& x, double lambda, std::size_t m, bool 
 }
 } // namespace
 
-bool melhor_decay(const std::vector<double>& x, double tol, bool media_nula,
-                  ResultadoDecay& resultado) {
+Resultado<ResultadoDecay, FalhaDecay> melhor_decay(const std::vector<double>& x, double tol,
+                                                   bool media_nula) {
   const double n = static_cast<double>(x.size());
-  if (!(tol > 0 && tol < 1) || !(n > 29)) return false;
+  if (!(tol > 0 && tol < 1)) return Falhou{FalhaDecay::ToleranceOutOfRange};
+  if (!(n > 29)) return Falhou{FalhaDecay::TooShort};
   const double ln_tol = std::log(tol);
   const double lambda_hat = std::exp(ln_tol / (n - 29));
   double lambda_max = std::floor(100 * lambda_hat) / 100;
@@ -90,8 +91,8 @@ bool melhor_decay(const std::vector<double>& x, double tol, bool media_nula,
       found = true;
     }
   }
-  if (!found) return false;
+  if (!found) return Falhou{FalhaDecay::NoDecayEvaluated};
   best.sde_minimo = std::sqrt(best.sde_minimo);
-  resultado = best;
-  return true;
+  if (!std::isfinite(best.sde_minimo)) return Falhou{FalhaDecay::NotFinite};
+  return best;
 }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "Resultado.h"
+
 struct ResultadoDecay {
   double lambda_max = 0;    // the largest decay of the grid
   double melhor_lambda = 0; // the decay of least SDE
@@ -33,7 +35,12 @@ struct ResultadoDecay {
 // a step decays W, A, Q by lambda, moves them to the new mean c' = c + (x(t) - c)/(t + 1)
 // (Q <- Q - 2 delta A + delta^2 W, A <- A - delta W, delta = c' - c) and adds the new term;
 // V = (1 - lambda) Q. Everything stays about the current mean, so prices near 10^6 keep their
-// digits. False, with the result untouched, when no decay of the grid can be evaluated (too
-// short a series, tol outside (0, 1)).
-bool melhor_decay(const std::vector<double>& x, double tol, bool media_nula,
-                  ResultadoDecay& resultado);
+// digits.
+enum class FalhaDecay {
+  ToleranceOutOfRange, // tol outside (0, 1)
+  TooShort,            // 29 values or fewer: no estimation window fits
+  NoDecayEvaluated,    // no decay of the grid leaves two changes of the variance to compare
+  NotFinite,           // the least SDE is not a number (a value that is not finite)
+};
+Resultado<ResultadoDecay, FalhaDecay> melhor_decay(const std::vector<double>& x, double tol,
+                                                   bool media_nula);

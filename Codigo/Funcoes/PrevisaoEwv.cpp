@@ -10,12 +10,12 @@ constexpr std::size_t kStart = 20; // squared values that start the forecast
 constexpr int kDecays = 200;       // 0.800, 0.801, ... 0.999
 } // namespace
 
-std::optional<ResultadoPrevisao> melhor_previsao_ewv(const std::vector<double>& x,
-                                                     bool media_nula) {
+Resultado<ResultadoPrevisao, FalhaPrevisao> melhor_previsao_ewv(const std::vector<double>& x,
+                                                                bool media_nula) {
   const std::size_t n = x.size();
-  if (n <= kStart) return std::nullopt;
+  if (n <= kStart) return Falhou{FalhaPrevisao::TooShort};
   for (double v : x)
-    if (!std::isfinite(v)) return std::nullopt;
+    if (!std::isfinite(v)) return Falhou{FalhaPrevisao::NotFinite};
 
   // The squared observations about c, once for every decay.
   const double c = media_nula ? 0.0 : Mean(std::span<const double>(x));
@@ -45,6 +45,6 @@ std::optional<ResultadoPrevisao> melhor_previsao_ewv(const std::vector<double>& 
       found = true;
     }
   }
-  if (!std::isfinite(best.rmse)) return std::nullopt;
+  if (!std::isfinite(best.rmse)) return Falhou{FalhaPrevisao::NotFinite};
   return best;
 }

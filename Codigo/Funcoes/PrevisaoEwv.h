@@ -4,8 +4,9 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <vector>
+
+#include "Resultado.h"
 
 struct ResultadoPrevisao {
   double lambda = 0;     // the decay of least RMSE
@@ -21,6 +22,10 @@ struct ResultadoPrevisao {
 // is scored from t = 20 on against the squared observation it forecasts:
 //   RMSE(lambda) = sqrt( sum_{t=20}^{N-1} (y(t)^2 - s2(t | t-1))^2 / (N - 20) ).
 // The result is the first lambda of least RMSE (a later one replaces it only when strictly
-// smaller). O(N) per decay. Nothing when N < 21 (no forecast to score) or when a value is not
-// finite.
-std::optional<ResultadoPrevisao> melhor_previsao_ewv(const std::vector<double>& x, bool media_nula);
+// smaller). O(N) per decay.
+enum class FalhaPrevisao {
+  TooShort,  // N < 21: no forecast to score
+  NotFinite, // a value, or the least RMSE, is not finite
+};
+Resultado<ResultadoPrevisao, FalhaPrevisao> melhor_previsao_ewv(const std::vector<double>& x,
+                                                                bool media_nula);

@@ -1,9 +1,9 @@
 #include "dialog_catalogue.h"
 
 #include "Arch.h"
-#include "Cmp.h"
-#include "Decay.h"
-#include "Histograma.h"
+#include "Cmp/Cmp.h"
+#include "Decay/Decay.h"
+#include "Histograma/Histograma.h"
 #include "Ica.h"
 #include "Instalador.h"
 #include "Pca.h"

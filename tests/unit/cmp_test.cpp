@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <new>
 
-#include "Cmp.h"
+#include "Cmp/Cmp.h"
 #include "Tabelas.h"
 #include "kvplatform/ansi.h"
 #include "kvplatform/messagebox.h"

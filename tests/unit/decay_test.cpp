@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Decay.h"
+#include "Decay/Decay.h"
 #include "Funcoes/PrevisaoEwv.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
@@ -40,7 +40,9 @@ TEST(PrevisaoEwv, ShortestSeriesAndTies) {
   std::vector<double> x;
   for (int t = 0; t < 20; ++t)
     x.push_back(t % 2 == 0 ? 1.0 : -1.0);
-  EXPECT_FALSE(melhor_previsao_ewv(x, true));
+  const auto twenty = melhor_previsao_ewv(x, true);
+  ASSERT_FALSE(twenty);
+  EXPECT_EQ(twenty.motivo(), FalhaPrevisao::TooShort);
   EXPECT_FALSE(melhor_previsao_ewv({}, false));
   x.push_back(3.0);
   const auto zero = melhor_previsao_ewv(x, true);
@@ -56,7 +58,9 @@ TEST(PrevisaoEwv, ShortestSeriesAndTies) {
   EXPECT_NEAR(mean->rmse, (3 - c) * (3 - c) - start, 1e-14);
 
   x[4] = NAN;
-  EXPECT_FALSE(melhor_previsao_ewv(x, true));
+  const auto not_finite = melhor_previsao_ewv(x, true);
+  ASSERT_FALSE(not_finite);
+  EXPECT_EQ(not_finite.motivo(), FalhaPrevisao::NotFinite);
 }
 
 // A series whose squares alternate: the most persistent decay averages them best.

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "Cmp.h"
+#include "Cmp/Cmp.h"
 #include "Histograma/Histograma.h"
 #include "Lancamento.h"
 #include "Pca.h"

@@ -65,18 +65,21 @@ TEST(MelhorDecay, GridOfFortyOneObservations) {
   std::vector<double> x(41);
   for (double& v : x)
     v = normal(rng);
-  ResultadoDecay r;
-  ASSERT_TRUE(melhor_decay(x, 0.01, false, r));
+  const auto found = melhor_decay(x, 0.01, false);
+  ASSERT_TRUE(found);
+  const ResultadoDecay& r = *found;
   EXPECT_DOUBLE_EQ(r.lambda_max, 0.68);
   EXPECT_EQ(r.avaliados, 9);
   EXPECT_GE(r.melhor_lambda, 0.635 - 1e-12);
   EXPECT_LE(r.melhor_lambda, 0.68);
   EXPECT_GT(r.sde_minimo, 0);
 
-  ResultadoDecay untouched{1, 2, 3, 4};
-  EXPECT_FALSE(melhor_decay(std::vector<double>(29, 1.0), 0.01, false, untouched));
-  EXPECT_FALSE(melhor_decay(x, 0.0, false, untouched));
-  EXPECT_EQ(untouched.melhor_lambda, 2);
+  const auto short_series = melhor_decay(std::vector<double>(29, 1.0), 0.01, false);
+  ASSERT_FALSE(short_series);
+  EXPECT_EQ(short_series.motivo(), FalhaDecay::TooShort);
+  const auto no_tolerance = melhor_decay(x, 0.0, false);
+  ASSERT_FALSE(no_tolerance);
+  EXPECT_EQ(no_tolerance.motivo(), FalhaDecay::ToleranceOutOfRange);
 }
 
 // The same best decay and the same SDE to 1e-12 as the full recomputation, on returns, on
@@ -103,8 +106,9 @@ TEST(MelhorDecay, AgreesWithFullRecomputation) {
   for (const Case& c : cases) {
     for (double tol : {0.01, 0.001, 0.0001}) {
       for (bool media_nula : {false, true}) {
-        ResultadoDecay fast;
-        ASSERT_TRUE(melhor_decay(c.x, tol, media_nula, fast));
+        const auto found = melhor_decay(c.x, tol, media_nula);
+        ASSERT_TRUE(found);
+        const ResultadoDecay& fast = *found;
         const ResultadoDecay slow = Literal(c.x, tol, media_nula);
         const std::string what =
             std::string(c.name) + " tol " + std::to_string(tol) + (media_nula ? " zero mean" : "");

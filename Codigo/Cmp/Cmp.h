@@ -3,6 +3,10 @@
 
 #include "Dialogo.h"
 #include "Funcoes/CurvaJuros.h"
+#include "TabelaDialogo.h"
+
+// The dialog's controls, captions, places and initial state.
+extern const DialogTable kComparisonDialog;
 
 class Tf_cmp : public ToolDialog {
 public:
@@ -14,9 +18,6 @@ public:
 
   // The selected curve, strictly increasing in workdays; filled by the launch.
   YieldCurve curva;
-
-  // English texts, set by the launch when English is in use.
-  void UseEnglish();
 
   void b_okClick(forms::Control& sender);
 };

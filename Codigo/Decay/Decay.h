@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "Dialogo.h"
-#include "SerieHistorica.h"
+#include "TabelaDialogo.h"
+
+// The dialog's controls, captions, places and initial state.
+extern const DialogTable kDecayDialog;
 
 class Tf_decay : public ToolDialog {
 public:
@@ -22,12 +25,8 @@ public:
   // The numbers of the selection in reading order, filled by the launch.
   std::vector<double> serie;
 
-  // English texts, set by the launch when English is in use.
-  void UseEnglish();
   // The launch's defaults.
   void SetDefaults();
-  // How the series is taken, by the returns boxes.
-  Tratamento Treatment() const;
 
   void o_retornoClick(forms::Control& sender);
   void b_okClick(forms::Control& sender);
