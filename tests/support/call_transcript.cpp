@@ -3,18 +3,49 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string_view>
 
+#include "excel_functions.h"
+
 namespace kvtest {
 namespace {
 
-// Two lines of a transcript describe the same call when they are equal, or when they differ
-// only in numbers ("n:" and its digits) that agree to 1e-11 relative: a value whose last bits
-// differ between the release and the sanitizer builds can fall on either side of the twelfth
-// digit's rounding.
+// A cell in A1 notation: the column in letters (A..Z, AA..IV), the row counted from 1.
+std::string CellName(unsigned row, unsigned column) {
+  std::string name;
+  if (column >= 26) name += static_cast<char>('A' + column / 26 - 1);
+  name += static_cast<char>('A' + column % 26);
+  return name + std::to_string(row + 1);
+}
+
+std::string RectangleName(const XLREF& r) {
+  const std::string first = CellName(r.rwFirst, r.colFirst);
+  if (r.rwFirst == r.rwLast && r.colFirst == r.colLast) return first;
+  return first + ":" + CellName(r.rwLast, r.colLast);
+}
+
+// Excel's error values by their codes; another code keeps its number.
+std::string ErrorName(std::int32_t code) {
+  switch (code) {
+  case xlerrNull: return "#NULL!";
+  case xlerrDiv0: return "#DIV/0!";
+  case xlerrValue: return "#VALUE!";
+  case xlerrRef: return "#REF!";
+  case xlerrName: return "#NAME?";
+  case xlerrNum: return "#NUM!";
+  case xlerrNA: return "#N/A";
+  default: return "err" + std::to_string(code);
+  }
+}
+
+} // namespace
+
+// A value whose last bits differ between the release and the sanitizer builds can fall on
+// either side of the twelfth digit's rounding: numbers agree to 1e-11 relative.
 bool SameCall(std::string_view a, std::string_view b) {
   if (a == b) return true;
   std::size_t i = 0, j = 0;
@@ -36,8 +67,6 @@ bool SameCall(std::string_view a, std::string_view b) {
   return i == a.size() && j == b.size();
 }
 
-} // namespace
-
 std::string Describe(const Value& v) {
   switch (v.BaseType()) {
   case xltypeNum: {
@@ -58,15 +87,16 @@ std::string Describe(const Value& v) {
   }
   case xltypeBool: return v.integer ? "TRUE" : "FALSE";
   case xltypeInt: return std::to_string(v.integer);
-  case xltypeErr: return "err" + std::to_string(v.integer);
+  case xltypeErr: return ErrorName(v.integer);
   case xltypeMissing: return "-";
   case xltypeNil: return "nil";
   case xltypeRef:
   case xltypeSRef: {
-    std::string text = "ref(";
-    for (const XLREF& r : v.rects)
-      text += std::to_string(r.rwFirst) + "-" + std::to_string(r.rwLast) + ", " +
-              std::to_string(r.colFirst) + "-" + std::to_string(r.colLast);
+    if (v.rects.size() == 1) return RectangleName(v.rects[0]);
+    // Several areas (or none) as Excel writes a union: in parentheses, separated by commas.
+    std::string text = "(";
+    for (std::size_t i = 0; i < v.rects.size(); ++i)
+      text += (i == 0 ? "" : ",") + RectangleName(v.rects[i]);
     return text + ")";
   }
   case xltypeMulti: {
@@ -80,7 +110,8 @@ std::string Describe(const Value& v) {
 }
 
 std::string Describe(const Call& call) {
-  std::string text = std::to_string(call.function) + "(";
+  const std::string_view name = ExcelFunctionName(call.function);
+  std::string text = (name.empty() ? std::to_string(call.function) : std::string(name)) + "(";
   for (std::size_t i = 0; i < call.args.size(); ++i)
     text += (i == 0 ? "" : ", ") + Describe(call.args[i]);
   return text + ")";
