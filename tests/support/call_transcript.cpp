@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string_view>
 
@@ -13,6 +14,11 @@
 
 namespace kvtest {
 namespace {
+
+// What a failure says after the difference: how to accept a deliberate change.
+constexpr const char* kHowToUpdate =
+    "\n(a deliberate change: KV_UPDATE_GOLDEN=1 ctest --preset default -L golden, then read "
+    "git diff before committing)";
 
 // A cell in A1 notation: the column in letters (A..Z, AA..IV), the row counted from 1.
 std::string CellName(unsigned row, unsigned column) {
@@ -130,10 +136,14 @@ std::string CompareWithGolden(const std::vector<std::string>& transcript, const 
     std::ofstream out(path, std::ios::binary);
     for (const std::string& line : transcript)
       out << line << '\n';
-    return out ? "" : "could not write " + path;
+    out.close();
+    if (!out) return "could not write " + path;
+    std::cout << "KV_UPDATE_GOLDEN is set: wrote " << path << " (" << transcript.size()
+              << " calls), not compared\n";
+    return "";
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) return "no golden file " + path + " (run with KV_UPDATE_GOLDEN=1 to write it)";
+  if (!in) return "no golden file " + path + kHowToUpdate;
   std::vector<std::string> golden;
   for (std::string line; std::getline(in, line);)
     golden.push_back(line);
@@ -141,13 +151,13 @@ std::string CompareWithGolden(const std::vector<std::string>& transcript, const 
   for (std::size_t i = 0; i < common; ++i)
     if (!SameCall(golden[i], transcript[i]))
       return "call " + std::to_string(i + 1) + " differs from " + path +
-             "\n  golden: " + golden[i] + "\n  sent:   " + transcript[i];
+             "\n  golden: " + golden[i] + "\n  sent:   " + transcript[i] + kHowToUpdate;
   if (golden.size() != transcript.size()) {
     std::ostringstream text;
     text << path << " has " << golden.size() << " calls, the run sent " << transcript.size();
     if (common < transcript.size()) text << "; the first extra call: " << transcript[common];
     if (common < golden.size()) text << "; the first missing call: " << golden[common];
-    return text.str();
+    return text.str() + kHowToUpdate;
   }
   return "";
 }

@@ -28,8 +28,9 @@ std::vector<std::string> Transcript(const std::vector<Call>& calls);
 bool SameCall(std::string_view golden, std::string_view sent);
 
 // Compares a transcript with the golden file `path` (one call per line, compared by SameCall).
-// With the environment variable KV_UPDATE_GOLDEN set, writes the file instead. Returns a
-// readable difference, or nothing when they match.
+// With the environment variable KV_UPDATE_GOLDEN set, writes the file instead and says so on
+// standard output. Returns a readable difference and how to accept a deliberate one, or nothing
+// when they match.
 std::string CompareWithGolden(const std::vector<std::string>& transcript, const std::string& path);
 
 } // namespace kvtest

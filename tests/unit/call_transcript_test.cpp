@@ -1,6 +1,6 @@
 // The call transcripts the golden files hold: each call sent through Excel4 as one line that
 // names the function and shows every argument, and the comparison with a golden file that
-// accepts only numbers within 1e-11 and reports anything else.
+// accepts only numbers within 1e-11 and reports anything else with the way to accept it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,12 @@ public:
   GoldenFile(const GoldenFile&) = delete;
   GoldenFile& operator=(const GoldenFile&) = delete;
   std::string path() const { return path_.string(); }
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
 
 private:
   std::filesystem::path path_;
@@ -172,7 +179,7 @@ TEST(CallTranscript, NumbersAgreeTo1e11RelativeAndNothingElseMayDiffer) {
   EXPECT_FALSE(kvtest::SameCall("SELECT(B3)", "SELECT.CHART(B3)"));
 }
 
-TEST(CallTranscript, ADifferentCallFails) {
+TEST(CallTranscript, ADifferentCallFailsAndSaysHowToUpdate) {
   UpdateVariable compare(nullptr);
   GoldenFile golden(kGolden);
   auto sent = kGolden;
@@ -182,6 +189,7 @@ TEST(CallTranscript, ADifferentCallFails) {
   EXPECT_NE(difference.find("call 2 differs"), std::string::npos) << difference;
   EXPECT_NE(difference.find("golden: PATTERNS(1, 15)"), std::string::npos) << difference;
   EXPECT_NE(difference.find("sent:   PATTERNS(1, 2)"), std::string::npos) << difference;
+  EXPECT_NE(difference.find("KV_UPDATE_GOLDEN=1"), std::string::npos) << difference;
 
   sent = kGolden;
   sent.push_back("xlSheetId()");
@@ -193,4 +201,12 @@ TEST(CallTranscript, ADifferentCallFails) {
             std::string::npos);
   EXPECT_NE(kvtest::CompareWithGolden(sent, golden.path() + ".none").find("no golden file"),
             std::string::npos);
+}
+
+TEST(CallTranscript, WithTheUpdateVariableTheFileIsWrittenNotCompared) {
+  UpdateVariable update("1");
+  GoldenFile golden({"PATTERNS(1, 15)"});
+  EXPECT_EQ(kvtest::CompareWithGolden(kGolden, golden.path()), "");
+  EXPECT_EQ(golden.Read(),
+            "SELECT(A1:IV65536)\nPATTERNS(1, 15)\nxlSet(B3:C3, {\"Mean\", n:34.0272727273})\n");
 }
