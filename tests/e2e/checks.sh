@@ -34,6 +34,20 @@ lines() { # description, file, count
 empty() { # description, file
   if [ -s "$2" ]; then fail "$1: not empty:"; cat "$2"; else pass; fi
 }
+# A file the run wrote against its golden copy in the repository, byte for byte. With
+# KV_UPDATE_GOLDEN set (to anything) the golden copy is written instead, and the script says so;
+# the difference is then read with git diff before it is committed.
+how_to_update="KV_UPDATE_GOLDEN=1 ctest --preset default -L golden, then read git diff before \
+committing"
+golden() { # description, file the run wrote, golden file
+  if [ -n "${KV_UPDATE_GOLDEN+set}" ]; then
+    if cp "$2" "$3"; then echo "KV_UPDATE_GOLDEN is set: wrote $3, not compared"; pass; else
+      fail "$1: could not write $3"; fi
+  elif cmp -s "$2" "$3"; then pass; else
+    fail "$1: differs from $3 (a deliberate change: $how_to_update)"
+    diff "$3" "$2"
+  fi
+}
 summary() {
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]

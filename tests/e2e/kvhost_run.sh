@@ -4,7 +4,8 @@
 # stop a launch, and the dialogs' handlers driven by --set, --click, --up and --down.
 # Arguments: kvhost, the bundled data folder, the folder of the dialogs as they open.
 # The dialog files are what `kvhost --lang pt|en run TOOL --data ... --select ... --show-dialog
-# --cancel` prints, in the two languages one after the other (see `opened` below).
+# --cancel` prints, in the two languages one after the other (see `opened` below); with
+# KV_UPDATE_GOLDEN set they are written rather than compared.
 set -u
 . "$(dirname "$0")/checks.sh"
 kvhost=$1
@@ -31,8 +32,7 @@ for launch in "hist $prices A2:A100" "cmp $curve A2:B13" "pca $prices A2:D100" \
   set -- $launch
   opened "$1" "$2" "$3" >"$out/$1" 2>"$out/$1.err"
   check "$1 opens in both languages" $? 0
-  if cmp -s "$out/$1" "$dialogs/$1.txt"; then pass; else
-    fail "$1: the dialogs differ from $dialogs/$1.txt"; diff "$dialogs/$1.txt" "$out/$1"; fi
+  golden "$1: the dialogs as they open" "$out/$1" "$dialogs/$1.txt"
   if [ -s "$out/$1.err" ]; then fail "$1: messages"; cat "$out/$1.err"; else pass; fi
 done
 

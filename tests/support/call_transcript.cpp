@@ -3,18 +3,55 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string_view>
+
+#include "excel_functions.h"
 
 namespace kvtest {
 namespace {
 
-// Two lines of a transcript describe the same call when they are equal, or when they differ
-// only in numbers ("n:" and its digits) that agree to 1e-11 relative: a value whose last bits
-// differ between the release and the sanitizer builds can fall on either side of the twelfth
-// digit's rounding.
+// What a failure says after the difference: how to accept a deliberate change.
+constexpr const char* kHowToUpdate =
+    "\n(a deliberate change: KV_UPDATE_GOLDEN=1 ctest --preset default -L golden, then read "
+    "git diff before committing)";
+
+// A cell in A1 notation: the column in letters (A..Z, AA..IV), the row counted from 1.
+std::string CellName(unsigned row, unsigned column) {
+  std::string name;
+  if (column >= 26) name += static_cast<char>('A' + column / 26 - 1);
+  name += static_cast<char>('A' + column % 26);
+  return name + std::to_string(row + 1);
+}
+
+std::string RectangleName(const XLREF& r) {
+  const std::string first = CellName(r.rwFirst, r.colFirst);
+  if (r.rwFirst == r.rwLast && r.colFirst == r.colLast) return first;
+  return first + ":" + CellName(r.rwLast, r.colLast);
+}
+
+// Excel's error values by their codes; another code keeps its number.
+std::string ErrorName(std::int32_t code) {
+  switch (code) {
+  case xlerrNull: return "#NULL!";
+  case xlerrDiv0: return "#DIV/0!";
+  case xlerrValue: return "#VALUE!";
+  case xlerrRef: return "#REF!";
+  case xlerrName: return "#NAME?";
+  case xlerrNum: return "#NUM!";
+  case xlerrNA: return "#N/A";
+  default: return "err" + std::to_string(code);
+  }
+}
+
+} // namespace
+
+// A value whose last bits differ between the release and the sanitizer builds can fall on
+// either side of the twelfth digit's rounding: numbers agree to 1e-11 relative.
 bool SameCall(std::string_view a, std::string_view b) {
   if (a == b) return true;
   std::size_t i = 0, j = 0;
@@ -36,8 +73,6 @@ bool SameCall(std::string_view a, std::string_view b) {
   return i == a.size() && j == b.size();
 }
 
-} // namespace
-
 std::string Describe(const Value& v) {
   switch (v.BaseType()) {
   case xltypeNum: {
@@ -58,15 +93,16 @@ std::string Describe(const Value& v) {
   }
   case xltypeBool: return v.integer ? "TRUE" : "FALSE";
   case xltypeInt: return std::to_string(v.integer);
-  case xltypeErr: return "err" + std::to_string(v.integer);
+  case xltypeErr: return ErrorName(v.integer);
   case xltypeMissing: return "-";
   case xltypeNil: return "nil";
   case xltypeRef:
   case xltypeSRef: {
-    std::string text = "ref(";
-    for (const XLREF& r : v.rects)
-      text += std::to_string(r.rwFirst) + "-" + std::to_string(r.rwLast) + ", " +
-              std::to_string(r.colFirst) + "-" + std::to_string(r.colLast);
+    if (v.rects.size() == 1) return RectangleName(v.rects[0]);
+    // Several areas (or none) as Excel writes a union: in parentheses, separated by commas.
+    std::string text = "(";
+    for (std::size_t i = 0; i < v.rects.size(); ++i)
+      text += (i == 0 ? "" : ",") + RectangleName(v.rects[i]);
     return text + ")";
   }
   case xltypeMulti: {
@@ -80,7 +116,8 @@ std::string Describe(const Value& v) {
 }
 
 std::string Describe(const Call& call) {
-  std::string text = std::to_string(call.function) + "(";
+  const std::string_view name = ExcelFunctionName(call.function);
+  std::string text = (name.empty() ? std::to_string(call.function) : std::string(name)) + "(";
   for (std::size_t i = 0; i < call.args.size(); ++i)
     text += (i == 0 ? "" : ", ") + Describe(call.args[i]);
   return text + ")";
@@ -99,10 +136,14 @@ std::string CompareWithGolden(const std::vector<std::string>& transcript, const 
     std::ofstream out(path, std::ios::binary);
     for (const std::string& line : transcript)
       out << line << '\n';
-    return out ? "" : "could not write " + path;
+    out.close();
+    if (!out) return "could not write " + path;
+    std::cout << "KV_UPDATE_GOLDEN is set: wrote " << path << " (" << transcript.size()
+              << " calls), not compared\n";
+    return "";
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) return "no golden file " + path + " (run with KV_UPDATE_GOLDEN=1 to write it)";
+  if (!in) return "no golden file " + path + kHowToUpdate;
   std::vector<std::string> golden;
   for (std::string line; std::getline(in, line);)
     golden.push_back(line);
@@ -110,13 +151,13 @@ std::string CompareWithGolden(const std::vector<std::string>& transcript, const 
   for (std::size_t i = 0; i < common; ++i)
     if (!SameCall(golden[i], transcript[i]))
       return "call " + std::to_string(i + 1) + " differs from " + path +
-             "\n  golden: " + golden[i] + "\n  sent:   " + transcript[i];
+             "\n  golden: " + golden[i] + "\n  sent:   " + transcript[i] + kHowToUpdate;
   if (golden.size() != transcript.size()) {
     std::ostringstream text;
     text << path << " has " << golden.size() << " calls, the run sent " << transcript.size();
     if (common < transcript.size()) text << "; the first extra call: " << transcript[common];
     if (common < golden.size()) text << "; the first missing call: " << golden[common];
-    return text.str();
+    return text.str() + kHowToUpdate;
   }
   return "";
 }

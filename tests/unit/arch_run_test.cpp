@@ -15,6 +15,7 @@
 #include "Tabelas.h"
 #include "kvplatform/modal.h"
 #include "support/call_transcript.h"
+#include "support/excel_functions.h"
 #include "support/recording_dispatcher.h"
 #include "support/reference_data.h"
 #include "support/tool_run.h"
@@ -440,7 +441,7 @@ TEST_F(ArchRun, BestModelBlackAndWhiteEnglishTranscript) {
   EXPECT_TRUE(boxes.empty());
   // The fits end in whatever order the threads finish them, and the status bar names each as
   // it ends: the progress is checked above, the rest call by call.
-  const std::string message = std::to_string(xlcMessage) + "(";
+  const std::string message = std::string(kvtest::ExcelFunctionName(xlcMessage)) + "(";
   std::erase_if(sent, [&](const std::string& call) { return call.rfind(message, 0) == 0; });
   EXPECT_EQ(kvtest::GoldenDifference(sent, "arch_best_bw_en.txt"), "");
   kvtest::ExpectBlackAndWhite(sent);

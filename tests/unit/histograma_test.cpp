@@ -265,13 +265,15 @@ TEST_F(HistogramRun, PercentagesBelowOneOnly) {
       cells[static_cast<unsigned>(i + 1)] = kvtest::Num(values[i]);
     std::vector<std::string> shown;
     for (const std::string& call : RunTool(Language::English, {"3", false, false, true}))
-      if (StartsWith(call, "41002(")) shown.push_back(call);
+      if (StartsWith(call, "FORMAT.NUMBER(")) shown.push_back(call);
     return shown;
   };
   EXPECT_EQ(formats(0.999),
-            (std::vector<std::string>{"41002(\"0.000\")", "41002(\"0.000%\")", "41002(\"0.000%\")",
-                                      "41002(\"0\")", "41002(\"0.0%\")"}));
+            (std::vector<std::string>{"FORMAT.NUMBER(\"0.000\")", "FORMAT.NUMBER(\"0.000%\")",
+                                      "FORMAT.NUMBER(\"0.000%\")", "FORMAT.NUMBER(\"0\")",
+                                      "FORMAT.NUMBER(\"0.0%\")"}));
   EXPECT_EQ(formats(1.0),
-            (std::vector<std::string>{"41002(\"0.000\")", "41002(\"0.000\")", "41002(\"0.000\")",
-                                      "41002(\"0\")", "41002(\"0.0\")"}));
+            (std::vector<std::string>{"FORMAT.NUMBER(\"0.000\")", "FORMAT.NUMBER(\"0.000\")",
+                                      "FORMAT.NUMBER(\"0.000\")", "FORMAT.NUMBER(\"0\")",
+                                      "FORMAT.NUMBER(\"0.0\")"}));
 }

@@ -252,8 +252,8 @@ protected:
   // The closing steps ran: the sheet "PCA" active again, best fit, A1, screen updating on.
   static void ExpectClosingSteps(const std::vector<std::string>& sent) {
     ASSERT_GE(sent.size(), 4u);
-    EXPECT_EQ(sent[sent.size() - 6], "33060(\"PCA\")");
-    EXPECT_EQ(sent.back(), "32909(TRUE)");
+    EXPECT_EQ(sent[sent.size() - 6], "WORKBOOK.ACTIVATE(\"PCA\")");
+    EXPECT_EQ(sent.back(), "ECHO(TRUE)");
   }
 
   RecordingDispatcher excel;
@@ -301,9 +301,10 @@ TEST_F(PcaRun, CorrelationMatrixInBlackAndWhiteInEnglish) {
   EXPECT_FALSE(std::isnan(difference[0][2]));
   EXPECT_TRUE(std::isnan(difference[0][3])) << "the last difference cell stays empty";
   EXPECT_EQ(cells.at({6, 4}).BaseType(), xltypeNil);
-  EXPECT_EQ(std::count(sent.begin(), sent.end(),
-                       "41188(0, \"Eigenvalues\", \"=PCA!R5C2:R5C5\", \"=PCA!R6C2:R6C5\", -, 1)"),
-            1);
+  EXPECT_EQ(
+      std::count(sent.begin(), sent.end(),
+                 "EDIT.SERIES(0, \"Eigenvalues\", \"=PCA!R5C2:R5C5\", \"=PCA!R6C2:R6C5\", -, 1)"),
+      1);
   kvtest::ExpectBlackAndWhite(sent);
   ExpectClosingSteps(sent);
 }
@@ -425,7 +426,7 @@ TEST_F(PcaRun, ConstantVariable) {
   EXPECT_EQ(boxes[0].title, "Warning");
   EXPECT_EQ(boxes[0].text, "Some errors occurred during PCA setup.\n\nPlease, disregard any "
                            "results and try again or contact Corvane Lathi for assistance.");
-  EXPECT_EQ(std::count(sent.begin(), sent.end(), "32909(TRUE)"), 0);
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "ECHO(TRUE)"), 0);
 }
 
 // A maximum of 0 sweeps is never kept: the edit goes back to the last number it held.

@@ -422,7 +422,7 @@ TEST_F(RlmRun, BothOptionsOff) {
   EXPECT_EQ(Text(s, 9 + m + 7 + 4, 0), "X4");
   EXPECT_EQ(LastRow(s), 9 + m + 7 + m - 1);
   const auto sent = kvtest::Transcript(after);
-  EXPECT_EQ(sent[sent.size() - 4], "32815(-, ref(3-26, 0-12), -, 3)");
+  EXPECT_EQ(sent[sent.size() - 4], "COLUMN.WIDTH(-, A4:M27, -, 3)");
 }
 
 // Two columns with the combined table asked for: no value column in it, the correlations two
@@ -516,7 +516,7 @@ TEST_F(RlmRun, Failures) {
     EXPECT_EQ(boxes[0].text, e.text);
     EXPECT_EQ(boxes[0].title, e.language == Language::English ? "Warning" : "Atenção");
     EXPECT_TRUE(Cells().empty());
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), "32909(TRUE)"), 0);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "ECHO(TRUE)"), 0);
   }
 }
 
@@ -525,7 +525,7 @@ TEST_F(RlmRun, BlackAndWhite) {
   const auto sent = Run(Language::English, {"o_cores", "o_combinada"});
   EXPECT_TRUE(boxes.empty());
   kvtest::ExpectBlackAndWhite(sent);
-  EXPECT_EQ(sent.back(), "32909(TRUE)");
+  EXPECT_EQ(sent.back(), "ECHO(TRUE)");
 }
 
 TEST_F(RlmRun, EveryOptionInColourInPortuguese) {

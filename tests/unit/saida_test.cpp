@@ -1,6 +1,7 @@
 // The result-workbook steps, seen as the calls they send: each expected call is written as
-// "function(arguments)", with - for an omitted argument, plain numbers for integers, n: for
-// floating-point numbers and ref(rows, columns) for a rectangle of the active sheet.
+// "FUNCTION(arguments)" (support/call_transcript.h), with - for an omitted argument, plain
+// numbers for integers, n: for floating-point numbers and a rectangle of the active sheet in A1
+// notation.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,25 +40,25 @@ protected:
 TEST_F(Output, OpenResultWorkbookInColourAndInBlackAndWhite) {
   OpenResultWorkbook("Histogram", false);
   EXPECT_EQ(Sent(), (Calls{
-                        "32887(1)",
-                        "33154(-, \"Histogram\")",
-                        "33088(-, -, -, -, -, -, -, FALSE)",
-                        "32909(FALSE)",
-                        "16388()",
-                        "32877(ref(0-65535, 0-255))",
-                        "32852(1, 15)",
-                        "41341(\"Arial\", \"Normal\", 10, -, -, -, -, -, -, 5)",
+                        "NEW(1)",
+                        "WORKBOOK.NAME(-, \"Histogram\")",
+                        "OPTIONS.VIEW(-, -, -, -, -, -, -, FALSE)",
+                        "ECHO(FALSE)",
+                        "xlSheetId()",
+                        "SELECT(A1:IV65536)",
+                        "PATTERNS(1, 15)",
+                        "FONT.PROPERTIES(\"Arial\", \"Normal\", 10, -, -, -, -, -, -, 5)",
                     }));
   excel.Clear();
   OpenResultWorkbook("PCA", true);
   EXPECT_EQ(Sent(), (Calls{
-                        "32887(1)",
-                        "33154(-, \"PCA\")",
-                        "33088(-, -, -, -, -, -, -, FALSE)",
-                        "32909(FALSE)",
-                        "16388()",
-                        "32877(ref(0-65535, 0-255))",
-                        "41341(\"Arial\", \"Normal\", 10)",
+                        "NEW(1)",
+                        "WORKBOOK.NAME(-, \"PCA\")",
+                        "OPTIONS.VIEW(-, -, -, -, -, -, -, FALSE)",
+                        "ECHO(FALSE)",
+                        "xlSheetId()",
+                        "SELECT(A1:IV65536)",
+                        "FONT.PROPERTIES(\"Arial\", \"Normal\", 10)",
                     }));
 }
 
@@ -65,10 +66,10 @@ TEST_F(Output, OpeningGoesOnAfterARefusedRenameAndMayTurnEchoOffFirst) {
   excel.AnswerCode(xlcWorkbookName, xlretFailed);
   OpenBareResultWorkbook("Auxiliar", EchoOff::AfterNew);
   EXPECT_EQ(Sent(), (Calls{
-                        "32887(1)",
-                        "32909(FALSE)",
-                        "33154(-, \"Auxiliar\")",
-                        "33088(-, -, -, -, -, -, -, FALSE)",
+                        "NEW(1)",
+                        "ECHO(FALSE)",
+                        "WORKBOOK.NAME(-, \"Auxiliar\")",
+                        "OPTIONS.VIEW(-, -, -, -, -, -, -, FALSE)",
                     }));
 }
 
@@ -86,8 +87,8 @@ TEST_F(Output, CellBlockIsOneSetOnTheActiveSheetWithTheBlocksShape) {
   block.Error(1, 2, xlerrNA);
   WriteCellBlock(12, 1, block);
   EXPECT_EQ(Sent(), (Calls{
-                        "16388()",
-                        "16387(ref(12-13, 1-3), {\"Freq.\", nil, 7; nil, n:0.25, err42})",
+                        "xlSheetId()",
+                        "xlSet(B13:D14, {\"Freq.\", nil, 7; nil, n:0.25, #N/A})",
                     }));
   EXPECT_EQ(excel.calls()[1].args[0].sheet, 0x5150u);
 }
@@ -101,8 +102,8 @@ TEST_F(Output, CountsAreIntegerCellsUpTo32767AndNumbersBeyond) {
   block.Count(0, 3, 1000000);
   WriteCellBlock(0, 0, block);
   EXPECT_EQ(Sent(), (Calls{
-                        "16388()",
-                        "16387(ref(0-0, 0-3), {0, 32767, n:32768, n:1000000})",
+                        "xlSheetId()",
+                        "xlSet(A1:D1, {0, 32767, n:32768, n:1000000})",
                     }));
 }
 
@@ -137,7 +138,7 @@ TEST_F(Output, CellBlockIsNotWrittenWithoutTheSheetsId) {
   CellBlock block(1, 1);
   block.Number(0, 0, 1);
   WriteCellBlock(0, 0, block);
-  EXPECT_EQ(Sent(), (Calls{"16388()"}));
+  EXPECT_EQ(Sent(), (Calls{"xlSheetId()"}));
 }
 
 TEST_F(Output, TableFormattingSteps) {
@@ -149,15 +150,15 @@ TEST_F(Output, TableFormattingSteps) {
   CurrentLanguage = Language::Portuguese;
   BoldActiveCell();
   EXPECT_EQ(Sent(), (Calls{
-                        "16388()",
-                        "32877(ref(13-22, 0-3))",
-                        "32813(1)",
-                        "32811(3)",
-                        "41002(\"0.000%\")",
-                        "32852(1, 2)",
-                        "41341(-, -, -, -, -, -, -, -, -, 1)",
-                        "41436(-, \"Bold\")",
-                        "41436(-, \"Negrito\")",
+                        "xlSheetId()",
+                        "SELECT(A14:D23)",
+                        "BORDER(1)",
+                        "ALIGNMENT(3)",
+                        "FORMAT.NUMBER(\"0.000%\")",
+                        "PATTERNS(1, 2)",
+                        "FONT.PROPERTIES(-, -, -, -, -, -, -, -, -, 1)",
+                        "ACTIVE.CELL.FONT(-, \"Bold\")",
+                        "ACTIVE.CELL.FONT(-, \"Negrito\")",
                     }));
   excel.Clear();
   ShadeRange(true);
@@ -168,14 +169,14 @@ TEST_F(Output, ChartSheetIsMovedWithinTheResultWorkbookAndEmptied) {
   excel.AnswerText(xlfGetDocument, "Book3");
   AddChartSheet("Chart");
   EXPECT_EQ(Sent(), (Calls{
-                        "33122(2)",
-                        "33154(-, \"Chart\")",
-                        "188(88)",
-                        "33050(\"Chart\", \"Book3\", -)",
-                        "16384(\"Book3\")",
-                        "32850()",
-                        "32820(3)",
-                        "33093(-, -, TRUE)",
+                        "WORKBOOK.INSERT(2)",
+                        "WORKBOOK.NAME(-, \"Chart\")",
+                        "GET.DOCUMENT(88)",
+                        "WORKBOOK.MOVE(\"Chart\", \"Book3\", -)",
+                        "xlFree(\"Book3\")",
+                        "SELECT.CHART()",
+                        "CLEAR(3)",
+                        "OPTIONS.CHART(-, -, TRUE)",
                     }));
 }
 
@@ -183,12 +184,12 @@ TEST_F(Output, ChartSheetStaysInPlaceWhenTheWorkbooksNameIsRefused) {
   excel.AnswerCode(xlfGetDocument, xlretFailed);
   AddChartSheet("Scree Test");
   EXPECT_EQ(Sent(), (Calls{
-                        "33122(2)",
-                        "33154(-, \"Scree Test\")",
-                        "188(88)",
-                        "32850()",
-                        "32820(3)",
-                        "33093(-, -, TRUE)",
+                        "WORKBOOK.INSERT(2)",
+                        "WORKBOOK.NAME(-, \"Scree Test\")",
+                        "GET.DOCUMENT(88)",
+                        "SELECT.CHART()",
+                        "CLEAR(3)",
+                        "OPTIONS.CHART(-, -, TRUE)",
                     }));
 }
 
@@ -196,9 +197,9 @@ TEST_F(Output, SeriesWithAndWithoutCategories) {
   AddChartSeries("=Histogram!R13C4", "=Histogram!R14C1:R23C1", "=Histogram!R14C4:R23C4", 1);
   AddChartSeries("=Histogram!R13C6", "", "=Histogram!R14C6:R23C6", 2);
   EXPECT_EQ(Sent(), (Calls{
-                        "41188(0, \"=Histogram!R13C4\", \"=Histogram!R14C1:R23C1\", "
+                        "EDIT.SERIES(0, \"=Histogram!R13C4\", \"=Histogram!R14C1:R23C1\", "
                         "\"=Histogram!R14C4:R23C4\", -, 1)",
-                        "41188(0, \"=Histogram!R13C6\", -, \"=Histogram!R14C6:R23C6\", -, 2)",
+                        "EDIT.SERIES(0, \"=Histogram!R13C6\", -, \"=Histogram!R14C6:R23C6\", -, 2)",
                     }));
 }
 
@@ -210,29 +211,29 @@ TEST_F(Output, ChartTextsInColour) {
   LabelAxis(AxisTitle::Category, "Ranges", false);
   LabelAxis(AxisTitle::SecondValue, "St. Dev. / Range", false);
   EXPECT_EQ(Sent(), (Calls{
-                        "32848(1)",
-                        "32864(\"Histogram\")",
-                        "32877(\"Title\")",
-                        "41341(\"Arial\", \"Bold\", 10, -, -, -, -, -, -, 45)",
-                        "32877(\"Axis 1\")",
-                        "41002(\"0\")",
-                        "41341(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 45)",
-                        "32852(0, -, 45)",
-                        "32848(2)",
-                        "32864(\"Occurrencies\")",
-                        "32877(\"Text Axis 1\")",
-                        "41341(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
-                        "32877(\"Axis 2\")",
-                        "41341(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 45)",
-                        "32852(0, -, 45)",
-                        "32848(3)",
-                        "32864(\"Ranges\")",
-                        "32877(\"Text Axis 2\")",
-                        "41341(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
-                        "32848(5)",
-                        "32864(\"St. Dev. / Range\")",
-                        "32877(\"Text Axis 3\")",
-                        "41341(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
+                        "ATTACH.TEXT(1)",
+                        "FORMULA(\"Histogram\")",
+                        "SELECT(\"Title\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Bold\", 10, -, -, -, -, -, -, 45)",
+                        "SELECT(\"Axis 1\")",
+                        "FORMAT.NUMBER(\"0\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 45)",
+                        "PATTERNS(0, -, 45)",
+                        "ATTACH.TEXT(2)",
+                        "FORMULA(\"Occurrencies\")",
+                        "SELECT(\"Text Axis 1\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
+                        "SELECT(\"Axis 2\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 45)",
+                        "PATTERNS(0, -, 45)",
+                        "ATTACH.TEXT(3)",
+                        "FORMULA(\"Ranges\")",
+                        "SELECT(\"Text Axis 2\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
+                        "ATTACH.TEXT(5)",
+                        "FORMULA(\"St. Dev. / Range\")",
+                        "SELECT(\"Text Axis 3\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Bold\", 8, -, -, -, -, -, -, 45)",
                     }));
 }
 
@@ -242,28 +243,28 @@ TEST_F(Output, ChartTextsInBlackAndWhiteInPortuguese) {
   StyleAxis("Axis 3", "0.0%", true);
   LabelAxis(AxisTitle::Category, "Fator", true);
   EXPECT_EQ(Sent(), (Calls{
-                        "32848(1)",
-                        "32864(\"Scree Test\")",
-                        "32877(\"Title\")",
-                        "41341(\"Arial\", \"Negrito\", 10, -, -, -, -, -, -, 1)",
-                        "32877(\"Axis 3\")",
-                        "41002(\"0.0%\")",
-                        "41341(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 1)",
-                        "32848(3)",
-                        "32864(\"Fator\")",
-                        "32877(\"Text Axis 2\")",
-                        "41341(\"Arial\", \"Negrito\", 8, -, -, -, -, -, -, 1)",
+                        "ATTACH.TEXT(1)",
+                        "FORMULA(\"Scree Test\")",
+                        "SELECT(\"Title\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Negrito\", 10, -, -, -, -, -, -, 1)",
+                        "SELECT(\"Axis 3\")",
+                        "FORMAT.NUMBER(\"0.0%\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Normal\", 8, -, -, -, -, -, -, 1)",
+                        "ATTACH.TEXT(3)",
+                        "FORMULA(\"Fator\")",
+                        "SELECT(\"Text Axis 2\")",
+                        "FONT.PROPERTIES(\"Arial\", \"Negrito\", 8, -, -, -, -, -, -, 1)",
                     }));
 }
 
 TEST_F(Output, FinishReturnsToTheDataSheetWithBestFitWidths) {
   FinishResultWorkbook("Histogram", SheetRect{1, 22, 0, 10});
   EXPECT_EQ(Sent(), (Calls{
-                        "33060(\"Histogram\")",
-                        "16388()",
-                        "32815(-, ref(1-22, 0-10), -, 3)",
-                        "16388()",
-                        "32877(ref(0-0, 0-0))",
-                        "32909(TRUE)",
+                        "WORKBOOK.ACTIVATE(\"Histogram\")",
+                        "xlSheetId()",
+                        "COLUMN.WIDTH(-, A2:K23, -, 3)",
+                        "xlSheetId()",
+                        "SELECT(A1)",
+                        "ECHO(TRUE)",
                     }));
 }
