@@ -9,7 +9,7 @@
 #include "Ica.h"
 #include "Kavenlor.h"
 #include "Pca.h"
-#include "Rlm.h"
+#include "Rlm/Rlm.h"
 #include "Tabelas.h"
 #include "xll/ExcelCall.h"
 #include "xll/Firewall.h"

@@ -72,19 +72,6 @@ void LayOutIca(forms::Form& form) {
          {"b_cancelar", 213, 102, 50, 14}});
 }
 
-void LayOutRegression(forms::Form& form) {
-  Apply(form, 280, 134,
-        {{"titulo1", 7, 7, 266, 16},
-         {"intervalo", 7, 25, 266, 12},
-         {"titulo2", 7, 40, 266, 8},
-         {"o_equacao", 7, 55, 266, 10},
-         {"o_anova", 7, 67, 266, 10},
-         {"o_combinada", 7, 79, 266, 10},
-         {"o_cores", 7, 91, 266, 10},
-         {"b_ok", 169, 113, 50, 14},
-         {"b_cancelar", 223, 113, 50, 14}});
-}
-
 // The model checks of the best-model search take the place of the radio group, which hides.
 void LayOutArch(forms::Form& form) {
   // One control a line, as in the other tables.

@@ -7,5 +7,4 @@
 void LayOutWelcome(forms::Form& form);
 void LayOutPca(forms::Form& form);
 void LayOutIca(forms::Form& form);
-void LayOutRegression(forms::Form& form);
 void LayOutArch(forms::Form& form);

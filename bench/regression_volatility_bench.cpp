@@ -66,8 +66,7 @@ void BM_RegressionWithCombined(benchmark::State& state) {
   for (std::size_t i = 0; i < d.size(); ++i)
     x[i].assign(d[i].begin() + 1, d[i].end());
   for (auto _ : state) {
-    ResultadoRegressao r;
-    if (!regressao_multipla(d, r)) state.SkipWithError("fit failed");
+    if (!regressao_multipla(d)) state.SkipWithError("fit failed");
     std::size_t entries = 0;
     for (std::size_t j = 0; j < 16; ++j) {
       std::vector<CombinacaoR> lista;
@@ -82,8 +81,7 @@ BENCHMARK(BM_RegressionWithCombined)->Unit(benchmark::kMillisecond);
 void BM_Regression(benchmark::State& state) {
   const Matriz d = RegressionData(10000, 16);
   for (auto _ : state) {
-    ResultadoRegressao r;
-    benchmark::DoNotOptimize(regressao_multipla(d, r));
+    benchmark::DoNotOptimize(regressao_multipla(d));
   }
 }
 BENCHMARK(BM_Regression)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "Householder.h"
 
@@ -42,24 +43,14 @@ void ApplyQt(const FatoracaoQr& h, std::vector<double>& y) {
   for (std::size_t j = 0; j < h.k; ++j)
     if (h.beta[j] != 0) interno::ReflectVector(h.u[j], h.beta[j], y.data() + j);
 }
-
-void Fail(ResultadoRegressao& r, FalhaRegressao why) {
-  r = ResultadoRegressao{};
-  r.falha = why;
-}
 } // namespace
 
-bool regressao_multipla(const Matriz& D, ResultadoRegressao& res) {
-  res = ResultadoRegressao{};
+Resultado<ResultadoRegressao, FalhaRegressao> regressao_multipla(const Matriz& D) {
+  ResultadoRegressao res;
   const std::size_t n = Rows(D), m = Columns(D);
-  if (!correlacoes(D, res.correlacao, res.medias, res.desvios)) {
-    Fail(res, FalhaRegressao::Correlacoes);
-    return false;
-  }
-  if (m < 2 || n <= m) {
-    Fail(res, FalhaRegressao::Produto);
-    return false;
-  }
+  if (!correlacoes(D, res.correlacao, res.medias, res.desvios))
+    return Falhou{FalhaRegressao::Correlacoes};
+  if (m < 2 || n <= m) return Falhou{FalhaRegressao::Produto};
   const std::size_t k = m - 1;
   const double ybar = res.medias[0];
 
@@ -80,10 +71,7 @@ bool regressao_multipla(const Matriz& D, ResultadoRegressao& res) {
   const double floor = static_cast<double>(m) * static_cast<double>(n) * kEpsilon *
                        std::sqrt(static_cast<double>(n - 1));
   for (std::size_t j = 0; j < k; ++j) {
-    if (!(std::fabs(h.rdiag[j]) > floor)) {
-      Fail(res, FalhaRegressao::Singular);
-      return false;
-    }
+    if (!(std::fabs(h.rdiag[j]) > floor)) return Falhou{FalhaRegressao::Singular};
   }
   auto R = [&](std::size_t i, std::size_t j) { return i == j ? h.rdiag[j] : h.a[j * n + i]; };
 
@@ -177,10 +165,8 @@ bool regressao_multipla(const Matriz& D, ResultadoRegressao& res) {
     }
   }
   res.dw_den = res.sse;
-  if (!(res.sst > 0)) {
-    Fail(res, FalhaRegressao::Correlacoes); // a constant y has no correlation to report
-    return false;
-  }
+  if (!(res.sst > 0)) // a constant y has no correlation to report
+    return Falhou{FalhaRegressao::Correlacoes};
 
   const double nn = static_cast<double>(n), mm = static_cast<double>(m);
   res.r2 = res.ssr / res.sst;
@@ -195,7 +181,7 @@ bool regressao_multipla(const Matriz& D, ResultadoRegressao& res) {
     res.t[j] = res.erro_padrao[j] == 0 ? std::numeric_limits<double>::quiet_NaN()
                                        : res.b[j] / res.erro_padrao[j];
   }
-  return true;
+  return res;
 }
 
 namespace {
@@ -267,25 +253,27 @@ struct Walk {
 } // namespace
 
 namespace {
-// The walk over every subset of the columns of A other than ycol, records kept by `walk`'s sink.
-bool Enumerate(const Matriz& A, std::size_t ycol, Walk& walk) {
+// The walk over every subset of the columns of A other than ycol, records kept by `walk`'s sink;
+// the reason it could not be made.
+std::optional<FalhaCombinacoes> Enumerate(const Matriz& A, std::size_t ycol, Walk& walk) {
   const std::size_t nc = Columns(A);
-  if (ycol >= nc) return false;
+  if (ycol >= nc) return FalhaCombinacoes::NoSuchColumn;
   Matriz corr;
   std::vector<double> medias, desvios;
-  if (!correlacoes(A, corr, medias, desvios)) return false;
+  if (!correlacoes(A, corr, medias, desvios)) return FalhaCombinacoes::Correlacoes;
   walk.corr = &corr;
   walk.ycol = ycol;
   for (std::size_t j = 0; j < nc; ++j)
     if (j != ycol) walk.candidates.push_back(j);
   const std::size_t kc = walk.candidates.size();
-  if (kc >= 8 * sizeof(std::size_t) - 1) return false;
+  if (kc >= 8 * sizeof(std::size_t) - 1) return FalhaCombinacoes::TooManyColumns;
   walk.floor = static_cast<double>(kc) * 1e-14;
   walk.L.assign(kc * kc, 0.0);
   walk.z.assign(kc, 0.0);
   walk.Visit(0, 0.0);
   walk.corr = nullptr;
-  return walk.ok;
+  if (!walk.ok) return FalhaCombinacoes::Singular;
+  return std::nullopt;
 }
 } // namespace
 
@@ -295,7 +283,7 @@ bool correlacoes_combinadas(const Matriz& A, std::size_t ycol, std::vector<Combi
   walk.lista = &lista;
   if (ycol < Columns(A) && Columns(A) < 8 * sizeof(std::size_t))
     lista.reserve((std::size_t{1} << (Columns(A) - 1)) - 1);
-  if (!Enumerate(A, ycol, walk)) {
+  if (Enumerate(A, ycol, walk)) {
     lista.clear(); // the subsets visited before the singular one are no answer
     return false;
   }
@@ -321,15 +309,13 @@ void MelhoresCombinacoes::Oferece(double R, std::string rotulo) {
   if (lista_.size() > nb_) lista_.pop_back();
 }
 
-bool correlacoes_combinadas_melhores(const Matriz& A, std::size_t ycol, std::size_t nb,
-                                     std::vector<CombinacaoR>& lista,
-                                     const ProgressoCombinacoes& progresso) {
-  lista.clear();
+Resultado<std::vector<CombinacaoR>, FalhaCombinacoes>
+correlacoes_combinadas_melhores(const Matriz& A, std::size_t ycol, std::size_t nb,
+                                const ProgressoCombinacoes& progresso) {
   MelhoresCombinacoes melhores(nb);
   Walk walk;
   walk.melhores = &melhores;
   walk.progresso = &progresso;
-  if (!Enumerate(A, ycol, walk)) return false;
-  lista = melhores.Retira();
-  return true;
+  if (const auto falha = Enumerate(A, ycol, walk)) return Falhou{*falha};
+  return melhores.Retira();
 }

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "Matriz.h"
+#include "Resultado.h"
 
 // Why `regressao_multipla` stopped; the regression tool shows its own message for each.
 enum class FalhaRegressao {
-  Nenhuma,     // fitted
   Correlacoes, // (a) the column statistics failed: fewer than 2 rows, or a constant column
   Produto,     // (b) the shapes do not fit: no explanatory column, or N <= m
   Singular,    // (c) the design is rank deficient (X'X cannot be inverted)
@@ -19,7 +19,6 @@ enum class FalhaRegressao {
 };
 
 struct ResultadoRegressao {
-  FalhaRegressao falha = FalhaRegressao::Nenhuma;
   std::vector<double> b;        // b0 (intercept), b1 .. bk
   std::vector<double> diag_inv; // the diagonal of (X'X)^-1, same order as b
   double sst = 0, ssr = 0, sse = 0;
@@ -51,7 +50,7 @@ struct ResultadoRegressao {
 // when the part of a scaled column (norm sqrt(N - 1)) not explained by the previous columns is
 // below what the rounding of the factorisation leaves; two identical columns give R(j, j) of a
 // few ulps. Zero divisors (constant y, N = m) are reported as failures instead of NaN.
-bool regressao_multipla(const Matriz& D, ResultadoRegressao& resultado);
+Resultado<ResultadoRegressao, FalhaRegressao> regressao_multipla(const Matriz& D);
 
 // Multiple correlation of one column on a subset of the others, and its label (X1:X3).
 struct CombinacaoR {
@@ -90,9 +89,17 @@ private:
 // Called now and then during a walk with the number of subsets visited so far in it.
 using ProgressoCombinacoes = std::function<void(std::size_t visitados)>;
 
+// Why no ranking could be made.
+enum class FalhaCombinacoes {
+  NoSuchColumn,   // ycol is not a column of A
+  Correlacoes,    // the correlations of A failed (a constant column, fewer than 2 rows)
+  TooManyColumns, // more subsets than can be counted
+  Singular,       // some R_SS is singular
+};
+
 // The first nb records of the list correlacoes_combinadas gives (same labels, same R, same
 // order), kept while walking: memory O(nb + kc), not O(2^kc). `progresso`, when set, is called
-// every few thousand subsets. False, with lista empty, where correlacoes_combinadas fails.
-bool correlacoes_combinadas_melhores(const Matriz& A, std::size_t ycol, std::size_t nb,
-                                     std::vector<CombinacaoR>& lista,
-                                     const ProgressoCombinacoes& progresso = {});
+// every few thousand subsets. Fails where correlacoes_combinadas fails.
+Resultado<std::vector<CombinacaoR>, FalhaCombinacoes>
+correlacoes_combinadas_melhores(const Matriz& A, std::size_t ycol, std::size_t nb,
+                                const ProgressoCombinacoes& progresso = {});

@@ -7,7 +7,7 @@
 #include "Ica.h"
 #include "Instalador.h"
 #include "Pca.h"
-#include "Rlm.h"
+#include "Rlm/Rlm.h"
 
 namespace {
 // Builds D, switches it to English when asked, then applies the launch's defaults.

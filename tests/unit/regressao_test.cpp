@@ -45,9 +45,9 @@ Matriz Block(const json& y, const json& x) {
 }
 
 ResultadoRegressao Fit(const Matriz& d) {
-  ResultadoRegressao r;
-  EXPECT_TRUE(regressao_multipla(d, r));
-  return r;
+  auto r = regressao_multipla(d);
+  EXPECT_TRUE(r);
+  return r ? *r : ResultadoRegressao{};
 }
 } // namespace
 
@@ -140,10 +140,9 @@ TEST(Regressao, ExactFitAndSingularDesign) {
       const double a = std::sin(i), b = std::cos(3.0 * i);
       s.push_back({a + b + 0.1 * i, a, b, variant ? 2 * a - 0.5 * b : a});
     }
-    ResultadoRegressao f;
-    EXPECT_FALSE(regressao_multipla(s, f));
-    EXPECT_EQ(f.falha, FalhaRegressao::Singular) << variant;
-    EXPECT_TRUE(f.b.empty());
+    const auto f = regressao_multipla(s);
+    ASSERT_FALSE(f);
+    EXPECT_EQ(f.motivo(), FalhaRegressao::Singular) << variant;
   }
 }
 

@@ -16,7 +16,7 @@
 #include "Funcoes/QuadroRegressao.h"
 #include "Funcoes/Regressao.h"
 #include "Lancamento.h"
-#include "Rlm.h"
+#include "Rlm/Rlm.h"
 #include "Tabelas.h"
 #include "kvplatform/modal.h"
 #include "support/call_transcript.h"
@@ -64,21 +64,21 @@ TEST(QuadroRegressao, ExactFitBound) {
       d.push_back({y[i]});
       d.back().insert(d.back().end(), x[i].begin(), x[i].end());
     }
-    ResultadoRegressao fit;
-    ASSERT_TRUE(regressao_multipla(d, fit));
-    EXPECT_TRUE(ajuste_exato(fit.sse, fit.sst, y.size()));
+    const auto fit = regressao_multipla(d);
+    ASSERT_TRUE(fit);
+    EXPECT_TRUE(ajuste_exato(fit->sse, fit->sst, y.size()));
     ++checked;
   }
   EXPECT_EQ(checked, 1u) << "Wampler1 is among the references";
-  ResultadoRegressao line;
-  ASSERT_TRUE(regressao_multipla(Line(20), line));
-  EXPECT_TRUE(ajuste_exato(line.sse, line.sst, 20));
+  const auto line = regressao_multipla(Line(20));
+  ASSERT_TRUE(line);
+  EXPECT_TRUE(ajuste_exato(line->sse, line->sst, 20));
   for (const json& c : kvtest::ReferenceCases("rlm.json", "cases", 5)) {
     const Matriz d = ToMatrix(c.at("data"));
-    ResultadoRegressao fit;
-    ASSERT_TRUE(regressao_multipla(d, fit));
-    EXPECT_FALSE(ajuste_exato(fit.sse, fit.sst, Rows(d))) << c.at("name");
-    EXPECT_FALSE(quadro_regressao(fit, Rows(d)).exato);
+    const auto fit = regressao_multipla(d);
+    ASSERT_TRUE(fit);
+    EXPECT_FALSE(ajuste_exato(fit->sse, fit->sst, Rows(d))) << c.at("name");
+    EXPECT_FALSE(quadro_regressao(*fit, Rows(d)).exato);
   }
   // The bound itself: 64 N eps^2 SST.
   const double eps = std::numeric_limits<double>::epsilon();
@@ -88,9 +88,9 @@ TEST(QuadroRegressao, ExactFitBound) {
 
 // An exact fit: SSE 0, SE 0, t and F and DW #DIV/0!, R = R^2 = adjusted R^2 = 1.
 TEST(QuadroRegressao, ExactFitCells) {
-  ResultadoRegressao fit;
-  ASSERT_TRUE(regressao_multipla(Line(20), fit));
-  const QuadroRegressao q = quadro_regressao(fit, 20);
+  const auto fit = regressao_multipla(Line(20));
+  ASSERT_TRUE(fit);
+  const QuadroRegressao q = quadro_regressao(*fit, 20);
   EXPECT_TRUE(q.exato);
   EXPECT_EQ(q.sse, 0.0);
   EXPECT_EQ(q.ssr, q.sst);
@@ -167,10 +167,12 @@ TEST(CorrelacoesCombinadas, BestWhileWalkingAgreeWithTheWholeList) {
       for (std::size_t j = 0; j < nc; ++j)
         row[j] = normal(random) + (j > 0 ? 0.5 * row[j - 1] : 0.0);
     for (std::size_t ycol = 0; ycol < nc; ++ycol) {
-      std::vector<CombinacaoR> whole, best;
+      std::vector<CombinacaoR> whole;
       ASSERT_TRUE(correlacoes_combinadas(A, ycol, whole));
       for (std::size_t nb : {0u, 1u, 3u, 5u, 200u}) {
-        ASSERT_TRUE(correlacoes_combinadas_melhores(A, ycol, nb, best));
+        const auto found = correlacoes_combinadas_melhores(A, ycol, nb);
+        ASSERT_TRUE(found);
+        const std::vector<CombinacaoR>& best = *found;
         ASSERT_EQ(best.size(), std::min(nb, whole.size()));
         for (std::size_t i = 0; i < best.size(); ++i) {
           EXPECT_EQ(best[i].rotulo, whole[i].rotulo) << nc << " " << ycol << " " << i;
@@ -185,25 +187,33 @@ TEST(CorrelacoesCombinadas, BestWhileWalkingAgreeWithTheWholeList) {
     for (double& v : row)
       v = normal(random);
   std::vector<std::size_t> reports;
-  std::vector<CombinacaoR> best;
-  ASSERT_TRUE(correlacoes_combinadas_melhores(wide, 0, 5, best,
-                                              [&](std::size_t n) { reports.push_back(n); }));
+  ASSERT_TRUE(
+      correlacoes_combinadas_melhores(wide, 0, 5, [&](std::size_t n) { reports.push_back(n); }));
   EXPECT_EQ(reports, (std::vector<std::size_t>{4096, 8192, 12288}));
-  // A singular subset fails the whole walk, and the list comes back empty.
+  // A singular subset fails the whole walk.
   Matriz twins = wide;
   for (auto& row : twins)
     row[2] = row[1];
-  EXPECT_FALSE(correlacoes_combinadas_melhores(twins, 0, 5, best));
-  EXPECT_TRUE(best.empty());
+  const auto singular = correlacoes_combinadas_melhores(twins, 0, 5);
+  ASSERT_FALSE(singular);
+  EXPECT_EQ(singular.motivo(), FalhaCombinacoes::Singular);
 }
 
 namespace {
+// The clicks a person makes before OK, and how many calls Excel had seen when OK was pressed.
+struct Script {
+  std::vector<std::string> clicks;
+  const RecordingDispatcher* excel = nullptr;
+  std::size_t pressed_at = 0;
+};
+
 void PressOk(void* context, kvp::ModalForm& form, kvp::WindowHandle) {
-  auto& clicks = *static_cast<std::vector<std::string>*>(context);
+  auto& script = *static_cast<Script*>(context);
   std::string why, refusal;
   bool ok = true;
-  for (const std::string& control : clicks)
+  for (const std::string& control : script.clicks)
     if (ok) ok = form.Click(control, why);
+  script.pressed_at = script.excel->calls().size();
   kvtest::PressOkOrClose(form, ok, why, refusal);
   EXPECT_EQ(refusal, "");
 }
@@ -221,7 +231,7 @@ protected:
   // Runs the launch and OK after `clicks`; the calls from the new workbook on, one line each.
   std::vector<std::string> Run(Language language, std::vector<std::string> clicks) {
     CurrentLanguage = language;
-    actions = std::move(clicks);
+    actions.clicks = std::move(clicks);
     kvtest::MarkNewWorkbook(excel, ok_at);
     EXPECT_EQ(kv_chama_rlm(), 1);
     EXPECT_EQ(f_rlm, nullptr);
@@ -250,7 +260,7 @@ protected:
 
   RecordingDispatcher excel;
   Matriz data;
-  std::vector<std::string> actions;
+  Script actions{{}, &excel};
   kvtest::ToolRunHooks hooks{&PressOk, &actions};
   std::vector<kvtest::ShownBox>& boxes = hooks.boxes;
   std::size_t ok_at = 0;
@@ -538,8 +548,10 @@ TEST_F(RlmRun, EveryOptionInColourInPortuguese) {
     *result = kvtest::Num(0.0001);
     return xlretSuccess;
   });
-  const auto sent = Run(Language::Portuguese, {"o_combinada"});
+  Run(Language::Portuguese, {"o_combinada"});
   EXPECT_TRUE(boxes.empty());
+  // From OK on: Excel's p-values first, then the workbook.
+  const auto sent = kvtest::Transcript(kvtest::CallsFrom(excel, actions.pressed_at));
   EXPECT_EQ(kvtest::GoldenDifference(sent, "rlm_colour_pt.txt"), "");
 }
 

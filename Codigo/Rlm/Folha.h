@@ -1,0 +1,29 @@
+// What the regression tool writes: the sheet "RLM", table by table from the top: the heading,
+// the means, the coefficients with the fit statistics, the analysis of variance, the
+// correlations of the explanatory variables and the combined correlations.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "Ajustes.h"
+#include "Analise.h"
+#include "PastaResultado.h"
+
+namespace rlm {
+
+// Excel's p-values of the sheet, where it gave them: TDIST of each |t| (by coefficient), FDIST
+// of F.
+struct PValues {
+  std::vector<std::optional<double>> t;
+  std::optional<double> f;
+};
+
+// The whole sheet; `complete` false for a run that stopped at the combined correlations: what
+// came before them, without the closing steps.
+ResultBook Sheet(const Settings& settings, const Result& result, const PValues& p,
+                 bool complete = true);
+// The sheet as a failed fit leaves it: opened, nothing written.
+ResultBook StoppedSheet(const Settings& settings);
+
+} // namespace rlm

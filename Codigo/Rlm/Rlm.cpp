@@ -1,0 +1,173 @@
+#include "Rlm.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "Analise.h"
+#include "Distribuicoes.h"
+#include "Ferramenta.h"
+#include "Folha.h"
+#include "StatusBar.h"
+
+Tf_rlm* f_rlm = nullptr;
+
+const DialogTable kRegressionDialog{
+    "RLM - Regressão Linear Múltipla",
+    "MLR - Multiple Linear Regression",
+    280,
+    134,
+    {
+        {.name = "titulo1",
+         .kind = ControlKind::Label,
+         .pt = "Intervalo de dados ou matriz de correlações para regressão linear múltipla - RLM.",
+         .en = "Data range or correlation matrix for multiple linear regression - MLR",
+         .at = {7, 7, 266, 16}},
+        {.name = "intervalo", .kind = ControlKind::Edit, .at = {7, 25, 266, 12}, .enabled = false},
+        {.name = "titulo2",
+         .kind = ControlKind::Label,
+         .pt = "(a primeira coluna deve ser a variável dependente)",
+         .en = "(first column must be the dependent variable)",
+         .at = {7, 40, 266, 8}},
+        {.name = "o_equacao",
+         .kind = ControlKind::CheckBox,
+         .pt = "Exibir equação de regressão",
+         .en = "Show regression equation",
+         .at = {7, 55, 266, 10},
+         .checked = true},
+        {.name = "o_anova",
+         .kind = ControlKind::CheckBox,
+         .pt = "Apresentar ANOVA",
+         .en = "Show ANOVA",
+         .at = {7, 67, 266, 10},
+         .checked = true},
+        {.name = "o_combinada",
+         .kind = ControlKind::CheckBox,
+         .pt = "Calcular correlações combinadas",
+         .en = "Show cross correlations",
+         .at = {7, 79, 266, 10}},
+        {.name = "o_cores",
+         .kind = ControlKind::CheckBox,
+         .pt = "Planilhas em preto e branco",
+         .en = "Black and white output",
+         .at = {7, 91, 266, 10}},
+        {.name = "b_ok",
+         .kind = ControlKind::Button,
+         .pt = "OK",
+         .en = "OK",
+         .at = {169, 113, 50, 14}},
+        {.name = "b_cancelar",
+         .kind = ControlKind::Button,
+         .pt = "Cancelar",
+         .en = "Cancel",
+         .at = {223, 113, 50, 14}},
+    }};
+
+Tf_rlm::Tf_rlm()
+    : ToolDialog(kRegressionDialog), titulo1(Bound<forms::Label>(*this, "titulo1")),
+      intervalo(Bound<forms::Edit>(*this, "intervalo")),
+      titulo2(Bound<forms::Label>(*this, "titulo2")),
+      o_equacao(Bound<forms::CheckBox>(*this, "o_equacao")),
+      o_anova(Bound<forms::CheckBox>(*this, "o_anova")),
+      o_combinada(Bound<forms::CheckBox>(*this, "o_combinada")),
+      o_cores(Bound<forms::CheckBox>(*this, "o_cores")) {
+  b_ok->OnClick = Handler(&Tf_rlm::b_okClick);
+}
+
+// Combined correlations need at least three explanatory variables.
+void Tf_rlm::SetDefaults(unsigned columns) {
+  ApplyDefaults();
+  o_combinada->Enabled = columns > 3;
+}
+
+namespace {
+const BilingualText kFailure{
+    "Houve erros durante o processo de regressão linear múltipla.\nDesconsidere qualquer "
+    "resultado e tente novamente.\n\nSe o problema persistir, entre em contato com o suporte da "
+    "Corvane Lathi.",
+    "Some errors occurred during multiple linear regression - MLR.\n\nPlease, disregard any "
+    "results and try again or contact Corvane Lathi for assistance."};
+const BilingualText kSingular{
+    "Problemas nos cálculos dos coeficientes de regressão!\nMatriz não inversível!",
+    "Problems in regression coefficient calculation!\nNot a valid correlation matrix (can not be "
+    "inverted)!"};
+const BilingualText kProgress{"Kavenlor: correlações combinadas, %d%% concluído",
+                              "Kavenlor: cross correlations, %d%% done"};
+
+// From this many explanatory variables on, the combined correlations take about a second or
+// more (k 2^(k-1) fits), and Excel's status bar tells how far they are.
+constexpr std::size_t kProgressFrom = 18;
+// At most this many status bar updates per second.
+constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+
+// The combined correlations' progress on the status bar, in whole percents, for data of
+// `explanatory` variables; the first report shows at once.
+class ProgressOnStatusBar {
+public:
+  explicit ProgressOnStatusBar(std::size_t explanatory) : report_(explanatory >= kProgressFrom) {}
+
+  rlm::Progress Reporter() {
+    if (!report_) return {};
+    return [this](double done, double total) {
+      const int percent = static_cast<int>(100.0 * done / total);
+      const auto at = std::chrono::steady_clock::now();
+      const bool now = done == 0;
+      if (percent == shown_ || (!now && at - last_ < kProgressInterval)) return;
+      char text[128];
+      std::snprintf(text, sizeof text, kProgress.Text(), percent);
+      status_.Show(text);
+      shown_ = percent;
+      last_ = at;
+    };
+  }
+
+private:
+  bool report_;
+  StatusBar status_;
+  int shown_ = -1;
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+rlm::Settings ReadSettings(const Tf_rlm& dialog) {
+  return rlm::Settings{dialog.o_equacao->Checked(), dialog.o_anova->Checked(),
+                       dialog.o_combinada->Checked(), dialog.o_cores->Checked()};
+}
+
+// Excel's p-values of the cells the sheet shows: TDIST of each finite |t| with N - m degrees of
+// freedom, and with the analysis of variance FDIST of F.
+rlm::PValues AskExcel(const rlm::Settings& settings, const QuadroRegressao& q) {
+  rlm::PValues p;
+  const double df = static_cast<double>(q.n - q.m);
+  for (std::size_t j = 0; j < q.m; ++j) {
+    double value = 0;
+    p.t.push_back(q.t[j].numero && ExcelTdist(std::fabs(q.t[j].valor), df, value)
+                      ? std::optional(value)
+                      : std::nullopt);
+  }
+  double value = 0;
+  if (settings.anova && q.f.numero &&
+      ExcelFdist(q.f.valor, static_cast<double>(q.m - 1), static_cast<double>(q.n - q.m), value))
+    p.f = value;
+  return p;
+}
+
+const BilingualText& MessageFor(rlm::Falha falha) {
+  return falha == rlm::Falha::Singular ? kSingular : kFailure;
+}
+} // namespace
+
+// Fits the regression of the first column on the others and writes the sheet "RLM".
+void Tf_rlm::b_okClick(forms::Control&) {
+  RunTool(*this, "RLM", kFailure, [this] {
+    const rlm::Settings settings = ReadSettings(*this);
+    ProgressOnStatusBar progress(Columns(dados) - 1);
+    const auto result = rlm::Analyse(settings, dados, progress.Reporter());
+    if (result) return ToolRun{rlm::Sheet(settings, *result, AskExcel(settings, result->q)), {}};
+    const rlm::Stop& stop = result.motivo();
+    const ToolMessage message = MessageOf(MessageFor(stop.reason), rlm::Reason(stop.reason));
+    if (!stop.reached) return ToolRun{rlm::StoppedSheet(settings), message};
+    return ToolRun{rlm::Sheet(settings, *stop.reached, AskExcel(settings, stop.reached->q), false),
+                   message};
+  });
+}
