@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "Arch.h"
+#include "Arch/Arch.h"
 #include "Cmp/Cmp.h"
 #include "Decay/Decay.h"
 #include "Histograma/Histograma.h"

@@ -72,32 +72,3 @@ void LayOutIca(forms::Form& form) {
          {"b_cancelar", 213, 102, 50, 14}});
 }
 
-// The model checks of the best-model search take the place of the radio group, which hides.
-void LayOutArch(forms::Form& form) {
-  // One control a line, as in the other tables.
-  // clang-format off
-  Apply(form, 300, 224,
-        {{"titulo1", 7, 7, 286, 16},
-         {"intervalo", 7, 25, 286, 12},
-         {"r_grupo", 7, 41, 180, 48},
-         {"r_grupo_2", 7, 41, 180, 48},
-         {"o_arch", 15, 52, 80, 10},
-         {"o_garch", 15, 63, 80, 10},
-         {"o_igarch", 15, 74, 80, 10},
-         {"o_egarch", 97, 52, 80, 10},
-         {"o_gjr", 97, 63, 80, 10},
-         {"l_q", 195, 51, 40, 8},
-         {"c_q", 238, 48, 40, 14},
-         {"l_p", 195, 69, 40, 8},
-         {"c_p", 238, 66, 40, 14},
-         {"o_melhor", 7, 95, 286, 10},
-         {"r_akaike", 7, 107, 286, 24},
-         {"o_retorno", 7, 137, 286, 10},
-         {"o_log", 19, 149, 274, 10},
-         {"o_inversa", 7, 161, 286, 10},
-         {"o_graf", 7, 173, 286, 10},
-         {"o_cores", 7, 185, 286, 10},
-         {"b_ok", 189, 203, 50, 14},
-         {"b_cancelar", 243, 203, 50, 14}});
-  // clang-format on
-}

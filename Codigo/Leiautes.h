@@ -7,4 +7,3 @@
 void LayOutWelcome(forms::Form& form);
 void LayOutPca(forms::Form& form);
 void LayOutIca(forms::Form& form);
-void LayOutArch(forms::Form& form);

@@ -1,10 +1,5 @@
 #include "SerieHistorica.h"
 
-#include <algorithm>
-#include <cmath>
-
-#include "Funcoes/Estatistica.h"
-
 const BilingualText& TreatmentText(Tratamento treatment) {
   static const BilingualText kTexts[] = {
       {"Dados históricos diretamente utilizados", "No treatment for historic data"},
@@ -19,13 +14,4 @@ const BilingualText& OrderText(bool reversed) {
                                          {"Ordem inversa - dados mais recentes primeiro",
                                           "Reverse order - recent data appears first"}};
   return kTexts[reversed ? 1 : 0];
-}
-
-std::vector<double> PreparedSeries(std::vector<double> x, bool reverse, Tratamento treatment) {
-  auto serie = serie_historica(
-      std::move(x), reverse ? OrdemDados::MaisRecentesPrimeiro : OrdemDados::MaisAntigosPrimeiro,
-      treatment);
-  if (!serie && serie.motivo() == FalhaSerie::RazaoNaoPositiva) throw NonPositiveRatio();
-  if (!serie) throw std::runtime_error("a value that is not finite");
-  return *serie;
 }

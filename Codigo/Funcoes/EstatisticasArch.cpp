@@ -120,9 +120,10 @@ bool estacionario(const EspecArch& m, const std::vector<double>& theta) {
   return 1 - 2 * kDelta * (m.q + m.p) > soma_persistencia(m, theta);
 }
 
-std::vector<double> variancias_projetadas(const EspecArch& m, const std::vector<double>& e,
-                                          const std::vector<double>& theta, std::size_t count) {
-  if (!estacionario(m, theta)) throw std::invalid_argument("projections of a stationary fit");
+Resultado<std::vector<double>, FalhaProjecao>
+variancias_projetadas(const EspecArch& m, const std::vector<double>& e,
+                      const std::vector<double>& theta, std::size_t count) {
+  if (!estacionario(m, theta)) return Falhou{FalhaProjecao::NotStationary};
   std::vector<double> H = Recursion(m, e, theta, e.size() + count);
   H.erase(H.begin(), H.begin() + static_cast<long>(e.size()));
   return H;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ArchModelos.h"
+#include "Resultado.h"
 
 // A model and its orders; r = q for EGARCH and GJR, 0 otherwise; ARCH has p = 0.
 struct EspecArch {
@@ -40,10 +41,11 @@ bool estacionario(const EspecArch& m, const std::vector<double>& theta);
 // The variances projected past the last observation, count values from h(T) on:
 //   h^(t) = omega + sum_i alpha_i x(t-i) + sum_j beta_j h^(t-j),
 // with x(s) = e(s)^2 for an observed shock and h^(s) for a future one; a lag before the
-// start of the series takes the start value, as in the recursion. Stationary fits only
-// (std::invalid_argument otherwise).
-std::vector<double> variancias_projetadas(const EspecArch& m, const std::vector<double>& e,
-                                          const std::vector<double>& theta, std::size_t count);
+// start of the series takes the start value, as in the recursion. Stationary fits only.
+enum class FalhaProjecao { NotStationary };
+Resultado<std::vector<double>, FalhaProjecao>
+variancias_projetadas(const EspecArch& m, const std::vector<double>& e,
+                      const std::vector<double>& theta, std::size_t count);
 
 // 2 (L - L0) for each parameter, in the order of theta, where L is the likelihood at theta and
 // L0 the likelihood with that parameter restricted: alpha, gamma and beta to 0 (for GJR,

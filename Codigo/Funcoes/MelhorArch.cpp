@@ -125,8 +125,8 @@ std::vector<AjusteArch> ajusta_candidatos(const std::vector<EspecArch>& candidat
   return fits;
 }
 
-std::optional<std::size_t> melhor_ajuste(const std::vector<AjusteArch>& ajustes, std::size_t T,
-                                         CriterioArch criterio) {
+Resultado<std::size_t, FalhaMelhorAjuste> melhor_ajuste(const std::vector<AjusteArch>& ajustes,
+                                                        std::size_t T, CriterioArch criterio) {
   std::optional<std::size_t> best;
   double best_value = 0;
   for (std::size_t i = 0; i < ajustes.size(); ++i) {
@@ -145,5 +145,6 @@ std::optional<std::size_t> melhor_ajuste(const std::vector<AjusteArch>& ajustes,
       best_value = *value;
     }
   }
-  return best;
+  if (!best) return Falhou{FalhaMelhorAjuste::NoneQualifies};
+  return *best;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "EstatisticasArch.h"
+#include "Resultado.h"
 
 // The candidates in the order of the choice: the models checked (indexed by model code) in code
 // order; inside, p' = 0 .. pmax - 1 (0 only for ARCH) and q' = 0 .. qmax - 1, without
@@ -28,8 +29,8 @@ using ProgressoArch = std::function<void(std::size_t feitos, const EspecArch& te
 
 // Fits every candidate with estima_arch on `threads` threads (at least one; the calling thread
 // only waits and reports). The result is in the order of `candidatos`, whatever the order in
-// which the fits end. An exception of a fit (or of `progresso`) is thrown again here, after
-// every thread has stopped.
+// which the fits end. The search itself raises nothing; an exception that passes through it (no
+// memory, or thrown by `progresso`) is thrown again here, after every thread has stopped.
 std::vector<AjusteArch> ajusta_candidatos(const std::vector<EspecArch>& candidatos,
                                           const std::vector<double>& e, unsigned threads,
                                           const ProgressoArch& progresso);
@@ -38,7 +39,7 @@ enum class CriterioArch { Aic = 0, Aicc = 1, Bic = 2 };
 
 // The index of the converged fit of least criterion on the T values of the series: the first
 // converged is the provisional best, a later one replaces it only when its criterion is strictly
-// smaller; a fit without the criterion (AICc whose divisor is not positive) cannot win. None
-// when no fit qualifies.
-std::optional<std::size_t> melhor_ajuste(const std::vector<AjusteArch>& ajustes, std::size_t T,
-                                         CriterioArch criterio);
+// smaller; a fit without the criterion (AICc whose divisor is not positive) cannot win.
+enum class FalhaMelhorAjuste { NoneQualifies }; // no fit converged with a finite criterion
+Resultado<std::size_t, FalhaMelhorAjuste> melhor_ajuste(const std::vector<AjusteArch>& ajustes,
+                                                        std::size_t T, CriterioArch criterio);

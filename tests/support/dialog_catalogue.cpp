@@ -1,6 +1,6 @@
 #include "dialog_catalogue.h"
 
-#include "Arch.h"
+#include "Arch/Arch.h"
 #include "Cmp/Cmp.h"
 #include "Decay/Decay.h"
 #include "Histograma/Histograma.h"

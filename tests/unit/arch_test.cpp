@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "Arch.h"
+#include "Arch/Arch.h"
 #include "Funcoes/EstatisticasArch.h"
 #include "Funcoes/MelhorArch.h"
 #include "Lancamento.h"
@@ -87,7 +87,9 @@ TEST(EstatisticasArch, ProjectionsReplaceOnlyFutureShocks) {
   const std::vector<double> garch{4.6e-6, 0.068, 0.889};
   const EspecArch g{ModeloArch::Garch, 1, 0, 1};
   const auto h = variancias_condicionais(g, e, garch);
-  const auto ahead = variancias_projetadas(g, e, garch, 20);
+  const auto projected = variancias_projetadas(g, e, garch, 20);
+  ASSERT_TRUE(projected);
+  const std::vector<double>& ahead = *projected;
   ASSERT_EQ(ahead.size(), 20u);
   EXPECT_EQ(ahead[0], h.back());
   const double s2 = garch[0] / (1 - garch[1] - garch[2]);
@@ -96,16 +98,19 @@ TEST(EstatisticasArch, ProjectionsReplaceOnlyFutureShocks) {
 
   const std::vector<double> arch{5e-5, 0.2, 0.3};
   const EspecArch a{ModeloArch::Arch, 2, 0, 0};
-  const auto b = variancias_projetadas(a, e, arch, 3);
+  const auto projected_arch = variancias_projetadas(a, e, arch, 3);
+  ASSERT_TRUE(projected_arch);
+  const std::vector<double>& b = *projected_arch;
   const double last = e.back() * e.back(), before = e[e.size() - 2] * e[e.size() - 2];
   EXPECT_DOUBLE_EQ(b[0], arch[0] + arch[1] * last + arch[2] * before);
   EXPECT_DOUBLE_EQ(b[1], arch[0] + arch[1] * b[0] + arch[2] * last);
   EXPECT_DOUBLE_EQ(b[2], arch[0] + arch[1] * b[1] + arch[2] * b[0]);
 
-  EXPECT_THROW(variancias_projetadas({ModeloArch::Igarch, 1, 0, 1}, e, {1e-6, 0.1, 0.9}, 3),
-               std::invalid_argument);
-  EXPECT_THROW(variancias_projetadas({ModeloArch::Gjr, 1, 1, 1}, e, {1e-6, 0.05, 0.1, 0.8}, 3),
-               std::invalid_argument);
+  // Only a stationary fit has projections.
+  const auto igarch = variancias_projetadas({ModeloArch::Igarch, 1, 0, 1}, e, {1e-6, 0.1, 0.9}, 3);
+  ASSERT_FALSE(igarch);
+  EXPECT_EQ(igarch.motivo(), FalhaProjecao::NotStationary);
+  EXPECT_FALSE(variancias_projetadas({ModeloArch::Gjr, 1, 1, 1}, e, {1e-6, 0.05, 0.1, 0.8}, 3));
 }
 
 // Stationarity needs the margin 2 delta (q + p) and belongs to ARCH and GARCH fits alone.
@@ -230,11 +235,13 @@ TEST(MelhorArch, ChoiceKeepsTheFirstOfTheLeast) {
   const std::vector<AjusteArch> fits{fit(ModeloArch::Garch, 1, 0, 100),
                                      fit(ModeloArch::Garch, 0, 1, 100),
                                      fit(ModeloArch::Garch, 1, 1, 500, -1)};
-  EXPECT_EQ(melhor_ajuste(fits, 50, CriterioArch::Aic), 0u);
-  EXPECT_FALSE(melhor_ajuste({fits[2]}, 50, CriterioArch::Bic));
+  EXPECT_EQ(*melhor_ajuste(fits, 50, CriterioArch::Aic), 0u);
+  const auto unconverged = melhor_ajuste({fits[2]}, 50, CriterioArch::Bic);
+  ASSERT_FALSE(unconverged);
+  EXPECT_EQ(unconverged.motivo(), FalhaMelhorAjuste::NoneQualifies);
   // T = 3: AICc of the one-parameter fits divides by 3 - 1 - 1 = 1, of (1,1) by 0.
   const std::vector<AjusteArch> short_fits{fit(ModeloArch::Garch, 1, 0, 1),
                                            fit(ModeloArch::Garch, 1, 1, 50)};
-  EXPECT_EQ(melhor_ajuste(short_fits, 3, CriterioArch::Aic), 1u);
-  EXPECT_EQ(melhor_ajuste(short_fits, 3, CriterioArch::Aicc), 0u);
+  EXPECT_EQ(*melhor_ajuste(short_fits, 3, CriterioArch::Aic), 1u);
+  EXPECT_EQ(*melhor_ajuste(short_fits, 3, CriterioArch::Aicc), 0u);
 }

@@ -3,7 +3,7 @@
 // switches that show other controls.
 #include <gtest/gtest.h>
 
-#include "Arch.h"
+#include "Arch/Arch.h"
 #include "forms/ModalView.h"
 #include "support/dialog_catalogue.h"
 #include "support/layout_check.h"

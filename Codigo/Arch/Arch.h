@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "Dialogo.h"
-#include "SerieHistorica.h"
+#include "TabelaDialogo.h"
+
+// The dialog's controls, captions, places and initial state.
+extern const DialogTable kArchDialog;
 
 class Tf_arch : public ToolDialog {
 public:
@@ -33,12 +36,8 @@ public:
   // The numbers of the selection in reading order, filled by the launch.
   std::vector<double> serie;
 
-  // English texts, set by the launch when English is in use.
-  void UseEnglish();
   // The launch's defaults for a series of `numbers` values.
   void SetDefaults(unsigned numbers);
-  // How the series is taken, by the returns boxes.
-  Tratamento Treatment() const;
 
   void r_grupoClick(forms::Control& sender);
   void o_retornoClick(forms::Control& sender);

@@ -1,0 +1,118 @@
+#include "Analise.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <future>
+#include <thread>
+
+namespace arch {
+namespace {
+// A single fit that takes longer than this shows itself.
+constexpr auto kQuietFit = std::chrono::seconds(1);
+
+// One model fitted as estima_arch fits it, on a thread of its own so that the caller can tell
+// of a long fit.
+AjusteArch FitOne(const EspecArch& m, const std::vector<double>& x, const Progress& progress) {
+  auto fit = std::async(std::launch::async, [&] {
+    AjusteArch result;
+    result.espec = m;
+    result.resultado = estima_arch(m.modelo, m.q, m.r, m.p, x, result.theta, result.LL);
+    return result;
+  });
+  if (fit.wait_for(kQuietFit) != std::future_status::ready && progress.slow_fit)
+    progress.slow_fit(m);
+  return fit.get();
+}
+
+// Every candidate of the models tried below the maxima, on every core; the one of least
+// criterion.
+Resultado<AjusteArch, Falha> FitBest(const Settings& s, const std::vector<double>& x,
+                                     const Progress& progress) {
+  const std::vector<EspecArch> candidates = candidatos_arch(s.models_tried, s.q, s.p);
+  if (candidates.empty()) return Falhou{Falha::NoCandidate};
+  const std::size_t total = candidates.size();
+  ProgressoArch ended;
+  if (progress.fit_ended)
+    ended = [&](std::size_t done, const EspecArch& m) { progress.fit_ended(done, total, m); };
+  const std::vector<AjusteArch> fits =
+      ajusta_candidatos(candidates, x, std::max(1u, std::thread::hardware_concurrency()), ended);
+  const auto best = melhor_ajuste(fits, x.size(), s.criterion);
+  if (!best) return Falhou{Falha::NoneConverged};
+  return fits[*best];
+}
+
+Falha FromSeries(FalhaSerie falha) {
+  return falha == FalhaSerie::RazaoNaoPositiva ? Falha::NonPositiveRatio : Falha::NotFinite;
+}
+} // namespace
+
+std::string NomeModeloArch(const EspecArch& m) {
+  static const char* const kNames[] = {"ARCH", "GARCH", "IGARCH", "EGARCH", "GJR"};
+  std::string name = kNames[static_cast<int>(m.modelo)];
+  name += " (" + std::to_string(m.q);
+  if (m.modelo != ModeloArch::Arch) name += "," + std::to_string(m.p);
+  return name + ")";
+}
+
+Resultado<Result, Falha> Analyse(const Settings& s, const std::vector<double>& serie,
+                                 const Progress& progress) {
+  if (!s.model && !s.best) return Falhou{Falha::NoModel};
+  if (s.q < 1 || s.p < 1) return Falhou{Falha::NoOrder};
+  auto x = serie_historica(
+      serie, s.reversed ? OrdemDados::MaisRecentesPrimeiro : OrdemDados::MaisAntigosPrimeiro,
+      s.treatment);
+  if (!x) return Falhou{FromSeries(x.motivo())};
+  if (x->size() < 2) return Falhou{Falha::TooShort};
+
+  Result r;
+  r.x = std::move(*x);
+  if (s.model) {
+    r.fit = FitOne(espec_arch(*s.model, s.q, s.p), r.x, progress);
+    if (r.fit.resultado == 0) return Falhou{Falha::UnknownModel};
+    r.converged = r.fit.resultado == 1;
+  } else {
+    auto best = FitBest(s, r.x, progress);
+    if (!best) return Falhou{best.motivo()};
+    r.fit = std::move(*best);
+  }
+
+  const EspecArch& m = r.fit.espec;
+  r.name = NomeModeloArch(m);
+  r.h = variancias_condicionais(m, r.x, r.fit.theta);
+  r.lr = razoes_verossimilhanca(m, r.x, r.fit.theta);
+  // Volatilities of log returns are shown as simple returns.
+  auto shown = [&](double v) { return s.log_returns ? std::expm1(v) : v; };
+  r.current_volatility = shown(std::sqrt(r.h.back()));
+  const bool stationary = estacionario(m, r.fit.theta);
+  if (stationary)
+    r.unconditional_volatility =
+        shown(std::sqrt(r.fit.theta[0] / (1 - soma_persistencia(m, r.fit.theta))));
+  r.criteria = criterios_arch(r.fit.LL, r.x.size(), m.k());
+  if (s.chart) {
+    ChartSeries chart{pontos_grafico(r.x.size(), stationary), {}};
+    if (stationary) {
+      auto ahead = variancias_projetadas(m, r.x, r.fit.theta,
+                                         chart.points.pontos - chart.points.observacoes);
+      if (ahead) chart.projection = std::move(*ahead);
+    }
+    r.chart = std::move(chart);
+  }
+  return r;
+}
+
+std::string Reason(Falha falha) {
+  switch (falha) {
+  case Falha::NoModel: return "nenhum modelo escolhido";
+  case Falha::NoOrder: return "nenhuma ordem escolhida";
+  case Falha::NonPositiveRatio: return "log de uma razão de cotações nula ou negativa";
+  case Falha::NotFinite: return "um valor ou um retorno que não é finito";
+  case Falha::TooShort: return "menos de dois valores";
+  case Falha::UnknownModel: return "modelo desconhecido";
+  case Falha::NoCandidate: return "nenhum par de ordens a ajustar";
+  case Falha::NoneConverged: return "nenhum candidato convergiu";
+  }
+  return "motivo desconhecido";
+}
+
+} // namespace arch

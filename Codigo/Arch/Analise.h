@@ -1,0 +1,67 @@
+// The conditional-volatility tool's analysis, without Excel: the series as the models take it,
+// the one model fitted or the best of the candidates, the volatilities, the likelihood-ratio
+// tests, the criteria and the chart's series.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Ajustes.h"
+#include "Funcoes/EstatisticasArch.h"
+#include "Funcoes/MelhorArch.h"
+#include "Funcoes/Resultado.h"
+
+namespace arch {
+
+// "ARCH (2)", "GARCH (1,1)", "EGARCH (2,1)": the model's name with its orders.
+std::string NomeModeloArch(const EspecArch& m);
+
+// The volatility chart's series: the last observations with their volatilities and, for a
+// stationary fit, the projected variances.
+struct ChartSeries {
+  PontosGrafico points;
+  std::vector<double> projection; // h^(T), h^(T+1), ...: stationary fits only
+};
+
+struct Result {
+  AjusteArch fit;
+  std::string name; // NomeModeloArch of the fit
+  bool converged = true;
+  std::vector<double> x;                          // the prepared series
+  std::vector<double> h;                          // h(0) .. h(T)
+  std::vector<double> lr;                         // one per parameter; shown when > 0
+  double current_volatility = 0;                  // sqrt(h(T)), in simple-return terms on request
+  std::optional<double> unconditional_volatility; // stationary fits only, likewise
+  CriteriosArch criteria;
+  std::optional<ChartSeries> chart;
+};
+
+enum class Falha {
+  NoModel,          // neither a model nor best-model mode
+  NoOrder,          // no order chosen
+  NonPositiveRatio, // log returns of a price ratio that is zero or negative
+  NotFinite,        // a value or a return that is not finite
+  TooShort,         // fewer than two values to fit
+  UnknownModel,     // a model code the search does not know
+  NoCandidate,      // best-model mode with no order pair to try
+  NoneConverged,    // best-model mode: no candidate converged
+};
+
+// What a long run tells while it goes on, on the calling thread: a single fit still running
+// after a second, and each fit of the best-model search as it ends (how many of how many).
+struct Progress {
+  std::function<void(const EspecArch& model)> slow_fit;
+  std::function<void(std::size_t done, std::size_t total, const EspecArch& ended)> fit_ended;
+};
+
+// `serie` is the selection's numbers in reading order.
+Resultado<Result, Falha> Analyse(const Settings& settings, const std::vector<double>& serie,
+                                 const Progress& progress = {});
+
+// Why the run stopped, for the trace.
+std::string Reason(Falha falha);
+
+} // namespace arch

@@ -1,0 +1,247 @@
+#include "Folha.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "Dialogo.h"
+#include "SerieHistorica.h"
+
+namespace arch {
+namespace {
+const BilingualText kTitle{"Volatilidade Condicional - Família ARCH",
+                           "Conditional Volatility - ARCH Family"};
+const BilingualText kBestTitle{
+    "Volatilidade Condicional - Família ARCH - Melhor modelo (Critérios AIC, AICc e BIC)",
+    "Conditional Volatility - ARCH Family - Best model (AIC,AICc e BIC criteria)"};
+const BilingualText kBestSheet{"Melhor ARCH", "Best ARCH"};
+const BilingualText kSample{"Amostra", "Sample"};
+const BilingualText kParameters{"Parâmetros", "Parameters"};
+const BilingualText kParameter{"Parâmetro", "Parameter"};
+const BilingualText kNoConvergence{"NÃO CONVERGENTE", "NO CONVERGENCE"};
+const BilingualText kCurrentVolatility{"Vol. Atual", "Cond. Vol."};
+const BilingualText kUnconditionalVolatility{"Vol. Inc.", "Unc. Vol."};
+// The criteria's labels, and in best-model mode the one of the choice.
+const char* const kCriteria[] = {"AIC", "AICc", "BIC"};
+const char* const kChosenCriteria[] = {"AIC (min)", "AICc (min)", "BIC(min)"};
+
+constexpr const char* kDataSheet = "Auxiliar";
+const BilingualText kDataTitle{"Dados para gráfico de volatilidades da família ARCH",
+                               "Source data for ARCH family volatility chart"};
+const BilingualText kDataHeadings[] = {{"Ponto", "Point"},
+                                       {"Retornos", "Returns"},
+                                       {"Condicional", "Conditional"},
+                                       {"Incondicional", "Inconditional"},
+                                       {"Projetada", "Projected"}};
+const BilingualText kChart{"Gráfico", "Chart"};
+const BilingualText kChartTitle{"Volatilidade - Modelo", "Volatility - Model"};
+
+constexpr const char* kParameterFormat = "0.00000";
+constexpr const char* kTestFormat = "0.000";
+constexpr const char* kVolatilityFormat = "0.000%";
+constexpr const char* kLikelihoodFormat = "0.000";
+constexpr const char* kCriteriaFormat = "0.00000";
+constexpr const char* kCountFormat = "0";
+
+// Rows of the result sheet, counted from 0.
+constexpr std::size_t kSampleRow = 7;
+constexpr std::size_t kParametersRow = 9;
+constexpr std::size_t kTableRow = 11;
+
+// Rows of "Auxiliar".
+constexpr std::size_t kHeadingRow = 2;
+constexpr std::size_t kFirstDataRow = 3;
+
+constexpr std::uint16_t kDivisionByZero = 7, kNotANumber = 36;
+
+// A number, or #NUM! for a value no cell can hold.
+void Put(Block& block, std::size_t row, std::size_t column, double value) {
+  if (std::isfinite(value))
+    block.Number(row, column, value);
+  else
+    block.Error(row, column, kNotANumber);
+}
+
+// The parameter labels: A0, A1 .. Aq, L1 .. Lr, B1 .. Bp.
+std::string ParameterLabel(const EspecArch& m, std::size_t index) {
+  const auto i = static_cast<int>(index);
+  if (i == 0) return "A0";
+  if (i <= m.q) return "A" + std::to_string(i);
+  if (i <= m.q + m.r) return "L" + std::to_string(i - m.q);
+  return "B" + std::to_string(i - m.q - m.r);
+}
+
+// Series s of the chart (returns, conditional, unconditional, projected) as an XY line of its
+// own colour and marks.
+Pattern SeriesPattern(std::size_t s, bool bw) {
+  switch (s) {
+  case 0: return bw ? Pattern{0, 1, 15, 2, 2} : Pattern{0, 1, 42, 2, 2, omitted, 6, 6}; // returns
+  case 1: return bw ? Pattern{0, 1, 1, 3, 2, 1} : Pattern{0, 1, 4, 2, 2, 1, 3, 3}; // conditional
+  case 2: return bw ? Pattern{0, 1, 1, 2, 2, 1} : Pattern{0, 1, 3, 2, 2};          // unconditional
+  default: return bw ? Pattern{0, 1, 1, 2, 0, 4, 1} : Pattern{0, 1, 6, 2, 0, 6, 6, 2}; // projected
+  }
+}
+
+// A volatility on the chart: a daily log change v as the simple return exp(v) - 1.
+double AsSimpleReturn(double v) {
+  return std::expm1(v);
+}
+
+std::string SheetName(const Settings& s) {
+  if (s.model) return NomeModeloArch(espec_arch(*s.model, s.q, s.p));
+  return kBestSheet.Text();
+}
+
+void ResultSheet(Worksheet& sheet, const Settings& s, const Result& r, const PValues& p) {
+  const std::size_t n = r.fit.theta.size();
+  const bool best = !s.model;
+
+  // Rows 0 .. 9: the heading.
+  Block& heading = sheet.Add(Block(0, 0, 10, 2));
+  heading.Text(0, 0, (best ? kBestTitle : kTitle).Text());
+  heading.Text(2, 0, r.name);
+  heading.Text(4, 0, TreatmentText(s.treatment).Text());
+  heading.Text(5, 0, OrderText(s.reversed).Text());
+  heading.Text(kSampleRow, 0, kSample.Text());
+  heading.Count(kSampleRow, 1, r.x.size());
+  heading.Text(kParametersRow, 0, kParameters.Text());
+  heading.Count(kParametersRow, 1, n);
+  heading.Style(0, 0, 0, 0).Bold();
+  for (std::size_t row : {kSampleRow, kParametersRow}) {
+    heading.Style(row, row, 0, 1).Frame();
+    heading.Style(row, row, 1, 1).Format(kCountFormat).Shade();
+  }
+
+  // The parameter table: the header, a row per parameter, the status row, the volatilities and
+  // the log-likelihood, n + 7 rows in all.
+  Block& table = sheet.Add(Block(kTableRow, 0, n + 7, 4));
+  table.Text(0, 0, r.name);
+  table.Text(0, 1, kParameter.Text());
+  table.Text(0, 2, "LR");
+  table.Text(0, 3, "p(qui-2)");
+  for (std::size_t i = 0; i < n; ++i) {
+    table.Text(1 + i, 0, ParameterLabel(r.fit.espec, i));
+    Put(table, 1 + i, 1, r.fit.theta[i]);
+    if (r.lr[i] > 0) {
+      Put(table, 1 + i, 2, r.lr[i]);
+      if (i < p.size() && p[i]) Put(table, 1 + i, 3, *p[i]);
+    }
+  }
+  const std::size_t status = n + 1, current = n + 2, unconditional = n + 4, likelihood = n + 6;
+  if (!r.converged) table.Text(status, 0, kNoConvergence.Text());
+  table.Text(current, 0, kCurrentVolatility.Text());
+  Put(table, current, 1, r.current_volatility);
+  table.Text(unconditional, 0, kUnconditionalVolatility.Text());
+  if (r.unconditional_volatility) Put(table, unconditional, 1, *r.unconditional_volatility);
+  table.Text(likelihood, 0, "LLF");
+  Put(table, likelihood, 1, r.fit.LL);
+
+  auto at = [](std::size_t row) { return kTableRow + row; };
+  table.Style(kTableRow, kTableRow, 0, 3).Frame().Centre();
+  table.Style(at(1), at(n), 0, 3).Frame();
+  auto values = [&](std::size_t first, std::size_t last, std::size_t first_col,
+                    std::size_t last_col, const char* format) {
+    table.Style(at(first), at(last), first_col, last_col).Format(format).Shade();
+  };
+  values(1, n, 1, 1, kParameterFormat);
+  values(1, n, 2, 3, kTestFormat);
+  table.Style(at(status), at(status), 0, 3).Frame();
+  table.Style(at(current), at(likelihood), 0, 1).Frame();
+  values(current, current, 1, 1, kVolatilityFormat);
+  values(unconditional, unconditional, 1, 1, kVolatilityFormat);
+  values(likelihood, likelihood, 1, 1, kLikelihoodFormat);
+
+  // The criteria, after one empty row.
+  const std::size_t criteria_row = at(n + 8);
+  Block& criteria = sheet.Add(Block(criteria_row, 0, 3, 2));
+  const std::optional<double> values_of[] = {r.criteria.aic, r.criteria.aicc, r.criteria.bic};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const bool chosen = best && static_cast<std::size_t>(s.criterion) == i;
+    criteria.Text(i, 0, chosen ? kChosenCriteria[i] : kCriteria[i]);
+    if (values_of[i])
+      Put(criteria, i, 1, *values_of[i]);
+    else
+      criteria.Error(i, 1, kDivisionByZero);
+  }
+  criteria.Style(criteria_row, criteria_row + 2, 0, 1).Frame();
+  criteria.Style(criteria_row, criteria_row + 2, 1, 1).Format(kCriteriaFormat).Shade();
+}
+
+// "Auxiliar": the last observations with their conditional volatilities, then the projection
+// rows, the first of which is h(T), the variance one step ahead.
+void ChartData(Worksheet& sheet, const Result& r, const ChartSeries& chart) {
+  const bool projected = r.unconditional_volatility.has_value();
+  const std::size_t columns = projected ? 5 : 3;
+  const std::size_t observed = chart.points.observacoes, points = chart.points.pontos;
+  const std::size_t T = r.x.size();
+
+  Block& heading = sheet.Add(Block(0, 0, 3, columns));
+  heading.Text(0, 0, kDataTitle.Text());
+  for (std::size_t c = 0; c < columns; ++c)
+    heading.Text(kHeadingRow, c, kDataHeadings[c].Text());
+  heading.Style(0, 0, 0, 0).Bold();
+
+  Block& body = sheet.Add(Block(kFirstDataRow, 0, points, columns));
+  for (std::size_t row = 0; row < points; ++row) {
+    body.Count(row, 0, row + 1);
+    const std::size_t t = T - observed + row; // the time of the row, T for the first projection
+    if (row < observed) Put(body, row, 1, AsSimpleReturn(r.x[t]));
+    if (row <= observed) Put(body, row, 2, AsSimpleReturn(std::sqrt(r.h[t])));
+    if (!projected) continue;
+    Put(body, row, 3, *r.unconditional_volatility);
+    if (row >= observed)
+      Put(body, row, 4, AsSimpleReturn(std::sqrt(chart.projection.at(row - observed))));
+  }
+  const std::size_t last_row = kFirstDataRow + points - 1, last_col = columns - 1;
+  body.Style(kHeadingRow, kHeadingRow, 0, last_col).Frame().Centre();
+  body.Style(kFirstDataRow, last_row, 0, last_col).Frame();
+  body.Style(kFirstDataRow, last_row, 1, last_col).Format(kVolatilityFormat).Shade();
+}
+
+void VolatilityChart(ChartSheet& chart, bool bw, const Result& r, const ChartSeries& data) {
+  const std::size_t columns = r.unconditional_volatility ? 5 : 3;
+  const unsigned first = kFirstDataRow + 1, last = static_cast<unsigned>(data.points.pontos) + 3;
+  for (unsigned c = 2; c <= columns; ++c)
+    chart.Add(chart::Series{
+        CellReference(kDataSheet, kHeadingRow + 1, c), ColumnReference(kDataSheet, first, last, 1),
+        ColumnReference(kDataSheet, first, last, c), static_cast<std::int16_t>(c - 1)});
+  static const char* const kItems[] = {"S1", "S2", "S3", "S4"};
+  for (std::size_t s = 0; s + 1 < columns; ++s)
+    chart.Add(chart::SeriesLook{kItems[s], false, SeriesKind::Scatter, std::nullopt,
+                                SeriesPattern(s, bw)});
+  const ChartColours colours(bw);
+  chart.Add(chart::Title{std::string(kChartTitle.Text()) + " " + r.name, colours});
+  chart.Add(chart::Axis{.item = "Axis 1", .format = "0.00%", .colours = colours});
+  chart.Add(chart::Axis{.item = "Text Axis 1", .format = "", .colours = colours});
+  chart.Add(chart::Axis{.item = "Axis 2", .format = "", .colours = colours});
+  chart.Add(chart::Axis{.item = "Text Axis 2", .format = "", .colours = colours});
+  chart.Add(chart::Scale{"Axis 2", 0, static_cast<double>(data.points.pontos)});
+  chart.Add(chart::PlotArea{});
+  if (!bw) chart.Add(chart::ChartArea{palette::kDarkTeal});
+  chart.Add(chart::Gridlines{bw});
+  chart.Add(chart::Legend{bw ? palette::kBlack : palette::kWhite});
+}
+} // namespace
+
+ResultBook StoppedSheet(const Settings& settings, Falha falha) {
+  ResultBook book;
+  book.black_and_white = settings.black_and_white;
+  if (falha != Falha::NoModel && falha != Falha::NoOrder) book.AddWorksheet(SheetName(settings));
+  return book;
+}
+
+ResultBook Sheet(const Settings& settings, const Result& result, const PValues& p) {
+  ResultBook book;
+  book.black_and_white = settings.black_and_white;
+  const std::string name = SheetName(settings);
+  ResultSheet(book.AddWorksheet(name), settings, result, p);
+  if (result.chart) {
+    Worksheet& data = book.AddWorksheet(kDataSheet);
+    data.hidden = true;
+    ChartData(data, result, *result.chart);
+    VolatilityChart(book.AddChart(kChart.Text()), settings.black_and_white, result, *result.chart);
+  }
+  book.closing = Closing{name, Rect{kSampleRow, result.fit.espec.k() + 34u, 0, 10}};
+  return book;
+}
+
+} // namespace arch
