@@ -36,7 +36,7 @@ struct EvalOptions {
 
 // kvhost run: a tool command driven as a person at Excel drives it.
 struct RunOptions {
-  std::string tool; // hist, cmp, pca, ica, rlm, ewv or arch
+  std::string tool; // a menu item's caption, a command's name or its short name
   std::vector<std::string> data_files;
   std::string sheet;                 // the data sheet made active before the selection
   std::string select;                // A1 areas separated by ','

@@ -162,9 +162,15 @@ int main(int argc, char** argv) {
              "set its dialog, press OK");
   run_tool->fallthrough();
   kvhost::RunOptions run_options;
-  run_tool->add_option("tool", run_options.tool, "hist, cmp, pca, ica, rlm, ewv or arch")
-      ->required()
-      ->check(CLI::IsMember({"hist", "cmp", "pca", "ica", "rlm", "ewv", "arch"}));
+  // What the add-in offers is known only once it has loaded: the name is checked then.
+  run_tool
+      ->add_option(
+          "tool", run_options.tool,
+          "The tool, as the add-in offers it: an item of its menu by its caption, with or "
+          "without the '&', in any case (\"&Histogram\", histogram); a command it registered "
+          "(kv_menu_hist); or that command's short name, without the prefix all its commands "
+          "share (hist). A name that fits none ends the run with the list of what can be run")
+      ->required();
   run_tool
       ->add_option("--data", run_options.data_files,
                    "A data file: a CSV file becomes a worksheet named after the file; an .xlsx "

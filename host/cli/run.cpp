@@ -5,6 +5,7 @@
 
 #include "../excel/addin.h"
 #include "../excel/command_macro.h"
+#include "../excel/runnable_commands.h"
 #include "../formula/formula.h"
 #include "../io/data_workbook.h"
 #include "../io/model_json.h"
@@ -108,6 +109,14 @@ int RunTool(const Options& options, const RunOptions& run) {
   auto addin = LoadAddIn(host, options);
   if (!addin) return kExitUsage;
   addin->Open(); // at Excel's start, before the user opens the data
+  // The tool is one of the add-in's menu items or commands, known only now that it has built its
+  // menu and registered its commands.
+  std::string problem;
+  const auto command = FindRunnableCommand(RunnableCommands(host.app()), run.tool, problem);
+  if (!command) {
+    std::cerr << "kvhost: " << problem << '\n';
+    return kExitUsage;
+  }
   host.app().OpenWorkbook(std::move(*data));
 
   // The selection is made on the active data sheet (the first visible one, or the one --sheet
@@ -126,9 +135,8 @@ int RunTool(const Options& options, const RunOptions& run) {
 
   const std::size_t alerts = host.app().Alerts().size();
   const std::size_t workbooks = host.app().Workbooks().size();
-  std::string problem;
   ArmCallFaults();
-  if (!RunCommandMacro(host, "kv_menu_" + run.tool, problem)) {
+  if (!RunCommandMacro(host, *command, problem)) {
     std::cerr << "kvhost: " << problem << '\n';
     return kExitUsage;
   }

@@ -2,7 +2,8 @@
 # kvhost run end to end: the seven tool commands launched on a selection as a person launches
 # them, their dialogs as they open in both languages (dialogs/<tool>.txt), the messages that
 # stop a launch, and the dialogs' handlers driven by --set, --click, --up and --down.
-# Arguments: kvhost, the bundled data folder, the folder of the dialogs as they open.
+# Arguments: kvhost, the bundled data folder, the folder of the dialogs as they open, and the
+# fixture add-in (an add-in of other command names, and no menu).
 # The dialog files are what `kvhost --lang pt|en run TOOL --data ... --select ... --show-dialog
 # --cancel` prints, in the two languages one after the other (see `opened` below); with
 # KV_UPDATE_GOLDEN set they are written rather than compared.
@@ -11,6 +12,7 @@ set -u
 kvhost=$1
 data=$2
 dialogs=$3
+fixture=$4
 # Nothing outside this folder: the settings file, the configuration folders.
 export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/config"
 mkdir -p "$HOME"
@@ -188,6 +190,89 @@ contains "why" "$out/hidden.err" "o_arch is hidden (its group r_grupo_2 is)"
 # Best decay: log returns only with returns.
 "$kvhost" run ewv --data "$prices" --select A2:A100 --show-dialog --click o_retorno >"$out/log" 2>&1
 contains "log returns offered" "$(after "$out/log")" 'o_log: check box "Use log returns", enabled'
+
+# --- The tool as the add-in offers it: its menu item's caption, as the add-in wrote it or as the
+# menu shows it, in any case; the command it registered; or the command's short name. Each opens
+# the dialog the short name opens.
+by_name() { # language, tool name, data, selection
+  "$kvhost" --lang "$1" run "$2" --data "$3" --select "$4" --show-dialog --cancel
+}
+for named in "en rlm $prices A2:D100 ML&R|mlr|MLR|kv_menu_rlm|KV_Menu_Rlm|RLM" \
+  "pt rlm $prices A2:D100 &RLM|rlm" \
+  "en ewv $prices A2:A100 Best EWV &Decay|best ewv decay|BEST EWV DECAY|kv_menu_ewv" \
+  "pt ewv $prices A2:A100 &Decay EWV ótimo|decay ewv ótimo|DECAY EWV ÓTIMO|Decay EWV &ótimo" \
+  "en cmp $curve A2:B13 &CSpline x Exp|cspline x exp|kv_menu_cmp" \
+  "pt hist $prices A2:A100 Histograma|&histograma|kv_menu_hist"; do
+  lang=${named%% *} rest=${named#* }
+  tool=${rest%% *} rest=${rest#* }
+  file=${rest%% *} rest=${rest#* }
+  range=${rest%% *} names=${rest#* }
+  by_name "$lang" "$tool" "$file" "$range" >"$out/named_$tool" 2>&1
+  contains "$tool ($lang) opens its dialog" "$out/named_$tool" 'closed by b_cancelar'
+  IFS='|'
+  for name in $names; do
+    unset IFS
+    by_name "$lang" "$name" "$file" "$range" >"$out/named" 2>&1
+    check "\"$name\" ($lang)" $? 0
+    if cmp -s "$out/named" "$out/named_$tool"; then pass; else
+      fail "\"$name\" ($lang) is not $tool"; diff "$out/named_$tool" "$out/named"; fi
+  done
+done
+# The menu holds the captions of the language in use only.
+for named in "en Histograma" "en &Decay EWV ótimo" "pt ML&R" "pt &Histogram"; do
+  "$kvhost" --lang "${named%% *}" run "${named#* }" --data "$prices" --select A2:D100 --cancel \
+    >"$out/other_language" 2>&1
+  check "\"${named#* }\" is not on the menu in ${named%% *}" $? 2
+done
+# Items of the menu that are no tools run as a click runs them: the language submenu's item.
+"$kvhost" --lang pt run "inglês (eua)" --data "$prices" --select A2:A100 >"$out/english" \
+  2>"$out/english.err"
+check "a submenu's item" $? 0
+same "it asks for a restart" "$out/english.err" "[Alert] Por favor, inicie novamente o Microsoft Excel para que as alterações tenham efeito."
+empty "no dialog" "$out/english"
+
+# A name of nothing the add-in offers: exit 2 and the list, before anything is selected or run;
+# a menu's own caption, a submenu's and a worksheet function are not commands.
+for name in histo Kavenlor "&Kavenlor" Idiom KV.SKEW kv_menu_ kv_chama_hist; do
+  "$kvhost" --lang en run "$name" --data "$prices" --select A2:D100 --ok --out "$out/nothing.xlsx" \
+    >"$out/unknown" 2>"$out/unknown.err"
+  check "\"$name\" is no tool" $? 2
+  empty "\"$name\": nothing run" "$out/unknown"
+  same "\"$name\": what can be run" "$out/unknown.err" "kvhost: \"$name\" names no item of the add-in's menu and no command it registered.
+What can be run (a menu item by its caption, with or without '&'; a command by its name or its short name):
+  \"&Kavenlor\" > \"&Histogram\" runs kv_menu_hist (short name hist)
+  \"&Kavenlor\" > \"&CSpline x Exp\" runs kv_menu_cmp (short name cmp)
+  \"&Kavenlor\" > \"&PCA\" runs kv_menu_pca (short name pca)
+  \"&Kavenlor\" > \"&ICA\" runs kv_menu_ica (short name ica)
+  \"&Kavenlor\" > \"ML&R\" runs kv_menu_rlm (short name rlm)
+  \"&Kavenlor\" > \"Best EWV &Decay\" runs kv_menu_ewv (short name ewv)
+  \"&Kavenlor\" > \"&ARCH Family\" runs kv_menu_arch (short name arch)
+  \"&Kavenlor\" > \"Idio&m\" > \"&Portuguese (Brazil)\" runs kv_menu_port (short name port)
+  \"&Kavenlor\" > \"Idio&m\" > \"&English (USA)\" runs kv_menu_ing (short name ing)
+  \"&Kavenlor\" > \"Sh&ow Kavenlor bar\" runs kv_menu_exibir (short name exibir)
+  \"&Kavenlor\" > \"H&elp on line\" runs kv_menu_ajuda (short name ajuda)
+  \"&Kavenlor\" > \"A&bout\" runs kv_menu_sobre (short name sobre)"
+done
+[ -e "$out/nothing.xlsx" ] && fail "an unknown tool wrote a workbook" || pass
+"$kvhost" --lang pt run histogram --data "$prices" --select A2:D100 >/dev/null 2>"$out/unknown.err"
+check "the list in Portuguese" $? 2
+contains "Portuguese captions" "$out/unknown.err" \
+  '"&Kavenlor" > "&Decay EWV ótimo" runs kv_menu_ewv (short name ewv)'
+# What is wrong with the data is found first, before the add-in loads.
+"$kvhost" run histo --data "$out/missing.csv" --select A1 >/dev/null 2>"$out/unknown.err"
+check "unknown tool, missing data" $? 2
+absent "the data's reason, not the list" "$out/unknown.err" "What can be run"
+# Another add-in: its own command, and a short name from its own command name (FIX.COMMAND).
+for name in FIX.COMMAND fix.command command; do
+  "$kvhost" --addin "$fixture" run "$name" --data "$prices" --select A2 >"$out/fixture" 2>&1
+  check "the fixture's \"$name\"" $? 0
+  empty "the fixture's command opens no dialog" "$out/fixture"
+done
+"$kvhost" --addin "$fixture" run hist --data "$prices" --select A2 >/dev/null 2>"$out/fixture.err"
+check "no hist in the fixture" $? 2
+same "the fixture's offer" "$out/fixture.err" "kvhost: \"hist\" names no item of the add-in's menu and no command it registered.
+What can be run (a menu item by its caption, with or without '&'; a command by its name or its short name):
+  FIX.COMMAND, on no menu (short name COMMAND)"
 
 # --- How a run ends.
 "$kvhost" run rlm --data "$prices" --select A2:D30 --click o_nada >/dev/null 2>"$out/nada.err"
