@@ -8,7 +8,8 @@ what was printed (dialogs, messages) and every result workbook as kvhost's model
                                                      GOLDEN; with KV_UPDATE_GOLDEN set, rewrite it
 
 CASES holds one kvhost invocation per line (the arguments after `kvhost`); $DATA stands for the
-bundled data folder and $CASES for the folder of the cases file. The runner adds `--dump` to
+bundled data folder and $CASES for the folder `cases` beside the cases file (small data sets made
+for these runs). The runner adds `--dump` to
 every `run`: a case that opens result workbooks gets book.json, book-2.json, ...
 
 A record is one JSON file per case, normalised so that it says what the workbook is rather than
@@ -39,7 +40,8 @@ def cases_of(path):
 
 def slug(line):
     """A file name for a case: its arguments with the data folder left out, shortened."""
-    keep = "".join(c if c.isalnum() or c in "-_=." else "_" for c in line.replace("$DATA/", ""))
+    line = line.replace("$DATA/", "").replace("$CASES/", "").replace("--", "")
+    keep = "".join(c if c.isalnum() or c in "-_=." else "_" for c in line)
     while "__" in keep:
         keep = keep.replace("__", "_")
     return keep.strip("_")[:120]
@@ -73,7 +75,8 @@ def run_case(kvhost, line, data, cases_dir, work):
     proc = subprocess.run([kvhost] + args, cwd=work, env=env, capture_output=True, timeout=600)
 
     def shown(raw):
-        return raw.decode("utf-8", "replace").replace(data, "$DATA").replace(work, "$OUT")
+        text = raw.decode("utf-8", "replace").replace(data, "$DATA").replace(work, "$OUT")
+        return text.replace(cases_dir, "$CASES")
 
     # Progress on the status bar comes in the order parallel work ends: compared as a set.
     err = shown(proc.stderr).splitlines(keepends=True)
@@ -119,7 +122,7 @@ def write_record(record, f):
 def record_all(kvhost, cases_file, data, outdir):
     os.makedirs(outdir, exist_ok=True)
     kvhost = os.path.abspath(kvhost)
-    cases_dir = os.path.dirname(os.path.abspath(cases_file))
+    cases_dir = os.path.join(os.path.dirname(os.path.abspath(cases_file)), "cases")
     data = os.path.abspath(data)
     names = set()
     for number, line in cases_of(cases_file):
