@@ -93,7 +93,7 @@ namespace {
 StatValue ModeBetween(std::span<const double> x, double lowest, double highest, int bins) {
   const std::size_t n = x.size();
   if (bins < 2 || n == 0 || static_cast<std::size_t>(bins) > n / 2)
-    return {0, StatFailure::NotAvailable};
+    return Falhou{StatFailure::NotAvailable};
   const auto k = static_cast<std::size_t>(bins);
   const double width = (highest - lowest) / bins;
   // upper[b], the upper edge of bin b (1..k), counted down from the maximum so that bin k ends
@@ -120,10 +120,11 @@ StatValue ModeBetween(std::span<const double> x, double lowest, double highest, 
     ++counts[b];
   }
   const auto top = std::max_element(counts.begin() + 1, counts.end());
-  if (std::count(counts.begin() + 1, counts.end(), *top) > 1) return {0, StatFailure::NotAvailable};
+  if (std::count(counts.begin() + 1, counts.end(), *top) > 1)
+    return Falhou{StatFailure::NotAvailable};
   const auto modal = static_cast<std::size_t>(top - counts.begin());
   const double lower = modal == 1 ? lowest : upper[modal - 1];
-  return {(lower + upper[modal]) * 0.5, StatFailure::None};
+  return (lower + upper[modal]) * 0.5;
 }
 
 // The largest of one or more values.
@@ -185,41 +186,39 @@ double Median(std::span<double> x, double lowest, double highest) {
 } // namespace
 
 StatValue ModeByBins(std::span<const double> x, int bins) {
-  if (x.empty()) return {0, StatFailure::NotAvailable};
+  if (x.empty()) return Falhou{StatFailure::NotAvailable};
   const auto [lowest, highest] = std::minmax_element(x.begin(), x.end());
   return ModeBetween(x, *lowest, *highest, bins);
 }
 
 StatValue Skewness(std::vector<double> x, Dispersion dispersion, SkewForm form, int bins) {
-  if (x.size() < 3) return {0, StatFailure::NotAvailable};
+  if (x.size() < 3) return Falhou{StatFailure::NotAvailable};
   const CentralMoments m = ComputeCentralMoments(x);
   const double s = StandardDeviation(m, dispersion);
   const double n = static_cast<double>(m.n);
   if (form == SkewForm::PearsonMode) {
     const StatValue mode = ModeBetween(x, m.min, m.max, bins);
     if (!mode.ok()) return mode;
-    if (m.min == m.max || s == 0) return {0, StatFailure::ZeroDispersion};
-    return {3 * (m.mean - mode.value) / s, StatFailure::None};
+    if (m.min == m.max || s == 0) return Falhou{StatFailure::ZeroDispersion};
+    return 3 * (m.mean - *mode) / s;
   }
-  if (m.min == m.max || s == 0) return {0, StatFailure::ZeroDispersion};
-  if (form == SkewForm::PearsonMedian)
-    return {3 * (m.mean - Median(x, m.min, m.max)) / s, StatFailure::None};
+  if (m.min == m.max || s == 0) return Falhou{StatFailure::ZeroDispersion};
+  if (form == SkewForm::PearsonMedian) return 3 * (m.mean - Median(x, m.min, m.max)) / s;
   const double standardised = m.m3 / (s * s * s);
-  if (dispersion == Dispersion::Sample)
-    return {n / ((n - 1) * (n - 2)) * standardised, StatFailure::None};
-  return {standardised / n, StatFailure::None};
+  if (dispersion == Dispersion::Sample) return n / ((n - 1) * (n - 2)) * standardised;
+  return standardised / n;
 }
 
 StatValue Kurtosis(std::span<const double> x, Dispersion dispersion) {
-  if (x.size() < 4) return {0, StatFailure::NotAvailable};
+  if (x.size() < 4) return Falhou{StatFailure::NotAvailable};
   const CentralMoments m = ComputeCentralMoments(x);
   const double s = StandardDeviation(m, dispersion);
-  if (m.min == m.max || s == 0) return {0, StatFailure::ZeroDispersion};
+  if (m.min == m.max || s == 0) return Falhou{StatFailure::ZeroDispersion};
   const double n = static_cast<double>(m.n);
   const double standardised = m.m4 / (s * s * s * s);
-  if (dispersion == Dispersion::Population) return {standardised / n, StatFailure::None};
+  if (dispersion == Dispersion::Population) return standardised / n;
   // The factors in floating point: as 32-bit integers they overflow from n = 1626 on.
   const double factor = n * (n + 1) / ((n - 1) * (n - 2) * (n - 3));
   const double correction = 3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));
-  return {factor * standardised - correction, StatFailure::None};
+  return factor * standardised - correction;
 }

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "Resultado.h"
+
 enum class Dispersion { Sample = 0, Population = 1 };
 
 // Skewness forms, as the Tipo argument numbers them; any other number is the mode form.
@@ -14,16 +16,12 @@ SkewForm SkewFormOf(int tipo);
 
 // Why a statistic has no value.
 enum class StatFailure {
-  None,
   NotAvailable,  // too few values, bins out of range, no unique mode
   ZeroDispersion // all values equal: the standardised moments divide by zero
 };
 
-struct StatValue {
-  double value = 0;
-  StatFailure failure = StatFailure::None;
-  bool ok() const { return failure == StatFailure::None; }
-};
+// A statistic, or the reason it has none.
+using StatValue = Resultado<double, StatFailure>;
 
 // The mean and the sums of powers of deviations from it, M_k = sum (x_i - mean)^k.
 // Two passes: the deviations are taken from a first mean and corrected by their own mean, so

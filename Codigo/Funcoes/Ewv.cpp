@@ -33,17 +33,17 @@ double WeightedSquares(std::span<const double> y, double lambda, double c) {
 }
 } // namespace
 
-std::optional<EwvResult> ExponentiallyWeightedVolatility(std::vector<double> series, double lambda,
-                                                         bool newest_first, EwvSeries kind,
-                                                         bool null_mean) {
-  if (!(lambda > 0 && lambda < 1)) return std::nullopt;
+Resultado<EwvResult, FalhaEwv> ExponentiallyWeightedVolatility(std::vector<double> series,
+                                                               double lambda, bool newest_first,
+                                                               EwvSeries kind, bool null_mean) {
+  if (!(lambda > 0 && lambda < 1)) return Falhou{FalhaEwv::DecayOutOfRange};
   if (!newest_first) std::reverse(series.begin(), series.end());
   if (kind != EwvSeries::Values)
     series =
         retornos(std::move(series),
                  kind == EwvSeries::LogReturns ? TipoRetorno::Logaritmico : TipoRetorno::Simples,
                  OrdemDados::MaisRecentesPrimeiro);
-  if (series.size() < 2) return std::nullopt;
+  if (series.size() < 2) return Falhou{FalhaEwv::TooFewValues};
   const double mean = Mean(series);
   const double centre = null_mean ? 0.0 : mean;
   const double volatility = std::sqrt((1 - lambda) * WeightedSquares(series, lambda, centre));

@@ -1,8 +1,9 @@
 // Exponentially weighted volatility of a series.
 #pragma once
 
-#include <optional>
 #include <vector>
+
+#include "Resultado.h"
 
 // What the series holds: values to use as they are, or prices to turn into returns.
 enum class EwvSeries { Values, LogReturns, SimpleReturns };
@@ -20,7 +21,10 @@ struct EwvResult {
 //   mean     = sum(y_i) / N;  c = 0 when `null_mean`, else the mean;
 //   vol      = sqrt(sum w_i (y_i - c)^2);
 //   result   = (vol, mean, lambda^N), and for log returns (e^vol - 1, e^mean - 1, lambda^N).
-// Nothing when lambda is not strictly between 0 and 1 or fewer than 2 observations remain.
-std::optional<EwvResult> ExponentiallyWeightedVolatility(std::vector<double> series, double lambda,
-                                                         bool newest_first, EwvSeries kind,
-                                                         bool null_mean);
+enum class FalhaEwv {
+  DecayOutOfRange, // lambda not strictly between 0 and 1
+  TooFewValues,    // fewer than 2 observations remain
+};
+Resultado<EwvResult, FalhaEwv> ExponentiallyWeightedVolatility(std::vector<double> series,
+                                                               double lambda, bool newest_first,
+                                                               EwvSeries kind, bool null_mean);

@@ -46,8 +46,8 @@ LPXLOPER Number(XLOPER& record, double value) {
 }
 
 LPXLOPER Statistic(XLOPER& record, const StatValue& result) {
-  switch (result.failure) {
-  case StatFailure::None: return Number(record, result.value);
+  if (result) return Number(record, *result);
+  switch (result.motivo()) {
   case StatFailure::ZeroDispersion: return Error(record, xlerrDiv0); // as Excel's SKEW and KURT
   default: return Error(record, xlerrNA);
   }
