@@ -3,7 +3,7 @@
 #include "Arch.h"
 #include "Cmp.h"
 #include "Decay.h"
-#include "Histograma.h"
+#include "Histograma/Histograma.h"
 #include "Ica.h"
 #include "Instalador.h"
 #include "Pca.h"
