@@ -217,7 +217,7 @@ std::uint16_t Row(unsigned long row) {
 
 class IcaOutput {
 public:
-  IcaOutput(const Tf_ica& dialog, const Layout& layout, const ResultadoIca& r)
+  IcaOutput(const Tf_ica& dialog, const Layout& layout, const AnaliseIca& r)
       : dialog_(dialog), at_(layout), r_(r) {}
 
   void Write() {
@@ -350,7 +350,7 @@ private:
 
   const Tf_ica& dialog_;
   const Layout& at_;
-  const ResultadoIca& r_;
+  const AnaliseIca& r_;
 };
 } // namespace
 
@@ -365,9 +365,9 @@ void Tf_ica::b_okClick(forms::Control&) {
     const Layout layout(Columns(dados), Rows(dados), k, o_mix->Checked(), o_ica->Checked());
     if (!RefusedForSize(layout)) {
       OpenBareResultWorkbook(kSheet);
-      ResultadoIca r;
-      if (!componentes_independentes(dados, k, r)) throw std::runtime_error("no components");
-      IcaOutput(*this, layout, r).Write();
+      const auto r = componentes_independentes(dados, k);
+      if (!r) throw std::runtime_error(descricao(r.motivo()));
+      IcaOutput(*this, layout, *r).Write();
     }
   } catch (...) {
     ShowToolMessage(kFailure);
