@@ -8,7 +8,7 @@
 #include "Histograma/Histograma.h"
 #include "Ica.h"
 #include "Kavenlor.h"
-#include "Pca.h"
+#include "Pca/Pca.h"
 #include "Rlm.h"
 #include "Tabelas.h"
 #include "xll/ExcelCall.h"

@@ -6,7 +6,7 @@
 #include "Histograma/Histograma.h"
 #include "Ica.h"
 #include "Instalador.h"
-#include "Pca.h"
+#include "Pca/Pca.h"
 #include "Rlm.h"
 
 namespace {
