@@ -6,7 +6,7 @@
 #include "Cmp.h"
 #include "Decay.h"
 #include "Histograma/Histograma.h"
-#include "Ica.h"
+#include "Ica/Ica.h"
 #include "Kavenlor.h"
 #include "Pca/Pca.h"
 #include "Rlm.h"

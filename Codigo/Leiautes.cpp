@@ -49,20 +49,6 @@ void LayOutComparison(forms::Form& form) {
          {"b_cancelar", 183, 77, 50, 14}});
 }
 
-void LayOutIca(forms::Form& form) {
-  Apply(form, 270, 123,
-        {{"titulo1", 7, 7, 256, 16},
-         {"intervalo", 7, 25, 256, 12},
-         {"o_limite", 7, 44, 135, 10},
-         {"limite", 144, 43, 22, 12},
-         {"seta", 166, 43, 10, 12},
-         {"o_ica", 7, 60, 256, 10},
-         {"o_mix", 19, 72, 244, 10},
-         {"o_cores", 7, 86, 256, 10},
-         {"b_ok", 159, 102, 50, 14},
-         {"b_cancelar", 213, 102, 50, 14}});
-}
-
 void LayOutRegression(forms::Form& form) {
   Apply(form, 280, 134,
         {{"titulo1", 7, 7, 266, 16},

@@ -6,7 +6,6 @@
 
 void LayOutWelcome(forms::Form& form);
 void LayOutComparison(forms::Form& form);
-void LayOutIca(forms::Form& form);
 void LayOutRegression(forms::Form& form);
 void LayOutDecay(forms::Form& form);
 void LayOutArch(forms::Form& form);

@@ -4,7 +4,7 @@
 #include "Cmp.h"
 #include "Decay.h"
 #include "Histograma/Histograma.h"
-#include "Ica.h"
+#include "Ica/Ica.h"
 #include "Instalador.h"
 #include "Pca/Pca.h"
 #include "Rlm.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "Funcoes/ComponentesIndependentes.h"
-#include "Ica.h"
+#include "Ica/Ica.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
 #include "kvplatform/modal.h"
