@@ -39,36 +39,3 @@ void LayOutWelcome(forms::Form& form) {
          {"b_ok", 243, 184, 50, 14}});
 }
 
-void LayOutPca(forms::Form& form) {
-  Apply(form, 280, 191,
-        {{"titulo1", 7, 7, 266, 16},
-         {"intervalo", 7, 25, 266, 12},
-         {"o_correl", 7, 42, 266, 10},
-         {"r_grupo", 7, 56, 150, 36},
-         {"perc", 162, 77, 28, 12},
-         {"seta", 190, 77, 10, 12},
-         {"o_scree", 7, 97, 266, 10},
-         {"o_varimax", 7, 109, 266, 10},
-         {"l_precisao", 19, 124, 110, 8},
-         {"precisao", 132, 122, 40, 12},
-         {"l_iteracao", 19, 139, 110, 8},
-         {"iteracao", 132, 137, 40, 12},
-         {"o_cores", 7, 154, 266, 10},
-         {"b_ok", 169, 170, 50, 14},
-         {"b_cancelar", 223, 170, 50, 14}});
-}
-
-void LayOutIca(forms::Form& form) {
-  Apply(form, 270, 123,
-        {{"titulo1", 7, 7, 256, 16},
-         {"intervalo", 7, 25, 256, 12},
-         {"o_limite", 7, 44, 135, 10},
-         {"limite", 144, 43, 22, 12},
-         {"seta", 166, 43, 10, 12},
-         {"o_ica", 7, 60, 256, 10},
-         {"o_mix", 19, 72, 244, 10},
-         {"o_cores", 7, 86, 256, 10},
-         {"b_ok", 159, 102, 50, 14},
-         {"b_cancelar", 213, 102, 50, 14}});
-}
-

@@ -5,5 +5,3 @@
 #include "forms/Forms.h"
 
 void LayOutWelcome(forms::Form& form);
-void LayOutPca(forms::Form& form);
-void LayOutIca(forms::Form& form);

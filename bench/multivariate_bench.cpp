@@ -1,6 +1,7 @@
-// The multivariate core on the inputs of the principal and independent component tools:
-// `autovalores` on correlation matrices of p = 20 .. 200 variables, and `fastica` on 5 signals of
-// 100,000 observations whitened as the ICA tool whitens them.
+// The multivariate core on the inputs of the principal and independent component tools: the
+// eigen-decomposition (`decomposicao_espectral`, under `autovalores`) on correlation matrices of
+// p = 20 .. 200 variables, and the FastICA separation (`separa_componentes`, under `fastica`) on
+// 5 signals of 100,000 observations whitened as the ICA tool whitens them.
 //
 // The inputs come from a fixed generator, so every run times the same matrices; with
 // --write-inputs=DIR they are also written to DIR (raw little-endian doubles after two int64
@@ -122,27 +123,33 @@ constexpr std::size_t kObservations = 100000;
 
 void Eigen(benchmark::State& state, Family family, std::size_t p) {
   const Matriz r = Correlation(family, p);
-  std::vector<double> lambda;
-  Matriz v;
-  EigenReport report;
+  std::uint64_t steps = 0;
   for (auto _ : state) {
-    if (!autovalores(r, lambda, v, report)) state.SkipWithError("autovalores failed");
-    benchmark::DoNotOptimize(v.data());
+    const auto spectrum = decomposicao_espectral(r);
+    if (!spectrum) {
+      state.SkipWithError(descricao(spectrum.motivo().motivo));
+      break;
+    }
+    steps = spectrum->passos_qr;
+    benchmark::DoNotOptimize(spectrum->vetores.data());
   }
-  state.counters["qr_steps"] = static_cast<double>(report.qr_steps);
+  state.counters["qr_steps"] = static_cast<double>(steps);
 }
 
 void Ica(benchmark::State& state) {
   const WhitenedSignals w = Signals(kObservations);
-  Matriz a, demixing;
-  FasticaReport report;
-  for (auto _ : state) {
-    if (!fastica(w.z, w.wh, w.dw, 5, a, demixing, report)) state.SkipWithError("fastica failed");
-    benchmark::DoNotOptimize(a.data());
-  }
   double iterations = 0;
-  for (const auto& c : report.components)
-    iterations += c.iterations;
+  for (auto _ : state) {
+    const auto separation = separa_componentes(w.z, w.wh, w.dw, 5);
+    if (!separation) {
+      state.SkipWithError(descricao(separation.motivo()));
+      break;
+    }
+    iterations = 0;
+    for (const auto& c : separation->componentes)
+      iterations += c.iteracoes;
+    benchmark::DoNotOptimize(separation->mixing.data());
+  }
   state.counters["iterations"] = iterations;
 }
 

@@ -13,7 +13,6 @@
 using interno::AllFinite;
 using interno::Block;
 using interno::Eigenpair;
-using interno::IterationEnd;
 using interno::Tridiagonal;
 
 Matriz interno::UnitColumns(const std::vector<double>& y, std::size_t n) {
@@ -31,20 +30,20 @@ Matriz interno::UnitColumns(const std::vector<double>& y, std::size_t n) {
   return V;
 }
 
-bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V) {
-  EigenReport report;
-  return autovalores(std::move(A), lambda, V, report);
+const char* descricao(FalhaAutovalores falha) {
+  switch (falha) {
+  case FalhaAutovalores::NaoQuadrada: return "matriz vazia ou não quadrada";
+  case FalhaAutovalores::NaoFinita: return "um valor infinito ou que não é um número";
+  case FalhaAutovalores::SemConvergencia: return "a iteração QR não convergiu";
+  case FalhaAutovalores::AutovalorNegativo: return "um autovalor negativo";
+  }
+  return "motivo desconhecido";
 }
 
-bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V, EigenReport& report) {
-  lambda.clear();
-  V.clear();
-  report = EigenReport{};
+Resultado<Espectro, FalhaEspectral> decomposicao_espectral(const Matriz& A) {
   std::size_t n;
-  if (!interno::Square(A, n) || n == 0) {
-    report.outcome = EigenOutcome::NotSquare;
-    return false;
-  }
+  if (!interno::Square(A, n) || n == 0)
+    return Falhou{FalhaEspectral{FalhaAutovalores::NaoQuadrada}};
   // The mean of A and A^T, scaled by a power of 2 (exact) to magnitude 1, so that squares of
   // elements neither overflow nor underflow whatever the units of the data.
   std::vector<double> a(n * n);
@@ -54,10 +53,8 @@ bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V, EigenReport& 
       a[i * n + j] = 0.5 * A[i][j] + 0.5 * A[j][i];
       largest = std::max(largest, std::fabs(a[i * n + j]));
     }
-  if (!std::isfinite(largest) || !AllFinite(a)) {
-    report.outcome = EigenOutcome::NotFinite;
-    return false;
-  }
+  if (!std::isfinite(largest) || !AllFinite(a))
+    return Falhou{FalhaEspectral{FalhaAutovalores::NaoFinita}};
   int exponent = 0;
   if (largest > 0) std::frexp(largest, &exponent);
   for (double& v : a)
@@ -76,10 +73,13 @@ bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V, EigenReport& 
   std::vector<double> d = t.d, e2(e.size());
   for (std::size_t k = 0; k < e.size(); ++k)
     e2[k] = e[k] * e[k];
-  switch (interno::QrIteration(d, e2, tolerance, report.qr_steps)) {
-  case IterationEnd::Converged: break;
-  case IterationEnd::StepLimit: report.outcome = EigenOutcome::NoConvergence; return false;
-  case IterationEnd::NotFinite: report.outcome = EigenOutcome::NotFinite; return false;
+  Espectro result;
+  const auto iteration = interno::QrIteration(d, e2, tolerance, result.passos_qr);
+  if (!iteration) {
+    const FalhaAutovalores motivo = iteration.motivo() == interno::FalhaIteracaoQr::LimiteDePassos
+                                        ? FalhaAutovalores::SemConvergencia
+                                        : FalhaAutovalores::NaoFinita;
+    return Falhou{FalhaEspectral{motivo, {}, result.passos_qr}};
   }
 
   // Eigenvectors of T block by block: the QR steps never mix the blocks, so the values on the
@@ -94,24 +94,21 @@ bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V, EigenReport& 
     const std::vector<double> shifts(d.begin() + static_cast<std::ptrdiff_t>(b.lo),
                                      d.begin() + static_cast<std::ptrdiff_t>(b.hi + 1));
     if (!interno::InverseIteration(t.d.data() + b.lo, e.data() + b.lo, b.hi - b.lo + 1, b.lo,
-                                   shifts, pairs)) {
-      report.outcome = EigenOutcome::NotFinite;
-      return false;
-    }
+                                   shifts, pairs))
+      return Falhou{FalhaEspectral{FalhaAutovalores::NaoFinita, {}, result.passos_qr}};
   }
   std::stable_sort(pairs.begin(), pairs.end(),
                    [](const Eigenpair& x, const Eigenpair& y) { return x.value > y.value; });
 
-  lambda.resize(n);
-  report.qr_diagonal.resize(n);
+  result.valores.resize(n);
+  result.diagonal_qr.resize(n);
   for (std::size_t c = 0; c < n; ++c) {
-    lambda[c] = std::ldexp(pairs[c].value, exponent);
-    report.qr_diagonal[c] = std::ldexp(pairs[c].diagonal, exponent);
+    result.valores[c] = std::ldexp(pairs[c].value, exponent);
+    result.diagonal_qr[c] = std::ldexp(pairs[c].diagonal, exponent);
   }
-  if (std::any_of(lambda.begin(), lambda.end(), [](double v) { return v < 0; })) {
-    report.outcome = EigenOutcome::NegativeEigenvalue;
-    return true;
-  }
+  if (std::any_of(result.valores.begin(), result.valores.end(), [](double v) { return v < 0; }))
+    return Falhou{FalhaEspectral{FalhaAutovalores::AutovalorNegativo, std::move(result.valores),
+                                 result.passos_qr}};
 
   // V = P Y, in unit columns with positive sums.
   std::vector<double> y(n * n, 0.0);
@@ -119,7 +116,21 @@ bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V, EigenReport& 
     for (std::size_t i = 0; i < pairs[c].y.size(); ++i)
       y[(pairs[c].lo + i) * n + c] = pairs[c].y[i];
   interno::ApplyReflectors(t, y, n);
-  V = interno::UnitColumns(y, n);
-  report.outcome = EigenOutcome::Done;
+  result.vetores = interno::UnitColumns(y, n);
+  return result;
+}
+
+bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V) {
+  lambda.clear();
+  V.clear();
+  auto spectrum = decomposicao_espectral(A);
+  if (spectrum) {
+    lambda = std::move(spectrum->valores);
+    V = std::move(spectrum->vetores);
+    return true;
+  }
+  // A negative eigenvalue is the caller's to judge: the values without vectors.
+  if (spectrum.motivo().motivo != FalhaAutovalores::AutovalorNegativo) return false;
+  lambda = spectrum.motivo().valores;
   return true;
 }

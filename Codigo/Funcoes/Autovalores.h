@@ -9,21 +9,32 @@
 #include "Matriz.h"
 #include "QrMatrizCheia.h" // reduz_hessenberg, decompoe_qr, convergiu
 
-// Why `autovalores` answered as it did, for the tools' messages and for the tests.
-enum class EigenOutcome {
-  Done,               // eigenvalues and eigenvectors
-  NegativeEigenvalue, // eigenvalues only: some eigenvalue is below 0, V is empty (result true)
-  NoConvergence,      // the QR iteration met its step limit (result false)
-  NotSquare,          // empty or not square (result false)
-  NotFinite           // an element, or a value met on the way, is not a finite number (false)
+// Why a matrix has no complete eigen-decomposition.
+enum class FalhaAutovalores {
+  NaoQuadrada,      // empty or not square
+  NaoFinita,        // an element, or a value met on the way, is not a finite number
+  SemConvergencia,  // the QR iteration met its step limit
+  AutovalorNegativo // some eigenvalue is below 0: the eigenvalues, and no vectors
+};
+const char* descricao(FalhaAutovalores falha);
+
+// The eigenvalues in decreasing order and their unit eigenvectors (column j of `vetores` for
+// `valores[j]`), with what the QR iteration did: its steps, and the diagonal it converged to, in
+// the order of the returned eigenvalues, before each value is refined as the Rayleigh quotient
+// of its eigenvector.
+struct Espectro {
+  std::vector<double> valores;
+  Matriz vetores;
+  std::uint64_t passos_qr = 0;
+  std::vector<double> diagonal_qr;
 };
 
-struct EigenReport {
-  EigenOutcome outcome = EigenOutcome::NotSquare;
-  std::uint64_t qr_steps = 0;
-  // The diagonal the QR iteration converged to, in the order of the returned eigenvalues,
-  // before each value is refined as the Rayleigh quotient of its eigenvector.
-  std::vector<double> qr_diagonal;
+// The reason, with what was reached: every eigenvalue when one is negative, and the QR steps
+// made (kEigenStepLimit when the iteration gave up).
+struct FalhaEspectral {
+  FalhaAutovalores motivo = FalhaAutovalores::NaoQuadrada;
+  std::vector<double> valores = {};
+  std::uint64_t passos_qr = 0;
 };
 
 // The QR iteration stops when every sub-diagonal element is within kEigenTolerance times the size
@@ -62,10 +73,12 @@ inline constexpr std::uint64_t kEigenStepLimit = 1'000'000;
 //     returned value within rounding.
 //  4. V = P Y, each column scaled to unit length and signed so that its components have a
 //     positive sum (a column whose sum is exactly 0 is negated).
-// The pairs come in decreasing order of eigenvalue. When an eigenvalue is below 0 the
-// eigenvalues are returned, V is left empty and the result is still true (the caller tests the
-// eigenvalues). False when A is empty, not square or not finite, or when the iteration does not
-// converge within the step limit (eigenvalues of equal or nearly equal size and opposite sign
-// keep the unshifted iteration from converging).
+// The pairs come in decreasing order of eigenvalue. An eigenvalue below 0 leaves the vectors out
+// (AutovalorNegativo, with the eigenvalues). No decomposition when A is empty, not square or not
+// finite, or when the iteration does not converge within the step limit (eigenvalues of equal or
+// nearly equal size and opposite sign keep the unshifted iteration from converging).
+Resultado<Espectro, FalhaEspectral> decomposicao_espectral(const Matriz& A);
+// The same into the caller's lambda and V. An eigenvalue below 0 is not a failure here: the
+// eigenvalues are returned, V is left empty and the result is true (the caller tests the
+// eigenvalues). False for the other reasons above, with both outputs empty.
 bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V);
-bool autovalores(Matriz A, std::vector<double>& lambda, Matriz& V, EigenReport& report);

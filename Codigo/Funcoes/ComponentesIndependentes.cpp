@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include "Autovalores.h"
+#include <utility>
 
 std::uint32_t numero_de_componentes(std::size_t sinais, bool limitado, int limite) {
   if (limitado) return limite < 0 ? 0u : static_cast<std::uint32_t>(limite);
@@ -11,10 +10,22 @@ std::uint32_t numero_de_componentes(std::size_t sinais, bool limitado, int limit
 }
 
 namespace {
-bool Fail(ResultadoIca& r, FalhaIca falha) {
-  r.falha = falha;
-  return false;
+const char* StepText(EtapaIca etapa) {
+  switch (etapa) {
+  case EtapaIca::Dimensoes: return "dimensões dos dados";
+  case EtapaIca::Covariancias: return "covariâncias";
+  case EtapaIca::Autovalores: return "autovalores";
+  case EtapaIca::AutovalorNaoPositivo: return "matriz de covariâncias singular";
+  case EtapaIca::Produto: return "produto de matrizes";
+  case EtapaIca::Fastica: return "FastICA";
+  }
+  return "etapa desconhecida";
 }
+
+struct CauseText {
+  const char* operator()(std::monostate) const { return nullptr; }
+  template <class Falha> const char* operator()(Falha falha) const { return descricao(falha); }
+};
 
 // A p x p matrix with f(lambda(j)) on the diagonal.
 template <class F> Matriz Diagonal(const std::vector<double>& lambda, F f) {
@@ -28,42 +39,71 @@ bool Rectangular(const Matriz& X) {
   const std::size_t p = Columns(X);
   return std::all_of(X.begin(), X.end(), [p](const auto& row) { return row.size() == p; });
 }
+
+Falhou<FalhaIca> Stop(EtapaIca etapa, decltype(FalhaIca::causa) causa = {}) {
+  return Falhou{FalhaIca{etapa, causa}};
+}
 } // namespace
 
-bool componentes_independentes(const Matriz& X, std::uint32_t k, ResultadoIca& r) {
-  r = ResultadoIca{};
-  const std::size_t n = Rows(X), p = Columns(X);
-  if (n < 2 || p == 0 || !Rectangular(X) || k < 1 || k > p) return Fail(r, FalhaIca::Dimensoes);
+std::string descricao(const FalhaIca& falha) {
+  std::string text = StepText(falha.etapa);
+  if (const char* cause = std::visit(CauseText{}, falha.causa)) text.append(": ").append(cause);
+  return text;
+}
 
-  if (!covariancias(X, r.covariancia, r.medias, r.desvios)) return Fail(r, FalhaIca::Covariancias);
+Resultado<AnaliseIca, FalhaIca> componentes_independentes(const Matriz& X, std::uint32_t k) {
+  const std::size_t n = Rows(X), p = Columns(X);
+  if (n < 2 || p == 0 || !Rectangular(X) || k < 1 || k > p) return Stop(EtapaIca::Dimensoes);
+
+  AnaliseIca r;
+  auto data = matriz_de_covariancias(X);
+  if (!data) return Stop(EtapaIca::Covariancias, data.motivo());
+  r.covariancia = std::move(data->matriz);
+  r.medias = std::move(data->medias);
+  r.desvios = std::move(data->desvios);
   Matriz xc = X;
   for (auto& row : xc)
     for (std::size_t j = 0; j < p; ++j)
       row[j] -= r.medias[j];
-  Matriz cv;
-  std::vector<double> medias_xc, desvios_xc;
-  if (!covariancias(xc, cv, medias_xc, desvios_xc)) return Fail(r, FalhaIca::Covariancias);
+  auto centred = matriz_de_covariancias(xc);
+  if (!centred) return Stop(EtapaIca::Covariancias, centred.motivo());
 
-  if (!autovalores(cv, r.autovalores, r.autovetores)) return Fail(r, FalhaIca::Autovalores);
+  auto spectrum = decomposicao_espectral(centred->matriz);
+  if (!spectrum) {
+    // Below 0 is below the smallest eigenvalue the whitening can take.
+    const FalhaAutovalores motivo = spectrum.motivo().motivo;
+    return Stop(motivo == FalhaAutovalores::AutovalorNegativo ? EtapaIca::AutovalorNaoPositivo
+                                                              : EtapaIca::Autovalores,
+                motivo);
+  }
+  r.autovalores = std::move(spectrum->valores);
+  r.autovetores = std::move(spectrum->vetores);
   const double largest = *std::max_element(r.autovalores.begin(), r.autovalores.end());
   const bool singular =
-      !(largest > 0) || Columns(r.autovetores) != p ||
+      !(largest > 0) ||
       std::any_of(r.autovalores.begin(), r.autovalores.end(),
                   [largest](double lambda) { return !(lambda > kIcaMenorAutovalor * largest); });
-  if (singular) return Fail(r, FalhaIca::AutovalorNaoPositivo);
+  if (singular) return Stop(EtapaIca::AutovalorNaoPositivo);
 
-  Matriz et, xct, z;
-  transpoe(r.autovetores, et);
-  transpoe(xc, xct);
+  const Matriz et = transposta(r.autovetores), xct = transposta(xc);
   const Matriz raiz_inversa = Diagonal(r.autovalores, [](double l) { return std::sqrt(1 / l); });
   const Matriz raiz = Diagonal(r.autovalores, [](double l) { return std::sqrt(l); });
-  if (!multiplica(raiz_inversa, et, r.branqueamento) ||
-      !multiplica(r.autovetores, raiz, r.desbranqueamento) || !multiplica(r.branqueamento, xct, z))
-    return Fail(r, FalhaIca::Produto);
+  auto whitening = produto(raiz_inversa, et);
+  if (!whitening) return Stop(EtapaIca::Produto, whitening.motivo());
+  auto dewhitening = produto(r.autovetores, raiz);
+  if (!dewhitening) return Stop(EtapaIca::Produto, dewhitening.motivo());
+  r.branqueamento = std::move(*whitening);
+  r.desbranqueamento = std::move(*dewhitening);
+  auto z = produto(r.branqueamento, xct);
+  if (!z) return Stop(EtapaIca::Produto, z.motivo());
 
-  if (!fastica(z, r.branqueamento, r.desbranqueamento, k, r.mixing, r.demixing, r.relatorio))
-    return Fail(r, FalhaIca::Fastica);
-  if (!multiplica(r.demixing, xct, r.fontes)) return Fail(r, FalhaIca::Produto);
-  r.falha = FalhaIca::Nenhuma;
-  return true;
+  auto separation = separa_componentes(*z, r.branqueamento, r.desbranqueamento, k);
+  if (!separation) return Stop(EtapaIca::Fastica, separation.motivo());
+  r.mixing = std::move(separation->mixing);
+  r.demixing = std::move(separation->demixing);
+  r.componentes = std::move(separation->componentes);
+  auto sources = produto(r.demixing, xct);
+  if (!sources) return Stop(EtapaIca::Produto, sources.motivo());
+  r.fontes = std::move(*sources);
+  return r;
 }

@@ -117,60 +117,62 @@ struct Contrast {
 };
 } // namespace
 
-bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz& W) {
-  FasticaReport report;
-  return fastica(std::move(Z), std::move(Wh), std::move(Dw), k, A, W, report);
+const char* descricao(FalhaFastica falha) {
+  switch (falha) {
+  case FalhaFastica::Dimensoes: return "dimensões que não se ajustam";
+  case FalhaFastica::DirecaoNula: return "um vetor de comprimento nulo ou infinito";
+  case FalhaFastica::DivisorNulo: return "um divisor nulo ou infinito na atualização";
+  }
+  return "motivo desconhecido";
 }
 
-bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz& W,
-             FasticaReport& report) {
-  A.clear();
-  W.clear();
-  report = FasticaReport{};
+Resultado<Separacao, FalhaFastica> separa_componentes(const Matriz& Z, const Matriz& Wh,
+                                                      const Matriz& Dw, std::uint32_t k) {
   const std::size_t d = Rows(Z), n = Columns(Z);
   if (d == 0 || n == 0 || k < 1 || k > d || !IsSquare(Wh, d) || !IsSquare(Dw, d) ||
       !std::all_of(Z.begin(), Z.end(), [n](const auto& row) { return row.size() == n; }))
-    return false;
+    return Falhou{FalhaFastica::Dimensoes};
   const double count = static_cast<double>(n);
 
-  Matriz mixing(d, std::vector<double>(k, 0.0));
-  Matriz demixing(k, std::vector<double>(d, 0.0));
+  Separacao result;
+  result.mixing.assign(d, std::vector<double>(k, 0.0));
+  result.demixing.assign(k, std::vector<double>(d, 0.0));
   std::vector<double> b(d * d, 0.0); // B, row-major: column q holds accepted w_q
   std::vector<double> w(d), w_old(d), w_old2(d), scratch(d);
   Contrast contrast;
 
   for (std::size_t q = 0; q < k; ++q) {
-    FasticaComponent& component = report.components.emplace_back();
+    ComponenteFastica& component = result.componentes.emplace_back();
     bool not_fine = true, stabilised = false, not_long = true, stroke = false;
     double mu = 1.0;
     for (std::size_t j = 0; j < d; ++j)
       w[j] = (j % 2 == 0 ? 1.0 : -1.0) * static_cast<double>(j) / static_cast<double>(d);
-    if (!DeflateAndNormalise(w, b, scratch)) return false;
+    if (!DeflateAndNormalise(w, b, scratch)) return Falhou{FalhaFastica::DirecaoNula};
     std::fill(w_old.begin(), w_old.end(), 0.0);
     std::fill(w_old2.begin(), w_old2.end(), 0.0);
     std::uint32_t i = 1;
     for (;;) {
-      if (!DeflateAndNormalise(w, b, scratch)) return false;
+      if (!DeflateAndNormalise(w, b, scratch)) return Falhou{FalhaFastica::DirecaoNula};
       if (Close(w, w_old)) {
         if (!not_fine) {
-          component.accepted = true;
+          component.fim = FimComponente::Aceito;
           break;
         }
         not_fine = false;
         stabilised = true;
-        component.fine_tuned = true;
+        component.afinado = true;
         mu = 0.01;
         std::fill(w_old.begin(), w_old.end(), 0.0);
         std::fill(w_old2.begin(), w_old2.end(), 0.0);
       } else if (!stroke && Close(w, w_old2)) {
         stroke = true;
         stabilised = true;
-        component.oscillated = true;
+        component.oscilou = true;
         mu *= 0.5;
       } else if (i > kFasticaSlow && not_long) {
         not_long = false;
         stabilised = true;
-        component.slow = true;
+        component.lento = true;
         mu *= 0.5;
       }
       w_old2 = w_old;
@@ -183,15 +185,15 @@ bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz&
           w[j] = (contrast.zg[j] - w[j] * g1) / count;
       } else {
         const double divisor = g1 - beta;
-        if (divisor == 0 || !std::isfinite(divisor)) return false;
+        if (divisor == 0 || !std::isfinite(divisor)) return Falhou{FalhaFastica::DivisorNulo};
         for (std::size_t j = 0; j < d; ++j)
           w[j] = (w[j] - mu * (contrast.zg[j] - w[j] * beta) / divisor) / count;
       }
-      if (!Normalise(w)) return false;
-      component.iterations = i;
+      if (!Normalise(w)) return Falhou{FalhaFastica::DirecaoNula};
+      component.iteracoes = i;
       if (++i >= kFasticaLimit) break;
     }
-    if (!component.accepted) continue;
+    if (component.fim != FimComponente::Aceito) continue;
 
     for (std::size_t j = 0; j < d; ++j)
       b[j * d + q] = w[j];
@@ -199,16 +201,24 @@ bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz&
       double s = 0;
       for (std::size_t j = 0; j < d; ++j)
         s += Dw[r][j] * w[j];
-      mixing[r][q] = s;
+      result.mixing[r][q] = s;
     }
     for (std::size_t r = 0; r < d; ++r) {
       double s = 0;
       for (std::size_t j = 0; j < d; ++j)
         s += w[j] * Wh[j][r];
-      demixing[q][r] = s;
+      result.demixing[q][r] = s;
     }
   }
-  A = std::move(mixing);
-  W = std::move(demixing);
+  return result;
+}
+
+bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz& W) {
+  A.clear();
+  W.clear();
+  auto separation = separa_componentes(Z, Wh, Dw, k);
+  if (!separation) return false;
+  A = std::move(separation->mixing);
+  W = std::move(separation->demixing);
   return true;
 }

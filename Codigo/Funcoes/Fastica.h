@@ -8,15 +8,33 @@
 
 #include "Matriz.h"
 
-struct FasticaComponent {
-  std::uint32_t iterations = 0; // updates made
-  bool accepted = false;        // false: abandoned at the iteration limit
-  bool fine_tuned = false;      // reached the fine-tuning phase
-  bool oscillated = false;      // the step was halved for an oscillation
-  bool slow = false;            // the step was halved after the slow-convergence threshold
+// Why no separation was made.
+enum class FalhaFastica {
+  Dimensoes,   // k outside 1 .. d, Z without observations, rows of Z of unequal length, or Wh
+               // or Dw not d x d
+  DirecaoNula, // a vector to normalise has a zero or non-finite length
+  DivisorNulo  // the stabilised update's divisor G1 - beta is zero or not finite
 };
-struct FasticaReport {
-  std::vector<FasticaComponent> components;
+const char* descricao(FalhaFastica falha);
+
+// How one component's iteration ended: its vector accepted after fine-tuning, or abandoned at
+// the iteration limit (not a failure of the run: its column of A and row of W stay zero).
+enum class FimComponente { Aceito, Abandonado };
+
+struct ComponenteFastica {
+  std::uint32_t iteracoes = 0; // updates made
+  FimComponente fim = FimComponente::Abandonado;
+  bool afinado = false; // reached the fine-tuning phase
+  bool oscilou = false; // the step was halved for an oscillation
+  bool lento = false;   // the step was halved after the slow-convergence threshold
+};
+
+// A (d x k, mixing: column q is Dw w_q) and W (k x d, demixing: row q is w_q^T Wh), and how each
+// component's iteration went.
+struct Separacao {
+  Matriz mixing;
+  Matriz demixing;
+  std::vector<ComponenteFastica> componentes;
 };
 
 inline constexpr double kFasticaEpsilon = 0.0001;
@@ -24,8 +42,7 @@ inline constexpr std::uint32_t kFasticaSlow = 5000;
 inline constexpr std::uint32_t kFasticaLimit = 10000;
 
 // Z: whitened data, d signals (rows) by N observations (columns); Wh, Dw: the d x d whitening
-// and dewhitening matrices; k components, 1 <= k <= d. Outputs A (d x k, mixing: column q is
-// Dw w_q) and W (k x d, demixing: row q is w_q^T Wh).
+// and dewhitening matrices; k components, 1 <= k <= d.
 //
 // With B the d x d matrix whose column q holds the accepted vector w_q (zero otherwise), the
 // deflate-and-normalise step is w <- w - B (B^T w), w <- w / |w|. For each component q:
@@ -49,9 +66,9 @@ inline constexpr std::uint32_t kFasticaLimit = 10000;
 // The projections u(t) are taken straight from the rows of Z, adding the terms in increasing j
 // as the rows of the transposed data would; no transposed copy is made.
 //
-// False for dimensions that do not fit (k outside 1 .. d, Z without observations, Wh or Dw not
-// d x d) and for a zero or non-finite divisor (|w| = 0, G1 - beta = 0); an abandoned component
-// is not a failure.
+// No separation for dimensions that do not fit and for a zero or non-finite divisor (|w| = 0,
+// G1 - beta = 0); an abandoned component is not a failure.
+Resultado<Separacao, FalhaFastica> separa_componentes(const Matriz& Z, const Matriz& Wh,
+                                                      const Matriz& Dw, std::uint32_t k);
+// The same into A and W; false, with both empty, where the above has no separation.
 bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz& W);
-bool fastica(Matriz Z, Matriz Wh, Matriz Dw, std::uint32_t k, Matriz& A, Matriz& W,
-             FasticaReport& report);

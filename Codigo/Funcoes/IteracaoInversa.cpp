@@ -41,8 +41,10 @@ constexpr int kInverseIterations = 8;
 
 namespace interno {
 
-bool InverseIteration(const double* d, const double* e, std::size_t m, std::size_t lo,
-                      std::vector<double> shifts, std::vector<Eigenpair>& pairs) {
+Resultado<void, FalhaIteracaoInversa> InverseIteration(const double* d, const double* e,
+                                                       std::size_t m, std::size_t lo,
+                                                       std::vector<double> shifts,
+                                                       std::vector<Eigenpair>& pairs) {
   std::sort(shifts.begin(), shifts.end(), std::greater<>());
   double norm = 0;
   for (std::size_t i = 0; i < m; ++i) {
@@ -108,7 +110,7 @@ bool InverseIteration(const double* d, const double* e, std::size_t m, std::size
         }
         if (std::isfinite(ny)) break;
       }
-      if (!std::isfinite(ny)) return false;
+      if (!std::isfinite(ny)) return Falhou{FalhaIteracaoInversa::SolucaoNaoFinita};
       if (ny == 0) { // nothing new in this direction: start again elsewhere
         start.Fill(x);
         scale = 1 / Norm(x);
@@ -151,7 +153,7 @@ bool InverseIteration(const double* d, const double* e, std::size_t m, std::size
     group.push_back(stalled[c]);
   }
   if (!group.empty()) SeparateCluster(d, e, m, group);
-  return true;
+  return {};
 }
 
 } // namespace interno

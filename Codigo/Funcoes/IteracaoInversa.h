@@ -13,13 +13,19 @@
 #include <vector>
 
 #include "AutovaloresInterno.h"
+#include "Resultado.h"
 
 namespace interno {
 
+enum class FalhaIteracaoInversa {
+  SolucaoNaoFinita // a solution overflows even from a tiny right-hand side
+};
+
 // Eigenvectors of the unreduced block (d, e) of order m >= 2 that starts at row lo, one per
-// converged diagonal value in `shifts`, appended to `pairs`. False when a solution overflows even
-// from a tiny right-hand side.
-bool InverseIteration(const double* d, const double* e, std::size_t m, std::size_t lo,
-                      std::vector<double> shifts, std::vector<Eigenpair>& pairs);
+// converged diagonal value in `shifts`, appended to `pairs`.
+Resultado<void, FalhaIteracaoInversa> InverseIteration(const double* d, const double* e,
+                                                       std::size_t m, std::size_t lo,
+                                                       std::vector<double> shifts,
+                                                       std::vector<Eigenpair>& pairs);
 
 } // namespace interno

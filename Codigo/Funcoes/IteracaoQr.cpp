@@ -242,13 +242,13 @@ std::vector<Block> ActiveBlocks(const std::vector<double>& e2, std::size_t n) {
 
 namespace interno {
 
-IterationEnd QrIteration(std::vector<double>& d, std::vector<double>& e2, double tolerance,
-                         std::uint64_t& steps) {
+Resultado<void, FalhaIteracaoQr> QrIteration(std::vector<double>& d, std::vector<double>& e2,
+                                             double tolerance, std::uint64_t& steps) {
   const std::size_t n = d.size();
   const double tolerance2 = tolerance * tolerance;
   Workspace work, saved;
   steps = 0;
-  IterationEnd end = IterationEnd::StepLimit;
+  bool converged = false;
   for (bool running = true; running;) {
     const std::vector<Block> active = ActiveBlocks(e2, n);
     work.Gather(active, d, e2);
@@ -263,7 +263,7 @@ IterationEnd QrIteration(std::vector<double>& d, std::vector<double>& e2, double
       }
       if (first < count) {
         steps += static_cast<std::uint64_t>(first) + 1;
-        end = IterationEnd::Converged;
+        converged = true;
         running = false;
         break;
       }
@@ -275,8 +275,9 @@ IterationEnd QrIteration(std::vector<double>& d, std::vector<double>& e2, double
     }
     work.Scatter(active, d, e2);
   }
-  if (!AllFinite(d) || !AllFinite(e2)) return IterationEnd::NotFinite;
-  return end;
+  if (!AllFinite(d) || !AllFinite(e2)) return Falhou{FalhaIteracaoQr::NaoFinita};
+  if (!converged) return Falhou{FalhaIteracaoQr::LimiteDePassos};
+  return {};
 }
 
 } // namespace interno

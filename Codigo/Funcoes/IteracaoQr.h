@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "AutovaloresInterno.h"
+#include "Resultado.h"
 
 namespace interno {
 
@@ -28,13 +29,17 @@ bool Negligible(double e2, double a, double b);
 // elements e are 0, in order.
 std::vector<Block> Blocks(const std::vector<double>& e, std::size_t n);
 
-enum class IterationEnd { Converged, StepLimit, NotFinite };
+// Why the iteration has no converged diagonal.
+enum class FalhaIteracaoQr {
+  LimiteDePassos, // kEigenStepLimit steps made without meeting the tolerance
+  NaoFinita       // a value is not a finite number at the end
+};
 
 // The iteration on the diagonal d and the sub-diagonal squares e2 (of a matrix scaled to
 // magnitude 1) until every sub-diagonal square is at most tolerance^2, tested after every step;
-// at least one step is made, at most kEigenStepLimit. `steps` counts the steps made. NotFinite
-// when a value is not a finite number at the end.
-IterationEnd QrIteration(std::vector<double>& d, std::vector<double>& e2, double tolerance,
-                         std::uint64_t& steps);
+// at least one step is made, at most kEigenStepLimit. `steps` counts the steps made, whether the
+// iteration converged or not.
+Resultado<void, FalhaIteracaoQr> QrIteration(std::vector<double>& d, std::vector<double>& e2,
+                                             double tolerance, std::uint64_t& steps);
 
 } // namespace interno

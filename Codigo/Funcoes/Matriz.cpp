@@ -11,19 +11,45 @@ Matriz Identity(std::size_t n) {
   return a;
 }
 
+const char* descricao(FalhaMomentos falha) {
+  switch (falha) {
+  case FalhaMomentos::PoucasObservacoes: return "menos de duas observações";
+  case FalhaMomentos::SemVariaveis: return "nenhuma variável";
+  case FalhaMomentos::VariavelConstante: return "uma variável constante";
+  }
+  return "motivo desconhecido";
+}
+
+const char* descricao(FalhaProduto falha) {
+  switch (falha) {
+  case FalhaProduto::DimensoesIncompativeis: return "dimensões incompatíveis num produto";
+  }
+  return "motivo desconhecido";
+}
+
+const char* descricao(FalhaInversa falha) {
+  switch (falha) {
+  case FalhaInversa::NaoQuadrada: return "matriz não quadrada";
+  case FalhaInversa::Singular: return "matriz singular";
+  }
+  return "motivo desconhecido";
+}
+
 namespace {
 // The column statistics both operations start from: the means, and the sums of cross products
-// of the deviations C (p x p, both triangles filled). False when n < 2 or p = 0.
+// of the deviations C (p x p, both triangles filled).
 struct CentredSums {
   std::size_t n = 0, p = 0;
   std::vector<double> mean;
   std::vector<double> cross; // row-major p x p
 };
 
-bool ComputeCentredSums(const Matriz& x, CentredSums& s) {
+Resultado<CentredSums, FalhaMomentos> ComputeCentredSums(const Matriz& x) {
+  CentredSums s;
   s.n = Rows(x);
   s.p = Columns(x);
-  if (s.n < 2 || s.p == 0) return false;
+  if (s.n < 2) return Falhou{FalhaMomentos::PoucasObservacoes};
+  if (s.p == 0) return Falhou{FalhaMomentos::SemVariaveis};
   const std::size_t n = s.n, p = s.p;
   const double count = static_cast<double>(n);
 
@@ -61,60 +87,79 @@ bool ComputeCentredSums(const Matriz& x, CentredSums& s) {
       s.cross[r * p + q] = s.cross[q * p + r] = sum;
     }
   }
-  return true;
+  return s;
 }
 
-void StandardDeviations(const CentredSums& s, std::vector<double>& out) {
-  out.resize(s.p);
+std::vector<double> StandardDeviations(const CentredSums& s) {
+  std::vector<double> out(s.p);
   for (std::size_t j = 0; j < s.p; ++j)
     out[j] = std::sqrt(s.cross[j * s.p + j] / static_cast<double>(s.n - 1));
+  return out;
+}
+
+// The caller's outputs, emptied, and filled from `m` when there is one.
+bool Unpack(Resultado<Momentos, FalhaMomentos> m, Matriz& matriz, std::vector<double>& medias,
+            std::vector<double>& desvios) {
+  matriz.clear();
+  medias.clear();
+  desvios.clear();
+  if (!m) return false;
+  matriz = std::move(m->matriz);
+  medias = std::move(m->medias);
+  desvios = std::move(m->desvios);
+  return true;
 }
 } // namespace
 
-bool correlacoes(Matriz X, Matriz& R, std::vector<double>& medias, std::vector<double>& desvios) {
-  R.clear();
-  medias.clear();
-  desvios.clear();
-  CentredSums s;
-  if (!ComputeCentredSums(X, s)) return false;
+Resultado<Momentos, FalhaMomentos> matriz_de_correlacoes(const Matriz& X) {
+  auto sums = ComputeCentredSums(X);
+  if (!sums) return Falhou{sums.motivo()};
+  CentredSums& s = *sums;
   const std::size_t p = s.p;
   for (std::size_t j = 0; j < p; ++j)
-    if (!(s.cross[j * p + j] > 0)) return false; // a constant column has no correlation
-  R.assign(p, std::vector<double>(p, 0.0));
+    if (!(s.cross[j * p + j] > 0)) return Falhou{FalhaMomentos::VariavelConstante};
+  Momentos m;
+  m.matriz.assign(p, std::vector<double>(p, 0.0));
   for (std::size_t r = 0; r < p; ++r) {
-    R[r][r] = 1.0;
+    m.matriz[r][r] = 1.0;
     for (std::size_t q = r + 1; q < p; ++q) {
       const double scale = std::sqrt(s.cross[r * p + r] * s.cross[q * p + q]);
-      R[r][q] = R[q][r] = std::clamp(s.cross[r * p + q] / scale, -1.0, 1.0);
+      m.matriz[r][q] = m.matriz[q][r] = std::clamp(s.cross[r * p + q] / scale, -1.0, 1.0);
     }
   }
-  medias = std::move(s.mean);
-  StandardDeviations(s, desvios);
-  return true;
+  m.desvios = StandardDeviations(s);
+  m.medias = std::move(s.mean);
+  return m;
+}
+
+Resultado<Momentos, FalhaMomentos> matriz_de_covariancias(const Matriz& X) {
+  auto sums = ComputeCentredSums(X);
+  if (!sums) return Falhou{sums.motivo()};
+  CentredSums& s = *sums;
+  const std::size_t p = s.p;
+  const double divisor = static_cast<double>(s.n - 1);
+  Momentos m;
+  m.matriz.assign(p, std::vector<double>(p, 0.0));
+  for (std::size_t r = 0; r < p; ++r)
+    for (std::size_t q = 0; q < p; ++q)
+      m.matriz[r][q] = s.cross[r * p + q] / divisor;
+  m.desvios = StandardDeviations(s);
+  m.medias = std::move(s.mean);
+  return m;
+}
+
+bool correlacoes(Matriz X, Matriz& R, std::vector<double>& medias, std::vector<double>& desvios) {
+  return Unpack(matriz_de_correlacoes(X), R, medias, desvios);
 }
 
 bool covariancias(Matriz X, Matriz& S, std::vector<double>& medias, std::vector<double>& desvios) {
-  S.clear();
-  medias.clear();
-  desvios.clear();
-  CentredSums s;
-  if (!ComputeCentredSums(X, s)) return false;
-  const std::size_t p = s.p;
-  const double divisor = static_cast<double>(s.n - 1);
-  S.assign(p, std::vector<double>(p, 0.0));
-  for (std::size_t r = 0; r < p; ++r)
-    for (std::size_t q = 0; q < p; ++q)
-      S[r][q] = s.cross[r * p + q] / divisor;
-  medias = std::move(s.mean);
-  StandardDeviations(s, desvios);
-  return true;
+  return Unpack(matriz_de_covariancias(X), S, medias, desvios);
 }
 
-bool multiplica(Matriz A, Matriz B, Matriz& M) {
-  M.clear();
+Resultado<Matriz, FalhaProduto> produto(const Matriz& A, const Matriz& B) {
   const std::size_t rows = Rows(A), inner = Columns(A), columns = Columns(B);
-  if (inner != Rows(B)) return false;
-  M.assign(rows, std::vector<double>(columns, 0.0));
+  if (inner != Rows(B)) return Falhou{FalhaProduto::DimensoesIncompativeis};
+  Matriz M(rows, std::vector<double>(columns, 0.0));
   // Row by row of A; for each element the terms are added from 0 in increasing m, as in the
   // plain triple loop, while the innermost loop runs along contiguous rows of B and M.
   for (std::size_t i = 0; i < rows; ++i) {
@@ -127,6 +172,28 @@ bool multiplica(Matriz A, Matriz B, Matriz& M) {
         out[j] += a * b[j];
     }
   }
+  return M;
+}
+
+bool multiplica(Matriz A, Matriz B, Matriz& M) {
+  M.clear();
+  auto m = produto(A, B);
+  if (!m) return false;
+  M = std::move(*m);
+  return true;
+}
+
+Matriz transposta(const Matriz& A) {
+  const std::size_t rows = Rows(A), columns = Columns(A);
+  Matriz B(columns, std::vector<double>(rows, 0.0));
+  for (std::size_t i = 0; i < rows; ++i)
+    for (std::size_t j = 0; j < columns; ++j)
+      B[j][i] = A[i][j];
+  return B;
+}
+
+bool transpoe(Matriz A, Matriz& B) {
+  B = transposta(A);
   return true;
 }
 
@@ -135,19 +202,9 @@ bool copia(Matriz A, Matriz& B) {
   return true;
 }
 
-bool transpoe(Matriz A, Matriz& B) {
-  const std::size_t rows = Rows(A), columns = Columns(A);
-  B.assign(columns, std::vector<double>(rows, 0.0));
-  for (std::size_t i = 0; i < rows; ++i)
-    for (std::size_t j = 0; j < columns; ++j)
-      B[j][i] = A[i][j];
-  return true;
-}
-
-int inverte(Matriz A, Matriz& B) {
-  B.clear();
+Resultado<Matriz, FalhaInversa> inversa(const Matriz& A) {
   const std::size_t n = Rows(A);
-  if (n != Columns(A)) return -1;
+  if (n != Columns(A)) return Falhou{FalhaInversa::NaoQuadrada};
   Matriz work(n, std::vector<double>(2 * n, 0.0));
   for (std::size_t i = 0; i < n; ++i) {
     std::copy(A[i].begin(), A[i].begin() + static_cast<std::ptrdiff_t>(n), work[i].begin());
@@ -158,10 +215,11 @@ int inverte(Matriz A, Matriz& B) {
       const auto& row = work[r];
       if (std::all_of(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(n),
                       [](double v) { return v == 0.0; }))
-        return 0;
+        return Falhou{FalhaInversa::Singular};
     }
     const double pivot = work[q][q];
-    if (pivot == 0.0) return 0; // no row exchanges: this elimination cannot go on
+    // No row exchanges: this elimination cannot go on.
+    if (pivot == 0.0) return Falhou{FalhaInversa::Singular};
     const double scale = 1.0 / pivot;
     for (double& v : work[q])
       v *= scale;
@@ -172,8 +230,18 @@ int inverte(Matriz A, Matriz& B) {
         work[r][k] -= f * work[q][k];
     }
   }
-  B.resize(n);
+  Matriz B(n);
   for (std::size_t i = 0; i < n; ++i)
     B[i].assign(work[i].begin() + static_cast<std::ptrdiff_t>(n), work[i].end());
-  return 1;
+  return B;
+}
+
+int inverte(Matriz A, Matriz& B) {
+  B.clear();
+  auto inverse = inversa(A);
+  if (inverse) {
+    B = std::move(*inverse);
+    return 1;
+  }
+  return inverse.motivo() == FalhaInversa::NaoQuadrada ? -1 : 0;
 }

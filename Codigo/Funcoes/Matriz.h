@@ -3,25 +3,23 @@
 // nothing here knows of Excel.
 //
 // Conventions shared by every operation on a Matriz:
-//  - inputs are taken by value (private copies), so the caller's matrices are never modified,
-//    and an output may be the very object the caller also passes as an input;
-//  - each operation empties its outputs before filling them, and leaves them empty when it
-//    fails;
-//  - success is a boolean (the inverse reports an integer code).
-//
-// Failures across the numerical core, for new code: a routine that can fail returns bool (true =
-// done) and leaves its outputs empty, or untouched where it says so. When the caller must tell
-// reasons apart, the reason is an enum in the routine's result or report struct (FalhaRegressao
-// in ResultadoRegressao, EigenOutcome in EigenReport), set on every return. Nothing is thrown,
-// and there are no new integer codes or sentinel values: those that exist are the interfaces the
-// tools were built on (`inverte`'s 1/0/-1, `estima_arch`'s 1/0/-1, the EGARCH likelihood's
-// kSentinelaArch, the always-true `copia` and `transpoe`). The worksheet-function cores
-// (Estatistica, Ewv) answer with a value or nothing (StatValue, std::optional) instead, since a
-// cell shows either a number or an error.
+//  - each routine that can fail returns Resultado<T, Falha...> (Resultado.h): its result, or the
+//    reason it has none, an enum of its own; a routine that cannot fail returns its result.
+//    Nothing is thrown;
+//  - the routines named by the tools' interface (`correlacoes`, `covariancias`, `multiplica`,
+//    `copia`, `transpoe`, `inverte`, and `autovalores`, `varimax`, `fastica` beside them) keep
+//    their boolean (or, for the inverse, integer) results and their output arguments, as thin
+//    wrappers over the Resultado forms. They take their inputs by value (private copies), so an
+//    output may be the very object the caller also passes as an input; each empties its outputs
+//    first and leaves them empty when it fails.
+// The worksheet-function cores (Estatistica, Ewv) answer with a value or nothing (StatValue,
+// std::optional) instead, since a cell shows either a number or an error.
 #pragma once
 
 #include <cstddef>
 #include <vector>
+
+#include "Resultado.h"
 
 // Rows of equal length; element (i, j) is row i, position j, indices from 0. The number of rows
 // is the outer length and the number of columns the length of row 0 (every row is taken to be
@@ -37,6 +35,22 @@ inline std::size_t Columns(const Matriz& a) {
 // The identity of order n.
 Matriz Identity(std::size_t n);
 
+// Why a column statistic has no value: a divisor would be zero.
+enum class FalhaMomentos {
+  PoucasObservacoes, // fewer than 2 observations: n - 1 = 0
+  SemVariaveis,      // no column
+  VariavelConstante  // (correlations) a column whose values are all equal: its deviation is 0
+};
+const char* descricao(FalhaMomentos falha);
+
+// The p x p matrix of a data matrix's correlations or covariances, with the column means and
+// sample standard deviations, in column order.
+struct Momentos {
+  Matriz matriz;
+  std::vector<double> medias;
+  std::vector<double> desvios;
+};
+
 // Statistics of a data matrix X of n observations (rows) by p variables (columns), from sums of
 // deviations from the column means, so that data far from zero (price levels near 10^7) keep the
 // digits that the raw sums sum(x), sum(x^2) would cancel away:
@@ -44,29 +58,47 @@ Matriz Identity(std::size_t n);
 //             from it;
 //   d(i, j) = x(i, j) - mean(j);   C(r, q) = sum_i d(i, r) d(i, q);
 //   sd(j)   = sqrt(C(j, j) / (n - 1))   (the sample standard deviation).
-// `correlacoes`:  R(r, q) = C(r, q) / sqrt(C(r, r) C(q, q)), R(j, j) = 1 exactly, and every
-//                 value kept within [-1, 1]. The n of the population moments cancels.
-// `covariancias`: S(r, q) = C(r, q) / (n - 1), the unbiased sample covariance.
-// Both fill the p x p matrix and the p means and standard deviations in column order. They
-// report false, with empty outputs, where a divisor is zero: fewer than 2 observations, no
-// column, and for `correlacoes` a column whose values are all equal.
+// `matriz_de_correlacoes`:  R(r, q) = C(r, q) / sqrt(C(r, r) C(q, q)), R(j, j) = 1 exactly, and
+//                           every value kept within [-1, 1]. The n of the population moments
+//                           cancels.
+// `matriz_de_covariancias`: S(r, q) = C(r, q) / (n - 1), the unbiased sample covariance.
+// A zero divisor is a reason: fewer than 2 observations, no column, and for the correlations a
+// column whose values are all equal.
+Resultado<Momentos, FalhaMomentos> matriz_de_correlacoes(const Matriz& X);
+Resultado<Momentos, FalhaMomentos> matriz_de_covariancias(const Matriz& X);
+// The same, into the caller's R (or S), means and deviations; false where the above has no
+// value.
 bool correlacoes(Matriz X, Matriz& R, std::vector<double>& medias, std::vector<double>& desvios);
 bool covariancias(Matriz X, Matriz& S, std::vector<double>& medias, std::vector<double>& desvios);
 
-// M = A x B: M(i, j) = sum_m A(i, m) B(m, j), accumulated from 0 in increasing m. False, with M
-// empty, when the columns of A differ from the rows of B.
+enum class FalhaProduto {
+  DimensoesIncompativeis // the columns of A differ from the rows of B
+};
+const char* descricao(FalhaProduto falha);
+
+// A x B: M(i, j) = sum_m A(i, m) B(m, j), accumulated from 0 in increasing m.
+Resultado<Matriz, FalhaProduto> produto(const Matriz& A, const Matriz& B);
+// The same into M; false, with M empty, when the dimensions do not fit.
 bool multiplica(Matriz A, Matriz B, Matriz& M);
 
-// B = A element by element. Always true.
+// A^T: each column of A becomes a row.
+Matriz transposta(const Matriz& A);
+// B = A^T, and B = A element by element; both are always done (true).
+bool transpoe(Matriz A, Matriz& B);
 bool copia(Matriz A, Matriz& B);
 
-// B(j, i) = A(i, j): each column of A becomes a row of B. Always true.
-bool transpoe(Matriz A, Matriz& B);
+enum class FalhaInversa {
+  NaoQuadrada, // rows and columns differ
+  Singular     // a row of zeros, or a zero pivot, met by the elimination
+};
+const char* descricao(FalhaInversa falha);
 
-// B = A^-1 by Gauss-Jordan elimination on [A | I] without row exchanges: for each pivot
-// column q in order, row q is multiplied by 1 / A(q, q) and f = A(r, q) times row q is
-// subtracted from every other row r. Returns 1 when inverted; 0 when singular, that is when a
-// row whose first n entries are all 0 is found among rows q .. n-1 at some step, or the pivot
-// A(q, q) met at step q is 0 (a matrix that needs row exchanges counts as singular); -1 when A is
-// not square. B stays empty unless the result is 1.
+// A^-1 by Gauss-Jordan elimination on [A | I] without row exchanges: for each pivot column q in
+// order, row q is multiplied by 1 / A(q, q) and f = A(r, q) times row q is subtracted from every
+// other row r. Singular when a row whose first n entries are all 0 is found among rows q .. n-1
+// at some step, or the pivot A(q, q) met at step q is 0 (a matrix that needs row exchanges
+// counts as singular).
+Resultado<Matriz, FalhaInversa> inversa(const Matriz& A);
+// The same into B, as an integer code: 1 when inverted; 0 when singular; -1 when A is not
+// square. B stays empty unless the result is 1.
 int inverte(Matriz A, Matriz& B);

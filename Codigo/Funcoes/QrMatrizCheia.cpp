@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "AutovaloresInterno.h"
@@ -56,10 +57,8 @@ struct Working {
   std::vector<double> a, product;
   Reflection step;
 
-  // Empties the two outputs; false when A is not square.
-  bool Open(const Matriz& A, Matriz& first, Matriz& second) {
-    first.clear();
-    second.clear();
+  // False when A is not square.
+  bool Open(const Matriz& A) {
     if (!interno::Square(A, n)) return false;
     a = Flat(A, n);
     product = Flat(Identity(n), n);
@@ -68,30 +67,46 @@ struct Working {
 };
 } // namespace
 
-bool reduz_hessenberg(Matriz A, Matriz& H, Matriz& P) {
+Resultado<FormaHessenberg, FalhaMatrizCheia> forma_de_hessenberg(const Matriz& A) {
   Working w;
-  if (!w.Open(A, H, P)) return false;
+  if (!w.Open(A)) return Falhou{FalhaMatrizCheia::NaoQuadrada};
   const std::size_t n = w.n;
   for (std::size_t k = 0; k + 2 < n; ++k) {
     if (!w.step.Reduce(w.a, n, k, k + 1)) continue;
     ReflectColumns(w.a.data(), n, k + 1, w.step.u, w.step.beta);
     ReflectColumns(w.product.data(), n, k + 1, w.step.u, w.step.beta);
   }
-  H = Unflat(w.a, n);
-  P = Unflat(w.product, n);
+  return FormaHessenberg{Unflat(w.a, n), Unflat(w.product, n)};
+}
+
+bool reduz_hessenberg(Matriz A, Matriz& H, Matriz& P) {
+  H.clear();
+  P.clear();
+  auto form = forma_de_hessenberg(A);
+  if (!form) return false;
+  H = std::move(form->H);
+  P = std::move(form->P);
   return true;
 }
 
-bool decompoe_qr(Matriz A, Matriz& Q, Matriz& R) {
+Resultado<FatoracaoQr, FalhaMatrizCheia> fatoracao_qr(const Matriz& A) {
   Working w;
-  if (!w.Open(A, Q, R)) return false;
+  if (!w.Open(A)) return Falhou{FalhaMatrizCheia::NaoQuadrada};
   const std::size_t n = w.n;
   for (std::size_t k = 0; k + 1 < n; ++k) {
     if (!w.step.Reduce(w.a, n, k, k)) continue;
     ReflectColumns(w.product.data(), n, k, w.step.u, w.step.beta);
   }
-  Q = Unflat(w.product, n);
-  R = Unflat(w.a, n);
+  return FatoracaoQr{Unflat(w.product, n), Unflat(w.a, n)};
+}
+
+bool decompoe_qr(Matriz A, Matriz& Q, Matriz& R) {
+  Q.clear();
+  R.clear();
+  auto qr = fatoracao_qr(A);
+  if (!qr) return false;
+  Q = std::move(qr->Q);
+  R = std::move(qr->R);
   return true;
 }
 

@@ -4,20 +4,21 @@
 #include <cstddef>
 #include <utility>
 
-bool varimax(Matriz L, std::int32_t fatores_menos_um, double tolerancia,
-             std::uint32_t maximo_varreduras, Matriz& T) {
-  VarimaxReport report;
-  return varimax(std::move(L), fatores_menos_um, tolerancia, maximo_varreduras, T, report);
+const char* descricao(FalhaVarimax falha) {
+  switch (falha) {
+  case FalhaVarimax::SemCargas: return "nenhuma carga fatorial";
+  }
+  return "motivo desconhecido";
 }
 
-bool varimax(Matriz L, std::int32_t, double tolerancia, std::uint32_t maximo_varreduras, Matriz& T,
-             VarimaxReport& report) {
-  T.clear();
-  report = VarimaxReport{};
-  if (L.empty()) return false;
-  Matriz W = std::move(L);
+Resultado<RotacaoVarimax, FalhaVarimax> rotacao_varimax(const Matriz& L, double tolerancia,
+                                                        std::uint32_t maximo_varreduras) {
+  if (Rows(L) == 0 || Columns(L) == 0) return Falhou{FalhaVarimax::SemCargas};
+  Matriz W = L;
   const std::size_t p = Rows(W), k = Columns(W);
   const double rows = static_cast<double>(p);
+  RotacaoVarimax result;
+  Matriz& T = result.T;
   T = Identity(k);
 
   for (auto& row : W) {
@@ -44,10 +45,13 @@ bool varimax(Matriz L, std::int32_t, double tolerancia, std::uint32_t maximo_var
       criterion += rows * fourths - squares * squares;
     }
     criterion /= rows * rows;
-    report.criterion = criterion;
-    if (s > 0 && std::fabs(criterion - previous) <= tolerancia) break;
+    result.criterio = criterion;
+    if (s > 0 && std::fabs(criterion - previous) <= tolerancia) {
+      result.fim = FimVarimax::CriterioEstavel;
+      break;
+    }
     previous = criterion;
-    report.sweeps = ++s;
+    result.varreduras = ++s;
 
     for (std::size_t j = 0; j + 1 < k; ++j)
       for (std::size_t l = j + 1; l < k; ++l) {
@@ -82,5 +86,14 @@ bool varimax(Matriz L, std::int32_t, double tolerancia, std::uint32_t maximo_var
         }
       }
   }
+  return result;
+}
+
+bool varimax(Matriz L, std::int32_t, double tolerancia, std::uint32_t maximo_varreduras,
+             Matriz& T) {
+  T.clear();
+  auto rotation = rotacao_varimax(L, tolerancia, maximo_varreduras);
+  if (!rotation) return false;
+  T = std::move(rotation->T);
   return true;
 }

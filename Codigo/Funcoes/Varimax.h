@@ -6,13 +6,24 @@
 
 #include "Matriz.h"
 
-struct VarimaxReport {
-  std::uint32_t sweeps = 0; // sweeps of rotations made
-  double criterion = 0;     // the criterion at the start of the last sweep tested
+enum class FalhaVarimax {
+  SemCargas // no variable or no factor
+};
+const char* descricao(FalhaVarimax falha);
+
+// How the sweeps ended: the criterion changed by no more than the tolerance, or the maximum
+// number of sweeps was made first (not a failure: the rotation reached is the answer).
+enum class FimVarimax { CriterioEstavel, LimiteDeVarreduras };
+
+// T: the k x k rotation; the rotated loadings are L x T.
+struct RotacaoVarimax {
+  Matriz T;
+  std::uint32_t varreduras = 0; // sweeps of rotations made
+  double criterio = 0;          // the criterion at the start of the last sweep tested
+  FimVarimax fim = FimVarimax::LimiteDeVarreduras;
 };
 
-// L: p variables (rows) by k factors (columns). `fatores_menos_um` is not used (the principal
-// component tool passes k - 1 there). T: the k x k rotation; the rotated loadings are L x T.
+// L: p variables (rows) by k factors (columns).
 //
 //  1. W = L with each row i divided by h(i) = sqrt(sum_j L(i, j)^2) (the square root of the
 //     communality); a row of zeros (h = 0) is left as it is. T = I.
@@ -28,8 +39,11 @@ struct VarimaxReport {
 //          cos t = sqrt((1 + cos 2t) / 2), sin t = sqrt(1 - cos^2 t) with the sign of num;
 //        then (x, y) <- (x cos t + y sin t, y cos t - x sin t) in W, and the same rotation of
 //        the columns j, l of T. A pair with num = den = 0 has no preferred angle and is left.
-// With a maximum of 0 no sweep is made and T = I. False only when L is empty.
+// With a maximum of 0 no sweep is made and T = I.
+Resultado<RotacaoVarimax, FalhaVarimax> rotacao_varimax(const Matriz& L, double tolerancia,
+                                                        std::uint32_t maximo_varreduras);
+
+// The same into T. `fatores_menos_um` is not used (the principal component tool passes k - 1
+// there). False, with T empty, where the above has no rotation.
 bool varimax(Matriz L, std::int32_t fatores_menos_um, double tolerancia,
              std::uint32_t maximo_varreduras, Matriz& T);
-bool varimax(Matriz L, std::int32_t fatores_menos_um, double tolerancia,
-             std::uint32_t maximo_varreduras, Matriz& T, VarimaxReport& report);

@@ -4,9 +4,9 @@
 #include "Cmp/Cmp.h"
 #include "Decay/Decay.h"
 #include "Histograma/Histograma.h"
-#include "Ica.h"
+#include "Ica/Ica.h"
 #include "Instalador.h"
-#include "Pca.h"
+#include "Pca/Pca.h"
 #include "Rlm/Rlm.h"
 
 namespace {

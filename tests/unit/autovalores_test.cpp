@@ -40,11 +40,16 @@ Residuals Check(const Matriz& a, const std::vector<double>& lambda, const Matriz
 }
 
 // Eigenvalues, vectors and the checks every decomposition must pass: decreasing values, unit
-// orthogonal vectors with positive component sums, A V = V Lambda.
-void Decompose(const Matriz& a, std::vector<double>& lambda, Matriz& v, EigenReport& report,
+// orthogonal vectors with positive component sums, A V = V Lambda. The same values and vectors
+// through `autovalores`, the interface the tools were specified with.
+void Decompose(const Matriz& a, std::vector<double>& lambda, Matriz& v, Espectro& spectrum,
                const std::string& what, Residuals* residuals = nullptr) {
-  ASSERT_TRUE(autovalores(a, lambda, v, report)) << what;
-  ASSERT_EQ(report.outcome, EigenOutcome::Done) << what;
+  auto result = decomposicao_espectral(a);
+  ASSERT_TRUE(result.ok()) << what << ": " << descricao(result.motivo().motivo);
+  spectrum = *result;
+  ASSERT_TRUE(autovalores(a, lambda, v)) << what;
+  ASSERT_EQ(lambda, spectrum.valores) << what;
+  ASSERT_EQ(v, spectrum.vetores) << what;
   ASSERT_EQ(lambda.size(), a.size()) << what;
   for (std::size_t j = 0; j + 1 < lambda.size(); ++j)
     EXPECT_GE(lambda[j], lambda[j + 1]) << what << " order at " << j;
@@ -67,7 +72,7 @@ TEST(Eigen, TwoByTwoWorkedExample) {
   const Matriz a = {{2, 1}, {1, 1}};
   std::vector<double> lambda;
   Matriz v;
-  EigenReport report;
+  Espectro report;
   Decompose(a, lambda, v, report, "((2,1),(1,1))");
   EXPECT_TRUE(Near(lambda[0], (3 + std::sqrt(5.0)) / 2, 1e-15)); // 2.6180
   EXPECT_TRUE(Near(lambda[1], (3 - std::sqrt(5.0)) / 2, 1e-15)); // 0.3820
@@ -76,7 +81,7 @@ TEST(Eigen, TwoByTwoWorkedExample) {
             2e-15); // (0.8507, 0.5257), (-0.5257, 0.8507)
   // The tolerance is 1e-5 times trace / n = 1.5e-5 here, which the sub-diagonal element meets
   // after 6 steps (1.333e-5); under the absolute 1e-5 of the full-matrix form it takes 7 (below).
-  EXPECT_EQ(report.qr_steps, 6u);
+  EXPECT_EQ(report.passos_qr, 6u);
 }
 
 // The full-matrix form, built from its own parts: reduction, then A <- R Q for A = Q R until
@@ -107,27 +112,32 @@ TEST(Eigen, SameIterationAsTheFullMatrixForm) {
     const std::string what = std::string(c["family"]) + " p=" + std::to_string(p);
     const Matriz a = kvtest::ToMatriz(c["matrix"]);
     const unsigned steps = full_iteration(a, diagonal);
-    std::vector<double> lambda;
-    Matriz v;
-    EigenReport report;
-    ASSERT_TRUE(autovalores(a, lambda, v, report)) << what;
-    EXPECT_EQ(report.qr_steps, steps) << what;
-    std::vector<double> ours = report.qr_diagonal;
+    const auto spectrum = decomposicao_espectral(a);
+    ASSERT_TRUE(spectrum.ok()) << what;
+    const Espectro& report = *spectrum;
+    EXPECT_EQ(report.passos_qr, steps) << what;
+    std::vector<double> ours = report.diagonal_qr;
     std::sort(ours.begin(), ours.end(), std::greater<>());
     for (int i = 0; i < p; ++i)
       EXPECT_TRUE(Near(ours[i], diagonal[i], 1e-10)) << what << " diagonal " << i;
   }
 }
 
+// A negative eigenvalue withholds the vectors: the reason carries the eigenvalues, and
+// `autovalores` answers true with them and an empty V, the caller testing the eigenvalues.
 TEST(Eigen, NegativeEigenvalueKeepsTheValuesAndNoVectors) {
+  const auto spectrum = decomposicao_espectral(Matriz{{1, 2}, {2, 1}});
+  ASSERT_FALSE(spectrum.ok());
+  EXPECT_EQ(spectrum.motivo().motivo, FalhaAutovalores::AutovalorNegativo);
+  const std::vector<double>& values = spectrum.motivo().valores;
+  ASSERT_EQ(values.size(), 2u);
+  EXPECT_TRUE(Near(values[0], 3, 1e-15));
+  EXPECT_TRUE(Near(values[1], -1, 1e-15));
+
   std::vector<double> lambda;
   Matriz v = {{1}};
-  EigenReport report;
-  ASSERT_TRUE(autovalores(Matriz{{1, 2}, {2, 1}}, lambda, v, report));
-  EXPECT_EQ(report.outcome, EigenOutcome::NegativeEigenvalue);
-  ASSERT_EQ(lambda.size(), 2u);
-  EXPECT_TRUE(Near(lambda[0], 3, 1e-15));
-  EXPECT_TRUE(Near(lambda[1], -1, 1e-15));
+  ASSERT_TRUE(autovalores(Matriz{{1, 2}, {2, 1}}, lambda, v));
+  EXPECT_EQ(lambda, values);
   EXPECT_TRUE(v.empty());
 }
 
@@ -136,10 +146,10 @@ TEST(Eigen, NegativeEigenvalueKeepsTheValuesAndNoVectors) {
 TEST(Eigen, DiagonalAndBlockDiagonalInputs) {
   std::vector<double> lambda;
   Matriz v;
-  EigenReport report;
+  Espectro report;
   Decompose(Diagonal({1, 3, 2, 5, 4}), lambda, v, report, "diagonal 5x5");
   EXPECT_EQ(lambda, (std::vector<double>{5, 4, 3, 2, 1}));
-  EXPECT_EQ(report.qr_steps, 1u);
+  EXPECT_EQ(report.passos_qr, 1u);
   const std::vector<std::size_t> row_of = {3, 4, 1, 2, 0};
   for (std::size_t j = 0; j < 5; ++j)
     EXPECT_EQ(v[row_of[j]][j], 1.0) << "vector " << j;
@@ -185,35 +195,43 @@ TEST(Eigen, SignOfTheVectorsAtAZeroSum) {
 // matrix has nothing to iterate (its tolerance is 0 and every sub-diagonal element is 0), and
 // its vectors are the unit vectors.
 TEST(Eigen, ZeroEigenvaluesKeepTheVectors) {
-  std::vector<double> lambda;
-  Matriz v;
-  EigenReport report;
   for (std::size_t n : {1u, 3u}) {
     const std::string what = "zero matrix of order " + std::to_string(n);
-    ASSERT_TRUE(autovalores(Matriz(n, std::vector<double>(n, 0.0)), lambda, v, report)) << what;
-    EXPECT_EQ(report.outcome, EigenOutcome::Done) << what;
-    EXPECT_EQ(lambda, std::vector<double>(n, 0.0)) << what;
-    EXPECT_EQ(v, Identity(n)) << what;
+    const auto spectrum = decomposicao_espectral(Matriz(n, std::vector<double>(n, 0.0)));
+    ASSERT_TRUE(spectrum.ok()) << what;
+    EXPECT_EQ(spectrum->valores, std::vector<double>(n, 0.0)) << what;
+    EXPECT_EQ(spectrum->vetores, Identity(n)) << what;
   }
-  ASSERT_TRUE(autovalores(Matriz{{-2.5}}, lambda, v, report));
-  EXPECT_EQ(report.outcome, EigenOutcome::NegativeEigenvalue);
-  EXPECT_EQ(lambda, (std::vector<double>{-2.5}));
-  EXPECT_TRUE(v.empty());
+  const auto negative = decomposicao_espectral(Matriz{{-2.5}});
+  ASSERT_FALSE(negative.ok());
+  EXPECT_EQ(negative.motivo().motivo, FalhaAutovalores::AutovalorNegativo);
+  EXPECT_EQ(negative.motivo().valores, (std::vector<double>{-2.5}));
 }
 
+// Each reason of a decomposition that is not made, and `autovalores` answering false with empty
+// outputs for each.
 TEST(Eigen, EqualAndOppositeEigenvaluesGiveUpAtTheStepLimit) {
-  std::vector<double> lambda;
-  Matriz v;
-  EigenReport report;
-  EXPECT_FALSE(autovalores(Matriz{{0, 1}, {1, 0}}, lambda, v, report));
-  EXPECT_EQ(report.outcome, EigenOutcome::NoConvergence);
-  EXPECT_EQ(report.qr_steps, kEigenStepLimit);
+  const auto opposite = decomposicao_espectral(Matriz{{0, 1}, {1, 0}});
+  ASSERT_FALSE(opposite.ok());
+  EXPECT_EQ(opposite.motivo().motivo, FalhaAutovalores::SemConvergencia);
+  EXPECT_EQ(opposite.motivo().passos_qr, kEigenStepLimit);
 
-  EXPECT_FALSE(autovalores(Matriz{{1, 2, 3}, {4, 5, 6}}, lambda, v, report));
-  EXPECT_EQ(report.outcome, EigenOutcome::NotSquare);
-  EXPECT_FALSE(autovalores(Matriz{}, lambda, v, report));
-  EXPECT_FALSE(autovalores(Matriz{{1, NAN}, {NAN, 1}}, lambda, v, report));
-  EXPECT_EQ(report.outcome, EigenOutcome::NotFinite);
+  const std::pair<Matriz, FalhaAutovalores> refused[] = {
+      {Matriz{{0, 1}, {1, 0}}, FalhaAutovalores::SemConvergencia},
+      {Matriz{{1, 2, 3}, {4, 5, 6}}, FalhaAutovalores::NaoQuadrada},
+      {Matriz{}, FalhaAutovalores::NaoQuadrada},
+      {Matriz{{1, NAN}, {NAN, 1}}, FalhaAutovalores::NaoFinita},
+      {Matriz{{1, INFINITY}, {INFINITY, 1}}, FalhaAutovalores::NaoFinita}};
+  for (const auto& [a, reason] : refused) {
+    const std::string what = descricao(reason);
+    const auto spectrum = decomposicao_espectral(a);
+    ASSERT_FALSE(spectrum.ok()) << what;
+    EXPECT_EQ(spectrum.motivo().motivo, reason) << what;
+    std::vector<double> lambda = {9};
+    Matriz v = {{9}};
+    EXPECT_FALSE(autovalores(a, lambda, v)) << what;
+    EXPECT_TRUE(lambda.empty() && v.empty()) << what;
+  }
 }
 
 // One factor behind 80 variables: R = (1 - rho) I + rho 1 1^T has the eigenvalue 1 + 79 rho with
@@ -226,7 +244,7 @@ TEST(Eigen, OneFactorOverEightyVariables) {
     a[i][i] = 1;
   std::vector<double> lambda;
   Matriz v;
-  EigenReport report;
+  Espectro report;
   Decompose(a, lambda, v, report, "one factor, p = 80");
   EXPECT_TRUE(Near(lambda[0], 1 + 79 * rho, 1e-13));
   for (std::size_t i = 0; i < p; ++i)
@@ -246,7 +264,7 @@ TEST(Eigen, AgainstLapack) {
     const Matriz want_v = kvtest::ToMatriz(c["vectors"]);
     std::vector<double> lambda;
     Matriz v;
-    EigenReport report;
+    Espectro report;
     Residuals residuals{};
     Decompose(a, lambda, v, report, what, &residuals);
     if (testing::Test::HasFatalFailure()) return;
@@ -267,15 +285,15 @@ TEST(Eigen, AgainstLapack) {
       if (gap > 1e-6 * want[0]) vector_error = std::max(vector_error, error);
       // The relative tolerance: on returns (variances near 1e-6) an absolute 1e-5 would stop
       // before the first step had done anything; here the converged diagonal itself is close.
-      EXPECT_TRUE(Near(report.qr_diagonal[j], want[j], 1e-6 * want[0]))
+      EXPECT_TRUE(Near(report.diagonal_qr[j], want[j], 1e-6 * want[0]))
           << what << " diagonal " << j;
       diagonal_error =
-          std::max(diagonal_error, std::fabs(report.qr_diagonal[j] - want[j]) / want[0]);
+          std::max(diagonal_error, std::fabs(report.diagonal_qr[j] - want[j]) / want[0]);
     }
     std::ostringstream errors;
     errors << "values " << value_error << " vectors " << vector_error << " VtV-I "
            << residuals.orthogonality << " AV-VL " << residuals.equation << " diagonal "
-           << diagonal_error << " steps " << report.qr_steps;
+           << diagonal_error << " steps " << report.passos_qr;
     RecordProperty(what, errors.str());
   }
 }
@@ -305,6 +323,10 @@ TEST(Hessenberg, ReducesWithAnOrthogonalMatrix) {
   EXPECT_LE(MaxDifference(Product(Product(Transposed(p), reduced), p), h), 1e-15);
   EXPECT_EQ(h[1][0], 0.0);
   EXPECT_FALSE(reduz_hessenberg(Matriz{{1, 2, 3}}, h, p));
+  EXPECT_TRUE(h.empty() && p.empty());
+  const auto not_square = forma_de_hessenberg(Matriz{{1, 2, 3}});
+  ASSERT_FALSE(not_square.ok());
+  EXPECT_EQ(not_square.motivo(), FalhaMatrizCheia::NaoQuadrada);
 }
 
 TEST(QrDecomposition, FactorsWithTheReflectorSigns) {
@@ -326,6 +348,10 @@ TEST(QrDecomposition, FactorsWithTheReflectorSigns) {
   ASSERT_TRUE(decompoe_qr(Matriz{{0, 1}, {0, 2}}, q, r));
   EXPECT_EQ(q, Identity(2));
   EXPECT_FALSE(decompoe_qr(Matriz{{1, 2}}, q, r));
+  EXPECT_TRUE(q.empty() && r.empty());
+  const auto not_square = fatoracao_qr(Matriz{{1, 2}, {3}});
+  ASSERT_FALSE(not_square.ok());
+  EXPECT_EQ(not_square.motivo(), FalhaMatrizCheia::NaoQuadrada);
 }
 
 TEST(Convergence, OnlyBelowTheDiagonalCounts) {

@@ -12,7 +12,7 @@
 #include "Kavenlor.h"
 #include "Lancamento.h"
 #include "Menu.h"
-#include "Pca.h"
+#include "Pca/Pca.h"
 #include "Planilha/FuncoesPlanilha.h"
 #include "kvplatform/ansi.h"
 #include "support/recording_dispatcher.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "Funcoes/ComponentesIndependentes.h"
-#include "Ica.h"
+#include "Ica/Ica.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
 #include "kvplatform/modal.h"
@@ -72,9 +72,9 @@ TEST(IcaAnalysis, AgreesWithIndependentReferences) {
     const std::string name = c.at("name");
     const auto x = c.at("data").get<Matriz>();
     const std::size_t p = Columns(x);
-    ResultadoIca r;
-    ASSERT_TRUE(componentes_independentes(x, static_cast<std::uint32_t>(p), r)) << name;
-    EXPECT_EQ(r.falha, FalhaIca::Nenhuma);
+    const auto analysis = componentes_independentes(x, static_cast<std::uint32_t>(p));
+    ASSERT_TRUE(analysis.ok()) << name << ": " << descricao(analysis.motivo());
+    const AnaliseIca& r = *analysis;
     for (std::size_t j = 0; j < p; ++j) {
       EXPECT_TRUE(Near(r.medias[j], c.at("means")[j], 1e-13)) << name + " mean";
       EXPECT_TRUE(Near(r.desvios[j], c.at("sd")[j], 1e-11)) << name + " sd";
@@ -114,13 +114,12 @@ TEST(IcaAnalysis, SingularCovarianceStopsBeforeWhitening) {
       {"sum", with([](std::vector<double>& row) { row[2] = row[0] + row[1]; })},
       {"zero", with([](std::vector<double>& row) { row.assign(row.size(), 0.0); })}};
   for (const auto& [name, x] : cases) {
-    ResultadoIca r;
-    EXPECT_FALSE(componentes_independentes(x, 3, r)) << name;
-    EXPECT_EQ(r.falha, FalhaIca::AutovalorNaoPositivo) << name;
-    EXPECT_TRUE(r.branqueamento.empty() && r.fontes.empty()) << name;
+    const auto analysis = componentes_independentes(x, 3);
+    ASSERT_FALSE(analysis.ok()) << name;
+    EXPECT_EQ(analysis.motivo().etapa, EtapaIca::AutovalorNaoPositivo)
+        << name << ": " << descricao(analysis.motivo());
   }
-  ResultadoIca r;
-  EXPECT_TRUE(componentes_independentes(base, 3, r)) << "the data the cases start from";
+  EXPECT_TRUE(componentes_independentes(base, 3).ok()) << "the data the cases start from";
 }
 
 // Without the limit every signal is a component, but never more than 99; k outside 1 .. p and
@@ -133,22 +132,22 @@ TEST(IcaAnalysis, NumberOfComponents) {
   EXPECT_EQ(numero_de_componentes(5, true, -1), 0u);
 
   const Matriz x = Mixed(150, 4);
-  ResultadoIca r;
-  for (std::uint32_t k : {0u, 5u}) {
-    EXPECT_FALSE(componentes_independentes(x, k, r)) << k;
-    EXPECT_EQ(r.falha, FalhaIca::Dimensoes) << k;
+  const std::pair<Matriz, std::uint32_t> refused[] = {
+      {x, 0}, {x, 5}, {Matriz{{1, 2}}, 1}, {Matriz{{1, 2}, {3}}, 1}, {Matriz{{}, {}}, 1}};
+  for (const auto& [data, k] : refused) {
+    const auto analysis = componentes_independentes(data, k);
+    ASSERT_FALSE(analysis.ok()) << Rows(data) << " x " << Columns(data) << ", k = " << k;
+    EXPECT_EQ(analysis.motivo().etapa, EtapaIca::Dimensoes) << k;
   }
-  EXPECT_FALSE(componentes_independentes(Matriz{{1, 2}}, 1, r));
-  EXPECT_FALSE(componentes_independentes(Matriz{{1, 2}, {3}}, 1, r));
 }
 
 // With k < p all p directions are whitened and k components extracted: A is p x k, W is k x p, S
 // is k x n, and they are the first k of the full run (deflation extracts them in order).
 TEST(IcaAnalysis, FewerComponentsThanSignals) {
   const Matriz x = Mixed(300, 4);
-  ResultadoIca all, two;
-  ASSERT_TRUE(componentes_independentes(x, 4, all));
-  ASSERT_TRUE(componentes_independentes(x, 2, two));
+  const auto full = componentes_independentes(x, 4), limited = componentes_independentes(x, 2);
+  ASSERT_TRUE(full.ok() && limited.ok());
+  const AnaliseIca &all = *full, &two = *limited;
   EXPECT_EQ(Rows(two.mixing), 4u);
   EXPECT_EQ(Columns(two.mixing), 2u);
   EXPECT_EQ(Rows(two.demixing), 2u);

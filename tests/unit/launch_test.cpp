@@ -7,7 +7,7 @@
 #include "Cmp/Cmp.h"
 #include "Histograma/Histograma.h"
 #include "Lancamento.h"
-#include "Pca.h"
+#include "Pca/Pca.h"
 #include "Tabelas.h"
 #include "kvplatform/ansi.h"
 #include "kvplatform/messagebox.h"

@@ -1,5 +1,8 @@
 // The matrix library: column statistics against exact arithmetic, and the product, transpose and
-// inverse with their result codes.
+// inverse with their reasons and the result codes of their specified forms.
+#include <tuple>
+#include <utility>
+
 #include "unit/multivariate_support.h"
 
 using kvtest::MaxDifference;
@@ -18,6 +21,11 @@ TEST(MatrixStatistics, ThreeObservationsWorkedByHand) {
   EXPECT_EQ(r[1][1], 1.0);
   EXPECT_TRUE(Near(r[0][1], 2.5 / std::sqrt(19.0 / 3), 1e-15));
   EXPECT_EQ(r[0][1], r[1][0]);
+  const auto moments = matriz_de_correlacoes(x);
+  ASSERT_TRUE(moments.ok());
+  EXPECT_EQ(moments->matriz, r);
+  EXPECT_EQ(moments->medias, means);
+  EXPECT_EQ(moments->desvios, sd);
 
   ASSERT_TRUE(covariancias(x, s, means, sd));
   EXPECT_TRUE(Near(s[0][0], 1.0, 1e-15));
@@ -59,12 +67,16 @@ TEST(MatrixStatistics, AgainstExactArithmetic) {
   }
 }
 
+// Each zero divisor has its reason; the specified forms answer false with empty outputs.
 TEST(MatrixStatistics, ZeroDivisorsAreReportedNotComputed) {
   Matriz r = {{9}}, s;
   std::vector<double> means = {9}, sd = {9};
   const Matriz constant_column = {{1, 5}, {2, 5}, {4, 5}};
   EXPECT_FALSE(correlacoes(constant_column, r, means, sd));
   EXPECT_TRUE(r.empty() && means.empty() && sd.empty());
+  const auto constant = matriz_de_correlacoes(constant_column);
+  ASSERT_FALSE(constant.ok());
+  EXPECT_EQ(constant.motivo(), FalhaMomentos::VariavelConstante);
   ASSERT_TRUE(covariancias(constant_column, s, means, sd)); // a zero variance divides nothing
   EXPECT_EQ(s[1][1], 0.0);
   EXPECT_EQ(sd[1], 0.0);
@@ -72,7 +84,17 @@ TEST(MatrixStatistics, ZeroDivisorsAreReportedNotComputed) {
   const Matriz one_observation = {{1, 2, 3}};
   EXPECT_FALSE(correlacoes(one_observation, r, means, sd));
   EXPECT_FALSE(covariancias(one_observation, s, means, sd));
-  EXPECT_TRUE(s.empty());
+  EXPECT_TRUE(s.empty() && means.empty() && sd.empty());
+  const Matriz no_variable = {{}, {}, {}};
+  for (const auto& [x, reason] : {std::pair{one_observation, FalhaMomentos::PoucasObservacoes},
+                                  std::pair{Matriz{}, FalhaMomentos::PoucasObservacoes},
+                                  std::pair{no_variable, FalhaMomentos::SemVariaveis}}) {
+    const auto correlations = matriz_de_correlacoes(x);
+    const auto covariances = matriz_de_covariancias(x);
+    ASSERT_FALSE(correlations.ok() || covariances.ok()) << descricao(reason);
+    EXPECT_EQ(correlations.motivo(), reason);
+    EXPECT_EQ(covariances.motivo(), reason);
+  }
 }
 
 TEST(MatrixProduct, ShapesAndAliasing) {
@@ -80,10 +102,18 @@ TEST(MatrixProduct, ShapesAndAliasing) {
   const Matriz a = {{1, 2, 3}, {4, 5, 6}};
   EXPECT_FALSE(multiplica(a, a, m)) << "2x3 by 2x3";
   EXPECT_TRUE(m.empty());
+  const auto mismatched = produto(a, a);
+  ASSERT_FALSE(mismatched.ok());
+  EXPECT_EQ(mismatched.motivo(), FalhaProduto::DimensoesIncompativeis);
 
   const Matriz b = {{1, 0}, {-1, 2}, {0.5, 1}};
   ASSERT_TRUE(multiplica(a, b, m));
   EXPECT_EQ(m, (Matriz{{0.5, 7}, {2, 16}}));
+  const auto product = produto(a, b);
+  ASSERT_TRUE(product.ok());
+  EXPECT_EQ(*product, m);
+  EXPECT_EQ(transposta(a), (Matriz{{1, 4}, {2, 5}, {3, 6}}));
+  EXPECT_TRUE(transposta(Matriz{}).empty());
 
   // The output may be one of the inputs.
   Matriz c = a;
@@ -97,18 +127,27 @@ TEST(MatrixProduct, ShapesAndAliasing) {
   EXPECT_EQ(copy, a);
 }
 
+// Each reason, and the integer code the specified form turns it into.
 TEST(MatrixInverse, ResultCodes) {
-  Matriz b = {{7}};
-  EXPECT_EQ(inverte(Matriz{{1, 2, 3}, {4, 5, 6}}, b), -1);
-  EXPECT_TRUE(b.empty());
-  EXPECT_EQ(inverte(Matriz{{1, 2, 3}, {0, 0, 0}, {4, 5, 7}}, b), 0) << "a row of zeros";
-  EXPECT_TRUE(b.empty());
-  // Singular without a row of zeros: elimination meets a zero pivot and stops there.
-  EXPECT_EQ(inverte(Matriz{{1, 2}, {2, 4}}, b), 0);
-  // Invertible, but it would take a row exchange: counted as singular, never divided by 0.
-  EXPECT_EQ(inverte(Matriz{{0, 1}, {1, 0}}, b), 0);
+  const std::tuple<const char*, Matriz, FalhaInversa, int> refused[] = {
+      {"2x3", Matriz{{1, 2, 3}, {4, 5, 6}}, FalhaInversa::NaoQuadrada, -1},
+      {"a row of zeros", Matriz{{1, 2, 3}, {0, 0, 0}, {4, 5, 7}}, FalhaInversa::Singular, 0},
+      // Singular without a row of zeros: elimination meets a zero pivot and stops there.
+      {"a zero pivot", Matriz{{1, 2}, {2, 4}}, FalhaInversa::Singular, 0},
+      // Invertible, but it would take a row exchange: counted as singular, never divided by 0.
+      {"a row exchange", Matriz{{0, 1}, {1, 0}}, FalhaInversa::Singular, 0}};
+  for (const auto& [what, a, reason, code] : refused) {
+    const auto inverse = inversa(a);
+    ASSERT_FALSE(inverse.ok()) << what;
+    EXPECT_EQ(inverse.motivo(), reason) << what;
+    Matriz b = {{7}};
+    EXPECT_EQ(inverte(a, b), code) << what;
+    EXPECT_TRUE(b.empty()) << what;
+  }
+  Matriz b;
   ASSERT_EQ(inverte(Identity(4), b), 1);
   EXPECT_EQ(b, Identity(4));
+  EXPECT_EQ(*inversa(Identity(4)), Identity(4));
 }
 
 TEST(MatrixInverse, TimesTheMatrixIsTheIdentity) {

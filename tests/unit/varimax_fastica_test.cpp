@@ -51,6 +51,7 @@ Whitened Whiten(const Matriz& x) {
   std::vector<double> means, sd, lambda;
   EXPECT_TRUE(covariancias(x, cov, means, sd));
   EXPECT_TRUE(autovalores(cov, lambda, e));
+  EXPECT_EQ(Columns(e), lambda.size()) << "every eigenvalue positive";
   Matriz xc = x;
   for (auto& row : xc)
     for (std::size_t j = 0; j < row.size(); ++j)
@@ -70,35 +71,59 @@ Whitened Whiten(const Matriz& x) {
 
 } // namespace
 
+namespace {
+// The rotation of `loadings`, failing the test when there is none; `varimax` must give the same
+// matrix.
+RotacaoVarimax Rotate(const Matriz& loadings, double tolerance, std::uint32_t sweeps) {
+  auto rotation = rotacao_varimax(loadings, tolerance, sweeps);
+  EXPECT_TRUE(rotation.ok());
+  if (!rotation) return {};
+  Matriz t;
+  EXPECT_TRUE(
+      varimax(loadings, static_cast<std::int32_t>(Columns(loadings)) - 1, tolerance, sweeps, t));
+  EXPECT_EQ(t, rotation->T);
+  return *rotation;
+}
+} // namespace
+
 TEST(Varimax, SweepLimitsAndSingleFactor) {
   const Matriz loadings = {{0.8, 0.3}, {0.7, 0.4}, {0.6, -0.2}, {0.3, 0.7}, {0.2, 0.8}};
-  Matriz t;
-  VarimaxReport report;
-  ASSERT_TRUE(varimax(loadings, 1, 1e-9, 0, t, report));
-  EXPECT_EQ(t, Identity(2)) << "no sweep at all";
-  EXPECT_EQ(report.sweeps, 0u);
+  RotacaoVarimax r = Rotate(loadings, 1e-9, 0);
+  EXPECT_EQ(r.T, Identity(2)) << "no sweep at all";
+  EXPECT_EQ(r.varreduras, 0u);
+  EXPECT_EQ(r.fim, FimVarimax::LimiteDeVarreduras);
 
-  ASSERT_TRUE(varimax(loadings, 1, 1e9, 1, t, report));
-  EXPECT_EQ(report.sweeps, 1u) << "one sweep, whatever the tolerance";
-  EXPECT_GT(MaxDifference(t, Identity(2)), 0.01);
-  EXPECT_LE(MaxDifference(Product(Transposed(t), t), Identity(2)), 1e-15);
+  r = Rotate(loadings, 1e9, 1);
+  EXPECT_EQ(r.varreduras, 1u) << "one sweep, whatever the tolerance";
+  EXPECT_EQ(r.fim, FimVarimax::LimiteDeVarreduras) << "the sweep made is never tested";
+  EXPECT_GT(MaxDifference(r.T, Identity(2)), 0.01);
+  EXPECT_LE(MaxDifference(Product(Transposed(r.T), r.T), Identity(2)), 1e-15);
 
-  ASSERT_TRUE(varimax(Matriz{{0.9}, {0.5}, {-0.3}}, 0, 1e-9, 100, t, report));
-  EXPECT_EQ(t, Identity(1)) << "one factor, no pair to rotate";
+  r = Rotate(loadings, 1e9, 2);
+  EXPECT_EQ(r.varreduras, 1u) << "the second sweep's test stops at any change";
+  EXPECT_EQ(r.fim, FimVarimax::CriterioEstavel);
 
-  Matriz none;
-  EXPECT_FALSE(varimax(Matriz{}, 0, 1e-9, 100, none));
+  EXPECT_EQ(Rotate(Matriz{{0.9}, {0.5}, {-0.3}}, 1e-9, 100).T, Identity(1))
+      << "one factor, no pair to rotate";
+
+  for (const Matriz& none : {Matriz{}, Matriz{{}, {}}}) {
+    const auto rotation = rotacao_varimax(none, 1e-9, 100);
+    ASSERT_FALSE(rotation.ok());
+    EXPECT_EQ(rotation.motivo(), FalhaVarimax::SemCargas);
+    Matriz t = {{9}};
+    EXPECT_FALSE(varimax(none, 0, 1e-9, 100, t));
+    EXPECT_TRUE(t.empty());
+  }
 }
 
 // Each variable on a single factor: every pair has num = 0 and den > 0, the rotation is the
 // identity and the second sweep stops on an unchanged criterion.
 TEST(Varimax, SimpleStructureStaysPut) {
   const Matriz simple = {{0.9, 0, 0}, {0, -0.7, 0}, {0.6, 0, 0}, {0, 0, 0.8}};
-  Matriz t;
-  VarimaxReport report;
-  ASSERT_TRUE(varimax(simple, 2, 1e-12, 100, t, report));
-  EXPECT_EQ(t, Identity(3));
-  EXPECT_EQ(report.sweeps, 1u);
+  const RotacaoVarimax r = Rotate(simple, 1e-12, 100);
+  EXPECT_EQ(r.T, Identity(3));
+  EXPECT_EQ(r.varreduras, 1u);
+  EXPECT_EQ(r.fim, FimVarimax::CriterioEstavel);
 }
 
 // A variable with no loading at all (h = 0) stays at zero, and a pair whose criterion has no
@@ -125,29 +150,44 @@ TEST(Varimax, AgainstR) {
   for (const auto& c : kvtest::MultivariateCases("varimax")) {
     const Matriz loadings = kvtest::ToMatriz(c["loadings"]);
     const Matriz want = kvtest::ToMatriz(c["rotated"]);
-    Matriz t;
-    VarimaxReport report;
-    ASSERT_TRUE(varimax(loadings, static_cast<std::int32_t>(Columns(loadings)) - 1, 1e-15, 1000, t,
-                        report));
-    EXPECT_LT(report.sweeps, 1000u) << c["name"];
-    const double difference = MatchedColumnsDifference(Product(loadings, t), want);
-    EXPECT_LE(difference, 1e-7) << c["name"] << " after " << report.sweeps << " sweeps";
+    const RotacaoVarimax r = Rotate(loadings, 1e-15, 1000);
+    EXPECT_EQ(r.fim, FimVarimax::CriterioEstavel) << c["name"];
+    EXPECT_LT(r.varreduras, 1000u) << c["name"];
+    const double difference = MatchedColumnsDifference(Product(loadings, r.T), want);
+    EXPECT_LE(difference, 1e-7) << c["name"] << " after " << r.varreduras << " sweeps";
     std::ostringstream summary;
-    summary << difference << " after " << report.sweeps << " sweeps";
+    summary << difference << " after " << r.varreduras << " sweeps";
     RecordProperty(c["name"], summary.str());
   }
 }
 
+// Each refusal with its reason, and `fastica` answering false with empty outputs for each.
 TEST(Fastica, RefusesWhatDoesNotFit) {
   const Matriz z = {{1, -1, 0.5, 2}, {0.3, 0.2, -1, 1}};
-  Matriz a, w;
-  EXPECT_FALSE(fastica(z, Identity(2), Identity(2), 0, a, w));
-  EXPECT_FALSE(fastica(z, Identity(2), Identity(2), 3, a, w));
-  EXPECT_FALSE(fastica(z, Identity(3), Identity(2), 2, a, w));
-  EXPECT_FALSE(fastica(Matriz{{}, {}}, Identity(2), Identity(2), 1, a, w));
-  // A single signal: the fixed start vector w(0) = 0 has no direction to normalise.
-  EXPECT_FALSE(fastica(Matriz{{1, -1, 0.5}}, Identity(1), Identity(1), 1, a, w));
-  EXPECT_TRUE(a.empty() && w.empty());
+  struct Case {
+    const char* what;
+    Matriz z, wh, dw;
+    std::uint32_t k;
+    FalhaFastica reason;
+  };
+  const Case cases[] = {
+      {"no component", z, Identity(2), Identity(2), 0, FalhaFastica::Dimensoes},
+      {"more components than signals", z, Identity(2), Identity(2), 3, FalhaFastica::Dimensoes},
+      {"whitening of another order", z, Identity(3), Identity(2), 2, FalhaFastica::Dimensoes},
+      {"dewhitening of another order", z, Identity(2), Identity(1), 2, FalhaFastica::Dimensoes},
+      {"no observation", Matriz{{}, {}}, Identity(2), Identity(2), 1, FalhaFastica::Dimensoes},
+      {"rows of unequal length", Matriz{{1, 2}, {3}}, Identity(2), Identity(2), 1,
+       FalhaFastica::Dimensoes},
+      // A single signal: the fixed start vector w(0) = 0 has no direction to normalise.
+      {"one signal", Matriz{{1, -1, 0.5}}, Identity(1), Identity(1), 1, FalhaFastica::DirecaoNula}};
+  for (const Case& c : cases) {
+    const auto separation = separa_componentes(c.z, c.wh, c.dw, c.k);
+    ASSERT_FALSE(separation.ok()) << c.what;
+    EXPECT_EQ(separation.motivo(), c.reason) << c.what;
+    Matriz a = {{9}}, w = {{9}};
+    EXPECT_FALSE(fastica(c.z, c.wh, c.dw, c.k, a, w)) << c.what;
+    EXPECT_TRUE(a.empty() && w.empty()) << c.what;
+  }
 }
 
 // On each set of mixed signals, whitened as the ICA tool whitens them: two runs give the same
@@ -160,16 +200,19 @@ TEST(Fastica, AgainstScikitLearn) {
     const Matriz x = kvtest::ToMatriz(c["data"]);
     const Whitened white = Whiten(x);
     const std::size_t d = Rows(white.wh);
-    Matriz a, w, a2, w2;
-    FasticaReport report;
-    ASSERT_TRUE(fastica(white.z, white.wh, white.dw, static_cast<std::uint32_t>(d), a, w, report))
-        << name;
+    const auto separation =
+        separa_componentes(white.z, white.wh, white.dw, static_cast<std::uint32_t>(d));
+    ASSERT_TRUE(separation.ok()) << name;
+    const Matriz& a = separation->mixing;
+    const Matriz& w = separation->demixing;
+    Matriz a2, w2;
     ASSERT_TRUE(fastica(white.z, white.wh, white.dw, static_cast<std::uint32_t>(d), a2, w2))
         << name;
     EXPECT_EQ(a, a2) << name;
     EXPECT_EQ(w, w2) << name;
-    for (const auto& component : report.components)
-      EXPECT_TRUE(component.accepted && component.fine_tuned) << name;
+    ASSERT_EQ(separation->componentes.size(), d) << name;
+    for (const auto& component : separation->componentes)
+      EXPECT_TRUE(component.fim == FimComponente::Aceito && component.afinado) << name;
     const Matriz bt = Product(w, white.dw);
     EXPECT_LE(MaxDifference(Product(bt, Transposed(bt)), Identity(d)), 1e-12) << name;
     EXPECT_LE(MaxDifference(Product(white.wh, white.dw), Identity(d)), 1e-12) << name;
@@ -200,8 +243,8 @@ TEST(Fastica, AgainstScikitLearn) {
     }
     std::ostringstream summary;
     summary << "lowest |correlation| " << lowest << ", iterations";
-    for (const auto& component : report.components)
-      summary << " " << component.iterations;
+    for (const auto& component : separation->componentes)
+      summary << " " << component.iteracoes;
     RecordProperty(name, summary.str());
   }
 }

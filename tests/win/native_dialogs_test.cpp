@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Pca.h"
+#include "Pca/Pca.h"
 #include "attached_form.h"
 #include "forms/ModalView.h"
 #include "native_dialog.h"

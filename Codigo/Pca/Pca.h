@@ -3,6 +3,10 @@
 
 #include "Dialogo.h"
 #include "Funcoes/Matriz.h"
+#include "TabelaDialogo.h"
+
+// The dialog's controls, captions, places and initial state.
+extern const DialogTable kPcaDialog;
 
 class Tf_pca : public ToolDialog {
 public:
@@ -24,8 +28,6 @@ public:
   // Observations (rows) by variables (columns), filled by the launch.
   Matriz dados;
 
-  // English texts, set by the launch when English is in use.
-  void UseEnglish();
   // The launch's defaults; the correlation-matrix box is offered only when the data can be one.
   void SetDefaults(bool may_be_correlation_matrix);
 

@@ -3,6 +3,10 @@
 
 #include "Dialogo.h"
 #include "Funcoes/Matriz.h"
+#include "TabelaDialogo.h"
+
+// The dialog's controls, captions, places and initial state.
+extern const DialogTable kIcaDialog;
 
 class Tf_ica : public ToolDialog {
 public:
@@ -19,8 +23,6 @@ public:
   // Observations (rows) by signals (columns), filled by the launch.
   Matriz dados;
 
-  // English texts, set by the launch when English is in use.
-  void UseEnglish();
   // The launch's defaults for data of `signals` columns.
   void SetDefaults(unsigned signals);
 

@@ -1,0 +1,51 @@
+// What the independent component tool writes: the sheet "ICA" with the data's summary, the
+// eigenvalues of their covariance matrix and, on request, the mixing and demixing matrices and
+// the independent components observation by observation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "Ajustes.h"
+#include "Funcoes/ComponentesIndependentes.h"
+#include "PastaResultado.h"
+
+namespace ica {
+
+// Excel's sheet: rows 0 .. 65535, columns 0 .. 255.
+inline constexpr unsigned long kSheetRows = 65536;
+inline constexpr unsigned long kSheetColumns = 256;
+
+// Where the blocks go for p signals, n observations and k components, rows and columns counted
+// from 0, whole, so that a layout too large for the sheet is seen before anything is written.
+struct Layout {
+  unsigned long p = 0, n = 0, k = 0;
+  bool with_mix = true, with_sources = false;
+  unsigned long eigen_row = 0, mix_row = 0, sources_row = 0;
+
+  unsigned long LastRow() const {
+    if (with_sources) return sources_row + n;
+    return with_mix ? mix_row + p : eigen_row + 1;
+  }
+  // The columns the blocks written take: the data and eigenvalues p + 1, the matrices p + k + 3,
+  // the sources k + 1 (k <= p).
+  unsigned long Columns() const { return with_mix ? p + k + 3 : p + 1; }
+  // The most observations whose sources fit below the other blocks.
+  unsigned long MostObservations() const { return kSheetRows - 1 - sources_row; }
+};
+
+Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t observations);
+
+// What of a layout Excel's sheet cannot hold, if anything: more columns than it has, or more
+// rows of sources than fit below the other blocks.
+enum class Excess { Columns, Rows };
+std::optional<Excess> ExcessOf(const Layout& layout);
+
+// The workbook of a complete analysis, with the closing steps.
+ResultBook Sheet(const Settings& settings, const Layout& layout, const AnaliseIca& analysis);
+// The workbook an analysis that failed leaves: the sheet "ICA" opened, without its whole-sheet
+// look, and nothing on it.
+ResultBook BareSheet();
+
+} // namespace ica
