@@ -21,12 +21,8 @@ void ShowToolMessage(const std::string& text) {
   kvp::ShowMessageBox(ExcelMainWindow, text.c_str(), title.Text(), kvp::kMbOk | kvp::kMbIconError);
 }
 
-ToolDialog::ToolDialog(std::string caption) : Form(std::move(caption)) {
+ToolDialog::ToolDialog(const DialogTable& table) : Form(table.caption_pt), table_(table) {
   OnClose = [this](forms::Form& sender, CloseAction& action) { FormClose(sender, action); };
-}
-
-ToolDialog::ToolDialog(const DialogTable& table) : ToolDialog(std::string(table.caption_pt)) {
-  table_ = &table;
   BuildControls(*this, table);
   b_ok = Bound<forms::Button>(*this, "b_ok");
   b_ok->Default = true;
@@ -36,25 +32,15 @@ ToolDialog::ToolDialog(const DialogTable& table) : ToolDialog(std::string(table.
 }
 
 void ToolDialog::UseEnglish() {
-  if (table_ != nullptr) UseEnglishCaptions(*this, *table_);
+  UseEnglishCaptions(*this, table_);
 }
 
 void ToolDialog::ApplyDefaults() {
-  if (table_ != nullptr) ApplyInitialState(*this, *table_);
+  ApplyInitialState(*this, table_);
 }
 
 void ToolDialog::FormClose(forms::Form&, CloseAction& action) {
   action = CloseAction::Free;
-}
-
-void ToolDialog::AddOkAndCancel() {
-  b_ok = Add<forms::Button>("b_ok");
-  b_ok->Caption = "OK";
-  b_ok->Default = true;
-  b_cancelar = Add<forms::Button>("b_cancelar");
-  b_cancelar->Caption = "Cancelar";
-  b_cancelar->Cancel = true;
-  b_cancelar->OnClick = [this](forms::Control& sender) { b_cancelarClick(sender); };
 }
 
 void ToolDialog::b_cancelarClick(forms::Control&) {

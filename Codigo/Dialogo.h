@@ -45,14 +45,9 @@ public:
 protected:
   // The dialog of `table`, its controls built, OK and Cancel among them (Cancel closes it).
   explicit ToolDialog(const DialogTable& table);
-  explicit ToolDialog(std::string caption);
 
   // The table's initial state as the launch's defaults (see ApplyInitialState).
   void ApplyDefaults();
-
-  // Adds the OK and Cancel buttons, where the dialog has them among its controls. The dialog
-  // connects OK to its own handler.
-  void AddOkAndCancel();
 
   // Connects a handler of the dialog class D to an event.
   template <class D>
@@ -65,7 +60,7 @@ protected:
   void b_cancelarClick(forms::Control& sender);
 
 private:
-  const DialogTable* table_ = nullptr;
+  const DialogTable& table_;
 };
 
 // The whole number a masked edit holds: its digits in decimal, 0 when it holds none.

@@ -38,4 +38,3 @@ void LayOutWelcome(forms::Form& form) {
          {"Memo1", 7, 99, 286, 80},
          {"b_ok", 243, 184, 50, 14}});
 }
-

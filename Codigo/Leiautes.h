@@ -1,5 +1,5 @@
-// Where each dialog's controls sit: one table per dialog, in dialog units, sized for the longer
-// of its Portuguese and English texts. The dialogs' constructors apply them.
+// Where the welcome dialog's controls sit, in dialog units, sized for the longer of its
+// Portuguese and English texts. (The tools' dialogs carry their places in their tables.)
 #pragma once
 
 #include "forms/Forms.h"
