@@ -12,8 +12,6 @@
 //    wrappers over the Resultado forms. They take their inputs by value (private copies), so an
 //    output may be the very object the caller also passes as an input; each empties its outputs
 //    first and leaves them empty when it fails.
-// The worksheet-function cores (Estatistica, Ewv) answer with a value or nothing (StatValue,
-// std::optional) instead, since a cell shows either a number or an error.
 #pragma once
 
 #include <cstddef>
