@@ -71,3 +71,10 @@ std::string ColumnReference(std::string_view sheet, unsigned first_row, unsigned
   text.append(":R").append(std::to_string(last_row)).append("C").append(std::to_string(column));
   return text;
 }
+
+ResultBook OpenedBook(std::string sheet, bool black_and_white) {
+  ResultBook book;
+  book.black_and_white = black_and_white;
+  book.AddWorksheet(std::move(sheet));
+  return book;
+}

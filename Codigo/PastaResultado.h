@@ -256,3 +256,7 @@ struct ResultBook {
     return std::get<ChartSheet>(sheets.emplace_back(ChartSheet{std::move(name), place, {}}));
   }
 };
+
+// A book of the one worksheet `sheet`, opened and not written yet: where a tool's description
+// starts, and what a run that stops right after opening leaves.
+ResultBook OpenedBook(std::string sheet, bool black_and_white);

@@ -223,17 +223,14 @@ void VolatilityChart(ChartSheet& chart, bool bw, const Result& r, const ChartSer
 } // namespace
 
 ResultBook StoppedSheet(const Settings& settings, Falha falha) {
-  ResultBook book;
-  book.black_and_white = settings.black_and_white;
-  if (falha != Falha::NoModel && falha != Falha::NoOrder) book.AddWorksheet(SheetName(settings));
-  return book;
+  if (falha == Falha::NoModel || falha == Falha::NoOrder) return ResultBook{};
+  return OpenedBook(SheetName(settings), settings.black_and_white);
 }
 
 ResultBook Sheet(const Settings& settings, const Result& result, const PValues& p) {
-  ResultBook book;
-  book.black_and_white = settings.black_and_white;
   const std::string name = SheetName(settings);
-  ResultSheet(book.AddWorksheet(name), settings, result, p);
+  ResultBook book = OpenedBook(name, settings.black_and_white);
+  ResultSheet(std::get<Worksheet>(book.sheets.front()), settings, result, p);
   if (result.chart) {
     Worksheet& data = book.AddWorksheet(kDataSheet);
     data.hidden = true;

@@ -100,10 +100,7 @@ void Forecast(Worksheet& sheet, const Result& r) {
 } // namespace
 
 ResultBook StoppedSheet(const Settings& settings) {
-  ResultBook book;
-  book.black_and_white = settings.black_and_white;
-  book.AddWorksheet(kSheet);
-  return book;
+  return OpenedBook(kSheet, settings.black_and_white);
 }
 
 ResultBook Sheet(const Settings& settings, const Result& result) {

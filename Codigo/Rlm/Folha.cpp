@@ -195,10 +195,7 @@ private:
 } // namespace
 
 ResultBook StoppedSheet(const Settings& settings) {
-  ResultBook book;
-  book.black_and_white = settings.black_and_white;
-  book.AddWorksheet(kSheet);
-  return book;
+  return OpenedBook(kSheet, settings.black_and_white);
 }
 
 ResultBook Sheet(const Settings& settings, const Result& result, const PValues& p, bool complete) {
