@@ -59,7 +59,7 @@ const BilingualText kFailure{
 
 // Builds the grid of days with both interpolations and writes the data sheet and the chart.
 void Tf_cmp::b_okClick(forms::Control&) {
-  RunTool(*this, "comparação", kFailure, [this] {
+  RunTool(*this, "Comparação", kFailure, [this] {
     const comparacao::Settings settings{o_cores->Checked()};
     const auto grid = comparacao::Analyse(settings, curva);
     if (!grid) return ToolRun{{}, MessageOf(kFailure, comparacao::Reason(grid.motivo()))};

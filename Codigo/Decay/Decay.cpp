@@ -122,7 +122,7 @@ decay::Settings ReadSettings(const Tf_decay& dialog) {
 // the result, with the RiskMetrics forecast criterion below it, on a new sheet; a run that
 // stops leaves the sheet opened and empty.
 void Tf_decay::b_okClick(forms::Control&) {
-  RunTool(*this, "decay", kFailure, [this] {
+  RunTool(*this, "Decay EWV", kFailure, [this] {
     const decay::Settings settings = ReadSettings(*this);
     const auto result = decay::Analyse(settings, serie);
     if (!result)

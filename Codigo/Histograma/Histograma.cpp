@@ -142,7 +142,7 @@ histograma::Settings ReadSettings(const Tf_hist& dialog) {
 
 // Reads the data one cell at a time, builds the histogram and writes it.
 void Tf_hist::b_okClick(forms::Control&) {
-  RunTool(*this, "histograma", kFailure, [this] {
+  RunTool(*this, "Histograma", kFailure, [this] {
     const histograma::Settings settings = ReadSettings(*this);
     const auto h = histograma::Analyse(settings, ReadSeries(bounds));
     if (!h) return ToolRun{{}, MessageOf(kFailure, histograma::Reason(h.motivo()))};

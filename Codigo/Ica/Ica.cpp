@@ -186,7 +186,7 @@ ica::Settings ReadSettings(const Tf_ica& dialog) {
 // sheet cannot hold is refused before anything is computed or opened; a failure of the analysis
 // leaves the sheet opened, bare, with the tool's message.
 void Tf_ica::b_okClick(forms::Control&) {
-  RunTool(*this, "ica", kFailure, [this] {
+  RunTool(*this, "ICA", kFailure, [this] {
     const ica::Settings settings = ReadSettings(*this);
     const ica::Layout layout = ica::PlaceBlocks(settings, Columns(dados), Rows(dados));
     if (const auto excess = ica::ExcessOf(layout))

@@ -251,7 +251,7 @@ pca::Settings ReadSettings(const Tf_pca& dialog) {
 // Computes the components of the data (or of the correlation matrix given as the range) and
 // writes them; a stop on the way ends the run with its message, after what was reached.
 void Tf_pca::b_okClick(forms::Control&) {
-  RunTool(*this, "pca", kFailure, [this] {
+  RunTool(*this, "PCA", kFailure, [this] {
     const pca::Settings settings = ReadSettings(*this);
     const auto analysis = pca::Analyse(settings, dados);
     if (!analysis) {
