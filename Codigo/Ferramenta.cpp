@@ -13,7 +13,7 @@ void RunTool(ToolDialog& dialog, const char* tool, const BilingualText& failure,
     const ToolRun result = run();
     WriteResultBook(result.book);
     if (result.message) {
-      DebugTrace("Kavenlor: %s: %s\r", tool, result.message->reason.c_str());
+      DebugTrace("Kavenlor: %s: %s\n", tool, result.message->reason.c_str());
       ShowToolMessage(result.message->text);
     }
   } catch (const std::exception& e) {
