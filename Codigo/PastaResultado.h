@@ -43,11 +43,9 @@ struct Rect {
 // The value of one cell of a block.
 struct Count { // a count or an ordinal: an integer cell while it fits in 16 bits, else a number
   std::size_t value;
-  friend bool operator==(const Count&, const Count&) = default;
 };
 struct ErrorValue { // an error value by its code (#DIV/0! 7, #NUM! 36, ...)
   std::uint16_t code;
-  friend bool operator==(const ErrorValue&, const ErrorValue&) = default;
 };
 using CellValue = std::variant<std::monostate, double, std::string, Count, ErrorValue>;
 
@@ -126,7 +124,6 @@ struct ChartColours {
       : black_and_white(black_and_white_mode), text(text_colour) {}
   bool black_and_white;
   std::int16_t text;
-  friend bool operator==(const ChartColours&, const ChartColours&) = default;
 };
 
 // An argument of PATTERNS: a number, or omitted.
@@ -137,7 +134,6 @@ struct PatternArgument {
   PatternArgument(OmittedArgument) {}
   std::int16_t value = 0;
   bool given = false;
-  friend bool operator==(const PatternArgument&, const PatternArgument&) = default;
 };
 using Pattern = std::vector<PatternArgument>;
 

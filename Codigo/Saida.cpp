@@ -1,11 +1,9 @@
 #include "Saida.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
+#include <variant>
 
 #include "Tabelas.h"
 #include "xll/ExcelCall.h"
@@ -377,16 +375,6 @@ void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used, F
 }
 
 namespace {
-std::uint16_t Rows(std::size_t rows) {
-  if (rows > 65535) throw std::out_of_range("a block taller than the sheet");
-  return static_cast<std::uint16_t>(rows);
-}
-
-std::uint16_t Columns(std::size_t columns) {
-  if (columns > 256) throw std::out_of_range("a block wider than the sheet");
-  return static_cast<std::uint16_t>(columns);
-}
-
 SheetRect Fitted(const Rect& r) {
   return SheetRect{SheetRow(r.first_row), SheetRow(r.last_row), SheetColumn(r.first_col),
                    SheetColumn(r.last_col)};
@@ -394,11 +382,12 @@ SheetRect Fitted(const Rect& r) {
 
 void WriteValues(const Block& block) {
   if (block.rows() == 0 || block.columns() == 0) return;
-  const std::uint16_t first_row = SheetRow(block.first_row());
-  const std::uint8_t first_col = SheetColumn(block.first_col());
-  SheetRow(block.first_row() + block.rows() - 1);
-  SheetColumn(block.first_col() + block.columns() - 1);
-  CellBlock cells(Rows(block.rows()), Columns(block.columns()));
+  const SheetRect at = Fitted(Rect{block.first_row(), block.first_row() + block.rows() - 1,
+                                   block.first_col(), block.first_col() + block.columns() - 1});
+  // A block of all 65536 rows is one more than a block's 16-bit count of rows.
+  if (block.rows() > 65535) throw std::out_of_range("a block taller than the sheet");
+  CellBlock cells(static_cast<std::uint16_t>(block.rows()),
+                  static_cast<std::uint16_t>(block.columns()));
   for (std::uint16_t r = 0; r < cells.rows(); ++r)
     for (std::uint16_t c = 0; c < cells.columns(); ++c) {
       const CellValue& value = block.At(r, c);
@@ -411,7 +400,7 @@ void WriteValues(const Block& block) {
       else if (const auto* error = std::get_if<ErrorValue>(&value))
         cells.Error(r, c, error->code);
     }
-  WriteCellBlock(first_row, first_col, cells);
+  WriteCellBlock(at.first_row, at.first_col, cells);
 }
 
 void DrawStyle(const RangeStyle& style, bool black_and_white) {

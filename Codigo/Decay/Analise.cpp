@@ -17,7 +17,7 @@ Resultado<Result, Falha> Analyse(const Settings& settings, const std::vector<dou
 
   const auto search = melhor_decay(*x, *settings.tolerance, settings.zero_mean);
   if (!search) return Falhou{Falha::NoDecay};
-  Result result{x->size(), *settings.tolerance, *search, std::nullopt};
+  Result result{x->size(), *search, std::nullopt};
   const auto forecast = melhor_previsao_ewv(*x, settings.zero_mean);
   if (forecast)
     result.forecast = *forecast;

@@ -14,8 +14,7 @@
 namespace decay {
 
 struct Result {
-  std::size_t n = 0;    // values searched
-  double tolerance = 0; // as chosen
+  std::size_t n = 0; // values searched
   ResultadoDecay search;
   // None when the series is too short to score a forecast (21 values or fewer).
   std::optional<ResultadoPrevisao> forecast;

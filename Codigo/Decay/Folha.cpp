@@ -59,7 +59,7 @@ void Search(Worksheet& sheet, const Settings& s, const Result& r) {
   for (const Labelled* line : {&kSample, &kTolerance, &kMaxDecay, &kBestDecay, &kMinSde})
     Label(block, 0, *line);
   block.Count(kSample.row, 1, r.n);
-  block.Number(kTolerance.row, 1, r.tolerance);
+  block.Number(kTolerance.row, 1, *s.tolerance);
   block.Number(kMaxDecay.row, 1, r.search.lambda_max);
   block.Number(kBestDecay.row, 1, r.search.melhor_lambda);
   block.Number(kMinSde.row, 1, r.search.sde_minimo);
