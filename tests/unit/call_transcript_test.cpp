@@ -94,19 +94,6 @@ const std::vector<std::string> kGolden{"SELECT(A1:IV65536)", "PATTERNS(1, 15)",
 
 } // namespace
 
-TEST(CallTranscript, NamesEachFunctionByItsMacroOrXlcallName) {
-  XLOPER one = kvtest::Int(1), fifteen = kvtest::Int(15), off = kvtest::Bool(false);
-  EXPECT_EQ(Line([&] { Excel4(xlcPatterns, nullptr, 2, &one, &fifteen); }), "PATTERNS(1, 15)");
-  EXPECT_EQ(Line([&] { Excel4(xlcEcho, nullptr, 1, &off); }), "ECHO(FALSE)");
-  EXPECT_EQ(Line([&] { Excel4(xlSheetId, nullptr, 0); }), "xlSheetId()");
-  XLOPER format = kvtest::Text("0.000");
-  EXPECT_EQ(Line([&] { Excel4(xlcFormatNumberIntl, nullptr, 1, &format); }),
-            "FORMAT.NUMBER(\"0.000\")");
-  XLOPER missing = kvtest::Missing(), name = kvtest::Text("PCA");
-  EXPECT_EQ(Line([&] { Excel4(xlcWorkbookName, nullptr, 2, &missing, &name); }),
-            "WORKBOOK.NAME(-, \"PCA\")");
-}
-
 TEST(CallTranscript, AFunctionTheTableDoesNotKnowKeepsItsNumber) {
   XLOPER one = kvtest::Int(1);
   EXPECT_EQ(Line([&] { Excel4(1234, nullptr, 1, &one); }), "1234(1)");

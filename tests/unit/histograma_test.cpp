@@ -10,7 +10,6 @@
 #include <optional>
 
 #include "Funcoes/Frequencias.h"
-#include "Funcoes/Retornos.h"
 #include "Histograma/Histograma.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
@@ -129,14 +128,6 @@ TEST(Histogram, DegenerateData) {
   EXPECT_FALSE(h.skewness);
   EXPECT_FALSE(h.excess_kurtosis);
   EXPECT_FALSE(h.faixas[3].density);
-
-  // Returns of 10, 11, 12.1, 13.31: three returns of 0.1, within rounding.
-  h = Build(retornos({10, 11, 12.1, 13.31}, TipoRetorno::Simples, OrdemDados::MaisAntigosPrimeiro),
-            2);
-  EXPECT_EQ(h.n, 3u);
-  EXPECT_NEAR(h.mean, 0.1, 1e-15);
-  EXPECT_EQ(Counts(h)[0] + Counts(h)[1], 3u);
-  EXPECT_FALSE(h.excess_kurtosis) << "three values have no kurtosis";
 
   // What no histogram can be made of.
   EXPECT_EQ(Refusal({0.5}, 3), FalhaHistograma::TooFewValues);

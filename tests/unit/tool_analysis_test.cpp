@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,6 @@
 #include "Decay/Analise.h"
 #include "Decay/Folha.h"
 #include "Histograma/Analise.h"
-#include "Histograma/Folha.h"
 #include "Rlm/Analise.h"
 #include "Rlm/Folha.h"
 #include "Tabelas.h"
@@ -37,18 +35,6 @@ std::vector<double> Prices(std::size_t n) {
   return prices;
 }
 
-// A GARCH(1,1) path with omega 1e-6, alpha 0.1, beta 0.85 (variance 2e-5), from a fixed seed.
-std::vector<double> GarchReturns(std::size_t n) {
-  std::mt19937_64 random(11);
-  std::normal_distribution<double> normal;
-  std::vector<double> e;
-  double h = 2e-5;
-  for (std::size_t t = 0; t < n; ++t) {
-    e.push_back(std::sqrt(h) * normal(random));
-    h = 1e-6 + 0.1 * e.back() * e.back() + 0.85 * h;
-  }
-  return e;
-}
 } // namespace
 
 // Simple returns of 10, 11, 12.1, 13.31 are three returns of 0.1; two prices leave one return,
@@ -68,35 +54,6 @@ TEST(HistogramAnalysis, ReturnsOfPricesAndWhyNoHistogram) {
   settings.bins = 0;
   settings.returns = false;
   EXPECT_EQ(histograma::Analyse(settings, {1, 2, 3}).motivo(), FalhaHistograma::BadBinCount);
-}
-
-// The sheet of k bins: the table's header on row 13, the footnote right below the bins, the
-// best fit over rows 2 .. 13 + k and columns A .. K, and the densities' chart only on request.
-TEST(HistogramAnalysis, SheetFollowsTheBinsAndOptions) {
-  CurrentLanguage = Language::English;
-  histograma::Settings settings;
-  settings.bins = 4;
-  settings.indicators = true;
-  const auto h = histograma::Analyse(settings, {1, 2, 2, 3, 9, 10, 4, 5});
-  ASSERT_TRUE(h);
-  const ResultBook book = histograma::Sheet(settings, *h);
-  ASSERT_EQ(book.sheets.size(), 2u) << "the sheet and the frequency chart";
-  const Worksheet& sheet = FirstSheet(book);
-  EXPECT_EQ(sheet.name, "Histogram");
-  const Block& header = sheet.blocks.at(1);
-  EXPECT_EQ(header.first_row(), 12u);
-  EXPECT_EQ(header.columns(), 6u) << "A .. F with the indicators";
-  EXPECT_EQ(TextAt(header, 0, 4), "Range Mean");
-  EXPECT_EQ(TextAt(sheet.blocks.back(), 0, 0), "* <= Sup. to last range");
-  EXPECT_EQ(sheet.blocks.back().first_row(), 17u);
-  ASSERT_TRUE(book.closing);
-  EXPECT_EQ(book.closing->used, (Rect{1, 16, 0, 10}));
-
-  settings.normalised = true;
-  settings.black_and_white = true;
-  const ResultBook both = histograma::Sheet(settings, *h);
-  EXPECT_EQ(both.sheets.size(), 3u);
-  EXPECT_TRUE(both.black_and_white);
 }
 
 TEST(ComparisonAnalysis, GridOrWhyNone) {
@@ -229,43 +186,4 @@ TEST(ArchAnalysis, ReasonsOfAStop) {
   const ResultBook opened = arch::StoppedSheet(settings, arch::Falha::NonPositiveRatio);
   ASSERT_EQ(opened.sheets.size(), 1u);
   EXPECT_EQ(FirstSheet(opened).name, "Best ARCH");
-}
-
-// A stationary GARCH(1,1) of returns taken as given: its volatilities in simple-return terms,
-// and the chart's projection continuing the fitted recursion from h(T).
-TEST(ArchAnalysis, StationaryFitWithItsChart) {
-  arch::Settings settings;
-  settings.model = ModeloArch::Garch;
-  settings.treatment = Tratamento::AsGiven;
-  settings.chart = true;
-  const std::vector<double> e = GarchReturns(200);
-  const auto r = arch::Analyse(settings, e);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->name, "GARCH (1,1)");
-  ASSERT_TRUE(r->converged);
-  ASSERT_EQ(r->h.size(), 201u);
-  EXPECT_DOUBLE_EQ(r->current_volatility, std::expm1(std::sqrt(r->h.back())));
-  ASSERT_TRUE(r->unconditional_volatility);
-  ASSERT_TRUE(r->chart);
-  // 1.07 T = 214 points: the 200 observations and 14 projected.
-  EXPECT_EQ(r->chart->points.observacoes, 200u);
-  EXPECT_EQ(r->chart->points.pontos, 214u);
-  ASSERT_EQ(r->chart->projection.size(), 14u);
-  EXPECT_EQ(r->chart->projection.front(), r->h.back());
-  const auto& theta = r->fit.theta;
-  const double second = theta[0] + (theta[1] + theta[2]) * r->h.back();
-  EXPECT_NEAR(r->chart->projection[1], second, 1e-13 * second);
-
-  settings.log_returns = false;
-  const auto plain = arch::Analyse(settings, e);
-  ASSERT_TRUE(plain);
-  EXPECT_DOUBLE_EQ(plain->current_volatility, std::sqrt(plain->h.back()));
-
-  // The book: the result sheet, the hidden data sheet and the chart, back on the result sheet.
-  CurrentLanguage = Language::English;
-  const ResultBook book = arch::Sheet(settings, *r, {});
-  ASSERT_EQ(book.sheets.size(), 3u);
-  EXPECT_TRUE(std::get<Worksheet>(book.sheets.at(1)).hidden);
-  ASSERT_TRUE(book.closing);
-  EXPECT_EQ(book.closing->sheet, "GARCH (1,1)");
 }

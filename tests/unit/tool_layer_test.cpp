@@ -334,19 +334,3 @@ TEST(DialogTables, ControlsKindsAndBothLanguages) {
     EXPECT_EQ(found, dialog.controls);
   }
 }
-
-// The tables build their dialogs: each control is made with its kind, in the language asked.
-TEST(DialogTables, BuildTheirDialogsInBothLanguages) {
-  CurrentLanguage = Language::English;
-  Tf_arch dialog;
-  EXPECT_EQ(kvp::AnsiToUtf8(dialog.Caption.c_str()), "Volatilidade Condicional - Família ARCH");
-  EXPECT_EQ(dialog.o_arch->Parent, dialog.r_grupo_2);
-  EXPECT_FALSE(dialog.b_ok->Enabled);
-  dialog.UseEnglish();
-  EXPECT_EQ(dialog.Caption, "Conditional Volatility - ARCH Family");
-  EXPECT_EQ(dialog.o_melhor->Caption, "Find best model (minimum criteria)");
-  EXPECT_EQ(dialog.r_grupo->Items.size(), 5u) << "the models keep their names in English";
-  Tf_hist histogram;
-  histogram.UseEnglish();
-  EXPECT_EQ(histogram.r_grupo->Items, (std::vector<std::string>{"Sample", "Population"}));
-}
