@@ -70,7 +70,6 @@ Resultado<Result, Falha> Analyse(const Settings& s, const std::vector<double>& s
   if (s.model) {
     r.fit = FitOne(espec_arch(*s.model, s.q, s.p), r.x, progress);
     if (r.fit.resultado == 0) return Falhou{Falha::UnknownModel};
-    r.converged = r.fit.resultado == 1;
   } else {
     auto best = FitBest(s, r.x, progress);
     if (!best) return Falhou{best.motivo()};

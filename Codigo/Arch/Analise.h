@@ -29,7 +29,9 @@ struct ChartSeries {
 struct Result {
   AjusteArch fit;
   std::string name; // NomeModeloArch of the fit
-  bool converged = true;
+  // estima_arch's code: 1 converged, -1 stopped at the iteration limit (a single fit only: the
+  // best-model search keeps converged fits).
+  bool converged() const { return fit.resultado == 1; }
   std::vector<double> x;                          // the prepared series
   std::vector<double> h;                          // h(0) .. h(T)
   std::vector<double> lr;                         // one per parameter; shown when > 0

@@ -324,7 +324,7 @@ void Tf_arch::b_okClick(forms::Control&) {
       return ToolRun{arch::StoppedSheet(settings, falha), MessageOf(text, arch::Reason(falha))};
     }
     ToolRun run{arch::Sheet(settings, *result, AskExcel(*result)), {}};
-    if (!result->converged) run.message = MessageOf(kNoConvergence, "o modelo não convergiu");
+    if (!result->converged()) run.message = MessageOf(kNoConvergence, "o modelo não convergiu");
     return run;
   });
 }

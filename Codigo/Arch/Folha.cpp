@@ -127,7 +127,7 @@ void ResultSheet(Worksheet& sheet, const Settings& s, const Result& r, const PVa
     }
   }
   const std::size_t status = n + 1, current = n + 2, unconditional = n + 4, likelihood = n + 6;
-  if (!r.converged) table.Text(status, 0, kNoConvergence.Text());
+  if (!r.converged()) table.Text(status, 0, kNoConvergence.Text());
   table.Text(current, 0, kCurrentVolatility.Text());
   Put(table, current, 1, r.current_volatility);
   table.Text(unconditional, 0, kUnconditionalVolatility.Text());
