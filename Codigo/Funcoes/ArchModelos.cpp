@@ -249,8 +249,17 @@ void Search::Foresee(const State& current, std::vector<std::vector<double>>& poi
 }
 } // namespace
 
-int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
-                std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico) {
+std::vector<double> serie_escalada_arch(const std::vector<double>& e, int k) {
+  const double ten_k = std::pow(10.0, std::abs(k)); // exact for the scales that occur
+  std::vector<double> scaled(e);
+  if (k != 0)
+    for (double& v : scaled)
+      v = k > 0 ? v * ten_k : v / ten_k;
+  return scaled;
+}
+
+int busca_arch(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
+               std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico) {
   DiagnosticoArch local;
   DiagnosticoArch& diag = diagnostico ? *diagnostico : local;
   diag = DiagnosticoArch{};
@@ -259,16 +268,14 @@ int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>
   const int code = static_cast<int>(model);
   if (code < 0 || code > 4) return 0;
   if (model == ModeloArch::Igarch) theta[1] = 1 - (q + p - 1) * kDelta;
+  return Search(model, q, r, p, e, diag).Run(theta, LL);
+}
 
-  const int k = escala_arch(e);
-  diag.escala = k;
-  if (k == 0) return Search(model, q, r, p, e, diag).Run(theta, LL);
-
-  const double ten_k = std::pow(10.0, std::abs(k)); // exact for the scales that occur
-  std::vector<double> scaled(e);
-  for (double& v : scaled)
-    v = k > 0 ? v * ten_k : v / ten_k;
-  const int result = Search(model, q, r, p, scaled, diag).Run(theta, LL);
+void desfaz_escala_arch(ModeloArch model, int q, int r, int p, int k, std::size_t T,
+                        std::vector<double>& theta, double& LL) {
+  if (k == 0) return;
+  if (model != ModeloArch::Egarch && model != ModeloArch::Gjr) r = 0;
+  const double ten_k = std::pow(10.0, std::abs(k));
   const double ln10 = std::numbers::ln10;
   if (model == ModeloArch::Egarch) {
     double beta_sum = 0;
@@ -278,6 +285,16 @@ int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>
   } else {
     theta[0] = k > 0 ? theta[0] / (ten_k * ten_k) : theta[0] * (ten_k * ten_k);
   }
-  LL += static_cast<double>(e.size()) * k * ln10;
+  LL += static_cast<double>(T) * k * ln10;
+}
+
+int estima_arch(ModeloArch model, int q, int r, int p, const std::vector<double>& e,
+                std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico) {
+  const int k = escala_arch(e);
+  const int result =
+      k == 0 ? busca_arch(model, q, r, p, e, theta, LL, diagnostico)
+             : busca_arch(model, q, r, p, serie_escalada_arch(e, k), theta, LL, diagnostico);
+  if (diagnostico) diagnostico->escala = k;
+  if (result != 0) desfaz_escala_arch(model, q, r, p, k, e.size(), theta, LL);
   return result;
 }

@@ -2,6 +2,7 @@
 // derivative-free maximiser. Plain C++ on vectors; nothing here knows of Excel.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // The model codes, in the order of the ARCH tool's model group.
@@ -78,3 +79,12 @@ int escala_arch(const std::vector<double>& e);
 // omega 10^(-2k), EGARCH omega - 2k ln(10)(1 - sum beta), LL + T k ln(10).
 int estima_arch(ModeloArch modelo, int q, int r, int p, const std::vector<double>& e,
                 std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico = nullptr);
+
+// The parts of estima_arch, for a caller that works on the search's own scale: the series times
+// 10^k; the search on a series taken as it is (no scaling); a point of the search on e 10^k
+// carried back to e.
+std::vector<double> serie_escalada_arch(const std::vector<double>& e, int k);
+int busca_arch(ModeloArch modelo, int q, int r, int p, const std::vector<double>& e,
+               std::vector<double>& theta, double& LL, DiagnosticoArch* diagnostico = nullptr);
+void desfaz_escala_arch(ModeloArch modelo, int q, int r, int p, int k, std::size_t T,
+                        std::vector<double>& theta, double& LL);
