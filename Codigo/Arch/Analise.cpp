@@ -11,15 +11,10 @@ namespace {
 // A single fit that takes longer than this shows itself.
 constexpr auto kQuietFit = std::chrono::seconds(1);
 
-// One model fitted as estima_arch fits it, on a thread of its own so that the caller can tell
-// of a long fit.
+// One model fitted (the search and its polish), on a thread of its own so that the caller can
+// tell of a long fit.
 AjusteArch FitOne(const EspecArch& m, const std::vector<double>& x, const Progress& progress) {
-  auto fit = std::async(std::launch::async, [&] {
-    AjusteArch result;
-    result.espec = m;
-    result.resultado = estima_arch(m.modelo, m.q, m.r, m.p, x, result.theta, result.LL);
-    return result;
-  });
+  auto fit = std::async(std::launch::async, [&] { return ajusta_arch(m, x); });
   if (fit.wait_for(kQuietFit) != std::future_status::ready && progress.slow_fit)
     progress.slow_fit(m);
   return fit.get();

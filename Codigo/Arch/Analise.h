@@ -29,9 +29,9 @@ struct ChartSeries {
 struct Result {
   AjusteArch fit;
   std::string name; // NomeModeloArch of the fit
-  // estima_arch's code: 1 converged, -1 stopped at the iteration limit (a single fit only: the
-  // best-model search keeps converged fits).
-  bool converged() const { return fit.resultado == 1; }
+  // Whether the search stopped by its own rule or its polish reached a maximum (a single fit
+  // only: the best-model search keeps converged fits).
+  bool converged() const { return fit.convergiu(); }
   std::vector<double> x;                          // the prepared series
   std::vector<double> h;                          // h(0) .. h(T)
   std::vector<double> lr;                         // one per parameter; shown when > 0

@@ -90,16 +90,14 @@ std::vector<AjusteArch> ajusta_candidatos(const std::vector<EspecArch>& candidat
   std::vector<AjusteArch> fits(n);
   if (n == 0) return fits;
   const std::vector<std::size_t> order = WorkOrder(candidatos);
+  const auto memory = memoria_polimento_arch();
   std::atomic<std::size_t> next{0};
   Finished finished;
 
   auto work = [&] {
     try {
       for (std::size_t i; !finished.Stopped() && (i = next.fetch_add(1)) < n;) {
-        AjusteArch& fit = fits[order[i]];
-        fit.espec = candidatos[order[i]];
-        const EspecArch& m = fit.espec;
-        fit.resultado = estima_arch(m.modelo, m.q, m.r, m.p, e, fit.theta, fit.LL);
+        fits[order[i]] = ajusta_arch(candidatos[order[i]], e, memory);
         finished.Push(order[i]);
       }
     } catch (...) {
@@ -131,7 +129,7 @@ Resultado<std::size_t, FalhaMelhorAjuste> melhor_ajuste(const std::vector<Ajuste
   double best_value = 0;
   for (std::size_t i = 0; i < ajustes.size(); ++i) {
     const AjusteArch& fit = ajustes[i];
-    if (fit.resultado != 1) continue;
+    if (!fit.convergiu()) continue;
     const CriteriosArch c = criterios_arch(fit.LL, T, fit.espec.k());
     std::optional<double> value;
     switch (criterio) {

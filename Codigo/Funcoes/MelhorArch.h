@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "ArchPolimento.h"
 #include "EstatisticasArch.h"
 #include "Resultado.h"
 
@@ -17,17 +18,10 @@
 // q' = p' = 0; r' = q' for EGARCH and GJR.
 std::vector<EspecArch> candidatos_arch(const std::array<bool, 5>& modelos, int qmax, int pmax);
 
-struct AjusteArch {
-  EspecArch espec;
-  int resultado = 0; // estima_arch's: 1 converged, -1 iteration limit
-  std::vector<double> theta;
-  double LL = 0;
-};
-
 // Called on the calling thread after each fit ends: how many have ended, and which one ended.
 using ProgressoArch = std::function<void(std::size_t feitos, const EspecArch& terminado)>;
 
-// Fits every candidate with estima_arch on `threads` threads (at least one; the calling thread
+// Fits every candidate with ajusta_arch on `threads` threads (at least one; the calling thread
 // only waits and reports). The result is in the order of `candidatos`, whatever the order in
 // which the fits end. The search itself raises nothing; an exception that passes through it (no
 // memory, or thrown by `progresso`) is thrown again here, after every thread has stopped.

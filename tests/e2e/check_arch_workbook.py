@@ -3,8 +3,8 @@
 ... --out BOOK.xlsx` saved and checks it with openpyxl against numbers recomputed from the data:
 the series prepared as the options say, the Gaussian likelihood of the written parameters, the
 likelihood-ratio tests (scipy's chi-square), the volatilities, the criteria, the hidden chart data
-and the chart's series; on the DAX log returns also against the maxima scipy found and R fGarch's
-GARCH(1,1) (tests/reference/data/arch.json).
+and the chart's series; on the DAX log returns also against the maxima scipy found and the likelihood at
+R fGarch's GARCH(1,1) estimates (tests/reference/data/arch.json).
 
     check_arch_workbook.py BOOK.xlsx DATA.csv COLUMN [options]
 
@@ -17,7 +17,8 @@ GARCH(1,1) (tests/reference/data/arch.json).
     --model CODE --q Q --p P      one model (0 ARCH, 1 GARCH, 2 IGARCH, 3 EGARCH, 4 GJR)
     --best aic|aicc|bic --models CODES --qmax Q --pmax P   best-model mode (CODES e.g. 0,1,4)
     --chart               the chart was asked for (hidden "Auxiliar" sheet and a chart sheet)
-    --not-converged       the single model's search hit its iteration limit
+    --not-converged       the single model's search hit its iteration limit, and its polish
+                          reached no maximum
 
 Before reading the workbook the checker tests its own likelihood against the values stored in
 arch.json (an independent implementation's), so that a fault of its own cannot pass a workbook.
@@ -173,8 +174,11 @@ def loglik(model, q, r, p, e, theta):
         log_h = egarch_log_variances(q, r, p, e, theta, len(e))
         if log_h is None:
             return SENTINEL
-        return -0.5 * len(e) * math.log(2 * math.pi) - 0.5 * math.fsum(
-            (x * math.exp(-0.5 * v)) ** 2 + v for x, v in zip(e, log_h))
+        try:
+            return -0.5 * len(e) * math.log(2 * math.pi) - 0.5 * math.fsum(
+                (x * math.exp(-0.5 * v)) ** 2 + v for x, v in zip(e, log_h))
+        except OverflowError:  # a restricted fit whose variances fall far below the shocks
+            return -math.inf
     h = variances(model, q, r, p, e, theta)
     if h is None:
         return SENTINEL
@@ -451,6 +455,11 @@ def check_book(book, e, options, ref):
         if empty(got_lr) and empty(got_p):
             check(lr <= tol, f"{labels[i]}: LR {lr} > 0 but the cells are empty")
             continue
+        if math.isinf(lr):
+            # No finite likelihood left under the restriction: the test is shown as an error.
+            check(got_lr == "#NUM!" and empty(got_p), f"{labels[i]}: LR {got_lr!r} p {got_p!r}, "
+                  "expected #NUM! and no p")
+            continue
         if not check(isinstance(got_lr, (int, float)) and isinstance(got_p, (int, float)),
                      f"{labels[i]}: LR {got_lr!r} p {got_p!r}"):
             continue
@@ -476,7 +485,8 @@ def check_book(book, e, options, ref):
     check(ws.cell(rows["current"], 1).value == txt["current"],
           f"current volatility label {ws.cell(rows['current'], 1).value!r}")
     got = ws.cell(rows["current"], 2).value
-    check(near(got, current, 1e-9), f"current volatility {got} != {current}")
+    # As close as the LLF: an EGARCH recursion near explosion carries rounding a long way.
+    check(near(got, current, 1e-7), f"current volatility {got} != {current}")
     check(ws.cell(rows["current"], 2).number_format == "0.000%",
           f"current volatility format {ws.cell(rows['current'], 2).number_format!r}")
     is_stationary = stationary(q, r, p, theta)
@@ -526,10 +536,11 @@ def check_book(book, e, options, ref):
         if c is not None:
             check(L >= c["ll"] - 0.01, f"LLF {L} below scipy's maximum {c['ll']} by more than 0.01")
         if (model, q, p) == (1, 1, 1):
+            # fGarch's estimates (in percent) are a point of this likelihood too, and no higher.
             fg = ref["fgarch_garch11_percent"]
-            check(abs(theta[1] - fg["alpha"]) <= 0.01 and abs(theta[2] - fg["beta"]) <= 0.01,
-                  f"GARCH(1,1) alpha {theta[1]}, beta {theta[2]}; fGarch {fg['alpha']}, "
-                  f"{fg['beta']}")
+            at_fgarch = loglik(1, 1, 0, 1, e, [fg["omega"] * 1e-4, fg["alpha"], fg["beta"]])
+            check(L >= at_fgarch, f"GARCH(1,1) LLF {L} below its value at fGarch's estimates, "
+                  f"{at_fgarch}")
         if best:
             # The choice: no candidate's maximum has a smaller criterion, within what 0.01 of
             # likelihood is worth.

@@ -209,11 +209,10 @@ TEST(MelhorArch, ThreadsChangeNothing) {
     EXPECT_EQ(runs[0][i].espec.q, candidates[i].q);
     EXPECT_EQ(runs[0][i].theta, runs[1][i].theta) << i;
     EXPECT_EQ(runs[0][i].LL, runs[1][i].LL) << i;
-    std::vector<double> alone;
-    double ll = 0;
-    const EspecArch& m = candidates[i];
-    EXPECT_EQ(estima_arch(m.modelo, m.q, m.r, m.p, shorter, alone, ll), runs[1][i].resultado);
-    EXPECT_EQ(alone, runs[1][i].theta) << "fitted as if alone";
+    const AjusteArch alone = ajusta_arch(candidates[i], shorter);
+    EXPECT_EQ(alone.resultado, runs[1][i].resultado);
+    EXPECT_EQ(alone.theta, runs[1][i].theta) << "fitted as if alone";
+    EXPECT_EQ(alone.LL, runs[1][i].LL);
   }
   EXPECT_THROW(ajusta_candidatos(candidates, shorter, 2,
                                  [](std::size_t done, const EspecArch&) {
@@ -222,8 +221,8 @@ TEST(MelhorArch, ThreadsChangeNothing) {
                std::runtime_error);
 }
 
-// The first of the least criterion wins; a fit at the iteration limit or without the
-// criterion cannot.
+// The first of the least criterion wins; a fit at the iteration limit (unless its polish
+// converged) or without the criterion cannot.
 TEST(MelhorArch, ChoiceKeepsTheFirstOfTheLeast) {
   auto fit = [](ModeloArch m, int q, int p, double ll, int result = 1) {
     AjusteArch a;
@@ -239,6 +238,10 @@ TEST(MelhorArch, ChoiceKeepsTheFirstOfTheLeast) {
   const auto unconverged = melhor_ajuste({fits[2]}, 50, CriterioArch::Bic);
   ASSERT_FALSE(unconverged);
   EXPECT_EQ(unconverged.motivo(), FalhaMelhorAjuste::NoneQualifies);
+  // A search stopped at the limit whose polish reached a maximum takes part.
+  AjusteArch polished = fits[2];
+  polished.polimento_convergiu = true;
+  EXPECT_EQ(*melhor_ajuste({fits[0], polished}, 50, CriterioArch::Aic), 1u);
   // T = 3: AICc of the one-parameter fits divides by 3 - 1 - 1 = 1, of (1,1) by 0.
   const std::vector<AjusteArch> short_fits{fit(ModeloArch::Garch, 1, 0, 1),
                                            fit(ModeloArch::Garch, 1, 1, 50)};

@@ -1,0 +1,178 @@
+#include "ArchGradiente.h"
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <numbers>
+
+namespace {
+constexpr double kMinusInfinity = -std::numeric_limits<double>::infinity();
+
+double MeanSquare(const std::vector<double>& e) {
+  double s = 0;
+  for (double v : e)
+    s += v * v;
+  return s / static_cast<double>(e.size());
+}
+
+// Row t of a T x n table of derivatives.
+struct Rows {
+  std::size_t n;
+  std::vector<double> cells;
+  double* operator[](std::size_t t) { return cells.data() + t * n; }
+};
+
+// Adds a * from to to, n values.
+void AddScaled(double* to, double a, const double* from, std::size_t n) {
+  for (std::size_t c = 0; c < n; ++c)
+    to[c] += a * from[c];
+}
+
+// GARCH, IGARCH, ARCH (r = 0) and GJR: the variance is linear in its own lags.
+double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& th,
+                    std::vector<double>& g) {
+  const std::size_t T = e.size(), n = th.size();
+  const int q = m.q, r = m.r, p = m.p;
+  const double omega = th[0];
+  const double* alpha = th.data() + 1;
+  const double* gamma = th.data() + 1 + q;
+  const double* beta = th.data() + 1 + q + r;
+
+  // The start value and its derivatives.
+  std::vector<double> dh0(n, 0.0);
+  double h0 = MeanSquare(e);
+  if (m.modelo != ModeloArch::Gjr) {
+    double S = 0;
+    for (int i = 0; i < q; ++i)
+      S += alpha[i];
+    for (int j = 0; j < p; ++j)
+      S += beta[j];
+    if (1 - 2 * kDeltaArch * (q + p) > S) {
+      h0 = omega / (1 - S);
+      dh0[0] = 1 / (1 - S);
+      for (std::size_t c = 1; c < n; ++c)
+        dh0[c] = omega / ((1 - S) * (1 - S));
+    }
+  }
+
+  std::vector<double> h(T);
+  Rows dh{n, std::vector<double>(T * n, 0.0)};
+  double quad = 0, sum_log = 0;
+  g.assign(n, 0.0);
+  for (std::size_t t = 0; t < T; ++t) {
+    double v = omega;
+    double* d = dh[t];
+    d[0] = 1;
+    for (int i = 1; i <= q; ++i) {
+      const std::size_t c = static_cast<std::size_t>(i);
+      const double a = alpha[i - 1];
+      if (t >= c) {
+        const double x = e[t - c] * e[t - c];
+        v += a * x;
+        d[c] += x;
+      } else {
+        v += a * h0;
+        d[c] += h0;
+        AddScaled(d, a, dh0.data(), n);
+      }
+    }
+    for (int i = 1; i <= r; ++i) {
+      const std::size_t c = static_cast<std::size_t>(q + i), lag = static_cast<std::size_t>(i);
+      const double x = t >= lag ? (e[t - lag] < 0 ? e[t - lag] * e[t - lag] : 0.0) : h0;
+      v += gamma[i - 1] * x;
+      d[c] += x;
+    }
+    for (int j = 1; j <= p; ++j) {
+      const std::size_t c = static_cast<std::size_t>(q + r + j), lag = static_cast<std::size_t>(j);
+      const double b = beta[j - 1];
+      if (t >= lag) {
+        v += b * h[t - lag];
+        d[c] += h[t - lag];
+        AddScaled(d, b, dh[t - lag], n);
+      } else {
+        v += b * h0;
+        d[c] += h0;
+        AddScaled(d, b, dh0.data(), n);
+      }
+    }
+    if (!(v > 0) || !std::isfinite(v)) return kMinusInfinity;
+    h[t] = v;
+    const double e2 = e[t] * e[t];
+    quad += e2 / v;
+    sum_log += std::log(v);
+    AddScaled(g.data(), 0.5 * (e2 / v - 1) / v, d, n);
+  }
+  return -0.5 * static_cast<double>(T) * std::log(2 * std::numbers::pi) - 0.5 * (quad + sum_log);
+}
+
+double Egarch(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& th,
+              std::vector<double>& g) {
+  const std::size_t T = e.size(), n = th.size();
+  const int q = m.q, r = m.r, p = m.p;
+  const double* alpha = th.data() + 1;
+  const double* gamma = th.data() + 1 + q;
+  const double* beta = th.data() + 1 + q + r;
+  const double ln_h0 = std::log(MeanSquare(e));
+
+  std::vector<double> ln_h(T), sd(T);
+  Rows dl{n, std::vector<double>(T * n, 0.0)};
+  double quad = 0, sum_log = 0;
+  g.assign(n, 0.0);
+  for (std::size_t t = 0; t < T; ++t) {
+    double v = th[0];
+    double* d = dl[t];
+    d[0] = 1;
+    for (int i = 1; i <= q; ++i) {
+      const std::size_t c = static_cast<std::size_t>(i), lag = c;
+      const double a = alpha[i - 1], gi = i <= r ? gamma[i - 1] : 0.0;
+      if (t >= lag) {
+        const double x = e[t - lag];
+        const double z = (std::fabs(x) + gi * x) / sd[t - lag];
+        v += a * z;
+        d[c] += z;
+        // z falls as the variance it is divided by rises: dz = -z/2 d ln h(t-i).
+        AddScaled(d, -0.5 * a * z, dl[t - lag], n);
+        if (i <= r) d[static_cast<std::size_t>(q + i)] += a * x / sd[t - lag];
+      } else {
+        v += a * (1 + gi);
+        d[c] += 1 + gi;
+        if (i <= r) d[static_cast<std::size_t>(q + i)] += a;
+      }
+    }
+    for (int j = 1; j <= p; ++j) {
+      const std::size_t c = static_cast<std::size_t>(q + r + j), lag = static_cast<std::size_t>(j);
+      const double b = beta[j - 1];
+      if (t >= lag) {
+        v += b * ln_h[t - lag];
+        d[c] += ln_h[t - lag];
+        AddScaled(d, b, dl[t - lag], n);
+      } else {
+        v += b * ln_h0;
+        d[c] += ln_h0;
+      }
+    }
+    const double variance = std::exp(v);
+    if (!(variance > 0) || !std::isfinite(variance)) return kMinusInfinity;
+    ln_h[t] = v;
+    sd[t] = std::sqrt(variance);
+    const double e2 = e[t] * e[t];
+    quad += e2 / variance;
+    sum_log += v;
+    AddScaled(g.data(), 0.5 * (e2 / variance - 1), d, n);
+  }
+  const double ll =
+      -0.5 * static_cast<double>(T) * std::log(2 * std::numbers::pi) - 0.5 * (quad + sum_log);
+  return std::isfinite(ll) ? ll : kMinusInfinity;
+}
+} // namespace
+
+double log_verossimilhanca_gradiente(const EspecArch& m, const std::vector<double>& e,
+                                     const std::vector<double>& theta,
+                                     std::vector<double>& gradient) {
+  if (e.empty()) return kMinusInfinity;
+  const double ll = m.modelo == ModeloArch::Egarch ? Egarch(m, e, theta, gradient)
+                                                   : LinearFamily(m, e, theta, gradient);
+  for (double v : gradient)
+    if (!std::isfinite(v)) return kMinusInfinity;
+  return ll;
+}
