@@ -160,6 +160,17 @@ void BM_Garch11DemGbp(benchmark::State& state) {
 }
 BENCHMARK(BM_Garch11DemGbp)->Unit(benchmark::kMillisecond);
 
+// The fit the ARCH tool makes: the search, then its polish (the one to set beside fGarch).
+void BM_Garch11DemGbpPolished(benchmark::State& state) {
+  const auto e = DemGbp();
+  AjusteArch fit;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit = ajusta_arch(espec_arch(ModeloArch::Garch, 1, 1), e));
+  state.counters["loglik"] = fit.LL;
+  state.counters["polished"] = fit.polido ? 1 : 0;
+}
+BENCHMARK(BM_Garch11DemGbpPolished)->Unit(benchmark::kMillisecond);
+
 // One likelihood evaluation per iteration, per model and order (q, p), r = q for EGARCH and GJR;
 // items are observations, so the reported rate gives the cost per observation.
 void BM_LogLikelihood(benchmark::State& state) {
