@@ -200,6 +200,10 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
       v = -v;
     return -ll;
   };
+  auto value = [&](const std::vector<double>& at) {
+    const double ll = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e, region.Theta(at));
+    return std::isfinite(ll) && ll > kSentinelaArch ? -ll : std::numeric_limits<double>::infinity();
+  };
   std::vector<double> g;
   double f = evaluate(u, g);
   Ascent out;
@@ -234,7 +238,7 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
   };
   reset();
   bool fresh = true; // H has just been set, not learnt from steps
-  int quiet_steps = 0;
+  int quiet_steps = 0, stuck = 0;
   for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
     double g_norm = 0;
     for (double v : g)
@@ -269,6 +273,9 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
     for (int tries = 0; tries < 60; ++tries, step *= 0.3) {
       for (std::size_t i = 0; i < n; ++i)
         u_next[i] = u[i] + step * dir[i];
+      // The full step usually holds, and its gradient is wanted; a shorter one is first tried
+      // on the likelihood alone, which costs a fraction of the gradient.
+      if (tries > 0 && !(value(u_next) <= f + 1e-4 * step * slope)) continue;
       f_next = evaluate(u_next, g_next);
       if (f_next <= f + 1e-4 * step * slope) {
         moved = true;
@@ -283,6 +290,10 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
       fresh = true;
       continue;
     }
+    // Steps that move nothing, one after another: the climb is stuck on a crest it cannot
+    // follow.
+    stuck = step * longest < 1e-10 ? stuck + 1 : 0;
+    if (stuck >= 10) break;
     fresh = false;
     steepest = false;
     std::vector<double> s(n), y(n);
@@ -292,11 +303,6 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
     }
     const double sy = Dot(s, y);
     if (sy > 1e-12 * std::sqrt(Dot(s, s) * Dot(y, y))) {
-      if (iteration == 0 && steepest) {
-        const double scale = sy / Dot(y, y);
-        for (std::size_t i = 0; i < n; ++i)
-          H[i * n + i] = scale;
-      }
       std::vector<double> Hy(n, 0.0);
       for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j)
