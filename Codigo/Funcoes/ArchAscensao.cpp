@@ -13,7 +13,6 @@ namespace {
 constexpr double kDelta = kDeltaArch;
 // The least distance from a bound at which an ascent starts.
 constexpr double kInside = 1e-10;
-constexpr int kMaxIterations = 400;
 
 // The admissible region mapped onto open coordinates u, so that every u is an admissible theta:
 //   omega (not EGARCH), each alpha and beta of GJR: delta + exp(u);
@@ -187,7 +186,8 @@ bool Inverse(const std::vector<double>& a, std::size_t n, std::vector<double>& i
 }
 } // namespace
 
-Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& start) {
+Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& start,
+             int steps) {
   const Region region(m);
   std::vector<double> u = region.Coordinates(start);
   const std::size_t n = region.Size();
@@ -239,7 +239,7 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
   reset();
   bool fresh = true; // H has just been set, not learnt from steps
   int quiet_steps = 0, stuck = 0;
-  for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
+  for (int iteration = 0; iteration < steps; ++iteration) {
     double g_norm = 0;
     for (double v : g)
       g_norm = std::max(g_norm, std::fabs(v));

@@ -18,10 +18,11 @@ struct Ascent {
 };
 
 // BFGS on -LL(theta(u)) with a backtracking line search, from theta, in coordinates u onto
-// which the admissible region is mapped (every u is an admissible theta); converged when the
-// gradient is negligible against the likelihood or steps stop changing it. An ascent from a
-// point whose likelihood is not finite has no theta.
-Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& theta);
+// which the admissible region is mapped (every u is an admissible theta), for at most `steps`
+// steps; converged when the gradient is negligible against the likelihood or steps stop
+// changing it. An ascent from a point whose likelihood is not finite has no theta.
+Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& theta,
+             int steps);
 
 // theta inside the search's admissible region.
 bool Admissible(const EspecArch& m, const std::vector<double>& theta);

@@ -25,8 +25,13 @@ struct MemoriaPolimentoArch {
 
 namespace {
 constexpr double kDelta = kDeltaArch;
-// How many times the highest climb may start again where its steps ran out.
+// The steps of a climb of the fit itself, and how many times its highest climb may start again
+// where its steps ran out. The maxima of lower orders are only starts: fewer steps, no rounds,
+// so that their cost, which grows with the orders, stays near the search's.
+constexpr int kSteps = 400;
 constexpr int kMoreRounds = 4;
+constexpr int kLowerSteps = 100;
+constexpr int kTypicalUpTo = 3;
 
 // A start of the given persistences on a series of mean square v: totals spread evenly over
 // the lags, all on the terms there are when q or p is 0.
@@ -173,10 +178,15 @@ public:
   // model at the orders one below in q or in p; converged when a climb that ended by its own
   // criterion is as high as the best, to within what the search's point is kept for.
   Ascent Best(const EspecArch& m, const std::vector<double>* first) {
+    // Only the fit itself has the search's point; the lower orders' maxima have none.
+    const bool own = first != nullptr;
+    const int steps = own ? kSteps : kLowerSteps;
     std::vector<std::vector<double>> starts;
     if (first) starts.push_back(*first);
-    for (auto& start : TypicalStarts(m, v_))
-      starts.push_back(std::move(start));
+    // A lower order of more than three terms is reached from its own lower orders alone.
+    if (own || m.q + m.p <= kTypicalUpTo)
+      for (auto& start : TypicalStarts(m, v_))
+        starts.push_back(std::move(start));
     for (const auto& [q, p] : {std::pair{m.q - 1, m.p}, std::pair{m.q, m.p - 1}}) {
       if (q < 0 || p < 0 || (q == 0 && p == 0) || (m.modelo == ModeloArch::Arch && q == 0))
         continue;
@@ -193,7 +203,7 @@ public:
     }
     std::vector<Ascent> ends;
     for (const std::vector<double>& start : starts) {
-      Ascent a = subida_arch::Climb(m, e_, start);
+      Ascent a = subida_arch::Climb(m, e_, start, steps);
       if (a.theta.empty() || !subida_arch::Admissible(m, a.theta)) continue;
       a.ll = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e_, a.theta);
       if (std::isfinite(a.ll) && a.ll > kSentinelaArch) ends.push_back(std::move(a));
@@ -202,8 +212,8 @@ public:
                                  [](const Ascent& a, const Ascent& b) { return a.ll < b.ll; });
     if (best == ends.end()) return {};
     // The highest climb goes on where it was cut short by its number of steps.
-    for (int round = 0; !best->converged && round < kMoreRounds; ++round) {
-      Ascent further = subida_arch::Climb(m, e_, best->theta);
+    for (int round = 0; own && !best->converged && round < kMoreRounds; ++round) {
+      Ascent further = subida_arch::Climb(m, e_, best->theta, steps);
       if (further.theta.empty() || !subida_arch::Admissible(m, further.theta)) break;
       further.ll = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e_, further.theta);
       if (!(further.ll >= best->ll)) break;

@@ -44,9 +44,10 @@ std::shared_ptr<MemoriaPolimentoArch> memoria_polimento_arch();
 //               alpha 0.02, gamma 0.04, beta 0.96; alpha 0.05, gamma 0.05, beta 0.30
 //   or, without shock terms (q = 0), sum beta 0.9, 0.99, 1 and 1.005 (as far as the region
 //   goes), omega at the level (EGARCH) or 10 delta at least;
-//   the maxima of the same model with q or p one lower, found the same way without a search,
-//   the terms they lack at the region's floor, at the first lags and one lag later: so a
-//   larger model never stops below a smaller;
+//   the maxima of the same model with q or p one lower, found the same way without a search
+//   in fewer steps (past q + p = 3 from their own lower orders only), the terms they lack at
+//   the region's floor, at the first lags and one lag later: so a larger model does not stop
+//   below what the smaller ones it contains reach;
 //   for EGARCH, the maximum at (q - 1, p - 1) with both polynomials times (1 - z): the
 //   log-variance on a trend, where EGARCH's likelihood often has its highest ridge;
 //   for EGARCH with p >= 2, beta (2, -1) likewise.
