@@ -8,13 +8,6 @@
 namespace {
 constexpr double kMinusInfinity = -std::numeric_limits<double>::infinity();
 
-double MeanSquare(const std::vector<double>& e) {
-  double s = 0;
-  for (double v : e)
-    s += v * v;
-  return s / static_cast<double>(e.size());
-}
-
 // Row t of a T x n table of derivatives.
 struct Rows {
   std::size_t n;
@@ -40,7 +33,7 @@ double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std:
 
   // The start value and its derivatives.
   std::vector<double> dh0(n, 0.0);
-  double h0 = MeanSquare(e);
+  double h0 = media_quadratica_arch(e);
   if (m.modelo != ModeloArch::Gjr) {
     double S = 0;
     for (int i = 0; i < q; ++i)
@@ -112,7 +105,7 @@ double Egarch(const EspecArch& m, const std::vector<double>& e, const std::vecto
   const double* alpha = th.data() + 1;
   const double* gamma = th.data() + 1 + q;
   const double* beta = th.data() + 1 + q + r;
-  const double ln_h0 = std::log(MeanSquare(e));
+  const double ln_h0 = std::log(media_quadratica_arch(e));
 
   std::vector<double> ln_h(T), sd(T);
   Rows dl{n, std::vector<double>(T * n, 0.0)};

@@ -161,18 +161,16 @@ std::vector<double> WithUnitFactor(const EspecArch& m, const EspecArch& lower,
   return out;
 }
 
-double MeanSquare(const std::vector<double>& e) {
-  double v = 0;
-  for (double x : e)
-    v += x * x;
-  v /= static_cast<double>(e.size());
+// The variance level of the typical starts: mean(e^2), or 1 on a series without one.
+double Level(const std::vector<double>& e) {
+  const double v = media_quadratica_arch(e);
   return v > 0 && std::isfinite(v) ? v : 1.0;
 }
 
 class Polisher {
 public:
   Polisher(const std::vector<double>& e, MemoriaPolimentoArch& memory)
-      : e_(e), v_(MeanSquare(e)), memory_(memory) {}
+      : e_(e), v_(Level(e)), memory_(memory) {}
 
   // The best climb of m from `first` (when given), the typical starts and the maxima of the
   // model at the orders one below in q or in p; converged when a climb that ended by its own

@@ -15,6 +15,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "EstatisticasArch.h"
+
 namespace {
 constexpr double kDelta = kDeltaArch;
 // The most chains one pass interleaves; larger batches run in groups.
@@ -22,13 +24,6 @@ constexpr int kMaxChains = 4;
 // ln h is summed as the logarithm of products of this many mantissas in [1, 2) (the product
 // stays below 2^32) plus the binary exponents times ln 2.
 constexpr std::size_t kLogBlock = 32;
-
-double MeanSquare(const std::vector<double>& e) {
-  double s = 0;
-  for (double v : e)
-    s += v * v;
-  return s / static_cast<double>(e.size());
-}
 
 // The orders (q, r, p) of the small models, known when compiling so that the lag loops unroll
 // and the coefficients stay in registers, and of any other, known when running.
@@ -301,7 +296,7 @@ VerossimilhancaArch::VerossimilhancaArch(ModeloArch modelo, int q, int r, int p,
       serie_.bad[t] = e[t] < 0 ? ~std::uint64_t{0} : 0;
   }
   if (modelo == ModeloArch::Egarch || modelo == ModeloArch::Gjr) {
-    serie_.mean_square = MeanSquare(e);
+    serie_.mean_square = media_quadratica_arch(e);
     serie_.has_mean_square = true;
   }
 }
@@ -339,7 +334,7 @@ double log_verossimilhanca(ModeloArch modelo, int q, int r, int p, const std::ve
 }
 
 int escala_arch(const std::vector<double>& e) {
-  const double ms = MeanSquare(e);
+  const double ms = media_quadratica_arch(e);
   if (!(ms > 0) || !std::isfinite(ms)) return 0;
   return static_cast<int>(std::lround(-std::log10(ms) / 2));
 }

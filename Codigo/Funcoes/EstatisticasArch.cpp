@@ -7,13 +7,6 @@
 namespace {
 constexpr double kDelta = kDeltaArch;
 
-double MeanSquare(const std::vector<double>& e) {
-  double s = 0;
-  for (double v : e)
-    s += v * v;
-  return s / static_cast<double>(e.size());
-}
-
 // Where each group of parameters starts in theta.
 struct Layout {
   int q, r;
@@ -27,9 +20,10 @@ struct Layout {
 // series otherwise, and always for EGARCH and GJR.
 double StartValue(const EspecArch& m, const std::vector<double>& e,
                   const std::vector<double>& theta) {
-  if (m.modelo == ModeloArch::Egarch || m.modelo == ModeloArch::Gjr) return MeanSquare(e);
+  if (m.modelo == ModeloArch::Egarch || m.modelo == ModeloArch::Gjr)
+    return media_quadratica_arch(e);
   const double S = soma_persistencia(m, theta);
-  return 1 - 2 * kDelta * (m.q + m.p) > S ? theta[0] / (1 - S) : MeanSquare(e);
+  return 1 - 2 * kDelta * (m.q + m.p) > S ? theta[0] / (1 - S) : media_quadratica_arch(e);
 }
 
 // H(0) .. H(count-1) by the model's recursion. A lag s before the start takes the start value;
@@ -90,6 +84,13 @@ std::vector<double> Recursion(const EspecArch& m, const std::vector<double>& e,
   return H;
 }
 } // namespace
+
+double media_quadratica_arch(const std::vector<double>& e) {
+  double s = 0;
+  for (double v : e)
+    s += v * v;
+  return s / static_cast<double>(e.size());
+}
 
 EspecArch espec_arch(ModeloArch modelo, int q, int p) {
   EspecArch m;

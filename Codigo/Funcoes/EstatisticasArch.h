@@ -25,6 +25,10 @@ struct EspecArch {
 // The model of code `modelo` with orders q and p: r = q for EGARCH and GJR, p = 0 for ARCH.
 EspecArch espec_arch(ModeloArch modelo, int q, int p);
 
+// mean(e^2), the start value of EGARCH and GJR (and of the GARCH family outside the stationary
+// region), summed in order of t.
+double media_quadratica_arch(const std::vector<double>& e);
+
 // h(0) .. h(T): the conditional variances of the series e(0) .. e(T-1) by the model's recursion
 // from its start value, and h(T), the one-step-ahead forecast.
 std::vector<double> variancias_condicionais(const EspecArch& m, const std::vector<double>& e,
