@@ -15,7 +15,14 @@ namespace kvhost {
 class CallArguments::TextArena {
 public:
   char* NewCountedText(std::string_view utf8) {
-    std::string ansi = kvp::Utf8ToAnsi(utf8);
+    // A character is one byte of the code page: the first 255 characters are all that can
+    // reach the record, whatever the text's length.
+    std::size_t end = 0;
+    for (int characters = 0; end < utf8.size() && characters <= 255; ++characters)
+      do
+        ++end;
+      while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80);
+    std::string ansi = kvp::Utf8ToAnsi(utf8.substr(0, end));
     // An XLOPER text holds at most 255 characters; longer cell texts reach the add-in cut.
     const std::size_t length = std::min<std::size_t>(ansi.size(), 255);
     const std::size_t need = length + 2; // length byte, characters, a closing zero

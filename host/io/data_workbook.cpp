@@ -86,9 +86,21 @@ std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths,
         active_chosen = true;
       }
       Sheet sheet{0, std::move(data.name), std::move(data.cells)};
-      if (!data.visible) sheet.state = SheetState::Hidden;
+      if (!data.visible)
+        sheet.state = data.very_hidden ? SheetState::VeryHidden : SheetState::Hidden;
       book.sheets.push_back(std::move(sheet));
     }
+  }
+  // Without a visible sheet, the first hidden one is active, as Excel shows such a file; a very
+  // hidden sheet never is.
+  for (std::size_t i = 0; i < book.sheets.size() && !active_chosen; ++i)
+    if (book.sheets[i].state == SheetState::Hidden) {
+      book.active_sheet = i;
+      active_chosen = true;
+    }
+  if (!active_chosen && !book.sheets.empty()) {
+    error = paths.front() + ": every worksheet is very hidden; the workbook has none to show";
+    return std::nullopt;
   }
   if (!paths.empty()) book.name = std::filesystem::path(paths.front()).filename().string();
   return book;

@@ -14,6 +14,7 @@ struct DataSheet {
   std::string name;
   Cells cells;
   bool visible = true;
+  bool very_hidden = false; // hidden so that no one can show it from Excel's menus
 };
 
 // The data files as the sheets of one workbook, in the order given. A file is read by its

@@ -43,6 +43,7 @@ struct SheetEntry {
   std::string name;
   std::string relationship;
   bool visible = true;
+  bool very_hidden = false;
 };
 
 class WorkbookReader final : public xlsx::XmlHandler {
@@ -59,9 +60,9 @@ public:
         failure = "the workbook part lists a sheet without a name or a relationship";
         return;
       }
-      const char* state = Attribute(attributes, "state");
-      sheets.push_back(
-          SheetEntry{sheet_name, id, state == nullptr || std::string_view(state) == "visible"});
+      const std::string_view state =
+          Attribute(attributes, "state") ? Attribute(attributes, "state") : "visible";
+      sheets.push_back(SheetEntry{sheet_name, id, state == "visible", state == "veryHidden"});
     }
   }
   void End(std::string_view) override {}
@@ -126,8 +127,7 @@ std::optional<std::vector<DataSheet>> ReadPackage(const std::string& path, std::
   for (const auto& [id, relationship] : links) {
     if (relationship.type != "sharedStrings" || relationship.external) continue;
     const auto part = xlsx::ResolveTarget(*workbook_part, relationship.target);
-    if (!part || !xlsx::ReadSharedStrings(*package, *part, context.shared_strings, error))
-      return std::nullopt;
+    if (!part || !xlsx::ReadSharedStrings(*package, *part, context, error)) return std::nullopt;
   }
 
   std::vector<DataSheet> sheets;
@@ -149,7 +149,7 @@ std::optional<std::vector<DataSheet>> ReadPackage(const std::string& path, std::
         error = "two sheets are named '" + entry.name + "'";
         return std::nullopt;
       }
-    DataSheet sheet{entry.name, {}, entry.visible};
+    DataSheet sheet{entry.name, {}, entry.visible, entry.very_hidden};
     if (entry.name.empty()) {
       error = "a sheet has an empty name";
       return std::nullopt;

@@ -22,6 +22,36 @@ template <class Number> std::optional<Number> WholeNumber(std::string_view text)
   return value;
 }
 
+// The power of ten of a number's first significant digit, from its text ("1E5000" 5000,
+// "0.001" -3), clamped far past any floating-point range; 0 for a zero. The text is one
+// from_chars has read whole.
+long long DecimalExponent(std::string_view text) {
+  constexpr long long kFar = 1'000'000;
+  long long integer_digits = 0, index = 0, first = -1;
+  std::size_t i = text.front() == '-' ? 1 : 0;
+  bool point = false;
+  for (; i < text.size() && text[i] != 'e' && text[i] != 'E'; ++i) {
+    if (text[i] == '.') {
+      point = true;
+      continue;
+    }
+    if (!point) ++integer_digits;
+    if (first < 0 && text[i] != '0') first = index;
+    ++index;
+  }
+  if (first < 0) return 0;
+  long long exponent = 0;
+  if (i + 1 < text.size()) {
+    std::size_t j = i + 1;
+    const bool negative = text[j] == '-';
+    if (text[j] == '-' || text[j] == '+') ++j;
+    for (; j < text.size() && exponent < kFar; ++j)
+      exponent = exponent * 10 + (text[j] - '0');
+    if (negative) exponent = -exponent;
+  }
+  return integer_digits - 1 - first + exponent;
+}
+
 // A number as a cell's <v> holds it. A text past the largest double only by the rounding of its
 // last digit (writers that keep 15 or 16 significant digits write -1.797693134862316E+308 for
 // the largest negative double) is that double; a number too small for a double is 0 or the
@@ -33,11 +63,29 @@ std::optional<double> NumberText(std::string_view text) {
   if (end != text.data() + text.size() ||
       (ec != std::errc() && ec != std::errc::result_out_of_range))
     return std::nullopt;
+  // Past even a long double's range, from_chars leaves the value as it was: the text is too
+  // large for any cell, or so small that it is 0.
+  if (ec == std::errc::result_out_of_range) {
+    if (DecimalExponent(text) > 0) return std::nullopt;
+    return text.front() == '-' ? -0.0 : 0.0;
+  }
   constexpr long double kMax = std::numeric_limits<double>::max();
   if (std::fabs(wide) > kMax * (1 + 1e-15L)) return std::nullopt;
   if (std::fabs(wide) > kMax)
     return std::copysign(std::numeric_limits<double>::max(), static_cast<double>(wide));
   return static_cast<double>(wide);
+}
+
+// A text that is a number but for its size (NumberText refuses it).
+bool IsNumberBeyondRange(std::string_view text) {
+  const std::string_view digits = text.substr(!text.empty() && text.front() == '-' ? 1 : 0);
+  if (digits.empty() ||
+      !((digits.front() >= '0' && digits.front() <= '9') || digits.front() == '.'))
+    return false; // "inf", "nan"
+  long double wide = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), wide);
+  return end == text.data() + text.size() &&
+         (ec == std::errc::result_out_of_range || ec == std::errc()) && DecimalExponent(text) > 0;
 }
 
 // "B12" -> row 11, column 1 (counted from 0).
@@ -70,13 +118,54 @@ std::uint16_t ErrorCode(std::string_view name) {
   return 15; // #VALUE!
 }
 
+// A cell's text as it arrives in pieces, counted in Excel's characters so that an overlong one
+// is refused at once rather than gathered whole.
+class CellText {
+public:
+  // False once the text is longer than a cell may hold.
+  bool Append(std::string_view piece) {
+    for (const char byte : piece) {
+      const auto b = static_cast<unsigned char>(byte);
+      if ((b & 0xC0) != 0x80) units_ += b >= 0xF0 ? 2 : 1; // a character past U+FFFF is two
+    }
+    if (units_ > kMaxCellCharacters) return false;
+    text_.append(piece);
+    return true;
+  }
+  void Clear() {
+    text_.clear();
+    units_ = 0;
+  }
+  const std::string& Get() const { return text_; }
+
+private:
+  std::string text_;
+  std::size_t units_ = 0;
+};
+
+std::string TooLong() {
+  return "longer than " + std::to_string(kMaxCellCharacters) + " characters, a cell's limit";
+}
+
+bool TakeFromBudget(WorkbookContext& context, std::size_t bytes) {
+  context.text_bytes += bytes;
+  return context.text_bytes <= context.max_text_bytes;
+}
+
+std::string OverBudget(const WorkbookContext& context) {
+  return "brings more than " + std::to_string(context.max_text_bytes) +
+         " bytes of text in all, beyond what kvhost reads from one workbook";
+}
+
 class SheetReader final : public XmlHandler {
 public:
-  SheetReader(const std::string& sheet, const WorkbookContext& context, Cells& cells)
+  SheetReader(const std::string& sheet, WorkbookContext& context, Cells& cells)
       : sheet_(sheet), context_(context), cells_(cells) {}
 
   void Start(std::string_view name, const char** attributes) override {
     if (in_cell_) {
+      if ((name == "v" || name == "is") && has_value_)
+        return Fail("holds more than one value at " + Where());
       if (name == "v") {
         in_value_ = true;
         has_value_ = true;
@@ -127,7 +216,9 @@ public:
     }
   }
 
-  void Text(std::string_view text) override { text_.append(text); }
+  void Text(std::string_view text) override {
+    if (!text_.Append(text)) Fail("holds at " + Where() + " a value " + TooLong());
+  }
   bool WantsText() const override { return in_value_ || in_inline_text_; }
 
 private:
@@ -141,7 +232,7 @@ private:
     in_cell_ = true;
     has_value_ = false;
     in_phonetic_ = 0;
-    text_.clear();
+    text_.Clear();
     type_ = 'n';
     if (const char* t = Attribute(attributes, "t")) {
       const std::string_view type(t);
@@ -180,9 +271,12 @@ private:
                   " columns (A:IV), the Excel 4 interface's");
     switch (type_) {
     case 'n': {
-      const std::string_view text = Trimmed(text_);
+      const std::string_view text = Trimmed(text_.Get());
       if (text.empty()) return; // <v/>: no value
       const auto number = NumberText(text);
+      if (!number && IsNumberBeyondRange(text))
+        return Fail("holds \"" + std::string(text.substr(0, 40)) + "\" at " + Where() +
+                    ", a number beyond the largest a cell holds (1.79769313486232E+308)");
       if (!number || !std::isfinite(*number))
         return Fail("holds \"" + std::string(text.substr(0, 40)) + "\" at " + Where() +
                     " where a number was expected");
@@ -190,17 +284,20 @@ private:
       return;
     }
     case 's': {
-      const auto index = WholeNumber<std::size_t>(Trimmed(text_));
+      const auto index = WholeNumber<std::size_t>(Trimmed(text_.Get()));
       if (!index || *index >= context_.shared_strings.size())
-        return Fail("refers at " + Where() + " to shared string \"" + text_.substr(0, 20) +
+        return Fail("refers at " + Where() + " to shared string \"" + text_.Get().substr(0, 20) +
                     "\" of " + std::to_string(context_.shared_strings.size()));
       cells_.SetText(row_, column_, context_.shared_strings[*index]);
       return;
     }
     case 't':
-    case 'i': cells_.SetText(row_, column_, text_); return;
+    case 'i':
+      if (!TakeFromBudget(context_, text_.Get().size())) return Fail(OverBudget(context_));
+      cells_.SetText(row_, column_, text_.Get());
+      return;
     case 'b': {
-      const std::string_view text = Trimmed(text_);
+      const std::string_view text = Trimmed(text_.Get());
       if (text == "1" || text == "true")
         cells_.SetBoolean(row_, column_, true);
       else if (text == "0" || text == "false")
@@ -210,11 +307,11 @@ private:
                     " where a Boolean was expected");
       return;
     }
-    case 'e': cells_.SetError(row_, column_, ErrorCode(text_)); return;
+    case 'e': cells_.SetError(row_, column_, ErrorCode(text_.Get())); return;
     case 'd': {
-      const auto serial = SerialFromDateText(Trimmed(text_), context_.date1904);
+      const auto serial = SerialFromDateText(Trimmed(text_.Get()), context_.date1904);
       if (!serial)
-        return Fail("holds \"" + text_.substr(0, 40) + "\" at " + Where() +
+        return Fail("holds \"" + text_.Get().substr(0, 40) + "\" at " + Where() +
                     " where a date was expected");
       cells_.SetNumber(row_, column_, *serial);
       return;
@@ -223,7 +320,7 @@ private:
   }
 
   const std::string& sheet_;
-  const WorkbookContext& context_;
+  WorkbookContext& context_;
   Cells& cells_;
   std::uint32_t row_ = 0;
   std::uint32_t column_ = 0;
@@ -237,17 +334,17 @@ private:
   int in_phonetic_ = 0;
   bool has_value_ = false;
   char type_ = 'n'; // n number, s shared, t formula text, i inline, b Boolean, e error, d date
-  std::string text_;
+  CellText text_;
 };
 
 class SharedStringsReader final : public XmlHandler {
 public:
-  explicit SharedStringsReader(std::vector<std::string>& strings) : strings_(strings) {}
+  explicit SharedStringsReader(WorkbookContext& context) : context_(context) {}
 
   void Start(std::string_view name, const char**) override {
     if (name == "si") {
       in_item_ = true;
-      text_.clear();
+      text_.Clear();
     } else if (in_item_ && name == "rPh") {
       ++in_phonetic_;
     } else if (in_item_ && name == "t" && in_phonetic_ == 0) {
@@ -261,37 +358,46 @@ public:
       if (in_phonetic_ > 0) --in_phonetic_;
     } else if (name == "si" && in_item_) {
       in_item_ = false;
+      auto& strings = context_.shared_strings;
       // No cell of the grid can refer to more texts than it has cells.
-      if (strings_.size() >= std::size_t{kMaxRows} * kMaxColumns) {
+      if (strings.size() >= std::size_t{kMaxRows} * kMaxColumns) {
         failure = "the shared strings part holds more texts than the grid has cells";
         return;
       }
-      strings_.push_back(text_);
+      if (!TakeFromBudget(context_, text_.Get().size())) {
+        failure = "the shared strings part " + OverBudget(context_);
+        return;
+      }
+      strings.push_back(std::make_shared<const std::string>(text_.Get()));
     }
   }
-  void Text(std::string_view text) override { text_.append(text); }
+  void Text(std::string_view text) override {
+    if (!text_.Append(text))
+      failure = "the shared strings part's text " +
+                std::to_string(context_.shared_strings.size() + 1) + " is " + TooLong();
+  }
   bool WantsText() const override { return in_text_; }
 
 private:
-  std::vector<std::string>& strings_;
+  WorkbookContext& context_;
   bool in_item_ = false;
   bool in_text_ = false;
   int in_phonetic_ = 0;
-  std::string text_;
+  CellText text_;
 };
 
 } // namespace
 
 bool ReadWorksheetPart(const ZipPackage& package, const std::string& part,
-                       const std::string& sheet_name, const WorkbookContext& context, Cells& cells,
+                       const std::string& sheet_name, WorkbookContext& context, Cells& cells,
                        std::string& error) {
   SheetReader reader(sheet_name, context, cells);
   return package.Parse(part, reader, error);
 }
 
-bool ReadSharedStrings(const ZipPackage& package, const std::string& part,
-                       std::vector<std::string>& strings, std::string& error) {
-  SharedStringsReader reader(strings);
+bool ReadSharedStrings(const ZipPackage& package, const std::string& part, WorkbookContext& context,
+                       std::string& error) {
+  SharedStringsReader reader(context);
   return package.Parse(part, reader, error);
 }
 

@@ -6,7 +6,10 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <unordered_set>
 #include <vector>
+
+#include "xml_token_guard.h"
 
 namespace kvhost::xlsx {
 namespace {
@@ -159,6 +162,23 @@ std::unique_ptr<ZipPackage> ZipPackage::Open(const std::string& path, std::strin
                                  : "not a readable zip package: " + ZipReason(code);
     return nullptr;
   }
+  // Part names are compared as the package does, without regard to case: two names that differ
+  // only in case would leave open which part a relationship means.
+  std::unordered_set<std::string> names;
+  const zip_int64_t count = zip_get_num_entries(zip, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(zip, static_cast<zip_uint64_t>(i), 0);
+    if (name == nullptr) continue;
+    std::string folded(name);
+    for (char& c : folded)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (!names.insert(std::move(folded)).second) {
+      error = std::string("the package holds two parts named ") + name +
+              " (part names are the same whatever their case)";
+      zip_discard(zip);
+      return nullptr;
+    }
+  }
   return std::unique_ptr<ZipPackage>(new ZipPackage(zip, max_part_bytes));
 }
 
@@ -217,6 +237,7 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
   // A thread pays for itself from a megabyte or so of XML.
   const bool large = !(stat.valid & ZIP_STAT_SIZE) || stat.size > (std::uint64_t{1} << 20);
   Inflater inflater(file.get(), large);
+  XmlTokenGuard guard;
   std::uint64_t total = 0;
   for (;;) {
     Inflater::Block block = inflater.Next();
@@ -227,6 +248,12 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
     total += block.bytes.size();
     if (total > max_) {
       error = "the part " + part + " inflates beyond the limit of " + Limit();
+      return false;
+    }
+    if (!guard.Feed(block.bytes)) {
+      error = "the part " + part + " holds " + guard.Kind() + " longer than " +
+              std::to_string(XmlTokenGuard::kMaxTokenBytes >> 10) +
+              " KiB (a workbook's are a few hundred bytes)";
       return false;
     }
     const bool last = block.bytes.empty();

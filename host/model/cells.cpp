@@ -82,7 +82,7 @@ Value Cells::Get(std::uint32_t row, std::uint32_t column) const {
   case ValueType::Number: return Value::Number(cell->number);
   case ValueType::Text:
     if (cell->detail & kInlineText) return Value::Text(std::string(InlineText(*cell)));
-    return Value::Text(texts_[cell->detail]);
+    return Value::Text(*texts_[cell->detail]);
   case ValueType::Boolean: return Value::Boolean(cell->detail != 0);
   case ValueType::Error: return Value::Error(static_cast<std::uint16_t>(cell->detail));
   }
@@ -97,7 +97,7 @@ Cells::Cell& Cells::Place(std::uint32_t row, std::uint32_t column) {
   rows_ = std::max(rows_, row + 1);
   Cell& cell = cells[row];
   if (cell.type == ValueType::Text && !(cell.detail & kInlineText)) {
-    texts_[cell.detail] = std::string{};
+    texts_[cell.detail].reset();
     free_texts_.push_back(cell.detail);
   }
   return cell;
@@ -109,23 +109,32 @@ void Cells::SetNumber(std::uint32_t row, std::uint32_t column, double number) {
 }
 
 void Cells::SetText(std::uint32_t row, std::uint32_t column, std::string_view utf8) {
+  if (utf8.size() > sizeof(Cell::number))
+    return SetText(row, column, std::make_shared<const std::string>(utf8));
+  // A short text sits in the cell itself, in the bytes a number would take.
   Cell& cell = Place(row, column);
-  if (utf8.size() <= sizeof cell.number) {
-    // A short text sits in the cell itself, in the bytes a number would take.
-    cell = Cell{0, kInlineText | static_cast<std::uint32_t>(utf8.size()), ValueType::Text};
-    std::memcpy(&cell.number, utf8.data(), utf8.size());
-    return;
-  }
-  std::uint32_t slot = 0;
-  if (!free_texts_.empty()) {
-    slot = free_texts_.back();
-    free_texts_.pop_back();
-    texts_[slot] = utf8;
-  } else {
-    slot = static_cast<std::uint32_t>(texts_.size());
-    texts_.emplace_back(utf8);
-  }
+  cell = Cell{0, kInlineText | static_cast<std::uint32_t>(utf8.size()), ValueType::Text};
+  std::memcpy(&cell.number, utf8.data(), utf8.size());
+}
+
+void Cells::SetText(std::uint32_t row, std::uint32_t column,
+                    const std::shared_ptr<const std::string>& utf8) {
+  if (utf8->size() <= sizeof(Cell::number)) return SetText(row, column, std::string_view(*utf8));
+  // The slot first: a failed allocation leaves the cell as it was.
+  const std::uint32_t slot = NewTextSlot(utf8);
+  Cell& cell = Place(row, column);
   cell = Cell{0, slot, ValueType::Text};
+}
+
+std::uint32_t Cells::NewTextSlot(std::shared_ptr<const std::string> text) {
+  if (!free_texts_.empty()) {
+    const std::uint32_t slot = free_texts_.back();
+    free_texts_.pop_back();
+    texts_[slot] = std::move(text);
+    return slot;
+  }
+  texts_.push_back(std::move(text));
+  return static_cast<std::uint32_t>(texts_.size() - 1);
 }
 
 void Cells::SetBoolean(std::uint32_t row, std::uint32_t column, bool flag) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,7 +66,8 @@ constexpr std::uint32_t kMaxColumns = 256;
 
 // One worksheet's cells, stored column by column, each column only as long as its last used
 // row, so a sheet of data costs 16 bytes a cell and an empty one nothing. A text of up to 8
-// bytes sits in its cell; longer ones live in a pool the cells index (32 bytes and the text).
+// bytes sits in its cell; longer ones live in a pool the cells index (16 bytes, the text's
+// control block and the text, which cells given the same shared text share).
 class Cells {
 public:
   // Row and column are counted from 0 and must lie inside the grid.
@@ -79,6 +81,9 @@ public:
 
   void SetNumber(std::uint32_t row, std::uint32_t column, double number);
   void SetText(std::uint32_t row, std::uint32_t column, std::string_view utf8);
+  // A text many cells may hold (a workbook's shared string): kept once, whatever the cells.
+  void SetText(std::uint32_t row, std::uint32_t column,
+               const std::shared_ptr<const std::string>& utf8);
   void SetBoolean(std::uint32_t row, std::uint32_t column, bool flag);
   void SetError(std::uint32_t row, std::uint32_t column, std::uint16_t code);
   void Set(std::uint32_t row, std::uint32_t column, const Value& value);
@@ -107,7 +112,9 @@ private:
 
   std::vector<std::vector<Cell>> columns_;
   std::uint32_t rows_ = 0;
-  std::vector<std::string> texts_;
+  std::uint32_t NewTextSlot(std::shared_ptr<const std::string> text);
+
+  std::vector<std::shared_ptr<const std::string>> texts_;
   std::vector<std::uint32_t> free_texts_; // slots of texts that were overwritten
 };
 
