@@ -45,13 +45,18 @@ bool PutValue(Writer& out, const XLOPER& value, bool in_array) {
   case xltypeInt: out.U16(static_cast<std::uint16_t>(value.val.w)); return true;
   case xltypeMissing:
   case xltypeNil: return true;
-  case xltypeSRef: PutRectangle(out, value.val.sref.ref); return true;
+  case xltypeSRef:
+    if (in_array) return false; // an array holds values, never references
+    PutRectangle(out, value.val.sref.ref);
+    return true;
   case xltypeRef: {
+    if (in_array) return false;
     // xlSheetId answers a reference that names only its sheet: no rectangle list.
     const XLMREF* list = value.val.mref.lpmref;
     out.U64(value.val.mref.idSheet);
     out.U8(list != nullptr);
     if (list == nullptr) return true;
+    if (list->count == 0) return false; // a list of no area is no reference
     out.U16(list->count);
     for (std::uint16_t i = 0; i < list->count; ++i)
       PutRectangle(out, list->reftbl[i]);
@@ -90,13 +95,16 @@ void GetValue(Reader& in, XLOPER& value, WireMemory& memory, bool in_array) {
   case xltypeMissing:
   case xltypeNil: return;
   case xltypeSRef:
+    if (in_array) throw BadMessage("a reference inside an array");
     value.val.sref.count = 1;
     value.val.sref.ref = GetRectangle(in);
     return;
   case xltypeRef: {
+    if (in_array) throw BadMessage("a reference inside an array");
     value.val.mref.idSheet = static_cast<IDSHEET>(in.U64());
     if (in.U8() == 0) return; // a sheet without areas
     const std::uint16_t count = in.U16();
+    if (count == 0) throw BadMessage("a reference's list of areas holds none");
     in.ExpectRoomFor(count, 6);
     XLMREF* list = memory.NewRectangles(count);
     for (std::uint16_t i = 0; i < count; ++i)

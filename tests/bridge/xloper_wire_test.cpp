@@ -208,6 +208,61 @@ TEST(XloperWire, DamagedBytesAreRefusedWithoutLeavingBlocks) {
   EXPECT_THROW(GetXloper(odd, back, target), BadMessage);
 }
 
+// Records no Excel sends, in bytes a damaged or hostile peer could: refused, with nothing of
+// them left in the memory they were decoded into.
+TEST(XloperWire, MalformedReferencesAndNestedArraysAreRefusedWithoutLeavingBlocks) {
+  auto refused = [](const Writer& bytes, const char* what) {
+    WireMemory target;
+    Reader in(bytes.bytes());
+    XLOPER back{};
+    EXPECT_THROW(GetXloper(in, back, target), BadMessage) << what;
+    EXPECT_EQ(target.BlocksInUse(), 0u) << what;
+  };
+  auto reference = [](Writer& out, std::uint16_t count, std::uint16_t written) {
+    out.U16(xltypeRef);
+    out.U64(7);
+    out.U8(1);
+    out.U16(count);
+    for (std::uint16_t i = 0; i < written; ++i) {
+      out.U16(i);
+      out.U16(i);
+      out.U8(0);
+      out.U8(1);
+    }
+  };
+  Writer short_list;
+  reference(short_list, 3, 2);
+  refused(short_list, "three areas announced, two sent");
+  Writer no_area;
+  reference(no_area, 0, 0);
+  refused(no_area, "a list of no area");
+  // An array holds values, never references: a reference in one, even whole, is refused, and so
+  // is one whose areas are cut short after the array has been made.
+  for (const std::uint16_t written : {2, 1}) {
+    Writer in_array;
+    in_array.U16(xltypeMulti);
+    in_array.U16(1);
+    in_array.U16(2);
+    in_array.U16(xltypeNum);
+    in_array.F64(1.5);
+    reference(in_array, 2, written);
+    refused(in_array, "a reference inside an array");
+  }
+  Writer nested;
+  nested.U16(xltypeMulti);
+  nested.U16(1);
+  nested.U16(2);
+  nested.U16(xltypeStr);
+  nested.U8(1);
+  nested.U8('a');
+  nested.U16(xltypeMulti);
+  nested.U16(1);
+  nested.U16(1);
+  nested.U16(xltypeNum);
+  nested.F64(2);
+  refused(nested, "an array inside an array");
+}
+
 TEST(XloperWire, MemoryReleasesOnlyWhatItHandedOut) {
   WireMemory mine, other;
   XLOPER foreign = Text(other, "not mine");
