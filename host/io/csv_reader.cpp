@@ -17,9 +17,8 @@ struct Reading {
   std::uint32_t row = 0;
   std::uint32_t column = 0;
   bool field_quoted = false; // set before each piece of input is handed to the parser
-  bool last_ended_by_cr = false;
-  bool row_has_fields = false;
-  std::string overflow; // why the file does not fit the grid
+  bool lf_after_cr = false;  // the piece handed to the parser is an LF right after a CR
+  std::string overflow;      // why the file does not fit the grid
 };
 
 void StoreField(Reading& r, std::string_view field) {
@@ -38,7 +37,6 @@ void StoreField(Reading& r, std::string_view field) {
 
 void OnField(void* bytes, std::size_t size, void* context) {
   auto& r = *static_cast<Reading*>(context);
-  r.row_has_fields = true;
   if (!r.overflow.empty()) return;
   if (r.row >= kMaxRows) {
     r.overflow = "more than " + std::to_string(kMaxRows) + " rows";
@@ -52,13 +50,11 @@ void OnField(void* bytes, std::size_t size, void* context) {
 }
 
 // With every line ending reported (so that a blank line stays an empty row), CR LF arrives as
-// two ends of row; the LF of a CR LF pair is not a row of its own.
+// two ends of row; the LF of a CR LF pair is not a row of its own. Only the LF that comes right
+// after its CR is: a line of spaces between a CR and an LF is a blank row, as an editor shows it.
 void OnRowEnd(int terminator, void* context) {
   auto& r = *static_cast<Reading*>(context);
-  const bool lf_of_crlf = terminator == '\n' && r.last_ended_by_cr && !r.row_has_fields;
-  r.last_ended_by_cr = terminator == '\r';
-  r.row_has_fields = false;
-  if (lf_of_crlf) return;
+  if (terminator == '\n' && r.lf_after_cr) return;
   ++r.row;
   r.column = 0;
 }
@@ -100,6 +96,7 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
   // can only end at a piece's first byte, and the flag read just before the call is that
   // field's.
   std::size_t unbroken = 0; // bytes since the last separator, across blocks
+  char previous = '\0';     // the byte before the piece, across blocks
   auto parse = [&](const char* first, const char* last) {
     while (first < last) {
       const char* next = std::find_if(first + 1, last, EndsField);
@@ -112,6 +109,9 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
       }
       if (next < last) unbroken = 0; // the next piece starts at a separator
       reading.field_quoted = parser.quoted != 0;
+      // An LF outside quotes is always the first byte of its piece.
+      reading.lf_after_cr = *first == '\n' && previous == '\r';
+      previous = next[-1];
       const auto size = static_cast<std::size_t>(next - first);
       if (csv_parse(&parser, first, size, OnField, OnRowEnd, &reading) != size) return false;
       if (!reading.overflow.empty()) return true;

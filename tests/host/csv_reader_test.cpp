@@ -5,6 +5,8 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "io/csv_reader.h"
 #include "io/data_workbook.h"
@@ -79,6 +81,27 @@ TEST_F(CsvFiles, LineEndsByteOrderMarkAndQuotedLineBreaks) {
   EXPECT_EQ(cells.Get(3, 0), Value::Number(3));
   EXPECT_EQ(cells.Get(4, 0), Value::Number(4));
   EXPECT_EQ(cells.Rows(), 5u);
+}
+
+// Line ends mixed in one file, as files pieced together from several systems carry them: each CR,
+// LF or CR LF ends one row, and a CR LF pair is one end only when nothing stands between the two.
+TEST_F(CsvFiles, MixedLineEndsGiveTheRowsAPersonSees) {
+  const Cells cells = Read("1\r2\n3\r\n4\n\r5\r\r\n6\r  \n7\r\"\"\n8");
+  const std::vector<Value> rows = {Value::Number(1), Value::Number(2), Value::Number(3),
+                                   Value::Number(4), Value{},          Value::Number(5),
+                                   Value{},          Value::Number(6), Value{},
+                                   Value::Number(7), Value{},          Value::Number(8)};
+  ASSERT_EQ(cells.Rows(), rows.size());
+  for (std::uint32_t row = 0; row < rows.size(); ++row)
+    EXPECT_EQ(cells.Get(row, 0), rows[row]) << "row " << row + 1;
+
+  // The pair split between two read blocks is still one end.
+  std::string content(65535, ' ');
+  content[0] = '1';
+  content += "\r\n2\r";
+  const Cells split = Read(content);
+  EXPECT_EQ(split.Rows(), 2u);
+  EXPECT_EQ(split.Get(1, 0), Value::Number(2));
 }
 
 // The file is read in blocks; a quoted field that straddles two of them stays text.
