@@ -14,6 +14,7 @@ namespace {
 // What the parser's callbacks fill.
 struct Reading {
   Cells cells;
+  CsvDialect dialect;
   std::uint32_t row = 0;
   std::uint32_t column = 0;
   bool field_quoted = false; // set before each piece of input is handed to the parser
@@ -25,7 +26,8 @@ void StoreField(Reading& r, std::string_view field) {
   if (field.empty()) return;
   if (r.field_quoted)
     r.cells.SetText(r.row, r.column, field);
-  else if (const auto number = NumberFromText(field))
+  else if (const auto number =
+               r.dialect.decimal == ',' ? DecimalCommaNumber(field) : NumberFromText(field))
     r.cells.SetNumber(r.row, r.column, *number);
   else if (EqualsIgnoringCase(field, "TRUE") || EqualsIgnoringCase(field, "FALSE"))
     r.cells.SetBoolean(r.row, r.column, EqualsIgnoringCase(field, "TRUE"));
@@ -62,8 +64,9 @@ void OnRowEnd(int terminator, void* context) {
 // 32,767 characters of up to 3 UTF-8 bytes each, with room for quotes.
 constexpr std::size_t kMaxFieldBytes = 3 * 32767 + 2;
 
-bool EndsField(char c) {
-  return c == ',' || c == '\r' || c == '\n';
+// With a tab between fields, only the space is a space around a field.
+int IsOnlySpace(unsigned char c) {
+  return c == CSV_SPACE ? 1 : 0;
 }
 
 struct ParserCloser {
@@ -76,7 +79,8 @@ struct FileCloser {
 
 } // namespace
 
-std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
+std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error,
+                                  const CsvChoice& choice) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     error = "cannot read " + path + ": " + std::strerror(errno);
@@ -95,11 +99,14 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
   // call, so the input goes in pieces that each begin at a byte that may end a field: a field
   // can only end at a piece's first byte, and the flag read just before the call is that
   // field's.
+  const auto ends_field = [&reading](char c) {
+    return c == reading.dialect.separator || c == '\r' || c == '\n';
+  };
   std::size_t unbroken = 0; // bytes since the last separator, across blocks
   char previous = '\0';     // the byte before the piece, across blocks
   auto parse = [&](const char* first, const char* last) {
     while (first < last) {
-      const char* next = std::find_if(first + 1, last, EndsField);
+      const char* next = std::find_if(first + 1, last, ends_field);
       // A cell holds at most 32,767 characters; what runs far longer without a separator is no
       // data a worksheet can take, and the parser would keep all of it in memory.
       unbroken += static_cast<std::size_t>(next - first);
@@ -130,8 +137,14 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
       return std::nullopt;
     }
     const char* first = buffer.get();
-    if (first_block && got >= 3 && std::memcmp(first, "\xEF\xBB\xBF", 3) == 0) first += 3;
-    first_block = false;
+    if (first_block) {
+      if (got >= 3 && std::memcmp(first, "\xEF\xBB\xBF", 3) == 0) first += 3;
+      const std::string_view head(first, static_cast<std::size_t>(buffer.get() + got - first));
+      reading.dialect = DetectCsvDialect(head, got < kBlock, choice);
+      csv_set_delim(&parser, static_cast<unsigned char>(reading.dialect.separator));
+      if (reading.dialect.separator == '\t') csv_set_space_func(&parser, IsOnlySpace);
+      first_block = false;
+    }
     if (!parse(first, buffer.get() + got)) {
       error = "cannot read " + path + ": " + csv_strerror(csv_error(&parser));
       return std::nullopt;
