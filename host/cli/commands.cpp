@@ -29,6 +29,19 @@ bool ActivateDataSheet(Workbook& data, const std::string& name, std::string& err
   return false;
 }
 
+bool CsvChoiceFrom(const std::string& separator, const std::string& decimal, CsvChoice& choice,
+                   std::string& error) {
+  choice = CsvChoice{};
+  if (!separator.empty()) choice.separator = separator == "tab" ? '\t' : separator.front();
+  if (!decimal.empty()) choice.decimal = decimal.front();
+  if (choice.separator == ',' && choice.decimal == ',') {
+    error = "--csv-separator , --csv-decimal ,: a decimal comma needs another separator (; or "
+            "tab), or every number with decimals would be split in two";
+    return false;
+  }
+  return true;
+}
+
 std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options) {
   host.app().SetInterfaceLanguage(options.excel_lang == "pt" ? InterfaceLanguage::Portuguese
                                                              : InterfaceLanguage::English);

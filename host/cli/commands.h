@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../io/csv_dialect.h"
 #include "../model/application.h"
 #include "../ui/dialog_driver.h"
 
@@ -29,6 +30,7 @@ struct Options {
 
 struct EvalOptions {
   std::vector<std::string> data_files;
+  CsvChoice csv;     // the CSV dialect --csv-separator and --csv-decimal force
   std::string sheet; // the data sheet made active, as a click on its tab makes it
   int significant_digits = 15;
   std::vector<std::string> formulas;
@@ -38,6 +40,7 @@ struct EvalOptions {
 struct RunOptions {
   std::string tool; // a menu item's caption, a command's name or its short name
   std::vector<std::string> data_files;
+  CsvChoice csv;                     // the CSV dialect --csv-separator and --csv-decimal force
   std::string sheet;                 // the data sheet made active before the selection
   std::string select;                // A1 areas separated by ','
   std::vector<DialogAction> actions; // in the order given
@@ -68,6 +71,12 @@ int RunTool(const Options& options, const RunOptions& run);
 // does; an empty name leaves the first visible sheet active. False, with the reason in
 // `error`, when the data has no such sheet or it is hidden (a hidden sheet has no tab).
 bool ActivateDataSheet(Workbook& data, const std::string& name, std::string& error);
+
+// The CSV dialect the texts of --csv-separator (",", ";" or "tab") and --csv-decimal ("." or
+// ",") force; an empty text forces nothing. False, with the reason in `error`, for a ','
+// decimal with a ',' separator, which would split every number with decimals in two.
+bool CsvChoiceFrom(const std::string& separator, const std::string& decimal, CsvChoice& choice,
+                   std::string& error);
 
 // Who answers the dialogs, as --dialog says.
 DialogMode DialogModeOf(const Options& options);

@@ -20,6 +20,36 @@ std::string DefaultAddInPath() {
   const std::filesystem::path self = kvp::ModuleFileName(nullptr);
   return (self.parent_path() / "kavenlor.so").string();
 }
+
+// The CSV dialect options, as given, of a subcommand that reads --data files.
+struct CsvTexts {
+  std::string separator, decimal;
+};
+
+void AddCsvOptions(CLI::App* command, CsvTexts& texts) {
+  command
+      ->add_option("--csv-separator", texts.separator,
+                   "The character between the fields of the CSV data files: ',' ';' or tab "
+                   "(default: found in each file; ';' when every one of its first lines holds "
+                   "one outside quotes)")
+      ->check(CLI::IsMember({",", ";", "tab", "\t"}));
+  command
+      ->add_option("--csv-decimal", texts.decimal,
+                   "The decimal mark of the CSV data files' numbers: '.' or ',' (with ',' a "
+                   "'.' separates groups of thousands: 1.628,75). Default: '.' in a comma file; "
+                   "in a ';' or tab file, the one its numbers show, else ',' after ';' and '.' "
+                   "after a tab")
+      ->check(CLI::IsMember({".", ","}));
+}
+
+// Turns the texts into the dialect for `choice`; false, with the reason printed, when they do not
+// go together.
+bool TakeCsvChoice(const CsvTexts& texts, kvhost::CsvChoice& choice) {
+  std::string error;
+  if (kvhost::CsvChoiceFrom(texts.separator, texts.decimal, choice, error)) return true;
+  std::cerr << "kvhost: " << error << '\n';
+  return false;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +129,8 @@ int main(int argc, char** argv) {
                    "or .xls workbook brings its worksheets under their own names (the first "
                    "visible sheet is active)")
       ->allow_extra_args(false);
+  CsvTexts eval_csv;
+  AddCsvOptions(eval, eval_csv);
   eval->add_option("--sheet", eval_options.sheet,
                    "Make this data sheet the active one, as a click on its tab does");
   eval->add_option("--precision", eval_options.significant_digits,
@@ -108,7 +140,10 @@ int main(int argc, char** argv) {
   eval->add_option("formula", eval_options.formulas,
                    "A formula such as \"KV.SKEW(A1:A500,1,0,2,10)\"; one line of output each")
       ->required();
-  eval->callback(run([&] { return kvhost::RunEval(options, eval_options); }));
+  eval->callback(run([&] {
+    if (!TakeCsvChoice(eval_csv, eval_options.csv)) return kvhost::kExitUsage;
+    return kvhost::RunEval(options, eval_options);
+  }));
 
   auto* menu = app.add_subcommand(
       "menu", "Load the add-in; print the menu bar, its menu and its toolbar as it built them");
@@ -178,6 +213,8 @@ int main(int argc, char** argv) {
                    "visible sheet is active and holds the selection)")
       ->required()
       ->allow_extra_args(false);
+  CsvTexts run_csv;
+  AddCsvOptions(run_tool, run_csv);
   run_tool->add_option("--sheet", run_options.sheet,
                        "Make this data sheet the active one before --select, as a click on its "
                        "tab does");
@@ -209,6 +246,7 @@ int main(int argc, char** argv) {
   run_tool->add_option("--dump", run_options.dump_path,
                        "Save kvhost's model of the result workbook as JSON");
   run_tool->callback(run([&] {
+    if (!TakeCsvChoice(run_csv, run_options.csv)) return kvhost::kExitUsage;
     std::map<const CLI::Option*, std::size_t> taken;
     for (const CLI::Option* option : run_tool->parse_order()) {
       const std::size_t i = taken[option]++;

@@ -90,7 +90,7 @@ int RunTool(const Options& options, const RunOptions& run) {
     std::cerr << "kvhost: " << error << '\n';
     return kExitUsage;
   }
-  auto data = ReadDataWorkbook(run.data_files, error);
+  auto data = ReadDataWorkbook(run.data_files, error, run.csv);
   if (!data || !ActivateDataSheet(*data, run.sheet, error)) {
     std::cerr << "kvhost: " << error << '\n';
     return kExitUsage;

@@ -14,19 +14,20 @@ namespace {
 // What the parser's callbacks fill.
 struct Reading {
   Cells cells;
+  CsvDialect dialect;
   std::uint32_t row = 0;
   std::uint32_t column = 0;
   bool field_quoted = false; // set before each piece of input is handed to the parser
-  bool last_ended_by_cr = false;
-  bool row_has_fields = false;
-  std::string overflow; // why the file does not fit the grid
+  bool lf_after_cr = false;  // the piece handed to the parser is an LF right after a CR
+  std::string overflow;      // why the file does not fit the grid
 };
 
 void StoreField(Reading& r, std::string_view field) {
   if (field.empty()) return;
   if (r.field_quoted)
     r.cells.SetText(r.row, r.column, field);
-  else if (const auto number = NumberFromText(field))
+  else if (const auto number =
+               r.dialect.decimal == ',' ? DecimalCommaNumber(field) : NumberFromText(field))
     r.cells.SetNumber(r.row, r.column, *number);
   else if (EqualsIgnoringCase(field, "TRUE") || EqualsIgnoringCase(field, "FALSE"))
     r.cells.SetBoolean(r.row, r.column, EqualsIgnoringCase(field, "TRUE"));
@@ -38,7 +39,6 @@ void StoreField(Reading& r, std::string_view field) {
 
 void OnField(void* bytes, std::size_t size, void* context) {
   auto& r = *static_cast<Reading*>(context);
-  r.row_has_fields = true;
   if (!r.overflow.empty()) return;
   if (r.row >= kMaxRows) {
     r.overflow = "more than " + std::to_string(kMaxRows) + " rows";
@@ -52,13 +52,11 @@ void OnField(void* bytes, std::size_t size, void* context) {
 }
 
 // With every line ending reported (so that a blank line stays an empty row), CR LF arrives as
-// two ends of row; the LF of a CR LF pair is not a row of its own.
+// two ends of row; the LF of a CR LF pair is not a row of its own. Only the LF that comes right
+// after its CR is: a line of spaces between a CR and an LF is a blank row, as an editor shows it.
 void OnRowEnd(int terminator, void* context) {
   auto& r = *static_cast<Reading*>(context);
-  const bool lf_of_crlf = terminator == '\n' && r.last_ended_by_cr && !r.row_has_fields;
-  r.last_ended_by_cr = terminator == '\r';
-  r.row_has_fields = false;
-  if (lf_of_crlf) return;
+  if (terminator == '\n' && r.lf_after_cr) return;
   ++r.row;
   r.column = 0;
 }
@@ -66,8 +64,9 @@ void OnRowEnd(int terminator, void* context) {
 // 32,767 characters of up to 3 UTF-8 bytes each, with room for quotes.
 constexpr std::size_t kMaxFieldBytes = 3 * 32767 + 2;
 
-bool EndsField(char c) {
-  return c == ',' || c == '\r' || c == '\n';
+// With a tab between fields, only the space is a space around a field.
+int IsOnlySpace(unsigned char c) {
+  return c == CSV_SPACE ? 1 : 0;
 }
 
 struct ParserCloser {
@@ -80,7 +79,8 @@ struct FileCloser {
 
 } // namespace
 
-std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
+std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error,
+                                  const CsvChoice& choice) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     error = "cannot read " + path + ": " + std::strerror(errno);
@@ -99,10 +99,14 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
   // call, so the input goes in pieces that each begin at a byte that may end a field: a field
   // can only end at a piece's first byte, and the flag read just before the call is that
   // field's.
+  const auto ends_field = [&reading](char c) {
+    return c == reading.dialect.separator || c == '\r' || c == '\n';
+  };
   std::size_t unbroken = 0; // bytes since the last separator, across blocks
+  char previous = '\0';     // the byte before the piece, across blocks
   auto parse = [&](const char* first, const char* last) {
     while (first < last) {
-      const char* next = std::find_if(first + 1, last, EndsField);
+      const char* next = std::find_if(first + 1, last, ends_field);
       // A cell holds at most 32,767 characters; what runs far longer without a separator is no
       // data a worksheet can take, and the parser would keep all of it in memory.
       unbroken += static_cast<std::size_t>(next - first);
@@ -112,6 +116,9 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
       }
       if (next < last) unbroken = 0; // the next piece starts at a separator
       reading.field_quoted = parser.quoted != 0;
+      // An LF outside quotes is always the first byte of its piece.
+      reading.lf_after_cr = *first == '\n' && previous == '\r';
+      previous = next[-1];
       const auto size = static_cast<std::size_t>(next - first);
       if (csv_parse(&parser, first, size, OnField, OnRowEnd, &reading) != size) return false;
       if (!reading.overflow.empty()) return true;
@@ -130,8 +137,14 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error) {
       return std::nullopt;
     }
     const char* first = buffer.get();
-    if (first_block && got >= 3 && std::memcmp(first, "\xEF\xBB\xBF", 3) == 0) first += 3;
-    first_block = false;
+    if (first_block) {
+      if (got >= 3 && std::memcmp(first, "\xEF\xBB\xBF", 3) == 0) first += 3;
+      const std::string_view head(first, static_cast<std::size_t>(buffer.get() + got - first));
+      reading.dialect = DetectCsvDialect(head, got < kBlock, choice);
+      csv_set_delim(&parser, static_cast<unsigned char>(reading.dialect.separator));
+      if (reading.dialect.separator == '\t') csv_set_space_func(&parser, IsOnlySpace);
+      first_block = false;
+    }
     if (!parse(first, buffer.get() + got)) {
       error = "cannot read " + path + ": " + csv_strerror(csv_error(&parser));
       return std::nullopt;

@@ -38,7 +38,8 @@ FileKind KindOf(const std::string& path, const unsigned char* magic, std::size_t
 
 } // namespace
 
-std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std::string& error) {
+std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std::string& error,
+                                                   const CsvChoice& csv) {
   // Only a regular file has an end: a device such as /dev/zero would be read forever, and a
   // FIFO would keep the run waiting for a writer.
   struct stat status {};
@@ -60,19 +61,19 @@ std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std:
   case FileKind::Xls: return ReadXlsSheets(path, error);
   case FileKind::Csv: break;
   }
-  auto cells = ReadCsvCells(path, error);
+  auto cells = ReadCsvCells(path, error, csv);
   if (!cells) return std::nullopt;
   std::vector<DataSheet> sheets;
   sheets.push_back(DataSheet{std::filesystem::path(path).stem().string(), std::move(*cells), true});
   return sheets;
 }
 
-std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths,
-                                         std::string& error) {
+std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths, std::string& error,
+                                         const CsvChoice& csv) {
   Workbook book;
   bool active_chosen = false;
   for (const std::string& path : paths) {
-    auto sheets = ReadDataFile(path, error);
+    auto sheets = ReadDataFile(path, error, csv);
     if (!sheets) return std::nullopt;
     for (DataSheet& data : *sheets) {
       for (const Sheet& sheet : book.sheets)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../model/application.h"
+#include "csv_dialect.h"
 
 namespace kvhost {
 
@@ -22,13 +23,16 @@ struct DataSheet {
 //   - .xlsx (and .xlsm): every worksheet under its own name, in the workbook's order
 //     (xlsx_reader.h);
 //   - .xls: every worksheet of an Excel 97-2003 workbook, through FreeXL (xls_reader.h);
-//   - anything else: CSV, one sheet named after the file's stem (csv_reader.h).
+//   - anything else: CSV, one sheet named after the file's stem (csv_reader.h), in the dialect
+//     `csv` forces or, for what it leaves out, the one each file shows (csv_dialect.h).
 // The first visible sheet of the first file is active; the workbook is named after the first
 // file. A sheet name that another file (or the same one) already brought, whatever the case,
 // is an error. Every error is one line that names the file and the reason.
-std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths, std::string& error);
+std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths, std::string& error,
+                                         const CsvChoice& csv = {});
 
 // The sheets of one data file, read by its kind as above.
-std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std::string& error);
+std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std::string& error,
+                                                   const CsvChoice& csv = {});
 
 } // namespace kvhost

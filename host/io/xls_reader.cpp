@@ -13,10 +13,13 @@ namespace {
 // A workbook of the whole grid reads in a few seconds; a reading that takes longer is stuck.
 constexpr unsigned kSecondsToRead = 60;
 
+// FreeXL's error codes in words. The codes for a wrong call (a null or invalid handle or
+// argument, a sheet or cell out of range, no sheet selected) come from no wrong call here: FreeXL
+// reports them for files whose records contradict each other.
 std::string FreeXlReason(int code) {
   switch (code) {
   case FREEXL_FILE_NOT_FOUND: return "the file cannot be opened";
-  case FREEXL_INSUFFICIENT_MEMORY: return "out of memory";
+  case FREEXL_INSUFFICIENT_MEMORY: return "not enough memory to read it";
   case FREEXL_INVALID_CFBF_HEADER:
   case FREEXL_CFBF_INVALID_SIGNATURE:
     return "not an Excel 97-2003 workbook (no compound file header)";
@@ -26,17 +29,32 @@ std::string FreeXlReason(int code) {
   case FREEXL_CFBF_EMPTY_FAT_CHAIN:
   case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
   case FREEXL_INVALID_MINI_STREAM:
-  case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY: return "the compound file is corrupt";
+  case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
+    return "the file is damaged: its compound file structure is broken";
   case FREEXL_BIFF_INVALID_BOF:
+    return "the workbook is of a BIFF version FreeXL does not read (it reads those of Excel 2.1 "
+           "to 2003), or damaged";
   case FREEXL_BIFF_INVALID_SST:
-  case FREEXL_BIFF_ILLEGAL_SST_INDEX: return "the workbook stream is corrupt";
+  case FREEXL_BIFF_ILLEGAL_SST_INDEX:
+    return "the file is damaged: its table of shared texts is broken";
   case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
     return "the file holds no workbook stream (an encrypted .xlsx, or no Excel file)";
   case FREEXL_INVALID_CHARACTER:
   case FREEXL_UNSUPPORTED_CHARSET: return "a text in a character set FreeXL cannot convert";
-  case FREEXL_ILLEGAL_RK_VALUE: return "a number record is corrupt";
-  case FREEXL_CRAFTED_FILE: return "the file is corrupt (FreeXL found it deliberately malformed)";
-  default: return "FreeXL refused the file (code " + std::to_string(code) + ")";
+  case FREEXL_ILLEGAL_RK_VALUE: return "the file is damaged: a number record is broken";
+  case FREEXL_CRAFTED_FILE:
+    return "the file is damaged (FreeXL found it malformed, maybe on purpose)";
+  case FREEXL_NULL_HANDLE:
+  case FREEXL_INVALID_HANDLE:
+  case FREEXL_NULL_ARGUMENT:
+  case FREEXL_INVALID_INFO_ARG:
+  case FREEXL_BIFF_ILLEGAL_SHEET_INDEX:
+  case FREEXL_BIFF_UNSELECTED_SHEET:
+  case FREEXL_ILLEGAL_CELL_ROW_COL:
+    return "the file is damaged: FreeXL stopped at a record that contradicts the others";
+  default:
+    return "the file is damaged or of a kind FreeXL does not read (FreeXL error " +
+           std::to_string(code) + ")";
   }
 }
 
@@ -101,6 +119,13 @@ std::optional<std::vector<DataSheet>> ReadWorkbook(const std::string& path, std:
   int code = freexl_open(path.c_str(), &file.handle);
   if (code != FREEXL_OK) {
     error = FreeXlReason(code);
+    return std::nullopt;
+  }
+  // FreeXL 1.0 gives up on a record it cannot take (a workbook stream of a BIFF version it does
+  // not know starts with one) without an error code: the open succeeds and hands back no
+  // workbook.
+  if (file.handle == nullptr) {
+    error = FreeXlReason(FREEXL_BIFF_INVALID_BOF);
     return std::nullopt;
   }
   unsigned int password = 0, sheet_count = 0, date_mode = 0;

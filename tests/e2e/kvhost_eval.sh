@@ -82,6 +82,42 @@ if grep -qvE '^-?[0-9.]+(E[-+][0-9]+)?$|^#[A-Z/0!?]+$' "$out/real"; then fail "n
 "$kvhost" --addin "$addin" eval 'KV.SKEW(A1:A5)' >"$out/explicit" 2>&1
 check "--addin given explicitly" $? 0
 
+# A CSV file as Excel saves it under Portuguese settings: ';' between fields, a decimal comma,
+# '.' between groups of thousands, CR LF. Found in the file; forced with --csv-separator and
+# --csv-decimal. The mean of B2:B4 (the second line of KV.EWV's answer) is
+# (1605.54 + 1628.75 + 1600) / 3 = 1611.43.
+printf 'Data;Preco\r\n01/01/2024;1605,54\r\n02/01/2024;1.628,75\r\n03/01/2024;1600\r\n' \
+  >"$out/precos.csv"
+"$kvhost" --addin "$fixture" eval --data "$out/precos.csv" 'FIX.ECHO(A1:B4)' >"$out/br" 2>&1
+check "a ';' file" $? 0
+same "decimal commas and thousands" "$out/br" "Data${tab}Preco
+01/01/2024${tab}1605.54
+02/01/2024${tab}1628.75
+03/01/2024${tab}1600"
+"$kvhost" --addin "$addin" eval --data "$out/precos.csv" 'KV.EWV(B2:B4,0.94,1,FALSE,FALSE)' \
+  >"$out/br-ewv" 2>&1
+check "KV.EWV on the ';' file" $? 0
+sed -n 2p "$out/br-ewv" >"$out/br-mean"
+same "the mean of the ';' file" "$out/br-mean" "1611.43"
+"$kvhost" --addin "$fixture" eval --csv-separator , --data "$out/precos.csv" 'FIX.ECHO(A2:B2)' \
+  >"$out/br-comma" 2>&1
+same "--csv-separator , reads it as a comma file" "$out/br-comma" "01/01/2024;1605${tab}54"
+"$kvhost" --addin "$fixture" eval --data "$out/precos.csv" --csv-decimal . 'FIX.ECHO(B2:B3)' \
+  >"$out/br-point" 2>&1
+same "--csv-decimal . leaves decimal commas texts" "$out/br-point" "1605,54
+1.628,75"
+printf 'x;y\n0,5;1,5\n' >"$out/tabs.csv"
+"$kvhost" --addin "$fixture" eval --data "$out/tabs.csv" --csv-separator tab --csv-decimal , \
+  'FIX.ECHO(A2)' >"$out/br-tab" 2>&1
+same "--csv-separator tab" "$out/br-tab" "0,5;1,5"
+"$kvhost" --addin "$fixture" eval --data "$out/precos.csv" --csv-separator , --csv-decimal , \
+  'FIX.ECHO(A1)' >"$out/br-both" 2>&1
+check "a decimal comma in a comma file" $? 2
+lines "one line for the comma pair" "$out/br-both" 1
+"$kvhost" --addin "$fixture" eval --data "$out/precos.csv" --csv-separator '|' 'FIX.ECHO(A1)' \
+  >/dev/null 2>&1
+check "a separator kvhost does not read" $? 2
+
 # Data that has no end, or no data a sheet can hold: refused at once, one line each.
 mkfifo "$out/pipe.csv"
 head -c 200000 /dev/zero >"$out/zeros.csv"

@@ -299,6 +299,23 @@ check "--set without a value" $? 2
 check "a selection that is not one" $? 2
 "$kvhost" run rlm --data "$out/missing.csv" --select A1 >/dev/null 2>&1
 check "no data file" $? 2
+# A CSV file as Excel saves it under Portuguese settings gives the tool its numbers: the mean is
+# (1605.54 + 1628.75 + 1600 + 1612.3) / 4 = 1611.6475. Forced to a decimal point, the column is
+# texts and the histogram refuses it.
+printf 'Data;Preco\r\n01/01/2024;1605,54\r\n02/01/2024;1.628,75\r\n03/01/2024;1600\r\n04/01/2024;1612,3\r\n' \
+  >"$out/precos.csv"
+"$kvhost" run hist --data "$out/precos.csv" --select B2:B5 --ok --dump "$out/precos.json" \
+  >/dev/null 2>&1
+check "the histogram of a ';' file" $? 0
+/usr/bin/python3 -c 'import json, sys
+cells = json.load(open(sys.argv[1]))["sheets"][0]["cells"]
+print(repr(next(c["value"] for c in cells if c["address"] == "B4")))' "$out/precos.json" \
+  >"$out/precos-mean" 2>&1
+same "its mean" "$out/precos-mean" "1611.6475"
+"$kvhost" run hist --data "$out/precos.csv" --csv-decimal . --select B2:B5 --ok >"$out/precos-texts" 2>&1
+check "forced to a decimal point, the column is texts" $? 1
+contains "the histogram's refusal" "$out/precos-texts" "numeric values"
+
 printf 'ok\n' | "$kvhost" --dialog prompt run cmp --data "$curve" --select A2:B13 >"$out/prompt" 2>&1
 check "a person at the terminal" $? 0
 contains "the prompt" "$out/prompt" 'closed by b_ok'

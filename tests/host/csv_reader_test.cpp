@@ -5,7 +5,10 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
+#include "io/csv_dialect.h"
 #include "io/csv_reader.h"
 #include "io/data_workbook.h"
 #include "portuguese_locale.h"
@@ -81,6 +84,27 @@ TEST_F(CsvFiles, LineEndsByteOrderMarkAndQuotedLineBreaks) {
   EXPECT_EQ(cells.Rows(), 5u);
 }
 
+// Line ends mixed in one file, as files pieced together from several systems carry them: each CR,
+// LF or CR LF ends one row, and a CR LF pair is one end only when nothing stands between the two.
+TEST_F(CsvFiles, MixedLineEndsGiveTheRowsAPersonSees) {
+  const Cells cells = Read("1\r2\n3\r\n4\n\r5\r\r\n6\r  \n7\r\"\"\n8");
+  const std::vector<Value> rows = {Value::Number(1), Value::Number(2), Value::Number(3),
+                                   Value::Number(4), Value{},          Value::Number(5),
+                                   Value{},          Value::Number(6), Value{},
+                                   Value::Number(7), Value{},          Value::Number(8)};
+  ASSERT_EQ(cells.Rows(), rows.size());
+  for (std::uint32_t row = 0; row < rows.size(); ++row)
+    EXPECT_EQ(cells.Get(row, 0), rows[row]) << "row " << row + 1;
+
+  // The pair split between two read blocks is still one end.
+  std::string content(65535, ' ');
+  content[0] = '1';
+  content += "\r\n2\r";
+  const Cells split = Read(content);
+  EXPECT_EQ(split.Rows(), 2u);
+  EXPECT_EQ(split.Get(1, 0), Value::Number(2));
+}
+
 // The file is read in blocks; a quoted field that straddles two of them stays text.
 TEST_F(CsvFiles, QuotedFieldsAcrossReadBlocks) {
   std::string content;
@@ -104,6 +128,155 @@ TEST_F(CsvFiles, NumbersIgnoreTheProcessLocale) {
   EXPECT_EQ(cells.Get(0, 0), Value::Number(1.5));
   EXPECT_EQ(cells.Get(0, 1), Value::Text("2,5"));
   EXPECT_EQ(cells.Get(0, 2), Value::Number(-2.5));
+}
+
+// A file as Excel saves it under Portuguese settings: ';' between fields, a decimal comma, '.'
+// between groups of thousands, CR LF line ends, dates as dd/mm/yyyy.
+TEST_F(CsvFiles, SemicolonFilesReadWithADecimalComma) {
+  const Cells cells = Read("\xEF\xBB\xBF"
+                           "Data;Preco;Qtd\r\n"
+                           "01/01/2024;1605,54;3\r\n"
+                           "02/01/2024;1.628,75;-0,5\r\n"
+                           "03/01/2024;1,5E+03;\"12\"\r\n"
+                           "04/01/2024;1.628;1.62,75\r\n"
+                           "05/01/2024; 12.345.678,9 ;\"1;2\"\r\n"
+                           "06/01/2024;12.5;TRUE\r\n");
+  EXPECT_EQ(cells.Get(0, 1), Value::Text("Preco"));
+  EXPECT_EQ(cells.Get(1, 0), Value::Text("01/01/2024")) << "a date stays a text";
+  EXPECT_EQ(cells.Get(1, 1), Value::Number(1605.54));
+  EXPECT_EQ(cells.Get(1, 2), Value::Number(3));
+  EXPECT_EQ(cells.Get(2, 1), Value::Number(1628.75));
+  EXPECT_EQ(cells.Get(2, 2), Value::Number(-0.5));
+  EXPECT_EQ(cells.Get(3, 1), Value::Number(1500));
+  EXPECT_EQ(cells.Get(3, 2), Value::Text("12")) << "a quoted number stays text";
+  EXPECT_EQ(cells.Get(4, 1), Value::Number(1628)) << "one thousand six hundred and twenty-eight";
+  EXPECT_EQ(cells.Get(4, 2), Value::Text("1.62,75")) << "groups of three digits only";
+  EXPECT_EQ(cells.Get(5, 1), Value::Number(12345678.9));
+  EXPECT_EQ(cells.Get(5, 2), Value::Text("1;2"));
+  EXPECT_EQ(cells.Get(6, 1), Value::Text("12.5")) << "a decimal point in a decimal-comma file";
+  EXPECT_EQ(cells.Get(6, 2), Value::Boolean(true));
+  EXPECT_EQ(cells.Rows(), 7u);
+  EXPECT_EQ(cells.Columns(), 3u);
+}
+
+TEST(CsvNumbers, DecimalCommaNumbersAndTheTextsThatAreNone) {
+  const std::vector<std::pair<std::string, double>> numbers = {{"0", 0},
+                                                               {"1605,54", 1605.54},
+                                                               {"1.628,75", 1628.75},
+                                                               {"-0,5", -0.5},
+                                                               {"+7", 7},
+                                                               {",5", 0.5},
+                                                               {"1.628", 1628},
+                                                               {"1.000.000", 1e6},
+                                                               {"999.999,5", 999999.5},
+                                                               {"1,5E+03", 1500},
+                                                               {"2,5e-1", 0.25},
+                                                               {"1,", 1},
+                                                               {"12", 12},
+                                                               {"-1.234,5E2", -123450}};
+  for (const auto& [text, number] : numbers) {
+    const auto got = DecimalCommaNumber(text);
+    ASSERT_TRUE(got.has_value()) << text;
+    EXPECT_DOUBLE_EQ(*got, number) << text;
+  }
+  for (const std::string text :
+       {"",       "-",      ",",     "1.62,75",    "12.5", "1.2345", "1234.567",  ".5",
+        "1..000", "1.000.", "1,2,3", "1 628",      "1,5E", "1,5E+",  "1e400",     "inf",
+        "nan",    "0x10",   "R$ 10", "01/01/2024", "1,5%", "--1",    "1.628,75,1"})
+    EXPECT_FALSE(DecimalCommaNumber(text).has_value()) << text;
+}
+
+// What each kind of file's first lines show, and what the command line forces.
+TEST(CsvNumbers, TheDialectFoundInTheFirstLines) {
+  struct Case {
+    std::string head;
+    char separator, decimal;
+  };
+  const std::vector<Case> cases = {
+      {"x,y\n1.5,2\n", ',', '.'},
+      {"a,note\n1,x;y\n2,z\n", ',', '.'},   // a ';' in a text of one line
+      {"\"a;b\",c\n\"x;y\",1\n", ',', '.'}, // quoted ';' are the fields' own
+      {"a,\tb\n1,\t2\n", ',', '.'},         // tabs as spaces around comma fields
+      {"1605,54\n1,5\n", ',', '.'},         // one column: nothing tells it apart
+      {"", ',', '.'},
+      {"Data;Preco\n01/01/2024;1605,54\n", ';', ','},
+      {"a;b\n1;2\n\n\n3;4\n", ';', ','},    // no decimals at all; blank lines skipped
+      {"1605,54;3,2\n1,5;2\n", ';', ','},   // no header
+      {"a;b\n1.500;2.250\n", ';', ','},     // groups of thousands or decimals: ','
+      {"a;b\n0.5;1605.54\n", ';', '.'},     // a ';' file with a decimal point
+      {"a;b\n\"1,5\";1605.54\n", ';', '.'}, // a quoted field shows nothing
+      {"a;b\n1,5;1605.54\n", ';', ','},     // both: the separator's own
+      {"a\tb\n1.5\t2\n", '\t', '.'},
+      {"a\tb\n1605,54\t2\n", '\t', ','},
+      {"a\tb\n1\t2\n", '\t', '.'},
+      {"a;b\r\n1;2\r\n3", ';', ','}, // a line alone at the end
+      {"Data;Preco\n1;2\nTotal\n3;4\n", ';', ','},
+      {"a;b\nx\ny\n", ',', '.'},         // most lines hold no ';'
+      {"x,y\na;b,1\nc;d,2\n", ',', '.'}, // the header holds none
+      {"a\tb\n1,5\t2\n3\t4,25\n", '\t', ','},
+  };
+  for (const Case& c : cases) {
+    const CsvDialect dialect = DetectCsvDialect(c.head, true, {});
+    EXPECT_EQ(dialect.separator, c.separator) << c.head;
+    EXPECT_EQ(dialect.decimal, c.decimal) << c.head;
+  }
+  // A record the sample cuts short is not looked at, unless it is the only one.
+  EXPECT_EQ(DetectCsvDialect("a;b\n1;2\n3,4\n5,6", true, {}).separator, ',');
+  EXPECT_EQ(DetectCsvDialect("a;b\n1;2\n3,4\n5,6", false, {}).separator, ';');
+  EXPECT_EQ(DetectCsvDialect("a;b", false, {}).separator, ';');
+  EXPECT_EQ(DetectCsvDialect("a;b\n\"1\n2;3", false, {}).separator, ';')
+      << "a quoted field running past the sample";
+
+  // What is forced is taken; a forced separator brings its own decimal.
+  EXPECT_EQ(DetectCsvDialect("a;b\n1;2\n", true, {',', std::nullopt}).decimal, '.');
+  EXPECT_EQ(DetectCsvDialect("x\n1\n", true, {';', std::nullopt}).decimal, ',');
+  EXPECT_EQ(DetectCsvDialect("x\n1\n", true, {'\t', std::nullopt}).decimal, '.');
+  EXPECT_EQ(DetectCsvDialect("x\n1,5\n", true, {'\t', std::nullopt}).decimal, ',');
+  const CsvDialect decimal_only = DetectCsvDialect("a;b\n1,5;2\n", true, {std::nullopt, '.'});
+  EXPECT_EQ(decimal_only.separator, ';');
+  EXPECT_EQ(decimal_only.decimal, '.');
+}
+
+TEST_F(CsvFiles, TheDialectForcedOrFoundHoldsForTheWholeFile) {
+  // A ';' file longer than the first read block: its later blocks keep the dialect.
+  std::string content = "a;b\n";
+  for (int i = 0; i < 12000; ++i)
+    content += "1.628,75;\"2,5\"\n";
+  const Cells long_file = Read(content);
+  ASSERT_EQ(long_file.Rows(), 12001u);
+  for (std::uint32_t row = 1; row < long_file.Rows(); ++row) {
+    ASSERT_EQ(long_file.Get(row, 0), Value::Number(1628.75)) << "row " << row;
+    ASSERT_EQ(long_file.Get(row, 1), Value::Text("2,5")) << "row " << row;
+  }
+
+  std::string error;
+  const std::string path = Write("prices.csv", "Data;Preco\n01/01/2024;1605,54\n");
+  const auto as_comma = ReadCsvCells(path, error, {',', std::nullopt});
+  ASSERT_TRUE(as_comma) << error;
+  EXPECT_EQ(as_comma->Get(1, 0), Value::Text("01/01/2024;1605")) << "today's reading";
+  EXPECT_EQ(as_comma->Get(1, 1), Value::Number(54));
+  const auto as_point = ReadCsvCells(path, error, {std::nullopt, '.'});
+  ASSERT_TRUE(as_point) << error;
+  EXPECT_EQ(as_point->Get(1, 1), Value::Text("1605,54"));
+
+  // Tab-separated: a tab is no space around a field there, so empty fields stay.
+  const Cells tabs = Read("x\t y \t\tz\n1,5\t\t2\n");
+  EXPECT_EQ(tabs.Get(0, 1), Value::Text("y"));
+  EXPECT_EQ(tabs.Get(0, 2), Value{});
+  EXPECT_EQ(tabs.Get(0, 3), Value::Text("z"));
+  EXPECT_EQ(tabs.Get(1, 0), Value::Number(1.5));
+  EXPECT_EQ(tabs.Get(1, 2), Value::Number(2));
+
+  // Each data file shows its own dialect; the forced one holds for all.
+  const std::string comma = Write("rates.csv", "x,y\n1.5,2\n");
+  auto book = ReadDataWorkbook({path, comma}, error);
+  ASSERT_TRUE(book) << error;
+  EXPECT_EQ(book->sheets[0].cells.Get(1, 1), Value::Number(1605.54));
+  EXPECT_EQ(book->sheets[1].cells.Get(1, 0), Value::Number(1.5));
+  book = ReadDataWorkbook({path, comma}, error, {';', '.'});
+  ASSERT_TRUE(book) << error;
+  EXPECT_EQ(book->sheets[0].cells.Get(1, 1), Value::Text("1605,54"));
+  EXPECT_EQ(book->sheets[1].cells.Get(1, 0), Value::Text("1.5,2"));
 }
 
 TEST_F(CsvFiles, FilesThatDoNotFitOrCannotBeReadAreNamed) {

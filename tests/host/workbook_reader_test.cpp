@@ -238,6 +238,59 @@ TEST_F(WorkbookFiles, PackagesThatAreNoWorkbooksAreRefused) {
   EXPECT_NE(Refusal((dir_ / "absent.xlsx").string()).find("cannot read"), std::string::npos);
 }
 
+// An Excel 97-2003 workbook (LibreOffice's, the readers' fuzzing seed) spoilt in one place each
+// time: every refusal says in words what is wrong, on one line naming the file.
+TEST_F(WorkbookFiles, XlsRefusalsSayWhatIsWrong) {
+  std::ifstream in(KV_XLS_SEED, std::ios::binary);
+  const std::string seed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(seed.size(), 4096u) << KV_XLS_SEED;
+  // The workbook stream's records: type and length (two bytes each, little-endian), then the
+  // content, from its first BOF (BIFF8: version 0x0600).
+  const std::size_t bof = seed.find(std::string("\x09\x08\x10\x00\x00\x06", 6));
+  ASSERT_NE(bof, std::string::npos);
+  // Where the n-th record of a type starts (from 0).
+  auto record_of_type = [&](unsigned type, int n) {
+    for (std::size_t at = bof; at + 4 <= seed.size();) {
+      const auto byte = [&](std::size_t i) {
+        return unsigned{static_cast<unsigned char>(seed[i])};
+      };
+      if ((byte(at) | byte(at + 1) << 8) == type && n-- == 0) return at;
+      at += 4 + (byte(at + 2) | byte(at + 3) << 8);
+    }
+    return std::string::npos;
+  };
+  const std::size_t sheet_record = record_of_type(0x0085, 1); // BOUNDSHEET: the second sheet's
+  const std::size_t interface_record = record_of_type(0x00E1, 0);
+  ASSERT_NE(sheet_record, std::string::npos);
+  ASSERT_NE(interface_record, std::string::npos);
+  auto spoilt = [&](const std::string& name, std::size_t at, const std::string& bytes) {
+    std::string content = seed;
+    content.replace(at, bytes.size(), bytes);
+    const fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+  };
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {spoilt("biff9.xls", bof + 4, std::string("\x00\x09", 2)),
+       "of a BIFF version FreeXL does not read"},
+      {spoilt("signature.xls", 4, "xxxx"), "not an Excel 97-2003 workbook"},
+      {spoilt("sectors.xls", 0x1E, std::string("\x0D", 1)), "compound file structure is broken"},
+      // The sheet's record claims a length that runs over the records after it.
+      {spoilt("record.xls", sheet_record + 3, std::string("\xCD", 1)),
+       "a record that contradicts the others"},
+      // An interface record of the same length made a FILEPASS: the workbook is encrypted.
+      {spoilt("password.xls", interface_record, std::string("\x2F\x00", 2)), "password-protected"},
+  };
+  for (const auto& [path, words] : cases) {
+    const std::string error = Refusal(path);
+    EXPECT_NE(error.find(words), std::string::npos) << error;
+    EXPECT_EQ(error.find("code"), std::string::npos) << error;
+  }
+  const fs::path cut = dir_ / "cut.xls";
+  std::ofstream(cut, std::ios::binary) << seed.substr(0, bof + 100);
+  EXPECT_NE(Refusal(cut.string()).find("truncated or unreadable"), std::string::npos);
+}
+
 // The workbook's list of sheets against its relationships: what cannot be a workbook Excel
 // opened is refused with the sheet it is about, before any sheet is used.
 TEST_F(WorkbookFiles, SheetListsNoWorkbookCouldHaveAreRefused) {
