@@ -260,6 +260,11 @@ int main(int argc, char** argv) {
     std::cerr << "kvhost: out of memory\n";
     return kvhost::kExitUsage;
   }
+  // (kvhost run says it itself, before any save.)
+  if (kvhost::OutOfMemoryInCallbacks() && status != kvhost::kExitUsage) {
+    std::cerr << "kvhost: out of memory\n";
+    status = kvhost::kExitUsage;
+  }
   // Output that never reached its file (a full disk, a closed pipe) is a failed run.
   std::cout.flush();
   if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {

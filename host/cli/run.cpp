@@ -183,6 +183,11 @@ int RunTool(const Options& options, const RunOptions& run) {
   for (const DialogRecord& dialog : dialogs.Dialogs())
     std::cout << "Dialog \"" << dialog.caption << "\" closed by " << dialog.closed_by << '\n';
   std::cout.flush();
+  // What the command made while kvhost could not serve its calls is not saved.
+  if (OutOfMemoryInCallbacks()) {
+    std::cerr << "kvhost: out of memory\n";
+    return kExitUsage;
+  }
 
   if (dialogs.Refused()) {
     for (const DialogRecord& dialog : dialogs.Dialogs())
