@@ -71,7 +71,7 @@ def run_case(kvhost, line, data, cases_dir, work):
     args = shlex.split(text)
     if "run" in args:
         # A run that ends with its message saves what it made only when asked to.
-    args += ["--dump", "book.json", "--keep-partial"]
+        args += ["--dump", "book.json", "--keep-partial"]
     env = dict(os.environ)
     env["KAVENLOR_REGISTRY"] = os.path.join(work, "registry")
     proc = subprocess.run([kvhost] + args, cwd=work, env=env, capture_output=True, timeout=600)
