@@ -88,7 +88,7 @@ bool OutputSet::Stage(const std::string& given, std::string& staged_path, std::s
       return false;
     }
   if (std::string reason = OverwritesInput(target, inputs_); !reason.empty()) {
-    error = "cannot write " + given + ": " + reason.substr(target.size() + 1);
+    error = "cannot write " + given + ": it" + reason.substr(target.size());
     return false;
   }
   struct stat existing {};
