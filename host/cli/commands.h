@@ -17,7 +17,8 @@ class ExcelHost;
 
 constexpr int kExitDone = 0;
 constexpr int kExitCommandFailed = 1; // the add-in ended a command with an error message
-constexpr int kExitUsage = 2;         // bad usage or input, or an add-in that does not load
+constexpr int kExitUsage = 2; // bad usage or input, an add-in that does not load, a failed save,
+                              // out of memory
 
 // The global options, valid before or after the subcommand.
 struct Options {
@@ -26,6 +27,7 @@ struct Options {
   std::string excel_lang = "en";      // the interface language of the Excel kvhost plays
   std::string excel_version = "16.0"; // what GET.WORKSPACE(2) answers
   std::string dialog = "script";      // script, print or prompt: who answers the dialogs
+  std::string settings_file;          // the stored settings, as found before --lang's copy
 };
 
 struct EvalOptions {
@@ -47,6 +49,8 @@ struct RunOptions {
   bool show_dialog = false;
   std::optional<std::string> out_path;  // the result workbook as .xlsx
   std::optional<std::string> dump_path; // the host's model of it as JSON
+  // A run that ends with the add-in's message saves what it made, to files not there yet.
+  bool keep_partial = false;
 };
 
 struct SettingsOptions {

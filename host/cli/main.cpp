@@ -2,16 +2,19 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <new>
 
 #include "../excel/excel_host.h"
 #include "commands.h"
 #include "kvplatform/module.h"
+#include "kvplatform/registry.h"
 #include "settings_store.h"
 
 namespace {
@@ -96,6 +99,7 @@ int main(int argc, char** argv) {
   auto run = [&](std::function<int()> command) {
     return [&, command] {
       kvhost::SetCallFaults(faults);
+      options.settings_file = kvp::RegistryFilePath();
       kvhost::SettingsForRun settings;
       std::string error;
       if (!settings.Prepare(options, error)) {
@@ -245,6 +249,12 @@ int main(int argc, char** argv) {
   run_tool->add_option("--out", run_options.out_path, "Save the result workbook as .xlsx");
   run_tool->add_option("--dump", run_options.dump_path,
                        "Save kvhost's model of the result workbook as JSON");
+  run_tool->add_flag(
+      "--keep-partial", run_options.keep_partial,
+      "When the command ends with its error message (exit 1), still save what it made to --out "
+      "and --dump, but only as new files: a file that exists is left as it is and the save "
+      "fails (exit 2). Without it such a run writes nothing and leaves existing files as they "
+      "were");
   run_tool->callback(run([&] {
     if (!TakeCsvChoice(run_csv, run_options.csv)) return kvhost::kExitUsage;
     std::map<const CLI::Option*, std::size_t> taken;
@@ -273,6 +283,9 @@ int main(int argc, char** argv) {
     return kvhost::RunTool(options, run_options);
   }));
 
+  // A file grown past the file-size limit (ulimit -f) is a write that fails (EFBIG), reported
+  // as any failed save, not a process killed without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -280,6 +293,15 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     app.exit(e); // prints the reason
     return kvhost::kExitUsage;
+  } catch (const std::bad_alloc&) {
+    // Unwound to here, the staged files of an unfinished save are removed on the way.
+    std::cerr << "kvhost: out of memory\n";
+    return kvhost::kExitUsage;
+  }
+  // (kvhost run says it itself, before any save.)
+  if (kvhost::OutOfMemoryInCallbacks() && status != kvhost::kExitUsage) {
+    std::cerr << "kvhost: out of memory\n";
+    status = kvhost::kExitUsage;
   }
   // Output that never reached its file (a full disk, a closed pipe) is a failed run.
   std::cout.flush();

@@ -1,6 +1,7 @@
 // kvhost run: one tool command driven as a person at Excel drives it. The data files are opened,
 // the cells selected, the tool's menu item picked, its dialog set and answered.
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "../excel/addin.h"
@@ -12,6 +13,7 @@
 #include "../io/output_target.h"
 #include "../io/xlsx_writer.h"
 #include "commands.h"
+#include "kvplatform/registry.h"
 
 namespace kvhost {
 namespace {
@@ -27,6 +29,7 @@ std::string NumberedPath(const std::string& path, std::size_t number) {
 
 // The outputs asked for, each a path and its writer.
 struct Output {
+  const char* option;
   const std::string* path;
   bool (*write)(const Workbook&, const std::string&, std::string&);
 };
@@ -37,18 +40,54 @@ bool WriteXlsxOutput(const Workbook& book, const std::string& file, std::string&
 
 std::vector<Output> OutputsOf(const RunOptions& run) {
   std::vector<Output> outputs;
-  if (run.out_path) outputs.push_back({&*run.out_path, &WriteXlsxOutput});
-  if (run.dump_path) outputs.push_back({&*run.dump_path, &WriteWorkbookJsonFile});
+  if (run.out_path) outputs.push_back({"--out", &*run.out_path, &WriteXlsxOutput});
+  if (run.dump_path) outputs.push_back({"--dump", &*run.dump_path, &WriteWorkbookJsonFile});
   return outputs;
 }
 
+// The files mapped into this process: kvhost, its libraries, the add-in once loaded.
+std::vector<std::string> MappedFiles() {
+  std::vector<std::string> files;
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line)) {
+    const std::size_t slash = line.find(" /");
+    if (slash == std::string::npos) continue;
+    std::string file = line.substr(slash + 1);
+    if (files.empty() || files.back() != file) files.push_back(std::move(file));
+  }
+  return files;
+}
+
+// The files the run reads, which no output may be: the data, the add-in, the settings.
+std::vector<ReadFile> InputsOf(const Options& options, const RunOptions& run) {
+  std::vector<ReadFile> inputs;
+  for (const std::string& data : run.data_files)
+    inputs.push_back({data, "the data file"});
+  inputs.push_back({options.addin_path, "the add-in"});
+  for (const std::string& settings : {options.settings_file, kvp::RegistryFilePath()}) {
+    if (settings.empty()) continue;
+    inputs.push_back({settings, "the settings file"});
+    inputs.push_back({settings + ".lock", "the settings' lock file"});
+  }
+  // kvhost itself and every library it runs (the add-in too, once loaded).
+  for (const std::string& file : MappedFiles())
+    inputs.push_back({file, "a file kvhost runs"});
+  return inputs;
+}
+
 // Finds what would stop the outputs from being written before the command runs: an empty path,
-// a target that is not a writable regular file, one file named twice.
-bool CheckOutputs(const RunOptions& run, std::string& error) {
+// a target that is not a writable regular file, one file named twice, a file the run reads.
+bool CheckOutputs(const Options& options, const RunOptions& run, std::string& error) {
   std::vector<std::string> targets;
+  const std::vector<ReadFile> inputs = InputsOf(options, run);
   for (const Output& output : OutputsOf(run)) {
     std::string target;
     if (!ResolveOutputPath(*output.path, target, error)) return false;
+    if (std::string reason = OverwritesInput(target, inputs); !reason.empty()) {
+      error = std::string(output.option) + " " + *output.path + reason.substr(target.size());
+      return false;
+    }
     targets.push_back(std::filesystem::weakly_canonical(target).string());
   }
   if (targets.size() == 2 && targets[0] == targets[1]) {
@@ -60,10 +99,11 @@ bool CheckOutputs(const RunOptions& run, std::string& error) {
 
 // Saves the workbooks the command opened, in the order they were opened: the first to each path
 // given, the next ones beside it as BOOK-2.xlsx, BOOK-3.xlsx, ... Every file is written before
-// any replaces its target: all of them are saved, or none.
-bool SaveOutputs(const RunOptions& run, const std::vector<Workbook>& books, std::size_t first,
-                 std::string& error) {
-  OutputSet files;
+// any replaces its target: all of them are saved, or none. With `replace` false only files that
+// do not exist yet are written.
+bool SaveOutputs(const Options& options, const RunOptions& run, const std::vector<Workbook>& books,
+                 std::size_t first, bool replace, std::string& error) {
+  OutputSet files(InputsOf(options, run), replace);
   for (const Output& output : OutputsOf(run)) {
     for (std::size_t i = first; i < books.size(); ++i) {
       const std::string target = NumberedPath(*output.path, i - first + 1);
@@ -86,7 +126,7 @@ int RunTool(const Options& options, const RunOptions& run) {
   }
   // Everything that can be wrong with the input is found before the add-in loads.
   std::string error;
-  if (!CheckOutputs(run, error)) {
+  if (!CheckOutputs(options, run, error)) {
     std::cerr << "kvhost: " << error << '\n';
     return kExitUsage;
   }
@@ -143,6 +183,11 @@ int RunTool(const Options& options, const RunOptions& run) {
   for (const DialogRecord& dialog : dialogs.Dialogs())
     std::cout << "Dialog \"" << dialog.caption << "\" closed by " << dialog.closed_by << '\n';
   std::cout.flush();
+  // What the command made while kvhost could not serve its calls is not saved.
+  if (OutOfMemoryInCallbacks()) {
+    std::cerr << "kvhost: out of memory\n";
+    return kExitUsage;
+  }
 
   if (dialogs.Refused()) {
     for (const DialogRecord& dialog : dialogs.Dialogs())
@@ -158,13 +203,21 @@ int RunTool(const Options& options, const RunOptions& run) {
     return kExitUsage;
   }
 
+  // A command that ended with its message leaves the files it would have replaced as they were:
+  // what it made is partial. --keep-partial saves it, to files that do not exist yet only.
   const auto& books = host.app().Workbooks();
   if (!OutputsOf(run).empty() && books.size() <= workbooks) {
     for (const Output& output : OutputsOf(run))
       std::cerr << "kvhost: the command opened no result workbook; " << *output.path
                 << " is not written\n";
-  } else if (!SaveOutputs(run, books, workbooks, error)) {
-    std::cerr << "kvhost: " << error << '\n';
+  } else if (error_shown && !run.keep_partial) {
+    for (const Output& output : OutputsOf(run))
+      std::cerr << "kvhost: the command ended with its message; " << *output.path
+                << " is not written (--keep-partial saves what it made)\n";
+  } else if (!SaveOutputs(options, run, books, workbooks, !error_shown, error)) {
+    std::cerr << "kvhost: " << error
+              << (error_shown ? " (--keep-partial writes only files that do not exist yet)" : "")
+              << '\n';
     return kExitUsage;
   }
   return error_shown ? kExitCommandFailed : kExitDone;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
 
 #include "kvplatform/ansi.h"
 #include "kvplatform/messagebox.h"
@@ -57,6 +58,7 @@ namespace {
 CallFaults g_faults;
 bool g_armed = false;
 long g_callbacks = 0;
+bool g_out_of_memory = false;
 } // namespace
 
 void ArmCallFaults() {
@@ -71,11 +73,23 @@ long CallbacksMade() {
   return g_callbacks;
 }
 
+bool OutOfMemoryInCallbacks() {
+  return g_out_of_memory;
+}
+
+// No exception crosses the add-in's frames: kvhost out of memory while it serves a call is a
+// call that failed.
 int ExcelHost::Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
   for (int i = 0; i < count; ++i)
     if (args[i] == nullptr) return xlretInvXloper;
-  return static_cast<ExcelHost*>(context)->CallFromAddIn(
-      xlfn, result, Arguments(args, static_cast<std::size_t>(count)));
+  try {
+    return static_cast<ExcelHost*>(context)->CallFromAddIn(
+        xlfn, result, Arguments(args, static_cast<std::size_t>(count)));
+  } catch (const std::bad_alloc&) {
+    g_out_of_memory = true;
+    if (result != nullptr) SetError(result, xlerrValue);
+    return xlretFailed;
+  }
 }
 
 int ExcelHost::CallFromAddIn(int xlfn, LPXLOPER result, Arguments args) {

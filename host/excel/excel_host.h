@@ -57,6 +57,10 @@ void SetCallFaults(const CallFaults& faults);
 void ArmCallFaults();
 // How many calls the add-in has made through Excel4v since ArmCallFaults.
 long CallbacksMade();
+// Whether a call of the add-in failed because kvhost ran out of memory while serving it: the
+// add-in got xlretFailed, as Excel answers a call it cannot complete, and the run ends with
+// kvhost's own "out of memory".
+bool OutOfMemoryInCallbacks();
 
 // The main window's handle; its low 16 bits are what xlGetHwnd reports (above 0x7FFF on
 // purpose: the add-in must compare them as unsigned).

@@ -1,5 +1,6 @@
 #include "isolated_call.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,29 +31,33 @@ constexpr bool kSanitized = false;
 
 } // namespace
 
-bool RunIsolated(const std::function<std::string()>& work, unsigned seconds, std::string& output,
-                 std::string& failure) {
+bool RunIsolated(const std::function<std::string()>& work, const Isolation& isolation,
+                 std::string& output, std::string& failure) {
+  const std::string who = isolation.who;
   int fds[2];
-  if (::pipe(fds) != 0) {
-    failure = std::string("cannot start a reader process: ") + std::strerror(errno);
+  if (::pipe2(fds, O_CLOEXEC) != 0) {
+    failure = "cannot start a " + who + " process: " + std::strerror(errno);
     return false;
   }
   const pid_t child = ::fork();
   if (child < 0) {
     ::close(fds[0]);
     ::close(fds[1]);
-    failure = std::string("cannot start a reader process: ") + std::strerror(errno);
+    failure = "cannot start a " + who + " process: " + std::strerror(errno);
     return false;
   }
   if (child == 0) {
     ::close(fds[0]);
-    ::alarm(seconds); // a hang ends with SIGALRM
+    ::alarm(isolation.seconds); // a hang ends with SIGALRM
     // 4 GiB of address space: a sheet of the whole grid needs far less. (The sanitizers reserve
     // terabytes of address space for their shadow memory, so they run without the limit.)
-    if (!kSanitized) {
+    if (isolation.cap_memory && !kSanitized) {
       const rlimit limit{rlim_t{4} << 30, rlim_t{4} << 30};
       ::setrlimit(RLIMIT_AS, &limit);
     }
+    if (isolation.quiet)
+      if (const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC); nowhere >= 0)
+        ::dup2(nowhere, STDERR_FILENO);
     const bool written = WriteAll(fds[1], work());
     ::close(fds[1]);
     ::_exit(written ? 0 : 3);
@@ -71,12 +76,12 @@ bool RunIsolated(const std::function<std::string()>& work, unsigned seconds, std
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
-    failure = "the reading took more than " + std::to_string(seconds) + " s";
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM && isolation.seconds > 0)
+    failure = "the " + who + " took more than " + std::to_string(isolation.seconds) + " s";
   else if (WIFSIGNALED(status))
-    failure = std::string("the reader crashed (") + strsignal(WTERMSIG(status)) + ")";
+    failure = "the " + who + " crashed (" + strsignal(WTERMSIG(status)) + ")";
   else
-    failure = "the reader ended with status " + std::to_string(WEXITSTATUS(status));
+    failure = "the " + who + " ended with status " + std::to_string(WEXITSTATUS(status));
   return false;
 }
 

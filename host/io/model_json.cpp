@@ -1,6 +1,8 @@
 #include "model_json.h"
 
+#include <fcntl.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -295,13 +297,25 @@ std::string DumpWorkbookJson(const Workbook& book) {
   return dump.dump(2) + "\n";
 }
 
+// Written with the system's calls, so that a failure says the system's own reason (a full disk,
+// a file-size limit).
 bool WriteWorkbookJsonFile(const Workbook& book, const std::string& file, std::string& error) {
   const std::string text = DumpWorkbookJson(book);
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (out) out.close();
-  if (!out) error = std::strerror(errno);
-  return static_cast<bool>(out);
+  const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (descriptor < 0) return (error = std::strerror(errno)), false;
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(descriptor, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = std::strerror(n < 0 ? errno : ENOSPC);
+      ::close(descriptor);
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::close(descriptor) != 0) return (error = std::strerror(errno)), false;
+  return true;
 }
 
 bool WriteWorkbookJson(const Workbook& book, const std::string& path, std::string& error) {

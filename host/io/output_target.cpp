@@ -11,8 +11,8 @@ namespace kvhost {
 namespace {
 constexpr int kMaxLinks = 40; // as the kernel's own limit on a chain of links
 
-// A target that does not exist yet is not the same file as anything else in the set.
-bool SameFile(const std::string& a, const std::string& b) {
+// Two targets of the set: the same file, or the same path for a file not there yet.
+bool SameTarget(const std::string& a, const std::string& b) {
   struct stat first {
   }, second{};
   if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
@@ -20,6 +20,22 @@ bool SameFile(const std::string& a, const std::string& b) {
   return std::filesystem::weakly_canonical(a) == std::filesystem::weakly_canonical(b);
 }
 } // namespace
+
+bool SameExistingFile(const std::string& a, const std::string& b) {
+  struct stat first {
+  }, second{};
+  return !a.empty() && !b.empty() && ::stat(a.c_str(), &first) == 0 &&
+         ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+std::string OverwritesInput(const std::string& given, const std::vector<ReadFile>& inputs) {
+  for (const ReadFile& input : inputs)
+    if (SameExistingFile(given, input.path))
+      return given + " is " + input.what + " " + input.path +
+             ": kvhost does not write over a file it reads";
+  return {};
+}
 
 bool ResolveOutputPath(const std::string& given, std::string& resolved, std::string& error) {
   if (given.empty()) {
@@ -67,10 +83,19 @@ bool OutputSet::Stage(const std::string& given, std::string& staged_path, std::s
   std::string target;
   if (!ResolveOutputPath(given, target, error)) return false;
   for (const Entry& entry : entries_)
-    if (SameFile(entry.target, target)) {
+    if (SameTarget(entry.target, target)) {
       error = "cannot write " + given + " and " + entry.given + ": they are the same file";
       return false;
     }
+  if (std::string reason = OverwritesInput(target, inputs_); !reason.empty()) {
+    error = "cannot write " + given + ": it" + reason.substr(target.size());
+    return false;
+  }
+  struct stat existing {};
+  if (!replace_ && ::lstat(target.c_str(), &existing) == 0) {
+    error = "cannot write " + given + ": " + std::strerror(EEXIST);
+    return false;
+  }
   auto file = std::make_unique<TemporaryFile>();
   std::string cause;
   if (!file->Create(target, cause)) {
@@ -85,7 +110,14 @@ bool OutputSet::Stage(const std::string& given, std::string& staged_path, std::s
 bool OutputSet::Commit(std::string& error) {
   for (Entry& entry : entries_) {
     std::string cause;
-    if (!entry.file->RenameTo(entry.target, cause)) {
+    if (!entry.file->Sync(cause)) {
+      error = "cannot write " + entry.given + ": " + cause;
+      return false;
+    }
+  }
+  for (Entry& entry : entries_) {
+    std::string cause;
+    if (!entry.file->RenameTo(entry.target, cause, replace_)) {
       error = "cannot write " + entry.given + ": " + cause;
       return false;
     }

@@ -1,5 +1,6 @@
 #include "temporary_file.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,16 @@ std::string TemporaryPrefix(const std::string& name) {
   while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
     --keep;
   return "." + name.substr(0, keep) + tag;
+}
+
+// rename() that never replaces: renameat2's RENAME_NOREPLACE, or, on a file system without it,
+// a hard link to the new name (which fails on an existing name) and the old name removed.
+bool MoveToNewName(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
 }
 
 } // namespace
@@ -74,17 +85,55 @@ bool TemporaryFile::Create(const std::string& destination, std::string& error) {
   return true;
 }
 
-bool TemporaryFile::RenameTo(const std::string& destination, std::string& error) {
-  if (std::rename(path_.c_str(), destination.c_str()) != 0) {
+bool TemporaryFile::Sync(std::string& error) {
+  const int descriptor = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) {
+    error = std::string("cannot open the written file: ") + std::strerror(errno);
+    return false;
+  }
+  const bool synced = ::fsync(descriptor) == 0;
+  const int cause = errno;
+  ::close(descriptor);
+  if (!synced) error = std::string("cannot flush the file to the disk: ") + std::strerror(cause);
+  return synced;
+}
+
+bool TemporaryFile::RenameTo(const std::string& destination, std::string& error, bool replace) {
+  if (replace ? std::rename(path_.c_str(), destination.c_str()) != 0
+              : !MoveToNewName(path_, destination)) {
     error = std::strerror(errno);
     return false;
   }
   path_.clear();
-  return true;
+  // The rename itself reaches the disk with the folder. A file system that cannot flush a
+  // folder (EINVAL) has nothing to flush.
+  std::filesystem::path folder = std::filesystem::path(destination).parent_path();
+  if (folder.empty()) folder = ".";
+  const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) {
+    error = "cannot open its folder to flush it: " + std::string(std::strerror(errno));
+    return false;
+  }
+  const bool synced = ::fsync(descriptor) == 0 || errno == EINVAL;
+  const int cause = errno;
+  ::close(descriptor);
+  if (!synced) error = "cannot flush its folder to the disk: " + std::string(std::strerror(cause));
+  return synced;
 }
 
 TemporaryFile::~TemporaryFile() {
-  if (!path_.empty()) std::remove(path_.c_str());
+  if (path_.empty()) return;
+  std::remove(path_.c_str());
+  // A writer that died while it wrote leaves its own temporary as "FILE.XXXXXX".
+  const std::filesystem::path file(path_);
+  std::error_code failed;
+  const std::string beside = file.filename().string() + ".";
+  for (const auto& entry : std::filesystem::directory_iterator(
+           file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path(), failed)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() == beside.size() + 6 && name.compare(0, beside.size(), beside) == 0)
+      std::filesystem::remove(entry.path(), failed);
+  }
 }
 
 } // namespace kvhost

@@ -18,15 +18,20 @@ void RemoveLeftoversOfEndedProcesses(const std::filesystem::path& folder,
 class TemporaryFile {
 public:
   TemporaryFile() = default;
-  ~TemporaryFile(); // removes the file unless it was renamed
+  // Removes the file unless it was renamed, and what a writer left beside it ("FILE.XXXXXX").
+  ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   // Makes an empty file in the folder of `destination`; false, with the cause in `error`, when
   // the folder does not take it.
   bool Create(const std::string& destination, std::string& error);
-  // Moves the file over `destination`.
-  bool RenameTo(const std::string& destination, std::string& error);
+  // Flushes what was written to the file to the disk (fsync), before it is renamed.
+  bool Sync(std::string& error);
+  // Moves the file over `destination`, or, with `replace` false, to `destination` only when no
+  // file is there (an existing one is an error, "File exists"); then flushes the folder, so that
+  // the new name reaches the disk too.
+  bool RenameTo(const std::string& destination, std::string& error, bool replace = true);
   const std::string& Path() const { return path_; }
 
 private:

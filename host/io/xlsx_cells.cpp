@@ -1,5 +1,6 @@
 // Worksheets: cell values, the cell formats of the file, column widths and the sheet's view.
 #include <cmath>
+#include <new>
 
 #include "../model/references.h"
 #include "xlsx_parts.h"
@@ -37,6 +38,7 @@ lxw_format* FormatTable::Get(const CellFormat& format) {
     if (known == format) return made;
 
   lxw_format* made = workbook_add_format(workbook_);
+  if (made == nullptr) throw std::bad_alloc(); // its only failure
   const FontFormat& font = format.font;
   format_set_font_name(made, font.name.c_str());
   format_set_font_size(made, font.size);
@@ -75,8 +77,13 @@ bool WriteWorksheet(lxw_worksheet* worksheet, const Sheet& sheet, FormatTable& f
   for (std::uint32_t column = 0; column < kMaxColumns;) {
     const auto width = sheet.column_widths.find(column);
     if (width != sheet.column_widths.end()) {
-      worksheet_set_column(worksheet, static_cast<lxw_col_t>(column),
-                           static_cast<lxw_col_t>(column), width->second.characters, whole);
+      if (const lxw_error refused = worksheet_set_column(worksheet, static_cast<lxw_col_t>(column),
+                                                         static_cast<lxw_col_t>(column),
+                                                         width->second.characters, whole)) {
+        error = "sheet '" + sheet.name + "' column " + ColumnLetters(column) + ": " +
+                lxw_strerror(refused);
+        return false;
+      }
       if (width->second.best_fit) edits.best_fit_columns.push_back(column);
       ++column;
       continue;
@@ -84,9 +91,14 @@ bool WriteWorksheet(lxw_worksheet* worksheet, const Sheet& sheet, FormatTable& f
     std::uint32_t last = column;
     while (last + 1 < kMaxColumns && !sheet.column_widths.contains(last + 1))
       ++last;
-    if (whole != nullptr)
-      worksheet_set_column(worksheet, static_cast<lxw_col_t>(column), static_cast<lxw_col_t>(last),
-                           LXW_DEF_COL_WIDTH, whole);
+    if (whole != nullptr) {
+      if (const lxw_error refused =
+              worksheet_set_column(worksheet, static_cast<lxw_col_t>(column),
+                                   static_cast<lxw_col_t>(last), LXW_DEF_COL_WIDTH, whole)) {
+        error = "sheet '" + sheet.name + "' columns: " + lxw_strerror(refused);
+        return false;
+      }
+    }
     column = last + 1;
   }
   if (!sheet.show_gridlines) worksheet_gridlines(worksheet, LXW_HIDE_ALL_GRIDLINES);

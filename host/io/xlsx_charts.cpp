@@ -480,7 +480,10 @@ lxw_chart* BuildChart(lxw_workbook* workbook, const Workbook& book, const Chart&
     const std::string stand_in =
         "=" + A1Reference({worksheet == book.sheets.end() ? std::string("Sheet1") : worksheet->name,
                            CellRange{}});
-    chart_add_series(made, nullptr, stand_in.c_str());
+    if (chart_add_series(made, nullptr, stand_in.c_str()) == nullptr) {
+      error = "the chart's stand-in series was refused";
+      return nullptr;
+    }
     edits.drop_series = true;
   }
 
@@ -510,6 +513,10 @@ lxw_chart* BuildChart(lxw_workbook* workbook, const Workbook& book, const Chart&
 
   lxw_chart_axis* value_axis = chart_axis_get(made, LXW_CHART_AXIS_TYPE_Y);
   lxw_chart_axis* category_axis = chart_axis_get(made, LXW_CHART_AXIS_TYPE_X);
+  if (value_axis == nullptr || category_axis == nullptr) {
+    error = "the chart has no axes to format";
+    return nullptr;
+  }
   StyleAxis(value_axis, chart.value_axis);
   StyleAxis(category_axis, chart.category_axis);
   edits.plain_value_axis_title = chart.value_axis.title && !chart.value_axis.title->font.bold;

@@ -5,10 +5,13 @@
 #include <locale.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
+#include "isolated_call.h"
 #include "output_target.h"
 #include "xlsx_parts.h"
 
@@ -132,10 +135,8 @@ bool WriteSheets(lxw_workbook* workbook, const Workbook& book, std::vector<xlsx:
   return true;
 }
 
-} // namespace
-
-bool WriteXlsxFile(const Workbook& book, const std::string& file, std::string& error,
-                   const XlsxOptions& options) {
+bool WriteInThisProcess(const Workbook& book, const std::string& file, std::string& error,
+                        const XlsxOptions& options) {
   if (book.sheets.empty()) return (error = "a workbook needs a sheet"), false;
   if (std::none_of(book.sheets.begin(), book.sheets.end(),
                    [](const Sheet& sheet) { return sheet.state == SheetState::Visible; }))
@@ -147,15 +148,51 @@ bool WriteXlsxFile(const Workbook& book, const std::string& file, std::string& e
   if (workbook == nullptr) return (error = "libxlsxwriter cannot start a workbook"), false;
   lxw_doc_properties properties{};
   properties.created = created;
-  workbook_set_properties(workbook, &properties);
   std::vector<xlsx::SheetEdits> edits;
+  if (const lxw_error refused = workbook_set_properties(workbook, &properties)) {
+    lxw_workbook_free(workbook);
+    return (error = lxw_strerror(refused)), false;
+  }
   if (!WriteSheets(workbook, book, edits, error)) {
     lxw_workbook_free(workbook);
     return false;
   }
-  if (const lxw_error closed = workbook_close(workbook); closed != LXW_NO_ERROR)
-    return (error = lxw_strerror(closed)), false;
+  // libxlsxwriter reports a failed write as its own code; errno still holds the system's reason
+  // (a full disk, a file-size limit), which is the one a person can act on.
+  errno = 0;
+  if (const lxw_error closed = workbook_close(workbook); closed != LXW_NO_ERROR) {
+    const int cause = errno;
+    error = lxw_strerror(closed);
+    if (!error.empty() && error.back() == '.') error.pop_back();
+    if (cause != 0) error += std::string(": ") + std::strerror(cause);
+    return false;
+  }
   return xlsx::FinishPackage(file, edits, created, error);
+}
+
+} // namespace
+
+// libxlsxwriter does not survive every failed allocation (some of its calls return nothing to
+// check, and a few crash): the workbook is written by a child process, which writes `file` and
+// gives back its one-line reason when it could not. kvhost outlives the child whatever happens.
+// What libxlsxwriter prints of its own on standard error is dropped: the reason says it.
+bool WriteXlsxFile(const Workbook& book, const std::string& file, std::string& error,
+                   const XlsxOptions& options) {
+  std::string reason, failure;
+  const bool ended = RunIsolated(
+      [&]() -> std::string {
+        try {
+          std::string cause;
+          if (WriteInThisProcess(book, file, cause, options)) return {};
+          return cause.empty() ? std::string("the workbook could not be written") : cause;
+        } catch (const std::bad_alloc&) {
+          return "out of memory";
+        }
+      },
+      Isolation{"workbook writer", 0, false, true}, reason, failure);
+  if (!ended) return (error = failure), false;
+  if (!reason.empty()) return (error = reason), false;
+  return true;
 }
 
 bool WriteXlsx(const Workbook& book, const std::string& path, std::string& error,

@@ -464,6 +464,10 @@ const KeyLocation* LocationOf(const RegistryKey& key) {
 
 } // namespace
 
+std::string RegistryFilePath() {
+  return RegistryFile();
+}
+
 bool OpenRegistryKey(const char* subkey, RegistryKey& key) {
   key = RegistryKey();
   const auto path = KeyPath(subkey);

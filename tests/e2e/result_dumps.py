@@ -9,7 +9,8 @@ what was printed (dialogs, messages) and every result workbook as kvhost's model
 
 CASES holds one kvhost invocation per line (the arguments after `kvhost`); $DATA stands for the
 bundled data folder and $CASES for the folder `cases` beside the cases file (small data sets made
-for these runs). The runner adds `--dump` to
+for these runs). The runner adds `--dump` (and `--keep-partial`, so that a run that ends with
+its message still dumps what it made) to
 every `run`: a case that opens result workbooks gets book.json, book-2.json, ...
 
 A record is one JSON file per case, normalised so that it says what the workbook is rather than
@@ -69,7 +70,8 @@ def run_case(kvhost, line, data, cases_dir, work):
     text = line.replace("$DATA", data).replace("$CASES", cases_dir)
     args = shlex.split(text)
     if "run" in args:
-        args += ["--dump", "book.json"]
+        # A run that ends with its message saves what it made only when asked to.
+        args += ["--dump", "book.json", "--keep-partial"]
     env = dict(os.environ)
     env["KAVENLOR_REGISTRY"] = os.path.join(work, "registry")
     proc = subprocess.run([kvhost] + args, cwd=work, env=env, capture_output=True, timeout=600)

@@ -93,4 +93,10 @@ KVP_API bool SetRegistryValue(const RegistryKey& key, const char* name, Registry
 
 KVP_API void CloseRegistryKey(RegistryKey& key);
 
+#if !defined(_WIN32)
+// The file that holds the keys now (as above: $KAVENLOR_REGISTRY, else the XDG place); empty
+// when no home folder is known.
+KVP_API std::string RegistryFilePath();
+#endif
+
 } // namespace kvp
