@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -10,6 +11,49 @@ namespace arch {
 namespace {
 // A single fit that takes longer than this shows itself.
 constexpr auto kQuietFit = std::chrono::seconds(1);
+
+// EGARCH's log-likelihood, -1/2 sum (ln h(t) + e(t)^2 / h(t)) plus a constant, is bounded above
+// on a series without a zero: each term is at most -1/2 (ln e(t)^2 + 1), its value at
+// h(t) = e(t)^2. A zero return leaves its term -1/2 ln h(t) alone, and the likelihood has no
+// maximum when the free parameters can drive that h(t) to 0 while every other h stays put. One
+// lag i does so, with the other coefficients 0 (ln h(t) = omega + alpha_i g(z(t - i)),
+// g(z) = |z| + gamma_i z, the lags before the series taking g = 1 + gamma_i) and alpha_i -> -inf,
+// when g vanishes at every nonzero return's lag and not at some zero return's lag: gamma_i = -1
+// makes g vanish for z >= 0 (and before the series), gamma_i = 1 for z <= 0, any other gamma only
+// for z = 0. A zero return after nonzero ones in alternation is the common case (every nonzero
+// return follows a zero). The other models keep h(t) >= omega >= delta.
+bool EgarchUnbounded(const std::vector<double>& x, int q) {
+  const std::size_t n = x.size();
+  for (int lag = 1; lag <= q; ++lag) {
+    const auto i = static_cast<std::size_t>(lag);
+    for (int gamma : {-1, 0, 1}) {
+      // Whether g of the lagged value vanishes; before the series only for gamma = -1.
+      auto vanishes = [&](std::size_t t) {
+        if (t < i) return gamma == -1;
+        const double v = x[t - i];
+        return v == 0 || (gamma == -1 && v > 0) || (gamma == 1 && v < 0);
+      };
+      bool others_stay = true, one_falls = false;
+      for (std::size_t t = 0; t < n && others_stay; ++t) {
+        if (x[t] != 0)
+          others_stay = vanishes(t);
+        else
+          one_falls = one_falls || !vanishes(t);
+      }
+      if (others_stay && one_falls) return true;
+    }
+  }
+  return false;
+}
+
+bool AllEqual(const std::vector<double>& x) {
+  return std::adjacent_find(x.begin(), x.end(), std::not_equal_to<>()) == x.end();
+}
+
+// A likelihood that is a number (not EGARCH's mark of a variance that reached 0).
+bool Finite(const AjusteArch& fit) {
+  return std::isfinite(fit.LL) && fit.LL > kSentinelaArch;
+}
 
 // One model fitted (the search and its polish), on a thread of its own so that the caller can
 // tell of a long fit.
@@ -24,8 +68,13 @@ AjusteArch FitOne(const EspecArch& m, const std::vector<double>& x, const Progre
 // criterion.
 Resultado<AjusteArch, Falha> FitBest(const Settings& s, const std::vector<double>& x,
                                      const Progress& progress) {
-  const std::vector<EspecArch> candidates = candidatos_arch(s.models_tried, s.q, s.p);
+  std::vector<EspecArch> candidates = candidatos_arch(s.models_tried, s.q, s.p);
   if (candidates.empty()) return Falhou{Falha::NoCandidate};
+  // No EGARCH candidate whose likelihood has no maximum.
+  std::erase_if(candidates, [&](const EspecArch& m) {
+    return m.modelo == ModeloArch::Egarch && EgarchUnbounded(x, m.q);
+  });
+  if (candidates.empty()) return Falhou{Falha::Unbounded};
   const std::size_t total = candidates.size();
   ProgressoArch ended;
   if (progress.fit_ended)
@@ -59,12 +108,15 @@ Resultado<Result, Falha> Analyse(const Settings& s, const std::vector<double>& s
       s.treatment);
   if (!x) return Falhou{FromSeries(x.motivo())};
   if (x->size() < 2) return Falhou{Falha::TooShort};
+  if (AllEqual(*x)) return Falhou{Falha::ZeroVariance};
+  if (s.model == ModeloArch::Egarch && EgarchUnbounded(*x, s.q)) return Falhou{Falha::Unbounded};
 
   Result r;
   r.x = std::move(*x);
   if (s.model) {
     r.fit = FitOne(espec_arch(*s.model, s.q, s.p), r.x, progress);
     if (r.fit.resultado == 0) return Falhou{Falha::UnknownModel};
+    if (!Finite(r.fit)) return Falhou{Falha::Unbounded};
   } else {
     auto best = FitBest(s, r.x, progress);
     if (!best) return Falhou{best.motivo()};
@@ -105,6 +157,8 @@ std::string Reason(Falha falha) {
   case Falha::UnknownModel: return "modelo desconhecido";
   case Falha::NoCandidate: return "nenhum par de ordens a ajustar";
   case Falha::NoneConverged: return "nenhum candidato convergiu";
+  case Falha::ZeroVariance: return "uma série de valores todos iguais, de variância nula";
+  case Falha::Unbounded: return "EGARCH com um retorno nulo: verossimilhança sem máximo";
   }
   return "motivo desconhecido";
 }

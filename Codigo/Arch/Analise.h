@@ -50,6 +50,8 @@ enum class Falha {
   UnknownModel,     // a model code the search does not know
   NoCandidate,      // best-model mode with no order pair to try
   NoneConverged,    // best-model mode: no candidate converged
+  ZeroVariance,     // every value of the series equal: nothing varies for a variance to follow
+  Unbounded,        // EGARCH on a series whose zero returns leave its likelihood without maximum
 };
 
 // What a long run tells while it goes on, on the calling thread: a single fit still running
@@ -59,7 +61,10 @@ struct Progress {
   std::function<void(std::size_t done, std::size_t total, const EspecArch& ended)> fit_ended;
 };
 
-// `serie` is the selection's numbers in reading order.
+// `serie` is the selection's numbers in reading order. A series of equal values (zeros, say) is
+// refused before any fit, and so is EGARCH (alone, or as the only model of the best-model
+// search) on a series whose zero returns leave its likelihood without maximum (zeros alternating
+// with nonzero returns, say); the search leaves such EGARCH candidates out.
 Resultado<Result, Falha> Analyse(const Settings& settings, const std::vector<double>& serie,
                                  const Progress& progress = {});
 

@@ -11,10 +11,34 @@ SkewForm SkewFormOf(int tipo) {
 
 namespace {
 struct FirstPass {
-  double mean0; // a provisional mean
+  double mean0; // a provisional mean of the scaled data
   double min, max;
+  int exponent;
 };
 
+int ExponentOfLargest(double lo, double hi) {
+  return ScaleExponent(std::max(std::fabs(lo), std::fabs(hi)));
+}
+} // namespace
+
+int ScaleExponent(double largest) {
+  if (!(largest > 0) || !std::isfinite(largest)) return 0;
+  int e = 0;
+  std::frexp(largest, &e);
+  return e < -kOrdinaryExponent || e > kOrdinaryExponent ? e : 0;
+}
+
+ScaleFactor::ScaleFactor(int e) : exponent(e) {
+  // 2^-e itself overflows for data all below 2^-1023: two factors, each exact.
+  if (e >= -1000) {
+    first = std::ldexp(1.0, -e);
+  } else {
+    first = std::ldexp(1.0, 600);
+    second = std::ldexp(1.0, -e - 600);
+  }
+}
+
+namespace {
 // The sums below are reductions the compiler may vectorise (`omp simd`): their order of
 // addition is free, as it is for any sum whose terms come in no meaningful order.
 FirstPass ProvisionalMean(std::span<const double> x) {
@@ -27,7 +51,17 @@ FirstPass ProvisionalMean(std::span<const double> x) {
     lo = v[i] < lo ? v[i] : lo;
     hi = v[i] > hi ? v[i] : hi;
   }
-  return {sum / static_cast<double>(n), lo, hi};
+  const int e = ExponentOfLargest(lo, hi);
+  const ScaleFactor scale(e);
+  // The plain sum scaled is the sum of the scaled data, bit for bit, unless it overflowed.
+  double scaled = scale(sum);
+  if (!std::isfinite(scaled) && std::isfinite(lo) && std::isfinite(hi)) {
+    scaled = 0;
+#pragma omp simd reduction(+ : scaled)
+    for (std::size_t i = 0; i < n; ++i)
+      scaled += scale(v[i]);
+  }
+  return {scaled / static_cast<double>(n), lo, hi, e};
 }
 } // namespace
 
@@ -38,15 +72,16 @@ CentralMoments ComputeCentralMoments(std::span<const double> x) {
   // Plain variables, not a structured binding: the simd loop below may not capture one.
   const FirstPass first = ProvisionalMean(x);
   const double mean0 = first.mean0;
+  const ScaleFactor scale(first.exponent);
   const double n = static_cast<double>(x.size());
 
-  // Second pass: powers of the deviations from the provisional mean.
+  // Second pass: powers of the deviations of the scaled data from the provisional mean.
   const double* v = x.data();
   const std::size_t count = x.size();
   double d1 = 0, d2 = 0, d3 = 0, d4 = 0;
 #pragma omp simd reduction(+ : d1, d2, d3, d4)
   for (std::size_t i = 0; i < count; ++i) {
-    const double d = v[i] - mean0;
+    const double d = scale(v[i]) - mean0;
     const double square = d * d;
     d1 += d;
     d2 += square;
@@ -58,12 +93,14 @@ CentralMoments ComputeCentralMoments(std::span<const double> x) {
   //   M2 = D2 - n delta^2, M3 = D3 - 3 delta D2 + 2 n delta^3,
   //   M4 = D4 - 4 delta D3 + 6 delta^2 D2 - 3 n delta^4.
   const double delta = d1 / n;
-  m.mean = mean0 + delta;
+  m.exponent = first.exponent;
+  m.scaled_mean = mean0 + delta;
+  m.mean = std::ldexp(m.scaled_mean, m.exponent);
   m.m2 = d2 - n * delta * delta;
   m.m3 = d3 - 3 * delta * d2 + 2 * n * delta * delta * delta;
   m.m4 = d4 - 4 * delta * d3 + 6 * delta * delta * d2 - 3 * n * std::pow(delta, 4);
-  // Even sums cannot be negative; rounding may make them so by a hair. (A NaN from an overflow
-  // stays a NaN and shows as #NUM!.)
+  // Even sums cannot be negative; rounding may make them so by a hair. (A NaN from data not
+  // finite stays a NaN and shows as #NUM!.)
   if (m.m2 < 0) m.m2 = 0;
   if (m.m4 < 0) m.m4 = 0;
   m.min = first.min;
@@ -73,19 +110,25 @@ CentralMoments ComputeCentralMoments(std::span<const double> x) {
 
 double Mean(std::span<const double> x) {
   if (x.empty()) return 0;
-  const double mean0 = ProvisionalMean(x).mean0;
+  const FirstPass first = ProvisionalMean(x);
+  const double mean0 = first.mean0;
+  const ScaleFactor scale(first.exponent);
   const double* v = x.data();
   const std::size_t n = x.size();
   double deviation = 0;
 #pragma omp simd reduction(+ : deviation)
   for (std::size_t i = 0; i < n; ++i)
-    deviation += v[i] - mean0;
-  return mean0 + deviation / static_cast<double>(n);
+    deviation += scale(v[i]) - mean0;
+  return std::ldexp(mean0 + deviation / static_cast<double>(n), first.exponent);
+}
+
+double ScaledStandardDeviation(const CentralMoments& moments, Dispersion dispersion) {
+  const double n = static_cast<double>(moments.n);
+  return std::sqrt(moments.m2 / (dispersion == Dispersion::Sample ? n - 1 : n));
 }
 
 double StandardDeviation(const CentralMoments& moments, Dispersion dispersion) {
-  const double n = static_cast<double>(moments.n);
-  return std::sqrt(moments.m2 / (dispersion == Dispersion::Sample ? n - 1 : n));
+  return std::ldexp(ScaledStandardDeviation(moments, dispersion), moments.exponent);
 }
 
 namespace {
@@ -193,8 +236,19 @@ StatValue ModeByBins(std::span<const double> x, int bins) {
 
 StatValue Skewness(std::vector<double> x, Dispersion dispersion, SkewForm form, int bins) {
   if (x.size() < 3) return Falhou{StatFailure::NotAvailable};
-  const CentralMoments m = ComputeCentralMoments(x);
-  const double s = StandardDeviation(m, dispersion);
+  // Every form is a ratio that the scale of the data cancels from: it is taken on the data
+  // divided by 2^e (exactly; see CentralMoments), where the mode's bins and the median of data
+  // near the smallest doubles keep all their digits.
+  CentralMoments m = ComputeCentralMoments(x);
+  if (m.exponent != 0) {
+    const ScaleFactor scale(m.exponent);
+    for (double& value : x)
+      value = scale(value);
+    m.min = scale(m.min);
+    m.max = scale(m.max);
+  }
+  m.mean = m.scaled_mean;
+  const double s = ScaledStandardDeviation(m, dispersion);
   const double n = static_cast<double>(m.n);
   if (form == SkewForm::PearsonMode) {
     const StatValue mode = ModeBetween(x, m.min, m.max, bins);
@@ -212,7 +266,7 @@ StatValue Skewness(std::vector<double> x, Dispersion dispersion, SkewForm form, 
 StatValue Kurtosis(std::span<const double> x, Dispersion dispersion) {
   if (x.size() < 4) return Falhou{StatFailure::NotAvailable};
   const CentralMoments m = ComputeCentralMoments(x);
-  const double s = StandardDeviation(m, dispersion);
+  const double s = ScaledStandardDeviation(m, dispersion);
   if (m.min == m.max || s == 0) return Falhou{StatFailure::ZeroDispersion};
   const double n = static_cast<double>(m.n);
   const double standardised = m.m4 / (s * s * s * s);

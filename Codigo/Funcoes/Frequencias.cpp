@@ -43,8 +43,10 @@ Resultado<Histograma, FalhaHistograma> monta_histograma(std::vector<double> x, i
   if (!std::isfinite(h.width) || !std::isfinite(h.std_dev))
     return Falhou{FalhaHistograma::NotFinite};
 
-  const double s = h.std_dev;
-  if (s > 0) {
+  // The standardised moments from the scaled sums (CentralMoments): the same digits, and no
+  // overflow of s^4 for data near 10^80 nor underflow for data near 10^-80.
+  const double s = ScaledStandardDeviation(moments, dispersion);
+  if (s > 0 && moments.min != moments.max) {
     const double s3 = s * s * s;
     const double s4 = s3 * s;
     if (n >= 3)

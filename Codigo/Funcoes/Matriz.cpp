@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "Estatistica.h"
+
 Matriz Identity(std::size_t n) {
   Matriz a(n, std::vector<double>(n, 0.0));
   for (std::size_t i = 0; i < n; ++i)
@@ -37,11 +39,17 @@ const char* descricao(FalhaInversa falha) {
 
 namespace {
 // The column statistics both operations start from: the means, and the sums of cross products
-// of the deviations C (p x p, both triangles filled).
+// of the deviations C (p x p, both triangles filled), of the columns each divided by 2^e(j), e(j)
+// the binary exponent of the column's largest magnitude where that is outside the ordinary
+// range (ScaleExponent; 0 within it, so that no digit of ordinary data changes). The division
+// by a power of two is exact and commutes with every operation below; it keeps C(j, j), and C(r, r)
+// C(q, q) in the correlations, from overflowing for data near 10^80 or underflowing for data near
+// 10^-100.
 struct CentredSums {
   std::size_t n = 0, p = 0;
-  std::vector<double> mean;
-  std::vector<double> cross; // row-major p x p
+  std::vector<double> mean;  // of the data themselves
+  std::vector<int> exponent; // e(j)
+  std::vector<double> cross; // row-major p x p, of the scaled columns
 };
 
 Resultado<CentredSums, FalhaMomentos> ComputeCentredSums(const Matriz& x) {
@@ -56,11 +64,19 @@ Resultado<CentredSums, FalhaMomentos> ComputeCentredSums(const Matriz& x) {
   // The deviations column by column, each column contiguous: the sums below run down columns.
   std::vector<double> deviations(n * p);
   s.mean.assign(p, 0.0);
+  s.exponent.assign(p, 0);
   for (std::size_t j = 0; j < p; ++j) {
     double* d = deviations.data() + j * n;
-    double sum = 0;
+    double largest = 0;
     for (std::size_t i = 0; i < n; ++i) {
       d[i] = x[i][j];
+      largest = std::max(largest, std::fabs(d[i]));
+    }
+    const int e = ScaleExponent(largest);
+    const ScaleFactor scale(e);
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      d[i] = scale(d[i]);
       sum += d[i];
     }
     const double provisional = sum / count;
@@ -72,7 +88,8 @@ Resultado<CentredSums, FalhaMomentos> ComputeCentredSums(const Matriz& x) {
 #pragma omp simd
     for (std::size_t i = 0; i < n; ++i)
       d[i] -= mean;
-    s.mean[j] = mean;
+    s.mean[j] = std::ldexp(mean, e);
+    s.exponent[j] = e;
   }
 
   s.cross.assign(p * p, 0.0);
@@ -90,10 +107,12 @@ Resultado<CentredSums, FalhaMomentos> ComputeCentredSums(const Matriz& x) {
   return s;
 }
 
+// Sample standard deviations in the data's units: infinite where one has no double.
 std::vector<double> StandardDeviations(const CentredSums& s) {
   std::vector<double> out(s.p);
   for (std::size_t j = 0; j < s.p; ++j)
-    out[j] = std::sqrt(s.cross[j * s.p + j] / static_cast<double>(s.n - 1));
+    out[j] =
+        std::ldexp(std::sqrt(s.cross[j * s.p + j] / static_cast<double>(s.n - 1)), s.exponent[j]);
   return out;
 }
 
@@ -142,7 +161,7 @@ Resultado<Momentos, FalhaMomentos> matriz_de_covariancias(const Matriz& X) {
   m.matriz.assign(p, std::vector<double>(p, 0.0));
   for (std::size_t r = 0; r < p; ++r)
     for (std::size_t q = 0; q < p; ++q)
-      m.matriz[r][q] = s.cross[r * p + q] / divisor;
+      m.matriz[r][q] = std::ldexp(s.cross[r * p + q] / divisor, s.exponent[r] + s.exponent[q]);
   m.desvios = StandardDeviations(s);
   m.medias = std::move(s.mean);
   return m;

@@ -56,6 +56,9 @@ struct Momentos {
 //             from it;
 //   d(i, j) = x(i, j) - mean(j);   C(r, q) = sum_i d(i, r) d(i, q);
 //   sd(j)   = sqrt(C(j, j) / (n - 1))   (the sample standard deviation).
+// The sums are those of the columns each divided by a power of two near its largest magnitude
+// (exactly, so that no digit changes): the correlations of data near 10^80 or 10^-100 are those
+// of data near 1, where C(r, r) C(q, q) neither overflows nor underflows.
 // `matriz_de_correlacoes`:  R(r, q) = C(r, q) / sqrt(C(r, r) C(q, q)), R(j, j) = 1 exactly, and
 //                           every value kept within [-1, 1]. The n of the population moments
 //                           cancels.

@@ -129,7 +129,8 @@ Resultado<std::size_t, FalhaMelhorAjuste> melhor_ajuste(const std::vector<Ajuste
   double best_value = 0;
   for (std::size_t i = 0; i < ajustes.size(); ++i) {
     const AjusteArch& fit = ajustes[i];
-    if (!fit.convergiu()) continue;
+    // EGARCH's mark of a variance that reached 0 is no likelihood to compare.
+    if (!fit.convergiu() || !std::isfinite(fit.LL) || !(fit.LL > kSentinelaArch)) continue;
     const CriteriosArch c = criterios_arch(fit.LL, T, fit.espec.k());
     std::optional<double> value;
     switch (criterio) {

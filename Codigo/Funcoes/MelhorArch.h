@@ -33,7 +33,8 @@ enum class CriterioArch { Aic = 0, Aicc = 1, Bic = 2 };
 
 // The index of the converged fit of least criterion on the T values of the series: the first
 // converged is the provisional best, a later one replaces it only when its criterion is strictly
-// smaller; a fit without the criterion (AICc whose divisor is not positive) cannot win.
+// smaller; a fit without the criterion (AICc whose divisor is not positive), or whose likelihood
+// is EGARCH's mark of a variance that reached 0 (kSentinelaArch), cannot win.
 enum class FalhaMelhorAjuste { NoneQualifies }; // no fit converged with a finite criterion
 Resultado<std::size_t, FalhaMelhorAjuste> melhor_ajuste(const std::vector<AjusteArch>& ajustes,
                                                         std::size_t T, CriterioArch criterio);

@@ -359,8 +359,8 @@ TEST_F(ArchRun, NonConvergenceIsToldAndMarked) {
 }
 
 // What cannot be fitted ends with a message: a zero price under log returns (the logarithm's
-// message), a zero price under simple returns (an infinite return) and best-model mode with
-// maxima of 1 (no order pair left).
+// message), a zero price under simple returns (an infinite return), constant prices (returns
+// of no variance) and best-model mode with maxima of 1 (no order pair left).
 TEST_F(ArchRun, SeriesAndChoicesThatCannotBeFitted) {
   const auto all = DaxReturns();
   std::vector<double> prices = Prices(std::vector<double>(all.begin(), all.begin() + 50));
@@ -381,6 +381,12 @@ TEST_F(ArchRun, SeriesAndChoicesThatCannotBeFitted) {
   RunTool(Language::English, s);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, kLogFailureEn);
+
+  // Constant prices: returns all zero, no variance to follow; the general message.
+  Use(std::vector<double>(50, 100.0));
+  RunTool(Language::English, s);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, kFailureEn);
 
   prices[20] = 50;
   Use(prices);

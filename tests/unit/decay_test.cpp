@@ -302,14 +302,22 @@ TEST_F(DecayRun, NonPositivePricesEndWithTheMessage) {
   std::vector<double> prices;
   for (int t = 0; t < 45; ++t)
     prices.push_back(50.0 + std::cos(0.3 * t));
-  const std::map<std::string, std::pair<double, bool>> cases{
-      {"zero, simple returns", {0.0, false}},
-      {"zero, log returns", {0.0, true}},
-      {"negative, simple returns", {-2.0, false}},
-      {"negative, log returns", {-2.0, true}}};
+  // The price changed, its new value and whether log returns are asked. A zero last price under
+  // simple returns is only a numerator (a return of -1, a number), and is refused all the same.
+  struct Change {
+    std::size_t at;
+    double first;
+    bool second;
+  };
+  const std::map<std::string, Change> cases{{"zero, simple returns", {17, 0.0, false}},
+                                            {"zero, log returns", {17, 0.0, true}},
+                                            {"negative, simple returns", {17, -2.0, false}},
+                                            {"negative, log returns", {17, -2.0, true}},
+                                            {"zero last, simple returns", {44, 0.0, false}},
+                                            {"zero first, simple returns", {0, 0.0, false}}};
   for (const auto& [name, change] : cases) {
     std::vector<double> x = prices;
-    x[17] = change.first;
+    x[change.at] = change.first;
     Use(x);
     for (auto [language, text] :
          {std::pair{Language::Portuguese, kFailurePt}, {Language::English, kFailureEn}}) {

@@ -122,6 +122,37 @@ TEST(IcaAnalysis, SingularCovarianceStopsBeforeWhitening) {
   EXPECT_TRUE(componentes_independentes(base, 3).ok()) << "the data the cases start from";
 }
 
+// The zero-eigenvalue test is relative to the largest eigenvalue: data of a small unit (times
+// 1e-4 or 1e-8, covariances near 1e-8 or 1e-16) give the same components as the data themselves,
+// and the sources (in whitened units) the same values, to rounding; the mixing matrix scales with
+// the data. Singular data stay singular at that scale.
+TEST(IcaAnalysis, SmallUnitsGiveTheSameComponents) {
+  const Matriz x = Mixed(200, 3);
+  const auto plain = componentes_independentes(x, 3);
+  ASSERT_TRUE(plain.ok()) << descricao(plain.motivo());
+  for (double factor : {1e-4, 1e-8}) {
+    Matriz small = x;
+    for (auto& row : small)
+      for (double& v : row)
+        v *= factor;
+    const auto scaled = componentes_independentes(small, 3);
+    ASSERT_TRUE(scaled.ok()) << factor << ": " << descricao(scaled.motivo());
+    for (std::size_t q = 0; q < 3; ++q) {
+      for (std::size_t t = 0; t < Columns(plain->fontes); ++t)
+        ASSERT_NEAR(scaled->fontes[q][t], plain->fontes[q][t], 1e-8)
+            << factor << ": source " << q << ", " << t;
+      for (std::size_t j = 0; j < 3; ++j)
+        EXPECT_NEAR(scaled->mixing[j][q], plain->mixing[j][q] * factor, 1e-8 * factor)
+            << factor << ": A(" << j << ", " << q << ")";
+    }
+    for (auto& row : small)
+      row[2] = row[0] + row[1];
+    const auto singular = componentes_independentes(small, 3);
+    ASSERT_FALSE(singular.ok()) << factor;
+    EXPECT_EQ(singular.motivo().etapa, EtapaIca::AutovalorNaoPositivo) << factor;
+  }
+}
+
 // Without the limit every signal is a component, but never more than 99; k outside 1 .. p and
 // data without two observations are refused.
 TEST(IcaAnalysis, NumberOfComponents) {
