@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "io/xlsx_parts.h"
 #include "io/xlsx_writer.h"
 #include "io/xml_edit.h"
 
@@ -172,4 +173,86 @@ TEST(XlsxPackage, NamesAndTitlesWithMarkupCharactersKeepEveryEdit) {
   EXPECT_EQ(read["normal_font"], json::parse(R"({"name": "Arial", "size": 10.0})"));
   EXPECT_EQ(read["charts"][chart_name][0]["title"], title);
   EXPECT_EQ(read["charts"][chart_name][0]["groups"][0]["x_axis"]["title"], axis_title);
+}
+
+namespace {
+
+// A package of the given parts, written as `path`.
+bool WritePackage(const fs::path& path,
+                  const std::vector<std::pair<std::string, std::string>>& parts) {
+  int code = 0;
+  zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  if (zip == nullptr) return false;
+  for (const auto& [name, text] : parts) {
+    zip_source_t* source = zip_source_buffer(zip, text.data(), text.size(), 0);
+    if (zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE) < 0) zip_source_free(source);
+  }
+  return zip_close(zip) == 0;
+}
+
+} // namespace
+
+// Parts in XML that libxlsxwriter happens not to write but any writer may: single quotes, a '>'
+// inside an attribute, a line break inside a tag, a data label of its own point inside the
+// series' labels, a legend written empty. Every edit still lands where it belongs.
+TEST(XlsxPackage, EditsFollowTheXmlNotHowItIsSpelled) {
+  const std::string relationships =
+      "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const std::vector<std::pair<std::string, std::string>> parts = {
+      {"xl/workbook.xml", "<workbook xmlns:r='" + relationships +
+                              "'><sheets><sheet name='a>b' state='hidden' r:id='rId1'/>"
+                              "</sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       "<Relationships><Relationship Id='rId1' Type='" + relationships +
+           "/worksheet' Target='worksheets/sheet1.xml'/></Relationships>"},
+      {"xl/worksheets/sheet1.xml",
+       "<worksheet xmlns:r='" + relationships +
+           "'><sheetData><row r='1'><c\n r='A1' t='str'><f>#N/A</f><v>#N/A</v></c></row>"
+           "</sheetData><drawing r:id='rId1'/></worksheet>"},
+      {"xl/worksheets/_rels/sheet1.xml.rels",
+       "<Relationships><Relationship Id='rId1' Type='" + relationships +
+           "/drawing' Target='../drawings/drawing1.xml'/></Relationships>"},
+      {"xl/drawings/drawing1.xml", "<wsDr/>"},
+      {"xl/drawings/_rels/drawing1.xml.rels",
+       "<Relationships><Relationship Id='rId1' Type='" + relationships +
+           "/chart' Target='../charts/chart1.xml'/></Relationships>"},
+      {"xl/charts/chart1.xml",
+       "<c:chartSpace xmlns:c='c' xmlns:a='a'><c:chart><c:plotArea><c:lineChart><c:ser>"
+       "<c:dLbls><c:dLbl><c:idx val='0'/><c:showVal val='1'/></c:dLbl>"
+       "<c:showCatName val='1'/></c:dLbls></c:ser><c:axId val='7'/><c:axId val='8'/>"
+       "</c:lineChart><c:catAx><c:axId val='7'/></c:catAx><c:valAx><c:axId val='8'/></c:valAx>"
+       "</c:plotArea><c:legend/></c:chart></c:chartSpace>"}};
+  const fs::path folder =
+      fs::temp_directory_path() / ("kvhost_spelled_" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  const fs::path path = folder / "spelled.xlsx";
+  ASSERT_TRUE(WritePackage(path, parts));
+  xlsx::SheetEdits edits;
+  edits.name = "a>b";
+  edits.very_hidden = true;
+  edits.has_errors = true;
+  edits.has_chart = true;
+  edits.chart.legend_shape = "<c:spPr><a:noFill/></c:spPr>";
+  std::string error;
+  ASSERT_TRUE(xlsx::FinishPackage(path.string(), {edits}, 0, error)) << error;
+
+  xml::Document workbook = Part(path, "xl/workbook.xml");
+  EXPECT_EQ(AttributeOf(workbook.root.Find("sheets/sheet"), "state"), "veryHidden");
+  xml::Document worksheet = Part(path, "xl/worksheets/sheet1.xml");
+  xml::Node* cell = worksheet.root.Find("sheetData/row/c");
+  EXPECT_EQ(AttributeOf(cell, "t"), "e");
+  EXPECT_EQ(cell != nullptr ? cell->children.size() : 0u, 1u) << "the value alone";
+  xml::Document chart = Part(path, "xl/charts/chart1.xml");
+  std::vector<std::string> flags;
+  if (xml::Node* labels = chart.root.Find("c:chart/c:plotArea/c:lineChart/c:ser/c:dLbls"))
+    for (const xml::Node& child : labels->children)
+      flags.push_back(child.name + "=" + AttributeOf(&child, "val"));
+  EXPECT_EQ(flags, (std::vector<std::string>{"c:dLbl=(none)", "c:showLegendKey=0", "c:showVal=0",
+                                             "c:showCatName=1", "c:showSerName=0",
+                                             "c:showPercent=0", "c:showBubbleSize=0"}));
+  EXPECT_NE(chart.root.Find("c:chart/c:plotArea/c:lineChart/c:ser/c:dLbls/c:dLbl/c:showVal"),
+            nullptr)
+      << "the point's own flag stays with it";
+  EXPECT_NE(chart.root.Find("c:chart/c:legend/c:spPr/a:noFill"), nullptr);
+  fs::remove_all(folder);
 }
