@@ -1,7 +1,8 @@
 // The package step: opens the file libxlsxwriter wrote and finishes, part by part, what it
 // cannot write itself. The parts are found by following the package's relationships from the
-// workbook, never by guessing libxlsxwriter's part names, and each is changed as an XML tree
-// (xml_edit.h), never as text.
+// workbook, never by guessing libxlsxwriter's part names, and each is changed as XML, never as
+// text: the small parts as trees (xml_edit.h), the sheets, which can be very large, as they
+// stream through (xml_stream.h).
 #include <zip.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "deflated_source.h"
 #include "xlsx_parts.h"
 #include "xml_edit.h"
+#include "xml_stream.h"
 #include "zip_xml.h"
 
 namespace kvhost::xlsx {
@@ -67,6 +69,41 @@ public:
       return nullptr;
     }
     return &parts_.emplace(name, std::move(document)).first->second;
+  }
+
+  // Streams the part through `edits` and puts what comes out in its place, stamped `created`.
+  // False when the package has no such part or when it cannot be read or written (then
+  // Missing says why).
+  bool StreamPart(const std::string& name, xml::StreamEdits& edits, std::time_t created) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(zip_, name.c_str(), 0, &stat) != 0) return false;
+    zip_file_t* file = zip_fopen(zip_, name.c_str(), 0);
+    if (file == nullptr) return false;
+    DeflatingStream deflated;
+    std::string why;
+    const bool streamed = xml::Stream(
+        [&](char* buffer, std::size_t size) -> long long { return zip_fread(file, buffer, size); },
+        edits, [&](std::string_view text) { return deflated.Add(text); }, why);
+    zip_fclose(file);
+    if (!streamed) {
+      failure_ = "the part " + name + " " + why;
+      return false;
+    }
+    zip_source_t* source = deflated.Finish(zip_, why);
+    if (source == nullptr) {
+      failure_ = "cannot replace " + name + ": " + why;
+      return false;
+    }
+    const zip_int64_t index =
+        zip_file_add(zip_, name.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+      zip_source_free(source);
+      failure_ = "cannot replace " + name + ": " + zip_strerror(zip_);
+      return false;
+    }
+    zip_file_set_mtime(zip_, static_cast<zip_uint64_t>(index), created, 0);
+    return true;
   }
 
   // `missing` as the reason a part was not found, unless one was there and could not be read.
@@ -343,33 +380,72 @@ void MakeErrorCell(Node& cell) {
   cell.children.erase(cell.children.begin());
 }
 
-void EditWorksheet(Node& worksheet, const SheetEdits& sheet) {
-  // Rows as high as the Normal style's Arial 10 makes them, as Excel writes it, unless the
-  // sheet's default height was set.
-  if (Node* format = worksheet.Child("sheetFormatPr")) {
-    const std::string* height = format->Attribute("defaultRowHeight");
-    if (height != nullptr && *height == "15" && format->Attribute("customHeight") == nullptr)
-      format->SetAttribute("defaultRowHeight", "12.75");
-  }
-  if (Node* columns = worksheet.Child("cols")) {
-    for (const std::uint32_t column : sheet.best_fit_columns) {
-      const std::string number = std::to_string(column + 1);
-      for (Node& col : columns->children) {
-        const std::string *min = col.Attribute("min"), *max = col.Attribute("max");
-        if (col.Is("col") && min != nullptr && max != nullptr && *min == number && *max == number) {
-          col.SetAttribute("bestFit", "1", Node::At::Front);
-          break;
-        }
+// Rows as high as the Normal style's Arial 10 makes them, as Excel writes it, unless the sheet's
+// default height was set.
+void EditRowHeight(Node& format) {
+  const std::string* height = format.Attribute("defaultRowHeight");
+  if (height != nullptr && *height == "15" && format.Attribute("customHeight") == nullptr)
+    format.SetAttribute("defaultRowHeight", "12.75");
+}
+
+void MarkBestFit(Node& columns, const std::vector<std::uint32_t>& best_fit_columns) {
+  for (const std::uint32_t column : best_fit_columns) {
+    const std::string number = std::to_string(column + 1);
+    for (Node& col : columns.children) {
+      const std::string *min = col.Attribute("min"), *max = col.Attribute("max");
+      if (col.Is("col") && min != nullptr && max != nullptr && *min == number && *max == number) {
+        col.SetAttribute("bestFit", "1", Node::At::Front);
+        break;
       }
     }
   }
-  if (sheet.has_errors) {
-    if (Node* data = worksheet.Child("sheetData"))
-      for (Node& row : data->children)
-        for (Node& cell : row.children)
-          if (cell.Is("c")) MakeErrorCell(cell);
-  }
 }
+
+// The edits of a sheet's part, made as it streams: only the elements they change are held, a
+// cell at a time for the error values. Each applies to the first such element, as a sheet
+// holds one.
+class SheetStreamEdits : public xml::StreamEdits {
+public:
+  explicit SheetStreamEdits(const SheetEdits& sheet) : sheet_(sheet) {}
+
+  bool Hold(const std::vector<std::string>& open, std::string_view name,
+            const char* const* attributes) override {
+    if (open.empty()) return false;
+    const bool worksheet = open[0] == "worksheet";
+    if (open.size() == 1) {
+      if (name == "sheetViews") ++views_;
+      if (name == "sheetData") ++data_;
+      if (worksheet && name == "sheetFormatPr") return ++formats_ == 1;
+      if (worksheet && name == "cols") return ++columns_ == 1 && !sheet_.best_fit_columns.empty();
+      return false;
+    }
+    if (open.size() == 2 && name == "sheetView" && open[1] == "sheetViews" && views_ == 1)
+      return ++view_ == 1 && sheet_.zoom_to_fit;
+    if (open.size() == 3 && name == "c" && worksheet && sheet_.has_errors &&
+        open[1] == "sheetData" && data_ == 1) {
+      for (; attributes[0] != nullptr; attributes += 2)
+        if (std::string_view(attributes[0]) == "t") return std::string_view(attributes[1]) == "str";
+    }
+    return false;
+  }
+
+  void Edit(Node& element) override {
+    if (element.Is("sheetFormatPr")) {
+      EditRowHeight(element);
+    } else if (element.Is("cols")) {
+      MarkBestFit(element, sheet_.best_fit_columns);
+    } else if (element.Is("sheetView")) {
+      if (element.Attribute("zoomToFit") == nullptr)
+        element.SetAttribute("zoomToFit", "1", Node::At::Front);
+    } else if (element.Is("c")) {
+      MakeErrorCell(element);
+    }
+  }
+
+private:
+  const SheetEdits& sheet_;
+  int formats_ = 0, columns_ = 0, views_ = 0, view_ = 0, data_ = 0;
+};
 
 } // namespace
 
@@ -409,17 +485,10 @@ bool FinishPackage(const std::string& path, const std::vector<SheetEdits>& edits
         entry->SetAttribute("state", "veryHidden");
       }
     }
-    xml::Document* document = part ? package.Part(*part) : nullptr;
-    if (document == nullptr) {
+    SheetStreamEdits sheet_edits(sheet);
+    if (!part || !package.StreamPart(*part, sheet_edits, created)) {
       error = package.Missing("the written file has no part for sheet '" + sheet.name + "'");
       return false;
-    }
-
-    if (document->root.Is("worksheet")) EditWorksheet(document->root, sheet);
-    if (sheet.zoom_to_fit) {
-      Node* view = document->root.Find("sheetViews/sheetView");
-      if (view != nullptr && view->Attribute("zoomToFit") == nullptr)
-        view->SetAttribute("zoomToFit", "1", Node::At::Front);
     }
     if (sheet.has_chart) {
       const auto drawing = package.Related(*part, "/drawing");

@@ -125,29 +125,6 @@ void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
   static_cast<Builder*>(data)->Stop("declares a document type, which no workbook part does");
 }
 
-// Written as themselves, a line feed or tab in an attribute would read back as a space, and a
-// carriage return anywhere as a line feed.
-void Escaped(std::string_view text, bool attribute, std::string& out) {
-  for (const char c : text) {
-    if (c == '&')
-      out += "&amp;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else if (c == '\r')
-      out += "&#xD;";
-    else if (attribute && c == '"')
-      out += "&quot;";
-    else if (attribute && c == '\n')
-      out += "&#xA;";
-    else if (attribute && c == '\t')
-      out += "&#x9;";
-    else
-      out += c;
-  }
-}
-
 } // namespace
 
 Node Node::Element(std::string name, std::vector<std::pair<std::string, std::string>> attributes) {
@@ -211,6 +188,83 @@ void Node::ForEachElement(const std::function<void(Node&)>& visit) {
   }
 }
 
+// Written as themselves, a line feed or tab in an attribute would read back as a space, and a
+// carriage return anywhere as a line feed.
+void Escape(std::string_view text, bool attribute, std::string& out) {
+  for (const char c : text) {
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c == '\r')
+      out += "&#xD;";
+    else if (attribute && c == '"')
+      out += "&quot;";
+    else if (attribute && c == '\n')
+      out += "&#xA;";
+    else if (attribute && c == '\t')
+      out += "&#x9;";
+    else
+      out += c;
+  }
+}
+
+void WriteCdata(std::string_view text, std::string& out) {
+  // "]]>" cannot stand inside one section: it ends one and the '>' starts the next.
+  out += "<![CDATA[";
+  for (std::size_t at; (at = text.find("]]>")) != std::string_view::npos;) {
+    out.append(text.substr(0, at + 2));
+    out += "]]><![CDATA[";
+    text.remove_prefix(at + 2);
+  }
+  out.append(text);
+  out += "]]>";
+}
+
+void WriteComment(std::string_view text, std::string& out) {
+  out += "<!--";
+  out.append(text);
+  out += "-->";
+}
+
+void WriteInstruction(std::string_view target, std::string_view text, std::string& out) {
+  out += "<?";
+  out.append(target);
+  if (!text.empty()) {
+    out += ' ';
+    out.append(text);
+  }
+  out += "?>";
+}
+
+void WriteStartTag(std::string_view name,
+                   const std::vector<std::pair<std::string, std::string>>& attributes,
+                   std::string& out) {
+  out += '<';
+  out.append(name);
+  for (const auto& [attribute, value] : attributes) {
+    out += ' ';
+    out += attribute;
+    out += "=\"";
+    Escape(value, true, out);
+    out += '"';
+  }
+}
+
+void WriteStartTag(std::string_view name, const char* const* attributes, std::string& out) {
+  out += '<';
+  out.append(name);
+  for (; attributes[0] != nullptr; attributes += 2) {
+    out += ' ';
+    out += attributes[0];
+    out += "=\"";
+    Escape(attributes[1], true, out);
+    out += '"';
+  }
+}
+
 bool Parse(std::string_view xml, Document& document, std::string& error) {
   document = Document{};
   if (xml.size() > static_cast<std::size_t>(INT_MAX)) {
@@ -257,35 +311,13 @@ bool ParseFragment(std::string_view xml, std::vector<Node>& nodes, std::string& 
 
 void Write(const Node& node, std::string& out) {
   switch (node.kind) {
-  case Node::Kind::Text: Escaped(node.text, false, out); return;
-  case Node::Kind::Cdata: {
-    // "]]>" cannot stand inside one section: it ends one and the '>' starts the next.
-    out += "<![CDATA[";
-    std::string_view rest = node.text;
-    for (std::size_t at; (at = rest.find("]]>")) != std::string_view::npos;) {
-      out.append(rest.substr(0, at + 2));
-      out += "]]><![CDATA[";
-      rest.remove_prefix(at + 2);
-    }
-    out.append(rest);
-    out += "]]>";
-    return;
-  }
-  case Node::Kind::Comment: out += "<!--" + node.text + "-->"; return;
-  case Node::Kind::Instruction:
-    out += "<?" + node.name + (node.text.empty() ? "" : " " + node.text) + "?>";
-    return;
+  case Node::Kind::Text: Escape(node.text, false, out); return;
+  case Node::Kind::Cdata: WriteCdata(node.text, out); return;
+  case Node::Kind::Comment: WriteComment(node.text, out); return;
+  case Node::Kind::Instruction: WriteInstruction(node.name, node.text, out); return;
   case Node::Kind::Element: break;
   }
-  out += '<';
-  out += node.name;
-  for (const auto& [name, value] : node.attributes) {
-    out += ' ';
-    out += name;
-    out += "=\"";
-    Escaped(value, true, out);
-    out += '"';
-  }
+  WriteStartTag(node.name, node.attributes, out);
   if (node.children.empty() && node.empty_tag) {
     out += "/>";
     return;

@@ -65,4 +65,19 @@ bool ParseFragment(std::string_view xml, std::vector<Node>& nodes, std::string& 
 std::string Write(const Document& document);
 void Write(const Node& node, std::string& out);
 
+// The writer's pieces, shared with the streaming pass (xml_stream.h) so that both write alike.
+// Text with the entities it needs, as character data or as an attribute's value in double quotes.
+void Escape(std::string_view text, bool attribute, std::string& out);
+// `text` as CDATA: one section, split where "]]>" would end it early.
+void WriteCdata(std::string_view text, std::string& out);
+// A comment, or a processing instruction with its target.
+void WriteComment(std::string_view text, std::string& out);
+void WriteInstruction(std::string_view target, std::string_view text, std::string& out);
+// "<name a=\"v\"..." without the tag's end.
+void WriteStartTag(std::string_view name,
+                   const std::vector<std::pair<std::string, std::string>>& attributes,
+                   std::string& out);
+// The same from expat's list of names and values, which ends with a null.
+void WriteStartTag(std::string_view name, const char* const* attributes, std::string& out);
+
 } // namespace kvhost::xlsx::xml
