@@ -191,23 +191,22 @@ void Node::ForEachElement(const std::function<void(Node&)>& visit) {
 // Written as themselves, a line feed or tab in an attribute would read back as a space, and a
 // carriage return anywhere as a line feed.
 void Escape(std::string_view text, bool attribute, std::string& out) {
-  for (const char c : text) {
-    if (c == '&')
-      out += "&amp;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else if (c == '\r')
-      out += "&#xD;";
-    else if (attribute && c == '"')
-      out += "&quot;";
-    else if (attribute && c == '\n')
-      out += "&#xA;";
-    else if (attribute && c == '\t')
-      out += "&#x9;";
-    else
-      out += c;
+  // Runs without a character to replace go in whole: most text has none.
+  const std::string_view special = attribute ? std::string_view("&<>\r\"\n\t", 7) : "&<>\r";
+  while (!text.empty()) {
+    const std::size_t at = text.find_first_of(special);
+    out.append(text.substr(0, at));
+    if (at == std::string_view::npos) return;
+    switch (text[at]) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '\r': out += "&#xD;"; break;
+    case '"': out += "&quot;"; break;
+    case '\n': out += "&#xA;"; break;
+    default: out += "&#x9;"; break;
+    }
+    text.remove_prefix(at + 1);
   }
 }
 
