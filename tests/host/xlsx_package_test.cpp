@@ -256,3 +256,36 @@ TEST(XlsxPackage, EditsFollowTheXmlNotHowItIsSpelled) {
   EXPECT_NE(chart.root.Find("c:chart/c:legend/c:spPr/a:noFill"), nullptr);
   fs::remove_all(folder);
 }
+
+// A sheet's part is streamed rather than read whole, and still refused as every part is when it
+// is not well-formed or declares a document type.
+TEST(XlsxPackage, BrokenSheetPartsAreRefused) {
+  const std::string relationships =
+      "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const fs::path folder = fs::temp_directory_path() / ("kvhost_broken_" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  const std::string rows(200000, ' '); // past the first piece read
+  for (const auto& [sheet, why] : std::vector<std::pair<std::string, std::string>>{
+           {"<worksheet><sheetData>" + rows + "<row></sheetData></worksheet>",
+            "the part xl/worksheets/sheet1.xml is not well-formed XML (line 1): mismatched tag"},
+           {"<!DOCTYPE worksheet [<!ENTITY e 'x'>]><worksheet>&e;</worksheet>",
+            "the part xl/worksheets/sheet1.xml declares a document type, which no workbook part "
+            "does"}}) {
+    const fs::path path = folder / "broken.xlsx";
+    ASSERT_TRUE(WritePackage(
+        path,
+        {{"xl/workbook.xml", "<workbook xmlns:r='" + relationships +
+                                 "'><sheets><sheet name='S' r:id='rId1'/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships><Relationship Id='rId1' Type='" + relationships +
+              "/worksheet' Target='worksheets/sheet1.xml'/></Relationships>"},
+         {"xl/worksheets/sheet1.xml", sheet}}));
+    xlsx::SheetEdits edits;
+    edits.name = "S";
+    edits.has_errors = true;
+    std::string error;
+    EXPECT_FALSE(xlsx::FinishPackage(path.string(), {edits}, 0, error));
+    EXPECT_EQ(error, why);
+  }
+  fs::remove_all(folder);
+}
