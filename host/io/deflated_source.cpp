@@ -10,10 +10,12 @@ namespace kvhost::xlsx {
 namespace {
 
 struct Deflated {
-  std::string data;        // the raw deflate stream
-  zip_uint64_t size = 0;   // of the text it holds
-  zip_uint32_t crc = 0;    // of the text it holds
-  zip_uint64_t offset = 0; // where the next read starts
+  std::string data; // the raw deflate stream, unless it lies in `file`
+  std::FILE* file = nullptr;
+  zip_uint64_t comp_size = 0; // of the raw deflate stream
+  zip_uint64_t size = 0;      // of the text it holds
+  zip_uint32_t crc = 0;       // of the text it holds
+  zip_uint64_t offset = 0;    // where the next read starts
   zip_error_t error{};
 };
 
@@ -22,8 +24,16 @@ zip_int64_t Serve(void* user, void* buffer, zip_uint64_t length, zip_source_cmd_
   switch (command) {
   case ZIP_SOURCE_OPEN: d->offset = 0; return 0;
   case ZIP_SOURCE_READ: {
-    const zip_uint64_t n = std::min<zip_uint64_t>(length, d->data.size() - d->offset);
-    std::memcpy(buffer, d->data.data() + d->offset, n);
+    const zip_uint64_t n = std::min<zip_uint64_t>(length, d->comp_size - d->offset);
+    if (d->file != nullptr) {
+      if (std::fseek(d->file, static_cast<long>(d->offset), SEEK_SET) != 0 ||
+          std::fread(buffer, 1, n, d->file) != n) {
+        zip_error_set(&d->error, ZIP_ER_READ, 0);
+        return -1;
+      }
+    } else {
+      std::memcpy(buffer, d->data.data() + d->offset, n);
+    }
     d->offset += n;
     return static_cast<zip_int64_t>(n);
   }
@@ -33,7 +43,7 @@ zip_int64_t Serve(void* user, void* buffer, zip_uint64_t length, zip_source_cmd_
     if (stat == nullptr) return -1;
     zip_stat_init(stat);
     stat->size = d->size;
-    stat->comp_size = d->data.size();
+    stat->comp_size = d->comp_size;
     stat->crc = d->crc;
     stat->comp_method = ZIP_CM_DEFLATE; // already compressed: libzip copies it
     stat->encryption_method = ZIP_EM_NONE;
@@ -44,6 +54,7 @@ zip_int64_t Serve(void* user, void* buffer, zip_uint64_t length, zip_source_cmd_
   case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, buffer, length);
   case ZIP_SOURCE_FREE:
     zip_error_fini(&d->error);
+    if (d->file != nullptr) std::fclose(d->file);
     delete d;
     return 0;
   case ZIP_SOURCE_SUPPORTS:
@@ -82,7 +93,9 @@ zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& e
   d->size = text.size();
   d->crc = static_cast<zip_uint32_t>(
       crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
-  if (!Deflate(text, d->data)) {
+  const bool deflated = Deflate(text, d->data);
+  d->comp_size = d->data.size();
+  if (!deflated) {
     zip_error_fini(&d->error);
     delete d;
     error = "zlib could not deflate a part";
@@ -94,6 +107,87 @@ zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& e
     delete d;
     error = std::string("libzip refused a part: ") + zip_strerror(zip);
   }
+  return source;
+}
+
+struct DeflatingStream::State {
+  z_stream stream{};
+  bool ready = false;  // deflateInit2 succeeded
+  bool failed = false; // zlib or the file failed; nothing more is taken
+  std::FILE* file = nullptr;
+  zip_uint64_t size = 0;
+  zip_uint32_t crc = 0;
+  zip_uint64_t comp_size = 0;
+
+  // Runs deflate over what it was given, writing what comes out to the file.
+  bool Run(int flush) {
+    unsigned char out[1 << 16];
+    int result = Z_OK;
+    do {
+      stream.next_out = out;
+      stream.avail_out = sizeof out;
+      result = deflate(&stream, flush);
+      if (result == Z_STREAM_ERROR) return false;
+      const std::size_t n = sizeof out - stream.avail_out;
+      if (n > 0 && std::fwrite(out, 1, n, file) != n) return false;
+      comp_size += n;
+    } while (stream.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+    return true;
+  }
+};
+
+DeflatingStream::DeflatingStream() : state_(std::make_unique<State>()) {
+  state_->file = std::tmpfile();
+  state_->ready = deflateInit2(&state_->stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8,
+                               Z_DEFAULT_STRATEGY) == Z_OK;
+  state_->failed = state_->file == nullptr || !state_->ready;
+}
+
+DeflatingStream::~DeflatingStream() {
+  if (state_->ready) deflateEnd(&state_->stream);
+  if (state_->file != nullptr) std::fclose(state_->file);
+}
+
+bool DeflatingStream::Add(std::string_view text) {
+  State& s = *state_;
+  while (!s.failed && !text.empty()) {
+    const std::size_t piece = std::min<std::size_t>(text.size(), 1u << 30);
+    s.crc = static_cast<zip_uint32_t>(
+        crc32(s.crc, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(piece)));
+    s.size += piece;
+    s.stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    s.stream.avail_in = static_cast<uInt>(piece);
+    s.failed = !s.Run(Z_NO_FLUSH);
+    text.remove_prefix(piece);
+  }
+  return !s.failed;
+}
+
+zip_source_t* DeflatingStream::Finish(zip_t* zip, std::string& error) {
+  State& s = *state_;
+  if (!s.failed) {
+    s.stream.next_in = nullptr;
+    s.stream.avail_in = 0;
+    s.failed = !s.Run(Z_FINISH) || std::fflush(s.file) != 0;
+  }
+  if (s.failed) {
+    error = s.file == nullptr ? "no temporary file for a part" : "zlib could not deflate a part";
+    return nullptr;
+  }
+  auto* d = new Deflated;
+  zip_error_init(&d->error);
+  d->size = s.size;
+  d->crc = s.crc;
+  d->comp_size = s.comp_size;
+  d->file = s.file;
+  zip_source_t* source = zip_source_function(zip, &Serve, d);
+  if (source == nullptr) {
+    zip_error_fini(&d->error);
+    delete d; // the file stays with the stream, which closes it
+    error = std::string("libzip refused a part: ") + zip_strerror(zip);
+    return nullptr;
+  }
+  s.file = nullptr; // the source's now
   return source;
 }
 

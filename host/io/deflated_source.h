@@ -7,12 +7,35 @@
 
 #include <zip.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace kvhost::xlsx {
 
 // A source for zip_file_add holding `text` deflated; null, with the reason in `error`, when
 // zlib or libzip refused. The source owns its copy: `text` may go at once.
 zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& error);
+
+// A part deflated as it is written, in pieces, and kept in a temporary file rather than in
+// memory: what a worksheet of any size is rewritten through.
+class DeflatingStream {
+public:
+  DeflatingStream();
+  ~DeflatingStream();
+  DeflatingStream(const DeflatingStream&) = delete;
+  DeflatingStream& operator=(const DeflatingStream&) = delete;
+
+  // Deflates the next piece of the part; false when zlib or the temporary file failed.
+  bool Add(std::string_view text);
+  // The source of the whole part, which takes over the temporary file; null, with the reason in
+  // `error`, when something failed on the way.
+  zip_source_t* Finish(zip_t* zip, std::string& error);
+
+private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 } // namespace kvhost::xlsx

@@ -1,92 +1,25 @@
 // The package step: opens the file libxlsxwriter wrote and finishes, part by part, what it
 // cannot write itself. The parts are found by following the package's relationships from the
-// workbook, never by guessing libxlsxwriter's part names.
+// workbook, never by guessing libxlsxwriter's part names, and each is changed as XML, never as
+// text: the small parts as trees (xml_edit.h), the sheets, which can be very large, as they
+// stream through (xml_stream.h).
 #include <zip.h>
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <map>
 
 #include "deflated_source.h"
 #include "xlsx_parts.h"
+#include "xml_edit.h"
+#include "xml_stream.h"
+#include "zip_xml.h"
 
 namespace kvhost::xlsx {
 namespace {
 
-using Span = std::pair<std::size_t, std::size_t>; // [begin, end) of an element in a part
-
-// The element <tag ...>...</tag> (or <tag .../>) starting at or after `from`, before `limit`.
-std::optional<Span> FindElement(const std::string& xml, std::string_view tag, std::size_t from = 0,
-                                std::size_t limit = std::string::npos) {
-  const std::string open = "<" + std::string(tag);
-  for (std::size_t at = xml.find(open, from); at != std::string::npos && at < limit;
-       at = xml.find(open, at + 1)) {
-    const char next = at + open.size() < xml.size() ? xml[at + open.size()] : '\0';
-    if (next != ' ' && next != '>' && next != '/') continue;
-    const std::size_t close_of_open = xml.find('>', at);
-    if (close_of_open == std::string::npos) return {};
-    if (xml[close_of_open - 1] == '/') return Span{at, close_of_open + 1};
-    const std::string close = "</" + std::string(tag) + ">";
-    const std::size_t end = xml.find(close, close_of_open);
-    if (end == std::string::npos) return {};
-    return Span{at, end + close.size()};
-  }
-  return {};
-}
-
-std::optional<std::string> Attribute(std::string_view element, std::string_view name) {
-  const std::string key = " " + std::string(name) + "=\"";
-  const std::size_t at = element.find(key);
-  if (at == std::string_view::npos) return {};
-  const std::size_t begin = at + key.size();
-  const std::size_t end = element.find('"', begin);
-  if (end == std::string_view::npos) return {};
-  std::string value(element.substr(begin, end - begin));
-  // Unescape the entities an XML writer puts into attribute values.
-  static constexpr std::pair<std::string_view, char> kEntities[] = {
-      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-  std::string plain;
-  for (std::size_t i = 0; i < value.size();) {
-    bool replaced = false;
-    for (const auto& [entity, character] : kEntities) {
-      if (value.compare(i, entity.size(), entity) == 0) {
-        plain += character;
-        i += entity.size();
-        replaced = true;
-        break;
-      }
-    }
-    if (!replaced) plain += value[i++];
-  }
-  return plain;
-}
-
-// A relationship's target as a part name, relative to the folder of `part`.
-std::string ResolveTarget(std::string_view part, std::string_view target) {
-  if (!target.empty() && target[0] == '/') return std::string(target.substr(1));
-  std::vector<std::string> path;
-  const std::size_t slash = part.rfind('/');
-  std::string_view folder = slash == std::string_view::npos ? "" : part.substr(0, slash);
-  auto append = [&path](std::string_view segments) {
-    while (!segments.empty()) {
-      const std::size_t next = segments.find('/');
-      const std::string_view segment = segments.substr(0, next);
-      if (segment == "..") {
-        if (!path.empty()) path.pop_back();
-      } else if (!segment.empty() && segment != ".") {
-        path.emplace_back(segment);
-      }
-      if (next == std::string_view::npos) break;
-      segments.remove_prefix(next + 1);
-    }
-  };
-  append(folder);
-  append(target);
-  std::string joined;
-  for (const std::string& segment : path)
-    joined += (joined.empty() ? "" : "/") + segment;
-  return joined;
-}
+using xml::Node;
 
 std::string RelationshipsPart(std::string_view part) {
   const std::size_t slash = part.rfind('/');
@@ -94,7 +27,7 @@ std::string RelationshipsPart(std::string_view part) {
   return folder + "_rels/" + std::string(part.substr(slash + 1)) + ".rels";
 }
 
-// The package, with the parts read so far and changed in memory until Save.
+// The package, with the parts read so far as trees, changed in memory until Save.
 class Package {
 public:
   bool Open(const std::string& path, std::string& error) {
@@ -112,8 +45,9 @@ public:
     if (zip_ != nullptr) zip_discard(zip_);
   }
 
-  // The part's text, to read or change; null when the package has no such part.
-  std::string* Part(const std::string& name) {
+  // The part's tree, to read or change; null when the package has no such part or when the
+  // part cannot be read (then Missing says why).
+  xml::Document* Part(const std::string& name) {
     if (auto found = parts_.find(name); found != parts_.end()) return &found->second;
     zip_stat_t stat;
     zip_stat_init(&stat);
@@ -124,29 +58,78 @@ public:
     std::string text(stat.size, '\0');
     const zip_int64_t read = zip_fread(file, text.data(), text.size());
     zip_fclose(file);
-    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) return nullptr;
-    return &parts_.emplace(name, std::move(text)).first->second;
+    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) {
+      failure_ = "cannot read the part " + name + " of the written file";
+      return nullptr;
+    }
+    xml::Document document;
+    std::string why;
+    if (!xml::Parse(text, document, why)) {
+      failure_ = "the part " + name + " " + why;
+      return nullptr;
+    }
+    return &parts_.emplace(name, std::move(document)).first->second;
   }
+
+  // Streams the part through `edits` and puts what comes out in its place, stamped `created`.
+  // False when the package has no such part or when it cannot be read or written (then
+  // Missing says why).
+  bool StreamPart(const std::string& name, xml::StreamEdits& edits, std::time_t created) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(zip_, name.c_str(), 0, &stat) != 0) return false;
+    zip_file_t* file = zip_fopen(zip_, name.c_str(), 0);
+    if (file == nullptr) return false;
+    DeflatingStream deflated;
+    std::string why;
+    const bool streamed = xml::Stream(
+        [&](char* buffer, std::size_t size) -> long long { return zip_fread(file, buffer, size); },
+        edits, [&](std::string_view text) { return deflated.Add(text); }, why);
+    zip_fclose(file);
+    if (!streamed) {
+      failure_ = "the part " + name + " " + why;
+      return false;
+    }
+    zip_source_t* source = deflated.Finish(zip_, why);
+    if (source == nullptr) {
+      failure_ = "cannot replace " + name + ": " + why;
+      return false;
+    }
+    const zip_int64_t index =
+        zip_file_add(zip_, name.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+      zip_source_free(source);
+      failure_ = "cannot replace " + name + ": " + zip_strerror(zip_);
+      return false;
+    }
+    zip_file_set_mtime(zip_, static_cast<zip_uint64_t>(index), created, 0);
+    return true;
+  }
+
+  // `missing` as the reason a part was not found, unless one was there and could not be read.
+  std::string Missing(std::string missing) const { return failure_.empty() ? missing : failure_; }
 
   // The target of the first relationship of `part` whose type ends with `type`.
   std::optional<std::string> Related(const std::string& part, std::string_view type) {
-    return FirstRelated(part, [&](std::string_view relationship) {
-      const auto relation = Attribute(relationship, "Type");
-      return relation && relation->ends_with(type);
+    return FirstRelated(part, [&](const Node& relationship) {
+      const std::string* relation = relationship.Attribute("Type");
+      return relation != nullptr && relation->ends_with(type);
     });
   }
 
   // The target of the relationship of `part` with this id.
   std::optional<std::string> RelatedById(const std::string& part, const std::string& id) {
-    return FirstRelated(
-        part, [&](std::string_view relationship) { return Attribute(relationship, "Id") == id; });
+    return FirstRelated(part, [&](const Node& relationship) {
+      const std::string* own = relationship.Attribute("Id");
+      return own != nullptr && *own == id;
+    });
   }
 
   // Writes the parts back, stamped with `created`, and closes the package.
   bool Save(std::time_t created, std::string& error) {
-    for (const auto& [name, text] : parts_) {
+    for (const auto& [name, document] : parts_) {
       std::string why;
-      zip_source_t* source = DeflatedSource(zip_, text, why);
+      zip_source_t* source = DeflatedSource(zip_, xml::Write(document), why);
       if (source == nullptr) {
         error = "cannot replace " + name + ": " + why;
         return false;
@@ -169,23 +152,22 @@ public:
   }
 
 private:
-  // The target, resolved against `part`, of the first of its relationships (each a Relationship
-  // element's text) that `matches`.
+  // The target, resolved against `part`, of the first of its relationships that `matches`.
   template <class Match>
   std::optional<std::string> FirstRelated(const std::string& part, Match matches) {
-    const std::string* rels = Part(RelationshipsPart(part));
+    const xml::Document* rels = Part(RelationshipsPart(part));
     if (rels == nullptr) return {};
-    for (auto element = FindElement(*rels, "Relationship"); element;
-         element = FindElement(*rels, "Relationship", element->second)) {
-      const std::string_view text(rels->data() + element->first, element->second - element->first);
-      const auto target = Attribute(text, "Target");
-      if (target && matches(text)) return ResolveTarget(part, *target);
+    for (const Node& relationship : rels->root.children) {
+      if (!relationship.Is("Relationship")) continue;
+      const std::string* target = relationship.Attribute("Target");
+      if (target != nullptr && matches(relationship)) return ResolveTarget(part, *target);
     }
     return {};
   }
 
   zip_t* zip_ = nullptr;
-  std::map<std::string, std::string> parts_; // kept alive until zip_close reads them
+  std::map<std::string, xml::Document> parts_;
+  std::string failure_; // why a part that is there could not be read
 };
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
@@ -194,173 +176,276 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     text.replace(at, from.size(), to);
 }
 
-// Gives every run of text in [span) an explicit b="0", where it has no b of its own.
-void MakePlain(std::string& xml, Span span) {
-  for (const std::string_view tag : {"<a:defRPr", "<a:rPr"}) {
-    for (std::size_t at = xml.find(tag, span.first); at != std::string::npos && at < span.second;
-         at = xml.find(tag, at + 1)) {
-      const std::size_t name_end = at + tag.size();
-      if (name_end >= xml.size() ||
-          (xml[name_end] != ' ' && xml[name_end] != '/' && xml[name_end] != '>'))
-        continue;
-      const std::size_t close = xml.find('>', name_end);
-      if (xml.substr(name_end, close - name_end).find(" b=\"") != std::string::npos) continue;
-      xml.insert(name_end, " b=\"0\"");
-      span.second += 6;
-    }
-  }
+// Gives every run of text below `title` an explicit b="0", where it has no b of its own.
+void MakePlain(Node& title) {
+  title.ForEachElement([](Node& element) {
+    if ((element.Is("a:defRPr") || element.Is("a:rPr")) && element.Attribute("b") == nullptr)
+      element.SetAttribute("b", "0", Node::At::Front);
+  });
 }
 
-// The axis element of `xml` whose id is `id`.
-std::optional<Span> AxisElement(const std::string& xml, const std::string& id) {
-  for (const std::string_view tag : {"c:catAx", "c:valAx", "c:dateAx", "c:serAx"}) {
-    const std::string start = "<" + std::string(tag) + "><c:axId val=\"" + id + "\"/>";
-    const std::size_t at = xml.find(start);
-    if (at != std::string::npos) return FindElement(xml, tag, at);
+bool IsAxis(const Node& node) {
+  return node.Is("c:catAx") || node.Is("c:valAx") || node.Is("c:dateAx") || node.Is("c:serAx");
+}
+
+// The axis of the plot area whose id is `id`.
+Node* AxisElement(Node& plot_area, const std::string& id) {
+  for (Node& axis : plot_area.children) {
+    if (!IsAxis(axis)) continue;
+    const Node* own = axis.Child("c:axId");
+    const std::string* value = own != nullptr ? own->Attribute("val") : nullptr;
+    if (value != nullptr && *value == id) return &axis;
   }
-  return {};
+  return nullptr;
 }
 
 // libxlsxwriter writes only the data-label flags that are set (a series labelled with its
 // categories gets <c:showCatName val="1"/> alone). The schema wants all six, and readers differ
 // on a missing one (LibreOffice shows the values of a file it does not take for Excel 2007's),
-// so every label element gets the six, those not written set to 0, in the schema's order.
-void CompleteDataLabelFlags(std::string& xml) {
+// so every label element gets the six, those not written set to 0, in the schema's order,
+// where the first written one stood. Labels that are deleted (<c:delete>) take none.
+void CompleteDataLabelFlags(Node& labels) {
   static constexpr std::string_view kFlags[] = {"c:showLegendKey", "c:showVal",
                                                 "c:showCatName",   "c:showSerName",
                                                 "c:showPercent",   "c:showBubbleSize"};
-  for (auto labels = FindElement(xml, "c:dLbls"); labels;
-       labels = FindElement(xml, "c:dLbls", labels->second)) {
-    std::string flags;
-    std::size_t insert_at = std::string::npos;
-    for (const std::string_view flag : kFlags) {
-      const auto found = FindElement(xml, flag, labels->first, labels->second);
-      if (!found) {
-        flags += "<" + std::string(flag) + " val=\"0\"/>";
-        continue;
-      }
-      flags += xml.substr(found->first, found->second - found->first);
-      insert_at = std::min(insert_at, found->first);
-      xml.erase(found->first, found->second - found->first);
-      labels->second -= found->second - found->first;
-    }
-    if (insert_at == std::string::npos) {
-      // None written: after the formats and position, before the separator and leader lines.
-      insert_at = labels->second - std::string_view("</c:dLbls>").size();
-      for (const std::string_view later : {"c:separator", "c:showLeaderLines"})
-        if (const auto found = FindElement(xml, later, labels->first, labels->second))
-          insert_at = std::min(insert_at, found->first);
-    }
-    xml.insert(insert_at, flags);
-    labels->second += flags.size();
+  if (labels.Child("c:delete") != nullptr) return;
+  std::vector<Node> flags;
+  for (const std::string_view flag : kFlags) {
+    if (const Node* found = labels.Child(flag))
+      flags.push_back(*found);
+    else
+      flags.push_back(Node::Element(std::string(flag), {{"val", "0"}}));
   }
+  auto is_flag = [](const Node& node) {
+    return std::any_of(std::begin(kFlags), std::end(kFlags),
+                       [&](std::string_view flag) { return node.Is(flag); });
+  };
+  std::vector<Node>& children = labels.children;
+  auto at = std::find_if(children.begin(), children.end(), is_flag);
+  if (at == children.end()) {
+    // None written: after the formats and position, before the separator and leader lines.
+    at = std::find_if(children.begin(), children.end(), [](const Node& node) {
+      return node.Is("c:separator") || node.Is("c:showLeaderLines") || node.Is("c:leaderLines") ||
+             node.Is("c:extLst");
+    });
+  }
+  const auto index = at - children.begin();
+  const auto before = std::count_if(children.begin(), at, is_flag);
+  children.erase(std::remove_if(children.begin(), children.end(), is_flag), children.end());
+  children.insert(children.begin() + (index - before), std::make_move_iterator(flags.begin()),
+                  std::make_move_iterator(flags.end()));
 }
 
-bool EditChart(std::string& xml, const ChartEdits& edits, std::string& error) {
-  const auto plot_area = FindElement(xml, "c:plotArea");
-  if (!plot_area) {
+// The XML of a chart addition, its axis-id tokens given the chart's ids, as nodes to insert.
+bool Addition(std::string text, const std::vector<std::string>& ids, unsigned long long largest,
+              std::vector<Node>& nodes, std::string& error) {
+  ReplaceAll(text, kPrimaryCategoryAxisId, ids[0]);
+  ReplaceAll(text, kPrimaryValueAxisId, ids[1]);
+  ReplaceAll(text, kSecondCategoryAxisId, std::to_string(largest + 1));
+  ReplaceAll(text, kSecondValueAxisId, std::to_string(largest + 2));
+  if (xml::ParseFragment(text, nodes, error)) return true;
+  error = "an addition to the chart " + error;
+  return false;
+}
+
+void Insert(std::vector<Node>& children, std::vector<Node>::iterator at, std::vector<Node> nodes) {
+  children.insert(at, std::make_move_iterator(nodes.begin()), std::make_move_iterator(nodes.end()));
+}
+
+bool EditChart(xml::Document& part, const ChartEdits& edits, std::string& error) {
+  Node* chart = part.root.Child("c:chart");
+  Node* plot_area = chart != nullptr ? chart->Child("c:plotArea") : nullptr;
+  if (plot_area == nullptr) {
     error = "a chart part without a plot area";
     return false;
   }
   // Axis ids: the first group's pair, and two past the largest for a second axis pair.
   std::vector<std::string> ids;
   unsigned long long largest = 0;
-  static constexpr std::string_view kAxisId = "<c:axId val=\"";
-  for (std::size_t at = xml.find(kAxisId); at != std::string::npos;
-       at = xml.find(kAxisId, at + 1)) {
-    const std::size_t begin = at + kAxisId.size();
-    const std::size_t end = xml.find('"', begin);
+  plot_area->ForEachElement([&](Node& element) {
+    const std::string* id = element.Is("c:axId") ? element.Attribute("val") : nullptr;
+    if (id == nullptr) return;
     unsigned long long value = 0;
-    std::from_chars(xml.data() + begin, xml.data() + end, value);
+    std::from_chars(id->data(), id->data() + id->size(), value);
     largest = std::max(largest, value);
-    ids.push_back(xml.substr(begin, end - begin));
-  }
+    ids.push_back(*id);
+  });
   if (ids.size() < 2) {
     error = "a chart part without axes";
     return false;
   }
-  auto with_ids = [&](std::string text) {
-    ReplaceAll(text, kPrimaryCategoryAxisId, ids[0]);
-    ReplaceAll(text, kPrimaryValueAxisId, ids[1]);
-    ReplaceAll(text, kSecondCategoryAxisId, std::to_string(largest + 1));
-    ReplaceAll(text, kSecondValueAxisId, std::to_string(largest + 2));
-    return text;
-  };
 
   // libxlsxwriter names the bar markers "short_dash" and "long_dash", which DrawingML does not
   // know (readers refuse the chart); both are its "dash".
-  ReplaceAll(xml, "<c:symbol val=\"short_dash\"/>", "<c:symbol val=\"dash\"/>");
-  ReplaceAll(xml, "<c:symbol val=\"long_dash\"/>", "<c:symbol val=\"dash\"/>");
+  part.root.ForEachElement([](Node& element) {
+    const std::string* symbol = element.Is("c:symbol") ? element.Attribute("val") : nullptr;
+    if (symbol != nullptr && (*symbol == "short_dash" || *symbol == "long_dash"))
+      element.SetAttribute("val", "dash");
+  });
 
-  // Titles before the insertions below, which would move the elements found here.
-  if (edits.plain_title) {
-    const auto title = FindElement(xml, "c:title", 0, plot_area->first);
-    if (title) MakePlain(xml, *title);
-  }
+  if (edits.plain_title)
+    if (Node* title = chart->Child("c:title")) MakePlain(*title);
   for (const auto& [plain, id] : {std::pair{edits.plain_category_axis_title, ids[0]},
                                   std::pair{edits.plain_value_axis_title, ids[1]}}) {
     if (!plain) continue;
-    if (const auto axis = AxisElement(xml, id))
-      if (const auto title = FindElement(xml, "c:title", axis->first, axis->second))
-        MakePlain(xml, *title);
+    if (Node* axis = AxisElement(*plot_area, id))
+      if (Node* title = axis->Child("c:title")) MakePlain(*title);
   }
 
-  CompleteDataLabelFlags(xml);
+  plot_area->ForEachElement([](Node& element) {
+    if (element.Is("c:dLbls")) CompleteDataLabelFlags(element);
+  });
 
-  // Series: the stand-in of an empty chart; X values an XY series was not given.
-  if (edits.drop_series) {
-    if (const auto series = FindElement(xml, "c:ser"))
-      xml.erase(series->first, series->second - series->first);
+  // Series: the stand-in of an empty chart; X values an XY series was not given. Series are
+  // counted over the chart groups in order.
+  std::vector<std::pair<Node*, std::size_t>> series; // group, index among its children
+  for (Node& group : plot_area->children)
+    for (std::size_t i = 0; i < group.children.size(); ++i)
+      if (group.children[i].Is("c:ser")) series.emplace_back(&group, i);
+  if (edits.drop_series && !series.empty()) {
+    auto& [group, index] = series.front();
+    group->children.erase(group->children.begin() + static_cast<std::ptrdiff_t>(index));
+    series.erase(series.begin());
+    for (auto& [other, other_index] : series)
+      if (other == group) --other_index;
   }
-  std::vector<std::size_t> without_x = edits.series_without_x;
-  std::sort(without_x.rbegin(), without_x.rend());
-  for (const std::size_t index : without_x) {
-    std::optional<Span> series = FindElement(xml, "c:ser");
-    for (std::size_t i = 0; series && i < index; ++i)
-      series = FindElement(xml, "c:ser", series->second);
-    if (!series) continue;
-    if (const auto x = FindElement(xml, "c:xVal", series->first, series->second))
-      xml.erase(x->first, x->second - x->first);
+  for (const std::size_t index : edits.series_without_x) {
+    if (index >= series.size()) continue;
+    std::vector<Node>& children = series[index].first->children[series[index].second].children;
+    children.erase(std::remove_if(children.begin(), children.end(),
+                                  [](const Node& node) { return node.Is("c:xVal"); }),
+                   children.end());
   }
 
   // Groups after the first one, then their axes after the last axis of the plot area.
+  std::vector<Node>& contents = plot_area->children;
   if (!edits.extra_groups.empty()) {
-    const auto area = FindElement(xml, "c:plotArea");
-    std::size_t at = xml.find('>', area->first) + 1;
-    if (const auto layout = FindElement(xml, "c:layout", at); layout && layout->first == at)
-      at = layout->second;
-    const std::size_t name_end = xml.find_first_of(" >/", at + 1);
-    const auto first_group = FindElement(xml, xml.substr(at + 1, name_end - at - 1), at);
-    if (!first_group) {
+    std::vector<Node> groups;
+    if (!Addition(edits.extra_groups, ids, largest, groups, error)) return false;
+    const auto first_group = std::find_if(contents.begin(), contents.end(), [](const Node& node) {
+      return node.kind == Node::Kind::Element && !node.Is("c:layout");
+    });
+    if (first_group == contents.end() || IsAxis(*first_group)) {
       error = "a chart part without a chart group";
       return false;
     }
-    xml.insert(first_group->second, with_ids(edits.extra_groups));
+    Insert(contents, first_group + 1, std::move(groups));
   }
   if (!edits.extra_axes.empty()) {
-    const auto area = FindElement(xml, "c:plotArea");
-    std::size_t last_axis_end = 0;
-    for (const std::string_view tag : {"c:catAx", "c:valAx", "c:dateAx", "c:serAx"}) {
-      for (auto axis = FindElement(xml, tag, area->first, area->second); axis;
-           axis = FindElement(xml, tag, axis->second, area->second))
-        last_axis_end = std::max(last_axis_end, axis->second);
-    }
-    if (last_axis_end == 0) {
+    std::vector<Node> axes;
+    if (!Addition(edits.extra_axes, ids, largest, axes, error)) return false;
+    const auto last_axis = std::find_if(contents.rbegin(), contents.rend(), IsAxis);
+    if (last_axis == contents.rend()) {
       error = "a chart part without axes";
       return false;
     }
-    xml.insert(last_axis_end, with_ids(edits.extra_axes));
+    Insert(contents, last_axis.base(), std::move(axes));
   }
 
   if (!edits.legend_shape.empty()) {
-    if (const auto legend = FindElement(xml, "c:legend")) {
-      const auto text = FindElement(xml, "c:txPr", legend->first, legend->second);
-      xml.insert(text ? text->first : legend->second - std::string_view("</c:legend>").size(),
-                 edits.legend_shape);
+    if (Node* legend = chart->Child("c:legend")) {
+      std::vector<Node> shape;
+      if (!Addition(edits.legend_shape, ids, largest, shape, error)) return false;
+      std::vector<Node>& entries = legend->children;
+      const auto text = std::find_if(entries.begin(), entries.end(), [](const Node& node) {
+        return node.Is("c:txPr") || node.Is("c:extLst");
+      });
+      Insert(entries, text, std::move(shape));
     }
   }
   return true;
 }
+
+// The error values a formula cell may stand for.
+bool IsErrorCode(std::string_view text) {
+  for (const std::string_view code :
+       {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"})
+    if (text == code) return true;
+  return false;
+}
+
+// A cell libxlsxwriter could only write as the formula of its error value with that text as the
+// result (<c t="str"><f>#N/A</f><v>#N/A</v></c>) becomes the error value itself.
+void MakeErrorCell(Node& cell) {
+  const std::string* type = cell.Attribute("t");
+  if (type == nullptr || *type != "str" || cell.children.size() != 2) return;
+  const Node& formula = cell.children[0];
+  const Node& value = cell.children[1];
+  if (!formula.Is("f") || !value.Is("v") || !formula.attributes.empty() ||
+      !value.attributes.empty())
+    return;
+  const std::string code = formula.Text();
+  if (!IsErrorCode(code) || value.Text() != code) return;
+  cell.SetAttribute("t", "e");
+  cell.children.erase(cell.children.begin());
+}
+
+// Rows as high as the Normal style's Arial 10 makes them, as Excel writes it, unless the sheet's
+// default height was set.
+void EditRowHeight(Node& format) {
+  const std::string* height = format.Attribute("defaultRowHeight");
+  if (height != nullptr && *height == "15" && format.Attribute("customHeight") == nullptr)
+    format.SetAttribute("defaultRowHeight", "12.75");
+}
+
+void MarkBestFit(Node& columns, const std::vector<std::uint32_t>& best_fit_columns) {
+  for (const std::uint32_t column : best_fit_columns) {
+    const std::string number = std::to_string(column + 1);
+    for (Node& col : columns.children) {
+      const std::string *min = col.Attribute("min"), *max = col.Attribute("max");
+      if (col.Is("col") && min != nullptr && max != nullptr && *min == number && *max == number) {
+        col.SetAttribute("bestFit", "1", Node::At::Front);
+        break;
+      }
+    }
+  }
+}
+
+// The edits of a sheet's part, made as it streams: only the elements they change are held, a
+// cell at a time for the error values. Each applies to the first such element, as a sheet
+// holds one.
+class SheetStreamEdits : public xml::StreamEdits {
+public:
+  explicit SheetStreamEdits(const SheetEdits& sheet) : sheet_(sheet) {}
+
+  bool Hold(const std::vector<std::string>& open, std::string_view name,
+            const char* const* attributes) override {
+    if (open.empty()) return false;
+    const bool worksheet = open[0] == "worksheet";
+    if (open.size() == 1) {
+      if (name == "sheetViews") ++views_;
+      if (name == "sheetData") ++data_;
+      if (worksheet && name == "sheetFormatPr") return ++formats_ == 1;
+      if (worksheet && name == "cols") return ++columns_ == 1 && !sheet_.best_fit_columns.empty();
+      return false;
+    }
+    if (open.size() == 2 && name == "sheetView" && open[1] == "sheetViews" && views_ == 1)
+      return ++view_ == 1 && sheet_.zoom_to_fit;
+    if (open.size() == 3 && name == "c" && worksheet && sheet_.has_errors &&
+        open[1] == "sheetData" && data_ == 1) {
+      for (; attributes[0] != nullptr; attributes += 2)
+        if (std::string_view(attributes[0]) == "t") return std::string_view(attributes[1]) == "str";
+    }
+    return false;
+  }
+
+  void Edit(Node& element) override {
+    if (element.Is("sheetFormatPr")) {
+      EditRowHeight(element);
+    } else if (element.Is("cols")) {
+      MarkBestFit(element, sheet_.best_fit_columns);
+    } else if (element.Is("sheetView")) {
+      if (element.Attribute("zoomToFit") == nullptr)
+        element.SetAttribute("zoomToFit", "1", Node::At::Front);
+    } else if (element.Is("c")) {
+      MakeErrorCell(element);
+    }
+  }
+
+private:
+  const SheetEdits& sheet_;
+  int formats_ = 0, columns_ = 0, views_ = 0, view_ = 0, data_ = 0;
+};
 
 } // namespace
 
@@ -369,72 +454,51 @@ bool FinishPackage(const std::string& path, const std::vector<SheetEdits>& edits
   Package package;
   if (!package.Open(path, error)) return false;
   const std::string workbook_part = "xl/workbook.xml";
-  std::string* workbook = package.Part(workbook_part);
+  xml::Document* workbook = package.Part(workbook_part);
   if (workbook == nullptr) {
-    error = "the written file has no workbook part";
+    error = package.Missing("the written file has no workbook part");
     return false;
   }
 
   for (const SheetEdits& sheet : edits) {
     // The sheet's entry in the workbook, and through its relationship the sheet's part.
-    std::optional<Span> entry;
-    for (entry = FindElement(*workbook, "sheet"); entry;
-         entry = FindElement(*workbook, "sheet", entry->second)) {
-      const std::string_view text(workbook->data() + entry->first, entry->second - entry->first);
-      if (Attribute(text, "name") == sheet.name) break;
+    Node* entry = nullptr;
+    if (Node* sheets = workbook->root.Child("sheets")) {
+      for (Node& candidate : sheets->children) {
+        const std::string* name = candidate.Attribute("name");
+        if (candidate.Is("sheet") && name != nullptr && *name == sheet.name) {
+          entry = &candidate;
+          break;
+        }
+      }
     }
     std::optional<std::string> part;
-    if (entry) {
-      const std::string text = workbook->substr(entry->first, entry->second - entry->first);
-      if (const auto id = Attribute(text, "r:id")) part = package.RelatedById(workbook_part, *id);
+    if (entry != nullptr) {
+      if (const std::string* id = entry->Attribute("r:id"))
+        part = package.RelatedById(workbook_part, *id);
       if (sheet.very_hidden) {
-        const std::size_t state = workbook->find(" state=\"hidden\"", entry->first);
-        if (state == std::string::npos || state > entry->second) {
+        const std::string* state = entry->Attribute("state");
+        if (state == nullptr || *state != "hidden") {
           error = "sheet '" + sheet.name + "' was not written hidden";
           return false;
         }
-        workbook->replace(state, 15, " state=\"veryHidden\"");
+        entry->SetAttribute("state", "veryHidden");
       }
     }
-    std::string* xml = part ? package.Part(*part) : nullptr;
-    if (xml == nullptr) {
-      error = "the written file has no part for sheet '" + sheet.name + "'";
+    SheetStreamEdits sheet_edits(sheet);
+    if (!part || !package.StreamPart(*part, sheet_edits, created)) {
+      error = package.Missing("the written file has no part for sheet '" + sheet.name + "'");
       return false;
-    }
-
-    if (xml->find("<worksheet") != std::string::npos) {
-      // Rows as high as the Normal style's Arial 10 makes them, as Excel writes it.
-      ReplaceAll(*xml, "<sheetFormatPr defaultRowHeight=\"15\"/>",
-                 "<sheetFormatPr defaultRowHeight=\"12.75\"/>");
-      for (const std::uint32_t column : sheet.best_fit_columns) {
-        const std::string number = std::to_string(column + 1);
-        const std::string col = "<col min=\"" + number + "\" max=\"" + number + "\" ";
-        if (const std::size_t at = xml->find(col); at != std::string::npos)
-          xml->insert(at + 5, "bestFit=\"1\" ");
-      }
-      if (sheet.has_errors) {
-        for (const char* name :
-             {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}) {
-          const std::string code(name);
-          ReplaceAll(*xml, " t=\"str\"><f>" + code + "</f><v>" + code + "</v></c>",
-                     " t=\"e\"><v>" + code + "</v></c>");
-        }
-      }
-    }
-    if (sheet.zoom_to_fit) {
-      const std::size_t view = xml->find("<sheetView ");
-      if (view != std::string::npos && xml->find("zoomToFit", view) == std::string::npos)
-        xml->insert(view + 11, "zoomToFit=\"1\" ");
     }
     if (sheet.has_chart) {
       const auto drawing = package.Related(*part, "/drawing");
       const auto chart = drawing ? package.Related(*drawing, "/chart") : std::nullopt;
-      std::string* chart_xml = chart ? package.Part(*chart) : nullptr;
-      if (chart_xml == nullptr) {
-        error = "the written file has no chart for sheet '" + sheet.name + "'";
+      xml::Document* chart_part = chart ? package.Part(*chart) : nullptr;
+      if (chart_part == nullptr) {
+        error = package.Missing("the written file has no chart for sheet '" + sheet.name + "'");
         return false;
       }
-      if (!EditChart(*chart_xml, sheet.chart, error)) {
+      if (!EditChart(*chart_part, sheet.chart, error)) {
         error = "sheet '" + sheet.name + "': " + error;
         return false;
       }
@@ -442,13 +506,16 @@ bool FinishPackage(const std::string& path, const std::vector<SheetEdits>& edits
   }
 
   // The Normal style's font, that of every cell without a format of its own: Arial 10.
-  if (std::string* styles = package.Part("xl/styles.xml")) {
-    const auto fonts = FindElement(*styles, "fonts");
-    const auto first =
-        fonts ? FindElement(*styles, "font", fonts->first, fonts->second) : std::nullopt;
-    if (first)
-      styles->replace(first->first, first->second - first->first,
-                      "<font><sz val=\"10\"/><name val=\"Arial\"/><family val=\"2\"/></font>");
+  xml::Document* styles = package.Part("xl/styles.xml");
+  if (styles == nullptr && !package.Missing("").empty()) {
+    error = package.Missing("");
+    return false;
+  }
+  if (Node* font = styles != nullptr ? styles->root.Find("fonts/font") : nullptr) {
+    *font = Node::Element("font");
+    font->children = {Node::Element("sz", {{"val", "10"}}),
+                      Node::Element("name", {{"val", "Arial"}}),
+                      Node::Element("family", {{"val", "2"}})};
   }
   return package.Save(created, error);
 }
