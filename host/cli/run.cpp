@@ -198,8 +198,13 @@ int RunTool(const Options& options, const RunOptions& run) {
   // Actions no dialog took are a script that does not fit the run, unless the command stopped
   // with its message before any dialog opened.
   if (!dialogs.Pending().empty() && !(dialogs.Dialogs().empty() && error_shown)) {
-    for (const DialogAction& action : dialogs.Pending())
-      std::cerr << "kvhost: no dialog was open for: " << Describe(action) << '\n';
+    std::cerr << "kvhost: no dialog was open for: ";
+    const char* separator = "";
+    for (const DialogAction& action : dialogs.Pending()) {
+      std::cerr << separator << Describe(action);
+      separator = "; ";
+    }
+    std::cerr << '\n';
     return kExitUsage;
   }
 

@@ -80,8 +80,11 @@ def run_case(kvhost, line, data, cases_dir, work):
         text = raw.decode("utf-8", "replace").replace(data, "$DATA").replace(work, "$OUT")
         return text.replace(cases_dir, "$CASES")
 
-    # Progress on the status bar comes in the order parallel work ends: compared as a set.
-    err = shown(proc.stderr).splitlines(keepends=True)
+    # Progress on the status bar comes in the order parallel work ends: compared as a set. A fit
+    # is announced only once it has run for a second, which depends on the machine's load: such
+    # lines are left out.
+    err = [l for l in shown(proc.stderr).splitlines(keepends=True)
+           if not re.match(r"\[Status\] (Estimating|Estimando) ", l)]
     # A line "3 of 34 — GARCH (1,1)" pairs a count with whichever fit ended third.
     progress = sorted(re.sub(r"\b\d+ (de|of) (\d+)", r"# \1 \2", l)
                       for l in err if l.startswith("[Status] "))
