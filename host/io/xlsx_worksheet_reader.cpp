@@ -143,6 +143,15 @@ private:
   std::size_t units_ = 0;
 };
 
+// The first bytes of a cell's text for a one-line message: line ends and other control
+// characters inside it become spaces.
+std::string Shown(std::string_view text, std::size_t bytes) {
+  std::string shown(text.substr(0, bytes));
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return shown;
+}
+
 std::string TooLong() {
   return "longer than " + std::to_string(kMaxCellCharacters) + " characters, a cell's limit";
 }
@@ -275,10 +284,10 @@ private:
       if (text.empty()) return; // <v/>: no value
       const auto number = NumberText(text);
       if (!number && IsNumberBeyondRange(text))
-        return Fail("holds \"" + std::string(text.substr(0, 40)) + "\" at " + Where() +
+        return Fail("holds \"" + Shown(text, 40) + "\" at " + Where() +
                     ", a number beyond the largest a cell holds (1.79769313486232E+308)");
       if (!number || !std::isfinite(*number))
-        return Fail("holds \"" + std::string(text.substr(0, 40)) + "\" at " + Where() +
+        return Fail("holds \"" + Shown(text, 40) + "\" at " + Where() +
                     " where a number was expected");
       cells_.SetNumber(row_, column_, *number);
       return;
@@ -286,7 +295,7 @@ private:
     case 's': {
       const auto index = WholeNumber<std::size_t>(Trimmed(text_.Get()));
       if (!index || *index >= context_.shared_strings.size())
-        return Fail("refers at " + Where() + " to shared string \"" + text_.Get().substr(0, 20) +
+        return Fail("refers at " + Where() + " to shared string \"" + Shown(text_.Get(), 20) +
                     "\" of " + std::to_string(context_.shared_strings.size()));
       cells_.SetText(row_, column_, context_.shared_strings[*index]);
       return;
@@ -303,7 +312,7 @@ private:
       else if (text == "0" || text == "false")
         cells_.SetBoolean(row_, column_, false);
       else
-        return Fail("holds \"" + std::string(text.substr(0, 40)) + "\" at " + Where() +
+        return Fail("holds \"" + Shown(text, 40) + "\" at " + Where() +
                     " where a Boolean was expected");
       return;
     }
@@ -311,7 +320,7 @@ private:
     case 'd': {
       const auto serial = SerialFromDateText(Trimmed(text_.Get()), context_.date1904);
       if (!serial)
-        return Fail("holds \"" + text_.Get().substr(0, 40) + "\" at " + Where() +
+        return Fail("holds \"" + Shown(text_.Get(), 40) + "\" at " + Where() +
                     " where a date was expected");
       cells_.SetNumber(row_, column_, *serial);
       return;

@@ -190,6 +190,8 @@ TEST_F(WorkbookFiles, MalformedContentIsRefusedWithItsPlace) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {Cell("A1", "", "<v>abc</v>"), "A1 where a number was expected"},
       {Cell("A1", "", "<v>inf</v>"), "where a number was expected"},
+      {Cell("A1", "", "<v>0.25\n9</v>"), "holds \"0.25 9\" at A1 where a number was expected"},
+      {Cell("A1", "b", "<v>\r\t1\n0</v>"), "holds \"1 0\" at A1 where a Boolean was expected"},
       {Cell("B3", "s", "<v>5</v>"), "shared string"},
       {Cell("A1", "b", "<v>2</v>"), "where a Boolean was expected"},
       {Cell("A1", "d", "<v>2020-13-01</v>"), "where a date was expected"},
