@@ -80,16 +80,7 @@ void XMLCALL OnText(void* data, const XML_Char* text, int length) {
   auto& b = *static_cast<Builder*>(data);
   if (!b.refusal.empty() || b.open.empty()) return;
   const std::string_view piece(text, static_cast<std::size_t>(length));
-  std::vector<Node>& siblings = b.open.back()->children;
-  const Node::Kind kind = b.in_cdata ? Node::Kind::Cdata : Node::Kind::Text;
-  if (!siblings.empty() && siblings.back().kind == kind) {
-    siblings.back().text += piece;
-    return;
-  }
-  Node node;
-  node.kind = kind;
-  node.text = piece;
-  b.Add(std::move(node));
+  if (auto node = JoinText(b.open.back()->children, b.in_cdata, piece)) b.Add(std::move(*node));
 }
 
 void XMLCALL OnCdataStart(void* data) {
@@ -262,6 +253,18 @@ void WriteStartTag(std::string_view name, const char* const* attributes, std::st
     Escape(attributes[1], true, out);
     out += '"';
   }
+}
+
+std::optional<Node> JoinText(std::vector<Node>& siblings, bool cdata, std::string_view piece) {
+  const Node::Kind kind = cdata ? Node::Kind::Cdata : Node::Kind::Text;
+  if (!siblings.empty() && siblings.back().kind == kind) {
+    siblings.back().text += piece;
+    return std::nullopt;
+  }
+  Node node;
+  node.kind = kind;
+  node.text = piece;
+  return node;
 }
 
 bool Parse(std::string_view xml, Document& document, std::string& error) {

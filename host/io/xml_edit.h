@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -58,6 +59,10 @@ inline constexpr std::size_t kMaxDepth = 256;
 // Reads a part. False when it is not well-formed XML (UTF-8), nests beyond kMaxDepth or declares
 // a document type (no workbook part does; entity tricks live there), with the reason in `error`
 // as one line to follow the part's name: "is not well-formed XML (line 3): mismatched tag".
+// Character data as the parser hands it over, in pieces: joined to the last of `siblings` when
+// that is text of the same kind (text or CDATA), else a node of its own is returned to be added.
+std::optional<Node> JoinText(std::vector<Node>& siblings, bool cdata, std::string_view piece);
+
 bool Parse(std::string_view xml, Document& document, std::string& error);
 // Reads a piece of content: elements and text with no single root, as inserted into a part.
 bool ParseFragment(std::string_view xml, std::vector<Node>& nodes, std::string& error);

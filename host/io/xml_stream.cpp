@@ -128,16 +128,8 @@ void XMLCALL OnText(void* data, const XML_Char* text, int length) {
   if (!s.refusal.empty() || !s.Inside()) return;
   const std::string_view piece(text, static_cast<std::size_t>(length));
   if (!s.holding.empty()) {
-    std::vector<Node>& siblings = s.holding.back()->children;
-    const Node::Kind kind = s.in_cdata ? Node::Kind::Cdata : Node::Kind::Text;
-    if (!siblings.empty() && siblings.back().kind == kind) {
-      siblings.back().text += piece;
-      return;
-    }
-    Node node;
-    node.kind = kind;
-    node.text = piece;
-    s.Add(std::move(node));
+    if (auto node = JoinText(s.holding.back()->children, s.in_cdata, piece))
+      s.Add(std::move(*node));
     return;
   }
   s.CloseTag();
