@@ -24,6 +24,13 @@ struct Settings {
   bool log_returns = true;
   bool chart = false;
   bool black_and_white = false;
+  // The error distribution of the fit; in best-model mode `all_distributions` tries each of the
+  // three for every candidate instead.
+  DistribuicaoArch distribution = DistribuicaoArch::Normal;
+  bool all_distributions = false;
+  bool standard_errors = false; // Hessian and robust standard errors beside the parameters
+  int horizon = 0;              // days of the forecast and VaR block, 0 for none (at most 250)
+  bool backtest = false;        // in-sample VaR backtest
 };
 
 } // namespace arch

@@ -3,6 +3,7 @@
 // tests, the criteria and the chart's series.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "Ajustes.h"
 #include "Funcoes/EstatisticasArch.h"
 #include "Funcoes/MelhorArch.h"
+#include "Funcoes/PrevisaoArch.h"
 #include "Funcoes/Resultado.h"
 
 namespace arch {
@@ -24,6 +26,22 @@ std::string NomeModeloArch(const EspecArch& m);
 struct ChartSeries {
   PontosGrafico points;
   std::vector<double> projection; // h^(T), h^(T+1), ...: stationary fits only
+};
+
+// A parameter's standard errors: from the inverse negative Hessian of the log-likelihood and
+// from the Bollerslev-Wooldridge sandwich, with z = parameter / SE; none for a parameter on or
+// within 2 delta of its bound (or whose variance is not a positive number).
+struct StandardError {
+  std::optional<double> se, z, robust_se, robust_z;
+};
+
+// Row h of the forecast block, in the sheet's units (volatilities as the sheet shows them; VaR
+// a positive fraction of value).
+struct ForecastRow {
+  double variance = 0;
+  double volatility = 0;
+  double cumulative_volatility = 0;
+  double var95 = 0, var99 = 0;
 };
 
 struct Result {
@@ -39,6 +57,11 @@ struct Result {
   std::optional<double> unconditional_volatility; // stationary fits only, likewise
   CriteriosArch criteria;
   std::optional<ChartSeries> chart;
+  // On request: one per parameter, in the order of theta (nu last); the H forecast rows; the
+  // backtests of the VaR at 95% and at 99%.
+  std::vector<StandardError> standard_errors;
+  std::vector<ForecastRow> forecast;
+  std::optional<std::array<BacktestArch, 2>> backtest;
 };
 
 enum class Falha {

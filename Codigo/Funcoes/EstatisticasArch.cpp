@@ -92,9 +92,10 @@ double media_quadratica_arch(const std::vector<double>& e) {
   return s / static_cast<double>(e.size());
 }
 
-EspecArch espec_arch(ModeloArch modelo, int q, int p) {
+EspecArch espec_arch(ModeloArch modelo, int q, int p, DistribuicaoArch dist) {
   EspecArch m;
   m.modelo = modelo;
+  m.dist = dist;
   m.q = q;
   m.r = modelo == ModeloArch::Egarch || modelo == ModeloArch::Gjr ? q : 0;
   m.p = modelo == ModeloArch::Arch ? 0 : p;

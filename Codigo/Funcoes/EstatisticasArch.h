@@ -10,20 +10,32 @@
 #include "ArchModelos.h"
 #include "Resultado.h"
 
-// A model and its orders; r = q for EGARCH and GJR, 0 otherwise; ARCH has p = 0.
+// The distribution of the standardised errors z = e / sqrt(h): Gaussian, Student's t with nu > 2
+// degrees of freedom, or the generalised error distribution of shape nu > 0, both scaled to unit
+// variance.
+enum class DistribuicaoArch : int { Normal = 0, Student = 1, Ged = 2 };
+
+// A model, its orders and its error distribution; r = q for EGARCH and GJR, 0 otherwise; ARCH
+// has p = 0. theta = (omega, alpha_1..alpha_q, gamma_1..gamma_r, beta_1..beta_p[, nu]): nu last,
+// for the t and GED only.
 struct EspecArch {
   ModeloArch modelo = ModeloArch::Arch;
   int q = 1;
   int r = 0;
   int p = 0;
+  DistribuicaoArch dist = DistribuicaoArch::Normal;
 
-  // The parameters after omega, which the criteria count.
-  int k() const { return q + r + p; }
+  bool tem_nu() const { return dist != DistribuicaoArch::Normal; }
+  // The parameters of the variance recursion: omega and the k() - tem_nu() that follow it.
+  int variancia() const { return 1 + q + r + p; }
+  // The parameters after omega, which the criteria count (nu among them).
+  int k() const { return q + r + p + (tem_nu() ? 1 : 0); }
   int parametros() const { return 1 + k(); }
 };
 
 // The model of code `modelo` with orders q and p: r = q for EGARCH and GJR, p = 0 for ARCH.
-EspecArch espec_arch(ModeloArch modelo, int q, int p);
+EspecArch espec_arch(ModeloArch modelo, int q, int p,
+                     DistribuicaoArch dist = DistribuicaoArch::Normal);
 
 // mean(e^2), the start value of EGARCH and GJR (and of the GARCH family outside the stationary
 // region), summed in order of t.
