@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ArchGradiente.h"
+#include "DistribuicaoArch.h"
 
 namespace subida_arch {
 namespace {
@@ -21,17 +22,48 @@ constexpr double kInside = 1e-10;
 //     weight 1, c = 1 - (n + 1) delta, so that their sum stays below 1 - delta;
 //   IGARCH: delta + c w_i, w the softmax of u, c = 1 - n delta: the sum is 1 (the largest
 //     term takes what rounding leaves);
-//   EGARCH: theta itself.
+//   EGARCH: theta itself;
+//   nu (t and GED): the logistic map of u onto the open interval of faixa_nu_arch.
 class Region {
 public:
   explicit Region(const EspecArch& m)
-      : m_(m), n_(static_cast<std::size_t>(m.parametros())),
+      : m_(m), n_(static_cast<std::size_t>(m.variancia())),
+        size_(static_cast<std::size_t>(m.parametros())), nu_(faixa_nu_arch(m.dist)),
         simplex_(m.modelo == ModeloArch::Arch || m.modelo == ModeloArch::Garch ||
                  m.modelo == ModeloArch::Igarch) {}
 
-  std::size_t Size() const { return n_; }
+  std::size_t Size() const { return size_; }
 
   std::vector<double> Theta(const std::vector<double>& u) const {
+    std::vector<double> th = VarianceTheta(u);
+    if (size_ > n_) th[n_] = nu_.minimo + (nu_.maximo - nu_.minimo) * Logistic(u[n_]);
+    return th;
+  }
+
+  std::vector<double> Coordinates(const std::vector<double>& th) const {
+    std::vector<double> u = VarianceCoordinates(th);
+    if (size_ > n_) {
+      const double width = nu_.maximo - nu_.minimo;
+      const double below = std::max(th[n_] - nu_.minimo, kInside * width);
+      const double above = std::max(nu_.maximo - th[n_], kInside * width);
+      u[n_] = std::log(below / above);
+    }
+    return u;
+  }
+
+  std::vector<double> Gradient(const std::vector<double>& u, const std::vector<double>& g) const {
+    std::vector<double> gu = VarianceGradient(u, g);
+    if (size_ > n_) {
+      const double s = Logistic(u[n_]);
+      gu[n_] = (nu_.maximo - nu_.minimo) * s * (1 - s) * g[n_];
+    }
+    return gu;
+  }
+
+private:
+  static double Logistic(double u) { return 1 / (1 + std::exp(-u)); }
+
+  std::vector<double> VarianceTheta(const std::vector<double>& u) const {
     std::vector<double> th(u);
     if (m_.modelo == ModeloArch::Egarch) return th;
     th[0] = kDelta + std::exp(u[0]);
@@ -40,8 +72,8 @@ public:
       for (std::size_t i = 1; i < n_; ++i)
         th[i] = kDelta + Scale() * w[i];
       if (m_.modelo == ModeloArch::Igarch) {
-        const std::size_t top =
-            static_cast<std::size_t>(std::max_element(th.begin() + 1, th.end()) - th.begin());
+        const std::size_t top = static_cast<std::size_t>(
+            std::max_element(th.begin() + 1, th.begin() + static_cast<long>(n_)) - th.begin());
         double rest = 0;
         for (std::size_t i = 1; i < n_; ++i)
           if (i != top) rest += th[i];
@@ -60,7 +92,7 @@ public:
   }
 
   // The coordinates of an admissible theta, drawn kInside away from the bounds it touches.
-  std::vector<double> Coordinates(const std::vector<double>& th) const {
+  std::vector<double> VarianceCoordinates(const std::vector<double>& th) const {
     std::vector<double> u(th);
     if (m_.modelo == ModeloArch::Egarch) return u;
     auto log_above = [](double x) { return std::log(std::max(x - kDelta, kInside)); };
@@ -87,7 +119,8 @@ public:
   }
 
   // The gradient in u from the gradient in theta (the chain rule through Theta).
-  std::vector<double> Gradient(const std::vector<double>& u, const std::vector<double>& g) const {
+  std::vector<double> VarianceGradient(const std::vector<double>& u,
+                                       const std::vector<double>& g) const {
     std::vector<double> gu(g);
     if (m_.modelo == ModeloArch::Egarch) return gu;
     gu[0] = std::exp(u[0]) * g[0];
@@ -111,7 +144,6 @@ public:
     return gu;
   }
 
-private:
   static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
   double Scale() const {
     const double terms = static_cast<double>(n_ - 1);
@@ -133,7 +165,8 @@ private:
   }
 
   EspecArch m_;
-  std::size_t n_;
+  std::size_t n_, size_;
+  FaixaNuArch nu_;
   bool simplex_;
 };
 
@@ -201,7 +234,7 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
     return -ll;
   };
   auto value = [&](const std::vector<double>& at) {
-    const double ll = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e, region.Theta(at));
+    const double ll = log_verossimilhanca_arch(m, e, region.Theta(at));
     return std::isfinite(ll) && ll > kSentinelaArch ? -ll : std::numeric_limits<double>::infinity();
   };
   std::vector<double> g;
@@ -330,11 +363,15 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
 bool Admissible(const EspecArch& m, const std::vector<double>& th) {
   for (double v : th)
     if (!std::isfinite(v)) return false;
+  if (m.tem_nu()) {
+    const FaixaNuArch range = faixa_nu_arch(m.dist);
+    if (!(th.back() >= range.minimo && th.back() <= range.maximo)) return false;
+  }
   if (m.modelo == ModeloArch::Egarch) return true;
   if (th[0] < kDelta) return false;
   const std::size_t q = static_cast<std::size_t>(m.q), r = static_cast<std::size_t>(m.r);
   double sum = 0;
-  for (std::size_t i = 1; i < th.size(); ++i) {
+  for (std::size_t i = 1; i < static_cast<std::size_t>(m.variancia()); ++i) {
     const bool gamma = i > q && i <= q + r;
     if (!gamma && th[i] < kDelta) return false;
     if (gamma && th[i - q] + th[i] < kDelta) return false;

@@ -5,6 +5,8 @@
 #include <limits>
 #include <numbers>
 
+#include "DistribuicaoArch.h"
+
 namespace {
 constexpr double kMinusInfinity = -std::numeric_limits<double>::infinity();
 
@@ -21,10 +23,52 @@ void AddScaled(double* to, double a, const double* from, std::size_t n) {
     to[c] += a * from[c];
 }
 
+// What each observation adds, given its variance h and the derivatives d of h (of ln h for
+// EGARCH) by the variance parameters: the Gaussian sums as log_verossimilhanca sums, plainly.
+struct GaussianSink {
+  std::vector<double>& g;
+  std::size_t n;
+  double quad = 0, sum_log = 0;
+  void Add(std::size_t, double e, double h, double log_h, const double* d, bool of_log) {
+    const double e2 = e * e;
+    quad += e2 / h;
+    sum_log += log_h;
+    AddScaled(g.data(), of_log ? 0.5 * (e2 / h - 1) : 0.5 * (e2 / h - 1) / h, d, n);
+  }
+  double Total(std::size_t T) const {
+    return -0.5 * static_cast<double>(T) * std::log(2 * std::numbers::pi) - 0.5 * (quad + sum_log);
+  }
+};
+
+// The t and the GED: each observation's log-density with its derivatives by ln h and nu, and, on
+// request, each observation's score (row t of `scores`, T x (n + 1)).
+struct DensitySink {
+  std::vector<double>& g;
+  std::size_t n; // the variance parameters; nu is g[n]
+  DensidadeArch density;
+  std::vector<double>* scores = nullptr;
+  double sum = 0;
+  void Add(std::size_t t, double e, double h, double, const double* d, bool of_log) {
+    double by_log_h = 0, by_nu = 0;
+    sum += density.log(e, h, by_log_h, by_nu);
+    const double factor = of_log ? by_log_h : by_log_h / h;
+    AddScaled(g.data(), factor, d, n);
+    if (g.size() > n) g[n] += by_nu;
+    if (scores) {
+      double* row = scores->data() + t * g.size();
+      for (std::size_t c = 0; c < n; ++c)
+        row[c] = factor * d[c];
+      if (g.size() > n) row[n] = by_nu;
+    }
+  }
+  double Total(std::size_t) const { return sum; }
+};
+
 // GARCH, IGARCH, ARCH (r = 0) and GJR: the variance is linear in its own lags.
+template <class Sink>
 double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& th,
-                    std::vector<double>& g) {
-  const std::size_t T = e.size(), n = th.size();
+                    std::vector<double>& g, Sink& sink, const double* fixed_start = nullptr) {
+  const std::size_t T = e.size(), n = static_cast<std::size_t>(m.variancia());
   const int q = m.q, r = m.r, p = m.p;
   const double omega = th[0];
   const double* alpha = th.data() + 1;
@@ -34,7 +78,9 @@ double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std:
   // The start value and its derivatives.
   std::vector<double> dh0(n, 0.0);
   double h0 = media_quadratica_arch(e);
-  if (m.modelo != ModeloArch::Gjr) {
+  if (fixed_start) {
+    h0 = *fixed_start;
+  } else if (m.modelo != ModeloArch::Gjr) {
     double S = 0;
     for (int i = 0; i < q; ++i)
       S += alpha[i];
@@ -50,8 +96,7 @@ double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std:
 
   std::vector<double> h(T);
   Rows dh{n, std::vector<double>(T * n, 0.0)};
-  double quad = 0, sum_log = 0;
-  g.assign(n, 0.0);
+  g.assign(th.size(), 0.0);
   for (std::size_t t = 0; t < T; ++t) {
     double v = omega;
     double* d = dh[t];
@@ -90,17 +135,15 @@ double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std:
     }
     if (!(v > 0) || !std::isfinite(v)) return kMinusInfinity;
     h[t] = v;
-    const double e2 = e[t] * e[t];
-    quad += e2 / v;
-    sum_log += std::log(v);
-    AddScaled(g.data(), 0.5 * (e2 / v - 1) / v, d, n);
+    sink.Add(t, e[t], v, std::log(v), d, false);
   }
-  return -0.5 * static_cast<double>(T) * std::log(2 * std::numbers::pi) - 0.5 * (quad + sum_log);
+  return sink.Total(T);
 }
 
+template <class Sink>
 double Egarch(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& th,
-              std::vector<double>& g) {
-  const std::size_t T = e.size(), n = th.size();
+              std::vector<double>& g, Sink& sink) {
+  const std::size_t T = e.size(), n = static_cast<std::size_t>(m.variancia());
   const int q = m.q, r = m.r, p = m.p;
   const double* alpha = th.data() + 1;
   const double* gamma = th.data() + 1 + q;
@@ -109,8 +152,7 @@ double Egarch(const EspecArch& m, const std::vector<double>& e, const std::vecto
 
   std::vector<double> ln_h(T), sd(T);
   Rows dl{n, std::vector<double>(T * n, 0.0)};
-  double quad = 0, sum_log = 0;
-  g.assign(n, 0.0);
+  g.assign(th.size(), 0.0);
   for (std::size_t t = 0; t < T; ++t) {
     double v = th[0];
     double* d = dl[t];
@@ -148,13 +190,20 @@ double Egarch(const EspecArch& m, const std::vector<double>& e, const std::vecto
     if (!(variance > 0) || !std::isfinite(variance)) return kMinusInfinity;
     ln_h[t] = v;
     sd[t] = std::sqrt(variance);
-    const double e2 = e[t] * e[t];
-    quad += e2 / variance;
-    sum_log += v;
-    AddScaled(g.data(), 0.5 * (e2 / variance - 1), d, n);
+    sink.Add(t, e[t], variance, v, d, true);
   }
-  const double ll =
-      -0.5 * static_cast<double>(T) * std::log(2 * std::numbers::pi) - 0.5 * (quad + sum_log);
+  const double ll = sink.Total(T);
+  return std::isfinite(ll) ? ll : kMinusInfinity;
+}
+
+template <class Sink>
+double Run(const EspecArch& m, const std::vector<double>& e, const std::vector<double>& theta,
+           std::vector<double>& gradient, Sink& sink, const double* fixed_start = nullptr) {
+  const double ll = m.modelo == ModeloArch::Egarch
+                        ? Egarch(m, e, theta, gradient, sink)
+                        : LinearFamily(m, e, theta, gradient, sink, fixed_start);
+  for (double v : gradient)
+    if (!std::isfinite(v)) return kMinusInfinity;
   return std::isfinite(ll) ? ll : kMinusInfinity;
 }
 } // namespace
@@ -163,9 +212,28 @@ double log_verossimilhanca_gradiente(const EspecArch& m, const std::vector<doubl
                                      const std::vector<double>& theta,
                                      std::vector<double>& gradient) {
   if (e.empty()) return kMinusInfinity;
-  const double ll = m.modelo == ModeloArch::Egarch ? Egarch(m, e, theta, gradient)
-                                                   : LinearFamily(m, e, theta, gradient);
-  for (double v : gradient)
-    if (!std::isfinite(v)) return kMinusInfinity;
-  return ll;
+  if (!m.tem_nu()) {
+    GaussianSink sink{gradient, static_cast<std::size_t>(m.variancia())};
+    const double ll = m.modelo == ModeloArch::Egarch ? Egarch(m, e, theta, gradient, sink)
+                                                     : LinearFamily(m, e, theta, gradient, sink);
+    for (double v : gradient)
+      if (!std::isfinite(v)) return kMinusInfinity;
+    return ll;
+  }
+  const FaixaNuArch range = faixa_nu_arch(m.dist);
+  const double nu = theta.back();
+  if (!(nu >= range.minimo && nu <= range.maximo)) return kMinusInfinity;
+  DensitySink sink{gradient, static_cast<std::size_t>(m.variancia()), DensidadeArch(m.dist, nu)};
+  return Run(m, e, theta, gradient, sink);
+}
+
+double scores_arch(const EspecArch& m, const std::vector<double>& e,
+                   const std::vector<double>& theta, std::vector<double>& gradient,
+                   std::vector<double>& scores, const double* fixed_start) {
+  scores.assign(e.size() * theta.size(), 0.0);
+  if (e.empty()) return kMinusInfinity;
+  const double nu = m.tem_nu() ? theta.back() : 0.0;
+  DensitySink sink{gradient, static_cast<std::size_t>(m.variancia()), DensidadeArch(m.dist, nu),
+                   &scores};
+  return Run(m, e, theta, gradient, sink, fixed_start);
 }

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "ArchAscensao.h"
+#include "DistribuicaoArch.h"
 
 using subida_arch::Ascent;
 
@@ -21,6 +22,8 @@ using subida_arch::Ascent;
 struct MemoriaPolimentoArch {
   std::mutex mutex;
   std::map<std::tuple<int, int, int>, Ascent> maxima;
+  // The Gaussian fits, on the scaled series, from which the t and GED fits of a model start.
+  std::map<std::tuple<int, int, int>, AjusteArch> gaussianos;
 };
 
 namespace {
@@ -167,6 +170,36 @@ double Level(const std::vector<double>& e) {
   return v > 0 && std::isfinite(v) ? v : 1.0;
 }
 
+// The highest admissible end of climbs from `starts`; the highest goes on for up to `rounds`
+// more climbs where its steps ran out. Converged when a climb that ended by its own criterion is
+// as high as the best, to within what the search's point is kept for.
+Ascent Highest(const EspecArch& m, const std::vector<double>& e,
+               const std::vector<std::vector<double>>& starts, int steps, int rounds) {
+  std::vector<Ascent> ends;
+  for (const std::vector<double>& start : starts) {
+    Ascent a = subida_arch::Climb(m, e, start, steps);
+    if (a.theta.empty() || !subida_arch::Admissible(m, a.theta)) continue;
+    a.ll = log_verossimilhanca_arch(m, e, a.theta);
+    if (std::isfinite(a.ll) && a.ll > kSentinelaArch) ends.push_back(std::move(a));
+  }
+  auto best = std::max_element(ends.begin(), ends.end(),
+                               [](const Ascent& a, const Ascent& b) { return a.ll < b.ll; });
+  if (best == ends.end()) return {};
+  // The highest climb goes on where it was cut short by its number of steps.
+  for (int round = 0; !best->converged && round < rounds; ++round) {
+    Ascent further = subida_arch::Climb(m, e, best->theta, steps);
+    if (further.theta.empty() || !subida_arch::Admissible(m, further.theta)) break;
+    further.ll = log_verossimilhanca_arch(m, e, further.theta);
+    if (!(further.ll >= best->ll)) break;
+    *best = std::move(further);
+  }
+  Ascent out = *best;
+  out.converged = std::any_of(ends.begin(), ends.end(), [&](const Ascent& a) {
+    return a.converged && a.ll >= out.ll - kGanhoPolimentoArch;
+  });
+  return out;
+}
+
 class Polisher {
 public:
   Polisher(const std::vector<double>& e, MemoriaPolimentoArch& memory)
@@ -199,29 +232,7 @@ public:
       const Ascent& below = Lower(lower);
       if (!below.theta.empty()) starts.push_back(WithUnitFactor(m, lower, below.theta));
     }
-    std::vector<Ascent> ends;
-    for (const std::vector<double>& start : starts) {
-      Ascent a = subida_arch::Climb(m, e_, start, steps);
-      if (a.theta.empty() || !subida_arch::Admissible(m, a.theta)) continue;
-      a.ll = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e_, a.theta);
-      if (std::isfinite(a.ll) && a.ll > kSentinelaArch) ends.push_back(std::move(a));
-    }
-    auto best = std::max_element(ends.begin(), ends.end(),
-                                 [](const Ascent& a, const Ascent& b) { return a.ll < b.ll; });
-    if (best == ends.end()) return {};
-    // The highest climb goes on where it was cut short by its number of steps.
-    for (int round = 0; own && !best->converged && round < kMoreRounds; ++round) {
-      Ascent further = subida_arch::Climb(m, e_, best->theta, steps);
-      if (further.theta.empty() || !subida_arch::Admissible(m, further.theta)) break;
-      further.ll = log_verossimilhanca(m.modelo, m.q, m.r, m.p, e_, further.theta);
-      if (!(further.ll >= best->ll)) break;
-      *best = std::move(further);
-    }
-    Ascent out = *best;
-    out.converged = std::any_of(ends.begin(), ends.end(), [&](const Ascent& a) {
-      return a.converged && a.ll >= out.ll - kGanhoPolimentoArch;
-    });
-    return out;
+    return Highest(m, e_, starts, steps, own ? kMoreRounds : 0);
   }
 
 private:
@@ -250,22 +261,106 @@ std::shared_ptr<MemoriaPolimentoArch> memoria_polimento_arch() {
   return std::make_shared<MemoriaPolimentoArch>();
 }
 
-AjusteArch ajusta_arch(const EspecArch& m, const std::vector<double>& e,
-                       const std::shared_ptr<MemoriaPolimentoArch>& memoria) {
+namespace {
+// The Gaussian fit on the scaled series (the search from delta, then the polish).
+AjusteArch GaussianFit(const EspecArch& m, const std::vector<double>& scaled,
+                       MemoriaPolimentoArch& memory) {
   AjusteArch fit;
   fit.espec = m;
-  const int k = escala_arch(e);
-  const std::vector<double> scaled = serie_escalada_arch(e, k);
   fit.resultado = busca_arch(m.modelo, m.q, m.r, m.p, scaled, fit.theta, fit.LL);
-  if (fit.resultado == 0 || e.empty()) return fit;
-  const auto memory = memoria ? memoria : memoria_polimento_arch();
-  const Ascent polished = Polisher(scaled, *memory).Best(m, &fit.theta);
+  if (fit.resultado == 0 || scaled.empty()) return fit;
+  const Ascent polished = Polisher(scaled, memory).Best(m, &fit.theta);
   fit.polimento_convergiu = polished.converged;
   if (polished.ll > fit.LL + kGanhoPolimentoArch) {
     fit.theta = polished.theta;
     fit.LL = polished.ll;
     fit.polido = true;
   }
-  desfaz_escala_arch(m.modelo, m.q, m.r, m.p, k, e.size(), fit.theta, fit.LL);
+  return fit;
+}
+
+// The Gaussian fit of m's model and orders, once per series.
+AjusteArch SharedGaussianFit(const EspecArch& m, const std::vector<double>& scaled,
+                             MemoriaPolimentoArch& memory) {
+  const auto key = std::tuple{static_cast<int>(m.modelo), m.q, m.p};
+  {
+    std::lock_guard lock(memory.mutex);
+    if (const auto found = memory.gaussianos.find(key); found != memory.gaussianos.end())
+      return found->second;
+  }
+  EspecArch gaussian = m;
+  gaussian.dist = DistribuicaoArch::Normal;
+  AjusteArch fit = GaussianFit(gaussian, scaled, memory);
+  std::lock_guard lock(memory.mutex);
+  return memory.gaussianos.try_emplace(key, std::move(fit)).first->second;
+}
+
+// The values of nu from which the climbs start: the t's tails from heavy to light, the GED's
+// shapes from the Laplace's to the Gaussian's.
+std::vector<double> NuStarts(DistribuicaoArch dist) {
+  if (dist == DistribuicaoArch::Student) return {4, faixa_nu_arch(dist).inicio, 20};
+  return {1, 1.4, faixa_nu_arch(dist).inicio};
+}
+
+// Under the t or the GED, climbs in every parameter, nu among them: from the Gaussian maximum (the
+// search and its polish) with each start of nu, and from the typical persistences with nu at its
+// start. The variance parameters of the Gaussian maximum are consistent whatever the errors'
+// distribution, so the maximum is near it; the typical starts find one near the region's bound
+// that heavy tails often move it to. A search from delta in every coordinate would repeat the
+// Gaussian one at many times its cost: the polish alone takes nu.
+AjusteArch FitWithNu(const EspecArch& m, const std::vector<double>& scaled,
+                     MemoriaPolimentoArch& memory) {
+  const AjusteArch gaussian = SharedGaussianFit(m, scaled, memory);
+  AjusteArch fit;
+  fit.espec = m;
+  fit.resultado = gaussian.resultado;
+  if (fit.resultado == 0 || scaled.empty()) return fit;
+  std::vector<std::vector<double>> starts;
+  for (const double nu : NuStarts(m.dist)) {
+    starts.push_back(gaussian.theta);
+    starts.back().push_back(nu);
+  }
+  // ARCH and GARCH: the Gaussian maximum's shape at the region's edge, 2 delta inside, where the
+  // start value is mean(e^2) and the variance integrates its shocks: heavy tails often take
+  // the maximum there (a peer's fit would leave the stationary region).
+  if (m.modelo == ModeloArch::Arch || m.modelo == ModeloArch::Garch) {
+    const double S = soma_persistencia(m, gaussian.theta);
+    if (S > 0) {
+      std::vector<double> edge = gaussian.theta;
+      for (std::size_t i = 1; i < edge.size(); ++i)
+        edge[i] *= (1 - 2 * kDelta) / S;
+      for (const double nu : NuStarts(m.dist)) {
+        starts.push_back(edge);
+        starts.back().push_back(nu);
+      }
+    }
+  }
+  EspecArch variance_only = m;
+  variance_only.dist = DistribuicaoArch::Normal;
+  for (std::vector<double>& start : TypicalStarts(variance_only, Level(scaled))) {
+    start.push_back(faixa_nu_arch(m.dist).inicio);
+    starts.push_back(std::move(start));
+  }
+  fit.theta = starts.front();
+  fit.LL = log_verossimilhanca_arch(m, scaled, fit.theta);
+  const Ascent polished = Highest(m, scaled, starts, kSteps, kMoreRounds);
+  fit.polimento_convergiu = polished.converged;
+  if (!polished.theta.empty() && !(polished.ll < fit.LL)) {
+    fit.theta = polished.theta;
+    fit.LL = polished.ll;
+    fit.polido = true;
+  }
+  return fit;
+}
+} // namespace
+
+AjusteArch ajusta_arch(const EspecArch& m, const std::vector<double>& e,
+                       const std::shared_ptr<MemoriaPolimentoArch>& memoria) {
+  const int k = escala_arch(e);
+  const std::vector<double> scaled = serie_escalada_arch(e, k);
+  const auto memory = memoria ? memoria : memoria_polimento_arch();
+  AjusteArch fit = m.tem_nu() ? FitWithNu(m, scaled, *memory) : GaussianFit(m, scaled, *memory);
+  if (fit.resultado != 0 && !e.empty())
+    desfaz_escala_arch(m.modelo, m.q, m.r, m.p, k, e.size(), fit.theta, fit.LL);
   return fit;
 }

@@ -20,6 +20,13 @@ struct AjusteArch {
   bool convergiu() const { return resultado == 1 || polimento_convergiu; }
 };
 
+// The pattern search of estima_arch from `theta` (not from delta) on a series taken as it is,
+// under m's error distribution: nu, the last coordinate, moves inside faixa_nu_arch like the
+// others. The start of the fits under the t and the GED, whose variance parameters the Gaussian
+// maximum places near their own.
+int busca_arch_desde(const EspecArch& m, const std::vector<double>& e, std::vector<double>& theta,
+                     double& LL, DiagnosticoArch* diagnostico = nullptr);
+
 // How much higher the polish's log-likelihood must be for its point to replace the search's:
 // below this the search's point stands bit for bit.
 inline constexpr double kGanhoPolimentoArch = 0.001;

@@ -4,6 +4,8 @@
 // Plain C++; nothing here knows of Excel.
 #pragma once
 
+#include <vector>
+
 #include "EstatisticasArch.h"
 
 // Where the search starts nu and where it may take it: the t needs nu > 2 for a variance; past
@@ -37,6 +39,13 @@ private:
   double d_constante_ = 0;
   double lambda_ = 1, d_log_lambda_ = 0; // GED
 };
+
+// The log-likelihood of e under the fit m with parameters theta (nu last for the t and GED): the
+// variances of variancias_condicionais, each observation's log-density summed in order of t. The
+// Gaussian is log_verossimilhanca itself, to the last bit. kSentinelaArch where a variance is not
+// a positive finite number, or the sum is not finite.
+double log_verossimilhanca_arch(const EspecArch& m, const std::vector<double>& e,
+                                const std::vector<double>& theta);
 
 // E|z|, which EGARCH's projected log-variance takes for each future shock:
 //   Gaussian sqrt(2/pi); t 2 sqrt(nu-2) G((nu+1)/2) / ((nu-1) G(nu/2) sqrt(pi));

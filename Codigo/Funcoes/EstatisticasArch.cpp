@@ -4,6 +4,8 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "DistribuicaoArch.h"
+
 namespace {
 constexpr double kDelta = kDeltaArch;
 
@@ -152,11 +154,12 @@ std::vector<double> razoes_verossimilhanca(const EspecArch& m, const std::vector
   } else {
     on_scale[0] = k >= 0 ? theta[0] * (ten_k * ten_k) : theta[0] / (ten_k * ten_k);
   }
-  const double L = log_verossimilhanca(m.modelo, m.q, m.r, m.p, scaled, on_scale);
+  const double L = log_verossimilhanca_arch(m, scaled, on_scale);
 
-  std::vector<double> lr(theta.size());
+  // nu is not tested: its restriction would not be a distribution.
+  std::vector<double> lr(theta.size(), 0.0);
   std::vector<double> restricted = on_scale;
-  for (std::size_t c = 0; c < theta.size(); ++c) {
+  for (std::size_t c = 0; c < static_cast<std::size_t>(m.variancia()); ++c) {
     restricted[c] = c == 0 ? omega0 : 0.0;
     // A GJR alpha_i restricted with a negative gamma_i would leave a negative weight on the
     // negative shocks.
@@ -165,7 +168,7 @@ std::vector<double> razoes_verossimilhanca(const EspecArch& m, const std::vector
       paired = at.gamma(static_cast<int>(c));
       if (restricted[paired] < 0) restricted[paired] = 0;
     }
-    const double L0 = log_verossimilhanca(m.modelo, m.q, m.r, m.p, scaled, restricted);
+    const double L0 = log_verossimilhanca_arch(m, scaled, restricted);
     lr[c] = L0 == kSentinelaArch ? 0.0 : 2 * (L - L0);
     restricted[c] = on_scale[c];
     if (paired) restricted[paired] = on_scale[paired];

@@ -69,7 +69,8 @@ variancias_projetadas(const EspecArch& m, const std::vector<double>& e,
 // EGARCH). Both are taken on the scale of the search, e 10^k (escala_arch), where delta is
 // matched to the variances: so the tests ask the same question of returns in units and in
 // percent (the constant T k ln 10 cancels), and an EGARCH beta restricted leaves omega where
-// the search had it. 0 when L0 is the sentinel of an EGARCH variance that underflows.
+// the search had it. 0 when L0 is the sentinel of an EGARCH variance that underflows. Under the t
+// and the GED nu stays at its estimate, and its own entry is 0.
 std::vector<double> razoes_verossimilhanca(const EspecArch& m, const std::vector<double>& e,
                                            const std::vector<double>& theta);
 
