@@ -171,6 +171,23 @@ void BM_Garch11DemGbpPolished(benchmark::State& state) {
 }
 BENCHMARK(BM_Garch11DemGbpPolished)->Unit(benchmark::kMillisecond);
 
+// The same fit under Student's t and the GED (its Gaussian fit included): the ones to set beside
+// fGarch's cond.dist = "std" and "ged".
+void BM_Garch11DemGbpDistribution(benchmark::State& state) {
+  const auto e = DemGbp();
+  const auto dist = static_cast<DistribuicaoArch>(state.range(0));
+  AjusteArch fit;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit = ajusta_arch(espec_arch(ModeloArch::Garch, 1, 1, dist), e));
+  state.counters["loglik"] = fit.LL;
+  state.counters["nu"] = fit.theta.back();
+}
+BENCHMARK(BM_Garch11DemGbpDistribution)
+    ->ArgName("dist")
+    ->Arg(static_cast<int>(DistribuicaoArch::Student))
+    ->Arg(static_cast<int>(DistribuicaoArch::Ged))
+    ->Unit(benchmark::kMillisecond);
+
 // One likelihood evaluation per iteration, per model and order (q, p), r = q for EGARCH and GJR;
 // items are observations, so the reported rate gives the cost per observation.
 void BM_LogLikelihood(benchmark::State& state) {
@@ -222,6 +239,27 @@ BENCHMARK(BM_BestModelSearchDax)
     ->Unit(benchmark::kSecond)
     ->Iterations(1)
     ->Repetitions(3)
+    ->UseRealTime();
+
+// The same search under each of the three distributions: 102 fits.
+void BM_BestModelAllDistributionsDax(benchmark::State& state) {
+  const auto e = DaxLogReturns();
+  std::vector<EspecArch> candidates;
+  for (const auto dist :
+       {DistribuicaoArch::Normal, DistribuicaoArch::Student, DistribuicaoArch::Ged})
+    for (EspecArch m : candidatos_arch({true, true, true, true, true}, 3, 3)) {
+      m.dist = dist;
+      candidates.push_back(m);
+    }
+  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ajusta_candidatos(candidates, e, threads, {}));
+  state.counters["fits"] = static_cast<double>(candidates.size());
+}
+BENCHMARK(BM_BestModelAllDistributionsDax)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->Repetitions(2)
     ->UseRealTime();
 
 void BM_MelhorDecay(benchmark::State& state) {

@@ -7,6 +7,8 @@
 #include <future>
 #include <thread>
 
+#include "Funcoes/ErrosPadraoArch.h"
+
 namespace arch {
 namespace {
 // A single fit that takes longer than this shows itself.
@@ -64,12 +66,25 @@ AjusteArch FitOne(const EspecArch& m, const std::vector<double>& x, const Progre
   return fit.get();
 }
 
+std::vector<DistribuicaoArch> Distributions(const Settings& s) {
+  if (s.best && s.all_distributions)
+    return {DistribuicaoArch::Normal, DistribuicaoArch::Student, DistribuicaoArch::Ged};
+  return {s.distribution};
+}
+
 // Every candidate of the models tried below the maxima, on every core; the one of least
 // criterion.
 Resultado<AjusteArch, Falha> FitBest(const Settings& s, const std::vector<double>& x,
                                      const Progress& progress) {
-  std::vector<EspecArch> candidates = candidatos_arch(s.models_tried, s.q, s.p);
-  if (candidates.empty()) return Falhou{Falha::NoCandidate};
+  const std::vector<EspecArch> gaussian = candidatos_arch(s.models_tried, s.q, s.p);
+  if (gaussian.empty()) return Falhou{Falha::NoCandidate};
+  // Every candidate under the chosen distribution, or under each of the three in turn.
+  std::vector<EspecArch> candidates;
+  for (const DistribuicaoArch dist : Distributions(s))
+    for (EspecArch m : gaussian) {
+      m.dist = dist;
+      candidates.push_back(m);
+    }
   // No EGARCH candidate whose likelihood has no maximum.
   std::erase_if(candidates, [&](const EspecArch& m) {
     return m.modelo == ModeloArch::Egarch && EgarchUnbounded(x, m.q);
@@ -84,6 +99,51 @@ Resultado<AjusteArch, Falha> FitBest(const Settings& s, const std::vector<double
   const auto best = melhor_ajuste(fits, x.size(), s.criterion);
   if (!best) return Falhou{Falha::NoneConverged};
   return fits[*best];
+}
+
+// The VaR levels of the forecast and the backtest: 95% and 99%.
+constexpr std::array<double, 2> kVarLevels{0.05, 0.01};
+
+std::vector<StandardError> StandardErrors(const EspecArch& m, const std::vector<double>& x,
+                                          const std::vector<double>& theta) {
+  const std::vector<ErroPadraoArch> errors = erros_padrao_arch(m, x, theta);
+  std::vector<StandardError> out(errors.size());
+  for (std::size_t i = 0; i < errors.size(); ++i) {
+    if (errors[i].hessiana) {
+      out[i].se = errors[i].hessiana;
+      out[i].z = theta[i] / *errors[i].hessiana;
+    }
+    if (errors[i].robusto) {
+      out[i].robust_se = errors[i].robusto;
+      out[i].robust_z = theta[i] / *errors[i].robusto;
+    }
+  }
+  return out;
+}
+
+// The forecast block: the variances ahead, their volatilities, the volatility of the sum of the
+// returns to each day and its VaR, as the sheet shows returns (log returns in simple terms).
+std::vector<ForecastRow> Forecast(const Settings& s, const EspecArch& m,
+                                  const std::vector<double>& x, const std::vector<double>& theta) {
+  const std::vector<double> ahead =
+      previsao_variancias_arch(m, x, theta, static_cast<std::size_t>(s.horizon));
+  const double nu = m.tem_nu() ? theta.back() : 0.0;
+  std::array<double, 2> q{};
+  for (std::size_t i = 0; i < 2; ++i)
+    q[i] = quantil_erro_arch(m.dist, nu, kVarLevels[i]);
+  auto shown = [&](double v) { return s.log_returns ? std::expm1(v) : v; };
+  auto var = [&](double quantile, double vol) {
+    return s.log_returns ? -std::expm1(quantile * vol) : -quantile * vol;
+  };
+  std::vector<ForecastRow> rows;
+  double sum = 0;
+  for (const double variance : ahead) {
+    sum += variance;
+    const double cumulative = std::sqrt(sum);
+    rows.push_back({variance, shown(std::sqrt(variance)), shown(cumulative), var(q[0], cumulative),
+                    var(q[1], cumulative)});
+  }
+  return rows;
 }
 
 Falha FromSeries(FalhaSerie falha) {
@@ -114,7 +174,7 @@ Resultado<Result, Falha> Analyse(const Settings& s, const std::vector<double>& s
   Result r;
   r.x = std::move(*x);
   if (s.model) {
-    r.fit = FitOne(espec_arch(*s.model, s.q, s.p), r.x, progress);
+    r.fit = FitOne(espec_arch(*s.model, s.q, s.p, s.distribution), r.x, progress);
     if (r.fit.resultado == 0) return Falhou{Falha::UnknownModel};
     if (!Finite(r.fit)) return Falhou{Falha::Unbounded};
   } else {
@@ -135,6 +195,17 @@ Resultado<Result, Falha> Analyse(const Settings& s, const std::vector<double>& s
     r.unconditional_volatility =
         shown(std::sqrt(r.fit.theta[0] / (1 - soma_persistencia(m, r.fit.theta))));
   r.criteria = criterios_arch(r.fit.LL, r.x.size(), m.k());
+  if (s.standard_errors) r.standard_errors = StandardErrors(m, r.x, r.fit.theta);
+  if (s.horizon > 0) r.forecast = Forecast(s, m, r.x, r.fit.theta);
+  if (s.backtest) {
+    const double nu = m.tem_nu() ? r.fit.theta.back() : 0.0;
+    r.backtest = std::array<BacktestArch, 2>{};
+    for (std::size_t i = 0; i < 2; ++i) {
+      const double alpha = kVarLevels[i];
+      (*r.backtest)[i] =
+          backtest_var_arch(r.x, r.h, quantil_erro_arch(m.dist, nu, alpha), alpha);
+    }
+  }
   if (s.chart) {
     ChartSeries chart{pontos_grafico(r.x.size(), stationary), {}};
     if (stationary) {

@@ -359,7 +359,8 @@ AjusteArch ajusta_arch(const EspecArch& m, const std::vector<double>& e,
   const int k = escala_arch(e);
   const std::vector<double> scaled = serie_escalada_arch(e, k);
   const auto memory = memoria ? memoria : memoria_polimento_arch();
-  AjusteArch fit = m.tem_nu() ? FitWithNu(m, scaled, *memory) : GaussianFit(m, scaled, *memory);
+  AjusteArch fit =
+      m.tem_nu() ? FitWithNu(m, scaled, *memory) : SharedGaussianFit(m, scaled, *memory);
   if (fit.resultado != 0 && !e.empty())
     desfaz_escala_arch(m.modelo, m.q, m.r, m.p, k, e.size(), fit.theta, fit.LL);
   return fit;
