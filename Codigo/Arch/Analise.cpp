@@ -202,8 +202,7 @@ Resultado<Result, Falha> Analyse(const Settings& s, const std::vector<double>& s
     r.backtest = std::array<BacktestArch, 2>{};
     for (std::size_t i = 0; i < 2; ++i) {
       const double alpha = kVarLevels[i];
-      (*r.backtest)[i] =
-          backtest_var_arch(r.x, r.h, quantil_erro_arch(m.dist, nu, alpha), alpha);
+      (*r.backtest)[i] = backtest_var_arch(r.x, r.h, quantil_erro_arch(m.dist, nu, alpha), alpha);
     }
   }
   if (s.chart) {
