@@ -13,12 +13,18 @@
 
 Tf_arch* f_arch = nullptr;
 
+namespace {
+constexpr int kMaxHorizon = 250;             // days of forecast and VaR
+constexpr std::size_t kAllDistributions = 3; // c_dist's item of best-model mode
+const BilingualText kAllDistributionsItem{"Todas (melhor modelo)", "All (best model)"};
+} // namespace
+
 // The model checks of the best-model search take the place of the radio group, which hides.
 const DialogTable kArchDialog{
     "Volatilidade Condicional - Família ARCH",
     "Conditional Volatility - ARCH Family",
     300,
-    224,
+    283,
     {
         {.name = "titulo1",
          .kind = ControlKind::Label,
@@ -103,45 +109,83 @@ const DialogTable kArchDialog{
          .columns = 3,
          .enabled = false,
          .item_index = 0},
+        // "Todas (melhor modelo)" joins the three distributions only in best-model mode.
+        {.name = "l_dist",
+         .kind = ControlKind::Label,
+         .pt = "Distribuição dos erros:",
+         .en = "Error distribution:",
+         .at = {7, 139, 150, 8}},
+        {.name = "c_dist",
+         .kind = ControlKind::ComboBox,
+         .items_pt = {"Normal", "t de Student", "GED"},
+         .items_en = {"Normal", "Student's t", "GED"},
+         .at = {160, 136, 110, 14},
+         .item_index = 0},
         {.name = "o_retorno",
          .kind = ControlKind::CheckBox,
          .pt = "Analisar retornos de cotações",
          .en = "Analysis of returns from asset prices",
-         .at = {7, 137, 286, 10},
+         .at = {7, 156, 286, 10},
          .checked = true},
         {.name = "o_log",
          .kind = ControlKind::CheckBox,
          .pt = "Utilizar retornos logarítmicos",
          .en = "Use log returns",
-         .at = {19, 149, 274, 10},
+         .at = {19, 168, 274, 10},
          .checked = true},
         {.name = "o_inversa",
          .kind = ControlKind::CheckBox,
          .pt = "Dados em ordem inversa (mais recentes primeiro)",
          .en = "Reverse order (recent data appears first)",
-         .at = {7, 161, 286, 10}},
+         .at = {7, 180, 286, 10}},
+        {.name = "o_erros",
+         .kind = ControlKind::CheckBox,
+         .pt = "Exibir erros-padrão (Hessiana e robustos)",
+         .en = "Show standard errors (Hessian and robust)",
+         .at = {7, 192, 286, 10}},
+        {.name = "l_horizonte",
+         .kind = ControlKind::Label,
+         .pt = "Horizonte de previsão e VaR (dias):",
+         .en = "Forecast and VaR horizon (days):",
+         .at = {7, 206, 150, 8}},
+        {.name = "horizonte",
+         .kind = ControlKind::MaskEdit,
+         .at = {160, 204, 24, 12},
+         .mask = "999;0; ",
+         .max_length = 3,
+         .text = "0"},
+        {.name = "seta",
+         .kind = ControlKind::UpDown,
+         .at = {184, 204, 10, 12},
+         .min = 0,
+         .max = kMaxHorizon},
+        {.name = "o_backtest",
+         .kind = ControlKind::CheckBox,
+         .pt = "Backtest do VaR na amostra (Kupiec e Christoffersen)",
+         .en = "In-sample VaR backtest (Kupiec and Christoffersen)",
+         .at = {7, 220, 286, 10}},
         {.name = "o_graf",
          .kind = ControlKind::CheckBox,
          .pt = "Exibir gráfico de volatilidades condicionais",
          .en = "Show volatility chart",
-         .at = {7, 173, 286, 10}},
+         .at = {7, 232, 286, 10}},
         {.name = "o_cores",
          .kind = ControlKind::CheckBox,
          .pt = "Gráficos e planilhas em preto e branco",
          .en = "Black and white output",
-         .at = {7, 185, 286, 10}},
+         .at = {7, 244, 286, 10}},
         // OK waits for a model, or for best-model mode with a model to try.
         {.name = "b_ok",
          .kind = ControlKind::Button,
          .pt = "OK",
          .en = "OK",
-         .at = {189, 203, 50, 14},
+         .at = {189, 262, 50, 14},
          .enabled = false},
         {.name = "b_cancelar",
          .kind = ControlKind::Button,
          .pt = "Cancelar",
          .en = "Cancel",
-         .at = {243, 203, 50, 14}},
+         .at = {243, 262, 50, 14}},
     }};
 
 Tf_arch::Tf_arch()
@@ -161,6 +205,12 @@ Tf_arch::Tf_arch()
       o_retorno(Bound<forms::CheckBox>(*this, "o_retorno")),
       o_log(Bound<forms::CheckBox>(*this, "o_log")),
       o_inversa(Bound<forms::CheckBox>(*this, "o_inversa")),
+      l_dist(Bound<forms::Label>(*this, "l_dist")), c_dist(Bound<forms::ComboBox>(*this, "c_dist")),
+      o_erros(Bound<forms::CheckBox>(*this, "o_erros")),
+      l_horizonte(Bound<forms::Label>(*this, "l_horizonte")),
+      horizonte(Bound<forms::MaskEdit>(*this, "horizonte")),
+      seta(Bound<forms::UpDown>(*this, "seta")),
+      o_backtest(Bound<forms::CheckBox>(*this, "o_backtest")),
       o_graf(Bound<forms::CheckBox>(*this, "o_graf")),
       o_cores(Bound<forms::CheckBox>(*this, "o_cores")) {
   b_ok->OnClick = Handler(&Tf_arch::b_okClick);
@@ -172,6 +222,10 @@ Tf_arch::Tf_arch()
   o_igarch->OnClick = Handler(&Tf_arch::o_igarchClick);
   o_egarch->OnClick = Handler(&Tf_arch::o_egarchClick);
   o_gjr->OnClick = Handler(&Tf_arch::o_gjrClick);
+  seta->OnArrowClick = [this](forms::UpDown& sender, forms::UpDownButton button) {
+    setaClick(sender, button);
+  };
+  horizonte->OnChange = Handler(&Tf_arch::horizonteChange);
 }
 
 // The orders offered go up to 7, and below the number of values.
@@ -215,10 +269,32 @@ void Tf_arch::o_melhorClick(forms::Control&) {
     list->ControlColor = best ? forms::clWhite : forms::clBtnFace;
   }
   r_akaike->Enabled = best;
+  OfferAllDistributions(best);
   if (best)
     OfferOkForModels();
   else
     b_ok->Enabled = false;
+}
+
+// Every distribution in turn is a search over models, so only best-model mode offers it; leaving
+// that mode with it chosen falls back to the Gaussian.
+void Tf_arch::OfferAllDistributions(bool best) {
+  auto& items = c_dist->Items;
+  const bool offered = items.size() > kAllDistributions;
+  if (best && !offered) items.push_back(kAllDistributionsItem.Text());
+  if (best || !offered) return;
+  if (c_dist->ItemIndex() == static_cast<int>(kAllDistributions)) c_dist->SetItemIndex(0);
+  items.resize(kAllDistributions);
+}
+
+// The arrows step the horizon from the one typed, within 0 .. 250.
+void Tf_arch::setaClick(forms::UpDown&, forms::UpDownButton button) {
+  StepNumber(*seta, *horizonte, button);
+}
+
+// A typed horizon past 250 days is taken as 250.
+void Tf_arch::horizonteChange(forms::Control&) {
+  if (DigitsValue(horizonte->Text()) > kMaxHorizon) horizonte->SetText(std::to_string(kMaxHorizon));
 }
 
 void Tf_arch::OfferOkForModels() {
@@ -270,7 +346,30 @@ template <typename... Values> std::string Formatted(const BilingualText& text, V
   return line;
 }
 
-arch::Settings ReadSettings(const Tf_arch& dialog) {
+// Excel's CHIDIST(LR, 1) of each parameter whose test has a positive LR, and of the backtests'
+// tests.
+arch::PValues AskExcel(const arch::Result& r) {
+  arch::PValues p;
+  p.lr.resize(r.lr.size());
+  for (std::size_t i = 0; i < r.lr.size(); ++i) {
+    double value = 0;
+    if (r.lr[i] > 0 && ExcelChidist(r.lr[i], 1, value)) p.lr[i] = value;
+  }
+  if (r.backtest)
+    for (std::size_t level = 0; level < 2; ++level) {
+      const BacktestArch& b = (*r.backtest)[level];
+      const double lr[] = {b.kupiec, b.christoffersen};
+      for (std::size_t test = 0; test < 2; ++test) {
+        double value = 0;
+        if (std::isfinite(lr[test]) && lr[test] >= 0 && ExcelChidist(lr[test], 1, value))
+          p.backtest[level][test] = value;
+      }
+    }
+  return p;
+}
+} // namespace
+
+arch::Settings ReadArchSettings(const Tf_arch& dialog) {
   arch::Settings s;
   const int code = dialog.r_grupo->ItemIndex();
   if (code >= 0 && code <= 4) s.model = static_cast<ModeloArch>(code);
@@ -289,26 +388,23 @@ arch::Settings ReadSettings(const Tf_arch& dialog) {
   s.log_returns = dialog.o_log->Checked();
   s.chart = dialog.o_graf->Checked();
   s.black_and_white = dialog.o_cores->Checked();
+  const int distribution = dialog.c_dist->ItemIndex();
+  s.all_distributions = s.best && distribution == static_cast<int>(kAllDistributions);
+  s.distribution = distribution == 1   ? DistribuicaoArch::Student
+                   : distribution == 2 ? DistribuicaoArch::Ged
+                                       : DistribuicaoArch::Normal;
+  s.standard_errors = dialog.o_erros->Checked();
+  s.horizon = std::min(DigitsValue(dialog.horizonte->Text()), kMaxHorizon);
+  s.backtest = dialog.o_backtest->Checked();
   return s;
 }
-
-// Excel's CHIDIST(LR, 1) of each parameter whose test has a positive LR.
-arch::PValues AskExcel(const arch::Result& r) {
-  arch::PValues p(r.lr.size());
-  for (std::size_t i = 0; i < r.lr.size(); ++i) {
-    double value = 0;
-    if (r.lr[i] > 0 && ExcelChidist(r.lr[i], 1, value)) p[i] = value;
-  }
-  return p;
-}
-} // namespace
 
 // Fits the chosen model, or in best-model mode every checked model at every order below the
 // maxima keeping the one of least criterion, and writes its sheet (and the chart on request).
 // A fit that hit the iteration limit is written as it stands, and told.
 void Tf_arch::b_okClick(forms::Control&) {
   RunTool(*this, "ARCH", kFailure, [this] {
-    const arch::Settings settings = ReadSettings(*this);
+    const arch::Settings settings = ReadArchSettings(*this);
     StatusBar status;
     arch::Progress progress;
     progress.slow_fit = [&](const EspecArch& m) {

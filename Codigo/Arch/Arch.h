@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "Ajustes.h"
 #include "Dialogo.h"
 #include "TabelaDialogo.h"
 
@@ -30,6 +31,13 @@ public:
   forms::CheckBox* o_retorno;
   forms::CheckBox* o_log;
   forms::CheckBox* o_inversa;
+  forms::Label* l_dist;
+  forms::ComboBox* c_dist; // Normal, Student's t, GED; in best-model mode also all three
+  forms::CheckBox* o_erros;
+  forms::Label* l_horizonte;
+  forms::MaskEdit* horizonte; // days of forecast and VaR, 0 for none
+  forms::UpDown* seta;
+  forms::CheckBox* o_backtest;
   forms::CheckBox* o_graf;
   forms::CheckBox* o_cores;
 
@@ -47,12 +55,19 @@ public:
   void o_igarchClick(forms::Control& sender);
   void o_egarchClick(forms::Control& sender);
   void o_gjrClick(forms::Control& sender);
+  void setaClick(forms::UpDown& sender, forms::UpDownButton button);
+  void horizonteChange(forms::Control& sender);
   void b_okClick(forms::Control& sender);
 
 private:
   // Best-model mode can run only with some model to try.
   void OfferOkForModels();
+  void OfferAllDistributions(bool best);
 };
+
+// The settings the dialog holds, as OK reads them. Without best-model mode "All" is not on offer,
+// so the distribution is one of the three.
+arch::Settings ReadArchSettings(const Tf_arch& dialog);
 
 // The dialog of the launch in progress (null when none is open).
 extern Tf_arch* f_arch;

@@ -1,5 +1,6 @@
 #include "Folha.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -20,6 +21,26 @@ const BilingualText kParameter{"Parâmetro", "Parameter"};
 const BilingualText kNoConvergence{"NÃO CONVERGENTE", "NO CONVERGENCE"};
 const BilingualText kCurrentVolatility{"Vol. Atual", "Cond. Vol."};
 const BilingualText kUnconditionalVolatility{"Vol. Inc.", "Unc. Vol."};
+const BilingualText kDistribution{"Distribuição: ", "Distribution: "};
+const BilingualText kDistributions[] = {
+    {"Normal", "Normal"}, {"t de Student", "Student's t"}, {"GED", "GED"}};
+// The standard errors' columns, beside the LR test.
+const BilingualText kErrorHeadings[] = {{"Erro-padrão", "Std. error"},
+                                        {"z", "z"},
+                                        {"EP robusto", "Robust SE"},
+                                        {"z robusto", "Robust z"}};
+const BilingualText kForecastHeadings[] = {
+    {"Previsão", "Forecast"},       {"Variância", "Variance"},
+    {"Volatilidade", "Volatility"}, {"Vol. acumulada", "Cumulative vol."},
+    {"VaR 95%", "VaR 95%"},         {"VaR 99%", "VaR 99%"}};
+const BilingualText kBacktestHeadings[] = {{"Backtest (na amostra)", "Backtest (in sample)"},
+                                           {"Exceções", "Exceptions"},
+                                           {"Esperadas", "Expected"},
+                                           {"Kupiec LR", "Kupiec LR"},
+                                           {"p(qui-2)", "p(qui-2)"},
+                                           {"Christoffersen LR", "Christoffersen LR"},
+                                           {"p(qui-2)", "p(qui-2)"}};
+const char* const kBacktestLevels[] = {"VaR 95%", "VaR 99%"};
 // The criteria's labels, and in best-model mode the one of the choice.
 const char* const kCriteria[] = {"AIC", "AICc", "BIC"};
 const char* const kChosenCriteria[] = {"AIC (min)", "AICc (min)", "BIC(min)"};
@@ -41,6 +62,7 @@ constexpr const char* kVolatilityFormat = "0.000%";
 constexpr const char* kLikelihoodFormat = "0.000";
 constexpr const char* kCriteriaFormat = "0.00000";
 constexpr const char* kCountFormat = "0";
+constexpr const char* kVarianceFormat = "0.000E+00";
 
 // Rows of the result sheet, counted from 0.
 constexpr std::size_t kSampleRow = 7;
@@ -61,10 +83,11 @@ void Put(Block& block, std::size_t row, std::size_t column, double value) {
     block.Error(row, column, kNotANumber);
 }
 
-// The parameter labels: A0, A1 .. Aq, L1 .. Lr, B1 .. Bp.
+// The parameter labels: A0, A1 .. Aq, L1 .. Lr, B1 .. Bp, and Nu for the t and GED.
 std::string ParameterLabel(const EspecArch& m, std::size_t index) {
   const auto i = static_cast<int>(index);
   if (i == 0) return "A0";
+  if (m.tem_nu() && i == m.variancia()) return "Nu";
   if (i <= m.q) return "A" + std::to_string(i);
   if (i <= m.q + m.r) return "L" + std::to_string(i - m.q);
   return "B" + std::to_string(i - m.q - m.r);
@@ -91,14 +114,27 @@ std::string SheetName(const Settings& s) {
   return kBestSheet.Text();
 }
 
-void ResultSheet(Worksheet& sheet, const Settings& s, const Result& r, const PValues& p) {
+// Where the optional blocks end up, for the closing's best fit.
+struct Extent {
+  std::size_t last_row = 0;
+};
+
+Extent ResultSheet(Worksheet& sheet, const Settings& s, const Result& r, const PValues& p) {
   const std::size_t n = r.fit.theta.size();
   const bool best = !s.model;
+  const EspecArch& m = r.fit.espec;
+  const bool errors = !r.standard_errors.empty();
+  const std::size_t table_end = errors ? 7 : 3; // the table's last column
 
-  // Rows 0 .. 9: the heading.
+  // Rows 0 .. 9: the heading; row 3 names the error distribution when it is not the Gaussian
+  // alone.
   Block& heading = sheet.Add(Block(0, 0, 10, 2));
   heading.Text(0, 0, (best ? kBestTitle : kTitle).Text());
   heading.Text(2, 0, r.name);
+  if (m.tem_nu() || s.distribution != DistribuicaoArch::Normal || s.all_distributions)
+    heading.Text(3, 0,
+                 std::string(kDistribution.Text()) +
+                     kDistributions[static_cast<std::size_t>(m.dist)].Text());
   heading.Text(4, 0, TreatmentText(s.treatment).Text());
   heading.Text(5, 0, OrderText(s.reversed).Text());
   heading.Text(kSampleRow, 0, kSample.Text());
@@ -111,19 +147,30 @@ void ResultSheet(Worksheet& sheet, const Settings& s, const Result& r, const PVa
     heading.Style(row, row, 1, 1).Format(kCountFormat).Shade();
   }
 
-  // The parameter table: the header, a row per parameter, the status row, the volatilities and
-  // the log-likelihood, n + 7 rows in all.
-  Block& table = sheet.Add(Block(kTableRow, 0, n + 7, 4));
+  // The parameter table: the header, a row per parameter (nu last, without a test), the status
+  // row, the volatilities and the log-likelihood, n + 7 rows in all; the standard errors, on
+  // request, in four more columns.
+  Block& table = sheet.Add(Block(kTableRow, 0, n + 7, table_end + 1));
   table.Text(0, 0, r.name);
   table.Text(0, 1, kParameter.Text());
   table.Text(0, 2, "LR");
   table.Text(0, 3, "p(qui-2)");
+  if (errors)
+    for (std::size_t c = 0; c < 4; ++c)
+      table.Text(0, 4 + c, kErrorHeadings[c].Text());
+  const auto tested = static_cast<std::size_t>(m.variancia());
   for (std::size_t i = 0; i < n; ++i) {
-    table.Text(1 + i, 0, ParameterLabel(r.fit.espec, i));
+    table.Text(1 + i, 0, ParameterLabel(m, i));
     Put(table, 1 + i, 1, r.fit.theta[i]);
-    if (r.lr[i] > 0) {
+    if (i < tested && i < r.lr.size() && r.lr[i] > 0) {
       Put(table, 1 + i, 2, r.lr[i]);
-      if (i < p.size() && p[i]) Put(table, 1 + i, 3, *p[i]);
+      if (i < p.lr.size() && p.lr[i]) Put(table, 1 + i, 3, *p.lr[i]);
+    }
+    if (i < r.standard_errors.size()) {
+      const StandardError& e = r.standard_errors[i];
+      const std::optional<double>* cells[] = {&e.se, &e.z, &e.robust_se, &e.robust_z};
+      for (std::size_t c = 0; c < 4; ++c)
+        if (*cells[c]) Put(table, 1 + i, 4 + c, **cells[c]);
     }
   }
   const std::size_t status = n + 1, current = n + 2, unconditional = n + 4, likelihood = n + 6;
@@ -136,15 +183,21 @@ void ResultSheet(Worksheet& sheet, const Settings& s, const Result& r, const PVa
   Put(table, likelihood, 1, r.fit.LL);
 
   auto at = [](std::size_t row) { return kTableRow + row; };
-  table.Style(kTableRow, kTableRow, 0, 3).Frame().Centre();
-  table.Style(at(1), at(n), 0, 3).Frame();
+  table.Style(kTableRow, kTableRow, 0, table_end).Frame().Centre();
+  table.Style(at(1), at(n), 0, table_end).Frame();
   auto values = [&](std::size_t first, std::size_t last, std::size_t first_col,
                     std::size_t last_col, const char* format) {
     table.Style(at(first), at(last), first_col, last_col).Format(format).Shade();
   };
   values(1, n, 1, 1, kParameterFormat);
   values(1, n, 2, 3, kTestFormat);
-  table.Style(at(status), at(status), 0, 3).Frame();
+  if (errors) {
+    for (std::size_t c : {4u, 6u}) {
+      values(1, n, c, c, kParameterFormat);
+      values(1, n, c + 1, c + 1, kTestFormat);
+    }
+  }
+  table.Style(at(status), at(status), 0, table_end).Frame();
   table.Style(at(current), at(likelihood), 0, 1).Frame();
   values(current, current, 1, 1, kVolatilityFormat);
   values(unconditional, unconditional, 1, 1, kVolatilityFormat);
@@ -164,6 +217,56 @@ void ResultSheet(Worksheet& sheet, const Settings& s, const Result& r, const PVa
   }
   criteria.Style(criteria_row, criteria_row + 2, 0, 1).Frame();
   criteria.Style(criteria_row, criteria_row + 2, 1, 1).Format(kCriteriaFormat).Shade();
+  Extent extent{criteria_row + 2};
+
+  // The forecast, after one empty row: a row per day ahead.
+  if (!r.forecast.empty()) {
+    const std::size_t first = extent.last_row + 2, rows = r.forecast.size();
+    Block& forecast = sheet.Add(Block(first, 0, rows + 1, 6));
+    for (std::size_t c = 0; c < 6; ++c)
+      forecast.Text(0, c, kForecastHeadings[c].Text());
+    for (std::size_t h = 0; h < rows; ++h) {
+      const ForecastRow& f = r.forecast[h];
+      forecast.Count(1 + h, 0, h + 1);
+      Put(forecast, 1 + h, 1, f.variance);
+      Put(forecast, 1 + h, 2, f.volatility);
+      Put(forecast, 1 + h, 3, f.cumulative_volatility);
+      Put(forecast, 1 + h, 4, f.var95);
+      Put(forecast, 1 + h, 5, f.var99);
+    }
+    const std::size_t last = first + rows;
+    forecast.Style(first, first, 0, 5).Frame().Centre();
+    forecast.Style(first + 1, last, 0, 5).Frame();
+    forecast.Style(first + 1, last, 0, 0).Format(kCountFormat);
+    forecast.Style(first + 1, last, 1, 1).Format(kVarianceFormat).Shade();
+    forecast.Style(first + 1, last, 2, 5).Format(kVolatilityFormat).Shade();
+    extent.last_row = last;
+  }
+
+  // The backtest of the VaR at 95% and 99%, after one more empty row.
+  if (r.backtest) {
+    const std::size_t first = extent.last_row + 2;
+    Block& backtest = sheet.Add(Block(first, 0, 3, 7));
+    for (std::size_t c = 0; c < 7; ++c)
+      backtest.Text(0, c, kBacktestHeadings[c].Text());
+    for (std::size_t level = 0; level < 2; ++level) {
+      const BacktestArch& b = (*r.backtest)[level];
+      const std::size_t row = 1 + level;
+      backtest.Text(row, 0, kBacktestLevels[level]);
+      backtest.Count(row, 1, b.excecoes);
+      Put(backtest, row, 2, b.esperadas);
+      Put(backtest, row, 3, b.kupiec);
+      if (p.backtest[level][0]) Put(backtest, row, 4, *p.backtest[level][0]);
+      Put(backtest, row, 5, b.christoffersen);
+      if (p.backtest[level][1]) Put(backtest, row, 6, *p.backtest[level][1]);
+    }
+    backtest.Style(first, first, 0, 6).Frame().Centre();
+    backtest.Style(first + 1, first + 2, 0, 6).Frame();
+    backtest.Style(first + 1, first + 2, 1, 1).Format(kCountFormat).Shade();
+    backtest.Style(first + 1, first + 2, 2, 6).Format(kTestFormat).Shade();
+    extent.last_row = first + 2;
+  }
+  return extent;
 }
 
 // "Auxiliar": the last observations with their conditional volatilities, then the projection
@@ -230,14 +333,17 @@ ResultBook StoppedSheet(const Settings& settings, Falha falha) {
 ResultBook Sheet(const Settings& settings, const Result& result, const PValues& p) {
   const std::string name = SheetName(settings);
   ResultBook book = OpenedBook(name, settings.black_and_white);
-  ResultSheet(std::get<Worksheet>(book.sheets.front()), settings, result, p);
+  const Extent extent = ResultSheet(std::get<Worksheet>(book.sheets.front()), settings, result, p);
   if (result.chart) {
     Worksheet& data = book.AddWorksheet(kDataSheet);
     data.hidden = true;
     ChartData(data, result, *result.chart);
     VolatilityChart(book.AddChart(kChart.Text()), settings.black_and_white, result, *result.chart);
   }
-  book.closing = Closing{name, Rect{kSampleRow, result.fit.espec.k() + 34u, 0, 10}};
+  // Best fit over the rows of the tables (and of the forecast and backtest when they reach
+  // further down).
+  const std::size_t last_row = std::max<std::size_t>(result.fit.espec.k() + 34u, extent.last_row);
+  book.closing = Closing{name, Rect{kSampleRow, last_row, 0, 10}};
   return book;
 }
 

@@ -14,6 +14,7 @@
 #include "Funcoes/EstatisticasArch.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
+#include "forms/ModalView.h"
 #include "kvplatform/modal.h"
 #include "support/call_transcript.h"
 #include "support/excel_functions.h"
@@ -463,4 +464,49 @@ TEST_F(ArchRun, BestModelBlackAndWhiteEnglishTranscript) {
   std::erase_if(sent, [&](const std::string& call) { return call.rfind(message, 0) == 0; });
   EXPECT_EQ(kvtest::GoldenDifference(sent, "arch_best_bw_en.txt"), "");
   kvtest::ExpectBlackAndWhite(sent);
+}
+
+// The new options as a person sets them, read on OK: "All" is offered in the distributions only
+// in best-model mode and leaving that mode falls back to the Gaussian; the horizon takes typed
+// digits and the arrows within 0 .. 250.
+TEST(ArchDialog, DistributionErrorsHorizonAndBacktestAreRead) {
+  for (Language language : {Language::Portuguese, Language::English}) {
+    CurrentLanguage = language;
+    Tf_arch dialog;
+    if (language == Language::English) dialog.UseEnglish();
+    dialog.SetDefaults(100);
+    forms::ModalView view(dialog);
+    std::string why;
+    const arch::Settings defaults = ReadArchSettings(dialog);
+    EXPECT_EQ(defaults.distribution, DistribuicaoArch::Normal);
+    EXPECT_FALSE(defaults.all_distributions || defaults.standard_errors || defaults.backtest);
+    EXPECT_EQ(defaults.horizon, 0);
+
+    EXPECT_FALSE(view.SetValue("c_dist", "3", why)) << "no \"All\" outside best-model mode";
+    ASSERT_TRUE(view.SetValue("c_dist", "1", why)) << why;
+    ASSERT_TRUE(view.Click("o_erros", why) && view.Click("o_backtest", why)) << why;
+    ASSERT_TRUE(view.SetValue("horizonte", "300", why)) << why;
+    EXPECT_EQ(dialog.horizonte->Text(), "250");
+    ASSERT_TRUE(view.ClickUpDown("seta", true, why) && view.ClickUpDown("seta", false, why));
+    EXPECT_EQ(dialog.horizonte->Text(), "249");
+    arch::Settings s = ReadArchSettings(dialog);
+    EXPECT_EQ(s.distribution, DistribuicaoArch::Student);
+    EXPECT_FALSE(s.all_distributions);
+    EXPECT_TRUE(s.standard_errors && s.backtest);
+    EXPECT_EQ(s.horizon, 249);
+
+    ASSERT_TRUE(view.Click("o_melhor", why) && view.SetValue("c_dist", "3", why)) << why;
+    EXPECT_EQ(dialog.c_dist->Items.at(3),
+              language == Language::English ? "All (best model)" : "Todas (melhor modelo)");
+    EXPECT_TRUE(ReadArchSettings(dialog).all_distributions);
+    ASSERT_TRUE(view.Click("o_melhor", why)) << why;
+    EXPECT_EQ(dialog.c_dist->Items.size(), 3u);
+    s = ReadArchSettings(dialog);
+    EXPECT_EQ(s.distribution, DistribuicaoArch::Normal);
+    EXPECT_FALSE(s.all_distributions);
+    ASSERT_TRUE(view.SetValue("c_dist", "2", why) && view.SetValue("horizonte", "12", why));
+    s = ReadArchSettings(dialog);
+    EXPECT_EQ(s.distribution, DistribuicaoArch::Ged);
+    EXPECT_EQ(s.horizon, 12);
+  }
 }

@@ -16,6 +16,7 @@
 #include "Rlm/Analise.h"
 #include "Rlm/Folha.h"
 #include "Tabelas.h"
+#include "kvplatform/ansi.h"
 
 namespace {
 const Worksheet& FirstSheet(const ResultBook& book) {
@@ -186,4 +187,148 @@ TEST(ArchAnalysis, ReasonsOfAStop) {
   const ResultBook opened = arch::StoppedSheet(settings, arch::Falha::NonPositiveRatio);
   ASSERT_EQ(opened.sheets.size(), 1u);
   EXPECT_EQ(FirstSheet(opened).name, "Best ARCH");
+}
+
+// A GARCH(1,1) fit with Student's t errors, written with every option: the distribution in
+// heading row 3, nu after the betas without a test, the standard errors beside the tests (an
+// empty optional an empty cell), the forecast after the criteria and the backtest after it, each
+// after one empty row, in both languages; the closing's best fit reaching the last row written.
+TEST(ArchSheet, DistributionStandardErrorsForecastAndBacktest) {
+  arch::Settings settings;
+  settings.model = ModeloArch::Garch;
+  settings.distribution = DistribuicaoArch::Student;
+  settings.standard_errors = true;
+  settings.horizon = 3;
+  settings.backtest = true;
+  arch::Result r;
+  r.fit.espec = espec_arch(ModeloArch::Garch, 1, 1, DistribuicaoArch::Student);
+  r.fit.resultado = 1;
+  r.fit.theta = {2e-6, 0.08, 0.9, 5.5};
+  r.fit.LL = 3000;
+  r.name = "GARCH (1,1)";
+  r.x.assign(500, 0.01);
+  r.lr = {9, 40, 900, 0};
+  r.current_volatility = 0.012;
+  r.criteria = {-12, -11.9, -11.8};
+  r.standard_errors = {
+      {1e-6, 2, 2e-6, 1}, {0.02, 4, std::nullopt, std::nullopt}, {}, {0.9, 6.1, 1.4, 3.9}};
+  r.forecast = {{1e-4, 0.01, 0.01, 0.02, 0.03},
+                {1.1e-4, 0.0105, 0.0145, 0.03, 0.045},
+                {1.2e-4, 0.011, 0.018, 0.04, 0.055}};
+  r.backtest =
+      std::array<BacktestArch, 2>{BacktestArch{30, 25, 0.97, 0.4}, BacktestArch{9, 5, 2.5, 0}};
+  arch::PValues p;
+  p.lr = {0.003, 1e-10, 0, std::nullopt};
+  p.backtest = {{{0.32, 0.53}, {std::nullopt, 1}}}; // Excel refused one
+
+  struct Texts {
+    Language language;
+    const char* distribution;
+    const char* se;
+    const char* robust_z;
+    const char* forecast;
+    const char* cumulative;
+    const char* backtest;
+    const char* expected;
+  };
+  for (const Texts& t :
+       {Texts{Language::Portuguese, "Distribuição: t de Student", "Erro-padrão", "z robusto",
+              "Previsão", "Vol. acumulada", "Backtest (na amostra)", "Esperadas"},
+        Texts{Language::English, "Distribution: Student's t", "Std. error", "Robust z", "Forecast",
+              "Cumulative vol.", "Backtest (in sample)", "Expected"}}) {
+    CurrentLanguage = t.language;
+    // The add-in's texts are in code page 1252.
+    auto text = [](const Block& block, std::size_t row, std::size_t column) {
+      return kvp::AnsiToUtf8(TextAt(block, row, column));
+    };
+    const ResultBook book = arch::Sheet(settings, r, p);
+    const auto& blocks = FirstSheet(book).blocks;
+    ASSERT_EQ(blocks.size(), 5u) << "heading, table, criteria, forecast, backtest";
+    EXPECT_EQ(TextAt(blocks[0], 2, 0), "GARCH (1,1)");
+    EXPECT_EQ(text(blocks[0], 3, 0), t.distribution);
+    EXPECT_EQ(std::get<Count>(blocks[0].At(9, 1)).value, 4u) << "nu counts as a parameter";
+
+    const Block& table = blocks[1];
+    ASSERT_EQ(table.columns(), 8u);
+    ASSERT_EQ(table.rows(), 4u + 7u);
+    EXPECT_EQ(text(table, 0, 4), t.se);
+    EXPECT_EQ(TextAt(table, 0, 5), "z");
+    EXPECT_EQ(text(table, 0, 7), t.robust_z);
+    EXPECT_EQ(TextAt(table, 3, 0), "B1");
+    EXPECT_EQ(TextAt(table, 4, 0), "Nu");
+    EXPECT_EQ(std::get<double>(table.At(4, 1)), 5.5);
+    for (std::size_t c : {2u, 3u})
+      EXPECT_TRUE(std::holds_alternative<std::monostate>(table.At(4, c))) << "nu has no LR test";
+    EXPECT_EQ(std::get<double>(table.At(1, 3)), 0.003);
+    EXPECT_EQ(std::get<double>(table.At(2, 5)), 4.0);
+    EXPECT_EQ(std::get<double>(table.At(4, 7)), 3.9);
+    for (std::size_t c = 4; c < 8; ++c)
+      EXPECT_TRUE(std::holds_alternative<std::monostate>(table.At(3, c))) << "beta's SE: " << c;
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table.At(2, 6)));
+    EXPECT_EQ(TextAt(table, 6, 0), t.language == Language::English ? "Cond. Vol." : "Vol. Atual");
+
+    const Block& criteria = blocks[2];
+    EXPECT_EQ(criteria.first_row(), 11u + 4 + 8);
+    const Block& forecast = blocks[3];
+    EXPECT_EQ(forecast.first_row(), criteria.first_row() + 3 + 1) << "after one empty row";
+    ASSERT_EQ(forecast.rows(), 4u);
+    ASSERT_EQ(forecast.columns(), 6u);
+    EXPECT_EQ(text(forecast, 0, 0), t.forecast);
+    EXPECT_EQ(text(forecast, 0, 3), t.cumulative);
+    EXPECT_EQ(TextAt(forecast, 0, 5), "VaR 99%");
+    for (std::size_t h = 1; h <= 3; ++h) {
+      EXPECT_EQ(std::get<Count>(forecast.At(h, 0)).value, h);
+      const arch::ForecastRow& f = r.forecast[h - 1];
+      const double row[] = {f.variance, f.volatility, f.cumulative_volatility, f.var95, f.var99};
+      for (std::size_t c = 0; c < 5; ++c)
+        EXPECT_EQ(std::get<double>(forecast.At(h, c + 1)), row[c]) << h << " " << c;
+    }
+    const Block& backtest = blocks[4];
+    EXPECT_EQ(backtest.first_row(), forecast.first_row() + 4 + 1) << "after one empty row";
+    ASSERT_EQ(backtest.rows(), 3u);
+    ASSERT_EQ(backtest.columns(), 7u);
+    EXPECT_EQ(text(backtest, 0, 0), t.backtest);
+    EXPECT_EQ(text(backtest, 0, 2), t.expected);
+    EXPECT_EQ(TextAt(backtest, 0, 5), "Christoffersen LR");
+    EXPECT_EQ(TextAt(backtest, 2, 0), "VaR 99%");
+    EXPECT_EQ(std::get<Count>(backtest.At(1, 1)).value, 30u);
+    EXPECT_EQ(std::get<double>(backtest.At(1, 3)), 0.97);
+    EXPECT_EQ(std::get<double>(backtest.At(1, 6)), 0.53);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(backtest.At(2, 4))) << "Excel refused";
+    EXPECT_EQ(std::get<double>(backtest.At(2, 5)), 0.0);
+    EXPECT_EQ(std::get<double>(backtest.At(2, 6)), 1.0);
+
+    // The variance in scientific notation, the volatilities and VaRs as percentages.
+    auto format_of = [](const Block& block, std::size_t row, std::size_t col) {
+      std::string format;
+      for (const RangeStyle& style : block.styles())
+        if (!style.number_format.empty() && style.at.first_row <= row && row <= style.at.last_row &&
+            style.at.first_col <= col && col <= style.at.last_col)
+          format = style.number_format;
+      return format;
+    };
+    const std::size_t first_day = forecast.first_row() + 1;
+    EXPECT_EQ(format_of(forecast, first_day, 1), "0.000E+00");
+    EXPECT_EQ(format_of(forecast, first_day, 5), "0.000%");
+    EXPECT_EQ(format_of(table, 11 + 1, 4), "0.00000");
+    EXPECT_EQ(format_of(table, 11 + 1, 7), "0.000");
+    ASSERT_TRUE(book.closing);
+    EXPECT_EQ(book.closing->used.last_row, 3u + 34) << "the tables' rows as without the options";
+  }
+
+  // A longer forecast takes the best fit down to the backtest's last row. A Gaussian winner of
+  // the search over all distributions is named too.
+  r.forecast.resize(20);
+  const ResultBook longer = arch::Sheet(settings, r, p);
+  const auto& blocks = FirstSheet(longer).blocks;
+  EXPECT_EQ(longer.closing->used.last_row, blocks.back().first_row() + 2);
+  arch::Settings all = settings;
+  all.model.reset();
+  all.best = true;
+  all.distribution = DistribuicaoArch::Normal;
+  all.all_distributions = true;
+  r.fit.espec = espec_arch(ModeloArch::Garch, 1, 1);
+  r.fit.theta.pop_back();
+  r.standard_errors.clear();
+  EXPECT_EQ(TextAt(FirstSheet(arch::Sheet(all, r, p)).blocks[0], 3, 0), "Distribution: Normal");
 }

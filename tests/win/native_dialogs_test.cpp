@@ -387,6 +387,14 @@ std::vector<std::pair<std::string, Script>> Scripts() {
          d.Set("c_q", "2");
          d.Click("o_garch");
          d.Set("r_akaike", "2");
+         // "All" joins the distributions on screen in best-model mode and leaves with it.
+         d.Set("c_dist", "3");
+         d.Set("horizonte", "300");
+         Same(d.Text("horizonte"), std::string("250"), "a horizon past 250 days");
+         d.Arrow("seta", false);
+         d.Click("o_melhor");
+         Same(static_cast<int>(SendMessageA(WindowOf(d.dialog, "c_dist"), CB_GETCOUNT, 0, 0)), 3,
+              "the distributions without \"All\"");
          d.Close();
        }},
       {"decay",
