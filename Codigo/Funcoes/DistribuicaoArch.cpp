@@ -3,35 +3,25 @@
 #include <cmath>
 #include <numbers>
 
+#include "FuncoesEspeciais.h"
+
 namespace {
 constexpr double kLn2 = std::numbers::ln2;
 
-// ln G(x), x > 0: Stirling's series past 8, the recurrence G(x + 1) = x G(x) below. Ours, not
-// std::lgamma, which writes the global signgam from the search's threads.
-double LogGamma(double x) {
-  double shift = 0;
-  double product = 1;
-  while (x < 8) {
-    product *= x;
-    x += 1;
-    if (product > 1e280) shift += std::log(product), product = 1;
-  }
-  shift += std::log(product);
-  const double r = 1 / x, r2 = r * r;
-  const double series = r * (1.0 / 12 - r2 * (1.0 / 360 - r2 * (1.0 / 1260 - r2 / 1680)));
-  return (x - 0.5) * std::log(x) - x + 0.5 * std::log(2 * std::numbers::pi) + series - shift;
-}
 } // namespace
 
 double digama(double x) {
+  // The asymptotic series from 10 on, where its first omitted term is below 1e-15.
   double result = 0;
-  while (x < 8) {
+  while (x < 10) {
     result -= 1 / x;
     x += 1;
   }
   const double r = 1 / x, r2 = r * r;
   return result + std::log(x) - 0.5 * r -
-         r2 * (1.0 / 12 - r2 * (1.0 / 120 - r2 * (1.0 / 252 - r2 * (1.0 / 240 - r2 / 132))));
+         r2 * (1.0 / 12 -
+               r2 * (1.0 / 120 -
+                     r2 * (1.0 / 252 - r2 * (1.0 / 240 - r2 * (1.0 / 132 - r2 * 691.0 / 32760)))));
 }
 
 FaixaNuArch faixa_nu_arch(DistribuicaoArch dist) {
@@ -48,15 +38,15 @@ DensidadeArch::DensidadeArch(DistribuicaoArch dist, double nu) : dist_(dist), nu
   case DistribuicaoArch::Normal: constante_ = -0.5 * std::log(2 * std::numbers::pi); break;
   case DistribuicaoArch::Student:
     constante_ =
-        LogGamma((nu + 1) / 2) - LogGamma(nu / 2) - 0.5 * std::log(std::numbers::pi * (nu - 2));
+        log_gama((nu + 1) / 2) - log_gama(nu / 2) - 0.5 * std::log(std::numbers::pi * (nu - 2));
     d_constante_ = 0.5 * digama((nu + 1) / 2) - 0.5 * digama(nu / 2) - 0.5 / (nu - 2);
     break;
   case DistribuicaoArch::Ged: {
-    const double log_lambda = 0.5 * (-2 / nu * kLn2 + LogGamma(1 / nu) - LogGamma(3 / nu));
+    const double log_lambda = 0.5 * (-2 / nu * kLn2 + log_gama(1 / nu) - log_gama(3 / nu));
     lambda_ = std::exp(log_lambda);
     const double nu2 = nu * nu;
     d_log_lambda_ = 0.5 * (2 * kLn2 - digama(1 / nu) + 3 * digama(3 / nu)) / nu2;
-    constante_ = std::log(nu) - log_lambda - (1 + 1 / nu) * kLn2 - LogGamma(1 / nu);
+    constante_ = std::log(nu) - log_lambda - (1 + 1 / nu) * kLn2 - log_gama(1 / nu);
     d_constante_ = 1 / nu - d_log_lambda_ + (kLn2 + digama(1 / nu)) / nu2;
     break;
   }
@@ -106,11 +96,11 @@ double media_absoluta_arch(DistribuicaoArch dist, double nu) {
   switch (dist) {
   case DistribuicaoArch::Normal: return std::sqrt(2 / std::numbers::pi);
   case DistribuicaoArch::Student:
-    return 2 * std::sqrt(nu - 2) * std::exp(LogGamma((nu + 1) / 2) - LogGamma(nu / 2)) /
+    return 2 * std::sqrt(nu - 2) * std::exp(log_gama((nu + 1) / 2) - log_gama(nu / 2)) /
            ((nu - 1) * std::sqrt(std::numbers::pi));
   case DistribuicaoArch::Ged: {
-    const double lambda = std::exp(0.5 * (-2 / nu * kLn2 + LogGamma(1 / nu) - LogGamma(3 / nu)));
-    return lambda * std::exp(kLn2 / nu + LogGamma(2 / nu) - LogGamma(1 / nu));
+    const double lambda = std::exp(0.5 * (-2 / nu * kLn2 + log_gama(1 / nu) - log_gama(3 / nu)));
+    return lambda * std::exp(kLn2 / nu + log_gama(2 / nu) - log_gama(1 / nu));
   }
   }
   return 0;
