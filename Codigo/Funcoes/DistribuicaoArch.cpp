@@ -3,37 +3,25 @@
 #include <cmath>
 #include <numbers>
 
+#include "FuncoesEspeciais.h"
+
 namespace {
 constexpr double kLn2 = std::numbers::ln2;
 
-// ln G(x), x > 0: Stirling's series past 15 (its first omitted term below 1e-16 there), the
-// recurrence G(x + 1) = x G(x) below. Ours, not
-// std::lgamma, which writes the global signgam from the search's threads.
-double LogGamma(double x) {
-  double shift = 0;
-  double product = 1;
-  while (x < 15) {
-    product *= x;
-    x += 1;
-    if (product > 1e280) shift += std::log(product), product = 1;
-  }
-  shift += std::log(product);
-  const double r = 1 / x, r2 = r * r;
-  const double series =
-      r * (1.0 / 12 - r2 * (1.0 / 360 - r2 * (1.0 / 1260 - r2 * (1.0 / 1680 - r2 / 1188))));
-  return (x - 0.5) * std::log(x) - x + 0.5 * std::log(2 * std::numbers::pi) + series - shift;
-}
 } // namespace
 
 double digama(double x) {
+  // The asymptotic series from 10 on, where its first omitted term is below 1e-15.
   double result = 0;
-  while (x < 15) {
+  while (x < 10) {
     result -= 1 / x;
     x += 1;
   }
   const double r = 1 / x, r2 = r * r;
   return result + std::log(x) - 0.5 * r -
-         r2 * (1.0 / 12 - r2 * (1.0 / 120 - r2 * (1.0 / 252 - r2 * (1.0 / 240 - r2 / 132))));
+         r2 * (1.0 / 12 -
+               r2 * (1.0 / 120 -
+                     r2 * (1.0 / 252 - r2 * (1.0 / 240 - r2 * (1.0 / 132 - r2 * 691.0 / 32760)))));
 }
 
 FaixaNuArch faixa_nu_arch(DistribuicaoArch dist) {
@@ -50,15 +38,15 @@ DensidadeArch::DensidadeArch(DistribuicaoArch dist, double nu) : dist_(dist), nu
   case DistribuicaoArch::Normal: constante_ = -0.5 * std::log(2 * std::numbers::pi); break;
   case DistribuicaoArch::Student:
     constante_ =
-        LogGamma((nu + 1) / 2) - LogGamma(nu / 2) - 0.5 * std::log(std::numbers::pi * (nu - 2));
+        log_gama((nu + 1) / 2) - log_gama(nu / 2) - 0.5 * std::log(std::numbers::pi * (nu - 2));
     d_constante_ = 0.5 * digama((nu + 1) / 2) - 0.5 * digama(nu / 2) - 0.5 / (nu - 2);
     break;
   case DistribuicaoArch::Ged: {
-    const double log_lambda = 0.5 * (-2 / nu * kLn2 + LogGamma(1 / nu) - LogGamma(3 / nu));
+    const double log_lambda = 0.5 * (-2 / nu * kLn2 + log_gama(1 / nu) - log_gama(3 / nu));
     lambda_ = std::exp(log_lambda);
     const double nu2 = nu * nu;
     d_log_lambda_ = 0.5 * (2 * kLn2 - digama(1 / nu) + 3 * digama(3 / nu)) / nu2;
-    constante_ = std::log(nu) - log_lambda - (1 + 1 / nu) * kLn2 - LogGamma(1 / nu);
+    constante_ = std::log(nu) - log_lambda - (1 + 1 / nu) * kLn2 - log_gama(1 / nu);
     d_constante_ = 1 / nu - d_log_lambda_ + (kLn2 + digama(1 / nu)) / nu2;
     break;
   }
@@ -104,31 +92,15 @@ double DensidadeArch::log(double e, double h, double& por_log_h, double& por_nu)
   return 0;
 }
 
-double log_verossimilhanca_arch(const EspecArch& m, const std::vector<double>& e,
-                                const std::vector<double>& theta) {
-  if (!m.tem_nu()) return log_verossimilhanca(m.modelo, m.q, m.r, m.p, e, theta);
-  const double nu = theta.back();
-  const FaixaNuArch range = faixa_nu_arch(m.dist);
-  if (!(nu >= range.minimo && nu <= range.maximo) || e.empty()) return kSentinelaArch;
-  const std::vector<double> h = variancias_condicionais(m, e, theta);
-  const DensidadeArch density(m.dist, nu);
-  double ll = 0;
-  for (std::size_t t = 0; t < e.size(); ++t) {
-    if (!(h[t] > 0) || !std::isfinite(h[t])) return kSentinelaArch;
-    ll += density.log(e[t], h[t]);
-  }
-  return std::isfinite(ll) ? ll : kSentinelaArch;
-}
-
 double media_absoluta_arch(DistribuicaoArch dist, double nu) {
   switch (dist) {
   case DistribuicaoArch::Normal: return std::sqrt(2 / std::numbers::pi);
   case DistribuicaoArch::Student:
-    return 2 * std::sqrt(nu - 2) * std::exp(LogGamma((nu + 1) / 2) - LogGamma(nu / 2)) /
+    return 2 * std::sqrt(nu - 2) * std::exp(log_gama((nu + 1) / 2) - log_gama(nu / 2)) /
            ((nu - 1) * std::sqrt(std::numbers::pi));
   case DistribuicaoArch::Ged: {
-    const double lambda = std::exp(0.5 * (-2 / nu * kLn2 + LogGamma(1 / nu) - LogGamma(3 / nu)));
-    return lambda * std::exp(kLn2 / nu + LogGamma(2 / nu) - LogGamma(1 / nu));
+    const double lambda = std::exp(0.5 * (-2 / nu * kLn2 + log_gama(1 / nu) - log_gama(3 / nu)));
+    return lambda * std::exp(kLn2 / nu + log_gama(2 / nu) - log_gama(1 / nu));
   }
   }
   return 0;
