@@ -92,6 +92,22 @@ double DensidadeArch::log(double e, double h, double& por_log_h, double& por_nu)
   return 0;
 }
 
+double log_verossimilhanca_arch(const EspecArch& m, const std::vector<double>& e,
+                                const std::vector<double>& theta) {
+  if (!m.tem_nu()) return log_verossimilhanca(m.modelo, m.q, m.r, m.p, e, theta);
+  const double nu = theta.back();
+  const FaixaNuArch range = faixa_nu_arch(m.dist);
+  if (!(nu >= range.minimo && nu <= range.maximo) || e.empty()) return kSentinelaArch;
+  const std::vector<double> h = variancias_condicionais(m, e, theta);
+  const DensidadeArch density(m.dist, nu);
+  double ll = 0;
+  for (std::size_t t = 0; t < e.size(); ++t) {
+    if (!(h[t] > 0) || !std::isfinite(h[t])) return kSentinelaArch;
+    ll += density.log(e[t], h[t]);
+  }
+  return std::isfinite(ll) ? ll : kSentinelaArch;
+}
+
 double media_absoluta_arch(DistribuicaoArch dist, double nu) {
   switch (dist) {
   case DistribuicaoArch::Normal: return std::sqrt(2 / std::numbers::pi);
