@@ -89,6 +89,41 @@ check "returns as data" $? 0
 verify "returns as data, log box still ticked" "$out/none.xlsx" "$out/returns.csv" 0 --model 1 \
   --treatment none --log-box on
 
+# Error distributions, standard errors, the forecast and VaR, the backtest: every number
+# recomputed from the sheet's parameters and the data (check_arch_distribution_workbook.py).
+verify_dist() { verify_with check_arch_distribution_workbook.py "$@"; }
+arch en garch-t A2:A1861 --set r_grupo=1 --set c_dist=1 --click o_erros --set horizonte=10 \
+  --click o_backtest --click o_graf
+check "GARCH(1,1) with Student's t, errors, forecast, backtest" $? 0
+verify_dist "GARCH(1,1)-t" "$out/garch-t.xlsx" "$prices" 0 --model 1 --q 1 --p 1 --dist std \
+  --errors --horizon 10 --backtest --log-returns
+arch pt egarch-ged A2:A1861 --set r_grupo=3 --set c_dist=2 --click o_erros --set horizonte=5 \
+  --click o_backtest
+check "EGARCH(1,1) with the GED, in Portuguese" $? 0
+verify_dist "EGARCH(1,1)-GED in Portuguese" "$out/egarch-ged.xlsx" "$prices" 0 --model 3 --q 1 \
+  --p 1 --dist ged --errors --horizon 5 --backtest --log-returns --lang pt
+arch en gjr-t A2:A1861 --set r_grupo=4 --set c_dist=1 --set horizonte=3 --click o_backtest
+check "GJR(1,1) with Student's t" $? 0
+verify_dist "GJR(1,1)-t" "$out/gjr-t.xlsx" "$prices" 0 --model 4 --q 1 --p 1 --dist std \
+  --horizon 3 --backtest --log-returns
+arch en igarch-n A2:A1861 --set r_grupo=2 --set horizonte=4 --click o_erros
+check "IGARCH(1,1), Gaussian, errors and forecast" $? 0
+verify_dist "IGARCH(1,1) Gaussian" "$out/igarch-n.xlsx" "$prices" 0 --model 2 --q 1 --p 1 \
+  --errors --horizon 4 --log-returns
+# Best model under every distribution: three fits per candidate, each told; the winner's
+# distribution on the sheet.
+arch en best-all A2:A1861 --click o_melhor --click o_garch --click o_gjr --set c_q=1 \
+  --set c_p=1 --set c_dist=3
+check "best model, all distributions" $? 0
+count "a status line per candidate and distribution" "$out/best-all.log" \
+  "[Status] Best ARCH model: " 18
+/usr/bin/python3 - "$out/best-all.xlsx" >"$out/best-all.txt" <<'PY'
+import sys, openpyxl
+ws = next(s for s in openpyxl.load_workbook(sys.argv[1]).worksheets if s.sheet_state == "visible")
+print(ws.cell(4, 1).value)
+PY
+contains "the winner's distribution" "$out/best-all.txt" "Distribution: "
+
 # A price that is not positive: the logarithm message.
 printf 'p\n100\n101\n-5\n102\n103\n' >"$out/negative.csv"
 "$kvhost" run arch --data "$out/negative.csv" --select A2:A6 --set r_grupo=1 --ok \

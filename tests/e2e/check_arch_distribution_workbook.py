@@ -107,6 +107,51 @@ def forecast(model, q, r, p, dist, e, th, H):
     return h[T:T + H], h[:T]
 
 
+def igarch_errors(q, p, dist, e, th):
+    """IGARCH's sum of alphas and betas is 1: the largest term follows the others, and the
+    Hessian and the scores are taken in the free parameters, the term's error by the delta
+    method."""
+    th = np.asarray(th, dtype=float)
+    n = len(th)
+    d = max(range(1, 1 + q + p), key=lambda i: th[i])
+    free = [i for i in range(n) if i != d]
+
+    def expand(phi):
+        x = th.copy()
+        x[free] = phi
+        x[d] = 1 - sum(x[i] for i in range(1, 1 + q + p) if i != d)
+        return x
+    phi0 = th[free]
+    steps = np.array([1e-4 * max(abs(v), 1e-3 if i else abs(v)) for i, v in zip(free, phi0)])
+    f = lambda y: A.loglik(2, q, 0, p, dist, e, expand(y))
+    k = len(free)
+    H = np.empty((k, k))
+    for i in range(k):
+        ei = np.zeros(k)
+        ei[i] = steps[i]
+        for j in range(i + 1):
+            ej = np.zeros(k)
+            ej[j] = steps[j]
+            H[i, j] = H[j, i] = (f(phi0 + ei + ej) - f(phi0 + ei - ej) - f(phi0 - ei + ej)
+                                 + f(phi0 - ei - ej)) / (4 * steps[i] * steps[j])
+    G = np.empty((len(e), k))
+    for i in range(k):
+        di = np.zeros(k)
+        di[i] = steps[i] * 0.06
+        G[:, i] = (A.loglik_obs(2, q, 0, p, dist, e, expand(phi0 + di))
+                   - A.loglik_obs(2, q, 0, p, dist, e, expand(phi0 - di))) / (2 * di[i])
+    D = np.diag(steps)
+    Hinv = D @ np.linalg.inv(D @ H @ D) @ D
+    J = np.zeros((n, k))
+    for c, i in enumerate(free):
+        J[i, c] = 1
+        if 1 <= i <= q + p:
+            J[d, c] = -1
+    plain = J @ (-Hinv) @ J.T
+    robust = J @ (Hinv @ (G.T @ G) @ Hinv) @ J.T
+    return np.sqrt(np.diag(plain)).tolist(), np.sqrt(np.diag(robust)).tolist()
+
+
 def backtest(e, h, q_alpha, alpha):
     hit = [1 if e[t] < q_alpha * math.sqrt(h[t]) else 0 for t in range(len(e))]
     T, x = len(hit), sum(hit)
@@ -177,7 +222,8 @@ def main():
         header = [cells.get((params_row, c)) for c in range(5, 9)]
         if header != texts["errors"]:
             fail(f"error headers {header}")
-        se, robust = A.standard_errors(model, q, r, p, a.dist, e, th)
+        se, robust = igarch_errors(q, p, a.dist, e, th) if model == 2 else \
+            A.standard_errors(model, q, r, p, a.dist, e, th)
         for i in range(len(th)):
             row = params_row + 1 + i if i < nv else row_of("Nu")
             got_se, got_z = cells.get((row, 5)), cells.get((row, 6))
