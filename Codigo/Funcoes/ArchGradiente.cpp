@@ -48,9 +48,9 @@ struct DensitySink {
   DensidadeArch density;
   std::vector<double>* scores = nullptr;
   double sum = 0;
-  void Add(std::size_t t, double e, double h, double, const double* d, bool of_log) {
+  void Add(std::size_t t, double e, double h, double log_h, const double* d, bool of_log) {
     double by_log_h = 0, by_nu = 0;
-    sum += density.log(e, h, by_log_h, by_nu);
+    sum += density.log(e, h, log_h, by_log_h, by_nu);
     const double factor = of_log ? by_log_h : by_log_h / h;
     AddScaled(g.data(), factor, d, n);
     if (g.size() > n) g[n] += by_nu;

@@ -67,18 +67,23 @@ double DensidadeArch::log(double e, double h) const {
 }
 
 double DensidadeArch::log(double e, double h, double& por_log_h, double& por_nu) const {
+  return log(e, h, std::log(h), por_log_h, por_nu);
+}
+
+double DensidadeArch::log(double e, double h, double log_h, double& por_log_h,
+                          double& por_nu) const {
   switch (dist_) {
   case DistribuicaoArch::Normal: {
     const double x = e * e / h;
     por_log_h = 0.5 * (x - 1);
     por_nu = 0;
-    return constante_ - 0.5 * std::log(h) - 0.5 * x;
+    return constante_ - 0.5 * log_h - 0.5 * x;
   }
   case DistribuicaoArch::Student: {
     const double u = e * e / ((nu_ - 2) * h), share = u / (1 + u), l1p = std::log1p(u);
     por_log_h = -0.5 + 0.5 * (nu_ + 1) * share;
     por_nu = d_constante_ - 0.5 * l1p + 0.5 * (nu_ + 1) * share / (nu_ - 2);
-    return constante_ - 0.5 * std::log(h) - 0.5 * (nu_ + 1) * l1p;
+    return constante_ - 0.5 * log_h - 0.5 * (nu_ + 1) * l1p;
   }
   case DistribuicaoArch::Ged: {
     const double a = std::fabs(e) / (std::sqrt(h) * lambda_);
@@ -86,7 +91,7 @@ double DensidadeArch::log(double e, double h, double& por_log_h, double& por_nu)
     por_log_h = 0.25 * nu_ * w - 0.5;
     // w ln a -> 0 as a -> 0.
     por_nu = d_constante_ - 0.5 * (w > 0 ? w * (std::log(a) - nu_ * d_log_lambda_) : 0.0);
-    return constante_ - 0.5 * w - 0.5 * std::log(h);
+    return constante_ - 0.5 * w - 0.5 * log_h;
   }
   }
   return 0;

@@ -31,6 +31,8 @@ public:
   double log(double e, double h) const;
   // The log-density with its derivatives by ln h and by nu (0 for the Gaussian).
   double log(double e, double h, double& por_log_h, double& por_nu) const;
+  // The same with ln h given: the gradient's recursion has it already.
+  double log(double e, double h, double log_h, double& por_log_h, double& por_nu) const;
 
 private:
   DistribuicaoArch dist_;
