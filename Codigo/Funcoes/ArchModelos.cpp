@@ -13,7 +13,6 @@
 #include <numbers>
 
 #include "ArchVerossimilhanca.h"
-#include "DistribuicaoArch.h"
 
 namespace {
 constexpr double kDelta = kDeltaArch;
@@ -42,15 +41,8 @@ public:
         n_(model == ModeloArch::Egarch || model == ModeloArch::Gjr ? q + r + p : q + p),
         sum_bounded_(model == ModeloArch::Arch || model == ModeloArch::Garch),
         likelihood_(model, q, r, p, e), diag_(diag) {}
-  // Under m's error distribution: nu is the last coordinate, inside faixa_nu_arch.
-  Search(const EspecArch& m, const std::vector<double>& e, DiagnosticoArch& diag)
-      : model_(m.modelo), q_(m.q), r_(m.r), p_(m.p), n_(m.k()),
-        sum_bounded_(m.modelo == ModeloArch::Arch || m.modelo == ModeloArch::Garch),
-        likelihood_(m, e), diag_(diag), nu_(m.tem_nu() ? m.k() : -1),
-        nu_range_(faixa_nu_arch(m.dist)) {}
 
-  // From theta, whose sum(theta(1..)) of the alphas and betas is S (ARCH and GARCH).
-  int Run(std::vector<double>& theta, double& best, double S);
+  int Run(std::vector<double>& theta, double& best);
 
 private:
   // Starts a pass: moves theta(k) by the step; whether the point is admissible.
@@ -77,15 +69,13 @@ private:
     bool used;
   };
   std::vector<Foreseen> batch_;
-  int nu_ = -1; // the coordinate of nu, if the distribution has one
-  FaixaNuArch nu_range_;
 };
 
 // How many points one batch evaluates. EGARCH's recursion waits on an exponential at every step,
 // so the current trial and both next ones cost little more than one; the other recursions keep
 // the processor busy enough that a batch saves next to nothing.
-int BatchSize(ModeloArch model, bool nu) {
-  return model == ModeloArch::Egarch && !nu ? 3 : 1;
+int BatchSize(ModeloArch model) {
+  return model == ModeloArch::Egarch ? 3 : 1;
 }
 
 bool Search::GjrPairOk(const State& s) const {
@@ -102,7 +92,6 @@ bool Search::Move(State& s) const {
   const std::size_t k = static_cast<std::size_t>(s.k);
   s.step = s.d * kDelta * static_cast<double>(s.m);
   s.theta[k] += s.step;
-  if (s.k == nu_) return s.theta[k] >= nu_range_.minimo && s.theta[k] <= nu_range_.maximo;
   if (sum_bounded_ && k > 0) s.S += s.step;
   switch (model_) {
   case ModeloArch::Arch:
@@ -124,7 +113,7 @@ bool Search::Conclude(State& s, bool admissible, bool improved) const {
     if (!s.reduzido && s.m < static_cast<long>(0.1 / kDelta)) s.m *= 10;
   } else {
     s.theta[static_cast<std::size_t>(s.k)] -= s.step;
-    if (sum_bounded_ && s.k > 0 && s.k != nu_) s.S -= s.step;
+    if (sum_bounded_ && s.k > 0) s.S -= s.step;
     if (s.primeiro) {
       s.primeiro = false;
       s.d = -s.d;
@@ -182,10 +171,10 @@ bool Search::IgarchMove(State& s, double& best) {
   return true;
 }
 
-int Search::Run(std::vector<double>& theta, double& best, double S) {
+int Search::Run(std::vector<double>& theta, double& best) {
   State s;
   s.theta = theta;
-  s.S = S;
+  s.S = n_ * kDelta;
   best = Evaluate(s);
   long iteration = 0;
   bool stopped = false;
@@ -194,7 +183,7 @@ int Search::Run(std::vector<double>& theta, double& best, double S) {
     const bool admissible = Move(s);
     bool improved = false;
     if (admissible) {
-      if (model_ == ModeloArch::Igarch && s.k > 0 && s.k != nu_) {
+      if (model_ == ModeloArch::Igarch && s.k > 0) {
         improved = IgarchMove(s, best);
       } else {
         const double L = Evaluate(s);
@@ -237,7 +226,7 @@ double Search::Evaluate(const State& s) {
 }
 
 void Search::Foresee(const State& current, std::vector<std::vector<double>>& points) const {
-  const std::size_t size = static_cast<std::size_t>(BatchSize(model_, nu_ >= 0));
+  const std::size_t size = static_cast<std::size_t>(BatchSize(model_));
   // Breadth first: the states whose trial is in the batch, waiting to be followed.
   std::deque<State> pending{current};
   while (points.size() < size && !pending.empty()) {
@@ -279,15 +268,7 @@ int busca_arch(ModeloArch model, int q, int r, int p, const std::vector<double>&
   const int code = static_cast<int>(model);
   if (code < 0 || code > 4) return 0;
   if (model == ModeloArch::Igarch) theta[1] = 1 - (q + p - 1) * kDelta;
-  return Search(model, q, r, p, e, diag).Run(theta, LL, (q + p) * kDelta);
-}
-
-int busca_arch_desde(const EspecArch& m, const std::vector<double>& e, std::vector<double>& theta,
-                     double& LL, DiagnosticoArch* diagnostico) {
-  DiagnosticoArch local;
-  DiagnosticoArch& diag = diagnostico ? *diagnostico : local;
-  diag = DiagnosticoArch{};
-  return Search(m, e, diag).Run(theta, LL, soma_persistencia(m, theta));
+  return Search(model, q, r, p, e, diag).Run(theta, LL);
 }
 
 void desfaz_escala_arch(ModeloArch model, int q, int r, int p, int k, std::size_t T,

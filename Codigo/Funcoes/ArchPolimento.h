@@ -20,13 +20,6 @@ struct AjusteArch {
   bool convergiu() const { return resultado == 1 || polimento_convergiu; }
 };
 
-// The pattern search of estima_arch from `theta` (not from delta) on a series taken as it is,
-// under m's error distribution: nu, the last coordinate, moves inside faixa_nu_arch like the
-// others. The start of the fits under the t and the GED, whose variance parameters the Gaussian
-// maximum places near their own.
-int busca_arch_desde(const EspecArch& m, const std::vector<double>& e, std::vector<double>& theta,
-                     double& LL, DiagnosticoArch* diagnostico = nullptr);
-
 // How much higher the polish's log-likelihood must be for its point to replace the search's:
 // below this the search's point stands bit for bit.
 inline constexpr double kGanhoPolimentoArch = 0.001;
@@ -63,5 +56,9 @@ std::shared_ptr<MemoriaPolimentoArch> memoria_polimento_arch();
 // orders' maxima are kept in `memoria` when one is given (one per series: the best-model
 // search shares them among its candidates); the result depends on the series and the model
 // only, whatever the memory holds.
+// Under Student's t or the GED (m.dist), the Gaussian fit of the same model (kept in `memoria`
+// too) is the start: climbs in every parameter, nu last, from its maximum with several values of
+// nu, from that maximum moved to the region's edge (ARCH, GARCH), and from the typical
+// persistences; the highest replaces the start. resultado is the Gaussian search's.
 AjusteArch ajusta_arch(const EspecArch& m, const std::vector<double>& e,
                        const std::shared_ptr<MemoriaPolimentoArch>& memoria = nullptr);

@@ -15,7 +15,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "DistribuicaoArch.h"
 #include "EstatisticasArch.h"
 
 namespace {
@@ -284,8 +283,7 @@ void Group(ModeloArch model, const Series& s, RuntimeOrders o, Chains theta, dou
 
 VerossimilhancaArch::VerossimilhancaArch(ModeloArch modelo, int q, int r, int p,
                                          const std::vector<double>& e)
-    : espec_(espec_arch(modelo, q, p)), e_(&e), modelo_(modelo), q_(q),
-      r_(modelo == ModeloArch::Egarch || modelo == ModeloArch::Gjr ? r : 0),
+    : modelo_(modelo), q_(q), r_(modelo == ModeloArch::Egarch || modelo == ModeloArch::Gjr ? r : 0),
       p_(p), serie_{e.size(), e.data(), {}, {}, false, 0} {
   if (modelo != ModeloArch::Egarch) {
     serie_.e2.resize(e.size());
@@ -303,20 +301,8 @@ VerossimilhancaArch::VerossimilhancaArch(ModeloArch modelo, int q, int r, int p,
   }
 }
 
-VerossimilhancaArch::VerossimilhancaArch(const EspecArch& m, const std::vector<double>& e)
-    : VerossimilhancaArch(m.modelo, m.q, m.r, m.p, e) {
-  dist_ = m.dist;
-  espec_ = m;
-}
-
 void VerossimilhancaArch::operator()(const std::vector<double>* const* thetas, std::size_t count,
                                      double* ll) const {
-  if (dist_ != DistribuicaoArch::Normal) {
-    // The densities cost more than the recursion: the chains run one after another.
-    for (std::size_t c = 0; c < count; ++c)
-      ll[c] = log_verossimilhanca_arch(espec_, *e_, *thetas[c]);
-    return;
-  }
   const RuntimeOrders o{q_, r_, p_};
   for (std::size_t c = 0; c < count;) {
     switch (std::min<std::size_t>(count - c, kMaxChains)) {

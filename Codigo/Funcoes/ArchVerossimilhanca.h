@@ -7,14 +7,11 @@
 #include <vector>
 
 #include "ArchModelos.h"
-#include "EstatisticasArch.h"
 
 class VerossimilhancaArch {
 public:
   // e must outlive the object. r is taken as 0 for ARCH, GARCH and IGARCH.
   VerossimilhancaArch(ModeloArch modelo, int q, int r, int p, const std::vector<double>& e);
-  // Under m's error distribution (nu the last element of each theta for the t and GED).
-  VerossimilhancaArch(const EspecArch& m, const std::vector<double>& e);
 
   // ll[c] = log_verossimilhanca of *thetas[c], c < count, to the last bit.
   void operator()(const std::vector<double>* const* thetas, std::size_t count, double* ll) const;
@@ -30,9 +27,6 @@ public:
   };
 
 private:
-  DistribuicaoArch dist_ = DistribuicaoArch::Normal;
-  EspecArch espec_;
-  const std::vector<double>* e_;
   ModeloArch modelo_;
   int q_, r_, p_;
   Series serie_;
