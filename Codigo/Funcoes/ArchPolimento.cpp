@@ -22,8 +22,6 @@ using subida_arch::Ascent;
 struct MemoriaPolimentoArch {
   std::mutex mutex;
   std::map<std::tuple<int, int, int>, Ascent> maxima;
-  // The Gaussian fits, on the scaled series, from which the t and GED fits of a model start.
-  std::map<std::tuple<int, int, int>, AjusteArch> gaussianos;
 };
 
 namespace {
@@ -235,8 +233,8 @@ public:
     return Highest(m, e_, starts, steps, own ? kMoreRounds : 0);
   }
 
-private:
-  // The polish-only maximum of a lower model, once per series.
+  // The polish-only maximum of a model (a lower one's, or the Gaussian start of a fit under the
+  // t or the GED), once per series.
   const Ascent& Lower(const EspecArch& m) {
     const auto key = std::tuple{static_cast<int>(m.modelo), m.q, m.p};
     {
@@ -279,22 +277,6 @@ AjusteArch GaussianFit(const EspecArch& m, const std::vector<double>& scaled,
   return fit;
 }
 
-// The Gaussian fit of m's model and orders, once per series.
-AjusteArch SharedGaussianFit(const EspecArch& m, const std::vector<double>& scaled,
-                             MemoriaPolimentoArch& memory) {
-  const auto key = std::tuple{static_cast<int>(m.modelo), m.q, m.p};
-  {
-    std::lock_guard lock(memory.mutex);
-    if (const auto found = memory.gaussianos.find(key); found != memory.gaussianos.end())
-      return found->second;
-  }
-  EspecArch gaussian = m;
-  gaussian.dist = DistribuicaoArch::Normal;
-  AjusteArch fit = GaussianFit(gaussian, scaled, memory);
-  std::lock_guard lock(memory.mutex);
-  return memory.gaussianos.try_emplace(key, std::move(fit)).first->second;
-}
-
 // The values of nu from which the climbs start: the t's tails from heavy to light, the GED's
 // shapes from the Laplace's to the Gaussian's.
 std::vector<double> NuStarts(DistribuicaoArch dist) {
@@ -302,28 +284,33 @@ std::vector<double> NuStarts(DistribuicaoArch dist) {
   return {1, 1.4, faixa_nu_arch(dist).inicio};
 }
 
-// Under the t or the GED, climbs in every parameter, nu among them: from the Gaussian maximum (the
-// search and its polish) with each start of nu, and from the typical persistences with nu at its
-// start. The variance parameters of the Gaussian maximum are consistent whatever the errors'
-// distribution, so the maximum is near it; the typical starts find one near the region's bound
-// that heavy tails often move it to. A search from delta in every coordinate would repeat the
-// Gaussian one at many times its cost: the polish alone takes nu.
+// Under the t or the GED, climbs in every parameter, nu among them: from the Gaussian maximum
+// with each start of nu, from that maximum moved to the region's edge (ARCH, GARCH), and from the
+// typical persistences with nu at its start. The Gaussian maximum is the polish's alone (its
+// climbs from the typical persistences and the lower orders' maxima, as for a lower order):
+// the variance parameters are consistent whatever the errors' distribution, so the maximum is
+// near it, and without the Gaussian search a fit under the t costs less than the Gaussian one.
+// Heavy tails often move the maximum to the edge. Converged when the climbs are.
 AjusteArch FitWithNu(const EspecArch& m, const std::vector<double>& scaled,
                      MemoriaPolimentoArch& memory) {
-  const AjusteArch gaussian = SharedGaussianFit(m, scaled, memory);
   AjusteArch fit;
   fit.espec = m;
-  fit.resultado = gaussian.resultado;
-  if (fit.resultado == 0 || scaled.empty()) return fit;
+  const int code = static_cast<int>(m.modelo);
+  if (code < 0 || code > 4 || scaled.empty()) return fit;
+  fit.resultado = -1; // no search of its own: converged when its climbs are
+  EspecArch variance_only = m;
+  variance_only.dist = DistribuicaoArch::Normal;
+  Ascent gaussian = Polisher(scaled, memory).Lower(variance_only);
   std::vector<std::vector<double>> starts;
   for (const double nu : NuStarts(m.dist)) {
+    if (gaussian.theta.empty()) break;
     starts.push_back(gaussian.theta);
     starts.back().push_back(nu);
   }
   // ARCH and GARCH: the Gaussian maximum's shape at the region's edge, 2 delta inside, where the
   // start value is mean(e^2) and the variance integrates its shocks: heavy tails often take
   // the maximum there (a peer's fit would leave the stationary region).
-  if (m.modelo == ModeloArch::Arch || m.modelo == ModeloArch::Garch) {
+  if ((m.modelo == ModeloArch::Arch || m.modelo == ModeloArch::Garch) && !gaussian.theta.empty()) {
     const double S = soma_persistencia(m, gaussian.theta);
     if (S > 0) {
       std::vector<double> edge = gaussian.theta;
@@ -335,8 +322,6 @@ AjusteArch FitWithNu(const EspecArch& m, const std::vector<double>& scaled,
       }
     }
   }
-  EspecArch variance_only = m;
-  variance_only.dist = DistribuicaoArch::Normal;
   for (std::vector<double>& start : TypicalStarts(variance_only, Level(scaled))) {
     start.push_back(faixa_nu_arch(m.dist).inicio);
     starts.push_back(std::move(start));
@@ -359,8 +344,7 @@ AjusteArch ajusta_arch(const EspecArch& m, const std::vector<double>& e,
   const int k = escala_arch(e);
   const std::vector<double> scaled = serie_escalada_arch(e, k);
   const auto memory = memoria ? memoria : memoria_polimento_arch();
-  AjusteArch fit =
-      m.tem_nu() ? FitWithNu(m, scaled, *memory) : SharedGaussianFit(m, scaled, *memory);
+  AjusteArch fit = m.tem_nu() ? FitWithNu(m, scaled, *memory) : GaussianFit(m, scaled, *memory);
   if (fit.resultado != 0 && !e.empty())
     desfaz_escala_arch(m.modelo, m.q, m.r, m.p, k, e.size(), fit.theta, fit.LL);
   return fit;

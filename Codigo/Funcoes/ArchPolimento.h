@@ -56,9 +56,10 @@ std::shared_ptr<MemoriaPolimentoArch> memoria_polimento_arch();
 // orders' maxima are kept in `memoria` when one is given (one per series: the best-model
 // search shares them among its candidates); the result depends on the series and the model
 // only, whatever the memory holds.
-// Under Student's t or the GED (m.dist), the Gaussian fit of the same model (kept in `memoria`
-// too) is the start: climbs in every parameter, nu last, from its maximum with several values of
-// nu, from that maximum moved to the region's edge (ARCH, GARCH), and from the typical
-// persistences; the highest replaces the start. resultado is the Gaussian search's.
+// Under Student's t or the GED (m.dist) there is no search: climbs in every parameter, nu last,
+// from the same model's Gaussian maximum found by the polish alone (kept in `memoria` like the
+// lower orders') with several values of nu, from that maximum moved to the region's edge (ARCH,
+// GARCH), and from the typical persistences; the highest is the fit. resultado is -1 (0 for a
+// model code outside the five) and the fit has converged when its climbs have.
 AjusteArch ajusta_arch(const EspecArch& m, const std::vector<double>& e,
                        const std::shared_ptr<MemoriaPolimentoArch>& memoria = nullptr);

@@ -23,8 +23,7 @@ std::vector<EspecArch> candidatos_arch(const std::array<bool, 5>& modelos, int q
 }
 
 namespace {
-// The order in which the threads take the candidates: the Gaussian fits first, since the fits
-// under the t and the GED start from them; among them the costliest first (more parameters,
+// The order in which the threads take the candidates: the costliest first (more parameters,
 // EGARCH with its exponentials before the others), so that no long fit starts last and keeps
 // one core busy alone at the end.
 std::vector<std::size_t> WorkOrder(const std::vector<EspecArch>& candidatos) {
@@ -32,7 +31,7 @@ std::vector<std::size_t> WorkOrder(const std::vector<EspecArch>& candidatos) {
   std::iota(order.begin(), order.end(), std::size_t{0});
   auto cost = [&](std::size_t i) {
     const EspecArch& m = candidatos[i];
-    return (m.tem_nu() ? 0 : 1000) + 2 * m.k() + (m.modelo == ModeloArch::Egarch ? 1 : 0);
+    return 2 * m.k() + (m.modelo == ModeloArch::Egarch ? 1 : 0);
   };
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return cost(a) > cost(b); });
