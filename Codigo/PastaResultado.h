@@ -105,12 +105,18 @@ private:
 // sheet opened but never written).
 enum class SheetLook { Styled, Bare };
 
+// Where a worksheet after the first goes: left of the active sheet, where it lands, or moved to
+// the end of the workbook.
+enum class SheetPlace { InPlace, AtEnd };
+
 // Blocks and sheets are kept where references to them stay valid while more are added.
 struct Worksheet {
   std::string name;
   std::deque<Block> blocks;
   SheetLook look = SheetLook::Styled;
   bool hidden = false; // hidden (very hidden) once written
+  SheetPlace place = SheetPlace::InPlace;
+  std::optional<Rect> fitted = std::nullopt; // columns best fitted once written
 
   Block& Add(Block block) { return blocks.emplace_back(std::move(block)); }
 };

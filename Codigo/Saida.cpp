@@ -224,18 +224,29 @@ void AddChartSheet(std::string_view chart_name) {
   ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
   std::string name = Counted(chart_name);
   ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
+  MoveSheetToEnd(chart_name);
+  ClearNewChart();
+}
+
+void MoveSheetToEnd(std::string_view sheet_name) {
+  std::string name = Counted(sheet_name);
   xl::ExcelValue book;
   const bool named =
       ExcelCall(xlfGetDocument, book.Fill(), 1, TempInteger(kActiveWorkbookName)) == xlretSuccess &&
       book.Type() == xltypeStr;
-  // Without the workbook's name the chart stays where it was inserted.
+  // Without the workbook's name the sheet stays where it was inserted.
   if (named) {
     ExcelCall(xlcWorkbookMove, nullptr, 3, TempText(name.data()), book.get(), TempOmitted());
     book.Release();
   } else {
     book.Forget();
   }
-  ClearNewChart();
+}
+
+void FitColumns(const SheetRect& used) {
+  ExcelCall(xlcColumnWidth, nullptr, 4, TempOmitted(),
+            TempSheetRange(used.first_row, used.last_row, used.first_col, used.last_col),
+            TempOmitted(), TempInteger(kBestFit));
 }
 
 void AddChartSheetInPlace(std::string_view chart_name) {
@@ -366,9 +377,7 @@ void ColourGridlines(bool black_and_white) {
 void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used, FirstSheet first) {
   std::string name = Counted(first_sheet);
   ExcelCall(xlcWorkbookActivate, nullptr, 1, TempText(name.data()));
-  ExcelCall(xlcColumnWidth, nullptr, 4, TempOmitted(),
-            TempSheetRange(used.first_row, used.last_row, used.first_col, used.last_col),
-            TempOmitted(), TempInteger(kBestFit));
+  FitColumns(used);
   SelectRange(SheetRect{0, 0, 0, 0});
   if (first == FirstSheet::Hidden) HideSheet(first_sheet);
   ExcelCall(xlcEcho, nullptr, 1, TempBoolean(1));
@@ -421,12 +430,14 @@ void DrawWorksheet(const Worksheet& sheet, bool first, const ResultBook& book) {
     if (sheet.look == SheetLook::Styled) StyleWholeSheet(bw);
   } else {
     AddDataSheet(sheet.name, bw);
+    if (sheet.place == SheetPlace::AtEnd) MoveSheetToEnd(sheet.name);
   }
   for (const Block& block : sheet.blocks) {
     WriteValues(block);
     for (const RangeStyle& style : block.styles())
       DrawStyle(style, bw);
   }
+  if (sheet.fitted) FitColumns(Fitted(*sheet.fitted));
   if (sheet.hidden) HideSheet(sheet.name);
 }
 

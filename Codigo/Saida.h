@@ -66,6 +66,11 @@ void OpenResultWorkbook(std::string_view sheet_name, bool black_and_white,
 // Inserts a worksheet named `sheet_name` into the active workbook, left of the active sheet,
 // with gridlines off and the whole-sheet look; it becomes the active sheet.
 void AddDataSheet(std::string_view sheet_name, bool black_and_white);
+// Moves the active sheet, named `sheet_name`, to the end of the result workbook; without the
+// workbook's name it stays where it is.
+void MoveSheetToEnd(std::string_view sheet_name);
+// Best-fits the columns of `used` on the active sheet.
+void FitColumns(const SheetRect& used);
 // Hides the sheet `sheet_name` of the active workbook, very hidden.
 void HideSheet(std::string_view sheet_name);
 

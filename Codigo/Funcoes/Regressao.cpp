@@ -146,6 +146,7 @@ Resultado<ResultadoRegressao, FalhaRegressao> regressao_multipla(const Matriz& D
     quad += s * s;
   }
   res.diag_inv[0] = 1.0 / static_cast<double>(n) + quad;
+  res.inversa_r = std::move(w);
 
   // Fitted values about the mean straight from the scaled design (h.a now holds R and what the
   // reflections left below it, so the design is formed again), residuals and the sums.

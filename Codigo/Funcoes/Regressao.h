@@ -21,6 +21,9 @@ enum class FalhaRegressao {
 struct ResultadoRegressao {
   std::vector<double> b;        // b0 (intercept), b1 .. bk
   std::vector<double> diag_inv; // the diagonal of (X'X)^-1, same order as b
+  // W = R^-1 of the QR factorisation of the centred, scaled design below (k x k, upper
+  // triangular, W(i, l) at [i * k + l]): (X'X)^-1 and the leverages follow from it.
+  std::vector<double> inversa_r;
   double sst = 0, ssr = 0, sse = 0;
   std::vector<double> residuos;  // e(r) = fitted - observed
   double dw_num = 0, dw_den = 0; // Durbin-Watson numerator and denominator

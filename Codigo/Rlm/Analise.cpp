@@ -48,6 +48,15 @@ Resultado<Result, Stop> Analyse(const Settings& settings, const Matriz& data,
   Result result;
   result.q = quadro_regressao(*fit, Rows(data));
   result.fit = std::move(*fit);
+  if (settings.errors != Covariancia::Classica) {
+    result.q.erro_padrao = erros_padrao_regressao(data, result.fit, result.q, settings.errors);
+    for (std::size_t j = 0; j < result.q.m; ++j) {
+      const CelulaRegressao& se = result.q.erro_padrao[j];
+      result.q.t[j] = se.numero ? quociente(result.q.b[j], se.valor) : se;
+    }
+  }
+  if (settings.diagnostics) result.diagnostics = diagnosticos_regressao(data, result.fit, result.q);
+  if (settings.residuals) result.influence = influencia_regressao(data, result.fit, result.q);
   if (!settings.combined) return result;
   result.shown = combinacoes_mostradas(result.q.m);
   auto best = BestCombinations(data, result.shown, progress);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Ajustes.h"
+#include "Funcoes/DiagnosticosRegressao.h"
 #include "Funcoes/Matriz.h"
 #include "Funcoes/QuadroRegressao.h"
 #include "Funcoes/Regressao.h"
@@ -18,7 +19,9 @@ namespace rlm {
 
 struct Result {
   ResultadoRegressao fit;
-  QuadroRegressao q;
+  QuadroRegressao q; // its SE and t cells under the settings' covariance
+  std::optional<DiagnosticosRegressao> diagnostics;
+  std::optional<InfluenciaRegressao> influence; // for the residuals sheet
   // With the combined correlations: best[i] holds the `shown` best combinations explaining
   // X(i+1).
   std::size_t shown = 0;

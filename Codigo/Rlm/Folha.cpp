@@ -19,9 +19,37 @@ const BilingualText kRegression{"Regressão", "Regression"};
 const BilingualText kError{"Erro", "Error"};
 const BilingualText kCorrelations{"Correlações", "Correlations"};
 const BilingualText kCross{"Combinadas", "Cross"};
+const BilingualText kDiagnostics{"Diagnósticos", "Diagnostics"};
+const BilingualText kStatistic{"Estatística", "Statistic"};
+const BilingualText kDf{"gl", "df"};
+const BilingualText kCondition{"Nº de condição", "Condition number"};
+const BilingualText kResiduals{"Resíduos", "Residuals"};
+const BilingualText kFitted{"Ajustado", "Fitted"};
+const BilingualText kResidual{"Resíduo", "Residual"};
+const BilingualText kStandardised{"Resíduo padronizado", "Standardized residual"};
+const BilingualText kLeverage{"Alavancagem", "Leverage"};
+const BilingualText kCook{"Distância de Cook", "Cook's distance"};
+const BilingualText kResidualPlot{"Gráfico de resíduos", "Residual plot"};
+const BilingualText kResidualTitle{"Resíduos x Ajustados", "Residuals vs. Fitted"};
 constexpr const char* kSheet = "RLM";
 constexpr const char* kStatistics = "#,##0.0000";
+constexpr const char* kSmall = "0.000000"; // leverages and Cook's distances, mostly below 0.01
 constexpr const char* kCount = "0";
+
+// The SE column's header: "SE" for the classical errors, else the covariance's name.
+std::string ErrorsHeader(Covariancia errors) {
+  const bool pt = CurrentLanguage == Language::Portuguese;
+  const std::string se = pt ? "EP (" : "SE (";
+  switch (errors) {
+  case Covariancia::Classica: return "SE";
+  case Covariancia::HC0: return se + "HC0)";
+  case Covariancia::HC1: return se + "HC1)";
+  case Covariancia::HC2: return se + "HC2)";
+  case Covariancia::HC3: return se + "HC3)";
+  case Covariancia::NeweyWest: return se + "Newey-West)";
+  }
+  return "SE";
+}
 
 std::string X(std::size_t i) {
   return "X" + std::to_string(i);
@@ -97,7 +125,7 @@ public:
   void Coefficients() {
     const std::size_t m = q_.m, top = r_ + 1;
     Block& block = sheet_.Add(Block(top, 0, m + 6, 5));
-    const char* header[] = {"CR", "Slope", "SE", "t", "p"};
+    const std::string header[] = {"CR", "Slope", ErrorsHeader(s_.errors), "t", "p"};
     for (std::size_t c = 0; c < 5; ++c)
       block.Text(0, c, header[c]);
     for (std::size_t j = 0; j < m; ++j) {
@@ -183,6 +211,39 @@ public:
     r_ += 2 * k + 1;
   }
 
+  // The residual tests with their degrees of freedom and p-values, the condition number and a
+  // VIF per explanatory variable.
+  void Diagnostics(const DiagnosticosRegressao& d) {
+    const std::size_t k = d.vif.size(), top = r_ + 1, rows = 6 + k;
+    Block& block = sheet_.Add(Block(top, 0, rows, 4));
+    block.Text(0, 0, kDiagnostics.Text());
+    block.Text(0, 1, kStatistic.Text());
+    block.Text(0, 2, kDf.Text());
+    block.Text(0, 3, "p");
+    const TesteRegressao* tests[] = {&d.jarque_bera, &d.breusch_pagan, &d.breusch_godfrey,
+                                     &d.reset};
+    const char* names[] = {"Jarque-Bera", "Breusch-Pagan (Koenker)", "Breusch-Godfrey (1)",
+                           "RESET (2,3)"};
+    const std::optional<double>* p[] = {&p_.jarque_bera, &p_.breusch_pagan, &p_.breusch_godfrey,
+                                        &p_.reset};
+    for (std::size_t i = 0; i < 4; ++i) {
+      block.Text(i + 1, 0, names[i]);
+      if (!tests[i]->estatistica) continue; // undefined for so few observations
+      Put(block, i + 1, 1, *tests[i]->estatistica);
+      block.Count(i + 1, 2, static_cast<std::size_t>(tests[i]->gl));
+      block.Optional(i + 1, 3, *p[i]);
+    }
+    block.Text(5, 0, kCondition.Text());
+    Put(block, 5, 1, d.condicao);
+    for (std::size_t j = 0; j < k; ++j) {
+      block.Text(6 + j, 0, "VIF " + X(j + 1));
+      Put(block, 6 + j, 1, d.vif[j]);
+    }
+    Style(block, top, top + rows - 1, 3, 1, 3, kStatistics);
+    Values(block, top + 1, top + 4, 2, 2, kCount);
+    r_ += rows + 1;
+  }
+
   std::size_t LastRow() const { return r_; }
 
 private:
@@ -192,13 +253,70 @@ private:
   Worksheet& sheet_;
   std::size_t r_ = 0;
 };
+
+// One row per observation under the header, and the chart of the residuals over the fitted
+// values: markers alone, in the look of the other tools' charts.
+void ResidualsSheet(ResultBook& book, const Settings& settings, const Matriz& data,
+                    const InfluenciaRegressao& in) {
+  const std::size_t n = in.residuos.size();
+  Worksheet& sheet = book.AddWorksheet(kResiduals.Text());
+  sheet.place = SheetPlace::AtEnd;
+  sheet.fitted = Rect{0, n, 0, 6};
+  Block& block = sheet.Add(Block(0, 0, n + 1, 7));
+  const std::string header[] = {"Obs.",           kFitted.Text(),
+                                kResidual.Text(), kStandardised.Text(),
+                                kLeverage.Text(), kCook.Text()};
+  block.Text(0, 0, header[0]);
+  block.Text(0, 1, "Y");
+  for (std::size_t c = 1; c < 6; ++c)
+    block.Text(0, c + 1, header[c]);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t row = i + 1;
+    block.Count(row, 0, row);
+    block.Number(row, 1, data[i][0]);
+    block.Number(row, 2, in.ajustados[i]);
+    block.Number(row, 3, in.residuos[i]);
+    Put(block, row, 4, in.padronizados[i]);
+    block.Number(row, 5, in.alavancagem[i]);
+    Put(block, row, 6, in.cook[i]);
+  }
+  block.Style(0, 0, 0, 6).Frame().Centre();
+  block.Style(1, n, 0, 6).Frame();
+  block.Style(1, n, 0, 0).Centre();
+  block.Style(1, n, 1, 4).Frame().Format(kStatistics).Shade();
+  block.Style(1, n, 5, 6).Frame().Format(kSmall).Shade();
+
+  const bool bw = settings.black_and_white;
+  ChartSheet& chart = book.AddChart(kResidualPlot.Text());
+  const auto first = 2u, last = static_cast<unsigned>(n + 1);
+  const std::string name = sheet.name;
+  chart.Add(chart::Series{CellReference(name, 1, 4), ColumnReference(name, first, last, 3),
+                          ColumnReference(name, first, last, 4), 1});
+  // No line; square markers, yellow on the dark chart area, black on white in black and white.
+  const int marker = bw ? palette::kBlack : palette::kYellow;
+  chart.Add(chart::SeriesLook{"S1",
+                              false,
+                              SeriesKind::Scatter,
+                              std::nullopt,
+                              {2, omitted, omitted, omitted, 0, 1, marker, marker}});
+  const ChartColours colours(bw);
+  chart.Add(chart::NoLegend{});
+  chart.Add(chart::Title{kResidualTitle.Text(), colours});
+  chart.Add(chart::Axis{"Axis 1", "", colours, AxisTitle::Value, kResidual.Text()});
+  chart.Add(chart::Axis{"Axis 2", "", colours, AxisTitle::Category, kFitted.Text()});
+  chart.Add(chart::PlotArea{});
+  if (!bw) chart.Add(chart::ChartArea{palette::kDarkTeal});
+  chart.Add(chart::Gridlines{bw});
+  chart.Add(chart::WholeChart{});
+}
 } // namespace
 
 ResultBook StoppedSheet(const Settings& settings) {
   return OpenedBook(kSheet, settings.black_and_white);
 }
 
-ResultBook Sheet(const Settings& settings, const Result& result, const PValues& p, bool complete) {
+ResultBook Sheet(const Settings& settings, const Matriz& data, const Result& result,
+                 const PValues& p, bool complete) {
   ResultBook book = StoppedSheet(settings);
   Description sheet(settings, result, p, std::get<Worksheet>(book.sheets.front()));
   sheet.Heading();
@@ -208,6 +326,8 @@ ResultBook Sheet(const Settings& settings, const Result& result, const PValues& 
   sheet.Correlations(result.fit.correlacao);
   if (!complete) return book;
   if (result.best) sheet.Combined(result.shown, *result.best);
+  if (result.diagnostics) sheet.Diagnostics(*result.diagnostics);
+  if (result.influence) ResidualsSheet(book, settings, data, *result.influence);
   // Best fit of rows 3 .. r and columns 0 .. 2m + 2, A1 selected, screen updating back on.
   const std::size_t last_col = std::min<std::size_t>(2 * result.q.m + 2, 255);
   book.closing = Closing{kSheet, Rect{3, std::max<std::size_t>(sheet.LastRow(), 3), 0, last_col}};

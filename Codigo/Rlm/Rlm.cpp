@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "Analise.h"
@@ -17,7 +19,7 @@ const DialogTable kRegressionDialog{
     "RLM - Regressão Linear Múltipla",
     "MLR - Multiple Linear Regression",
     280,
-    134,
+    176,
     {
         {.name = "titulo1",
          .kind = ControlKind::Label,
@@ -47,21 +49,42 @@ const DialogTable kRegressionDialog{
          .pt = "Calcular correlações combinadas",
          .en = "Show cross correlations",
          .at = {7, 79, 266, 10}},
+        {.name = "l_erros",
+         .kind = ControlKind::Label,
+         .pt = "Erros-padrão:",
+         .en = "Standard errors:",
+         .at = {7, 94, 120, 8}},
+        {.name = "c_erros",
+         .kind = ControlKind::ComboBox,
+         .items_pt = {"Clássicos", "HC0", "HC1", "HC2", "HC3", "Newey-West (HAC)"},
+         .items_en = {"Classical", "HC0", "HC1", "HC2", "HC3", "Newey-West (HAC)"},
+         .at = {133, 91, 140, 14},
+         .item_index = 0},
+        {.name = "o_diagnosticos",
+         .kind = ControlKind::CheckBox,
+         .pt = "Diagnósticos dos resíduos",
+         .en = "Residual diagnostics",
+         .at = {7, 109, 266, 10}},
+        {.name = "o_residuos",
+         .kind = ControlKind::CheckBox,
+         .pt = "Planilha de resíduos e gráfico",
+         .en = "Residuals sheet and chart",
+         .at = {7, 121, 266, 10}},
         {.name = "o_cores",
          .kind = ControlKind::CheckBox,
          .pt = "Planilhas em preto e branco",
          .en = "Black and white output",
-         .at = {7, 91, 266, 10}},
+         .at = {7, 133, 266, 10}},
         {.name = "b_ok",
          .kind = ControlKind::Button,
          .pt = "OK",
          .en = "OK",
-         .at = {169, 113, 50, 14}},
+         .at = {169, 155, 50, 14}},
         {.name = "b_cancelar",
          .kind = ControlKind::Button,
          .pt = "Cancelar",
          .en = "Cancel",
-         .at = {223, 113, 50, 14}},
+         .at = {223, 155, 50, 14}},
     }};
 
 Tf_rlm::Tf_rlm()
@@ -71,6 +94,10 @@ Tf_rlm::Tf_rlm()
       o_equacao(Bound<forms::CheckBox>(*this, "o_equacao")),
       o_anova(Bound<forms::CheckBox>(*this, "o_anova")),
       o_combinada(Bound<forms::CheckBox>(*this, "o_combinada")),
+      l_erros(Bound<forms::Label>(*this, "l_erros")),
+      c_erros(Bound<forms::ComboBox>(*this, "c_erros")),
+      o_diagnosticos(Bound<forms::CheckBox>(*this, "o_diagnosticos")),
+      o_residuos(Bound<forms::CheckBox>(*this, "o_residuos")),
       o_cores(Bound<forms::CheckBox>(*this, "o_cores")) {
   b_ok->OnClick = Handler(&Tf_rlm::b_okClick);
 }
@@ -129,14 +156,33 @@ private:
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
+// c_erros' items in order.
+constexpr Covariancia kErrors[] = {Covariancia::Classica, Covariancia::HC0, Covariancia::HC1,
+                                   Covariancia::HC2,      Covariancia::HC3, Covariancia::NeweyWest};
+
 rlm::Settings ReadSettings(const Tf_rlm& dialog) {
-  return rlm::Settings{dialog.o_equacao->Checked(), dialog.o_anova->Checked(),
-                       dialog.o_combinada->Checked(), dialog.o_cores->Checked()};
+  rlm::Settings s{dialog.o_equacao->Checked(), dialog.o_anova->Checked(),
+                  dialog.o_combinada->Checked(), dialog.o_cores->Checked()};
+  const int errors = dialog.c_erros->ItemIndex();
+  if (errors > 0 && errors < static_cast<int>(std::size(kErrors))) s.errors = kErrors[errors];
+  s.diagnostics = dialog.o_diagnosticos->Checked();
+  s.residuals = dialog.o_residuos->Checked();
+  return s;
+}
+
+std::optional<double> Chidist(const TesteRegressao& test) {
+  double value = 0;
+  if (test.estatistica && test.estatistica->numero &&
+      ExcelChidist(test.estatistica->valor, test.gl, value))
+    return value;
+  return std::nullopt;
 }
 
 // Excel's p-values of the cells the sheet shows: TDIST of each finite |t| with N - m degrees of
-// freedom, and with the analysis of variance FDIST of F.
-rlm::PValues AskExcel(const rlm::Settings& settings, const QuadroRegressao& q) {
+// freedom, with the analysis of variance FDIST of F, and with the diagnostics CHIDIST of the
+// chi-squared tests and FDIST of RESET's F with 2 and N - m - 2.
+rlm::PValues AskExcel(const rlm::Settings& settings, const rlm::Result& result) {
+  const QuadroRegressao& q = result.q;
   rlm::PValues p;
   const double df = static_cast<double>(q.n - q.m);
   for (std::size_t j = 0; j < q.m; ++j) {
@@ -149,6 +195,14 @@ rlm::PValues AskExcel(const rlm::Settings& settings, const QuadroRegressao& q) {
   if (settings.anova && q.f.numero &&
       ExcelFdist(q.f.valor, static_cast<double>(q.m - 1), static_cast<double>(q.n - q.m), value))
     p.f = value;
+  if (!result.diagnostics) return p;
+  const DiagnosticosRegressao& d = *result.diagnostics;
+  p.jarque_bera = Chidist(d.jarque_bera);
+  p.breusch_pagan = Chidist(d.breusch_pagan);
+  p.breusch_godfrey = Chidist(d.breusch_godfrey);
+  if (d.reset.estatistica && d.reset.estatistica->numero &&
+      ExcelFdist(d.reset.estatistica->valor, d.reset.gl, static_cast<double>(q.n - q.m - 2), value))
+    p.reset = value;
   return p;
 }
 
@@ -163,11 +217,13 @@ void Tf_rlm::b_okClick(forms::Control&) {
     const rlm::Settings settings = ReadSettings(*this);
     ProgressOnStatusBar progress(Columns(dados) - 1);
     const auto result = rlm::Analyse(settings, dados, progress.Reporter());
-    if (result) return ToolRun{rlm::Sheet(settings, *result, AskExcel(settings, result->q)), {}};
+    if (result)
+      return ToolRun{rlm::Sheet(settings, dados, *result, AskExcel(settings, *result)), {}};
     const rlm::Stop& stop = result.motivo();
     const ToolMessage message = MessageOf(MessageFor(stop.reason), rlm::Reason(stop.reason));
     if (!stop.reached) return ToolRun{rlm::StoppedSheet(settings), message};
-    return ToolRun{rlm::Sheet(settings, *stop.reached, AskExcel(settings, stop.reached->q), false),
-                   message};
+    return ToolRun{
+        rlm::Sheet(settings, dados, *stop.reached, AskExcel(settings, *stop.reached), false),
+        message};
   });
 }

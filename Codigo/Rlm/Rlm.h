@@ -17,6 +17,10 @@ public:
   forms::CheckBox* o_equacao;
   forms::CheckBox* o_anova;
   forms::CheckBox* o_combinada; // all-subsets combined correlations
+  forms::Label* l_erros;
+  forms::ComboBox* c_erros; // the covariance behind the SE, t and p columns
+  forms::CheckBox* o_diagnosticos;
+  forms::CheckBox* o_residuos;
   forms::CheckBox* o_cores;
 
   // Observations (rows) by variables (columns), the dependent variable first; filled by the

@@ -19,6 +19,30 @@ verify "regression against numpy and scipy" rlm "$out/rlm.xlsx" "$prices" 4
   >"$out/rlm-bw.log" 2>&1
 check "regression in black and white" $? 0
 verify "regression in black and white" rlm "$out/rlm-bw.xlsx" "$prices" 4
+# Robust errors, diagnostics and the residuals sheet with its chart: every covariance, both
+# languages and colour modes, the fewest observations RESET cannot take, and an exact fit.
+cases="$(dirname "$0")/cases"
+for errors in 1:HC0 2:HC1 3:HC2 4:HC3 5:NW; do
+  "$kvhost" run rlm --data "$prices" --select A2:D1861 --set c_erros="${errors%%:*}" \
+    --click o_diagnosticos --click o_residuos --ok --out "$out/rlm-${errors#*:}.xlsx" \
+    >"$out/rlm-${errors#*:}.log" 2>&1
+  check "regression with ${errors#*:} errors" $? 0
+  verify "${errors#*:} errors, diagnostics and residuals against numpy" rlm-options \
+    "$out/rlm-${errors#*:}.xlsx" "$prices" 4 "${errors#*:}" en
+done
+"$kvhost" --lang pt run rlm --data "$prices" --select A2:C300 --set c_erros=4 --click o_diagnosticos \
+  --click o_residuos --click o_cores --ok --out "$out/rlm-pt.xlsx" >"$out/rlm-pt.log" 2>&1
+check "regression with every option in Portuguese, black and white" $? 0
+verify "every option in Portuguese" rlm-options "$out/rlm-pt.xlsx" "$prices" 3 HC3 pt 299
+"$kvhost" run rlm --data "$prices" --select A2:D6 --set c_erros=5 --click o_diagnosticos \
+  --click o_residuos --ok --out "$out/rlm-small.xlsx" >"$out/rlm-small.log" 2>&1
+check "regression of n = k + 2 observations" $? 0
+verify "RESET left empty for n = k + 2" rlm-options "$out/rlm-small.xlsx" "$prices" 4 NW en 5
+"$kvhost" run rlm --data "$cases/exact.csv" --select A2:C13 --set c_erros=4 --click o_diagnosticos \
+  --click o_residuos --ok --out "$out/rlm-exact.xlsx" >"$out/rlm-exact.log" 2>&1
+check "regression of an exact fit" $? 0
+verify "an exact fit's tests divide by zero" rlm-exact "$out/rlm-exact.xlsx" "$cases/exact.csv" 3
+
 "$kvhost" --lang pt run ewv --data "$prices" --select A2:A1861 --ok --out "$out/ewv.xlsx" \
   >"$out/ewv.log" 2>&1
 check "best decay" $? 0

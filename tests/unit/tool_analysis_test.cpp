@@ -139,9 +139,9 @@ TEST(RegressionAnalysis, CombinedCorrelationsAndTheirProgress) {
   rlm::Settings settings;
   settings.combined = true;
   std::vector<std::pair<double, double>> reports;
-  const auto result = rlm::Analyse(settings, RegressionData(true), [&](double done, double total) {
-    reports.emplace_back(done, total);
-  });
+  const Matriz data = RegressionData(true);
+  const auto result = rlm::Analyse(
+      settings, data, [&](double done, double total) { reports.emplace_back(done, total); });
   ASSERT_TRUE(result);
   EXPECT_EQ(result->q.m, 4u);
   ASSERT_TRUE(result->best);
@@ -157,10 +157,10 @@ TEST(RegressionAnalysis, CombinedCorrelationsAndTheirProgress) {
 
   // A run stopped at the combined correlations writes what came before them, without closing.
   CurrentLanguage = Language::English;
-  const ResultBook partial = rlm::Sheet(settings, *result, {}, false);
+  const ResultBook partial = rlm::Sheet(settings, data, *result, {}, false);
   EXPECT_FALSE(partial.closing);
   EXPECT_EQ(TextAt(FirstSheet(partial).blocks.back(), 0, 0), "Correlations");
-  const ResultBook whole = rlm::Sheet(settings, *result, {});
+  const ResultBook whole = rlm::Sheet(settings, data, *result, {});
   EXPECT_EQ(TextAt(FirstSheet(whole).blocks.back(), 0, 0), "Cross");
   EXPECT_TRUE(whole.closing);
 }
