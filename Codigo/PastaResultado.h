@@ -116,7 +116,7 @@ struct Worksheet {
   SheetLook look = SheetLook::Styled;
   bool hidden = false; // hidden (very hidden) once written
   SheetPlace place = SheetPlace::InPlace;
-  std::optional<Rect> fitted = std::nullopt; // columns best fitted once written
+  std::optional<Rect> fitted = std::nullopt; // columns best fitted, then A1 selected, once written
 
   Block& Add(Block block) { return blocks.emplace_back(std::move(block)); }
 };

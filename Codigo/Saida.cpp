@@ -437,7 +437,10 @@ void DrawWorksheet(const Worksheet& sheet, bool first, const ResultBook& book) {
     for (const RangeStyle& style : block.styles())
       DrawStyle(style, bw);
   }
-  if (sheet.fitted) FitColumns(Fitted(*sheet.fitted));
+  if (sheet.fitted) {
+    FitColumns(Fitted(*sheet.fitted));
+    SelectRange(SheetRect{0, 0, 0, 0});
+  }
   if (sheet.hidden) HideSheet(sheet.name);
 }
 

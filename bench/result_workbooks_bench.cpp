@@ -284,6 +284,15 @@ int main(int argc, char** argv) {
     return Case{title, "kv_menu_rlm",  Factors(10000, 17, 5), kvhost::CellRange{0, 9999, 0, 16},
                 {},    {"o_combinada"}};
   });
+  run("Regression of 16 variables x 10000 rows: Newey-West, diagnostics, residuals sheet",
+      [](const char* title) {
+        return Case{title,
+                    "kv_menu_rlm",
+                    Factors(10000, 17, 5),
+                    kvhost::CellRange{0, 9999, 0, 16},
+                    {{"c_erros", "5"}},
+                    {"o_diagnosticos", "o_residuos"}};
+      });
   run("Combined correlations of 20 variables x 10000 rows", [](const char* title) {
     return Case{title, "kv_menu_rlm",  Factors(10000, 21, 5), kvhost::CellRange{0, 9999, 0, 20},
                 {},    {"o_combinada"}};
