@@ -36,6 +36,8 @@ Checks made before anything is written (the run stops on a failure):
     so the same F), which is what is stored: with the raw yhat^3 of the DAX (1e10 beside the
     constant) linear_reset's pseudo-inverse is off by 1.2e-8; lmtest::resettest must agree with
     the stored value to 1e-11, linear_reset to 1e-7;
+  * for the sets of up to 100 rows, the coefficients, residuals and Breusch-Godfrey again from
+    the normal equations in 50-digit arithmetic (mpmath), to 1e-12;
   * the condition number from the eigenvalues of the Gram matrix of the scaled columns in 60-digit
     arithmetic (mpmath), which is what is stored; numpy's value must agree to 1e-8;
   * the set far from zero is fitted again on x1 - 1e6 (exact in doubles): every value but the
@@ -106,6 +108,33 @@ def reset_standardised(y, Xc, fitted):
 
     s0, s1 = sse(Xc), sse(np.column_stack([Xc, z ** 2, z ** 3]))
     return ((s0 - s1) / 2) / (s1 / (n - m - 2))
+
+
+def exact(name, D, f, r):
+    """The coefficients, residuals and Breusch-Godfrey statistic again in 50-digit arithmetic
+    (normal equations on the doubles given): the double figures must agree to 1e-12."""
+    mpmath.mp.dps = 50
+    n = len(D)
+    y = mpmath.matrix([mpmath.mpf(float(v)) for v in D[:, 0]])
+    X = mpmath.matrix([[1] + [mpmath.mpf(float(v)) for v in row[1:]] for row in D])
+
+    def fit(A, v):
+        b = mpmath.lu_solve(A.T * A, A.T * v)
+        return b, v - A * b
+
+    b, e = fit(X, y)
+    A = mpmath.matrix(n, X.cols + 1)
+    for i in range(n):
+        for j in range(X.cols):
+            A[i, j] = X[i, j]
+        A[i, X.cols] = e[i - 1] if i > 0 else 0
+    u = fit(A, e)[1]
+    bg = float(n * (1 - mpmath.fsum(v * v for v in u) / mpmath.fsum(v * v for v in e)))
+    e = np.array([float(v) for v in e])
+    check(f"{name} coefficients, 50 digits", f["params"], [float(v) for v in b], 1e-12)
+    if np.max(np.abs(f["resid"] - e)) > 1e-12 * np.max(np.abs(e)):
+        raise SystemExit(f"{name}: residuals off by more than 1e-12 of the largest")
+    check(f"{name} Breusch-Godfrey, 50 digits", r["bg"], bg, 1e-12)
 
 
 def breusch_godfrey(e, Xc):
@@ -287,6 +316,7 @@ def main():
         print(f"{s['name']}: condition number {cond:.17g}, numpy's off by "
               f"{rel(f['cond_numpy'], cond):.2g}")
         check(f"{s['name']} condition number, numpy", f["cond_numpy"], cond, 1e-8)
+        key = s["key"]
         if "shift" in s:
             key = s["key"] + "_shifted"
             g = to_original(statsmodels_figures(y, X - s["shift"]), s["shift"])
@@ -311,7 +341,9 @@ def main():
             worst = compare_with_r(s["name"], f, r[s["key"]], 1e-10)
             print(f"  statsmodels and R agree to {worst:.2g}")
             tests_against_others(s["name"], f, r[s["key"]])
-        out_sets.append(record(s, f, r[s["key"]], cond))
+        if len(D) <= 100:
+            exact(s["name"], D, f, r[key])
+        out_sets.append(record(s, f, r[key], cond))
     ns = [3, 5, 50, 100, 1860, 10000]
     out = {"newey_west_lags": [{"n": n, "lags": lags(n)} for n in ns], "sets": out_sets}
     path = os.path.join(HERE, "data", "regression_diagnostics.json")
