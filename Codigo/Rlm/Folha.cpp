@@ -214,7 +214,10 @@ public:
   // The residual tests with their degrees of freedom and p-values, the condition number and a
   // VIF per explanatory variable.
   void Diagnostics(const DiagnosticosRegressao& d) {
-    const std::size_t k = d.vif.size(), top = r_ + 1, rows = 6 + k;
+    // One empty row below the last table, whichever it is (the combined correlations leave r
+    // on their last row, the other tables on the empty row after theirs).
+    const Block& last = sheet_.blocks.back();
+    const std::size_t k = d.vif.size(), top = last.first_row() + last.rows() + 1, rows = 6 + k;
     Block& block = sheet_.Add(Block(top, 0, rows, 4));
     block.Text(0, 0, kDiagnostics.Text());
     block.Text(0, 1, kStatistic.Text());
@@ -241,7 +244,7 @@ public:
     }
     Style(block, top, top + rows - 1, 3, 1, 3, kStatistics);
     Values(block, top + 1, top + 4, 2, 2, kCount);
-    r_ += rows + 1;
+    r_ = top + rows;
   }
 
   std::size_t LastRow() const { return r_; }

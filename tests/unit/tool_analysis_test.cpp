@@ -165,6 +165,61 @@ TEST(RegressionAnalysis, CombinedCorrelationsAndTheirProgress) {
   EXPECT_TRUE(whole.closing);
 }
 
+// Robust errors replace the SE and t cells and name themselves in the header; the diagnostics
+// follow the last block after one empty row; the residuals sheet goes after "RLM" and the chart
+// plots its residual column over its fitted column.
+TEST(RegressionSheet, RobustErrorsDiagnosticsAndResiduals) {
+  rlm::Settings settings;
+  settings.combined = true;
+  settings.errors = Covariancia::HC3;
+  settings.diagnostics = true;
+  settings.residuals = true;
+  const Matriz data = RegressionData(true);
+  const auto result = rlm::Analyse(settings, data);
+  ASSERT_TRUE(result);
+  const auto classical = rlm::Analyse({}, data);
+  ASSERT_TRUE(classical);
+  const auto hc3 = erros_padrao_regressao(data, classical->fit, classical->q, Covariancia::HC3);
+  for (std::size_t j = 0; j < 4; ++j) {
+    EXPECT_EQ(result->q.erro_padrao[j].valor, hc3[j].valor);
+    EXPECT_DOUBLE_EQ(result->q.t[j].valor, result->q.b[j] / hc3[j].valor);
+    EXPECT_NE(result->q.erro_padrao[j].valor, classical->q.erro_padrao[j].valor);
+  }
+
+  rlm::PValues p;
+  p.reset = 0.25;
+  for (Language language : {Language::English, Language::Portuguese}) {
+    CurrentLanguage = language;
+    const bool en = language == Language::English;
+    const ResultBook book = rlm::Sheet(settings, data, *result, p);
+    const Worksheet& sheet = FirstSheet(book);
+    const Block& coefficients = sheet.blocks[2];
+    EXPECT_EQ(TextAt(coefficients, 0, 2), en ? "SE (HC3)" : "EP (HC3)");
+    const Block& combined = sheet.blocks[sheet.blocks.size() - 2];
+    const Block& diagnostics = sheet.blocks.back();
+    EXPECT_EQ(diagnostics.first_row(), combined.first_row() + combined.rows() + 1);
+    EXPECT_EQ(kvp::AnsiToUtf8(TextAt(diagnostics, 0, 0)), en ? "Diagnostics" : "Diagnósticos");
+    ASSERT_EQ(diagnostics.rows(), 9u); // header, four tests, condition number, three VIFs
+    EXPECT_EQ(TextAt(diagnostics, 4, 0), "RESET (2,3)");
+    EXPECT_EQ(std::get<double>(diagnostics.At(4, 3)), 0.25);
+    EXPECT_EQ(TextAt(diagnostics, 8, 0), "VIF X3");
+    ASSERT_TRUE(book.closing);
+    EXPECT_EQ(book.closing->used.last_row, diagnostics.first_row() + diagnostics.rows());
+
+    ASSERT_EQ(book.sheets.size(), 3u);
+    const auto& residuals = std::get<Worksheet>(book.sheets[1]);
+    EXPECT_EQ(kvp::AnsiToUtf8(residuals.name), en ? "Residuals" : "Resíduos");
+    EXPECT_EQ(residuals.place, SheetPlace::AtEnd);
+    ASSERT_EQ(residuals.blocks.front().rows(), 16u);
+    EXPECT_EQ(std::get<double>(residuals.blocks.front().At(15, 1)), data[14][0]);
+    const auto& chart = std::get<ChartSheet>(book.sheets[2]);
+    EXPECT_EQ(kvp::AnsiToUtf8(chart.name), en ? "Residual plot" : "Gráfico de resíduos");
+    const auto& series = std::get<chart::Series>(chart.parts.front());
+    EXPECT_EQ(series.x_ref, ColumnReference(residuals.name, 2, 16, 3));
+    EXPECT_EQ(series.y_ref, ColumnReference(residuals.name, 2, 16, 4));
+  }
+}
+
 TEST(ArchAnalysis, ReasonsOfAStop) {
   arch::Settings settings; // no model chosen
   const std::vector<double> prices = Prices(30);
