@@ -1,7 +1,8 @@
 #!/bin/sh
 # LibreOffice opens the workbooks `kvhost run` saves: the histogram (with its indicators and the
 # normalised chart), the comparison chart, the PCA (with its scree chart), the ICA, the
-# regression, the best decay and the conditional volatility with its chart, converted to PDF by soffice, give at least a page for the
+# regression (also with its residuals sheet and chart), the best decay and the conditional
+# volatility with its chart, converted to PDF by soffice, give at least a page for the
 # worksheet and one per chart sheet (hidden sheets are not printed).
 # Arguments: kvhost, the bundled data folder. Exits 77 (skipped) when soffice is absent.
 # Keeps its files, and LibreOffice's profile, in a temporary folder of its own; set
@@ -28,6 +29,9 @@ export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/
     --ok --out "$out/ica.xlsx" >>"$out/run.log" 2>&1 &&
   "$kvhost" run rlm --data "$data/eu_stock_markets.csv" --select A2:D1861 --ok \
     --out "$out/rlm.xlsx" >>"$out/run.log" 2>&1 &&
+  "$kvhost" run rlm --data "$data/eu_stock_markets.csv" --select A2:D1861 --set c_erros=5 \
+    --click o_diagnosticos --click o_residuos --ok --out "$out/rlm-options.xlsx" \
+    >>"$out/run.log" 2>&1 &&
   "$kvhost" --lang pt run ewv --data "$data/eu_stock_markets.csv" --select A2:A1861 --ok \
     --out "$out/ewv.xlsx" >>"$out/run.log" 2>&1 &&
   "$kvhost" run arch --data "$data/eu_stock_markets.csv" --select A2:A1861 --set r_grupo=1 \
@@ -35,7 +39,7 @@ export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/
   { echo "FAIL: kvhost run"; cat "$out/run.log"; exit 1; }
 
 status=0
-for book in histogram:3 comparison:1 pca:2 ica:1 rlm:1 ewv:1 arch:2; do
+for book in histogram:3 comparison:1 pca:2 ica:1 rlm:1 rlm-options:3 ewv:1 arch:2; do
   name=${book%:*} expected=${book#*:}
   timeout 240 soffice --headless "-env:UserInstallation=file://$out/profile" \
     --convert-to pdf --outdir "$out" "$out/$name.xlsx" >"$out/soffice.log" 2>&1

@@ -397,6 +397,15 @@ std::vector<std::pair<std::string, Script>> Scripts() {
               "the distributions without \"All\"");
          d.Close();
        }},
+      {"regression",
+       [](Driver& d) {
+         Same(static_cast<int>(SendMessageA(WindowOf(d.dialog, "c_erros"), CB_GETCOUNT, 0, 0)), 6,
+              "the six covariances of the standard errors");
+         d.Set("c_erros", "5");
+         d.Click("o_diagnosticos");
+         d.Click("o_residuos");
+         d.Close();
+       }},
       {"decay",
        [](Driver& d) {
          d.Set("c_tol", "4");
