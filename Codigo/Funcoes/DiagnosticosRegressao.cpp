@@ -306,10 +306,13 @@ InfluenciaRegressao influencia_regressao(const Matriz& D, const ResultadoRegress
 }
 
 DiagnosticosRegressao diagnosticos_regressao(const Matriz& D, const ResultadoRegressao& fit,
-                                             const QuadroRegressao& q) {
+                                             const QuadroRegressao& q,
+                                             const InfluenciaRegressao* influencia) {
   const std::size_t n = Rows(D), k = Columns(D) - 1;
   DiagnosticosRegressao d;
-  const InfluenciaRegressao in = influencia_regressao(D, fit, q);
+  InfluenciaRegressao own;
+  if (influencia == nullptr) own = influencia_regressao(D, fit, q);
+  const InfluenciaRegressao& in = influencia ? *influencia : own;
   const std::vector<double>& e = in.residuos;
 
   d.jarque_bera = {JarqueBera(e), 2};

@@ -59,5 +59,7 @@ struct DiagnosticosRegressao {
   CelulaRegressao condicao;         // of X with columns scaled to unit length
   std::vector<CelulaRegressao> vif; // X1 .. Xk: 1 / (1 - R_j^2) of Xj on the others
 };
+// `influencia`, when given, is influencia_regressao's answer for the same fit (spares its pass).
 DiagnosticosRegressao diagnosticos_regressao(const Matriz& D, const ResultadoRegressao& fit,
-                                             const QuadroRegressao& q);
+                                             const QuadroRegressao& q,
+                                             const InfluenciaRegressao* influencia = nullptr);

@@ -42,21 +42,31 @@ BestCombinations(const Matriz& D, std::size_t nb, const Progress& progress) {
 } // namespace
 
 Resultado<Result, Stop> Analyse(const Settings& settings, const Matriz& data,
-                                const Progress& progress) {
+                                const Progress& progress, const Announce& announce) {
   auto fit = regressao_multipla(data);
   if (!fit) return Falhou{Stop{FromFit(fit.motivo()), std::nullopt}};
   Result result;
   result.q = quadro_regressao(*fit, Rows(data));
   result.fit = std::move(*fit);
+  auto step = [&](Step s) {
+    if (announce) announce(s);
+  };
   if (settings.errors != Covariancia::Classica) {
+    step(Step::RobustErrors);
     result.q.erro_padrao = erros_padrao_regressao(data, result.fit, result.q, settings.errors);
     for (std::size_t j = 0; j < result.q.m; ++j) {
       const CelulaRegressao& se = result.q.erro_padrao[j];
       result.q.t[j] = se.numero ? quociente(result.q.b[j], se.valor) : se;
     }
   }
-  if (settings.diagnostics) result.diagnostics = diagnosticos_regressao(data, result.fit, result.q);
-  if (settings.residuals) result.influence = influencia_regressao(data, result.fit, result.q);
+  if (settings.diagnostics || settings.residuals) {
+    step(Step::Diagnostics);
+    // The residuals sheet shows the influence the diagnostics start from: one pass for both.
+    InfluenciaRegressao influence = influencia_regressao(data, result.fit, result.q);
+    if (settings.diagnostics)
+      result.diagnostics = diagnosticos_regressao(data, result.fit, result.q, &influence);
+    if (settings.residuals) result.influence = std::move(influence);
+  }
   if (!settings.combined) return result;
   result.shown = combinacoes_mostradas(result.q.m);
   auto best = BestCombinations(data, result.shown, progress);

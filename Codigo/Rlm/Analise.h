@@ -45,8 +45,12 @@ struct Stop {
 // How far the combined correlations are: `done` subsets of `total`.
 using Progress = std::function<void(double done, double total)>;
 
+// The parts of a run after the fit, each announced as it starts.
+enum class Step { RobustErrors, Diagnostics };
+using Announce = std::function<void(Step)>;
+
 Resultado<Result, Stop> Analyse(const Settings& settings, const Matriz& data,
-                                const Progress& progress = {});
+                                const Progress& progress = {}, const Announce& announce = {});
 
 // Why the run stopped, for the trace.
 std::string Reason(Falha falha);

@@ -121,6 +121,13 @@ const BilingualText kSingular{
     "inverted)!"};
 const BilingualText kProgress{"Kavenlor: correlações combinadas, %d%% concluído",
                               "Kavenlor: cross correlations, %d%% done"};
+const BilingualText kRobustErrors{"Kavenlor: erros-padrão robustos...",
+                                  "Kavenlor: robust standard errors..."};
+const BilingualText kDiagnostics{"Kavenlor: diagnósticos e resíduos...",
+                                 "Kavenlor: diagnostics and residuals..."};
+// From about this many products N m^2 on, the robust errors and the diagnostics (a few passes
+// and least-squares fits of the size of the regression's) take a second or more.
+constexpr double kAnnounceFrom = 2e8;
 
 // From this many explanatory variables on, the combined correlations take about a second or
 // more (k 2^(k-1) fits), and Excel's status bar tells how far they are.
@@ -128,11 +135,22 @@ constexpr std::size_t kProgressFrom = 18;
 // At most this many status bar updates per second.
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 
-// The combined correlations' progress on the status bar, in whole percents, for data of
-// `explanatory` variables; the first report shows at once.
+// The run's progress on the status bar: the steps after the fit on large data, then the
+// combined correlations in whole percents for data of `explanatory` variables (the first
+// report shows at once).
 class ProgressOnStatusBar {
 public:
   explicit ProgressOnStatusBar(std::size_t explanatory) : report_(explanatory >= kProgressFrom) {}
+
+  // The steps after the fit, named on the status bar for data of N rows and m columns large
+  // enough to take a while.
+  rlm::Announce Steps(std::size_t rows, std::size_t columns) {
+    const double size = static_cast<double>(rows) * static_cast<double>(columns * columns);
+    if (size < kAnnounceFrom) return {};
+    return [this](rlm::Step step) {
+      status_.Show(step == rlm::Step::RobustErrors ? kRobustErrors.Text() : kDiagnostics.Text());
+    };
+  }
 
   rlm::Progress Reporter() {
     if (!report_) return {};
@@ -216,7 +234,8 @@ void Tf_rlm::b_okClick(forms::Control&) {
   RunTool(*this, "RLM", kFailure, [this] {
     const rlm::Settings settings = ReadSettings(*this);
     ProgressOnStatusBar progress(Columns(dados) - 1);
-    const auto result = rlm::Analyse(settings, dados, progress.Reporter());
+    const auto result = rlm::Analyse(settings, dados, progress.Reporter(),
+                                     progress.Steps(Rows(dados), Columns(dados)));
     if (result)
       return ToolRun{rlm::Sheet(settings, dados, *result, AskExcel(settings, *result)), {}};
     const rlm::Stop& stop = result.motivo();
