@@ -224,15 +224,40 @@ rlm::PValues AskExcel(const rlm::Settings& settings, const rlm::Result& result) 
   return p;
 }
 
+// The residuals sheet has a row for each observation below its header.
+constexpr std::size_t kMostResidualRows = 65535;
+
+// The message of a residuals sheet that Excel's sheet cannot hold.
+ToolMessage OversizeMessage(std::size_t observations) {
+  const std::string n = std::to_string(observations);
+  const std::string pt =
+      "A planilha de resíduos tem 65536 linhas e comporta no máximo 65535 observações, mas o "
+      "intervalo de dados tem " +
+      n +
+      ".\n\nReduza o intervalo de dados ou desmarque a opção \"Planilha de resíduos e "
+      "gráfico\".\n\nO programa será interrompido!";
+  const std::string en =
+      "The residuals sheet has 65536 rows and holds at most 65535 observations, but the data "
+      "range has " +
+      n +
+      ".\n\nPlease, select a smaller data range or uncheck \"Residuals sheet and chart\".\n\nThe "
+      "analysis will be interrupted!";
+  return MessageOf(BilingualText{pt.c_str(), en.c_str()}, "linhas demais para a planilha");
+}
+
 const BilingualText& MessageFor(rlm::Falha falha) {
   return falha == rlm::Falha::Singular ? kSingular : kFailure;
 }
 } // namespace
 
-// Fits the regression of the first column on the others and writes the sheet "RLM".
+// Fits the regression of the first column on the others and writes the sheet "RLM" (and the
+// residuals sheet with its chart). A residuals sheet the sheet cannot hold is refused before
+// anything is computed or opened.
 void Tf_rlm::b_okClick(forms::Control&) {
   RunTool(*this, "RLM", kFailure, [this] {
     const rlm::Settings settings = ReadSettings(*this);
+    if (settings.residuals && Rows(dados) > kMostResidualRows)
+      return ToolRun{{}, OversizeMessage(Rows(dados))};
     ProgressOnStatusBar progress(Columns(dados) - 1);
     const auto result = rlm::Analyse(settings, dados, progress.Reporter(),
                                      progress.Steps(Rows(dados), Columns(dados)));
