@@ -20,14 +20,19 @@ double Norm(const std::vector<double>& w) {
   return std::sqrt(s);
 }
 
-// |w - v| < eps or |w + v| < eps: the same direction up to sign.
-bool Close(const std::vector<double>& w, const std::vector<double>& v) {
+// min(|w - v|, |w + v|): how far apart the two directions are, whatever their signs.
+double Change(const std::vector<double>& w, const std::vector<double>& v) {
   double minus = 0, plus = 0;
   for (std::size_t j = 0; j < w.size(); ++j) {
     minus += (w[j] - v[j]) * (w[j] - v[j]);
     plus += (w[j] + v[j]) * (w[j] + v[j]);
   }
-  return std::sqrt(minus) < kFasticaEpsilon || std::sqrt(plus) < kFasticaEpsilon;
+  return std::min(std::sqrt(minus), std::sqrt(plus));
+}
+
+// The same direction up to sign.
+bool Close(const std::vector<double>& w, const std::vector<double>& v) {
+  return Change(w, v) < kFasticaEpsilon;
 }
 
 // w <- w / |w|; false for a zero or non-finite norm.
@@ -153,7 +158,8 @@ Resultado<Separacao, FalhaFastica> separa_componentes(const Matriz& Z, const Mat
     std::uint32_t i = 1;
     for (;;) {
       if (!DeflateAndNormalise(w, b, scratch)) return Falhou{FalhaFastica::DirecaoNula};
-      if (Close(w, w_old)) {
+      component.variacao = Change(w, w_old);
+      if (component.variacao < kFasticaEpsilon) {
         if (!not_fine) {
           component.fim = FimComponente::Aceito;
           break;

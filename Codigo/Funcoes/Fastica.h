@@ -27,6 +27,9 @@ struct ComponenteFastica {
   bool afinado = false; // reached the fine-tuning phase
   bool oscilou = false; // the step was halved for an oscillation
   bool lento = false;   // the step was halved after the slow-convergence threshold
+  // min(|w - wOld|, |w + wOld|) at the last convergence test (step 2b); below kFasticaEpsilon
+  // for an accepted component.
+  double variacao = 0;
 };
 
 // A (d x k, mixing: column q is Dw w_q) and W (k x d, demixing: row q is w_q^T Wh), and how each

@@ -9,6 +9,7 @@ struct Settings {
   bool mixing = true;   // the mixing and demixing matrices
   bool sources = false; // the independent components, observation by observation
   bool black_and_white = false;
+  bool convergence = false; // each component's iterations, whether it converged, last change
 };
 
 } // namespace ica

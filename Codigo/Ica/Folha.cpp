@@ -18,9 +18,17 @@ const BilingualText kDeviations{"DP", "St. Dev."};
 const BilingualText kCovariances{"Covariâncias", "Covariances"};
 const BilingualText kEigenvalues{"Autovalores", "Eigenvalues"};
 const BilingualText kSources{"Fontes", "Sources"};
+const BilingualText kConvergence{"Convergência", "Convergence"};
+const BilingualText kIterations{"Iterações", "Iterations"};
+const BilingualText kConverged{"Convergiu", "Converged"};
+const BilingualText kFinalChange{"Variação final", "Final change"};
+const BilingualText kYes{"Sim", "Yes"};
+const BilingualText kNo{"Não", "No"};
 
 constexpr const char* kCountFormat = "0";
 constexpr const char* kValueFormat = "#,##0.0000";
+// A final change is a small number, below the tolerance 1e-4 when the component converged.
+constexpr const char* kChangeFormat = "0.000E+00";
 
 std::string Label(const char* prefix, std::size_t number) {
   return prefix + std::to_string(number);
@@ -54,6 +62,7 @@ public:
     Eigenvalues(sheet);
     if (at_.with_mix) Mixing(sheet);
     if (at_.with_sources) Sources(sheet);
+    if (at_.with_convergence) Convergence(sheet);
     book.closing =
         Closing{kSheet, Rect{2, at_.LastRow(), 0, std::min(at_.p + at_.k + 2, kSheetColumns - 1)}};
     return book;
@@ -148,6 +157,29 @@ private:
     Values(block, row + 1, row + n, 1, k, kValueFormat);
   }
 
+  // One row per component: the updates its iteration made, whether it was accepted before the
+  // iteration limit, and the last min(|w - wOld|, |w + wOld|) it was tested with.
+  void Convergence(Worksheet& sheet) {
+    const std::size_t k = at_.k, row = at_.ConvergenceRow();
+    Block& block = sheet.Add(Block(row, 0, k + 1, 4));
+    block.Text(0, 0, kConvergence.Text());
+    block.Text(0, 1, kIterations.Text());
+    block.Text(0, 2, kConverged.Text());
+    block.Text(0, 3, kFinalChange.Text());
+    for (std::size_t q = 0; q < k; ++q) {
+      const ComponenteFastica& component = r_.componentes[q];
+      block.Text(1 + q, 0, Label("IC", q + 1));
+      block.Count(1 + q, 1, component.iteracoes);
+      block.Text(1 + q, 2, (component.fim == FimComponente::Aceito ? kYes : kNo).Text());
+      block.Number(1 + q, 3, component.variacao);
+    }
+    Heading(block, row, row, 0, 3);
+    Labels(block, row + 1, row + k, 0, 0);
+    Values(block, row + 1, row + k, 1, 1, kCountFormat);
+    block.Style(row + 1, row + k, 2, 2).Frame().Centre().Shade();
+    Values(block, row + 1, row + k, 3, 3, kChangeFormat);
+  }
+
   const Settings& s_;
   const Layout& at_;
   const AnaliseIca& r_;
@@ -161,6 +193,7 @@ Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t ob
   at.k = Components(settings, signals);
   at.with_mix = settings.mixing;
   at.with_sources = settings.sources;
+  at.with_convergence = settings.convergence;
   at.eigen_row = at.p + 11;
   at.mix_row = at.p + 14;
   at.sources_row = settings.mixing ? 2 * at.p + 16 : at.p + 14;

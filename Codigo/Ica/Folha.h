@@ -21,18 +21,27 @@ inline constexpr unsigned long kSheetColumns = 256;
 // from 0, whole, so that a layout too large for the sheet is seen before anything is written.
 struct Layout {
   unsigned long p = 0, n = 0, k = 0;
-  bool with_mix = true, with_sources = false;
+  bool with_mix = true, with_sources = false, with_convergence = false;
   unsigned long eigen_row = 0, mix_row = 0, sources_row = 0;
 
-  unsigned long LastRow() const {
+  // The last row of the blocks above the convergence report.
+  unsigned long LastResultRow() const {
     if (with_sources) return sources_row + n;
     return with_mix ? mix_row + p : eigen_row + 1;
   }
+  // The convergence report: one empty row below the other blocks, a heading and k rows.
+  unsigned long ConvergenceRow() const { return LastResultRow() + 2; }
+  unsigned long LastRow() const {
+    return with_convergence ? ConvergenceRow() + k : LastResultRow();
+  }
   // The columns the blocks written take: the data and eigenvalues p + 1, the matrices p + k + 3,
-  // the sources k + 1 (k <= p).
+  // the sources k + 1 (k <= p); the convergence report's 4 always fit.
   unsigned long Columns() const { return with_mix ? p + k + 3 : p + 1; }
-  // The most observations whose sources fit below the other blocks.
-  unsigned long MostObservations() const { return kSheetRows - 1 - sources_row; }
+  // The most observations whose sources fit below the other blocks, with the convergence report
+  // below them.
+  unsigned long MostObservations() const {
+    return kSheetRows - 1 - sources_row - (with_convergence ? k + 2 : 0);
+  }
 };
 
 Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t observations);

@@ -16,18 +16,18 @@ const DialogTable kIcaDialog{
     "ICA - Análise de Componentes Independentes",
     "ICA - Independent Component Analysis",
     270,
-    123,
+    135,
     {
         {.name = "b_ok",
          .kind = ControlKind::Button,
          .pt = "OK",
          .en = "OK",
-         .at = {159, 102, 50, 14}},
+         .at = {159, 114, 50, 14}},
         {.name = "b_cancelar",
          .kind = ControlKind::Button,
          .pt = "Cancelar",
          .en = "Cancel",
-         .at = {213, 102, 50, 14}},
+         .at = {213, 114, 50, 14}},
         {.name = "titulo1",
          .kind = ControlKind::Label,
          .pt = "Intervalo de dados para análise de componentes independentes - ICA:",
@@ -38,7 +38,7 @@ const DialogTable kIcaDialog{
          .kind = ControlKind::CheckBox,
          .pt = "Planilhas em preto e branco",
          .en = "Black and white output",
-         .at = {7, 86, 256, 10}},
+         .at = {7, 98, 256, 10}},
         {.name = "limite",
          .kind = ControlKind::MaskEdit,
          .at = {144, 43, 22, 12},
@@ -71,6 +71,11 @@ const DialogTable kIcaDialog{
          .pt = "Reproduzir componentes independentes",
          .en = "Show independent components",
          .at = {7, 60, 256, 10}},
+        {.name = "o_convergencia",
+         .kind = ControlKind::CheckBox,
+         .pt = "Relatório de convergência",
+         .en = "Convergence report",
+         .at = {7, 86, 256, 10}},
     }};
 
 Tf_ica::Tf_ica()
@@ -79,7 +84,8 @@ Tf_ica::Tf_ica()
       o_cores(Bound<forms::CheckBox>(*this, "o_cores")),
       limite(Bound<forms::MaskEdit>(*this, "limite")), seta(Bound<forms::UpDown>(*this, "seta")),
       o_limite(Bound<forms::CheckBox>(*this, "o_limite")),
-      o_mix(Bound<forms::CheckBox>(*this, "o_mix")), o_ica(Bound<forms::CheckBox>(*this, "o_ica")) {
+      o_mix(Bound<forms::CheckBox>(*this, "o_mix")), o_ica(Bound<forms::CheckBox>(*this, "o_ica")),
+      o_convergencia(Bound<forms::CheckBox>(*this, "o_convergencia")) {
   b_ok->OnClick = Handler(&Tf_ica::b_okClick);
   limite->OnChange = Handler(&Tf_ica::limiteChange);
   seta->OnArrowClick = [this](forms::UpDown& sender, forms::UpDownButton button) {
@@ -178,7 +184,8 @@ ToolMessage OversizeMessage(const ica::Layout& layout, ica::Excess excess) {
 
 ica::Settings ReadSettings(const Tf_ica& dialog) {
   return ica::Settings{dialog.o_limite->Checked(), DigitsValue(dialog.limite->Text()),
-                       dialog.o_mix->Checked(), dialog.o_ica->Checked(), dialog.o_cores->Checked()};
+                       dialog.o_mix->Checked(),    dialog.o_ica->Checked(),
+                       dialog.o_cores->Checked(),  dialog.o_convergencia->Checked()};
 }
 } // namespace
 

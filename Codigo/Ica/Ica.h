@@ -17,8 +17,9 @@ public:
   forms::MaskEdit* limite; // the number of components, with o_limite
   forms::UpDown* seta;
   forms::CheckBox* o_limite;
-  forms::CheckBox* o_mix; // writes the mixing and demixing matrices
-  forms::CheckBox* o_ica; // writes the independent components
+  forms::CheckBox* o_mix;          // writes the mixing and demixing matrices
+  forms::CheckBox* o_ica;          // writes the independent components
+  forms::CheckBox* o_convergencia; // writes how each component's iteration ended
 
   // Observations (rows) by signals (columns), filled by the launch.
   Matriz dados;

@@ -10,9 +10,12 @@
 #include <sstream>
 
 #include "Funcoes/ComponentesIndependentes.h"
+#include "Ica/Analise.h"
+#include "Ica/Folha.h"
 #include "Ica/Ica.h"
 #include "Lancamento.h"
 #include "Tabelas.h"
+#include "kvplatform/ansi.h"
 #include "kvplatform/modal.h"
 #include "multivariate_support.h"
 #include "support/call_transcript.h"
@@ -190,6 +193,56 @@ TEST(IcaAnalysis, FewerComponentsThanSignals) {
     EXPECT_EQ(two.demixing[q], all.demixing[q]) << q;
     EXPECT_EQ(two.fontes[q], all.fontes[q]) << q;
   }
+}
+
+// The convergence report goes one empty row below the last block written (the sources, the
+// matrices or the eigenvalues), one row per component; an abandoned component reads "No" whatever
+// its change; and the rows it takes leave fewer observations room for their sources.
+TEST(IcaSheet, ConvergenceReportBelowTheLastBlock) {
+  const Matriz x = Mixed(40, 3);
+  ica::Settings settings;
+  settings.limited = true;
+  settings.limit = 2;
+  settings.convergence = true;
+  auto analysis = ica::Analyse(settings, x);
+  ASSERT_TRUE(analysis.ok());
+  ASSERT_EQ(analysis->componentes.size(), 2u);
+  analysis->componentes[1].fim = FimComponente::Abandonado;
+  analysis->componentes[1].iteracoes = 9999;
+  analysis->componentes[1].variacao = 2e-5; // below the tolerance, but never tested twice
+  const Language before = CurrentLanguage;
+  for (const bool sources : {false, true}) {
+    settings.sources = sources;
+    for (const Language language : {Language::English, Language::Portuguese}) {
+      CurrentLanguage = language;
+      const bool en = language == Language::English;
+      const ica::Layout layout = ica::PlaceBlocks(settings, 3, 40);
+      const ResultBook book = ica::Sheet(settings, layout, *analysis);
+      const auto& blocks = std::get<Worksheet>(book.sheets.at(0)).blocks;
+      const Block& above = blocks[blocks.size() - 2];
+      const Block& report = blocks.back();
+      auto text = [&](std::size_t r, std::size_t c) {
+        const auto* t = std::get_if<std::string>(&report.At(r, c));
+        return t != nullptr ? kvp::AnsiToUtf8(*t) : std::string();
+      };
+      EXPECT_EQ(report.first_row(), above.first_row() + above.rows() + 1) << sources;
+      ASSERT_EQ(report.rows(), 3u);
+      EXPECT_EQ(text(0, 0), en ? "Convergence" : "Convergência");
+      EXPECT_EQ(text(0, 3), en ? "Final change" : "Variação final");
+      EXPECT_EQ(text(2, 0), "IC2");
+      EXPECT_EQ(text(1, 2), en ? "Yes" : "Sim");
+      EXPECT_EQ(text(2, 2), en ? "No" : "Não");
+      EXPECT_EQ(std::get<double>(report.At(1, 3)), analysis->componentes[0].variacao);
+      ASSERT_TRUE(book.closing);
+      EXPECT_EQ(book.closing->used.last_row, layout.LastRow());
+      EXPECT_EQ(layout.LastRow(), report.first_row() + 2);
+    }
+  }
+  CurrentLanguage = before;
+  ica::Layout layout = ica::PlaceBlocks(settings, 3, 40);
+  const unsigned long with_report = layout.MostObservations();
+  layout.with_convergence = false;
+  EXPECT_EQ(layout.MostObservations(), with_report + 4);
 }
 
 namespace {
