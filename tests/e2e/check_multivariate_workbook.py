@@ -5,17 +5,23 @@ numpy, or checked by properties that hold whatever the sign and order convention
 keeps the communalities, a demixing matrix inverts its mixing matrix on the whitened space).
 
     check_multivariate_workbook.py pca BOOK.xlsx DATA.csv COLUMNS LANG [bw] [kaiser|PCT]
-    check_multivariate_workbook.py ica BOOK.xlsx DATA.csv COLUMNS LANG [bw]
+    check_multivariate_workbook.py ica BOOK.xlsx DATA.csv COLUMNS LANG [bw] [convergence]
 
 COLUMNS is how many leading columns of DATA.csv were selected (every row of numbers).
 Prints one line per failed check and exits 1 when any failed.
 """
 import csv
+import itertools
+import os
 import sys
 import zipfile
 
 import numpy as np
 import openpyxl
+
+# The FastICA rule reimplemented in numpy, shared with the reference values of the unit tests.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "reference"))
+from generate_fastica_convergence import fastica  # noqa: E402
 
 failures = []
 
@@ -149,7 +155,48 @@ def check_pca(book, data, columns, lang, bw, criterion):
         check("<c:marker>" in xml[0], "no markers")
 
 
-def check_ica(book, data, columns, lang, bw):
+def check_convergence(ws, row, xc, w_sheet, pt):
+    """The convergence report at `row` against a numpy run of the FastICA rule on the data
+    whitened as the tool whitens them. An eigenvector's sign is a convention: of the 2^p sign
+    choices, the run is the one whose demixing matrix is the sheet's."""
+    p = xc.shape[1]
+    k = w_sheet.shape[0]
+    check(ws.cell(row - 1, 1).value is None, "no empty row above the convergence report")
+    check([ws.cell(row, c).value for c in range(1, 5)] ==
+          (["Convergência", "Iterações", "Convergiu", "Variação final"] if pt else
+           ["Convergence", "Iterations", "Converged", "Final change"]),
+          f"convergence heading {[ws.cell(row, c).value for c in range(1, 5)]}")
+    check([ws.cell(row + 1 + q, 1).value for q in range(k)] == [f"IC{q + 1}" for q in range(k)],
+          "component labels")
+    check(ws.cell(row + k + 1, 1).value is None, "a row below the convergence report")
+    check(formats(ws, row + 1, 2, 1) == {"0"} and formats(ws, row + 1, 4, 1) == {"0.000E+00"},
+          "convergence formats")
+    lam, e = np.linalg.eigh(np.cov(xc, rowvar=False))
+    order = np.argsort(lam)[::-1]
+    lam, e = lam[order], e[:, order]
+    run = None
+    for signs in itertools.product((1.0, -1.0), repeat=p):
+        wh = np.diag(lam ** -0.5) @ (e * np.array(signs)).T
+        components = fastica(wh @ xc.T, k)
+        b = np.zeros((p, k))
+        for q, c in enumerate(components):
+            b[:, q] = c["w"] if c["accepted"] else 0.0
+        if near(b.T @ wh, w_sheet, 1e-6):
+            run = components
+            break
+    check(run is not None, "no sign choice of the whitening gives the sheet's demixing matrix")
+    if run is None:
+        return
+    yes, no = ("Sim", "Não") if pt else ("Yes", "No")
+    for q, c in enumerate(run):
+        got = [ws.cell(row + 1 + q, col).value for col in (2, 3, 4)]
+        check(got[0] == c["iterations"], f"IC{q + 1}: {got[0]} iterations, numpy {c['iterations']}")
+        check(got[1] == (yes if c["accepted"] else no), f"IC{q + 1}: converged {got[1]!r}")
+        check(abs(got[2] - c["change"]) <= 1e-6 * c["change"] + 1e-14,
+              f"IC{q + 1}: final change {got[2]}, numpy {c['change']}")
+
+
+def check_ica(book, data, columns, lang, bw, convergence=False):
     pt = lang == "pt"
     x = read_data(data, columns)
     n, p = x.shape
@@ -181,6 +228,10 @@ def check_ica(book, data, columns, lang, bw):
     check(near(sources, (x - x.mean(axis=0)) @ w.T, 1e-8), "sources are not W (x - mean)")
     check(near(np.cov(sources, rowvar=False), np.eye(k), 1e-8), "sources are not white")
     check(formats(ws, f + 1, 2, k) == {"#,##0.0000"}, "sources' format")
+    if convergence:
+        check_convergence(ws, f + n + 2, x - x.mean(axis=0), w, pt)
+    else:
+        check(ws.cell(f + n + 2, 1).value is None, "a block below the sources")
 
 
 def main(argv):
@@ -191,7 +242,7 @@ def main(argv):
         criterion = next((a for a in rest if a != "bw"), "kaiser")
         check_pca(book, data, columns, lang, bw, criterion)
     else:
-        check_ica(book, data, columns, lang, bw)
+        check_ica(book, data, columns, lang, bw, "convergence" in rest)
     for failure in failures:
         print("FAIL:", failure)
     return 1 if failures else 0

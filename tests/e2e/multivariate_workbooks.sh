@@ -1,7 +1,8 @@
 #!/bin/sh
 # The PCA and ICA tools from OK to the saved workbook: kvhost run --out, the .xlsx read back with
 # openpyxl and checked against numpy (check_multivariate_workbook.py), in both languages and both
-# colour modes, and a second run writing the same model.
+# colour modes, the ICA's convergence report against a numpy run of the FastICA rule, and a second
+# run writing the same model.
 # Arguments: kvhost, the bundled data folder.
 set -u
 . "$(dirname "$0")/checks.sh"
@@ -30,6 +31,13 @@ verify "ICA in colour" ica "$out/ica-colour.xlsx" "$prices" 4 en
 tool ica pt ica-bw --click o_ica --click o_cores
 check "ICA in black and white" $? 0
 verify "ICA in black and white" ica "$out/ica-bw.xlsx" "$prices" 4 pt bw
+tool ica pt ica-convergencia --click o_ica --click o_convergencia
+check "ICA with its convergence report" $? 0
+verify "ICA with its convergence report" ica "$out/ica-convergencia.xlsx" "$prices" 4 pt convergence
+tool ica en ica-convergence --click o_ica --click o_cores --click o_convergencia
+check "ICA with its convergence report, in black and white" $? 0
+verify "ICA with its convergence report, in black and white" ica "$out/ica-convergence.xlsx" \
+  "$prices" 4 en bw convergence
 
 # Repeatable: a second run dumps the same model.
 cp "$out/ica-colour.json" "$out/first.json"

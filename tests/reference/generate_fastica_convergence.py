@@ -72,7 +72,7 @@ def fastica(z, k):
                 break
         if accepted:
             b[:, q] = w
-        out.append({"iterations": iterations, "accepted": accepted, "change": last})
+        out.append({"iterations": iterations, "accepted": accepted, "change": last, "w": w})
     return out
 
 
@@ -92,8 +92,9 @@ def mixtures(rng, n, d):
 
 def case(name, x, k, chaotic=False):
     z = whiten(x)
-    return {"name": name, "z": z.tolist(), "k": k, "chaotic": chaotic,
-            "components": fastica(z, k)}
+    components = [{key: c[key] for key in ("iterations", "accepted", "change")}
+                  for c in fastica(z, k)]
+    return {"name": name, "z": z.tolist(), "k": k, "chaotic": chaotic, "components": components}
 
 
 def near_gaussian(rng, n):
