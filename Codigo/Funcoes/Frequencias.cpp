@@ -15,6 +15,20 @@ void BinStatistics(std::span<const double> values, Faixa& bin) {
   if (values.size() > 1) bin.std_dev = StandardDeviation(moments, Dispersion::Sample);
 }
 
+// numpy's linear percentile of sorted values: the order statistics either side of (n - 1) p,
+// weighted from the nearer end as numpy's lerp does.
+double Percentile(const std::vector<double>& sorted, double p) {
+  const double index = static_cast<double>(sorted.size() - 1) * p;
+  const double below = std::floor(index);
+  const auto i = static_cast<std::size_t>(below);
+  if (i + 1 >= sorted.size()) return sorted.back();
+  const double t = index - below;
+  const double a = sorted[i];
+  const double b = sorted[i + 1];
+  const double diff = b - a;
+  return t >= 0.5 ? b - diff * (1 - t) : a + diff * t;
+}
+
 double Median(const std::vector<double>& sorted) {
   const std::size_t n = sorted.size();
   return n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) * 0.5;
@@ -98,4 +112,31 @@ Resultado<Histograma, FalhaHistograma> monta_histograma(std::vector<double> x, i
     }
   }
   return h;
+}
+
+std::optional<double> faixas_pela_regra(std::vector<double> x, RegraFaixas regra) {
+  if (x.empty() || !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
+    return std::nullopt;
+  std::sort(x.begin(), x.end());
+  const double n = static_cast<double>(x.size());
+  const double range = x.back() - x.front();
+  // Each width in numpy's order of operations, so that a ratio near a whole number rounds as
+  // numpy's does.
+  double width = 0;
+  switch (regra) {
+  case RegraFaixas::Sturges: width = range / (std::log2(n) + 1.0); break;
+  case RegraFaixas::Scott: {
+    constexpr double kPi = 3.141592653589793;
+    const double s = StandardDeviation(ComputeCentralMoments(x), Dispersion::Population);
+    width = std::pow(24.0 * std::pow(kPi, 0.5) / n, 1.0 / 3.0) * s;
+    break;
+  }
+  case RegraFaixas::FreedmanDiaconis:
+    width = 2.0 * (Percentile(x, 0.75) - Percentile(x, 0.25)) * std::pow(n, -1.0 / 3.0);
+    break;
+  }
+  if (width == 0) return 1.0;
+  const double bins = std::ceil(range / width);
+  if (!std::isfinite(bins) || bins < 1) return std::nullopt;
+  return bins;
 }
