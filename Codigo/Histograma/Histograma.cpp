@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "Analise.h"
 #include "Ferramenta.h"
@@ -178,11 +179,11 @@ histograma::Settings ReadSettings(const Tf_hist& dialog) {
 }
 } // namespace
 
-// Reads the data one cell at a time, builds the histogram and writes it.
+// Builds the histogram of the numbers the launch read and writes it.
 void Tf_hist::b_okClick(forms::Control&) {
   RunTool(*this, "Histograma", kFailure, [this] {
     const histograma::Settings settings = ReadSettings(*this);
-    const auto h = histograma::Analyse(settings, ReadSeries(bounds));
+    const auto h = histograma::Analyse(settings, std::move(serie));
     if (!h) return ToolRun{{}, MessageOf(kFailure, histograma::Reason(h.motivo()))};
     return ToolRun{histograma::Sheet(settings, *h), {}};
   });
