@@ -15,16 +15,18 @@ void BinStatistics(std::span<const double> values, Faixa& bin) {
   if (values.size() > 1) bin.std_dev = StandardDeviation(moments, Dispersion::Sample);
 }
 
-// numpy's linear percentile of sorted values: the order statistics either side of (n - 1) p,
-// weighted from the nearer end as numpy's lerp does.
-double Percentile(const std::vector<double>& sorted, double p) {
-  const double index = static_cast<double>(sorted.size() - 1) * p;
+// numpy's linear percentile: the order statistics either side of (n - 1) p, weighted from the
+// nearer end as numpy's lerp does. Found by partial ordering (x is reordered), not by a sort.
+double Percentile(std::vector<double>& x, double p) {
+  const double index = static_cast<double>(x.size() - 1) * p;
   const double below = std::floor(index);
   const auto i = static_cast<std::size_t>(below);
-  if (i + 1 >= sorted.size()) return sorted.back();
+  const auto at = x.begin() + static_cast<std::ptrdiff_t>(i);
+  std::nth_element(x.begin(), at, x.end());
+  if (i + 1 >= x.size()) return *at;
+  const double a = *at;
+  const double b = *std::min_element(at + 1, x.end());
   const double t = index - below;
-  const double a = sorted[i];
-  const double b = sorted[i + 1];
   const double diff = b - a;
   return t >= 0.5 ? b - diff * (1 - t) : a + diff * t;
 }
@@ -117,9 +119,9 @@ Resultado<Histograma, FalhaHistograma> monta_histograma(std::vector<double> x, i
 std::optional<double> faixas_pela_regra(std::vector<double> x, RegraFaixas regra) {
   if (x.empty() || !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
     return std::nullopt;
-  std::sort(x.begin(), x.end());
   const double n = static_cast<double>(x.size());
-  const double range = x.back() - x.front();
+  const auto [low, high] = std::minmax_element(x.begin(), x.end());
+  const double range = *high - *low;
   // Each width in numpy's order of operations, so that a ratio near a whole number rounds as
   // numpy's does.
   double width = 0;
