@@ -187,11 +187,11 @@ std::string RangeText(const SelectionBounds& bounds) {
 KV_ENTRY(short) kv_chama_hist() {
   return Launch("kv_chama_hist", f_hist,
                 [](Tf_hist& dialog, const SelectionBounds& bounds) -> Stop {
-                  const std::size_t numbers = ReadSeries(bounds).size();
+                  dialog.serie = ReadSeries(bounds);
                   dialog.bounds = bounds;
-                  if (numbers < 2) return &kHistData;
+                  if (dialog.serie.size() < 2) return &kHistData;
                   dialog.intervalo->SetText(RangeText(bounds));
-                  dialog.SetDefaults(static_cast<unsigned>(numbers));
+                  dialog.SetDefaults(static_cast<unsigned>(dialog.serie.size()));
                   return nullptr;
                 });
 }

@@ -15,6 +15,22 @@ void BinStatistics(std::span<const double> values, Faixa& bin) {
   if (values.size() > 1) bin.std_dev = StandardDeviation(moments, Dispersion::Sample);
 }
 
+// numpy's linear percentile: the order statistics either side of (n - 1) p, weighted from the
+// nearer end as numpy's lerp does. Found by partial ordering (x is reordered), not by a sort.
+double Percentile(std::vector<double>& x, double p) {
+  const double index = static_cast<double>(x.size() - 1) * p;
+  const double below = std::floor(index);
+  const auto i = static_cast<std::size_t>(below);
+  const auto at = x.begin() + static_cast<std::ptrdiff_t>(i);
+  std::nth_element(x.begin(), at, x.end());
+  if (i + 1 >= x.size()) return *at;
+  const double a = *at;
+  const double b = *std::min_element(at + 1, x.end());
+  const double t = index - below;
+  const double diff = b - a;
+  return t >= 0.5 ? b - diff * (1 - t) : a + diff * t;
+}
+
 double Median(const std::vector<double>& sorted) {
   const std::size_t n = sorted.size();
   return n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) * 0.5;
@@ -98,4 +114,31 @@ Resultado<Histograma, FalhaHistograma> monta_histograma(std::vector<double> x, i
     }
   }
   return h;
+}
+
+std::optional<double> faixas_pela_regra(std::vector<double> x, RegraFaixas regra) {
+  if (x.empty() || !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); }))
+    return std::nullopt;
+  const double n = static_cast<double>(x.size());
+  const auto [low, high] = std::minmax_element(x.begin(), x.end());
+  const double range = *high - *low;
+  // Each width in numpy's order of operations, so that a ratio near a whole number rounds as
+  // numpy's does.
+  double width = 0;
+  switch (regra) {
+  case RegraFaixas::Sturges: width = range / (std::log2(n) + 1.0); break;
+  case RegraFaixas::Scott: {
+    constexpr double kPi = 3.141592653589793;
+    const double s = StandardDeviation(ComputeCentralMoments(x), Dispersion::Population);
+    width = std::pow(24.0 * std::pow(kPi, 0.5) / n, 1.0 / 3.0) * s;
+    break;
+  }
+  case RegraFaixas::FreedmanDiaconis:
+    width = 2.0 * (Percentile(x, 0.75) - Percentile(x, 0.25)) * std::pow(n, -1.0 / 3.0);
+    break;
+  }
+  if (width == 0) return 1.0;
+  const double bins = std::ceil(range / width);
+  if (!std::isfinite(bins) || bins < 1) return std::nullopt;
+  return bins;
 }

@@ -58,3 +58,17 @@ enum class FalhaHistograma {
 // w to the minimum, puts the maximum in the last bin whatever the rounding.
 Resultado<Histograma, FalhaHistograma> monta_histograma(std::vector<double> x, int k,
                                                         Dispersion dispersion);
+
+// The rules that choose the number of bins from the data.
+enum class RegraFaixas { Sturges, Scott, FreedmanDiaconis };
+
+// The number of equal-width bins numpy's histogram_bin_edges(x, rule) makes: ceil(r / h), r =
+// max - min, with the bin width
+//   Sturges             h = r / (log2 n + 1)
+//   Scott               h = (24 sqrt(pi) / n)^(1/3) s, s the population standard deviation
+//   Freedman-Diaconis   h = 2 IQR n^(-1/3), the quartiles interpolated linearly between the
+//                       order statistics at (n - 1) p
+// and 1 bin when h is 0 (every value equal, or no spread between the quartiles). The count is
+// whole but may exceed any int. None for no values, a value that is not finite, or a range or
+// width that overflows.
+std::optional<double> faixas_pela_regra(std::vector<double> x, RegraFaixas regra);

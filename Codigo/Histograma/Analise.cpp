@@ -4,11 +4,15 @@
 
 namespace histograma {
 
-Resultado<Histograma, FalhaHistograma> Analyse(const Settings& settings, std::vector<double> data) {
+std::vector<double> Values(bool returns, std::vector<double> data) {
   // Prices come oldest first, as a column of a sheet lists them.
-  if (settings.returns)
-    data = retornos(std::move(data), TipoRetorno::Simples, OrdemDados::MaisAntigosPrimeiro);
-  return monta_histograma(std::move(data), settings.bins, settings.dispersion);
+  if (!returns) return data;
+  return retornos(std::move(data), TipoRetorno::Simples, OrdemDados::MaisAntigosPrimeiro);
+}
+
+Resultado<Histograma, FalhaHistograma> Analyse(const Settings& settings, std::vector<double> data) {
+  return monta_histograma(Values(settings.returns, std::move(data)), settings.bins,
+                          settings.dispersion);
 }
 
 std::string Reason(FalhaHistograma falha) {

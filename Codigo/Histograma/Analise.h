@@ -11,6 +11,10 @@
 
 namespace histograma {
 
+// The values the histogram is made of: the numbers themselves, or with `returns` the simple
+// returns of them as prices, oldest first.
+std::vector<double> Values(bool returns, std::vector<double> data);
+
 // The numbers of the selection in reading order: column by column, each from top to bottom.
 Resultado<Histograma, FalhaHistograma> Analyse(const Settings& settings, std::vector<double> data);
 

@@ -2,7 +2,10 @@
 """Reads a result workbook that `kvhost run` saved and checks it with openpyxl against what the
 tool is meant to write, recomputing the numbers from the data with numpy.
 
-    check_result_workbook.py hist BOOK.xlsx DATA.csv COLUMN BINS LANG [bw]
+    check_result_workbook.py hist BOOK.xlsx DATA.csv COLUMN BINS LANG [returns] [bw]
+
+BINS is a number or a bin rule (sturges, scott, fd): then the number numpy's
+histogram_bin_edges gives for the values histogrammed, kept within the dialog's 1 to 99.
     check_result_workbook.py cmp BOOK.xlsx CURVE.csv LANG [bw]
 
 Prints one line per failed check and exits 1 when any failed.
@@ -48,7 +51,7 @@ def chart_kinds(path, sheet_index):
     return kinds, xml.count("<c:valAx>")
 
 
-def check_hist(book, data, column, bins, lang, bw):
+def check_hist(book, data, column, bins, lang, returns, bw):
     pt = lang == "pt"
     sheet, chart, area = ("Histograma", "Gráfico", "Gráfico Área 1") if pt else (
         "Histogram", "Chart", "Chart Area 1")
@@ -58,15 +61,22 @@ def check_hist(book, data, column, bins, lang, bw):
     check(ws.sheet_view.showGridLines is False, "gridlines shown")
     with open(data) as f:
         x = np.array([float(r[column]) for r in csv.DictReader(f)])
-    n, k = len(x), bins
-    check(ws["A1"].value == ("Histograma dos Dados" if pt else "Data Histogram"), f"A1 {ws['A1'].value}")
+    if returns:
+        x = x[1:] / x[:-1] - 1
+    n = len(x)
+    k = int(bins) if bins.isdigit() else min(max(len(np.histogram_bin_edges(x, bins)) - 1, 1), 99)
+    titles = (("Histograma dos Retornos das Cotações", "Histogram of returns from asset prices")
+              if returns else ("Histograma dos Dados", "Data Histogram"))
+    check(ws["A1"].value == titles[0 if pt else 1], f"A1 {ws['A1'].value}")
     check(ws["A1"].font.b, "A1 not bold")
     check(ws["B3"].value == n, f"n {ws['B3'].value} != {n}")
     check(close(ws["B4"].value, x.mean()), f"mean {ws['B4'].value} != {x.mean()}")
     check(close(ws["B5"].value, float(np.median(x))), "median")
     check(close(ws["B7"].value, x.max()) and close(ws["B8"].value, x.min()), "max/min")
     check(close(ws["B9"].value, x.std(ddof=1), 1e-10), f"s {ws['B9'].value} != {x.std(ddof=1)}")
-    check(ws["B4"].number_format == "0.000", f"B4 format {ws['B4'].number_format}")
+    # Returns, and data below 1, are shown as percentages.
+    number = "0.000%" if returns or x.max() < 1 else "0.000"
+    check(ws["B4"].number_format == number, f"B4 format {ws['B4'].number_format}")
     heads = [ws.cell(13, c).value for c in range(1, 11)]
     check(heads[:4] == (["Faixas"] if pt else ["Ranges"]) + ["<= Inf.", "< Sup.*", "Freq."],
           f"headers {heads}")
@@ -76,7 +86,7 @@ def check_hist(book, data, column, bins, lang, bw):
     got = [ws.cell(14 + b, 4).value for b in range(k)]
     check(got == [int(c) for c in counts], f"counts {got} != {list(counts)}")
     check([ws.cell(14 + b, 1).value for b in range(k)] == list(range(1, k + 1)), "bin numbers")
-    check(ws.cell(14, 2).number_format == "0.000", "edge format")
+    check(ws.cell(14, 2).number_format == number, "edge format")
     check(ws.cell(14, 1).border.left.style == "thin" and ws.cell(13 + k, 4).border.right.style ==
           "thin" and ws.cell(13 + k, 4).border.bottom.style == "thin", "table frame")
     densities = [ws.cell(14 + b, 9).value for b in range(k)]
@@ -146,10 +156,14 @@ def check_cmp(book, curve, lang, bw):
 def main():
     tool, book = sys.argv[1], sys.argv[2]
     bw = sys.argv[-1] == "bw"
-    if tool == "hist":
-        check_hist(book, sys.argv[3], sys.argv[4], int(sys.argv[5]), sys.argv[6], bw)
-    else:
-        check_cmp(book, sys.argv[3], sys.argv[4], bw)
+    try:
+        if tool == "hist":
+            check_hist(book, sys.argv[3], sys.argv[4], sys.argv[5], sys.argv[6],
+                       "returns" in sys.argv[7:], bw)
+        else:
+            check_cmp(book, sys.argv[3], sys.argv[4], bw)
+    except (TypeError, ValueError, KeyError) as e:  # cells missing where the tool should write
+        failures.append(f"stopped on {e!r}")
     for failure in failures:
         print(f"{book}: {failure}")
     sys.exit(1 if failures else 0)

@@ -34,6 +34,26 @@ verify "histogram in colour" hist "$out/hist-colour.xlsx" "$prices" DAX 20 en
 hist pt hist-bw --click o_cores
 check "histogram in black and white" $? 0
 verify "histogram in black and white" hist "$out/hist-bw.xlsx" "$prices" DAX 20 pt bw
+# The bin rules: the count numpy gives for the values histogrammed, the returns' when asked.
+rule() { # language, name, rule item, extra actions...
+  lang=$1 name=$2 item=$3
+  shift 3
+  "$kvhost" --lang "$lang" run hist --data "$prices" --select A2:A1861 --set c_regra="$item" \
+    --click o_indicadores --click o_normal "$@" \
+    --ok --out "$out/$name.xlsx" >"$out/$name.log" 2>&1
+}
+rule en hist-sturges 1
+check "histogram by Sturges' rule" $? 0
+verify "histogram by Sturges' rule" hist "$out/hist-sturges.xlsx" "$prices" DAX sturges en
+rule pt hist-scott 2 --click o_retorno
+check "histogram of returns by Scott's rule" $? 0
+verify "histogram of returns by Scott's rule" hist "$out/hist-scott.xlsx" "$prices" DAX scott pt \
+  returns
+rule en hist-fd 3 --click o_retorno --click o_cores
+check "histogram of returns by Freedman-Diaconis" $? 0
+verify "histogram of returns by Freedman-Diaconis" hist "$out/hist-fd.xlsx" "$prices" DAX fd en \
+  returns bw
+
 comparison pt cmp-colour
 check "comparison in colour" $? 0
 verify "comparison in colour" cmp "$out/cmp-colour.xlsx" "$curve" pt

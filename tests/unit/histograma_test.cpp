@@ -8,6 +8,8 @@
 #include <map>
 #include <numeric>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "Funcoes/Frequencias.h"
 #include "Histograma/Histograma.h"
@@ -134,6 +136,25 @@ TEST(Histogram, DegenerateData) {
   EXPECT_EQ(Refusal({1, INFINITY, 2}, 3), FalhaHistograma::NotFinite);
   EXPECT_EQ(Refusal({1, 2}, 0), FalhaHistograma::BadBinCount);
   EXPECT_EQ(Refusal({-1e308, 1e308}, 2), FalhaHistograma::NotFinite);
+}
+
+// Each rule's number of bins as numpy's histogram_bin_edges gives it, the fallback to one bin
+// (no range, no spread between the quartiles) among the cases.
+TEST(Histogram, BinRulesCountAsNumpy) {
+  const std::pair<const char*, RegraFaixas> rules[] = {{"sturges", RegraFaixas::Sturges},
+                                                       {"scott", RegraFaixas::Scott},
+                                                       {"fd", RegraFaixas::FreedmanDiaconis}};
+  for (const json& c : kvtest::ReferenceCases("histogram_rules.json", "cases", 10)) {
+    const auto x = c.at("x").get<std::vector<double>>();
+    for (const auto& [key, rule] : rules) {
+      const auto bins = faixas_pela_regra(x, rule);
+      ASSERT_TRUE(bins) << c.at("name") << " " << key;
+      EXPECT_EQ(*bins, c.at("bins").at(key).get<double>()) << c.at("name") << " " << key;
+    }
+  }
+  EXPECT_FALSE(faixas_pela_regra({}, RegraFaixas::Sturges));
+  EXPECT_FALSE(faixas_pela_regra({1, NAN, 2}, RegraFaixas::Scott));
+  EXPECT_FALSE(faixas_pela_regra({-1e308, 1e308}, RegraFaixas::FreedmanDiaconis));
 }
 
 namespace {

@@ -234,6 +234,8 @@ std::vector<DialogCase> Dialogs() {
              {"titulo2", kLabel},
              {"faixas", kMask},
              {"seta", kArrows},
+             {"l_regra", kLabel},
+             {"c_regra", kList},
              {"r_grupo", kRadio},
              {"o_retorno", kCheck},
              {"o_normal", kCheck},

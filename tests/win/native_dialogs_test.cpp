@@ -371,6 +371,12 @@ std::vector<std::pair<std::string, Script>> Scripts() {
          d.Arrow("seta", true);
          d.Set("faixas", "a12b");
          Same(d.Text("faixas"), std::string("12"), "the ranges typed with letters");
+         Same(static_cast<int>(SendMessageA(WindowOf(d.dialog, "c_regra"), CB_GETCOUNT, 0, 0)), 4,
+              "the typed number and the three bin rules");
+         d.Set("c_regra", "3");
+         Check(!d.Enabled("faixas") && !d.Enabled("seta"), "a bin rule leaves the number untyped");
+         d.Set("c_regra", "0");
+         Check(d.Enabled("faixas") && d.Enabled("seta"), "back to the typed number");
          d.Click("b_cancelar");
        }},
       {"arch",
