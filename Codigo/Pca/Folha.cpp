@@ -370,20 +370,23 @@ private:
     Worksheet& sheet = book.AddWorksheet(kScores.Text());
     sheet.place = SheetPlace::AtEnd;
     sheet.fitted = Rect{0, n, 0, columns - 1};
-    Block& block = sheet.Add(Block(0, 0, n + 1, columns));
-    block.Text(0, 0, "Obs.");
+    // The header and the observations are blocks of their own: a block holds at most 65535
+    // rows, and the sheet holds the header and 65535 observations.
+    Block& header = sheet.Add(Block(0, 0, 1, columns));
+    header.Text(0, 0, "Obs.");
     for (std::size_t j = 0; j < k; ++j) {
-      block.Text(0, 1 + j, Numbered("F", j + 1));
-      if (rotated) block.Text(0, 1 + k + j, Numbered("FRot", j + 1));
+      header.Text(0, 1 + j, Numbered("F", j + 1));
+      if (rotated) header.Text(0, 1 + k + j, Numbered("FRot", j + 1));
     }
+    header.Style(0, 0, 0, columns - 1).Frame().Centre();
+    Block& block = sheet.Add(Block(1, 0, n, columns));
     for (std::size_t i = 0; i < n; ++i) {
-      block.Count(i + 1, 0, i + 1);
+      block.Count(i, 0, i + 1);
       for (std::size_t j = 0; j < k; ++j) {
-        block.Number(i + 1, 1 + j, f[i][j]);
-        if (rotated) block.Number(i + 1, 1 + k + j, (*rotated)[i][j]);
+        block.Number(i, 1 + j, f[i][j]);
+        if (rotated) block.Number(i, 1 + k + j, (*rotated)[i][j]);
       }
     }
-    block.Style(0, 0, 0, columns - 1).Frame().Centre();
     block.Style(1, n, 0, 0).Frame().Centre();
     block.Style(1, n, 1, columns - 1).Frame().Format(kValues).Shade();
   }
