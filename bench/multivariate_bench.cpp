@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "Funcoes/AnaliseParalela.h"
 #include "Funcoes/Autovalores.h"
 #include "Funcoes/Fastica.h"
 #include "Funcoes/Matriz.h"
@@ -153,6 +154,19 @@ void Ica(benchmark::State& state) {
   state.counters["iterations"] = iterations;
 }
 
+// The parallel analysis alone for p = 100: its cost does not depend on n.
+void Parallel(benchmark::State& state) {
+  std::vector<double> lambda(100, 1.0);
+  for (auto _ : state) {
+    const auto pa = analise_paralela(static_cast<std::size_t>(state.range(0)), lambda);
+    if (!pa) {
+      state.SkipWithError(descricao(pa.motivo()));
+      break;
+    }
+    benchmark::DoNotOptimize(pa->percentil95.data());
+  }
+}
+
 void Write(const std::string& path, const Matriz& a) {
   std::ofstream out(path, std::ios::binary);
   const std::int64_t shape[2] = {static_cast<std::int64_t>(Rows(a)),
@@ -184,6 +198,11 @@ int main(int argc, char** argv) {
           [f, p](benchmark::State& s) { Eigen(s, f, p); })
           ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("fastica/5x100000", Ica)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("analise_paralela/100", Parallel)
+      ->Arg(200)
+      ->Arg(20000)
+      ->Arg(1000000)
+      ->Unit(benchmark::kMillisecond);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -280,6 +280,15 @@ int main(int argc, char** argv) {
     return Case{
         title, "kv_menu_pca", Factors(20000, 100, 7), kvhost::CellRange{0, 19999, 0, 99}, {}, {}};
   });
+  run("PCA of 100 variables x 20000 rows, scores, adequacy and parallel analysis",
+      [](const char* title) {
+        return Case{title,
+                    "kv_menu_pca",
+                    Factors(20000, 100, 7),
+                    kvhost::CellRange{0, 19999, 0, 99},
+                    {},
+                    {"o_escores", "o_adequacao", "o_paralela"}};
+      });
   run("Regression of 16 variables x 10000 rows, every option on", [](const char* title) {
     return Case{title, "kv_menu_rlm",  Factors(10000, 17, 5), kvhost::CellRange{0, 9999, 0, 16},
                 {},    {"o_combinada"}};

@@ -75,3 +75,29 @@ bool e_matriz_de_correlacoes(const Matriz& A, double tolerancia) {
   }
   return true;
 }
+
+Matriz escores_componentes(const Matriz& X, const std::vector<double>& medias,
+                           const std::vector<double>& desvios, const std::vector<double>& lambda,
+                           const Matriz& V, std::size_t k) {
+  const std::size_t p = medias.size();
+  // The weights by component, so that each score is one pass over a contiguous row.
+  Matriz pesos(k, std::vector<double>(p));
+  for (std::size_t j = 0; j < k; ++j) {
+    const double raiz = std::sqrt(lambda[j]);
+    for (std::size_t m = 0; m < p; ++m)
+      pesos[j][m] = V[m][j] / raiz;
+  }
+  Matriz F(Rows(X), std::vector<double>(k));
+  std::vector<double> z(p);
+  for (std::size_t i = 0; i < Rows(X); ++i) {
+    for (std::size_t m = 0; m < p; ++m)
+      z[m] = (X[i][m] - medias[m]) / desvios[m];
+    for (std::size_t j = 0; j < k; ++j) {
+      double s = 0;
+      for (std::size_t m = 0; m < p; ++m)
+        s += z[m] * pesos[j][m];
+      F[i][j] = s;
+    }
+  }
+  return F;
+}

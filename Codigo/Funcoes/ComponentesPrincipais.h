@@ -39,3 +39,10 @@ std::vector<double> variancias_explicadas(const Matriz& L);
 // Whether A can be taken as a correlation matrix: square, symmetric and with ones on the
 // diagonal, each within `tolerancia`.
 bool e_matriz_de_correlacoes(const Matriz& A, double tolerancia = 1e-9);
+
+// Unit-variance scores of the first k components for the n x p data X: each observation
+// standardised with the given means and standard deviations, z(m) = (x(m) - mean(m)) / sd(m),
+// then F(i, j) = sum_m z(m) V(m, j) / sqrt(lambda(j)). n x k.
+Matriz escores_componentes(const Matriz& X, const std::vector<double>& medias,
+                           const std::vector<double>& desvios, const std::vector<double>& lambda,
+                           const Matriz& V, std::size_t k);

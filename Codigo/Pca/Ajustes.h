@@ -18,6 +18,9 @@ struct Settings {
   std::uint32_t sweeps = 100; // at most, of the rotation
   bool scree = true;          // the scree chart
   bool black_and_white = false;
+  bool scores = false;   // the sheet of component scores (not for a correlation matrix)
+  bool adequacy = false; // KMO, MSA and Bartlett's sphericity
+  bool parallel = false; // Horn's parallel analysis (not for a correlation matrix)
 };
 
 } // namespace pca

@@ -22,6 +22,29 @@ std::size_t RetainedFactors(const Settings& settings, const Eigen& eigen) {
   return fatores_kaiser(eigen.values);
 }
 
+// The options' parts, once the analysis is complete; each one that cannot be computed (a
+// singular matrix) is left out.
+void AddExtras(const Settings& settings, const Matriz& data, Analysis& a) {
+  const Matriz& R = settings.correlation_input ? data : a.data->correlations;
+  Extras& x = a.extras;
+  if (settings.adequacy) {
+    if (auto kmo = adequacao_amostra(R)) x.adequacy = std::move(*kmo);
+    if (a.data)
+      if (auto b = esfericidade_bartlett(R, a.data->observations)) x.sphericity = *b;
+  }
+  if (!a.data) return;
+  if (settings.scores) {
+    x.scores = escores_componentes(data, a.data->means, a.data->deviations, a.eigen->values,
+                                   a.eigen->vectors, a.factors->count);
+    if (a.rotation)
+      if (auto rotated = produto(*x.scores, a.rotation->rotation))
+        x.rotated_scores = std::move(*rotated);
+  }
+  if (settings.parallel)
+    if (auto pa = analise_paralela(a.data->observations, a.eigen->values))
+      x.parallel = std::move(*pa);
+}
+
 const char* StopText(Stop stop) {
   switch (stop) {
   case Stop::NotACorrelationMatrix: return "o intervalo não é uma matriz de correlações";
@@ -72,7 +95,10 @@ Resultado<Analysis, Failure> Analyse(const Settings& settings, const Matriz& dat
   factors.communalities = comunalidades(factors.loadings);
   factors.total_variance = Sum(factors.communalities);
 
-  if (!settings.rotate) return a;
+  if (!settings.rotate) {
+    AddExtras(settings, data, a);
+    return a;
+  }
   auto varimax = rotacao_varimax(factors.loadings, settings.tolerance, settings.sweeps);
   if (!varimax) return Stopped(Stop::NoRotation, a, varimax.motivo());
   auto rotated = produto(factors.loadings, varimax->T);
@@ -83,6 +109,7 @@ Resultado<Analysis, Failure> Analyse(const Settings& settings, const Matriz& dat
   rotation.explained = variancias_explicadas(rotation.rotated);
   rotation.communalities = comunalidades(rotation.rotated);
   rotation.total_variance = Sum(rotation.communalities);
+  AddExtras(settings, data, a);
   return a;
 }
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "Ajustes.h"
+#include "Funcoes/AdequacaoPca.h"
+#include "Funcoes/AnaliseParalela.h"
 #include "Funcoes/Autovalores.h"
 #include "Funcoes/ComponentesPrincipais.h"
 #include "Funcoes/Matriz.h"
@@ -54,6 +56,17 @@ struct Rotation {
   double total_variance = 0;
 };
 
+// What the options add to a complete analysis: the unit-variance scores of the retained factors
+// (and with the rotation, those times T), the sampling adequacy and Bartlett's sphericity (none
+// for a correlation matrix given as the range, or a singular one), and the parallel analysis.
+struct Extras {
+  std::optional<Matriz> scores;
+  std::optional<Matriz> rotated_scores;
+  std::optional<AdequacaoAmostra> adequacy;
+  std::optional<EsfericidadeBartlett> sphericity;
+  std::optional<ResultadoParalela> parallel;
+};
+
 // What an analysis reached, part by part, in the order it computes them; a complete one has
 // every part but the rotation when none was asked for.
 struct Analysis {
@@ -62,6 +75,7 @@ struct Analysis {
   std::optional<Eigen> eigen;
   std::optional<Factors> factors;
   std::optional<Rotation> rotation;
+  Extras extras;
 };
 
 // Why an analysis stopped.

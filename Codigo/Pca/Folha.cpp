@@ -30,6 +30,15 @@ const BilingualText kExplained{"Var. Exp.", "Exp. Var."};
 const BilingualText kCommunality{"Comunalidade", "Communality"};
 const BilingualText kTotal{"Var. Total", "Total Var."};
 const BilingualText kFactor{"Fator", "Factor"};
+const BilingualText kAdequacy{"Adequação", "Adequacy"};
+const BilingualText kBartlett{"Bartlett qui-2", "Bartlett chi-2"};
+const BilingualText kDf{"gl", "df"};
+const BilingualText kParallel{"Análise paralela", "Parallel analysis"};
+const BilingualText kEigenvalue{"Autovalor", "Eigenvalue"};
+const BilingualText kRandomMean{"Média aleatória", "Random mean"};
+const BilingualText kPercentile{"Percentil 95", "95th percentile"};
+const BilingualText kParallelK{"K (análise paralela)", "K (parallel analysis)"};
+const BilingualText kScores{"Escores", "Scores"};
 constexpr const char* kSheet = "PCA";
 constexpr const char* kChart = "Scree Test";
 constexpr const char* kValues = "#,##0.0000";
@@ -87,8 +96,9 @@ void TotalRow(Block& block, std::size_t row, double total) {
 // The blocks follow one another down column A; each starts at a row that follows from p and K.
 class Description {
 public:
-  Description(const Settings& settings, const Analysis& analysis)
-      : s_(settings), a_(analysis), p_(analysis.variables) {}
+  Description(const Settings& settings, const Analysis& analysis,
+              std::optional<double> bartlett_p = std::nullopt)
+      : s_(settings), a_(analysis), p_(analysis.variables), bartlett_p_(bartlett_p) {}
 
   // The blocks of what the analysis reached; the scree chart only after a complete one, and the
   // closing steps when `finished`.
@@ -106,7 +116,10 @@ public:
       Communalities(sheet, *a_.factors);
     }
     if (a_.rotation) Varimax(sheet, *a_.rotation);
+    if (complete && s_.adequacy) Adequacy(sheet, LastRow(sheet) + 2);
+    if (complete && a_.extras.parallel) Parallel(sheet, LastRow(sheet) + 2, *a_.extras.parallel);
     if (complete && s_.scree) Scree(book.AddChart(kChart));
+    if (complete && a_.extras.scores) Scores(book);
     // Best fit of columns A through 2p + 3 over rows 3 to the last row written.
     if (finished)
       book.closing = Closing{kSheet, Rect{2, std::max<std::size_t>(LastRow(sheet), 2), 0,
@@ -296,6 +309,88 @@ private:
     Table(communalities, x + p + 4, x + p + 4, 1, 1, true, kValues);
   }
 
+  // KMO, each variable's MSA, and Bartlett's chi-squared, df and p; a value that has none (a
+  // singular matrix, or no observations for Bartlett) leaves its cell empty.
+  void Adequacy(Worksheet& sheet, std::size_t top) {
+    const std::size_t p = p_, rows = p + 5;
+    Block& block = sheet.Add(Block(top, 0, rows, 2));
+    const auto& kmo = a_.extras.adequacy;
+    const auto& bartlett = a_.extras.sphericity;
+    block.Text(0, 0, kAdequacy.Text());
+    block.Text(1, 0, "KMO");
+    if (kmo) block.Number(1, 1, kmo->kmo);
+    for (std::size_t j = 0; j < p; ++j) {
+      block.Text(2 + j, 0, "MSA " + Variable(j + 1));
+      if (kmo) block.Number(2 + j, 1, kmo->msa[j]);
+    }
+    block.Text(p + 2, 0, kBartlett.Text());
+    block.Text(p + 3, 0, kDf.Text());
+    block.Text(p + 4, 0, "p");
+    if (bartlett) {
+      block.Number(p + 2, 1, bartlett->qui2);
+      block.Count(p + 3, 1, static_cast<std::size_t>(bartlett->gl));
+      block.Optional(p + 4, 1, bartlett_p_);
+    }
+    Bold(block, top, 0);
+    Table(block, top + 1, top + rows - 1, 0, 0, false, nullptr);
+    Table(block, top + 1, top + p + 2, 1, 1, true, kValues);
+    Table(block, top + p + 3, top + p + 3, 1, 1, true, kCount);
+    Table(block, top + p + 4, top + p + 4, 1, 1, true, kValues);
+  }
+
+  // The eigenvalues beside the random means and 95th percentiles, one row per factor, then K.
+  void Parallel(Worksheet& sheet, std::size_t top, const ResultadoParalela& pa) {
+    const std::size_t p = p_;
+    Block& block = sheet.Add(Block(top, 0, p + 2, 4));
+    const std::string header[] = {kParallel.Text(), kEigenvalue.Text(), kRandomMean.Text(),
+                                  kPercentile.Text()};
+    for (std::size_t c = 0; c < 4; ++c)
+      block.Text(0, c, header[c]);
+    for (std::size_t j = 0; j < p; ++j) {
+      block.Count(1 + j, 0, j + 1);
+      block.Number(1 + j, 1, a_.eigen->values[j]);
+      block.Number(1 + j, 2, pa.media[j]);
+      block.Number(1 + j, 3, pa.percentil95[j]);
+    }
+    block.Text(p + 1, 0, kParallelK.Text());
+    block.Count(p + 1, 1, pa.fatores);
+    Table(block, top, top, 0, 3, true, nullptr);
+    Table(block, top + 1, top + p, 0, 0, true, kCount);
+    Table(block, top + 1, top + p, 1, 3, true, kValues);
+    Table(block, top + p + 1, top + p + 1, 0, 0, false, nullptr);
+    Table(block, top + p + 1, top + p + 1, 1, 1, true, kCount);
+    parallel_row_ = top;
+  }
+
+  // "Obs.", then F1 .. FK and with the rotation FRot1 .. FRotK, one row per observation.
+  void Scores(ResultBook& book) const {
+    const Matriz& f = *a_.extras.scores;
+    const Matriz* rotated = a_.extras.rotated_scores ? &*a_.extras.rotated_scores : nullptr;
+    const std::size_t n = Rows(f), k = Columns(f), columns = 1 + k + (rotated ? k : 0);
+    Worksheet& sheet = book.AddWorksheet(kScores.Text());
+    sheet.place = SheetPlace::AtEnd;
+    sheet.fitted = Rect{0, n, 0, columns - 1};
+    // The header and the observations are blocks of their own: a block holds at most 65535
+    // rows, and the sheet holds the header and 65535 observations.
+    Block& header = sheet.Add(Block(0, 0, 1, columns));
+    header.Text(0, 0, "Obs.");
+    for (std::size_t j = 0; j < k; ++j) {
+      header.Text(0, 1 + j, Numbered("F", j + 1));
+      if (rotated) header.Text(0, 1 + k + j, Numbered("FRot", j + 1));
+    }
+    header.Style(0, 0, 0, columns - 1).Frame().Centre();
+    Block& block = sheet.Add(Block(1, 0, n, columns));
+    for (std::size_t i = 0; i < n; ++i) {
+      block.Count(i, 0, i + 1);
+      for (std::size_t j = 0; j < k; ++j) {
+        block.Number(i, 1 + j, f[i][j]);
+        if (rotated) block.Number(i, 1 + k + j, (*rotated)[i][j]);
+      }
+    }
+    block.Style(1, n, 0, 0).Frame().Centre();
+    block.Style(1, n, 1, columns - 1).Frame().Format(kValues).Shade();
+  }
+
   // The eigenvalues against the factor numbers, as labelled markers joined by a line.
   void Scree(ChartSheet& chart) const {
     const bool bw = s_.black_and_white;
@@ -307,7 +402,12 @@ private:
                                 SeriesKind::Scatter,
                                 bw ? kBlack : kWhite,
                                 {2, omitted, omitted, omitted, 0, 1, 1, 2}});
-    chart.Add(chart::NoLegend{});
+    if (parallel_row_ > 0) {
+      ParallelSeries(chart);
+      chart.Add(chart::Legend{bw ? kBlack : kWhite});
+    } else {
+      chart.Add(chart::NoLegend{});
+    }
     chart.Add(chart::Title{kChart, colours});
     chart.Add(chart::Axis{"Axis 1", "0.00", colours, AxisTitle::Value, kEigenvalues.Text()});
     chart.Add(chart::Axis{"Axis 2", "", colours, AxisTitle::Category, kFactor.Text()});
@@ -317,11 +417,33 @@ private:
     chart.Add(chart::WholeChart{});
   }
 
+  // The random means (a solid line) and the 95th percentiles (a dashed one) of the parallel
+  // analysis, against the factor numbers of its block.
+  void ParallelSeries(ChartSheet& chart) const {
+    const bool bw = s_.black_and_white;
+    const auto first = static_cast<unsigned>(parallel_row_ + 2),
+               last = static_cast<unsigned>(parallel_row_ + 1 + p_);
+    const std::string x = ColumnReference(kSheet, first, last, 1);
+    const BilingualText* names[] = {&kRandomMean, &kPercentile};
+    const std::int16_t colours[] = {bw ? kBlack : kYellow, bw ? kBlack : kLightBlue};
+    for (std::int16_t s = 0; s < 2; ++s) {
+      chart.Add(chart::Series{names[s]->Text(), x, ColumnReference(kSheet, first, last, 3u + s),
+                              static_cast<std::int16_t>(2 + s)});
+      chart.Add(chart::SeriesLook{Numbered("S", 2 + s),
+                                  false,
+                                  SeriesKind::Scatter,
+                                  std::nullopt,
+                                  {0, 1 + s, colours[s], 2, 2}});
+    }
+  }
+
   const Settings& s_;
   const Analysis& a_;
   std::size_t p_;
-  std::size_t eigen_row_ = 0; // E, counted from 0
-  std::size_t next_row_ = 0;  // where the next block starts, counted from 0
+  std::optional<double> bartlett_p_;
+  std::size_t parallel_row_ = 0; // the parallel analysis' header, counted from 0; 0 for none
+  std::size_t eigen_row_ = 0;    // E, counted from 0
+  std::size_t next_row_ = 0;     // where the next block starts, counted from 0
 };
 
 // The stops after which the sheet is finished as after a complete run: each has a message of
@@ -339,8 +461,9 @@ bool LeavesAFinishedSheet(Stop stop) {
 }
 } // namespace
 
-ResultBook Sheet(const Settings& settings, const Analysis& analysis) {
-  return Description(settings, analysis).Book(true, true);
+ResultBook Sheet(const Settings& settings, const Analysis& analysis,
+                 std::optional<double> bartlett_p) {
+  return Description(settings, analysis, bartlett_p).Book(true, true);
 }
 
 ResultBook Sheet(const Settings& settings, const Failure& failure) {

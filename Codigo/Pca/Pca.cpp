@@ -2,9 +2,11 @@
 
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Analise.h"
+#include "Distribuicoes.h"
 #include "Ferramenta.h"
 #include "Folha.h"
 
@@ -17,18 +19,18 @@ const DialogTable kPcaDialog{
     "PCA - Análise de Componentes Principais",
     "PCA - Principal Component Analysis",
     280,
-    191,
+    227,
     {
         {.name = "b_ok",
          .kind = ControlKind::Button,
          .pt = "OK",
          .en = "OK",
-         .at = {169, 170, 50, 14}},
+         .at = {169, 206, 50, 14}},
         {.name = "b_cancelar",
          .kind = ControlKind::Button,
          .pt = "Cancelar",
          .en = "Cancel",
-         .at = {223, 170, 50, 14}},
+         .at = {223, 206, 50, 14}},
         {.name = "titulo1",
          .kind = ControlKind::Label,
          .pt = "Intervalo de dados ou matriz de correlações para análise de componentes "
@@ -40,7 +42,7 @@ const DialogTable kPcaDialog{
          .kind = ControlKind::CheckBox,
          .pt = "Gráficos e planilhas em preto e branco",
          .en = "Black and white output",
-         .at = {7, 154, 266, 10}},
+         .at = {7, 190, 266, 10}},
         // Offered only when the data can be a correlation matrix: the launch decides.
         {.name = "o_correl",
          .kind = ControlKind::CheckBox,
@@ -105,6 +107,22 @@ const DialogTable kPcaDialog{
          .max_length = 4,
          .text = "100",
          .colour = forms::clWhite},
+        // Scores and the parallel analysis need observations: not for a correlation matrix.
+        {.name = "o_escores",
+         .kind = ControlKind::CheckBox,
+         .pt = "Escores dos componentes",
+         .en = "Component scores",
+         .at = {7, 154, 266, 10}},
+        {.name = "o_adequacao",
+         .kind = ControlKind::CheckBox,
+         .pt = "Adequação da amostra (KMO e Bartlett)",
+         .en = "Sampling adequacy (KMO and Bartlett)",
+         .at = {7, 166, 266, 10}},
+        {.name = "o_paralela",
+         .kind = ControlKind::CheckBox,
+         .pt = "Análise paralela (Horn)",
+         .en = "Parallel analysis (Horn)",
+         .at = {7, 178, 266, 10}},
     }};
 
 Tf_pca::Tf_pca()
@@ -119,13 +137,17 @@ Tf_pca::Tf_pca()
       l_precisao(Bound<forms::Label>(*this, "l_precisao")),
       l_iteracao(Bound<forms::Label>(*this, "l_iteracao")),
       precisao(Bound<forms::MaskEdit>(*this, "precisao")),
-      iteracao(Bound<forms::MaskEdit>(*this, "iteracao")) {
+      iteracao(Bound<forms::MaskEdit>(*this, "iteracao")),
+      o_escores(Bound<forms::CheckBox>(*this, "o_escores")),
+      o_adequacao(Bound<forms::CheckBox>(*this, "o_adequacao")),
+      o_paralela(Bound<forms::CheckBox>(*this, "o_paralela")) {
   b_ok->OnClick = Handler(&Tf_pca::b_okClick);
   r_grupo->OnClick = Handler(&Tf_pca::r_grupoClick);
   seta->OnArrowClick = [this](forms::UpDown& sender, forms::UpDownButton button) {
     setaClick(sender, button);
   };
   o_varimax->OnClick = Handler(&Tf_pca::o_varimaxClick);
+  o_correl->OnClick = Handler(&Tf_pca::o_correlClick);
   precisao->OnChange = Handler(&Tf_pca::precisaoChange);
   iteracao->OnChange = Handler(&Tf_pca::iteracaoChange);
 }
@@ -145,6 +167,13 @@ void Tf_pca::r_grupoClick(forms::Control&) {
     perc->SetText("80");
     seta->SetPosition(80);
   }
+}
+
+// A correlation matrix has no observations: nothing to score, no n for the simulation.
+void Tf_pca::o_correlClick(forms::Control&) {
+  const bool observations = !o_correl->Checked();
+  o_escores->Enabled = observations;
+  o_paralela->Enabled = observations;
 }
 
 void Tf_pca::setaClick(forms::UpDown&, forms::UpDownButton button) {
@@ -236,15 +265,48 @@ pca::Settings ReadSettings(const Tf_pca& dialog) {
   const std::string digits = "0." + dialog.precisao->Text();
   double tolerance = 0;
   std::from_chars(digits.data(), digits.data() + digits.size(), tolerance);
-  return pca::Settings{dialog.o_correl->Checked(),
-                       dialog.r_grupo->ItemIndex() == 1 ? pca::Criterion::Proportion
-                                                        : pca::Criterion::Kaiser,
-                       static_cast<double>(DigitsValue(dialog.perc->Text())),
-                       dialog.o_varimax->Checked(),
-                       tolerance,
-                       static_cast<std::uint32_t>(DigitsValue(dialog.iteracao->Text())),
-                       dialog.o_scree->Checked(),
-                       dialog.o_cores->Checked()};
+  pca::Settings s{dialog.o_correl->Checked(),
+                  dialog.r_grupo->ItemIndex() == 1 ? pca::Criterion::Proportion
+                                                   : pca::Criterion::Kaiser,
+                  static_cast<double>(DigitsValue(dialog.perc->Text())),
+                  dialog.o_varimax->Checked(),
+                  tolerance,
+                  static_cast<std::uint32_t>(DigitsValue(dialog.iteracao->Text())),
+                  dialog.o_scree->Checked(),
+                  dialog.o_cores->Checked()};
+  s.scores = !s.correlation_input && dialog.o_escores->Checked();
+  s.adequacy = dialog.o_adequacao->Checked();
+  s.parallel = !s.correlation_input && dialog.o_paralela->Checked();
+  return s;
+}
+
+// The scores sheet has a row for each observation below its header.
+constexpr std::size_t kMostScoreRows = 65535;
+
+// The message of a scores sheet that Excel's sheet cannot hold.
+ToolMessage OversizeMessage(std::size_t observations) {
+  const std::string n = std::to_string(observations);
+  const std::string pt =
+      "A planilha de escores tem 65536 linhas e comporta no máximo 65535 observações, mas o "
+      "intervalo de dados tem " +
+      n +
+      ".\n\nReduza o intervalo de dados ou desmarque a opção \"Escores dos componentes\".\n\nO "
+      "programa será interrompido!";
+  const std::string en =
+      "The scores sheet has 65536 rows and holds at most 65535 observations, but the data range "
+      "has " +
+      n +
+      ".\n\nPlease, select a smaller data range or uncheck \"Component scores\".\n\nThe analysis "
+      "will be interrupted!";
+  return MessageOf(BilingualText{pt.c_str(), en.c_str()}, "linhas demais para a planilha");
+}
+
+// Excel's CHIDIST of Bartlett's chi-squared, when the sheet shows one.
+std::optional<double> BartlettP(const pca::Analysis& analysis) {
+  double value = 0;
+  const auto& b = analysis.extras.sphericity;
+  if (b && ExcelChidist(b->qui2, b->gl, value)) return value;
+  return std::nullopt;
 }
 } // namespace
 
@@ -253,12 +315,14 @@ pca::Settings ReadSettings(const Tf_pca& dialog) {
 void Tf_pca::b_okClick(forms::Control&) {
   RunTool(*this, "PCA", kFailure, [this] {
     const pca::Settings settings = ReadSettings(*this);
+    if (settings.scores && Rows(dados) > kMostScoreRows)
+      return ToolRun{{}, OversizeMessage(Rows(dados))};
     const auto analysis = pca::Analyse(settings, dados);
     if (!analysis) {
       const pca::Failure& failure = analysis.motivo();
       return ToolRun{pca::Sheet(settings, failure),
                      MessageOf(MessageFor(settings, failure.stop), pca::Reason(failure))};
     }
-    return ToolRun{pca::Sheet(settings, *analysis), {}};
+    return ToolRun{pca::Sheet(settings, *analysis, BartlettP(*analysis)), {}};
   });
 }

@@ -22,8 +22,11 @@ public:
   forms::CheckBox* o_varimax;
   forms::Label* l_precisao;
   forms::Label* l_iteracao;
-  forms::MaskEdit* precisao; // varimax tolerance: the digits after "0,"
-  forms::MaskEdit* iteracao; // maximum number of varimax sweeps
+  forms::MaskEdit* precisao;    // varimax tolerance: the digits after "0,"
+  forms::MaskEdit* iteracao;    // maximum number of varimax sweeps
+  forms::CheckBox* o_escores;   // the sheet of component scores
+  forms::CheckBox* o_adequacao; // KMO, MSA and Bartlett's sphericity
+  forms::CheckBox* o_paralela;  // Horn's parallel analysis
 
   // Observations (rows) by variables (columns), filled by the launch.
   Matriz dados;
@@ -34,6 +37,7 @@ public:
   void r_grupoClick(forms::Control& sender);
   void setaClick(forms::UpDown& sender, forms::UpDownButton button);
   void o_varimaxClick(forms::Control& sender);
+  void o_correlClick(forms::Control& sender);
   void precisaoChange(forms::Control& sender);
   void iteracaoChange(forms::Control& sender);
   void b_okClick(forms::Control& sender);

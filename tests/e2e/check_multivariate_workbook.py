@@ -4,10 +4,14 @@ block where the tools put it, its number formats, and its numbers recomputed fro
 numpy, or checked by properties that hold whatever the sign and order conventions (a rotation
 keeps the communalities, a demixing matrix inverts its mixing matrix on the whitened space).
 
-    check_multivariate_workbook.py pca BOOK.xlsx DATA.csv COLUMNS LANG [bw] [kaiser|PCT]
+    check_multivariate_workbook.py pca BOOK.xlsx DATA.csv COLUMNS LANG [bw] [kaiser|PCT] [options]
     check_multivariate_workbook.py ica BOOK.xlsx DATA.csv COLUMNS LANG [bw] [convergence]
 
-COLUMNS is how many leading columns of DATA.csv were selected (every row of numbers).
+COLUMNS is how many leading columns of DATA.csv were selected (every row of numbers). With
+`options` the PCA run had scores, adequacy and parallel analysis ticked: the adequacy block
+against numpy's KMO, MSA and Bartlett (scipy's chi-squared tail), the parallel analysis against
+a numpy simulation of 4,000 data sets of the same shape, the scores sheet against Z V / sqrt(lambda)
+and its rotation by the sheet's T, and the scree chart's three series.
 Prints one line per failed check and exits 1 when any failed.
 """
 import csv
@@ -84,12 +88,13 @@ def eigenvalues_descending(matrix):
     return np.sort(np.linalg.eigvalsh(matrix))[::-1]
 
 
-def check_pca(book, data, columns, lang, bw, criterion):
+def check_pca(book, data, columns, lang, bw, criterion, options):
     pt = lang == "pt"
     x = read_data(data, columns)
     n, p = x.shape
     wb = openpyxl.load_workbook(book)
-    check(wb.sheetnames == ["PCA", "Scree Test"], f"sheets {wb.sheetnames}")
+    sheets = ["PCA", "Scree Test"] + ([("Escores" if pt else "Scores")] if options else [])
+    check(wb.sheetnames == sheets, f"sheets {wb.sheetnames}")
     ws = wb["PCA"]
     check(ws.sheet_view.showGridLines is False, "gridlines shown")
     r = np.corrcoef(x, rowvar=False)
@@ -147,6 +152,9 @@ def check_pca(book, data, columns, lang, bw, criterion):
     # Scree chart: the eigenvalues as markers over the factor numbers, an XY series.
     xml = chart_xml(book)
     check(len(xml) == 1 and "<c:scatterChart>" in xml[0], "the scree chart is not an XY chart")
+    if options:
+        check_options(wb, ws, x, r, lam, v, t, x_row + p + 6, pt)
+        check(xml and xml[0].count("<c:ser>") == 3, "the scree chart has not three series")
     if xml:
         check(f"PCA!$B${e}:${openpyxl.utils.get_column_letter(p + 1)}${e}" in xml[0],
               "categories reference")
@@ -196,6 +204,66 @@ def check_convergence(ws, row, xc, w_sheet, pt):
               f"IC{q + 1}: final change {got[2]}, numpy {c['change']}")
 
 
+def check_options(wb, ws, x, r, lam, v, t, top, pt):
+    """The adequacy block from row `top`, the parallel analysis below it, the scores sheet."""
+    n, p = x.shape
+    k = v.shape[1]
+    q = np.linalg.inv(r)
+    a = q / np.sqrt(np.outer(np.diag(q), np.diag(q)))
+    r0, a0 = r - np.diag(np.diag(r)), a - np.diag(np.diag(a))
+    kmo = (r0**2).sum() / ((r0**2).sum() + (a0**2).sum())
+    msa = (r0**2).sum(0) / ((r0**2).sum(0) + (a0**2).sum(0))
+    chi2 = -(n - 1 - (2 * p + 5) / 6) * np.log(np.linalg.det(r))
+    df = p * (p - 1) // 2
+    labels = [ws.cell(top + i, 1).value for i in range(p + 5)]
+    check(labels == ["Adequação" if pt else "Adequacy", "KMO"] + [f"MSA V{j + 1}" for j in range(p)]
+          + ["Bartlett qui-2" if pt else "Bartlett chi-2", "gl" if pt else "df", "p"],
+          f"adequacy labels {labels}")
+    check(near(ws.cell(top + 1, 2).value, kmo, 1e-10), "KMO")
+    check(near(block(ws, top + 2, 2, p, 1)[:, 0], msa, 1e-10), "MSA")
+    check(near(ws.cell(top + p + 2, 2).value, chi2, 1e-10), "Bartlett's chi-squared")
+    check(ws.cell(top + p + 3, 2).value == df, "Bartlett's df")
+    from scipy import stats
+    check(near(ws.cell(top + p + 4, 2).value, stats.chi2.sf(chi2, df), 1e-9), "Bartlett's p")
+
+    # Parallel analysis: the sheet's 500 draws against 4,000 data sets simulated here.
+    pa = top + p + 6
+    header = [ws.cell(pa, c).value for c in range(1, 5)]
+    check(header == (["Análise paralela", "Autovalor", "Média aleatória", "Percentil 95"] if pt else
+                     ["Parallel analysis", "Eigenvalue", "Random mean", "95th percentile"]),
+          f"parallel header {header}")
+    rows = block(ws, pa + 1, 1, p, 4)
+    check(list(rows[:, 0]) == list(range(1, p + 1)), "parallel factor numbers")
+    check(near(rows[:, 1], lam, 1e-10), "parallel eigenvalues")
+    rng = np.random.default_rng(7)
+    sims = np.array([np.sort(np.linalg.eigvalsh(np.corrcoef(rng.standard_normal((n, p)),
+                                                            rowvar=False)))[::-1]
+                     for _ in range(4000)])
+    se = sims.std(0, ddof=1) / np.sqrt(500)
+    check(np.all(np.abs(rows[:, 2] - sims.mean(0)) <= 5 * se + 3 * sims.std(0) / np.sqrt(4000)),
+          "random means far from the simulation's")
+    low, high = np.quantile(sims, [0.90, 0.99], axis=0)
+    check(np.all((rows[:, 3] >= low) & (rows[:, 3] <= high)), "95th percentiles out of band")
+    above = rows[:, 1] > rows[:, 3]
+    kpa = int(np.argmin(above)) if not above.all() else p
+    check(ws.cell(pa + p + 1, 1).value == ("K (análise paralela)" if pt else "K (parallel analysis)")
+          and ws.cell(pa + p + 1, 2).value == kpa, f"K of the parallel analysis, expected {kpa}")
+
+    # Scores: unit variance, Z V / sqrt(lambda), and rotated by T.
+    sc = wb["Escores" if pt else "Scores"]
+    head = [sc.cell(1, c).value for c in range(1, 2 * k + 2)]
+    check(head == ["Obs."] + [f"F{j + 1}" for j in range(k)] + [f"FRot{j + 1}" for j in range(k)],
+          f"scores header {head}")
+    z = (x - x.mean(0)) / x.std(0, ddof=1)
+    f = z @ v / np.sqrt(lam[:k])
+    got = block(sc, 2, 2, n, k)
+    check(near(got, f, 1e-9), "scores")
+    check(near(block(sc, 2, k + 2, n, k), f @ t, 1e-9), "rotated scores")
+    check(near(np.atleast_2d(np.cov(got, rowvar=False)), np.eye(k), 1e-9),
+          "scores without unit variance")
+    check(sc.cell(n + 1, 1).value == n and sc.cell(n + 2, 1).value is None, "score rows")
+
+
 def check_ica(book, data, columns, lang, bw, convergence=False):
     pt = lang == "pt"
     x = read_data(data, columns)
@@ -239,8 +307,8 @@ def main(argv):
     rest = argv[6:]
     bw = "bw" in rest
     if kind == "pca":
-        criterion = next((a for a in rest if a != "bw"), "kaiser")
-        check_pca(book, data, columns, lang, bw, criterion)
+        criterion = next((a for a in rest if a not in ("bw", "options")), "kaiser")
+        check_pca(book, data, columns, lang, bw, criterion, "options" in rest)
     else:
         check_ica(book, data, columns, lang, bw, "convergence" in rest)
     for failure in failures:

@@ -25,6 +25,11 @@ verify "PCA in colour" pca "$out/pca-colour.xlsx" "$prices" 4 pt
 tool pca en pca-bw --click o_cores --set r_grupo=1 --set perc=95
 check "PCA in black and white, proportion criterion" $? 0
 verify "PCA in black and white" pca "$out/pca-bw.xlsx" "$prices" 4 en bw 95
+for lang in pt en; do
+  tool pca $lang pca-options-$lang --click o_escores --click o_adequacao --click o_paralela
+  check "PCA with scores, adequacy and parallel analysis ($lang)" $? 0
+  verify "PCA with every option ($lang)" pca "$out/pca-options-$lang.xlsx" "$prices" 4 $lang options
+done
 tool ica en ica-colour --click o_ica
 check "ICA in colour" $? 0
 verify "ICA in colour" ica "$out/ica-colour.xlsx" "$prices" 4 en

@@ -1,6 +1,7 @@
 #!/bin/sh
 # LibreOffice opens the workbooks `kvhost run` saves: the histogram (with its indicators and the
-# normalised chart), the comparison chart, the PCA (with its scree chart), the ICA, the
+# normalised chart), the comparison chart, the PCA (with its scree chart, and with the scores
+# sheet and the parallel analysis' series), the ICA, the
 # regression (also with its residuals sheet and chart), the best decay and the conditional
 # volatility with its chart, converted to PDF by soffice, give at least a page for the
 # worksheet and one per chart sheet (hidden sheets are not printed).
@@ -25,6 +26,9 @@ export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/
     --out "$out/comparison.xlsx" >>"$out/run.log" 2>&1 &&
   "$kvhost" run pca --data "$data/eu_stock_markets.csv" --select A2:D1861 --ok \
     --out "$out/pca.xlsx" >>"$out/run.log" 2>&1 &&
+  "$kvhost" run pca --data "$data/eu_stock_markets.csv" --select A2:D300 --set r_grupo=1 \
+    --set perc=99 --click o_escores --click o_adequacao --click o_paralela --ok \
+    --out "$out/pca-options.xlsx" >>"$out/run.log" 2>&1 &&
   "$kvhost" --lang pt run ica --data "$data/eu_stock_markets.csv" --select A2:D1861 --click o_ica \
     --ok --out "$out/ica.xlsx" >>"$out/run.log" 2>&1 &&
   "$kvhost" run rlm --data "$data/eu_stock_markets.csv" --select A2:D1861 --ok \
@@ -39,7 +43,7 @@ export KAVENLOR_REGISTRY="$out/registry" HOME="$out/home" XDG_CONFIG_HOME="$out/
   { echo "FAIL: kvhost run"; cat "$out/run.log"; exit 1; }
 
 status=0
-for book in histogram:3 comparison:1 pca:2 ica:1 rlm:1 rlm-options:3 ewv:1 arch:2; do
+for book in histogram:3 comparison:1 pca:2 pca-options:3 ica:1 rlm:1 rlm-options:3 ewv:1 arch:2; do
   name=${book%:*} expected=${book#*:}
   timeout 240 soffice --headless "-env:UserInstallation=file://$out/profile" \
     --convert-to pdf --outdir "$out" "$out/$name.xlsx" >"$out/soffice.log" 2>&1
