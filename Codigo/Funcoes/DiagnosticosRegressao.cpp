@@ -9,9 +9,6 @@
 namespace {
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
-CelulaRegressao Numero(double v) {
-  return valor_finito(v);
-}
 CelulaRegressao Div0() {
   return {false, 0, kErroDiv0};
 }
@@ -77,7 +74,7 @@ std::vector<CelulaRegressao> Raizes(const std::vector<double>& variancias) {
   std::vector<CelulaRegressao> se;
   se.reserve(variancias.size());
   for (double v : variancias)
-    se.push_back(Numero(std::sqrt(v)));
+    se.push_back(valor_finito(std::sqrt(v)));
   return se;
 }
 
@@ -105,18 +102,22 @@ std::vector<double> NeweyWest(const Matriz& D, const ResultadoRegressao& fit,
   return v;
 }
 
-// n R^2 of a regression of column 0 of A on the others, empty without residual degrees of
+// The cell of a test whose auxiliary regression failed: empty without residual degrees of
 // freedom, #DIV/0! when the dependent column is constant (R^2 = 0/0), #NUM! when the design is
 // singular.
-std::optional<CelulaRegressao> NR2(const Matriz& A) {
-  const std::size_t n = Rows(A);
-  auto aux = regressao_multipla(A);
-  if (aux) return quociente(static_cast<double>(n) * aux->ssr, aux->sst);
-  switch (aux.motivo()) {
+std::optional<CelulaRegressao> SemAuxiliar(FalhaRegressao falha) {
+  switch (falha) {
   case FalhaRegressao::Correlacoes: return Div0();
   case FalhaRegressao::Produto: return std::nullopt;
   default: return CelulaRegressao{false, 0, kErroNum};
   }
+}
+
+// n R^2 of a regression of column 0 of A on the others.
+std::optional<CelulaRegressao> NR2(const Matriz& A) {
+  auto aux = regressao_multipla(A);
+  if (!aux) return SemAuxiliar(aux.motivo());
+  return quociente(static_cast<double>(Rows(A)) * aux->ssr, aux->sst);
 }
 
 CelulaRegressao JarqueBera(const std::vector<double>& e) {
@@ -135,7 +136,7 @@ CelulaRegressao JarqueBera(const std::vector<double>& e) {
   m2 /= n, m3 /= n, m4 /= n;
   if (!(m2 > 0)) return Div0();
   const double s = m3 / (m2 * std::sqrt(m2)), k = m4 / (m2 * m2);
-  return Numero(n / 6 * (s * s + (k - 3) * (k - 3) / 4));
+  return valor_finito(n / 6 * (s * s + (k - 3) * (k - 3) / 4));
 }
 
 // The regressors of D with the columns `extra` appended, and `y` in column 0.
@@ -171,10 +172,7 @@ std::optional<CelulaRegressao> Reset(const Matriz& D, const std::vector<double>&
     powers[1][i] = u * u * u;
   }
   auto aux = regressao_multipla(Auxiliar(D, e, powers));
-  if (!aux) {
-    if (aux.motivo() == FalhaRegressao::Correlacoes) return Div0();
-    return CelulaRegressao{false, 0, kErroNum};
-  }
+  if (!aux) return SemAuxiliar(aux.motivo());
   // e is orthogonal to X, so what the powers explain is the drop in the residual sum.
   const double df = static_cast<double>(n - k - 3);
   return quociente(aux->ssr / 2, aux->sse / df);
@@ -185,7 +183,7 @@ std::optional<CelulaRegressao> Reset(const Matriz& D, const std::vector<double>&
 // norms are then the singular values, each to a few ulps of itself).
 CelulaRegressao Condicao(std::vector<double> a, std::size_t n, std::size_t m) {
   std::vector<double> r(m * m, 0.0); // R column by column
-  std::vector<double> u, column(n);
+  std::vector<double> u;
   for (std::size_t j = 0; j < m; ++j) {
     double beta = 0, image = 0;
     if (interno::Householder(a.data() + j * n + j, n - j, u, beta, image)) {
@@ -299,8 +297,8 @@ InfluenciaRegressao influencia_regressao(const Matriz& D, const ResultadoRegress
     }
     const CelulaRegressao r = quociente(e, std::sqrt(s2 * (1 - h)));
     in.padronizados.push_back(r);
-    in.cook.push_back(r.numero ? Numero(r.valor * r.valor * h / (static_cast<double>(m) * (1 - h)))
-                               : r);
+    in.cook.push_back(
+        r.numero ? valor_finito(r.valor * r.valor * h / (static_cast<double>(m) * (1 - h))) : r);
   }
   return in;
 }
@@ -330,7 +328,7 @@ DiagnosticosRegressao diagnosticos_regressao(const Matriz& D, const ResultadoReg
   if (q.exato)
     d.breusch_godfrey = {Div0(), 1};
   else if (n == k + 2)
-    d.breusch_godfrey = {Numero(static_cast<double>(n)), 1};
+    d.breusch_godfrey = {valor_finito(static_cast<double>(n)), 1};
   else
     d.breusch_godfrey = {NR2(Auxiliar(D, e, lag)), 1};
 
@@ -340,7 +338,7 @@ DiagnosticosRegressao diagnosticos_regressao(const Matriz& D, const ResultadoReg
     double s = 0;
     for (std::size_t l = j; l < k; ++l)
       s += fit.inversa_r[j * k + l] * fit.inversa_r[j * k + l];
-    d.vif.push_back(Numero(static_cast<double>(n - 1) * s));
+    d.vif.push_back(valor_finito(static_cast<double>(n - 1) * s));
   }
   return d;
 }

@@ -265,25 +265,26 @@ void ResidualsSheet(ResultBook& book, const Settings& settings, const Matriz& da
   Worksheet& sheet = book.AddWorksheet(kResiduals.Text());
   sheet.place = SheetPlace::AtEnd;
   sheet.fitted = Rect{0, n, 0, 6};
-  Block& block = sheet.Add(Block(0, 0, n + 1, 7));
+  // The header is a block of its own: a block holds at most 65535 rows, the observations.
+  Block& heading = sheet.Add(Block(0, 0, 1, 7));
   const std::string header[] = {"Obs.",           kFitted.Text(),
                                 kResidual.Text(), kStandardised.Text(),
                                 kLeverage.Text(), kCook.Text()};
-  block.Text(0, 0, header[0]);
-  block.Text(0, 1, "Y");
+  heading.Text(0, 0, header[0]);
+  heading.Text(0, 1, "Y");
   for (std::size_t c = 1; c < 6; ++c)
-    block.Text(0, c + 1, header[c]);
+    heading.Text(0, c + 1, header[c]);
+  heading.Style(0, 0, 0, 6).Frame().Centre();
+  Block& block = sheet.Add(Block(1, 0, n, 7));
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t row = i + 1;
-    block.Count(row, 0, row);
-    block.Number(row, 1, data[i][0]);
-    block.Number(row, 2, in.ajustados[i]);
-    block.Number(row, 3, in.residuos[i]);
-    Put(block, row, 4, in.padronizados[i]);
-    block.Number(row, 5, in.alavancagem[i]);
-    Put(block, row, 6, in.cook[i]);
+    block.Count(i, 0, i + 1);
+    block.Number(i, 1, data[i][0]);
+    block.Number(i, 2, in.ajustados[i]);
+    block.Number(i, 3, in.residuos[i]);
+    Put(block, i, 4, in.padronizados[i]);
+    block.Number(i, 5, in.alavancagem[i]);
+    Put(block, i, 6, in.cook[i]);
   }
-  block.Style(0, 0, 0, 6).Frame().Centre();
   block.Style(1, n, 0, 6).Frame();
   block.Style(1, n, 0, 0).Centre();
   block.Style(1, n, 1, 4).Frame().Format(kStatistics).Shade();

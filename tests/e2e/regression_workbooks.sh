@@ -42,9 +42,13 @@ verify "RESET left empty for n = k + 2" rlm-options "$out/rlm-small.xlsx" "$pric
   --click o_residuos --ok --out "$out/rlm-exact.xlsx" >"$out/rlm-exact.log" 2>&1
 check "regression of an exact fit" $? 0
 verify "an exact fit's tests divide by zero" rlm-exact "$out/rlm-exact.xlsx" "$cases/exact.csv" 3
-# 65536 observations leave no row for the residuals sheet's header: refused before anything is
-# written, with a message that says so.
+# 65535 observations fill the residuals sheet below its header; 65536 leave no row for it:
+# refused before anything is written, with a message that says so.
 awk 'BEGIN { for (i = 1; i <= 65536; i++) print (i % 7) + i / 1000 "," (i % 5) }' >"$out/rows.csv"
+"$kvhost" run rlm --data "$out/rows.csv" --select A1:B65535 --click o_residuos --ok \
+  >"$out/rlm-full.log" 2>&1
+check "a residuals sheet of 65535 observations" $? 0
+absent "a residuals sheet of 65535 observations, no message" "$out/rlm-full.log" "[Warning]"
 "$kvhost" run rlm --data "$out/rows.csv" --select A1:B65536 --click o_residuos --ok \
   --out "$out/rlm-rows.xlsx" >"$out/rlm-rows.log" 2>&1
 contains "a residuals sheet too long for the sheet" "$out/rlm-rows.log" \

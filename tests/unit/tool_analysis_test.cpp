@@ -210,8 +210,9 @@ TEST(RegressionSheet, RobustErrorsDiagnosticsAndResiduals) {
     const auto& residuals = std::get<Worksheet>(book.sheets[1]);
     EXPECT_EQ(kvp::AnsiToUtf8(residuals.name), en ? "Residuals" : "Resíduos");
     EXPECT_EQ(residuals.place, SheetPlace::AtEnd);
-    ASSERT_EQ(residuals.blocks.front().rows(), 16u);
-    EXPECT_EQ(std::get<double>(residuals.blocks.front().At(15, 1)), data[14][0]);
+    ASSERT_EQ(residuals.blocks.back().rows(), 15u);
+    EXPECT_EQ(residuals.blocks.back().first_row(), 1u);
+    EXPECT_EQ(std::get<double>(residuals.blocks.back().At(14, 1)), data[14][0]);
     const auto& chart = std::get<ChartSheet>(book.sheets[2]);
     EXPECT_EQ(kvp::AnsiToUtf8(chart.name), en ? "Residual plot" : "Gráfico de resíduos");
     const auto& series = std::get<chart::Series>(chart.parts.front());
