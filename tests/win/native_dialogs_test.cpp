@@ -318,6 +318,8 @@ std::vector<std::pair<std::string, Script>> Scripts() {
          d.Click("o_ica");
          Check(d.Checked("o_mix") && !d.Enabled("o_mix"),
                "unticking o_ica ticks and disables o_mix on screen");
+         d.Click("o_convergencia");
+         Check(d.Checked("o_convergencia"), "the convergence report ticked on screen");
          d.Click("o_limite");
          d.Arrow("seta", true);
          Same(d.Text("limite"), std::string("2"), "the limit after the up arrow");
@@ -363,6 +365,12 @@ std::vector<std::pair<std::string, Script>> Scripts() {
          d.Refused("a radio item out of range", [](kvp::ModalForm& f, std::string& why) {
            return f.SetValue("r_grupo", "2", why);
          });
+         d.Refused("clicking o_correl of a selection that is not square",
+                   [](kvp::ModalForm& f, std::string& why) { return f.Click("o_correl", why); });
+         for (const char* option : {"o_escores", "o_adequacao", "o_paralela"}) {
+           d.Click(option);
+           Check(d.Checked(option), std::string(option) + " ticked on screen");
+         }
          Press(d.dialog, VK_ESCAPE); // Esc presses Cancel
        }},
       {"histogram",
@@ -487,6 +495,31 @@ struct EveryKind : forms::Form {
   int changes = 0;
 };
 
+// A square selection may be a correlation matrix: with it ticked there are no observations to
+// score or to simulate, so those two boxes go grey on screen, and come back when it is cleared.
+void PcaOfACorrelationMatrix(HWND owner) {
+  for (bool english : {false, true}) {
+    g_where = english ? "pca of a square selection (en)" : "pca of a square selection (pt)";
+    Tf_pca form;
+    if (english) form.UseEnglish();
+    form.SetDefaults(true);
+    forms::ModalView model(form);
+    ShowAndDrive(form, owner, [&](kvp::ModalForm& native, HWND dialog) {
+      Driver d{native, model, dialog};
+      d.Click("o_escores");
+      d.Click("o_correl");
+      Check(!d.Enabled("o_escores") && !d.Enabled("o_paralela") && d.Enabled("o_adequacao"),
+            "a correlation matrix leaves only the adequacy");
+      d.Refused("clicking o_paralela of a correlation matrix",
+                [](kvp::ModalForm& f, std::string& why) { return f.Click("o_paralela", why); });
+      d.Click("o_correl");
+      Check(d.Enabled("o_escores") && d.Enabled("o_paralela") && d.Checked("o_escores"),
+            "observations again: the scores come back as they were ticked");
+      d.Close();
+    });
+  }
+}
+
 void EveryKindOfControl(HWND owner, bool laid_out) {
   g_where = laid_out ? "every kind" : "every kind, no layout";
   EveryKind form(laid_out);
@@ -561,6 +594,7 @@ int main(int argc, char** argv) {
       });
       Check(!form->Showing(), "the form still showing after its dialog");
     }
+  PcaOfACorrelationMatrix(owner);
   EveryKindOfControl(owner, true);
   EveryKindOfControl(owner, false);
   UnhookWindowsHookEx(g_hook);
