@@ -252,9 +252,11 @@ TEST(Fastica, AgainstScikitLearn) {
 
 // Each component's iterations, end and last tested change against a numpy reimplementation of
 // the documented rule (tests/reference/generate_fastica_convergence.py): exactly on mixtures
-// that separate, and on Gaussian data, whose undamped iteration wanders chaotically (rounding
-// decides where), only that it passed the slow-convergence threshold and how it ended. An
-// accepted component's change is below the tolerance, an abandoned one's is not.
+// that separate. On Gaussian data the undamped iteration wanders chaotically, so rounding (the
+// optimiser's choices, the platform's) decides when it ends: there only the rule's own logic
+// holds, the step halved exactly when the slow-convergence threshold was passed and the
+// iterations within the limit. An accepted component's change is below the tolerance, an
+// abandoned one's is not.
 TEST(Fastica, IterationsFollowTheToleranceRule) {
   for (const auto& c : kvtest::ReferenceCases("fastica_convergence.json", "cases", 4)) {
     const std::string name = c.at("name");
@@ -269,12 +271,12 @@ TEST(Fastica, IterationsFollowTheToleranceRule) {
       const ComponenteFastica& got = separation->componentes[q];
       const std::string what = name + " component " + std::to_string(q + 1);
       const auto iterations = want[q].at("iterations").get<std::uint32_t>();
-      EXPECT_EQ(got.fim == FimComponente::Aceito, want[q].at("accepted").get<bool>()) << what;
       EXPECT_EQ(got.fim == FimComponente::Aceito, got.variacao < kFasticaEpsilon) << what;
-      if (c.at("chaotic") && iterations > kFasticaSlow) {
-        EXPECT_GT(got.iteracoes, kFasticaSlow) << what;
-        EXPECT_TRUE(got.lento) << what;
+      if (c.at("chaotic")) {
+        EXPECT_EQ(got.lento, got.iteracoes > kFasticaSlow) << what;
+        EXPECT_LE(got.iteracoes, kFasticaLimit) << what;
       } else {
+        EXPECT_EQ(got.fim == FimComponente::Aceito, want[q].at("accepted").get<bool>()) << what;
         EXPECT_EQ(got.iteracoes, iterations) << what;
         const double change = want[q].at("change");
         EXPECT_NEAR(got.variacao, change, 1e-6 * change + 1e-14) << what;
