@@ -1,8 +1,8 @@
 #!/bin/sh
 # The PCA and ICA tools from OK to the saved workbook: kvhost run --out, the .xlsx read back with
 # openpyxl and checked against numpy (check_multivariate_workbook.py), in both languages and both
-# colour modes, the ICA's convergence report against a numpy run of the FastICA rule, and a second
-# run writing the same model.
+# colour modes, the ICA's convergence report against a numpy run of the FastICA rule, the scores
+# sheet at its size limit, and a second run writing the same model.
 # Arguments: kvhost, the bundled data folder.
 set -u
 . "$(dirname "$0")/checks.sh"
@@ -43,6 +43,28 @@ tool ica en ica-convergence --click o_ica --click o_cores --click o_convergencia
 check "ICA with its convergence report, in black and white" $? 0
 verify "ICA with its convergence report, in black and white" ica "$out/ica-convergence.xlsx" \
   "$prices" 4 en bw convergence
+
+# 65535 observations fill the scores sheet below its header; 65536 leave no row for it: refused
+# before anything is written, with a message that says so.
+awk 'BEGIN { for (i = 1; i <= 65536; i++) print (i % 7) + i / 1000 "," (i % 5) "," (i % 11) }' \
+  >"$out/rows.csv"
+"$kvhost" run pca --data "$out/rows.csv" --select A1:C65535 --click o_escores --ok \
+  --out "$out/pca-rows.xlsx" >"$out/pca-full.log" 2>&1
+check "a scores sheet of 65535 observations" $? 0
+absent "a scores sheet of 65535 observations, no message" "$out/pca-full.log" "[Warning]"
+/usr/bin/python3 - "$out/pca-rows.xlsx" <<'PY'
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1], read_only=True)["Scores"]
+rows = list(ws.iter_rows(min_col=1, max_col=1, values_only=True))
+sys.exit(0 if len(rows) == 65536 and rows[0][0] == "Obs." and rows[-1][0] == 65535 else 1)
+PY
+check "the scores sheet's header and its 65535 observations" $? 0
+rm -f "$out/pca-rows.xlsx"
+"$kvhost" run pca --data "$out/rows.csv" --select A1:C65536 --click o_escores --ok \
+  --out "$out/pca-rows.xlsx" >"$out/pca-rows.log" 2>&1
+contains "a scores sheet too long for the sheet" "$out/pca-rows.log" \
+  "holds at most 65535 observations, but the data range has 65536"
+if [ -e "$out/pca-rows.xlsx" ]; then fail "a refused run saved its workbook"; else pass; fi
 
 # Repeatable: a second run dumps the same model.
 cp "$out/ica-colour.json" "$out/first.json"
