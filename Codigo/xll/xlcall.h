@@ -1,5 +1,6 @@
-// Excel 4 add-in interface: the value records, type codes, ownership bits, error and return
-// codes, and the function numbers Kavenlor sends through Excel4/Excel4v.
+// Excel's add-in interface: the value records of the Excel 4 interface (XLOPER) and of the
+// Excel 12 one (XLOPER12), type codes, ownership bits, error and return codes, and the function
+// numbers Kavenlor sends through Excel4v/Excel12v.
 //
 // Written from the published description of the interface. The records have no packing
 // pragma: they use each compiler's natural alignment, and the static_asserts below pin the
@@ -98,6 +99,95 @@ static_assert(offsetof(XLOPER, val.num) == 0 && offsetof(XLOPER, val.str) == 0 &
               offsetof(XLOPER, val.xbool) == 0);
 static_assert(offsetof(XLOPER, val.sref.count) == 0 && offsetof(XLOPER, val.sref.ref) == 2);
 static_assert(offsetof(XLOPER, val.array.lparray) == 0 && offsetof(XLOPER, val.mref.lpmref) == 0);
+
+// The Excel 12 interface (Excel 2007 and later): 32-bit rows and columns, UTF-16 texts counted in
+// their first code unit (up to 32,767), 32-bit Booleans, errors and integers, a 32-bit type word.
+// Rows and columns counted from 0, as in the Excel 4 records.
+using RW = std::int32_t;
+using COL = std::int32_t;
+using XCHAR = char16_t; // a Windows WCHAR: the same 16 bits on every target
+
+struct XLREF12 {
+  RW rwFirst;
+  RW rwLast;
+  COL colFirst;
+  COL colLast;
+};
+
+struct XLMREF12 {
+  std::uint16_t count;
+  XLREF12 reftbl[1];
+};
+
+struct XLOPER12 {
+  union {
+    double num;         // xltypeNum
+    XCHAR* str;         // xltypeStr: counted text, str[0] is the length in code units
+    std::int32_t xbool; // xltypeBool
+    std::int32_t err;   // xltypeErr
+    std::int32_t w;     // xltypeInt
+    struct {
+      std::uint16_t count; // always 1
+      XLREF12 ref;
+    } sref; // xltypeSRef
+    struct {
+      XLMREF12* lpmref;
+      IDSHEET idSheet;
+    } mref; // xltypeRef
+    struct {
+      XLOPER12* lparray; // rows * columns elements, row by row
+      RW rows;
+      COL columns;
+    } array; // xltypeMulti
+    struct {
+      union {
+        std::int32_t level;
+        std::int32_t tbctrl;
+        IDSHEET idSheet;
+      } valflow;
+      RW rw;
+      COL col;
+      std::uint8_t xlflow;
+    } flow; // xltypeFlow (macro sheets only)
+    struct {
+      union {
+        std::uint8_t* lpbData;
+        void* hdata;
+      } h;
+      std::int32_t cbData; // a Windows `long`
+    } bigdata;             // xltypeBigData
+  } val;
+  std::uint32_t xltype;
+};
+
+using LPXLOPER12 = XLOPER12*;
+
+// The Excel 12 records are 32 bytes on both Windows targets, the type word after a 24-byte union.
+static_assert(sizeof(XLOPER12) == 32 && alignof(XLOPER12) == 8);
+static_assert(offsetof(XLOPER12, xltype) == 24);
+static_assert(sizeof(XLREF12) == 16 && alignof(XLREF12) == 4);
+static_assert(sizeof(XLMREF12) == 20 && offsetof(XLMREF12, reftbl) == 4);
+static_assert(offsetof(XLOPER12, val.num) == 0 && offsetof(XLOPER12, val.str) == 0 &&
+              offsetof(XLOPER12, val.w) == 0 && offsetof(XLOPER12, val.err) == 0 &&
+              offsetof(XLOPER12, val.xbool) == 0);
+static_assert(offsetof(XLOPER12, val.sref.count) == 0 && offsetof(XLOPER12, val.sref.ref) == 4);
+static_assert(offsetof(XLOPER12, val.array.lparray) == 0 &&
+              offsetof(XLOPER12, val.mref.lpmref) == 0);
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(offsetof(XLOPER12, val.mref.idSheet) == 4);
+static_assert(offsetof(XLOPER12, val.array.rows) == 4 &&
+              offsetof(XLOPER12, val.array.columns) == 8);
+static_assert(offsetof(XLOPER12, val.flow.rw) == 4 && offsetof(XLOPER12, val.flow.col) == 8 &&
+              offsetof(XLOPER12, val.flow.xlflow) == 12);
+static_assert(offsetof(XLOPER12, val.bigdata.cbData) == 4);
+#else
+static_assert(offsetof(XLOPER12, val.mref.idSheet) == 8);
+static_assert(offsetof(XLOPER12, val.array.rows) == 8 &&
+              offsetof(XLOPER12, val.array.columns) == 12);
+static_assert(offsetof(XLOPER12, val.flow.rw) == 8 && offsetof(XLOPER12, val.flow.col) == 12 &&
+              offsetof(XLOPER12, val.flow.xlflow) == 16);
+static_assert(offsetof(XLOPER12, val.bigdata.cbData) == 8);
+#endif
 
 // Type codes (xltype).
 constexpr std::uint16_t xltypeNum = 0x0001;
@@ -227,3 +317,18 @@ extern "C" {
 XLCALL_API int XL_CDECL Excel4(int xlfn, LPXLOPER operRes, int count, ...);
 XLCALL_API int XL_PASCAL Excel4v(int xlfn, LPXLOPER operRes, int count, LPXLOPER opers[]);
 }
+
+// Excel 12 and later answer Excel12v through the entry point its process exports under this name
+// (the arguments in this order, the result last); Excel 2003 and before have none.
+constexpr const char* kExcel12EntryPoint = "MdCallBack12";
+using Excel12EntryPoint = int(XL_PASCAL*)(int xlfn, int count, LPXLOPER12* opers,
+                                          LPXLOPER12 operRes);
+
+// Grids: what a reference can reach through each interface.
+constexpr std::int32_t kExcel4Rows = 65536;
+constexpr std::int32_t kExcel4Columns = 256;
+constexpr std::int32_t kExcel12Rows = 1048576;
+constexpr std::int32_t kExcel12Columns = 16384;
+// The longest text a record carries: 255 bytes, or 32,767 UTF-16 code units.
+constexpr std::int32_t kExcel4TextLength = 255;
+constexpr std::int32_t kExcel12TextLength = 32767;

@@ -5,6 +5,8 @@
 namespace {
 XlDispatcher g_dispatcher = nullptr;
 void* g_context = nullptr;
+XlDispatcher12 g_dispatcher12 = nullptr;
+void* g_context12 = nullptr;
 } // namespace
 
 extern "C" {
@@ -31,5 +33,19 @@ XLCALL_API int Excel4(int xlfn, LPXLOPER operRes, int count, ...) {
     args[i] = va_arg(list, LPXLOPER);
   va_end(list);
   return Excel4v(xlfn, operRes, count, args);
+}
+
+XLCALL_API XlDispatcher12 XlInstallDispatcher12(XlDispatcher12 dispatcher, void* context) {
+  XlDispatcher12 previous = g_dispatcher12;
+  g_dispatcher12 = dispatcher;
+  g_context12 = context;
+  return previous;
+}
+
+XLCALL_API int MdCallBack12(int xlfn, int count, LPXLOPER12* opers, LPXLOPER12 operRes) {
+  if (count < 0 || count > kXl12MaxArguments || (count > 0 && opers == nullptr))
+    return xlretInvCount;
+  if (g_dispatcher12 == nullptr) return xlretFailed;
+  return g_dispatcher12(g_context12, xlfn, operRes, count, opers);
 }
 }

@@ -27,4 +27,8 @@ std::string ModuleFileName(ModuleHandle module) {
   return path;
 }
 
+void* ProcessEntryPoint(const char* name) {
+  return dlsym(RTLD_DEFAULT, name);
+}
+
 } // namespace kvp

@@ -20,4 +20,8 @@ std::string ModuleFileName(ModuleHandle module) {
   return std::string(path, length);
 }
 
+void* ProcessEntryPoint(const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(nullptr), name));
+}
+
 } // namespace kvp

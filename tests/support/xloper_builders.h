@@ -12,12 +12,12 @@
 
 namespace kvtest {
 
-inline constexpr auto& Num = xl::Number;
-inline constexpr auto& Int = xl::Integer;
-inline constexpr auto& Bool = xl::Boolean;
-inline constexpr auto& Err = xl::Error;
-inline constexpr auto& Missing = xl::Missing;
-inline constexpr auto& Nil = xl::Nil;
+inline constexpr auto& Num = xl::Number<XLOPER>;
+inline constexpr auto& Int = xl::Integer<XLOPER>;
+inline constexpr auto& Bool = xl::Boolean<XLOPER>;
+inline constexpr auto& Err = xl::Error<XLOPER>;
+inline constexpr auto& Missing = xl::Missing<XLOPER>;
+inline constexpr auto& Nil = xl::Nil<XLOPER>;
 // A text cell, counted as Excel passes it; the characters live as long as the test program.
 inline XLOPER Text(const std::string& text) {
   static std::deque<std::string> texts;

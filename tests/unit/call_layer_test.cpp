@@ -7,6 +7,8 @@
 
 #include "kvplatform/ansi.h"
 #include "support/recording_dispatcher.h"
+#include "xlcall32.h"
+#include "xll/Excel12.h"
 #include "xll/ExcelCall.h"
 
 using kvtest::RecordingDispatcher;
@@ -196,4 +198,38 @@ TEST(AutoFree, ReleasesTheArrayOrTextOfAReturnedValueOnly) {
   xlAutoFree(&number); // nothing of ours in it: untouched, no free of its bits
   EXPECT_EQ(number.val.num, 2.5);
   xlAutoFree(nullptr);
+}
+
+// The Excel 12 callbacks: found in the process as Excel offers them, the arguments handed on in
+// Excel's order, and without Excel 12 behind them every call fails rather than reaching nothing.
+TEST(Excel12Callback, ReachesTheProcessEntryPointWithTheArgumentsInOrder) {
+  struct Seen {
+    int xlfn = 0, count = 0;
+    std::vector<double> numbers;
+    LPXLOPER12 result = nullptr;
+  } seen;
+  XlInstallDispatcher12(
+      [](void* context, int xlfn, LPXLOPER12 result, int count, LPXLOPER12* args) {
+        auto& s = *static_cast<Seen*>(context);
+        s.xlfn = xlfn;
+        s.count = count;
+        s.result = result;
+        for (int i = 0; i < count; ++i)
+          s.numbers.push_back(args[i]->val.num);
+        *result = xl::Number<XLOPER12>(42);
+        return xlretSuccess;
+      },
+      &seen);
+  ASSERT_TRUE(ConnectExcel12());
+  XLOPER12 one = xl::Number<XLOPER12>(1), two = xl::Number<XLOPER12>(2), result{};
+  EXPECT_EQ(Excel12(xlfTdist, &result, 2, &one, &two), xlretSuccess);
+  EXPECT_EQ(seen.xlfn, xlfTdist);
+  EXPECT_EQ(seen.numbers, (std::vector<double>{1, 2}));
+  EXPECT_EQ(seen.result, &result);
+  EXPECT_EQ(result.val.num, 42);
+
+  std::vector<LPXLOPER12> many(256, &one);
+  EXPECT_EQ(Excel12v(xlfTdist, &result, 256, many.data()), xlretInvCount) << "Excel takes 255";
+  XlInstallDispatcher12(nullptr, nullptr);
+  EXPECT_EQ(Excel12(xlfTdist, &result, 2, &one, &two), xlretFailed) << "no Excel 12 behind it";
 }

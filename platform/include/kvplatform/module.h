@@ -16,4 +16,9 @@ KVP_API ModuleHandle ModuleOf(const void* address);
 // Full file name of `module`; of the main program when `module` is null. Empty on failure.
 KVP_API std::string ModuleFileName(ModuleHandle module);
 
+// The function the host process offers its add-ins under `name`: exported by the main program on
+// Windows (GetProcAddress of GetModuleHandle(nullptr)), found in the process's global symbols on
+// Linux. Null when there is none.
+KVP_API void* ProcessEntryPoint(const char* name);
+
 } // namespace kvp
