@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "xloper.h"
 #include "xloper_wire.h"
 
 namespace kvbridge {
@@ -271,6 +272,143 @@ TEST(XloperWire, MemoryReleasesOnlyWhatItHandedOut) {
   XLOPER own = Text(mine, "mine");
   EXPECT_TRUE(mine.Release(own));
   EXPECT_FALSE(mine.Release(own)); // a second xlFree of the same record is harmless
+}
+
+// Excel 12 records: every type both ways with its 32-bit fields whole, texts of any UTF-16 code
+// units up to Excel's 32,767, references anywhere on the 1,048,576 x 16,384 grid.
+XLOPER12 RoundTrip12(const XLOPER12& value, WireMemory& into) {
+  Writer out;
+  EXPECT_TRUE(PutXloper(out, value));
+  Reader in(out.bytes());
+  XLOPER12 back{};
+  GetXloper(in, back, into);
+  EXPECT_EQ(in.left(), 0u);
+  return back;
+}
+
+XLOPER12 Text12(WireMemory& memory, std::u16string_view units, std::uint32_t bits = 0) {
+  XLOPER12 x{};
+  x.xltype = xltypeStr | bits;
+  x.val.str = memory.NewText12(units);
+  return x;
+}
+
+TEST(XloperWire, Excel12RecordsOfEveryTypeComeBackWhole) {
+  WireMemory source, memory;
+  auto scalar = [&](std::uint32_t type, auto set) {
+    XLOPER12 x{};
+    x.xltype = type;
+    set(x);
+    return RoundTrip12(x, memory);
+  };
+  XLOPER12 back = scalar(xltypeNum | xlbitDLLFree, [](XLOPER12& x) { x.val.num = -1.25e-300; });
+  EXPECT_EQ(back.xltype, xltypeNum | xlbitDLLFree);
+  EXPECT_EQ(back.val.num, -1.25e-300);
+  EXPECT_EQ(scalar(xltypeInt, [](XLOPER12& x) { x.val.w = -2147483647 - 1; }).val.w,
+            -2147483647 - 1);
+  EXPECT_EQ(scalar(xltypeInt, [](XLOPER12& x) { x.val.w = 2147483647; }).val.w, 2147483647);
+  EXPECT_EQ(scalar(xltypeBool | xlbitXLFree, [](XLOPER12& x) { x.val.xbool = 1; }).xltype,
+            xltypeBool | xlbitXLFree);
+  EXPECT_EQ(scalar(xltypeErr, [](XLOPER12& x) { x.val.err = xlerrNA; }).val.err, xlerrNA);
+  EXPECT_EQ(scalar(xltypeMissing, [](XLOPER12&) {}).xltype, xltypeMissing);
+  EXPECT_EQ(scalar(xltypeNil, [](XLOPER12&) {}).xltype, xltypeNil);
+
+  // Greek, Chinese, an emoji (a surrogate pair), a zero unit; and the longest text Excel holds.
+  const std::u16string words = u"\u0391\u03b8\u03ae\u03bd\u03b1 \u5317\u4eac \U0001F600 a\0b";
+  back = RoundTrip12(Text12(source, words, xlbitXLFree), memory);
+  EXPECT_EQ(back.xltype, xltypeStr | xlbitXLFree);
+  EXPECT_EQ(std::u16string(back.val.str + 1, back.val.str[0]), words);
+  const std::u16string longest(kExcel12TextLength, u'\u00e9');
+  back = RoundTrip12(Text12(source, longest), memory);
+  EXPECT_EQ(std::u16string(back.val.str + 1, back.val.str[0]), longest);
+
+  XLOPER12 last{};
+  last.xltype = xltypeSRef;
+  last.val.sref = {1, {kExcel12Rows - 2, kExcel12Rows - 1, 0, kExcel12Columns - 1}};
+  back = RoundTrip12(last, memory);
+  EXPECT_EQ(back.val.sref.ref.rwLast, kExcel12Rows - 1);
+  EXPECT_EQ(back.val.sref.ref.colLast, kExcel12Columns - 1);
+
+  XLOPER12 areas{};
+  areas.xltype = xltypeRef;
+  areas.val.mref.idSheet = 0x1234567890ULL;
+  areas.val.mref.lpmref = source.NewRectangles<XLOPER12>(2);
+  areas.val.mref.lpmref->reftbl[0] = {0, 999999, 300, 300};
+  areas.val.mref.lpmref->reftbl[1] = {65536, 65536, 256, 16383};
+  back = RoundTrip12(areas, memory);
+  ASSERT_NE(back.val.mref.lpmref, nullptr);
+  EXPECT_EQ(back.val.mref.idSheet, 0x1234567890ULL);
+  EXPECT_EQ(back.val.mref.lpmref->count, 2);
+  EXPECT_EQ(back.val.mref.lpmref->reftbl[0].rwLast, 999999);
+  EXPECT_EQ(back.val.mref.lpmref->reftbl[1].colLast, 16383);
+
+  XLOPER12* cells = source.NewArray<XLOPER12>(6);
+  cells[0] = xl::Number<XLOPER12>(1.5);
+  cells[1] = Text12(source, u"\u5317");
+  cells[2] = xl::Boolean<XLOPER12>(true);
+  cells[3] = xl::Error<XLOPER12>(xlerrDiv0);
+  cells[5] = xl::Integer<XLOPER12>(70000);
+  XLOPER12 array{};
+  array.xltype = xltypeMulti;
+  array.val.array = {cells, 3, 2};
+  back = RoundTrip12(array, memory);
+  ASSERT_EQ(back.val.array.rows, 3);
+  ASSERT_EQ(back.val.array.columns, 2);
+  const XLOPER12* got = back.val.array.lparray;
+  EXPECT_EQ(got[0].val.num, 1.5);
+  EXPECT_EQ(got[1].val.str[1], u'\u5317');
+  EXPECT_EQ(got[2].val.xbool, 1);
+  EXPECT_EQ(got[3].val.err, xlerrDiv0);
+  EXPECT_EQ(got[4].xltype, xltypeNil);
+  EXPECT_EQ(got[5].val.w, 70000);
+  const std::size_t blocks = memory.BlocksInUse();
+  EXPECT_TRUE(memory.Release(back));
+  EXPECT_EQ(memory.BlocksInUse(), blocks - 2) << "the array and its one text";
+}
+
+TEST(XloperWire, DamagedExcel12RecordsAreRefusedWithoutLeavingBlocks) {
+  WireMemory target;
+  XLOPER12 back{};
+  auto refused = [&](const Writer& bytes, const char* what) {
+    Reader in(bytes.bytes());
+    EXPECT_THROW(GetXloper(in, back, target), BadMessage) << what;
+    EXPECT_EQ(target.BlocksInUse(), 0u) << what;
+  };
+  Writer too_long;
+  too_long.U32(xltypeStr);
+  too_long.U16(kExcel12TextLength + 1);
+  refused(too_long, "a text longer than Excel's");
+  Writer negative;
+  negative.U32(xltypeMulti);
+  negative.I32(-1);
+  negative.I32(1);
+  refused(negative, "an array of a negative size");
+  Writer huge;
+  huge.U32(xltypeMulti);
+  huge.I32(kExcel12Rows);
+  huge.I32(kExcel12Columns);
+  refused(huge, "a count far beyond the bytes");
+  Writer nested;
+  nested.U32(xltypeMulti);
+  nested.I32(1);
+  nested.I32(1);
+  nested.U32(xltypeMulti);
+  nested.I32(0);
+  nested.I32(0);
+  refused(nested, "an array inside an array");
+
+  WireMemory source;
+  XLOPER12 cells[2] = {Text12(source, u"first"), Text12(source, u"second")};
+  XLOPER12 array{};
+  array.xltype = xltypeMulti;
+  array.val.array = {cells, 1, 2};
+  Writer out;
+  ASSERT_TRUE(PutXloper(out, array));
+  for (std::size_t size = 0; size < out.bytes().size(); ++size) {
+    Reader in(out.bytes().data(), size);
+    EXPECT_THROW(GetXloper(in, back, target), BadMessage) << "cut at " << size;
+    EXPECT_EQ(target.BlocksInUse(), 0u) << "cut at " << size;
+  }
 }
 
 } // namespace
