@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "../excel/addin.h"
@@ -46,6 +47,8 @@ std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options) {
   host.app().SetInterfaceLanguage(options.excel_lang == "pt" ? InterfaceLanguage::Portuguese
                                                              : InterfaceLanguage::English);
   host.app().version_text = options.excel_version;
+  // Excel 2007 (12.0) and later offer the Excel 12 interface beside the Excel 4 one.
+  host.OfferExcel12(std::atoi(options.excel_version.c_str()) >= 12);
   std::string error;
   auto addin = AddIn::Load(host, options.addin_path, error, options.lang);
   if (!addin) std::cerr << "kvhost: " << error << '\n';

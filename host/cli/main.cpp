@@ -53,9 +53,8 @@ bool TakeCsvChoice(const CsvTexts& texts, kvhost::CsvChoice& choice) {
   std::cerr << "kvhost: " << error << '\n';
   return false;
 }
-} // namespace
-
-int main(int argc, char** argv) {
+// The command line and the run it asks for.
+int RunCommandLine(int argc, char** argv) {
   CLI::App app{"kvhost - a headless Excel that loads the Kavenlor add-in as Excel does"};
   app.require_subcommand(1);
   kvhost::Options options;
@@ -74,7 +73,8 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"en", "pt"}))
       ->capture_default_str();
   app.add_option("--excel-version", options.excel_version,
-                 "The Excel version GET.WORKSPACE(2) answers")
+                 "The Excel version GET.WORKSPACE(2) answers; from 12.0 on, the Excel 12 "
+                 "interface (Excel12v) is offered beside the Excel 4 one")
       ->capture_default_str();
   app.add_option("--dialog", options.dialog,
                  "Who answers dialogs: script (press OK), print (show it, then press OK) or "
@@ -311,4 +311,16 @@ int main(int argc, char** argv) {
   }
   if (count_calls) std::cerr << kvhost::CallbacksMade() << " callbacks\n";
   return status;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+  // Memory may run out before the command line is read (under a tight ulimit -v, the first
+  // allocations after the libraries are mapped): the same one line and exit as later on.
+  try {
+    return RunCommandLine(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("kvhost: out of memory\n", stderr);
+    return kvhost::kExitUsage;
+  }
 }

@@ -51,6 +51,7 @@ public:
   // After Excel has copied a record the add-in returned: one marked xlbitDLLFree goes back to
   // the add-in's xlAutoFree, the same pointer (as the add-in knows it) with the bit still set.
   virtual void ReturnToAddIn(LPXLOPER value) = 0;
+  virtual void ReturnToAddIn(LPXLOPER12 value) = 0;
 
   // The settings as the add-in would read them now.
   virtual SettingValues ReadSettings() { return ReadLocalSettings(); }

@@ -5,13 +5,14 @@
 
 #include "addin.h"
 #include "excel_host.h"
+#include "kvplatform/ansi.h"
 #include "values.h"
 
 namespace kvhost {
 namespace {
 
 // An optional text argument: absent when omitted, nil or empty.
-std::string OptionalText(Arguments args, std::size_t index) {
+template <class Oper> std::string OptionalText(ArgumentsOf<Oper> args, std::size_t index) {
   if (index >= args.size()) return {};
   return Utf8Text(*args[index]).value_or(std::string{});
 }
@@ -28,18 +29,18 @@ bool ValidTypeText(const std::string& type_text) {
 
 // REGISTER(module_text, procedure, type_text, function_text, argument_text, macro_type,
 //          category, shortcut_text, help_topic, function_help, argument_help1, ...)
-int Register(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Register(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   SetError(result, xlerrValue);
   Application& app = host.app();
   Registration entry;
-  if (args.size() > 1) entry.procedure = AnsiText(*args[1]).value_or(std::string{});
+  if (args.size() > 1) entry.procedure = AnsiTextOf(*args[1]).value_or(std::string{});
   auto refuse = [&](const std::string& reason) {
     app.RecordRefusedRegistration(std::move(entry), reason);
     return xlretSuccess;
   };
   if (args.size() < 3) return refuse("fewer than 3 arguments");
   entry.module = Utf8Text(*args[0]).value_or(std::string{});
-  entry.type_text = AnsiText(*args[2]).value_or(std::string{});
+  entry.type_text = AnsiTextOf(*args[2]).value_or(std::string{});
   entry.function_text = OptionalText(args, 3);
   entry.argument_text = OptionalText(args, 4);
   std::optional<double> macro_type = 1.0;
@@ -62,6 +63,8 @@ int Register(ExcelHost& host, LPXLOPER result, Arguments args) {
     return refuse("the module is not the loaded add-in");
   if (entry.procedure.empty()) return refuse("no procedure name");
   if (!ValidTypeText(entry.type_text)) return refuse("invalid type text");
+  if (!host.offers_excel12() && entry.type_text.find_first_of("Qq") != std::string::npos)
+    return refuse("the type letter Q needs the Excel 12 interface (Excel 2007 or later)");
   if (!macro_type || (*macro_type != 0 && *macro_type != 1 && *macro_type != 2))
     return refuse("invalid macro type");
   entry.address = host.addin()->Procedure(entry.procedure.c_str());
@@ -80,14 +83,14 @@ std::vector<std::string> g_auto_registering;
 // result of the add-in's own REGISTER, or #VALUE! when it does not know the name). Should the
 // add-in ask for the same name again from inside xlAutoRegister, Excel would recurse until its
 // stack overflows; kvhost answers #VALUE! instead.
-int RegisterId(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int RegisterId(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 3) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.size() < 2 || BaseType(*args[0]) != xltypeStr || BaseType(*args[1]) != xltypeStr)
     return xlretSuccess;
   Application& app = host.app();
   const std::string module = *Utf8Text(*args[0]);
-  const std::string procedure = *AnsiText(*args[1]);
+  const std::string procedure = *AnsiTextOf(*args[1]);
   if (const Registration* registered = app.FindProcedure(module, procedure)) {
     SetNumber(result, registered->id);
     return xlretSuccess;
@@ -96,22 +99,25 @@ int RegisterId(ExcelHost& host, LPXLOPER result, Arguments args) {
 
   AddIn* addin = host.addin();
   if (module != app.current_addin_path || addin == nullptr) return xlretSuccess;
-  void* auto_register = addin->Procedure("xlAutoRegister");
+  // Excel 12 asks the add-in's Excel 12 entry point, with an Excel 12 record.
+  void* auto_register =
+      addin->Procedure(std::is_same_v<Oper, XLOPER> ? "xlAutoRegister" : "xlAutoRegister12");
   if (auto_register == nullptr || std::find(g_auto_registering.begin(), g_auto_registering.end(),
                                             procedure) != g_auto_registering.end())
     return xlretSuccess;
 
   g_auto_registering.push_back(procedure);
-  XLOPER name{};
-  name.xltype = xltypeStr;
-  name.val.str = host.memory().NewCountedText(procedure);
+  Oper name{};
+  SetText(host, &name, kvp::AnsiToUtf8(procedure));
   NativeValue argument;
-  argument.letter = 'P';
-  argument.record = &name;
-  const auto answered = addin->Call(auto_register, Signature{'P', "P"}, std::span(&argument, 1));
+  argument.letter = kRecordLetter<Oper>;
+  RecordOf<Oper>(argument) = &name;
+  const auto answered = addin->Call(
+      auto_register, Signature{kRecordLetter<Oper>, std::string(1, kRecordLetter<Oper>)},
+      std::span(&argument, 1));
   host.memory().Release(name);
   g_auto_registering.pop_back();
-  LPXLOPER answer = answered ? answered->record : nullptr;
+  Oper* answer = answered ? RecordOf<Oper>(*answered) : nullptr;
   if (answer == nullptr) return xlretSuccess; // Excel reads a null answer as #VALUE!
   if (BaseType(*answer) == xltypeNum)
     SetNumber(result, answer->val.num);
@@ -125,7 +131,7 @@ int RegisterId(ExcelHost& host, LPXLOPER result, Arguments args) {
 // use is left); UNREGISTER(module_text) drops every procedure of the module at once. The
 // names REGISTER defined stay. TRUE when something was unregistered; FALSE for an id or a
 // module with nothing registered (Excel documents only the successful case).
-int Unregister(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Unregister(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 1) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.empty()) return xlretSuccess;
@@ -141,7 +147,7 @@ int Unregister(ExcelHost& host, LPXLOPER result, Arguments args) {
 // GET.WORKSPACE(type_num). kvhost answers type 2, the version of Excel as a text ("16.0"
 // unless told to play another); the other types describe a workspace kvhost does not have
 // and answer #VALUE!.
-int GetWorkspace(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int GetWorkspace(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 1) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.empty()) return xlretSuccess;
@@ -151,7 +157,7 @@ int GetWorkspace(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // SET.NAME(name_text, [value]): with the value omitted the name is deleted.
-int SetName(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SetName(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   const auto name = Utf8Text(*args[0]);
   if (!name || name->empty()) {
@@ -177,7 +183,7 @@ int SetName(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // ALERT(message_text, [type_num], [help_ref]): never blocks; the scripted user presses OK.
-int Alert(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Alert(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 3) return xlretInvCount;
   std::string text;
   if (const auto message = Utf8Text(*args[0]))
@@ -205,12 +211,12 @@ int Alert(ExcelHost& host, LPXLOPER result, Arguments args) {
 } // namespace
 
 void AddAddInManagement(HandlerTable& table) {
-  table[xlfRegister] = Register;
-  table[xlfRegisterId] = RegisterId;
-  table[xlfUnregister] = Unregister;
-  table[xlfGetWorkspace] = GetWorkspace;
-  table[xlfSetName] = SetName;
-  table[xlcAlert] = Alert;
+  table[xlfRegister] = KV_HANDLER(Register);
+  table[xlfRegisterId] = KV_HANDLER(RegisterId);
+  table[xlfUnregister] = KV_HANDLER(Unregister);
+  table[xlfGetWorkspace] = KV_HANDLER(GetWorkspace);
+  table[xlfSetName] = KV_HANDLER(SetName);
+  table[xlcAlert] = KV_HANDLER(Alert);
 }
 
 } // namespace kvhost

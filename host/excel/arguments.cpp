@@ -10,8 +10,8 @@
 
 namespace kvhost {
 
-// Counted ANSI texts of one call, packed into large blocks: a range of thousands of texts
-// costs a few allocations, not one each.
+// Counted texts of one call (ANSI for Excel 4 records, UTF-16 for Excel 12 ones), packed into
+// large blocks: a range of thousands of texts costs a few allocations, not one each.
 class CallArguments::TextArena {
 public:
   char* NewCountedText(std::string_view utf8) {
@@ -38,7 +38,21 @@ public:
     return text;
   }
 
+  // An Excel 12 text holds at most 32767 UTF-16 units; a longer cell text reaches the add-in
+  // cut, never in the middle of a surrogate pair.
+  XCHAR* NewCountedText12(std::string_view utf8) {
+    std::u16string units = kvp::Utf8ToUtf16(utf8);
+    std::size_t length = std::min<std::size_t>(units.size(), kMaxText12);
+    if (length < units.size() && length > 0 && (units[length - 1] & 0xFC00) == 0xD800) --length;
+    std::vector<XCHAR>& block = units_.emplace_back(length + 2);
+    block[0] = static_cast<XCHAR>(length);
+    std::copy_n(units.begin(), length, block.begin() + 1);
+    return block.data();
+  }
+
 private:
+  static constexpr std::size_t kMaxText12 = 32767;
+  std::vector<std::vector<XCHAR>> units_;
   static constexpr std::size_t kBlockSize = 1 << 16; // more than the longest text
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t used_ = 0;
@@ -122,6 +136,20 @@ Scalar NumberOf(const Value& value) {
 CallArguments::CallArguments() : texts_(std::make_unique<TextArena>()) {}
 CallArguments::~CallArguments() = default;
 
+void CallArguments::Fill(XLOPER12& record, const Value& value) {
+  if (value.type != ValueType::Text) {
+    XLOPER narrow{};
+    Fill(narrow, value);
+    record.xltype = narrow.xltype;
+    if (value.type == ValueType::Number) record.val.num = narrow.val.num;
+    if (value.type == ValueType::Boolean) record.val.xbool = narrow.val.xbool;
+    if (value.type == ValueType::Error) record.val.err = narrow.val.err;
+    return;
+  }
+  record.xltype = xltypeStr;
+  record.val.str = texts_->NewCountedText12(value.text);
+}
+
 void CallArguments::Fill(XLOPER& record, const Value& value) {
   switch (value.type) {
   case ValueType::Empty: record.xltype = xltypeNil; break;
@@ -144,11 +172,12 @@ void CallArguments::Fill(XLOPER& record, const Value& value) {
   }
 }
 
-// P: a value record, never a reference. A range of several cells becomes an array of its
+// P and Q: a value record, never a reference. A range of several cells becomes an array of its
 // values row by row, empty cells nil; one cell or a constant a plain value; omitted, missing.
+template <class Oper>
 std::optional<std::uint16_t> CallArguments::AddRecord(const Operand& operand,
                                                       std::string& problem) {
-  auto record = std::make_unique<XLOPER>();
+  auto record = std::make_unique<Oper>();
   const CellRange& range = operand.range;
   if (operand.kind == Operand::Kind::Omitted) {
     record->xltype = xltypeMissing;
@@ -157,35 +186,42 @@ std::optional<std::uint16_t> CallArguments::AddRecord(const Operand& operand,
   } else if (range.Rows() == 1 && range.Columns() == 1) {
     Fill(*record, operand.cells->Get(range.first_row, range.first_column));
   } else {
-    // The array's row count is 16-bit: a whole column of 65536 rows does not fit.
-    if (range.Rows() > std::numeric_limits<std::uint16_t>::max()) {
+    // An Excel 4 array's row count is 16-bit: a whole column of 65536 rows does not fit.
+    if (std::is_same_v<Oper, XLOPER> && range.Rows() > std::numeric_limits<std::uint16_t>::max()) {
       problem = "a range of " + std::to_string(range.Rows()) +
                 " rows does not fit an XLOPER array (at most 65535)";
       return xlerrValue;
     }
     const std::size_t count = std::size_t{range.Rows()} * range.Columns();
-    auto elements = std::make_unique<XLOPER[]>(count);
+    auto elements = std::make_unique<Oper[]>(count);
     std::size_t i = 0;
     for (std::uint32_t row = range.first_row; row <= range.last_row; ++row)
       for (std::uint32_t column = range.first_column; column <= range.last_column; ++column)
         Fill(elements[i++], operand.cells->Get(row, column));
     record->xltype = xltypeMulti;
     record->val.array.lparray = elements.get();
-    record->val.array.rows = static_cast<std::uint16_t>(range.Rows());
-    record->val.array.columns = static_cast<std::uint16_t>(range.Columns());
-    arrays_.push_back(std::move(elements));
+    record->val.array.rows = static_cast<decltype(record->val.array.rows)>(range.Rows());
+    record->val.array.columns = static_cast<decltype(record->val.array.columns)>(range.Columns());
+    if constexpr (std::is_same_v<Oper, XLOPER>)
+      arrays_.push_back(std::move(elements));
+    else
+      arrays12_.push_back(std::move(elements));
   }
   NativeValue native;
-  native.letter = 'P';
-  native.record = record.get();
-  records_.push_back(std::move(record));
+  native.letter = kRecordLetter<Oper>;
+  RecordOf<Oper>(native) = record.get();
+  if constexpr (std::is_same_v<Oper, XLOPER>)
+    records_.push_back(std::move(record));
+  else
+    records12_.push_back(std::move(record));
   values_.push_back(native);
   return std::nullopt;
 }
 
 std::optional<std::uint16_t> CallArguments::Add(char letter, const Operand& operand,
                                                 std::string& problem) {
-  if (letter == 'P') return AddRecord(operand, problem);
+  if (letter == 'P') return AddRecord<XLOPER>(operand, problem);
+  if (letter == 'Q') return AddRecord<XLOPER12>(operand, problem);
 
   const auto value = SingleValue(operand);
   if (!value) {

@@ -24,8 +24,8 @@ struct Operand {
   CellRange range;
 };
 
-// The values one call passes. The records behind P arguments, their arrays and texts belong
-// to the host: they live as long as this object and are released after the call.
+// The values one call passes. The records behind P and Q arguments, their arrays and texts
+// belong to the host: they live as long as this object and are released after the call.
 class CallArguments {
 public:
   CallArguments();
@@ -40,13 +40,17 @@ public:
   std::span<const NativeValue> values() const { return values_; }
 
 private:
+  template <class Oper>
   std::optional<std::uint16_t> AddRecord(const Operand& operand, std::string& problem);
   void Fill(XLOPER& record, const Value& value);
+  void Fill(XLOPER12& record, const Value& value);
 
   class TextArena;
   std::vector<NativeValue> values_;
   std::vector<std::unique_ptr<XLOPER>> records_;
   std::vector<std::unique_ptr<XLOPER[]>> arrays_;
+  std::vector<std::unique_ptr<XLOPER12>> records12_;
+  std::vector<std::unique_ptr<XLOPER12[]>> arrays12_;
   std::unique_ptr<TextArena> texts_;
 };
 

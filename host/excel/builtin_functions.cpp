@@ -24,28 +24,29 @@ struct CellBlock {
   std::vector<Value> values;
 };
 
-std::optional<CellBlock> ReadReference(ExcelHost& host, const XLOPER& reference) {
+template <class Oper>
+std::optional<CellBlock> ReadReference(ExcelHost& host, const Oper& reference) {
   const auto cells = ResolveReference(host, reference);
   if (!cells || cells->areas.size() != 1) return std::nullopt;
   const Sheet* sheet = cells->sheet;
-  const XLREF rectangle = cells->areas[0];
-  if (rectangle.rwLast < rectangle.rwFirst || rectangle.colLast < rectangle.colFirst)
+  const CellRange rectangle = cells->areas[0];
+  if (rectangle.last_row < rectangle.first_row || rectangle.last_column < rectangle.first_column)
     return std::nullopt;
   CellBlock block;
-  block.rows = std::size_t{rectangle.rwLast} - rectangle.rwFirst + 1;
-  block.columns = std::size_t{rectangle.colLast} - rectangle.colFirst + 1;
-  for (std::uint32_t row = rectangle.rwFirst; row <= rectangle.rwLast; ++row)
-    for (std::uint32_t column = rectangle.colFirst; column <= rectangle.colLast; ++column)
+  block.rows = std::size_t{rectangle.last_row} - rectangle.first_row + 1;
+  block.columns = std::size_t{rectangle.last_column} - rectangle.first_column + 1;
+  for (std::uint32_t row = rectangle.first_row; row <= rectangle.last_row; ++row)
+    for (std::uint32_t column = rectangle.first_column; column <= rectangle.last_column; ++column)
       block.values.push_back(sheet->cells.Get(row, column));
   return block;
 }
 
-bool IsReference(const XLOPER& value) {
+template <class Oper> bool IsReference(const Oper& value) {
   return BaseType(value) == xltypeRef || BaseType(value) == xltypeSRef;
 }
 
 // One value from an argument that is a value or a one-cell reference.
-std::optional<Value> ScalarArgument(ExcelHost& host, const XLOPER& argument) {
+template <class Oper> std::optional<Value> ScalarArgument(ExcelHost& host, const Oper& argument) {
   if (IsReference(argument)) {
     const auto block = ReadReference(host, argument);
     if (!block || block->values.size() != 1) return std::nullopt;
@@ -65,9 +66,9 @@ std::optional<Value> ScalarArgument(ExcelHost& host, const XLOPER& argument) {
 
 // ISTEXT(value): TRUE for a text. Given a range of cells it answers for each cell, an array
 // of the range's shape, which OR then folds: "does the range hold a text?".
-int IsText(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int IsText(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 1) return xlretInvCount;
-  const XLOPER& value = *args[0];
+  const Oper& value = *args[0];
   std::optional<CellBlock> block;
   if (IsReference(value)) {
     block = ReadReference(host, value);
@@ -77,8 +78,8 @@ int IsText(ExcelHost& host, LPXLOPER result, Arguments args) {
     }
   } else if (BaseType(value) == xltypeMulti && value.val.array.lparray != nullptr) {
     block.emplace();
-    block->rows = value.val.array.rows;
-    block->columns = value.val.array.columns;
+    block->rows = static_cast<std::size_t>(value.val.array.rows);
+    block->columns = static_cast<std::size_t>(value.val.array.columns);
     for (std::size_t i = 0; i < block->rows * block->columns; ++i)
       block->values.push_back(BaseType(value.val.array.lparray[i]) == xltypeStr ? Value::Text({})
                                                                                 : Value{});
@@ -91,22 +92,22 @@ int IsText(ExcelHost& host, LPXLOPER result, Arguments args) {
     return xlretSuccess;
   }
   if (result == nullptr) return xlretSuccess;
-  XLOPER* elements = host.memory().NewArray(block->rows, block->columns);
+  Oper* elements = host.memory().template NewArray<Oper>(block->rows, block->columns);
   for (std::size_t i = 0; i < block->values.size(); ++i) {
     elements[i].xltype = xltypeBool;
     elements[i].val.xbool = block->values[i].type == ValueType::Text ? 1 : 0;
   }
   result->xltype = xltypeMulti;
   result->val.array.lparray = elements;
-  result->val.array.rows = static_cast<std::uint16_t>(block->rows);
-  result->val.array.columns = static_cast<std::uint16_t>(block->columns);
+  result->val.array.rows = static_cast<decltype(result->val.array.rows)>(block->rows);
+  result->val.array.columns = static_cast<decltype(result->val.array.columns)>(block->columns);
   return xlretSuccess;
 }
 
 // OR(logical1, ...): TRUE when any logical value is TRUE. Numbers count (non-zero is TRUE);
 // texts and empty cells inside ranges and arrays are passed over; a text given directly counts
 // only as "TRUE" or "FALSE". An error anywhere is the answer; no logical value at all: #VALUE!.
-int Or(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Or(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 30) return xlretInvCount;
   bool any = false, seen = false;
   std::optional<std::uint16_t> error;
@@ -135,7 +136,7 @@ int Or(ExcelHost& host, LPXLOPER result, Arguments args) {
     case ValueType::Empty: break;
     }
   };
-  for (LPXLOPER argument : args) {
+  for (Oper* argument : args) {
     if (IsReference(*argument)) {
       const auto block = ReadReference(host, *argument);
       if (!block) {
@@ -145,7 +146,8 @@ int Or(ExcelHost& host, LPXLOPER result, Arguments args) {
       for (const Value& value : block->values)
         take(value, false);
     } else if (BaseType(*argument) == xltypeMulti && argument->val.array.lparray != nullptr) {
-      const std::size_t count = std::size_t{argument->val.array.rows} * argument->val.array.columns;
+      const auto count = static_cast<std::size_t>(argument->val.array.rows) *
+                         static_cast<std::size_t>(argument->val.array.columns);
       for (std::size_t i = 0; i < count; ++i)
         if (const auto value = ScalarArgument(host, argument->val.array.lparray[i]))
           take(*value, false);
@@ -167,7 +169,7 @@ int Or(ExcelHost& host, LPXLOPER result, Arguments args) {
 // LINKS([document_text], [type_num]): the workbooks the document's external references name.
 // kvhost's workbooks hold values only, so there are none: #N/A, as Excel answers for a
 // workbook without links or one that is not open.
-int Links(ExcelHost&, LPXLOPER result, Arguments args) {
+template <class Oper> int Links(ExcelHost&, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 2) return xlretInvCount;
   if (args.size() == 2 && !IsOmitted(*args[1])) {
     const auto type = NumberOf(*args[1]);
@@ -182,7 +184,7 @@ int Links(ExcelHost&, LPXLOPER result, Arguments args) {
 
 // TIMEVALUE(time_text): the fraction of a day a time text stands for: "h:mm", "h:mm:ss" with
 // optional fractions of a second, and an optional AM/PM. Anything else: #VALUE!.
-int TimeValue(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int TimeValue(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 1) return xlretInvCount;
   SetError(result, xlerrValue);
   const auto value = ScalarArgument(host, *args[0]);
@@ -227,7 +229,7 @@ int TimeValue(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // REPLACE(old_text, start_num, num_chars, new_text): old_text with num_chars characters from
 // start_num on replaced by new_text. Characters are those of the ANSI code page.
-int Replace(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Replace(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 4) return xlretInvCount;
   SetError(result, xlerrValue);
   const auto old_value = ScalarArgument(host, *args[0]);
@@ -260,7 +262,7 @@ struct NumberArgument {
   std::uint16_t error = xlerrValue;
 };
 
-NumberArgument NumberArgumentOf(ExcelHost& host, const XLOPER& argument) {
+template <class Oper> NumberArgument NumberArgumentOf(ExcelHost& host, const Oper& argument) {
   const auto value = ScalarArgument(host, argument);
   if (!value) return {};
   switch (value->type) {
@@ -275,8 +277,9 @@ NumberArgument NumberArgumentOf(ExcelHost& host, const XLOPER& argument) {
 
 // The arguments read in order: the first that is not a number decides the error, before any
 // check of their ranges, as Excel converts every argument before it calls the function.
-template <std::size_t N>
-std::optional<std::array<double, N>> ReadNumbers(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <std::size_t N, class Oper>
+std::optional<std::array<double, N>> ReadNumbers(ExcelHost& host, Oper* result,
+                                                 ArgumentsOf<Oper> args) {
   std::array<double, N> numbers{};
   for (std::size_t i = 0; i < N; ++i) {
     const NumberArgument read = NumberArgumentOf(host, *args[i]);
@@ -290,7 +293,7 @@ std::optional<std::array<double, N>> ReadNumbers(ExcelHost& host, LPXLOPER resul
 }
 
 // COS(number), in radians.
-int Cos(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Cos(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 1) return xlretInvCount;
   const auto number = ReadNumbers<1>(host, result, args);
   if (number) SetNumber(result, std::cos((*number)[0]));
@@ -306,7 +309,7 @@ using QuietPolicy = boost::math::policies::policy<
     boost::math::policies::evaluation_error<boost::math::policies::errno_on_error>>;
 
 // A right-tail probability as the result; #NUM! for one Boost could not compute.
-void SetProbability(LPXLOPER result, double probability) {
+template <class Oper> void SetProbability(Oper* result, double probability) {
   if (std::isfinite(probability))
     SetNumber(result, probability);
   else
@@ -316,7 +319,7 @@ void SetProbability(LPXLOPER result, double probability) {
 // TDIST(x, deg_freedom, tails): P(X > x) for Student's t with deg_freedom degrees (tails 1),
 // P(|X| > x) = 2 P(X > x) (tails 2). Degrees and tails are truncated to integers; x < 0,
 // degrees below 1 and tails other than 1 or 2 are #NUM!.
-int TDist(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int TDist(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 3) return xlretInvCount;
   const auto numbers = ReadNumbers<3>(host, result, args);
   if (!numbers) return xlretSuccess;
@@ -336,7 +339,7 @@ constexpr double kDegreesLimit = 1e10;
 
 // FDIST(x, deg_freedom1, deg_freedom2): P(F > x) for Fisher's F with those degrees, truncated to
 // integers. x < 0, degrees below 1 or from 10^10 on are #NUM!.
-int FDist(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int FDist(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 3) return xlretInvCount;
   const auto numbers = ReadNumbers<3>(host, result, args);
   if (!numbers) return xlretSuccess;
@@ -354,7 +357,7 @@ int FDist(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // CHIDIST(x, deg_freedom): P(X > x) for chi-squared with deg_freedom degrees, truncated to an
 // integer. x < 0, degrees below 1 or above 10^10 are #NUM!.
-int ChiDist(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int ChiDist(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 2) return xlretInvCount;
   const auto numbers = ReadNumbers<2>(host, result, args);
   if (!numbers) return xlretSuccess;
@@ -371,15 +374,15 @@ int ChiDist(ExcelHost& host, LPXLOPER result, Arguments args) {
 } // namespace
 
 void AddBuiltInFunctions(HandlerTable& table) {
-  table[xlfIstext] = IsText;
-  table[xlfOr] = Or;
-  table[xlfLinks] = Links;
-  table[xlfTimevalue] = TimeValue;
-  table[xlfReplace] = Replace;
-  table[xlfCos] = Cos;
-  table[xlfTdist] = TDist;
-  table[xlfFdist] = FDist;
-  table[xlfChidist] = ChiDist;
+  table[xlfIstext] = KV_HANDLER(IsText);
+  table[xlfOr] = KV_HANDLER(Or);
+  table[xlfLinks] = KV_HANDLER(Links);
+  table[xlfTimevalue] = KV_HANDLER(TimeValue);
+  table[xlfReplace] = KV_HANDLER(Replace);
+  table[xlfCos] = KV_HANDLER(Cos);
+  table[xlfTdist] = KV_HANDLER(TDist);
+  table[xlfFdist] = KV_HANDLER(FDist);
+  table[xlfChidist] = KV_HANDLER(ChiDist);
 }
 
 } // namespace kvhost

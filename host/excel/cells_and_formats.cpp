@@ -15,30 +15,24 @@
 namespace kvhost {
 namespace {
 
-XLREF Rectangle(const CellRange& range) {
-  return XLREF{
-      static_cast<std::uint16_t>(range.first_row), static_cast<std::uint16_t>(range.last_row),
-      static_cast<std::uint8_t>(range.first_column), static_cast<std::uint8_t>(range.last_column)};
-}
-
 // SELECTION(): the selected cells. One area on the active sheet comes back as a single-sheet
 // reference (xltypeSRef); several areas, or cells of a sheet that is not the active one, as a
 // reference that names its sheet (xltypeRef), whose rectangle list is given back with xlFree.
 // Excel's documentation leaves open which of the two it uses for one area; the add-in tells a
 // selection it can read from one it cannot by this split.
-int SelectedCells(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SelectedCells(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (!args.empty()) return xlretInvCount;
   if (result == nullptr) return xlretSuccess;
   const Selection selection = host.app().CurrentSelection();
   if (selection.areas.size() == 1 && selection.sheet == host.app().ActiveSheet().id) {
     result->xltype = xltypeSRef;
     result->val.sref.count = 1;
-    result->val.sref.ref = Rectangle(selection.areas[0]);
+    result->val.sref.ref = RefOf<typename xl::Kind<Oper>::Ref>(selection.areas[0]);
     return xlretSuccess;
   }
-  XLMREF* list = host.memory().NewRectangles(selection.areas.size());
+  auto* list = host.memory().template NewRectangles<Oper>(selection.areas.size());
   for (std::size_t i = 0; i < selection.areas.size(); ++i)
-    list->reftbl[i] = Rectangle(selection.areas[i]);
+    list->reftbl[i] = RefOf<typename xl::Kind<Oper>::Ref>(selection.areas[i]);
   result->xltype = xltypeRef;
   result->val.mref.lpmref = list;
   result->val.mref.idSheet = selection.sheet;
@@ -50,7 +44,7 @@ int SelectedCells(ExcelHost& host, LPXLOPER result, Arguments args) {
 // upper-left one of the reference's first area, or the active cell (the upper-left cell of
 // the selection) when the reference is omitted. kvhost answers no other type_num: those are
 // refused (xlretFailed) rather than answered wrongly.
-int GetCell(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int GetCell(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   const auto type = NumberOf(*args[0]);
   if (!type || *type != 5) return xlretFailed;
@@ -64,8 +58,8 @@ int GetCell(ExcelHost& host, LPXLOPER result, Arguments args) {
   } else {
     // The tools read their input one cell at a time: the reference is read in place rather
     // than through ResolveReference's copy of its rectangles.
-    const XLOPER& reference = *args[1];
-    const XLREF* first = nullptr;
+    const Oper& reference = *args[1];
+    const typename xl::Kind<Oper>::Ref* first = nullptr;
     if (BaseType(reference) == xltypeSRef) {
       sheet = &host.app().ActiveSheet();
       first = &reference.val.sref.ref;
@@ -75,8 +69,9 @@ int GetCell(ExcelHost& host, LPXLOPER result, Arguments args) {
       first = &reference.val.mref.lpmref->reftbl[0];
     }
     if (sheet == nullptr) return xlretInvXloper;
-    row = first->rwFirst;
-    column = first->colFirst;
+    row = static_cast<std::uint32_t>(first->rwFirst);
+    column = static_cast<std::uint32_t>(first->colFirst);
+    if (row >= kMaxRows || column >= kMaxColumns) return xlretInvXloper; // beyond the grid
   }
   if (result == nullptr) return xlretSuccess;
   if (sheet->cells.TypeAt(row, column) == ValueType::Number) { // no Value to build for a number
@@ -103,15 +98,17 @@ Sheet* ActiveWorksheet(ExcelHost& host) {
 // The areas of a reference argument to cells of the active worksheet; the code the command fails
 // with otherwise: a record that is no reference is invalid, cells of another sheet fail, and so
 // do references given as R1C1 texts, which kvhost does not read.
-int ActiveSheetAreas(ExcelHost& host, const XLOPER& reference, std::vector<CellRange>& areas) {
+template <class Oper>
+int ActiveSheetAreas(ExcelHost& host, const Oper& reference, std::vector<CellRange>& areas) {
   if (BaseType(reference) == xltypeStr) return xlretFailed;
   const auto cells = ResolveReference(host, reference);
   if (!cells) return xlretInvXloper;
   if (cells->sheet != &host.app().ActiveSheet()) return xlretFailed;
   areas.clear();
-  for (const XLREF& area : cells->areas) {
-    if (area.rwFirst > area.rwLast || area.colFirst > area.colLast) return xlretInvXloper;
-    areas.push_back(CellRange{area.rwFirst, area.rwLast, area.colFirst, area.colLast});
+  for (const CellRange& area : cells->areas) {
+    if (area.first_row > area.last_row || area.first_column > area.last_column)
+      return xlretInvXloper;
+    areas.push_back(area);
   }
   return xlretSuccess;
 }
@@ -125,7 +122,7 @@ std::vector<CellRange> SelectedAreas(const Sheet& sheet) {
 // sheet, the active cell at the top left of its first area or, when given, at active_cell, which
 // must lie in the selection. A reference to another sheet fails (Excel selects on the active
 // sheet only).
-int Select(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Select(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return SelectChartItem(host, result, args);
@@ -158,7 +155,7 @@ template <class Change> void ChangeSelection(Sheet& sheet, Change&& change) {
 // and its palette colours (1-56). Arguments of the chart items' syntaxes have
 // no effect on cells, as in Excel. newui FALSE asks for Excel 4's colours and patterns, which
 // kvhost does not keep: refused.
-int Patterns(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Patterns(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 12) return xlretInvCount;
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return FormatChartItemPatterns(host, result, args);
@@ -177,7 +174,7 @@ int Patterns(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // FONT.PROPERTIES on the selected cells (see ReadFontProperties).
-int FontProperties(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int FontProperties(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return FormatChartItemFont(host, result, args);
   FormatChange change;
@@ -188,7 +185,7 @@ int FontProperties(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // ACTIVE.CELL.FONT: FONT.PROPERTIES' arguments, on the active cell alone.
-int ActiveCellFont(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int ActiveCellFont(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return xlretFailed;
   FormatChange change;
@@ -199,7 +196,8 @@ int ActiveCellFont(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // FORMAT.NUMBER(format_text) on the selected cells, in the US syntax of the international form.
-int FormatNumberCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper>
+int FormatNumberCommand(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 1) return xlretInvCount;
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return FormatChartItemNumbers(host, result, args);
@@ -217,7 +215,7 @@ int FormatNumberCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
 // with them wins on the outer edges). Styles 0 none, 1 thin, 2 medium, 3 dashed, 4 dotted,
 // 5 thick, 6 double, 7 hairline. kvhost keeps no edge colours and no shading: colours other than
 // automatic (0), and shade TRUE, are refused.
-int Border(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Border(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 11) return xlretInvCount;
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return xlretFailed;
@@ -260,7 +258,7 @@ int Border(ExcelHost& host, LPXLOPER result, Arguments args) {
 // merge_cells): the horizontal alignment of the selected cells, 1 general to 7 centred across
 // the selection. kvhost keeps no other alignment: wrapping, shrinking or merging (TRUE) and the
 // other settings given are refused.
-int Alignment(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Alignment(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 7) return xlretInvCount;
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return xlretFailed;
@@ -283,7 +281,8 @@ int Alignment(ExcelHost& host, LPXLOPER result, Arguments args) {
 // the reference's rectangles only (cells above or below them do not count). A column with nothing
 // to fit gets the standard width. Hiding and unhiding (type 1, 2) and changing the standard
 // width (standard_num) are not kept by kvhost: refused.
-int ColumnWidthCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper>
+int ColumnWidthCommand(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 5) return xlretInvCount;
   Sheet* sheet = ActiveWorksheet(host);
   if (sheet == nullptr) return xlretFailed;
@@ -335,16 +334,16 @@ int ColumnWidthCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
 } // namespace
 
 void AddCellsAndFormats(HandlerTable& table) {
-  table[xlfSelection] = SelectedCells;
-  table[xlfGetCell] = GetCell;
-  table[xlcSelect] = Select;
-  table[xlcPatterns] = Patterns;
-  table[xlcFontPropertiesIntl] = FontProperties;
-  table[xlcActiveCellFontIntl] = ActiveCellFont;
-  table[xlcFormatNumberIntl] = FormatNumberCommand;
-  table[xlcBorder] = Border;
-  table[xlcAlignment] = Alignment;
-  table[xlcColumnWidth] = ColumnWidthCommand;
+  table[xlfSelection] = KV_HANDLER(SelectedCells);
+  table[xlfGetCell] = KV_HANDLER(GetCell);
+  table[xlcSelect] = KV_HANDLER(Select);
+  table[xlcPatterns] = KV_HANDLER(Patterns);
+  table[xlcFontPropertiesIntl] = KV_HANDLER(FontProperties);
+  table[xlcActiveCellFontIntl] = KV_HANDLER(ActiveCellFont);
+  table[xlcFormatNumberIntl] = KV_HANDLER(FormatNumberCommand);
+  table[xlcBorder] = KV_HANDLER(Border);
+  table[xlcAlignment] = KV_HANDLER(Alignment);
+  table[xlcColumnWidth] = KV_HANDLER(ColumnWidthCommand);
 }
 
 } // namespace kvhost

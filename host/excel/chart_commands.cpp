@@ -14,7 +14,7 @@ namespace kvhost {
 namespace {
 
 // SELECT.CHART(): the chart area.
-int SelectChart(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SelectChart(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (!args.empty()) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -23,7 +23,7 @@ int SelectChart(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // SELECT.PLOT.AREA(): the plot area.
-int SelectPlotArea(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SelectPlotArea(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (!args.empty()) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr || !HasItem(*chart, ChartItem{ChartItem::Kind::PlotArea}))
@@ -37,7 +37,7 @@ int SelectPlotArea(ExcelHost& host, LPXLOPER result, Arguments args) {
 // title or the gridlines selected, type_num omitted deletes that item; the chart area is then
 // selected. Clearing formats (2), everything of a whole chart (1), and clearing cells (a
 // worksheet active) are not done by kvhost: refused.
-int Clear(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Clear(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 1) return xlretInvCount;
   std::optional<int> type;
   if (int code = ReadInteger(args, 0, type, 1, 4)) return code;
@@ -74,7 +74,7 @@ int Clear(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // OPTIONS.CHART(display_blanks, plot_visible, size_with_window): whether the chart is sized with
 // its window. How blanks are plotted, and plotting hidden cells, are not kept: refused.
-int OptionsChart(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int OptionsChart(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 3) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -113,7 +113,7 @@ bool ValidSeriesReference(ExcelHost& host, const std::string& text, Shape shape)
 // added one after another each with plot order 1 around (the last added would be "S1"); the
 // add-in adds its comparison chart's series that way and formats "S1", "S2", "S3" as the first,
 // second and third, so kvhost follows the order in which they were added.
-int EditSeries(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int EditSeries(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 6) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -160,7 +160,7 @@ int EditSeries(ExcelHost& host, LPXLOPER result, Arguments args) {
 // selected, so that FORMULA gives its text. The axis must be there. Labels of series and points
 // (4) and the second category axis (6) are not kept: refused. A new title reads "Chart Title" or
 // "Axis Title" until FORMULA gives its text.
-int AttachText(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int AttachText(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 3) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -187,7 +187,7 @@ int AttachText(ExcelHost& host, LPXLOPER result, Arguments args) {
 // selected, an empty text deletes the series (and selects the chart area). A title linked to a
 // cell ("=Sheet!R1C1"), a series' SERIES formula and labels attached to nothing are not kept:
 // refused. kvhost enters nothing into cells with FORMULA (a worksheet active): refused.
-int Formula(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Formula(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -212,7 +212,7 @@ int Formula(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // LEGEND(logical): TRUE or omitted adds a legend (a new one formatted as Excel's default),
 // FALSE deletes it.
-int Legend(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Legend(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 1) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -239,7 +239,7 @@ int Legend(ExcelHost& host, LPXLOPER result, Arguments args) {
 // a chart whose only series turns XY is an XY chart (the scree chart). Excel's reference does
 // not say which group is main then; kvhost's reading is the first in FORMAT.CHART's numbering.
 // kvhost keeps 2-D charts of these five types only.
-int FormatChartType(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int FormatChartType(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 4) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -284,7 +284,7 @@ int FormatChartType(ExcelHost& host, LPXLOPER result, Arguments args) {
 // SERIES.AXES(axis_num): puts the selected series on the primary (1) or second (2) axes. The
 // second value axis ("Axis 3") is there while some series is on it; when the last one leaves,
 // it goes with its title and formats.
-int SeriesAxes(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SeriesAxes(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 1) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -300,7 +300,7 @@ int SeriesAxes(ExcelHost& host, LPXLOPER result, Arguments args) {
 // FORMAT.CHART(layer_num, view, overlap, angle, gap_width, ...): the gap between the columns or
 // bars of chart group layer_num (1 when omitted), 0 to 500 percent of a column's width. kvhost
 // keeps one gap width, the column group's; the other settings are not kept: refused.
-int FormatChart(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int FormatChart(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 15) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -324,7 +324,7 @@ int FormatChart(ExcelHost& host, LPXLOPER result, Arguments args) {
 // axis, or on the X axis of an XY chart: the minimum and maximum, a number or TRUE for automatic.
 // Units and crossing points other than automatic (TRUE), logarithmic and reversed scales are not
 // kept: refused; so is the scale of a category axis.
-int Scale(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Scale(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 9) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -375,7 +375,7 @@ int Scale(ExcelHost& host, LPXLOPER result, Arguments args) {
 // not kept: refused. Excel's reference names option 4 "show label" without saying what an XY
 // point's label is; kvhost reads it as the point's X value, the one category an XY point has
 // (the scree chart labels its eigenvalues with the factor numbers this way). Unconfirmed.
-int DataLabel(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int DataLabel(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 3) return xlretInvCount;
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
@@ -400,19 +400,19 @@ int DataLabel(ExcelHost& host, LPXLOPER result, Arguments args) {
 } // namespace
 
 void AddChartCommands(HandlerTable& table) {
-  table[xlcSelectChart] = SelectChart;
-  table[xlcSelectPlotArea] = SelectPlotArea;
-  table[xlcClear] = Clear;
-  table[xlcOptionsChart] = OptionsChart;
-  table[xlcEditSeriesIntl] = EditSeries;
-  table[xlcAttachText] = AttachText;
-  table[xlcFormula] = Formula;
-  table[xlcLegend] = Legend;
-  table[xlcFormatCharttype] = FormatChartType;
-  table[xlcSeriesAxes] = SeriesAxes;
-  table[xlcFormatChart] = FormatChart;
-  table[xlcScale] = Scale;
-  table[xlcDataLabel] = DataLabel;
+  table[xlcSelectChart] = KV_HANDLER(SelectChart);
+  table[xlcSelectPlotArea] = KV_HANDLER(SelectPlotArea);
+  table[xlcClear] = KV_HANDLER(Clear);
+  table[xlcOptionsChart] = KV_HANDLER(OptionsChart);
+  table[xlcEditSeriesIntl] = KV_HANDLER(EditSeries);
+  table[xlcAttachText] = KV_HANDLER(AttachText);
+  table[xlcFormula] = KV_HANDLER(Formula);
+  table[xlcLegend] = KV_HANDLER(Legend);
+  table[xlcFormatCharttype] = KV_HANDLER(FormatChartType);
+  table[xlcSeriesAxes] = KV_HANDLER(SeriesAxes);
+  table[xlcFormatChart] = KV_HANDLER(FormatChart);
+  table[xlcScale] = KV_HANDLER(Scale);
+  table[xlcDataLabel] = KV_HANDLER(DataLabel);
 }
 
 } // namespace kvhost

@@ -21,7 +21,7 @@ struct LineSettings {
   std::optional<int> mode, style, weight;
   std::optional<PaletteIndex> colour;
 
-  int Read(Arguments args, std::size_t first) {
+  template <class Oper> int Read(ArgumentsOf<Oper> args, std::size_t first) {
     if (int code = ReadInteger(args, first, mode, 0, 2)) return code;
     if (int code = ReadInteger(args, first + 1, style, 1, 8)) return code;
     if (int code = ReadColour(args, first + 2, colour, false)) return code;
@@ -40,7 +40,7 @@ struct FillSettings {
   std::optional<int> mode, style;
   std::optional<PaletteIndex> fore, back;
 
-  int Read(Arguments args, std::size_t first, int styles) {
+  template <class Oper> int Read(ArgumentsOf<Oper> args, std::size_t first, int styles) {
     if (int code = ReadInteger(args, first, mode, 0, 2)) return code;
     if (int code = ReadInteger(args, first + 1, style, 1, styles)) return code;
     if (int code = ReadColour(args, first + 2, fore, false)) return code;
@@ -57,7 +57,7 @@ struct FillSettings {
 
 // Excel 5's chart patterns and colours (new_fill, newui TRUE or omitted) are the ones kvhost
 // keeps; Excel 4's (FALSE) are refused.
-int RefuseExcel4Patterns(Arguments args, std::size_t index) {
+template <class Oper> int RefuseExcel4Patterns(ArgumentsOf<Oper> args, std::size_t index) {
   std::optional<bool> new_patterns;
   if (int code = ReadBoolean(args, index, new_patterns)) return code;
   return new_patterns.value_or(true) ? xlretSuccess : xlretFailed;
@@ -67,7 +67,7 @@ int RefuseExcel4Patterns(Arguments args, std::size_t index) {
 // shadow, aauto, apattern (1-18), afore, aback, invert, apply, new_fill. kvhost keeps no
 // shadows, no other pattern for negative values (invert), and does not carry a series' format
 // over to similar items (apply): TRUE is refused.
-int PatternBox(Arguments args, BoxFormat& box) {
+template <class Oper> int PatternBox(ArgumentsOf<Oper> args, BoxFormat& box) {
   LineSettings border;
   FillSettings area;
   if (int code = border.Read(args, 0)) return code;
@@ -82,7 +82,7 @@ int PatternBox(Arguments args, BoxFormat& box) {
 
 // Syntaxes 5 (axes) and 6 (gridlines): lauto, lstyle, lcolor, lwt, then settings kvhost does
 // not keep, whose refusal `rest` the caller has read; a bad line setting is reported first.
-int PatternLine(Arguments args, int rest, LineFormat& line) {
+template <class Oper> int PatternLine(ArgumentsOf<Oper> args, int rest, LineFormat& line) {
   LineSettings settings;
   if (int code = settings.Read(args, 0)) return code;
   if (rest != xlretSuccess) return rest;
@@ -92,7 +92,7 @@ int PatternLine(Arguments args, int rest, LineFormat& line) {
 
 // Syntax 7 (lines and XY series): lauto, lstyle, lcolor, lwt, mauto, mstyle (1-9), mfore, mback,
 // apply, smooth. apply and smoothing (TRUE) are not kept: refused.
-int PatternLineSeries(Arguments args, ChartSeries& series) {
+template <class Oper> int PatternLineSeries(ArgumentsOf<Oper> args, ChartSeries& series) {
   LineSettings line;
   FillSettings markers;
   if (int code = line.Read(args, 0)) return code;
@@ -109,7 +109,8 @@ int PatternLineSeries(Arguments args, ChartSeries& series) {
 // (syntax 4 chart area, plot area, legend and column, bar or area series; 5 axes; 6 gridlines;
 // 7 line and XY series), and arguments beyond the item's syntax have no effect. The frames of
 // titles are not kept: refused.
-int FormatChartItemPatterns(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper>
+int FormatChartItemPatterns(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
   const auto item = SelectedItem(*chart);
@@ -140,7 +141,8 @@ int FormatChartItemPatterns(ExcelHost& host, LPXLOPER result, Arguments args) {
 // FONT.PROPERTIES on the selected chart item: the title, an axis' tick labels, an axis title,
 // the legend, or a series' data labels. With the chart area selected it changes every text of
 // the chart, as Excel's chart-wide font does. The plot area and gridlines have no text: fails.
-int FormatChartItemFont(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper>
+int FormatChartItemFont(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
   FormatChange change;
@@ -171,7 +173,8 @@ int FormatChartItemFont(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // FORMAT.NUMBER on a selected axis: the number format of its tick labels, no longer linked to
 // the cells'. Number formats of data labels are not kept; other items have none: fails.
-int FormatChartItemNumbers(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper>
+int FormatChartItemNumbers(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
   std::optional<std::string> format;
@@ -184,5 +187,12 @@ int FormatChartItemNumbers(ExcelHost& host, LPXLOPER result, Arguments args) {
   axis->number_format_linked = false;
   return Succeed(result);
 }
+
+template int FormatChartItemPatterns(ExcelHost&, XLOPER*, ArgumentsOf<XLOPER>);
+template int FormatChartItemPatterns(ExcelHost&, XLOPER12*, ArgumentsOf<XLOPER12>);
+template int FormatChartItemFont(ExcelHost&, XLOPER*, ArgumentsOf<XLOPER>);
+template int FormatChartItemFont(ExcelHost&, XLOPER12*, ArgumentsOf<XLOPER12>);
+template int FormatChartItemNumbers(ExcelHost&, XLOPER*, ArgumentsOf<XLOPER>);
+template int FormatChartItemNumbers(ExcelHost&, XLOPER12*, ArgumentsOf<XLOPER12>);
 
 } // namespace kvhost

@@ -6,8 +6,11 @@
 
 namespace kvhost {
 
-int FormatChartItemPatterns(ExcelHost& host, LPXLOPER result, Arguments args);
-int FormatChartItemFont(ExcelHost& host, LPXLOPER result, Arguments args);
-int FormatChartItemNumbers(ExcelHost& host, LPXLOPER result, Arguments args);
+template <class Oper>
+int FormatChartItemPatterns(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args);
+template <class Oper>
+int FormatChartItemFont(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args);
+template <class Oper>
+int FormatChartItemNumbers(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args);
 
 } // namespace kvhost

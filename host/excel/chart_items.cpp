@@ -123,7 +123,7 @@ std::vector<ChartGroup> ChartGroups(const Chart& chart) {
   return groups;
 }
 
-int SelectChartItem(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SelectChartItem(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   Chart* chart = ActiveChart(host);
   if (chart == nullptr) return xlretFailed;
   if (int code = RefuseGiven(args, 1, 1)) return code;
@@ -135,5 +135,8 @@ int SelectChartItem(ExcelHost& host, LPXLOPER result, Arguments args) {
   chart->selected = ChartItemName(*item);
   return Succeed(result);
 }
+
+template int SelectChartItem(ExcelHost&, XLOPER*, ArgumentsOf<XLOPER>);
+template int SelectChartItem(ExcelHost&, XLOPER12*, ArgumentsOf<XLOPER12>);
 
 } // namespace kvhost

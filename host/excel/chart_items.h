@@ -57,7 +57,7 @@ struct ChartGroup {
 std::vector<ChartGroup> ChartGroups(const Chart& chart);
 
 // A chart command's answer when it is done: TRUE.
-inline int Succeed(LPXLOPER result) {
+template <class Oper> int Succeed(Oper* result) {
   SetBoolean(result, true);
   return xlretSuccess;
 }
@@ -66,6 +66,6 @@ inline int Succeed(LPXLOPER result) {
 // "Legend", "Title", "Axis 1" to "Axis 3", "Text Axis 1" to "Text Axis 3", "Gridline 1", "Sn").
 // An item the chart does not have fails and leaves the selection as it was; so does a
 // reference to cells.
-int SelectChartItem(ExcelHost& host, LPXLOPER result, Arguments args);
+template <class Oper> int SelectChartItem(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args);
 
 } // namespace kvhost

@@ -8,7 +8,7 @@ namespace kvhost {
 namespace {
 
 // xlretSuccess when the record is a value at all.
-int ValueRecord(const XLOPER& value) {
+template <class Oper> int ValueRecord(const Oper& value) {
   switch (BaseType(value)) {
   case xltypeNum:
   case xltypeStr:
@@ -21,11 +21,12 @@ int ValueRecord(const XLOPER& value) {
 
 } // namespace
 
-bool Given(Arguments args, std::size_t index) {
+template <class Oper> bool Given(ArgumentsOf<Oper> args, std::size_t index) {
   return index < args.size() && !IsOmitted(*args[index]) && BaseType(*args[index]) != xltypeNil;
 }
 
-int ReadNumber(Arguments args, std::size_t index, std::optional<double>& out) {
+template <class Oper>
+int ReadNumber(ArgumentsOf<Oper> args, std::size_t index, std::optional<double>& out) {
   if (!Given(args, index)) return xlretSuccess;
   if (const int code = ValueRecord(*args[index])) return code;
   const auto number = NumberOf(*args[index]);
@@ -34,7 +35,9 @@ int ReadNumber(Arguments args, std::size_t index, std::optional<double>& out) {
   return xlretSuccess;
 }
 
-int ReadInteger(Arguments args, std::size_t index, std::optional<int>& out, int min, int max) {
+template <class Oper>
+int ReadInteger(ArgumentsOf<Oper> args, std::size_t index, std::optional<int>& out, int min,
+                int max) {
   std::optional<double> number;
   if (const int code = ReadNumber(args, index, number)) return code;
   if (!number) return xlretSuccess;
@@ -44,12 +47,13 @@ int ReadInteger(Arguments args, std::size_t index, std::optional<int>& out, int 
   return xlretSuccess;
 }
 
-int ReadBoolean(Arguments args, std::size_t index, std::optional<bool>& out) {
+template <class Oper>
+int ReadBoolean(ArgumentsOf<Oper> args, std::size_t index, std::optional<bool>& out) {
   if (!Given(args, index)) return xlretSuccess;
-  const XLOPER& value = *args[index];
+  const Oper& value = *args[index];
   if (const int code = ValueRecord(value)) return code;
   if (BaseType(value) == xltypeStr) {
-    const std::string text = AnsiText(value).value_or("");
+    const std::string text = AnsiTextOf(value).value_or("");
     if (!EqualsIgnoringCase(text, "TRUE") && !EqualsIgnoringCase(text, "FALSE")) return xlretFailed;
     out = EqualsIgnoringCase(text, "TRUE");
     return xlretSuccess;
@@ -60,7 +64,8 @@ int ReadBoolean(Arguments args, std::size_t index, std::optional<bool>& out) {
   return xlretSuccess;
 }
 
-int ReadText(Arguments args, std::size_t index, std::optional<std::string>& out) {
+template <class Oper>
+int ReadText(ArgumentsOf<Oper> args, std::size_t index, std::optional<std::string>& out) {
   if (!Given(args, index)) return xlretSuccess;
   if (const int code = ValueRecord(*args[index])) return code;
   auto text = Utf8Text(*args[index]);
@@ -69,7 +74,8 @@ int ReadText(Arguments args, std::size_t index, std::optional<std::string>& out)
   return xlretSuccess;
 }
 
-int ReadColour(Arguments args, std::size_t index, std::optional<PaletteIndex>& out,
+template <class Oper>
+int ReadColour(ArgumentsOf<Oper> args, std::size_t index, std::optional<PaletteIndex>& out,
                bool automatic) {
   std::optional<int> colour;
   if (const int code = ReadInteger(args, index, colour, automatic ? 0 : 1, 56)) return code;
@@ -77,13 +83,13 @@ int ReadColour(Arguments args, std::size_t index, std::optional<PaletteIndex>& o
   return xlretSuccess;
 }
 
-int RefuseGiven(Arguments args, std::size_t first, std::size_t last) {
+template <class Oper> int RefuseGiven(ArgumentsOf<Oper> args, std::size_t first, std::size_t last) {
   for (std::size_t i = first; i <= last && i < args.size(); ++i)
     if (Given(args, i)) return ValueRecord(*args[i]) ? xlretInvXloper : xlretFailed;
   return xlretSuccess;
 }
 
-int RefuseTrue(Arguments args, std::size_t first, std::size_t last) {
+template <class Oper> int RefuseTrue(ArgumentsOf<Oper> args, std::size_t first, std::size_t last) {
   for (std::size_t i = first; i <= last && i < args.size(); ++i) {
     std::optional<bool> flag;
     if (const int code = ReadBoolean(args, i, flag)) return code;
@@ -92,7 +98,7 @@ int RefuseTrue(Arguments args, std::size_t first, std::size_t last) {
   return xlretSuccess;
 }
 
-int ReadFontProperties(Arguments args, FormatChange& change) {
+template <class Oper> int ReadFontProperties(ArgumentsOf<Oper> args, FormatChange& change) {
   if (args.size() > 14) return xlretInvCount;
   std::optional<std::string> name, style;
   std::optional<double> size;
@@ -136,5 +142,24 @@ int ReadFontProperties(Arguments args, FormatChange& change) {
   }
   return xlretSuccess;
 }
+
+template bool Given(ArgumentsOf<XLOPER>, std::size_t);
+template bool Given(ArgumentsOf<XLOPER12>, std::size_t);
+template int ReadNumber(ArgumentsOf<XLOPER>, std::size_t, std::optional<double>&);
+template int ReadNumber(ArgumentsOf<XLOPER12>, std::size_t, std::optional<double>&);
+template int ReadInteger(ArgumentsOf<XLOPER>, std::size_t, std::optional<int>&, int, int);
+template int ReadInteger(ArgumentsOf<XLOPER12>, std::size_t, std::optional<int>&, int, int);
+template int ReadBoolean(ArgumentsOf<XLOPER>, std::size_t, std::optional<bool>&);
+template int ReadBoolean(ArgumentsOf<XLOPER12>, std::size_t, std::optional<bool>&);
+template int ReadText(ArgumentsOf<XLOPER>, std::size_t, std::optional<std::string>&);
+template int ReadText(ArgumentsOf<XLOPER12>, std::size_t, std::optional<std::string>&);
+template int ReadColour(ArgumentsOf<XLOPER>, std::size_t, std::optional<PaletteIndex>&, bool);
+template int ReadColour(ArgumentsOf<XLOPER12>, std::size_t, std::optional<PaletteIndex>&, bool);
+template int RefuseGiven(ArgumentsOf<XLOPER>, std::size_t, std::size_t);
+template int RefuseGiven(ArgumentsOf<XLOPER12>, std::size_t, std::size_t);
+template int RefuseTrue(ArgumentsOf<XLOPER>, std::size_t, std::size_t);
+template int RefuseTrue(ArgumentsOf<XLOPER12>, std::size_t, std::size_t);
+template int ReadFontProperties(ArgumentsOf<XLOPER>, FormatChange&);
+template int ReadFontProperties(ArgumentsOf<XLOPER12>, FormatChange&);
 
 } // namespace kvhost

@@ -13,23 +13,30 @@
 
 namespace kvhost {
 
-bool Given(Arguments args, std::size_t index);
+template <class Oper> bool Given(ArgumentsOf<Oper> args, std::size_t index);
 
 // Each reader sets `out` when argument `index` is given, leaves it alone when omitted, and
 // returns xlretSuccess or the code the command fails with.
-int ReadNumber(Arguments args, std::size_t index, std::optional<double>& out);
+template <class Oper>
+int ReadNumber(ArgumentsOf<Oper> args, std::size_t index, std::optional<double>& out);
 // Numbers are truncated to whole ones, as Excel takes a number where an integer goes.
-int ReadInteger(Arguments args, std::size_t index, std::optional<int>& out, int min, int max);
-int ReadBoolean(Arguments args, std::size_t index, std::optional<bool>& out);
-int ReadText(Arguments args, std::size_t index, std::optional<std::string>& out); // UTF-8
+template <class Oper>
+int ReadInteger(ArgumentsOf<Oper> args, std::size_t index, std::optional<int>& out, int min,
+                int max);
+template <class Oper>
+int ReadBoolean(ArgumentsOf<Oper> args, std::size_t index, std::optional<bool>& out);
+template <class Oper>
+int ReadText(ArgumentsOf<Oper> args, std::size_t index, std::optional<std::string>& out); // UTF-8
 // A palette colour (1-56), 0 (automatic) too when `automatic` allows it.
-int ReadColour(Arguments args, std::size_t index, std::optional<PaletteIndex>& out, bool automatic);
+template <class Oper>
+int ReadColour(ArgumentsOf<Oper> args, std::size_t index, std::optional<PaletteIndex>& out,
+               bool automatic);
 
 // kvhost refuses (xlretFailed) a setting it does not keep rather than drop it unseen: any
 // argument from `first` to `last` that is given fails the command.
-int RefuseGiven(Arguments args, std::size_t first, std::size_t last);
+template <class Oper> int RefuseGiven(ArgumentsOf<Oper> args, std::size_t first, std::size_t last);
 // The same for flags whose FALSE is what kvhost's model always shows: only TRUE is refused.
-int RefuseTrue(Arguments args, std::size_t first, std::size_t last);
+template <class Oper> int RefuseTrue(ArgumentsOf<Oper> args, std::size_t first, std::size_t last);
 
 // FONT.PROPERTIES and ACTIVE.CELL.FONT: (font, font_style, size, strikethrough, superscript,
 // subscript, outline, shadow, underline, color, normal, background, start_char, char_count).
@@ -40,6 +47,6 @@ int RefuseTrue(Arguments args, std::size_t first, std::size_t last);
 // subscript, underline, the normal font, a chart text's background and a part of a text
 // (start_char, char_count) are not kept by kvhost: their FALSE, no underline (0) and automatic
 // background (1) are accepted, anything else refused.
-int ReadFontProperties(Arguments args, FormatChange& change);
+template <class Oper> int ReadFontProperties(ArgumentsOf<Oper> args, FormatChange& change);
 
 } // namespace kvhost

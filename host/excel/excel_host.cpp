@@ -42,7 +42,7 @@ ExcelHost::ExcelHost() : status_in_place_(isatty(STDERR_FILENO) == 1) {
   AddCellsAndFormats(handlers_);
   AddChartCommands(handlers_);
   AddBuiltInFunctions(handlers_);
-  XlInstallDispatcher(&ExcelHost::Dispatch, this);
+  XlInstallDispatcher(&ExcelHost::Dispatch<XLOPER>, this);
   kvp::SetMessageBoxHandler(&ExcelHost::MessageBox, this);
   kvp::RegisterTopLevelWindow(kMainWindow, "XLMAIN");
   app_.main_window = kMainWindow;
@@ -52,6 +52,15 @@ ExcelHost::~ExcelHost() {
   kvp::UnregisterTopLevelWindow(kMainWindow);
   kvp::SetMessageBoxHandler(nullptr, nullptr);
   XlInstallDispatcher(nullptr, nullptr);
+  if (offers_excel12_) XlInstallDispatcher12(nullptr, nullptr);
+}
+
+void ExcelHost::OfferExcel12(bool offer) {
+  offers_excel12_ = offer;
+  if (offer)
+    XlInstallDispatcher12(&ExcelHost::Dispatch<XLOPER12>, this);
+  else
+    XlInstallDispatcher12(nullptr, nullptr);
 }
 
 namespace {
@@ -79,35 +88,41 @@ bool OutOfMemoryInCallbacks() {
 
 // No exception crosses the add-in's frames: kvhost out of memory while it serves a call is a
 // call that failed.
-int ExcelHost::Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
+template <class Oper>
+int ExcelHost::Dispatch(void* context, int xlfn, Oper* result, int count, Oper** args) {
   for (int i = 0; i < count; ++i)
     if (args[i] == nullptr) return xlretInvXloper;
   try {
     return static_cast<ExcelHost*>(context)->CallFromAddIn(
-        xlfn, result, Arguments(args, static_cast<std::size_t>(count)));
+        xlfn, result, ArgumentsOf<Oper>(args, static_cast<std::size_t>(count)));
   } catch (const std::bad_alloc&) {
     g_out_of_memory = true;
-    if (result != nullptr) SetError(result, xlerrValue);
+    SetError(result, xlerrValue);
     return xlretFailed;
   }
 }
 
-int ExcelHost::CallFromAddIn(int xlfn, LPXLOPER result, Arguments args) {
+template <class Oper> int ExcelHost::CallFromAddIn(int xlfn, Oper* result, ArgumentsOf<Oper> args) {
   if (!g_armed) return Call(xlfn, result, args);
   const long number = ++g_callbacks;
   const bool refused = number == g_faults.fail_call ||
                        (g_faults.fail_calls_from > 0 && number >= g_faults.fail_calls_from);
   if (!refused || xlfn == xlFree) return Call(xlfn, result, args);
-  if (result != nullptr) SetError(result, xlerrValue);
+  SetError(result, xlerrValue);
   return (xlfn & (xlCommand | xlSpecial)) ? xlretFailed : xlretSuccess;
 }
 
-int ExcelHost::Call(int xlfn, LPXLOPER result, Arguments args) {
+template <class Oper> int ExcelHost::Call(int xlfn, Oper* result, ArgumentsOf<Oper> args) {
   auto handler = handlers_.find(xlfn);
   if (handler == handlers_.end()) return xlretInvXlfn;
   if (recalculating() && ((xlfn & xlCommand) || MacroSheetOnly(xlfn))) return xlretInvXlfn;
-  return handler->second(*this, result, args);
+  return handler->second.For<Oper>()(*this, result, args);
 }
+
+template int ExcelHost::Call(int, XLOPER*, Arguments);
+template int ExcelHost::Call(int, XLOPER12*, Arguments12);
+template int ExcelHost::CallFromAddIn(int, XLOPER*, Arguments);
+template int ExcelHost::CallFromAddIn(int, XLOPER12*, Arguments12);
 
 void ExcelHost::ShowAlert(const std::string& utf8_text, int type) {
   EndStatusLine();
@@ -163,42 +178,62 @@ int ExcelHost::MessageBox(void* context, kvp::WindowHandle owner, const char* te
       kvp::AnsiToUtf8(caption != nullptr ? caption : "Error"), type, owner);
 }
 
-std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const XLOPER& reference) {
+template <class Oper>
+std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const Oper& reference) {
   ReferencedCells cells;
   switch (xl::BaseType(reference)) {
   case xltypeSRef:
     cells.sheet = &host.app().ActiveSheet();
-    cells.areas.push_back(reference.val.sref.ref);
+    cells.areas.push_back(RangeOf(reference.val.sref.ref));
     break;
   case xltypeRef: {
-    const XLMREF* list = reference.val.mref.lpmref;
+    const auto* list = reference.val.mref.lpmref;
     if (list == nullptr) return std::nullopt;
     cells.sheet = host.app().FindSheet(static_cast<SheetId>(reference.val.mref.idSheet));
-    cells.areas.assign(list->reftbl, list->reftbl + list->count);
+    for (std::uint16_t i = 0; i < list->count; ++i)
+      cells.areas.push_back(RangeOf(list->reftbl[i]));
     break;
   }
   default: return std::nullopt;
   }
   if (cells.sheet == nullptr || cells.areas.empty()) return std::nullopt;
+  for (const CellRange& area : cells.areas) // a rectangle beyond the grid names no cells
+    if (area.first_row >= kMaxRows || area.last_row >= kMaxRows ||
+        area.first_column >= kMaxColumns || area.last_column >= kMaxColumns)
+      return std::nullopt;
   return cells;
 }
 
-void SetError(LPXLOPER result, std::uint16_t code) {
-  if (result != nullptr) *result = xl::Error(code);
+template <class Oper> void SetError(Oper* result, std::uint16_t code) {
+  if (result != nullptr) *result = xl::Error<Oper>(code);
 }
 
-void SetBoolean(LPXLOPER result, bool flag) {
-  if (result != nullptr) *result = xl::Boolean(flag);
+template <class Oper> void SetBoolean(Oper* result, bool flag) {
+  if (result != nullptr) *result = xl::Boolean<Oper>(flag);
 }
 
-void SetNumber(LPXLOPER result, double number) {
-  if (result != nullptr) *result = xl::Number(number);
+template <class Oper> void SetNumber(Oper* result, double number) {
+  if (result != nullptr) *result = xl::Number<Oper>(number);
 }
 
-void SetText(ExcelHost& host, LPXLOPER result, const std::string& utf8) {
+template <class Oper> void SetText(ExcelHost& host, Oper* result, const std::string& utf8) {
   if (result == nullptr) return;
   result->xltype = xltypeStr;
-  result->val.str = host.memory().NewCountedText(kvp::Utf8ToAnsi(utf8));
+  if constexpr (std::is_same_v<Oper, XLOPER>)
+    result->val.str = host.memory().NewCountedText(kvp::Utf8ToAnsi(utf8));
+  else
+    result->val.str = host.memory().NewCountedText12(kvp::Utf8ToUtf16(utf8));
 }
+
+template std::optional<ReferencedCells> ResolveReference(ExcelHost&, const XLOPER&);
+template std::optional<ReferencedCells> ResolveReference(ExcelHost&, const XLOPER12&);
+template void SetError(XLOPER*, std::uint16_t);
+template void SetError(XLOPER12*, std::uint16_t);
+template void SetBoolean(XLOPER*, bool);
+template void SetBoolean(XLOPER12*, bool);
+template void SetNumber(XLOPER*, double);
+template void SetNumber(XLOPER12*, double);
+template void SetText(ExcelHost&, XLOPER*, const std::string&);
+template void SetText(ExcelHost&, XLOPER12*, const std::string&);
 
 } // namespace kvhost

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 
 #include "../model/application.h"
@@ -27,9 +28,29 @@ constexpr int xlfReplace = 119;
 constexpr int xlfTimevalue = 141;
 constexpr int xlcActivate = 103 | xlCommand;
 
-using Arguments = std::span<LPXLOPER const>;
+template <class Oper> using ArgumentsOf = std::span<Oper* const>;
+using Arguments = ArgumentsOf<XLOPER>;
+using Arguments12 = ArgumentsOf<XLOPER12>;
 // Fills `result` (which may be null when the caller wants none) and returns an Excel return code.
-using Handler = std::function<int(ExcelHost& host, LPXLOPER result, Arguments args)>;
+// Each handler is written once over the record and serves both interfaces: its Excel 4 and its
+// Excel 12 instance.
+template <class Oper>
+using HandlerOf = std::function<int(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args)>;
+struct Handler {
+  HandlerOf<XLOPER> excel4;
+  HandlerOf<XLOPER12> excel12;
+  template <class Oper> const HandlerOf<Oper>& For() const {
+    if constexpr (std::is_same_v<Oper, XLOPER>)
+      return excel4;
+    else
+      return excel12;
+  }
+};
+// Both instances of the handler template F.
+#define KV_HANDLER(F)                                                                              \
+  ::kvhost::Handler {                                                                              \
+    &F<XLOPER>, &F<XLOPER12>                                                                       \
+  }
 using HandlerTable = std::unordered_map<int, Handler>;
 
 // Handlers by area.
@@ -75,10 +96,15 @@ public:
 
   // Runs one call as Excel would; 2 (invalid function) for a number the host does not know,
   // and for a command or a macro-sheet function asked for during a recalculation.
-  int Call(int xlfn, LPXLOPER result, Arguments args);
-  // A call as the add-in makes it through Excel4v (here or from the Windows helper): counted,
-  // and refused when the faults say so.
-  int CallFromAddIn(int xlfn, LPXLOPER result, Arguments args);
+  template <class Oper> int Call(int xlfn, Oper* result, ArgumentsOf<Oper> args);
+  // A call as the add-in makes it through Excel4v or Excel12v (here or from the Windows helper):
+  // counted, and refused when the faults say so.
+  template <class Oper> int CallFromAddIn(int xlfn, Oper* result, ArgumentsOf<Oper> args);
+
+  // Whether the host offers the Excel 12 interface (Excel 2007 and later), as the version it
+  // plays says; off, Excel12v answers every call with a failure.
+  void OfferExcel12(bool offer);
+  bool offers_excel12() const { return offers_excel12_; }
 
   // A worksheet function's call from a recalculation (calling class 1) lasts as long as one of
   // these does.
@@ -119,7 +145,8 @@ public:
                      kvp::WindowHandle owner = 0);
 
 private:
-  static int Dispatch(void* context, int xlfn, LPXLOPER result, int count, LPXLOPER* args);
+  template <class Oper>
+  static int Dispatch(void* context, int xlfn, Oper* result, int count, Oper** args);
   static int MessageBox(void* context, kvp::WindowHandle owner, const char* text,
                         const char* caption, unsigned type);
 
@@ -134,6 +161,7 @@ private:
   int recalculating_ = 0;
   bool status_in_place_ = false;
   bool status_line_open_ = false;
+  bool offers_excel12_ = false;
 };
 
 // The cells a reference argument names: its sheet and its areas (an SRef is on the active
@@ -141,15 +169,29 @@ private:
 // is not open, or holds no area.
 struct ReferencedCells {
   Sheet* sheet = nullptr;
-  std::vector<XLREF> areas;
+  std::vector<CellRange> areas;
 };
-std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const XLOPER& reference);
+template <class Oper>
+std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const Oper& reference);
+
+// The rectangle of a record's reference (rows and columns from 0) and back.
+template <class Ref> CellRange RangeOf(const Ref& r) {
+  return CellRange{static_cast<std::uint32_t>(r.rwFirst), static_cast<std::uint32_t>(r.rwLast),
+                   static_cast<std::uint32_t>(r.colFirst), static_cast<std::uint32_t>(r.colLast)};
+}
+template <class Ref> Ref RefOf(const CellRange& r) {
+  using Row = decltype(Ref{}.rwFirst);
+  using Column = decltype(Ref{}.colFirst);
+  return Ref{static_cast<Row>(r.first_row), static_cast<Row>(r.last_row),
+             static_cast<Column>(r.first_column), static_cast<Column>(r.last_column)};
+}
 
 // Result makers.
-void SetError(LPXLOPER result, std::uint16_t code);
-void SetBoolean(LPXLOPER result, bool flag);
-void SetNumber(LPXLOPER result, double number);
-// A text result in memory the add-in gives back with xlFree.
-void SetText(ExcelHost& host, LPXLOPER result, const std::string& utf8);
+template <class Oper> void SetError(Oper* result, std::uint16_t code);
+template <class Oper> void SetBoolean(Oper* result, bool flag);
+template <class Oper> void SetNumber(Oper* result, double number);
+// A text result in memory the add-in gives back with xlFree: ANSI for an Excel 4 record, cut to
+// 255 bytes; UTF-16 for an Excel 12 one.
+template <class Oper> void SetText(ExcelHost& host, Oper* result, const std::string& utf8);
 
 } // namespace kvhost

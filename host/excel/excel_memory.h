@@ -14,19 +14,23 @@ class ExcelMemory {
 public:
   // A counted text (length byte, at most 255 characters, then a zero) in the ANSI code page.
   char* NewCountedText(std::string_view ansi) { return blocks_.NewText(ansi); }
+  // A counted UTF-16 text (length unit, at most 32,767 units, then a zero).
+  XCHAR* NewCountedText12(std::u16string_view units) { return blocks_.NewText12(units); }
 
   // The elements of an array of rows x columns values (nil at first), row by row. Texts put in
   // its elements with NewCountedText go with the array when it is released.
-  XLOPER* NewArray(std::size_t rows, std::size_t columns) {
-    return blocks_.NewArray(rows * columns);
+  template <class Oper> Oper* NewArray(std::size_t rows, std::size_t columns) {
+    return blocks_.NewArray<Oper>(rows * columns);
   }
 
   // The rectangle list of a reference made of `count` areas (count set, rectangles zeroed).
-  XLMREF* NewRectangles(std::size_t count) { return blocks_.NewRectangles(count); }
+  template <class Oper> typename xl::Kind<Oper>::MRef* NewRectangles(std::size_t count) {
+    return blocks_.NewRectangles<Oper>(count);
+  }
 
   // Releases what `value` points at, if the host handed it out, and clears the pointer; an
   // array's texts with it.
-  void Release(XLOPER& value) { blocks_.Release(value); }
+  template <class Oper> void Release(Oper& value) { blocks_.Release(value); }
 
   std::size_t BlocksInUse() const { return blocks_.BlocksInUse(); }
 

@@ -2,6 +2,7 @@
 // ids, the main window and the add-in's own name.
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "excel_host.h"
 #include "kvplatform/ansi.h"
@@ -10,14 +11,15 @@
 namespace kvhost {
 namespace {
 
-int Free(ExcelHost& host, LPXLOPER, Arguments args) {
-  for (LPXLOPER value : args)
+template <class Oper> int Free(ExcelHost& host, Oper*, ArgumentsOf<Oper> args) {
+  for (Oper* value : args)
     host.memory().Release(*value);
   return xlretSuccess;
 }
 
 // Converts a scalar to exactly `type`; false when Excel could not.
-bool ConvertScalar(ExcelHost& host, const XLOPER& source, unsigned type, XLOPER& out) {
+template <class Oper>
+bool ConvertScalar(ExcelHost& host, const Oper& source, unsigned type, Oper& out) {
   const unsigned from = BaseType(source);
   const bool empty = from == xltypeNil || from == xltypeMissing;
   if (from == xltypeErr) return false;
@@ -32,29 +34,28 @@ bool ConvertScalar(ExcelHost& host, const XLOPER& source, unsigned type, XLOPER&
   case xltypeInt: {
     const auto number = empty ? std::optional<double>(0) : NumberOf(source);
     if (!number || !std::isfinite(*number)) return false;
+    using Int = typename xl::Kind<Oper>::Int;
     const double whole = std::trunc(*number);
-    if (whole < std::numeric_limits<std::int16_t>::min() ||
-        whole > std::numeric_limits<std::int16_t>::max())
+    if (whole < std::numeric_limits<Int>::min() || whole > std::numeric_limits<Int>::max())
       return false;
     out.xltype = xltypeInt;
-    out.val.w = static_cast<std::int16_t>(whole);
+    out.val.w = static_cast<Int>(whole);
     return true;
   }
   case xltypeStr: {
     std::string text;
     if (from == xltypeStr)
-      text = *AnsiText(source);
+      text = *Utf8Text(source);
     else if (from == xltypeBool)
       text = source.val.xbool ? "TRUE" : "FALSE";
     else if (!empty)
       text = GeneralNumberText(*NumberOf(source));
-    out.xltype = xltypeStr;
-    out.val.str = host.memory().NewCountedText(text);
+    SetText(host, &out, text);
     return true;
   }
   case xltypeBool: {
     if (from == xltypeStr) {
-      const std::string text = *AnsiText(source);
+      const std::string text = *Utf8Text(source);
       if (!EqualsIgnoringCase(text, "TRUE") && !EqualsIgnoringCase(text, "FALSE")) return false;
       out.val.xbool = EqualsIgnoringCase(text, "TRUE") ? 1 : 0;
     } else {
@@ -69,7 +70,7 @@ bool ConvertScalar(ExcelHost& host, const XLOPER& source, unsigned type, XLOPER&
 
 // xlCoerce(source, [type mask]). References need the cell model and arrays are not copied:
 // both are refused as an invalid record rather than answered wrongly.
-int Coerce(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Coerce(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   unsigned mask = 0; // 0: Excel's default type
   if (args.size() == 2 && !IsOmitted(*args[1]) && BaseType(*args[1]) != xltypeNil) {
@@ -77,7 +78,7 @@ int Coerce(ExcelHost& host, LPXLOPER result, Arguments args) {
     if (!requested) return xlretInvXloper;
     mask = static_cast<unsigned>(*requested);
   }
-  XLOPER source = *args[0];
+  Oper source = *args[0];
   switch (BaseType(source)) {
   case xltypeRef:
   case xltypeSRef:
@@ -85,20 +86,20 @@ int Coerce(ExcelHost& host, LPXLOPER result, Arguments args) {
   case xltypeBigData: return xlretInvXloper;
   case xltypeMulti: // to a scalar type: the top-left element
     if (mask == 0 || (mask & xltypeMulti) || source.val.array.lparray == nullptr ||
-        source.val.array.rows == 0 || source.val.array.columns == 0)
+        source.val.array.rows <= 0 || source.val.array.columns <= 0)
       return xlretInvXloper;
     source = source.val.array.lparray[0];
     break;
   default: break;
   }
   if (mask == 0 || (mask & BaseType(source))) mask = BaseType(source); // already right
-  XLOPER out{};
+  Oper out{};
   for (unsigned type :
        {xltypeNum, xltypeInt, xltypeStr, xltypeBool, xltypeErr, xltypeNil, xltypeMissing}) {
     if (!(mask & type)) continue;
     if (type == BaseType(source) && type != xltypeStr) {
       out = source;
-      out.xltype = static_cast<std::uint16_t>(type);
+      out.xltype = static_cast<typename xl::Kind<Oper>::Type>(type);
     } else if (!ConvertScalar(host, source, type, out)) {
       continue;
     }
@@ -117,25 +118,21 @@ int Coerce(ExcelHost& host, LPXLOPER result, Arguments args) {
 // cut to the rectangle; a single value fills it; nil elements, and omitted values, clear cells.
 // Formats stay as they were. Only commands may call it. Excel leaves its result undocumented:
 // kvhost answers TRUE.
-int SetCells(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SetCells(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   if (host.recalculating()) return xlretInvXlfn;
   const auto target = ResolveReference(host, *args[0]);
   if (!target || target->areas.size() != 1) return xlretInvXloper;
   if (target->sheet->kind != SheetKind::Worksheet) return xlretFailed;
-  const XLREF& area = target->areas[0];
-  if (area.rwFirst > area.rwLast || area.colFirst > area.colLast) return xlretInvXloper;
+  const CellRange& area = target->areas[0];
+  if (area.first_row > area.last_row || area.first_column > area.last_column) return xlretInvXloper;
 
-  static const XLOPER kClear = [] {
-    XLOPER nil{};
-    nil.xltype = xltypeNil;
-    return nil;
-  }();
-  const XLOPER* values = &kClear;
+  static const Oper kClear = xl::Nil<Oper>();
+  const Oper* values = &kClear;
   std::size_t rows = 1, columns = 1;
   if (args.size() == 2 && BaseType(*args[1]) == xltypeMulti) {
     const auto& array = args[1]->val.array;
-    if (array.lparray == nullptr || array.rows == 0 || array.columns == 0) return xlretInvXloper;
+    if (array.lparray == nullptr || array.rows <= 0 || array.columns <= 0) return xlretInvXloper;
     values = array.lparray;
     rows = array.rows;
     columns = array.columns;
@@ -158,18 +155,18 @@ int SetCells(ExcelHost& host, LPXLOPER result, Arguments args) {
     }
   }
 
-  XLOPER not_available{};
+  Oper not_available{};
   not_available.xltype = xltypeErr;
   not_available.val.err = xlerrNA;
   Cells& cells = target->sheet->cells;
-  for (std::uint32_t j = 0; j <= static_cast<std::uint32_t>(area.colLast - area.colFirst); ++j) {
+  for (std::uint32_t j = 0; j < area.Columns(); ++j) {
     const std::size_t source_column = columns == 1 ? 0 : j;
-    for (std::uint32_t i = 0; i <= static_cast<std::uint32_t>(area.rwLast - area.rwFirst); ++i) {
+    for (std::uint32_t i = 0; i < area.Rows(); ++i) {
       const std::size_t source_row = rows == 1 ? 0 : i;
-      const XLOPER& value = source_row < rows && source_column < columns
-                                ? values[source_row * columns + source_column]
-                                : not_available;
-      const std::uint32_t row = area.rwFirst + i, column = area.colFirst + j;
+      const Oper& value = source_row < rows && source_column < columns
+                              ? values[source_row * columns + source_column]
+                              : not_available;
+      const std::uint32_t row = area.first_row + i, column = area.first_column + j;
       switch (BaseType(value)) {
       case xltypeNum: cells.SetNumber(row, column, value.val.num); break;
       case xltypeInt: cells.SetNumber(row, column, value.val.w); break;
@@ -186,7 +183,7 @@ int SetCells(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // xlSheetId(): the active sheet's id, in a reference without rectangles. A chart sheet has no
 // cells to refer to: the call fails there.
-int ActiveSheetId(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int ActiveSheetId(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (!args.empty()) return xlretInvCount;
   if (host.app().ActiveSheet().kind != SheetKind::Worksheet) return xlretFailed;
   if (result != nullptr) {
@@ -199,9 +196,9 @@ int ActiveSheetId(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // xlSheetNm(reference): the name of the reference's sheet as "[Book]Sheet", a text given back
 // with xlFree. A single-sheet reference, or sheet id 0, names the active sheet.
-int SheetName(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int SheetName(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() != 1) return xlretInvCount;
-  const XLOPER& reference = *args[0];
+  const Oper& reference = *args[0];
   SheetId id = host.app().ActiveSheet().id;
   if (BaseType(reference) == xltypeRef) {
     if (reference.val.mref.idSheet != 0) id = static_cast<SheetId>(reference.val.mref.idSheet);
@@ -217,35 +214,35 @@ int SheetName(ExcelHost& host, LPXLOPER result, Arguments args) {
   return xlretSuccess;
 }
 
-int GetHwnd(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int GetHwnd(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (!args.empty()) return xlretInvCount;
   if (result != nullptr) {
+    // The Excel 4 record holds the handle's low 16 bits, the Excel 12 one its low 32.
+    using Int = typename xl::Kind<Oper>::Int;
+    using Unsigned = std::make_unsigned_t<Int>;
     result->xltype = xltypeInt;
-    result->val.w = static_cast<std::int16_t>(host.app().main_window & 0xFFFF);
+    result->val.w = static_cast<Int>(static_cast<Unsigned>(host.app().main_window));
   }
   return xlretSuccess;
 }
 
-int GetName(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int GetName(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (!args.empty()) return xlretInvCount;
   if (host.app().current_addin_path.empty()) return xlretFailed; // no add-in is calling
-  if (result != nullptr) {
-    result->xltype = xltypeStr;
-    result->val.str = host.memory().NewCountedText(kvp::Utf8ToAnsi(host.app().current_addin_path));
-  }
+  SetText(host, result, host.app().current_addin_path);
   return xlretSuccess;
 }
 
 } // namespace
 
 void AddInterfaceFunctions(HandlerTable& table) {
-  table[xlFree] = Free;
-  table[xlCoerce] = Coerce;
-  table[xlSet] = SetCells;
-  table[xlSheetId] = ActiveSheetId;
-  table[xlSheetNm] = SheetName;
-  table[xlGetHwnd] = GetHwnd;
-  table[xlGetName] = GetName;
+  table[xlFree] = KV_HANDLER(Free);
+  table[xlCoerce] = KV_HANDLER(Coerce);
+  table[xlSet] = KV_HANDLER(SetCells);
+  table[xlSheetId] = KV_HANDLER(ActiveSheetId);
+  table[xlSheetNm] = KV_HANDLER(SheetName);
+  table[xlGetHwnd] = KV_HANDLER(GetHwnd);
+  table[xlGetName] = KV_HANDLER(GetName);
 }
 
 } // namespace kvhost

@@ -48,11 +48,20 @@ std::optional<NativeValue> LibraryAddIn::Call(void* procedure, const Signature& 
   return CallProcedure(procedure, signature, arguments);
 }
 
-void LibraryAddIn::ReturnToAddIn(LPXLOPER value) {
-  using FreeEntry = void (*)(LPXLOPER);
+namespace {
+template <class Oper> void GiveBack(void* library, Oper* value, const char* entry) {
+  using FreeEntry = void (*)(Oper*);
   if (value == nullptr || !(value->xltype & xlbitDLLFree)) return;
-  if (const auto auto_free = reinterpret_cast<FreeEntry>(dlsym(library_, "xlAutoFree")))
-    auto_free(value);
+  if (const auto auto_free = reinterpret_cast<FreeEntry>(dlsym(library, entry))) auto_free(value);
+}
+} // namespace
+
+void LibraryAddIn::ReturnToAddIn(LPXLOPER value) {
+  GiveBack(library_, value, "xlAutoFree");
+}
+
+void LibraryAddIn::ReturnToAddIn(LPXLOPER12 value) {
+  GiveBack(library_, value, "xlAutoFree12");
 }
 
 } // namespace kvhost

@@ -14,6 +14,7 @@ public:
   std::optional<NativeValue> Call(void* procedure, const Signature& signature,
                                   std::span<const NativeValue> arguments) override;
   void ReturnToAddIn(LPXLOPER value) override;
+  void ReturnToAddIn(LPXLOPER12 value) override;
 
 private:
   void* library_;

@@ -15,7 +15,7 @@ namespace {
 constexpr int kWorksheetMenuBar = 10;
 
 // A menu, a command or a toolbar named by a text or given by its 1-based position.
-std::optional<ItemPosition> NameOrNumber(const XLOPER& value) {
+template <class Oper> std::optional<ItemPosition> NameOrNumber(const Oper& value) {
   if (BaseType(value) == xltypeStr) return ItemPosition{std::nullopt, Utf8Text(value)};
   switch (BaseType(value)) {
   case xltypeNum:
@@ -24,17 +24,17 @@ std::optional<ItemPosition> NameOrNumber(const XLOPER& value) {
   }
 }
 
-bool Given(Arguments args, std::size_t index) {
+template <class Oper> bool Given(ArgumentsOf<Oper> args, std::size_t index) {
   return index < args.size() && !IsOmitted(*args[index]);
 }
 
-MenuBar* FindBar(ExcelHost& host, const XLOPER& bar_number) {
+template <class Oper> MenuBar* FindBar(ExcelHost& host, const Oper& bar_number) {
   const auto number = NumberOf(bar_number);
   if (!number || BaseType(bar_number) == xltypeStr) return nullptr;
   return host.app().Bars().FindBar(static_cast<int>(*number));
 }
 
-Toolbar* FindToolbar(ExcelHost& host, const XLOPER& bar_id) {
+template <class Oper> Toolbar* FindToolbar(ExcelHost& host, const Oper& bar_id) {
   if (BaseType(bar_id) == xltypeStr) return host.app().Bars().FindToolbar(*Utf8Text(bar_id));
   const auto number = NumberOf(bar_id);
   if (!number || BaseType(bar_id) == xltypeBool) return nullptr;
@@ -42,7 +42,7 @@ Toolbar* FindToolbar(ExcelHost& host, const XLOPER& bar_id) {
 }
 
 // One cell of a menu or tool description as text; nothing for an error value or a reference.
-std::optional<std::string> CellText(const XLOPER& cell) {
+template <class Oper> std::optional<std::string> CellText(const Oper& cell) {
   switch (BaseType(cell)) {
   case xltypeStr: return Utf8Text(cell);
   case xltypeNum:
@@ -56,13 +56,14 @@ std::optional<std::string> CellText(const XLOPER& cell) {
 
 // A logical argument or cell: TRUE/FALSE, a number, or the text "TRUE"/"FALSE"; `empty` when
 // the cell is empty or the argument omitted.
-std::optional<bool> Logical(const XLOPER& value, std::optional<bool> empty = std::nullopt) {
+template <class Oper>
+std::optional<bool> Logical(const Oper& value, std::optional<bool> empty = std::nullopt) {
   switch (BaseType(value)) {
   case xltypeBool: return value.val.xbool != 0;
   case xltypeNum:
   case xltypeInt: return *NumberOf(value) != 0;
   case xltypeStr: {
-    const std::string text = *AnsiText(value);
+    const std::string text = *AnsiTextOf(value);
     if (EqualsIgnoringCase(text, "TRUE")) return true;
     if (EqualsIgnoringCase(text, "FALSE")) return false;
     if (text.empty()) return empty;
@@ -76,26 +77,27 @@ std::optional<bool> Logical(const XLOPER& value, std::optional<bool> empty = std
 
 // The cells of an array argument, row by row; nothing for anything else (kvhost has no macro
 // sheet whose cells a description could be read from).
-struct Table {
-  const XLOPER* cells = nullptr;
+template <class Oper> struct Table {
+  const Oper* cells = nullptr;
   std::size_t rows = 0;
   std::size_t columns = 0;
-  const XLOPER& At(std::size_t row, std::size_t column) const {
-    static constexpr XLOPER kEmpty = xl::Nil();
+  const Oper& At(std::size_t row, std::size_t column) const {
+    static constexpr Oper kEmpty = xl::Nil<Oper>();
     return column < columns ? cells[row * columns + column] : kEmpty;
   }
 };
 
-std::optional<Table> ReadTable(const XLOPER& value) {
+template <class Oper> std::optional<Table<Oper>> ReadTable(const Oper& value) {
   if (BaseType(value) != xltypeMulti || value.val.array.lparray == nullptr) return std::nullopt;
-  return Table{value.val.array.lparray, value.val.array.rows, value.val.array.columns};
+  return Table<Oper>{value.val.array.lparray, static_cast<std::size_t>(value.val.array.rows),
+                     static_cast<std::size_t>(value.val.array.columns)};
 }
 
 // A menu description: row 1 the title (its status text and help in columns 4 and 5), then one
 // row per command: text ("-" a separator), macro, Macintosh shortcut, status text, help. Rows
 // without a text describe nothing and are passed over. Like Excel, at least two rows and two
 // columns.
-std::optional<Menu> ReadMenuDescription(const Table& table) {
+template <class Oper> std::optional<Menu> ReadMenuDescription(const Table<Oper>& table) {
   if (table.rows < 2 || table.columns < 2) return std::nullopt;
   Menu menu;
   std::vector<std::string> row(5);
@@ -127,7 +129,7 @@ std::optional<Menu> ReadMenuDescription(const Table& table) {
 // GET.BAR() or GET.BAR(bar_num, menu, command, [subcommand]). A menu or command asked for by
 // name answers its position, one asked for by number its name (with its ampersand); command 0
 // asks about the menu itself. Not found: #N/A.
-int GetBar(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int GetBar(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 4) return xlretInvCount;
   if (args.empty()) { // the active menu bar: kvhost shows the worksheet's
     SetNumber(result, kWorksheetMenuBar);
@@ -186,7 +188,7 @@ int GetBar(ExcelHost& host, LPXLOPER result, Arguments args) {
 //   - menu_ref a text: puts back Excel's own menu of that name after a DELETE.MENU.
 // Anything it cannot place (a missing menu, a bad description) adds nothing and answers
 // #VALUE!.
-int AddMenu(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int AddMenu(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 4) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.size() < 2) return xlretSuccess;
@@ -243,7 +245,7 @@ int AddMenu(ExcelHost& host, LPXLOPER result, Arguments args) {
 // CHECK.COMMAND(bar_num, menu, command, check, [position]): with position, command names a
 // submenu and position the command inside it. Answers TRUE (not documented by Excel); a menu
 // or command that is not there: #VALUE!, nothing changed.
-int CheckCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int CheckCommand(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 5) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.size() < 4) return xlretSuccess;
@@ -273,7 +275,7 @@ int CheckCommand(ExcelHost& host, LPXLOPER result, Arguments args) {
 // DELETE.MENU(bar_num, menu, [submenu]): deletes the menu, or the submenu of it that the third
 // argument names (by name or command position). Answers TRUE (not documented by Excel); a
 // menu or submenu that is not there: #VALUE!, as Excel documents for the menu.
-int DeleteMenu(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int DeleteMenu(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 3) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.size() < 2) return xlretSuccess;
@@ -296,20 +298,19 @@ int DeleteMenu(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // A one-row array answer.
-void SetRow(ExcelHost& host, LPXLOPER result, const std::vector<XLOPER>& values) {
+template <class Oper> void SetRow(ExcelHost& host, Oper* result, const std::vector<Oper>& values) {
   if (result == nullptr) return;
-  XLOPER* elements = host.memory().NewArray(1, values.size());
+  Oper* elements = host.memory().template NewArray<Oper>(1, values.size());
   std::copy(values.begin(), values.end(), elements);
   result->xltype = xltypeMulti;
   result->val.array.lparray = elements;
   result->val.array.rows = 1;
-  result->val.array.columns = static_cast<std::uint16_t>(values.size());
+  result->val.array.columns = static_cast<decltype(result->val.array.columns)>(values.size());
 }
 
-XLOPER TextRecord(ExcelHost& host, const std::string& utf8) {
-  XLOPER x{};
-  x.xltype = xltypeStr;
-  x.val.str = host.memory().NewCountedText(kvp::Utf8ToAnsi(utf8));
+template <class Oper> Oper TextRecord(ExcelHost& host, const std::string& utf8) {
+  Oper x{};
+  SetText(host, &x, utf8);
   return x;
 }
 
@@ -318,18 +319,18 @@ XLOPER TextRecord(ExcelHost& host, const std::string& utf8) {
 // of all, or of the visible, toolbars: Excel's own by number, the others by name). It keeps no
 // sizes and no full-screen layout: 4, 5 and 10 answer #VALUE!, as any other type does. A
 // toolbar that does not exist answers #VALUE! (Excel documents only "an error value").
-int GetToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int GetToolbar(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 2) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.empty()) return xlretSuccess;
   const auto type = NumberOf(*args[0]);
   if (!type || BaseType(*args[0]) == xltypeStr) return xlretSuccess;
   if (*type == 8 || *type == 9) {
-    std::vector<XLOPER> ids;
+    std::vector<Oper> ids;
     for (const Toolbar& toolbar : host.app().Bars().Toolbars())
       if (*type == 8 || toolbar.visible)
-        ids.push_back(toolbar.BuiltIn() ? xl::Number(toolbar.built_in_number)
-                                        : TextRecord(host, toolbar.name));
+        ids.push_back(toolbar.BuiltIn() ? xl::Number<Oper>(toolbar.built_in_number)
+                                        : TextRecord<Oper>(host, toolbar.name));
     if (ids.empty())
       SetError(result, xlerrNA);
     else
@@ -340,9 +341,10 @@ int GetToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
   if (toolbar == nullptr) return xlretSuccess;
   switch (static_cast<int>(*type)) {
   case 1: {
-    std::vector<XLOPER> ids;
+    std::vector<Oper> ids;
     for (const Tool& tool : toolbar->tools)
-      ids.push_back(tool.id_name.empty() ? xl::Number(tool.id) : TextRecord(host, tool.id_name));
+      ids.push_back(tool.id_name.empty() ? xl::Number<Oper>(tool.id)
+                                         : TextRecord<Oper>(host, tool.id_name));
     if (ids.empty())
       SetError(result, xlerrNA);
     else
@@ -361,9 +363,9 @@ int GetToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
 // One row of a tool description: tool id (0 a gap, a number or a name), macro, down, enabled,
 // face, status text, balloon text, help topic, tip text. The logical cells may hold TRUE/FALSE
 // as texts; empty ones mean up and enabled.
-std::optional<Tool> ReadTool(const Table& table, std::size_t row) {
+template <class Oper> std::optional<Tool> ReadTool(const Table<Oper>& table, std::size_t row) {
   Tool tool;
-  const XLOPER& id = table.At(row, 0);
+  const Oper& id = table.At(row, 0);
   if (BaseType(id) == xltypeStr) {
     const std::string text = *Utf8Text(id);
     if (const auto number = NumberOf(id))
@@ -400,7 +402,7 @@ std::optional<Tool> ReadTool(const Table& table, std::size_t row) {
 // described (an array of rows, or the number of one of Excel's buttons). Answers TRUE (not
 // documented by Excel). A toolbar of that name already there, or a description it cannot
 // read: #VALUE!, nothing added.
-int AddToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int AddToolbar(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 2) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.empty() || BaseType(*args[0]) != xltypeStr) return xlretSuccess;
@@ -430,7 +432,7 @@ int AddToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
 // [large_buttons], [color_buttons]). Omitted arguments keep what is there; the last three are
 // application-wide options. Answers TRUE; an unknown toolbar or an argument out of its range
 // fails the command and changes nothing.
-int ShowToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int ShowToolbar(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 10) return xlretInvCount;
   if (args.size() < 2) return xlretFailed;
   Toolbar* toolbar = FindToolbar(host, *args[0]);
@@ -469,7 +471,7 @@ int ShowToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
 // PASTE.TOOL(bar_id, position): the picture now on the clipboard becomes the face of the tool
 // at the 1-based position (gaps count). Answers TRUE. Nothing on the clipboard, no such
 // toolbar, a position past its tools or on a gap: the command fails.
-int PasteTool(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int PasteTool(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 2) return xlretInvCount;
   if (args.size() < 2) return xlretFailed;
   Toolbar* toolbar = FindToolbar(host, *args[0]);
@@ -487,7 +489,7 @@ int PasteTool(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // DELETE.TOOLBAR(bar_name): TRUE when the custom toolbar is deleted; #VALUE! for Excel's own
 // toolbars, as Excel documents, and for a toolbar that does not exist.
-int DeleteToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int DeleteToolbar(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 1) return xlretInvCount;
   SetError(result, xlerrValue);
   if (args.empty() || BaseType(*args[0]) != xltypeStr) return xlretSuccess;
@@ -498,16 +500,16 @@ int DeleteToolbar(ExcelHost& host, LPXLOPER result, Arguments args) {
 } // namespace
 
 void AddMenusAndToolbars(HandlerTable& table) {
-  table[xlfGetBar] = GetBar;
-  table[xlfAddMenu] = AddMenu;
-  table[xlfAddMenuIntl] = AddMenu;
-  table[xlfCheckCommand] = CheckCommand;
-  table[xlfDeleteMenu] = DeleteMenu;
-  table[xlfGetToolbar] = GetToolbar;
-  table[xlfAddToolbar] = AddToolbar;
-  table[xlcShowToolbar] = ShowToolbar;
-  table[xlcPasteTool] = PasteTool;
-  table[xlfDeleteToolbar] = DeleteToolbar;
+  table[xlfGetBar] = KV_HANDLER(GetBar);
+  table[xlfAddMenu] = KV_HANDLER(AddMenu);
+  table[xlfAddMenuIntl] = KV_HANDLER(AddMenu);
+  table[xlfCheckCommand] = KV_HANDLER(CheckCommand);
+  table[xlfDeleteMenu] = KV_HANDLER(DeleteMenu);
+  table[xlfGetToolbar] = KV_HANDLER(GetToolbar);
+  table[xlfAddToolbar] = KV_HANDLER(AddToolbar);
+  table[xlcShowToolbar] = KV_HANDLER(ShowToolbar);
+  table[xlcPasteTool] = KV_HANDLER(PasteTool);
+  table[xlfDeleteToolbar] = KV_HANDLER(DeleteToolbar);
 }
 
 } // namespace kvhost

@@ -11,7 +11,8 @@ namespace {
 
 ffi_type* TypeOf(char letter) {
   switch (letter) {
-  case 'P': return &ffi_type_pointer;
+  case 'P':
+  case 'Q': return &ffi_type_pointer;
   case 'A':
   case 'I': return &ffi_type_sint16;
   case 'B': return &ffi_type_double;
@@ -24,6 +25,7 @@ ffi_type* TypeOf(char letter) {
 const void* SlotOf(const NativeValue& value) {
   switch (value.letter) {
   case 'P': return &value.record;
+  case 'Q': return &value.record12;
   case 'A':
   case 'I': return &value.short_value;
   case 'B': return &value.number;
@@ -90,6 +92,7 @@ std::optional<NativeValue> CallProcedure(void* address, const Signature& signatu
   result.letter = signature.result;
   switch (signature.result) {
   case 'P': result.record = static_cast<LPXLOPER>(returned.pointer); break;
+  case 'Q': result.record12 = static_cast<LPXLOPER12>(returned.pointer); break;
   case 'A':
   case 'I':
     result.short_value = static_cast<std::int16_t>(static_cast<ffi_sarg>(returned.integer));

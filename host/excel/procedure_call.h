@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "xlcall.h"
 
@@ -21,6 +22,7 @@ struct Signature {
 
 // The letters the host passes and takes back:
 //   P  XLOPER*       (a value record: number, text, Boolean, error, array, nil or missing)
+//   Q  XLOPER12*     (the same in an Excel 12 record)
 //   A  short         (Boolean, 0 or 1)
 //   I  short         (signed 16-bit integer)
 //   B  double
@@ -40,9 +42,25 @@ struct NativeValue {
     std::int32_t long_value;  // J
     double number;            // B
     LPXLOPER record;          // P
+    LPXLOPER12 record12;      // Q
   };
   NativeValue() : number(0) {}
 };
+
+// The letter of a value record of each kind, and where a NativeValue holds it.
+template <class Oper> constexpr char kRecordLetter = std::is_same_v<Oper, XLOPER> ? 'P' : 'Q';
+template <class Oper> Oper*& RecordOf(NativeValue& value) {
+  if constexpr (std::is_same_v<Oper, XLOPER>)
+    return value.record;
+  else
+    return value.record12;
+}
+template <class Oper> Oper* RecordOf(const NativeValue& value) {
+  if constexpr (std::is_same_v<Oper, XLOPER>)
+    return value.record;
+  else
+    return value.record12;
+}
 
 // Calls the procedure at `address` with one argument per letter of `signature.arguments`,
 // by value or by pointer as the letters say, and returns its result; nothing when libffi cannot

@@ -131,6 +131,8 @@ void* RemoteAddIn::Procedure(const char* name) {
 
 std::optional<NativeValue> RemoteAddIn::Call(void* procedure, const Signature& signature,
                                              std::span<const NativeValue> arguments) {
+  if (signature.result == 'Q' || signature.arguments.find('Q') != std::string::npos)
+    return std::nullopt;
   Writer body;
   body.U64(reinterpret_cast<std::uintptr_t>(procedure));
   body.Bytes(signature.result + signature.arguments);

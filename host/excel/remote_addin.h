@@ -25,6 +25,9 @@ public:
                                   std::span<const NativeValue> arguments) override;
   // The copy kvhost made is dropped; the add-in's xlAutoFree gets its own pointer.
   void ReturnToAddIn(LPXLOPER value) override;
+  // The helper carries Excel 4 records only: Call makes no call with an Excel 12 one, so none
+  // comes back.
+  void ReturnToAddIn(LPXLOPER12) override {}
   // From Wine's registry.
   SettingValues ReadSettings() override;
 

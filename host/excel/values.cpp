@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <string_view>
+#include <type_traits>
 
 #include "kvplatform/ansi.h"
 
@@ -13,19 +15,33 @@ std::optional<std::string> AnsiText(const XLOPER& value) {
   return std::string(value.val.str + 1, length);
 }
 
-std::optional<std::string> Utf8Text(const XLOPER& value) {
-  auto text = AnsiText(value);
-  if (!text) return std::nullopt;
-  return kvp::AnsiToUtf8(*text);
+template <class Oper> std::optional<std::string> Utf8Text(const Oper& value) {
+  if (BaseType(value) != xltypeStr || value.val.str == nullptr) return std::nullopt;
+  if constexpr (std::is_same_v<Oper, XLOPER>) {
+    return kvp::AnsiToUtf8(*AnsiText(value));
+  } else {
+    return kvp::Utf16ToUtf8(std::u16string_view(value.val.str + 1, value.val.str[0]));
+  }
 }
 
-std::optional<double> NumberOf(const XLOPER& value) {
+template <class Oper> std::optional<std::string> AnsiTextOf(const Oper& value) {
+  if constexpr (std::is_same_v<Oper, XLOPER>) {
+    return AnsiText(value);
+  } else {
+    auto text = Utf8Text(value);
+    if (!text) return std::nullopt;
+    return kvp::Utf8ToAnsi(*text);
+  }
+}
+
+template <class Oper> std::optional<double> NumberOf(const Oper& value) {
   switch (BaseType(value)) {
   case xltypeNum: return value.val.num;
   case xltypeInt: return value.val.w;
   case xltypeBool: return value.val.xbool != 0 ? 1.0 : 0.0;
   case xltypeStr: {
-    const auto text = AnsiText(value);
+    const auto text = Utf8Text(value);
+    if (!text) return std::nullopt;
     double number = 0;
     const char* first = text->data();
     const char* last = first + text->size();
@@ -37,9 +53,12 @@ std::optional<double> NumberOf(const XLOPER& value) {
   }
 }
 
-bool IsOmitted(const XLOPER& value) {
-  return BaseType(value) == xltypeMissing;
-}
+template std::optional<std::string> Utf8Text(const XLOPER&);
+template std::optional<std::string> Utf8Text(const XLOPER12&);
+template std::optional<std::string> AnsiTextOf(const XLOPER&);
+template std::optional<std::string> AnsiTextOf(const XLOPER12&);
+template std::optional<double> NumberOf(const XLOPER&);
+template std::optional<double> NumberOf(const XLOPER12&);
 
 std::string GeneralNumberText(double number, int significant_digits) {
   if (!std::isfinite(number)) return "#NUM!";

@@ -12,17 +12,23 @@ namespace kvhost {
 // The record's type without the ownership bits.
 using xl::BaseType;
 
-// The characters of a counted text (ANSI), or nothing when the record is not a text.
+// The characters of an Excel 4 counted text (ANSI), or nothing when the record is not a text.
 std::optional<std::string> AnsiText(const XLOPER& value);
 
-// The same, converted to UTF-8.
-std::optional<std::string> Utf8Text(const XLOPER& value);
+// A record's text in the ANSI code page: an Excel 4 text as it is, an Excel 12 one converted
+// (characters outside code page 1252 as '?'). Names of procedures and type texts are read so.
+template <class Oper> std::optional<std::string> AnsiTextOf(const Oper& value);
+
+// A record's text in UTF-8 (from ANSI or from UTF-16), or nothing when it is not a text.
+template <class Oper> std::optional<std::string> Utf8Text(const Oper& value);
 
 // A number from a number, integer or Boolean record, or from a text holding a plain decimal
 // number (Excel takes "1" where a number is expected).
-std::optional<double> NumberOf(const XLOPER& value);
+template <class Oper> std::optional<double> NumberOf(const Oper& value);
 
-bool IsOmitted(const XLOPER& value);
+template <class Oper> bool IsOmitted(const Oper& value) {
+  return BaseType(value) == xltypeMissing;
+}
 
 // Excel's way of showing a number in a cell of general format: up to 15 significant digits,
 // no trailing zeros, an exponent when the number is too large or too small for them (1E+20,

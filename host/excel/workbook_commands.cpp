@@ -63,7 +63,7 @@ std::size_t IndexOf(const Workbook& book, SheetId id) {
 // NEW([type_num], [xy_series], [add_logical]): a new workbook, made active, whose one sheet is
 // of the kind asked for: 1 (or omitted) or 5 a worksheet, 2 a chart, 3 and 4 a macro sheet, 6 a
 // Visual Basic module. kvhost keeps the sheet's name only. Answers TRUE.
-int New(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int New(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 3) return xlretInvCount;
   double type = 1;
   if (Given(args, 0)) {
@@ -81,7 +81,7 @@ int New(ExcelHost& host, LPXLOPER result, Arguments args) {
 
 // CLOSE([save_logical], [route_logical]): closes the active workbook; kvhost saves nothing on
 // closing whatever save_logical says. It keeps one workbook open: closing the last one fails.
-int Close(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Close(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 2) return xlretInvCount;
   if (!host.app().CloseActiveWorkbook()) return xlretFailed;
   SetBoolean(result, true);
@@ -91,7 +91,7 @@ int Close(ExcelHost& host, LPXLOPER result, Arguments args) {
 // ACTIVATE([window_text], [pane_num]): with no window, the active window stays active; a
 // window is named after its workbook ("Book2", or "Book2:1" for its first window). A window
 // that is not open fails the command.
-int Activate(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Activate(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 2) return xlretInvCount;
   if (Given(args, 0)) {
     const auto window = Utf8Text(*args[0]);
@@ -104,7 +104,7 @@ int Activate(ExcelHost& host, LPXLOPER result, Arguments args) {
 }
 
 // ECHO([logical]): screen updating on or off; omitted, it switches. Answers TRUE.
-int Echo(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Echo(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 1) return xlretInvCount;
   bool& updating = host.app().screen_updating;
   if (Given(args, 0)) {
@@ -121,7 +121,7 @@ int Echo(ExcelHost& host, LPXLOPER result, Arguments args) {
 // MESSAGE(logical, [text]): TRUE shows the text in the status bar (an omitted text blanks it);
 // FALSE gives the status bar back to Excel. kvhost keeps the text and prints each one shown as
 // `[Status] text` on standard error, so that a long run shows its progress. Answers TRUE.
-int Message(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int Message(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   std::optional<bool> show;
   if (const int code = ReadBoolean(args, 0, show)) return code;
@@ -139,7 +139,7 @@ int Message(ExcelHost& host, LPXLOPER result, Arguments args) {
 // WORKBOOK.NAME(oldname_text, newname_text): renames a sheet of the active workbook ("[Book]Sheet"
 // names one of another book); the old name omitted renames the active sheet. A name Excel would
 // not take, or one another sheet of the book has (whatever the case), fails and changes nothing.
-int RenameSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int RenameSheet(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   std::optional<std::string> old_name, new_name;
   if (int code = ReadText(args, 0, old_name)) return code;
@@ -160,7 +160,7 @@ int RenameSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
 // OPTIONS.VIEW(formula, status, notes, show_info, object_num, page_breaks, formulas, gridlines,
 // color_num, headers, outline, zeros, hor_scroll, vert_scroll, sheet_tabs): kvhost keeps the
 // gridlines of the active worksheet; any other option given is refused rather than dropped.
-int OptionsView(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int OptionsView(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 15) return xlretInvCount;
   std::optional<bool> gridlines;
   if (int code = RefuseGiven(args, 0, 6)) return code;
@@ -179,7 +179,7 @@ int OptionsView(ExcelHost& host, LPXLOPER result, Arguments args) {
 // "Chart<n>" (2), put to the left of the active sheet and made active. A new chart is an empty
 // column chart with a legend and the value axis' major gridlines, as Excel's default chart is;
 // macro sheets, modules and dialog sheets (3, 4, 6, 7) are not kept by kvhost: refused.
-int InsertSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int InsertSheet(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 1) return xlretInvCount;
   std::optional<int> type;
   if (int code = ReadInteger(args, 0, type, 1, 7)) return code;
@@ -202,7 +202,7 @@ int InsertSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
 // GET.DOCUMENT(type_num, name_text) with type 88: the name of the active workbook, or of the
 // workbook `name_text` names ("Book2", or a sheet "[Book2]Sheet1"), #VALUE! for none open. A
 // text given back with xlFree. kvhost answers no other type_num: refused rather than made up.
-int GetDocument(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int GetDocument(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   std::optional<int> type;
   std::optional<std::string> name;
@@ -227,14 +227,15 @@ int GetDocument(ExcelHost& host, LPXLOPER result, Arguments args) {
 // to position `position_num` (counted from 1) of their own workbook, or to the end when it is
 // omitted; the active sheet stays active. Moving to another workbook, or to a new one (dest_book
 // omitted), is not done by kvhost: refused.
-int MoveSheets(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int MoveSheets(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 3) return xlretInvCount;
   Application& app = host.app();
   std::vector<std::string> names;
   if (Given(args, 0) && BaseType(*args[0]) == xltypeMulti) {
     const auto& array = args[0]->val.array;
-    for (std::size_t k = 0; array.lparray != nullptr && k < std::size_t{array.rows} * array.columns;
-         ++k) {
+    const auto count =
+        static_cast<std::size_t>(array.rows) * static_cast<std::size_t>(array.columns);
+    for (std::size_t k = 0; array.lparray != nullptr && k < count; ++k) {
       auto name = Utf8Text(array.lparray[k]);
       if (!name) return xlretFailed;
       names.push_back(*name);
@@ -280,7 +281,7 @@ int MoveSheets(ExcelHost& host, LPXLOPER result, Arguments args) {
 // WORKBOOK.ACTIVATE(sheet_name, ungroup_logical): makes the named sheet ("Sheet" of the active
 // workbook, or "[Book]Sheet") the active one, its workbook too. A hidden sheet cannot be
 // activated. kvhost groups no sheets, so ungroup_logical changes nothing.
-int ActivateSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int ActivateSheet(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   std::optional<std::string> name;
   std::optional<bool> ungroup;
@@ -299,7 +300,7 @@ int ActivateSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
 // very_hidden TRUE leaves it out of the Unhide dialog. The last visible sheet of a workbook
 // cannot be hidden. When the active sheet is hidden, kvhost activates the nearest visible sheet
 // to its right, else to its left (which one Excel picks is not documented).
-int HideSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
+template <class Oper> int HideSheet(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.size() > 2) return xlretInvCount;
   std::optional<std::string> name;
   std::optional<bool> very_hidden;
@@ -334,18 +335,18 @@ int HideSheet(ExcelHost& host, LPXLOPER result, Arguments args) {
 } // namespace
 
 void AddWorkbookCommands(HandlerTable& table) {
-  table[xlcNew] = New;
-  table[xlcClose] = Close;
-  table[xlcActivate] = Activate;
-  table[xlcEcho] = Echo;
-  table[xlcMessage] = Message;
-  table[xlcWorkbookName] = RenameSheet;
-  table[xlcOptionsView] = OptionsView;
-  table[xlcWorkbookInsert] = InsertSheet;
-  table[xlfGetDocument] = GetDocument;
-  table[xlcWorkbookMove] = MoveSheets;
-  table[xlcWorkbookActivate] = ActivateSheet;
-  table[xlcWorkbookHide] = HideSheet;
+  table[xlcNew] = KV_HANDLER(New);
+  table[xlcClose] = KV_HANDLER(Close);
+  table[xlcActivate] = KV_HANDLER(Activate);
+  table[xlcEcho] = KV_HANDLER(Echo);
+  table[xlcMessage] = KV_HANDLER(Message);
+  table[xlcWorkbookName] = KV_HANDLER(RenameSheet);
+  table[xlcOptionsView] = KV_HANDLER(OptionsView);
+  table[xlcWorkbookInsert] = KV_HANDLER(InsertSheet);
+  table[xlfGetDocument] = KV_HANDLER(GetDocument);
+  table[xlcWorkbookMove] = KV_HANDLER(MoveSheets);
+  table[xlcWorkbookActivate] = KV_HANDLER(ActivateSheet);
+  table[xlcWorkbookHide] = KV_HANDLER(HideSheet);
 }
 
 } // namespace kvhost

@@ -26,7 +26,7 @@ Value NumberShown(double number) {
 }
 
 // One value of a returned record, as the cell keeps it. Excel shows nil or missing as 0.
-Value CopyScalar(const XLOPER& record) {
+template <class Oper> Value CopyScalar(const Oper& record) {
   switch (BaseType(record)) {
   case xltypeNum: return NumberShown(record.val.num);
   case xltypeStr: return Value::Text(Utf8Text(record).value_or(std::string{}));
@@ -40,15 +40,15 @@ Value CopyScalar(const XLOPER& record) {
   }
 }
 
-FormulaResult CopyRecord(const XLOPER* record) {
+template <class Oper> FormulaResult CopyRecord(const Oper* record) {
   if (record == nullptr) return ShowsError(xlerrNum, {});
   if (BaseType(*record) != xltypeMulti) return Shows(CopyScalar(*record));
   const auto& array = record->val.array;
-  if (array.lparray == nullptr || array.rows == 0 || array.columns == 0)
+  if (array.lparray == nullptr || array.rows <= 0 || array.columns <= 0)
     return ShowsError(xlerrValue, "the function returned an empty array");
   FormulaResult result;
-  result.rows = array.rows;
-  result.columns = array.columns;
+  result.rows = static_cast<std::size_t>(array.rows);
+  result.columns = static_cast<std::size_t>(array.columns);
   const std::size_t count = result.rows * result.columns;
   result.values.reserve(count);
   for (std::size_t i = 0; i < count; ++i)
@@ -79,6 +79,17 @@ std::optional<Operand> Resolve(Application& app, const Argument& argument, std::
   else
     operand.constant = Value::Text(std::get<std::string>(argument));
   return operand;
+}
+
+// The record a procedure returned, copied before anything is released (the add-in may hand
+// back one of its arguments), then given back.
+template <class Oper> FormulaResult TakeRecord(ExcelHost& host, AddIn& addin, Oper* record) {
+  FormulaResult result = CopyRecord(record);
+  if (record != nullptr) {
+    if (record->xltype & xlbitXLFree) host.memory().Release(*record);
+    addin.ReturnToAddIn(record);
+  }
+  return result;
 }
 
 } // namespace
@@ -133,14 +144,8 @@ FormulaResult EvaluateFormula(ExcelHost& host, AddIn& addin, std::string_view fo
   case 'B': return Shows(NumberShown(returned->number));
   default: break;
   }
-  // Copied before anything is released: the add-in may hand back one of its arguments.
-  LPXLOPER record = returned->record;
-  FormulaResult result = CopyRecord(record);
-  if (record != nullptr) {
-    if (record->xltype & xlbitXLFree) host.memory().Release(*record);
-    addin.ReturnToAddIn(record);
-  }
-  return result;
+  return returned->letter == 'Q' ? TakeRecord(host, addin, returned->record12)
+                                 : TakeRecord(host, addin, returned->record);
 }
 
 } // namespace kvhost

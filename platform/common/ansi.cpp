@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace kvp {
 namespace {
@@ -23,11 +24,39 @@ void AppendUtf8(std::string& out, char32_t c) {
   } else if (c < 0x800) {
     out += static_cast<char>(0xC0 | (c >> 6));
     out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
+  } else if (c < 0x10000) {
     out += static_cast<char>(0xE0 | (c >> 12));
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
   }
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// The character at utf8[i] and its length in bytes; U+FFFD and 1 for a byte that starts none
+// (a stray continuation, a cut or overlong sequence, a surrogate, beyond U+10FFFF).
+std::pair<char32_t, std::size_t> NextUtf8(std::string_view utf8, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(utf8[i]);
+  const std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xE  ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
+  if (length == 0 || i + length > utf8.size()) return {kReplacement, 1};
+  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(utf8[i + k]);
+    if ((next & 0xC0) != 0x80) return {kReplacement, 1};
+    c = (c << 6) | (next & 0x3F);
+  }
+  constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {kReplacement, 1};
+  return {c, length};
 }
 
 char AnsiByte(char32_t c) {
@@ -68,6 +97,47 @@ std::wstring AnsiToWide(std::string_view ansi) {
   out.reserve(ansi.size());
   for (char byte : ansi)
     out += static_cast<wchar_t>(CodePoint(static_cast<unsigned char>(byte)));
+  return out;
+}
+
+std::u16string AnsiToUtf16(std::string_view ansi) {
+  std::u16string out;
+  out.reserve(ansi.size());
+  for (char byte : ansi)
+    out += static_cast<char16_t>(CodePoint(static_cast<unsigned char>(byte)));
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto [c, length] = NextUtf8(utf8, i);
+    i += length;
+    if (c < 0x10000) {
+      out += static_cast<char16_t>(c);
+    } else {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    char32_t c = utf16[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement; // a lone surrogate
+    }
+    AppendUtf8(out, c);
+  }
   return out;
 }
 

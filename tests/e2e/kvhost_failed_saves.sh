@@ -58,12 +58,18 @@ else
   echo "no user namespace here: the full file system is not tried"
 fi
 
-# Memory limits from too little to start up to enough: every run ends by itself with 0, 1 (the
-# add-in's own message) or 2 and one line (or 127, the loader's, when kvhost cannot even be
-# loaded); some limit fails the save of the workbook. (Not under
-# the sanitizers, which reserve terabytes of address space.)
+# Memory limits from the least that starts kvhost up to enough: every run ends by itself with
+# 0, 1 (the add-in's own message) or 2 and one line (or 127, the loader's, when kvhost cannot
+# even be loaded); some limit fails the save of the workbook. Below the least that prints the
+# help, the C++ runtime itself cannot start (its first allocation, before main, fails and it
+# aborts), which no program can answer. (Not under the sanitizers, which reserve terabytes of
+# address space.)
 if (ulimit -v 4000000 && "$kvhost" --help >/dev/null 2>&1); then
   limit=8000
+  while [ $limit -le 200000 ] && ! (ulimit -v $limit && "$kvhost" --help >/dev/null 2>&1); do
+    limit=$((limit + 500))
+  done
+  echo "memory limits: kvhost starts from $limit KiB"
   write_failed=0
   while [ $limit -le 200000 ]; do
     echo before >keep.xlsx

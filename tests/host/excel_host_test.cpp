@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "excel/excel_host.h"
 #include "excel/values.h"
+#include "kvplatform/ansi.h"
 #include "kvplatform/messagebox.h"
+#include "xlcall32.h"
 
 using namespace kvhost;
 
@@ -378,4 +381,70 @@ TEST(ExcelHost, MessageBoxesKeepTheirOwner) {
   kvp::ShowMessageBox(kMainWindow, "Selecione", "Aten\xE7\xE3o", kvp::kMbOk | kvp::kMbIconError);
   ASSERT_EQ(host.app().Alerts().size(), 1u);
   EXPECT_EQ(host.app().Alerts()[0].owner, kMainWindow);
+}
+
+namespace {
+// A counted UTF-16 text an add-in builds for Excel12.
+struct Text12 {
+  explicit Text12(const std::string& utf8) : units(1, u'\0') {
+    units += kvp::Utf8ToUtf16(utf8);
+    units[0] = static_cast<char16_t>(units.size() - 1);
+    value.xltype = xltypeStr;
+    value.val.str = units.data();
+  }
+  std::u16string units;
+  XLOPER12 value{};
+};
+
+int Call12(int xlfn, XLOPER12* result, std::vector<XLOPER12*> args) {
+  return MdCallBack12(xlfn, static_cast<int>(args.size()), args.data(), result);
+}
+} // namespace
+
+// The Excel 12 interface answers only in a host that plays Excel 2007 or later, in Excel 12
+// records: UTF-16 texts that keep every character, and 32-bit rows and columns.
+TEST(ExcelHost, Excel12CallsAnswerInExcel12Records) {
+  ExcelHost host;
+  XLOPER12 two = xl::Integer<XLOPER12>(2), version{};
+  EXPECT_EQ(Call12(xlfGetWorkspace, &version, {&two}), xlretFailed) << "Excel 2003 has none";
+  host.OfferExcel12(true);
+  ASSERT_EQ(Call12(xlfGetWorkspace, &version, {&two}), xlretSuccess);
+  EXPECT_EQ(version.xltype, xltypeStr);
+  EXPECT_EQ(Utf8Text(version), "16.0");
+  ASSERT_EQ(Call12(xlFree, nullptr, {&version}), xlretSuccess);
+
+  Workbook book{"Ελληνικά.csv", {Sheet{0, "收益率", {}}}, 0};
+  host.app().OpenWorkbook(std::move(book));
+  XLOPER12 sheet{}, name{};
+  ASSERT_EQ(Call12(xlSheetId, &sheet, {}), xlretSuccess);
+  ASSERT_EQ(Call12(xlSheetNm, &name, {&sheet}), xlretSuccess);
+  EXPECT_EQ(Utf8Text(name), "[Ελληνικά.csv]收益率");
+  Call12(xlFree, nullptr, {&name});
+
+  // xlSet writes a text through the Excel 12 record; GET.CELL reads it back through each.
+  XLMREF12 area{1, {XLREF12{40000, 40000, 200, 200}}};
+  XLOPER12 reference{};
+  reference.xltype = xltypeRef;
+  reference.val.mref.lpmref = &area;
+  reference.val.mref.idSheet = host.app().ActiveSheet().id;
+  Text12 text("Ωμέγα 📈 ação");
+  ASSERT_EQ(Call12(xlSet, nullptr, {&reference, &text.value}), xlretSuccess);
+  XLOPER12 five = xl::Integer<XLOPER12>(5), contents{};
+  ASSERT_EQ(Call12(xlfGetCell, &contents, {&five, &reference}), xlretSuccess);
+  EXPECT_EQ(Utf8Text(contents), "Ωμέγα 📈 ação");
+  Call12(xlFree, nullptr, {&contents});
+  XLMREF narrow_area{1, {XLREF{40000, 40000, 200, 200}}};
+  XLOPER narrow{}, five4 = Integer(5), shown{};
+  narrow.xltype = xltypeRef;
+  narrow.val.mref.lpmref = &narrow_area;
+  narrow.val.mref.idSheet = reference.val.mref.idSheet;
+  ASSERT_EQ(Excel4(xlfGetCell, &shown, 2, &five4, &narrow), xlretSuccess);
+  EXPECT_EQ(Utf8Text(shown), "????? ? ação") << "code page 1252 through the Excel 4 record";
+  Excel4(xlFree, nullptr, 1, &shown);
+
+  area.reftbl[0].rwFirst = -1; // no row of any grid
+  contents = XLOPER12{};
+  const int code = Call12(xlfGetCell, &contents, {&five, &reference});
+  EXPECT_TRUE(code != xlretSuccess || contents.xltype == xltypeErr) << "refused, not read";
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u);
 }

@@ -50,12 +50,22 @@ struct Probe {
   const char* macro_type;
 };
 constexpr Probe kProbes[] = {
-    {"fix_report", "PPAAII", "FIX.REPORT", "1"}, {"fix_mixed", "PBIJA", "FIX.MIXED", "1"},
-    {"fix_ratio", "BBB", "FIX.RATIO", "1"},      {"fix_not", "AA", "FIX.NOT", "1"},
-    {"fix_half", "II", "FIX.HALF", "1"},         {"fix_next", "JJ", "FIX.NEXT", "1"},
-    {"fix_column", "PB", "FIX.COLUMN", "1"},     {"fix_null", "P", "FIX.NULL", "1"},
-    {"fix_nothing", "PA", "FIX.NOTHING", "1"},   {"fix_overflow", "PB", "FIX.OVERFLOW", "1"},
-    {"fix_as_text", "PP", "FIX.AS.TEXT", "1"},   {"fix_command", "A", "FIX.COMMAND", "2"},
+    {"fix_report", "PPAAII", "FIX.REPORT", "1"},
+    {"fix_mixed", "PBIJA", "FIX.MIXED", "1"},
+    {"fix_ratio", "BBB", "FIX.RATIO", "1"},
+    {"fix_not", "AA", "FIX.NOT", "1"},
+    {"fix_half", "II", "FIX.HALF", "1"},
+    {"fix_next", "JJ", "FIX.NEXT", "1"},
+    {"fix_column", "PB", "FIX.COLUMN", "1"},
+    {"fix_null", "P", "FIX.NULL", "1"},
+    {"fix_nothing", "PA", "FIX.NOTHING", "1"},
+    {"fix_overflow", "PB", "FIX.OVERFLOW", "1"},
+    {"fix_as_text", "PP", "FIX.AS.TEXT", "1"},
+    {"fix_command", "A", "FIX.COMMAND", "2"},
+    // Excel 12's record: REGISTER refuses the Q letter where Excel offers only the Excel 4
+    // interface.
+    {"fix_echo12", "QQ", "FIX.ECHO12", "1"},
+    {"fix_shape12", "BQ", "FIX.SHAPE12", "1"},
 };
 
 void RegisterProbes() {
@@ -247,6 +257,19 @@ PROBE(LPXLOPER) fix_as_text(LPXLOPER value) {
 PROBE(short) fix_command() {
   ++fixture_calls;
   return 1;
+}
+
+// The Excel 12 value record as it came, and an array's shape as rows * 100000 + columns (-1
+// for anything else).
+PROBE(LPXLOPER12) fix_echo12(LPXLOPER12 value) {
+  ++fixture_calls;
+  return value;
+}
+
+PROBE(double) fix_shape12(LPXLOPER12 value) {
+  ++fixture_calls;
+  if ((value->xltype & ~(xlbitXLFree | xlbitDLLFree)) != xltypeMulti) return -1;
+  return value->val.array.rows * 100000.0 + value->val.array.columns;
 }
 
 extern "C" __attribute__((visibility("default"))) void xlAutoFree(LPXLOPER value) {

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "excel/values.h"
@@ -15,6 +16,7 @@ namespace {
 class WorksheetFunction : public ::testing::Test {
 protected:
   void SetUp() override {
+    host_.OfferExcel12(OffersExcel12());
     std::string error;
     addin_ = AddIn::Load(host_, KV_FIXTURE_ADDIN_PATH, error);
     ASSERT_NE(addin_, nullptr) << error;
@@ -59,8 +61,16 @@ protected:
     return *static_cast<int*>(dlsym(host_.app().current_addin_handle, name));
   }
 
+  // Whether the host plays an Excel of version 12 or later.
+  virtual bool OffersExcel12() const { return false; }
+
   ExcelHost host_; // before the add-in: it outlives it
   std::unique_ptr<AddIn> addin_;
+};
+
+class WorksheetFunction12 : public WorksheetFunction {
+protected:
+  bool OffersExcel12() const override { return true; }
 };
 
 } // namespace
@@ -162,6 +172,34 @@ TEST_F(WorksheetFunction, ArrayTheAddInOwnsGoesBackThroughAutoFreeOnce) {
 TEST_F(WorksheetFunction, TextTheHostMadeIsFreedByTheHost) {
   EXPECT_EQ(Eval("FIX.AS.TEXT(0.25)"), "0.25");
   EXPECT_EQ(host_.memory().BlocksInUse(), 0u) << "a result marked xlbitXLFree";
+}
+
+TEST_F(WorksheetFunction, AnExcel4HostKnowsNoExcel12RecordsAndNoWholeColumnArray) {
+  EXPECT_EQ(Eval("FIX.ECHO12(A1)"), "#NAME?") << "REGISTER refused the Q letter";
+  EXPECT_EQ(Eval("FIX.SHAPE12(A1:A2)"), "#NAME?");
+  EXPECT_EQ(Eval("FIX.REPORT(A1:A65536)"), "#VALUE!") << "an XLOPER array has 16-bit rows";
+  EXPECT_EQ(Eval("FIX.REPORT(A1:A65535)").substr(0, 13), "multi 65535x1");
+}
+
+TEST_F(WorksheetFunction12, Excel12RecordsCarryUnicodeLongTextsAndWholeColumns) {
+  Cells& data = host_.app().FindSheet("Data")->cells;
+  const std::string unicode = "Ωμέγα 收益率 📈 ação";
+  data.SetText(5, 0, unicode);
+  EXPECT_EQ(Eval("FIX.ECHO12(A6)"), unicode) << "UTF-16 both ways, a surrogate pair whole";
+  EXPECT_EQ(Eval("FIX.ECHO(A6)"), "????? ??? ? ação") << "the Excel 4 record, code page 1252";
+  EXPECT_EQ(Eval("FIX.ECHO12(B3)"), std::string(300, 'x')) << "32767 units, not 255 bytes";
+  data.SetText(6, 0, std::string(32766, 'y') + "📈");
+  EXPECT_EQ(Eval("FIX.ECHO12(A7)"), std::string(32766, 'y'))
+      << "cut at 32767 units, before a pair that would not fit whole";
+  EXPECT_EQ(Eval("FIX.ECHO12(A1:C2)"), "1\ta\tTRUE\n0\t#DIV/0!\t2.5");
+  EXPECT_EQ(Eval("FIX.SHAPE12(A1:A65536)"), "6553600001") << "32-bit rows";
+  EXPECT_EQ(Eval("FIX.SHAPE12(A1:IV2)"), "200256");
+  EXPECT_EQ(Eval("FIX.SHAPE12(7)"), "-1");
+  const std::string column = Eval("FIX.ECHO12(A1:A65536)");
+  EXPECT_EQ(std::count(column.begin(), column.end(), '\n'), 65535) << "one line per row";
+  EXPECT_EQ(Eval("FIX.REPORT(A1:A3)"), "multi 3x1[n:1;nil;s:ação] | a:0 | a:0 | i:0 | i:0")
+      << "the Excel 4 functions keep working beside them";
+  EXPECT_EQ(host_.memory().BlocksInUse(), 0u);
 }
 
 TEST(DisplayText, SignificantDigitsAndExcelsExponents) {
