@@ -2,11 +2,14 @@
 #include "Kavenlor.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "BarraMenu.h"
 #include "Configuracao.h"
 #include "Textos.h"
+#include "xll/Excel12.h"
 #include "xll/ExcelCall.h"
 #include "xll/Firewall.h"
 #include "xll/Xlauto.h"
@@ -49,6 +52,27 @@ void FetchAddInFileName(xl::ExcelValue& file_name) {
   ExcelCall(xlGetName, file_name.Fill(), 0);
 }
 
+// Excel 2007 and later call the worksheet functions' Excel 12 procedures, whose records carry
+// the whole grid and UTF-16 texts; decided as the add-in opens.
+bool g_excel12_functions = false;
+
+// The version says 12 or later and Excel answers through the Excel 12 entry point.
+bool OffersExcel12() {
+  if (std::atoi(ExcelVersion().c_str()) < 12 || !ConnectExcel12()) return false;
+  XLOPER12 type = xl::Integer<XLOPER12>(2), version{};
+  if (Excel12(xlfGetWorkspace, &version, 1, &type) != xlretSuccess) return false;
+  Excel12(xlFree, nullptr, 1, &version);
+  return true;
+}
+
+// A row's procedure and type text for Excel 12: "skew12", each value record P a Q.
+void Excel12Names(const FunctionRow& row, TableCell& procedure, TableCell& type_text) {
+  std::snprintf(procedure, sizeof procedure, " %s12", row[kColProcedure] + 1);
+  std::snprintf(type_text, sizeof type_text, "%s", row[kColTypeText]);
+  for (char* c = type_text + 1; *c != '\0'; ++c)
+    if (*c == 'P') *c = 'Q';
+}
+
 // One REGISTER call for a function row: the file name and the row's 15 cells; `macro_type`
 // replaces the row's own macro type when given.
 void RegisterFunctionRow(xl::ExcelValue& file_name, FunctionRow& row,
@@ -58,6 +82,12 @@ void RegisterFunctionRow(xl::ExcelValue& file_name, FunctionRow& row,
   for (int column = 0; column < kFunctionColumns; ++column)
     args[1 + column] =
         (column == kColMacroType && macro_type != nullptr) ? macro_type : TempText(row[column]);
+  TableCell procedure, type_text;
+  if (g_excel12_functions) {
+    Excel12Names(row, procedure, type_text);
+    args[1 + kColProcedure] = TempText(procedure);
+    args[1 + kColTypeText] = TempText(type_text);
+  }
   ExcelCallv(xlfRegister, nullptr, 1 + kFunctionColumns, args);
 }
 
@@ -133,6 +163,7 @@ KV_ENTRY(int) xlAutoOpen() {
   return Guarded("xlAutoOpen", 1, [] {
     FindExcelMainWindow(ExcelMainWindow);
     ExcelLayerInit();
+    g_excel12_functions = OffersExcel12();
     xl::ExcelValue file_name, query;
     FetchAddInFileName(file_name);
     for (FunctionRow& row : FunctionTable(CurrentLanguage))

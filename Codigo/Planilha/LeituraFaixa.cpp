@@ -8,21 +8,24 @@
 namespace {
 using xl::BaseType;
 
-bool IsArray(const XLOPER* value) {
+template <class Oper> bool IsArray(const Oper* value) {
   return value != nullptr && BaseType(*value) == xltypeMulti && value->val.array.lparray != nullptr;
 }
 } // namespace
 
-std::optional<std::vector<double>> ReadDataRange(const XLOPER* range, std::size_t minimum) {
-  if (!IsArray(range)) return std::nullopt;
-  const std::size_t rows = range->val.array.rows, columns = range->val.array.columns;
+template <class Oper>
+std::optional<std::vector<double>> ReadDataRange(const Oper* range, std::size_t minimum) {
+  if (!IsArray(range) || range->val.array.rows < 1 || range->val.array.columns < 1)
+    return std::nullopt;
+  const auto rows = static_cast<std::size_t>(range->val.array.rows);
+  const auto columns = static_cast<std::size_t>(range->val.array.columns);
   if (rows * columns < minimum) return std::nullopt;
   // The array is stored row by row but read column by column. Walking whole columns would
   // jump a row's width at every step; instead take a band of rows at a time, which stays in
   // cache, and append each column's numbers to that column's own stretch of the result.
   std::vector<double> data(rows * columns);
   std::vector<std::size_t> filled(columns, 0);
-  const XLOPER* cells = range->val.array.lparray;
+  const Oper* cells = range->val.array.lparray;
   constexpr std::size_t kBand = 64;
   for (std::size_t first = 0; first < rows; first += kBand) {
     const std::size_t last = std::min(rows, first + kBand);
@@ -30,7 +33,7 @@ std::optional<std::vector<double>> ReadDataRange(const XLOPER* range, std::size_
       double* out = data.data() + c * rows + filled[c];
       std::size_t kept = 0;
       for (std::size_t r = first; r < last; ++r) {
-        const XLOPER& cell = cells[r * columns + c];
+        const Oper& cell = cells[r * columns + c];
         if (BaseType(cell) == xltypeNum)
           out[kept++] = cell.val.num;
         else if (BaseType(cell) == xltypeInt)
@@ -54,13 +57,13 @@ std::optional<std::vector<double>> ReadDataRange(const XLOPER* range, std::size_
 }
 
 namespace {
-std::optional<double> Rate(const XLOPER& cell) {
+template <class Oper> std::optional<double> Rate(const Oper& cell) {
   if (BaseType(cell) == xltypeNum) return std::fabs(cell.val.num);
   if (BaseType(cell) == xltypeInt) return std::fabs(static_cast<double>(cell.val.w));
   return std::nullopt;
 }
 
-std::optional<std::int32_t> Days(const XLOPER& cell) {
+template <class Oper> std::optional<std::int32_t> Days(const Oper& cell) {
   if (BaseType(cell) == xltypeInt)
     return cell.val.w > 0 ? std::optional<std::int32_t>(cell.val.w) : std::nullopt;
   if (BaseType(cell) != xltypeNum || !(cell.val.num > 0.0)) return std::nullopt;
@@ -71,13 +74,14 @@ std::optional<std::int32_t> Days(const XLOPER& cell) {
 }
 } // namespace
 
-std::optional<YieldCurve> ReadYieldCurve(const XLOPER* range) {
+template <class Oper> std::optional<YieldCurve> ReadYieldCurve(const Oper* range) {
   if (!IsArray(range) || range->val.array.rows < 2 || range->val.array.columns != 2)
     return std::nullopt;
   std::vector<Vertex> rows;
-  rows.reserve(range->val.array.rows);
-  const XLOPER* cells = range->val.array.lparray;
-  for (std::size_t r = 0; r < range->val.array.rows; ++r) {
+  const auto count = static_cast<std::size_t>(range->val.array.rows);
+  rows.reserve(count);
+  const Oper* cells = range->val.array.lparray;
+  for (std::size_t r = 0; r < count; ++r) {
     const auto rate = Rate(cells[2 * r]);
     const auto days = Days(cells[2 * r + 1]);
     if (rate && days) rows.push_back(Vertex{*days, *rate});
@@ -87,3 +91,8 @@ std::optional<YieldCurve> ReadYieldCurve(const XLOPER* range) {
   if (curve.size() < 2) return std::nullopt;
   return curve;
 }
+
+template std::optional<std::vector<double>> ReadDataRange(const XLOPER*, std::size_t);
+template std::optional<std::vector<double>> ReadDataRange(const XLOPER12*, std::size_t);
+template std::optional<YieldCurve> ReadYieldCurve(const XLOPER*);
+template std::optional<YieldCurve> ReadYieldCurve(const XLOPER12*);

@@ -1,5 +1,5 @@
-// Turning the value arrays Excel passes to the worksheet functions into data vectors and yield
-// curves.
+// Turning the value arrays Excel passes to the worksheet functions (Excel 4 or Excel 12 records)
+// into data vectors and yield curves.
 #pragma once
 
 #include <cstddef>
@@ -14,10 +14,11 @@
 // number cells as they are, integer cells as doubles, every other cell skipped. Nothing when
 // the range is not an array, has fewer than `minimum` cells, or holds fewer than `minimum`
 // numbers.
-std::optional<std::vector<double>> ReadDataRange(const XLOPER* range, std::size_t minimum);
+template <class Oper>
+std::optional<std::vector<double>> ReadDataRange(const Oper* range, std::size_t minimum);
 
 // The rows of a curve range of at least 2 rows by exactly 2 columns (rate, business days), as
 // vertices: the rate's absolute value, the days truncated toward zero; rows whose rate is not
 // a number, or whose days are not a positive number, are skipped. Nothing when the shape is
 // wrong or fewer than 2 vertices remain after sorting and merging equal days.
-std::optional<YieldCurve> ReadYieldCurve(const XLOPER* range);
+template <class Oper> std::optional<YieldCurve> ReadYieldCurve(const Oper* range);

@@ -130,17 +130,25 @@ int ExcelLayerInit() {
   return AutomationStart();
 }
 
+namespace {
+// Only texts and arrays carry memory of ours; the record itself is static.
+template <class Oper> void FreeOwnMemory(Oper* value) {
+  if (value == nullptr) return;
+  const unsigned type = xl::BaseType(*value);
+  if (type == xltypeStr) {
+    std::free(value->val.str);
+    value->val.str = nullptr;
+  } else if (type == xltypeMulti) {
+    std::free(value->val.array.lparray);
+    value->val.array.lparray = nullptr;
+  }
+}
+} // namespace
+
 KV_ENTRY(void) xlAutoFree(LPXLOPER value) {
-  Guarded("xlAutoFree", [value] {
-    if (value == nullptr) return;
-    // Only texts and arrays carry memory of ours; the record itself is static.
-    const unsigned type = xl::BaseType(*value);
-    if (type == xltypeStr) {
-      std::free(value->val.str);
-      value->val.str = nullptr;
-    } else if (type == xltypeMulti) {
-      std::free(value->val.array.lparray);
-      value->val.array.lparray = nullptr;
-    }
-  });
+  Guarded("xlAutoFree", [value] { FreeOwnMemory(value); });
+}
+
+KV_ENTRY(void) xlAutoFree12(LPXLOPER12 value) {
+  Guarded("xlAutoFree12", [value] { FreeOwnMemory(value); });
 }

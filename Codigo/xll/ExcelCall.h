@@ -73,3 +73,4 @@ int CoerceReference(LPXLOPER result, int count, LPXLOPER* args);
 
 // Excel gives back a value the add-in returned marked xlbitDLLFree.
 KV_ENTRY(void) xlAutoFree(LPXLOPER value);
+KV_ENTRY(void) xlAutoFree12(LPXLOPER12 value);

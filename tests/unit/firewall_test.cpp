@@ -34,7 +34,7 @@ struct Procedure {
   std::function<long long()> call; // the answer as a number, or the error code of a record
 };
 
-long long ErrorCode(LPXLOPER record) {
+template <class Oper> long long ErrorCode(Oper* record) {
   if (record == nullptr || record->xltype != xltypeErr) return -1;
   return record->val.err;
 }
@@ -54,12 +54,22 @@ std::vector<Procedure> Procedures() {
          xlAutoFree(nullptr);
          return 0;
        }},
+      {"xlAutoFree12", Answer::Nothing,
+       [] {
+         xlAutoFree12(nullptr);
+         return 0;
+       }},
       {"CheckInstance", Answer::One, [] { return CheckInstance(); }},
       {"skew", Answer::NullError, [] { return ErrorCode(skew(nullptr, 0, 0, 0, 0)); }},
       {"kurt", Answer::NullError, [] { return ErrorCode(kurt(nullptr, 0, 0)); }},
       {"interpol", Answer::NullError, [] { return ErrorCode(interpol(1, nullptr, 0)); }},
       {"cspline", Answer::NullError, [] { return ErrorCode(cspline(1, nullptr)); }},
       {"ewv", Answer::NullError, [] { return ErrorCode(ewv(nullptr, 0.94, 0, 0, 0)); }},
+      {"skew12", Answer::NullError, [] { return ErrorCode(skew12(nullptr, 0, 0, 0, 0)); }},
+      {"kurt12", Answer::NullError, [] { return ErrorCode(kurt12(nullptr, 0, 0)); }},
+      {"interpol12", Answer::NullError, [] { return ErrorCode(interpol12(1, nullptr, 0)); }},
+      {"cspline12", Answer::NullError, [] { return ErrorCode(cspline12(1, nullptr)); }},
+      {"ewv12", Answer::NullError, [] { return ErrorCode(ewv12(nullptr, 0.94, 0, 0, 0)); }},
       {"kv_chama_hist", Answer::Zero, [] { return kv_chama_hist(); }},
       {"kv_chama_cmp", Answer::Zero, [] { return kv_chama_cmp(); }},
       {"kv_chama_pca", Answer::Zero, [] { return kv_chama_pca(); }},

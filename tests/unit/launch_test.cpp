@@ -115,6 +115,10 @@ TEST(RangeText, ColumnLettersAndAnchors) {
   EXPECT_EQ(ColumnLetters(51), "AZ");
   EXPECT_EQ(ColumnLetters(52), "BA");
   EXPECT_EQ(ColumnLetters(255), "IV");
+  EXPECT_EQ(ColumnLetters(701), "ZZ");
+  EXPECT_EQ(ColumnLetters(702), "AAA") << "the third letter of Excel 12's grid";
+  EXPECT_EQ(ColumnLetters(16383), "XFD") << "its last column";
+  EXPECT_EQ(ColumnLetters(16383, 'a'), "xfd");
   EXPECT_EQ(RangeText(SelectionBounds{0, 9, 0, 0}), "=$A$1:A$10");
   EXPECT_EQ(RangeText(SelectionBounds{4, 65535, 27, 52}), "=$AB$5:BA$65536");
 }

@@ -38,7 +38,45 @@ TEST(DataRange, ReadsDownEachColumnAndSkipsAllButNumbers) {
   EXPECT_EQ(ReadDataRange(two.get(), 3), std::nullopt) << "too few cells";
   XLOPER single = kvtest::Num(4);
   EXPECT_EQ(ReadDataRange(&single, 1), std::nullopt) << "a plain value is not a range";
-  EXPECT_EQ(ReadDataRange(nullptr, 1), std::nullopt);
+  EXPECT_EQ(ReadDataRange<XLOPER>(nullptr, 1), std::nullopt);
+}
+
+// Excel 12 arrays have 32-bit shapes: more rows than an Excel 4 array can count, read by the
+// same rules.
+TEST(DataRange, Excel12ArraysBeyondSixteenBitRows) {
+  const std::size_t rows = 70000;
+  std::vector<XLOPER12> cells(2 * rows);
+  for (std::size_t r = 0; r < rows; ++r) {
+    cells[2 * r] = xl::Number<XLOPER12>(static_cast<double>(r));
+    cells[2 * r + 1] =
+        r % 2 == 0 ? xl::Integer<XLOPER12>(-static_cast<int>(r)) : xl::Nil<XLOPER12>();
+  }
+  XLOPER12 range{};
+  range.xltype = xltypeMulti;
+  range.val.array.lparray = cells.data();
+  range.val.array.rows = static_cast<RW>(rows);
+  range.val.array.columns = 2;
+  const auto data = ReadDataRange(&range, 3);
+  ASSERT_TRUE(data);
+  ASSERT_EQ(data->size(), rows + rows / 2)
+      << "every number of the first column, the integers of the second";
+  EXPECT_EQ((*data)[rows - 1], static_cast<double>(rows - 1));
+  EXPECT_EQ((*data)[rows + 1], -2.0);
+  EXPECT_EQ(data->back(), -static_cast<double>(rows - 2));
+
+  range.val.array.rows = -1; // a damaged shape is no range
+  EXPECT_EQ(ReadDataRange(&range, 1), std::nullopt);
+  XLOPER12 curve_cells[] = {xl::Number<XLOPER12>(-0.10), xl::Integer<XLOPER12>(21),
+                            xl::Number<XLOPER12>(0.12),  xl::Number<XLOPER12>(63.9),
+                            xl::Nil<XLOPER12>(),         xl::Number<XLOPER12>(126)};
+  range.val.array.lparray = curve_cells;
+  range.val.array.rows = 3;
+  const auto curve = ReadYieldCurve(&range);
+  ASSERT_TRUE(curve);
+  ASSERT_EQ(curve->size(), 2u) << "a row without a rate is skipped";
+  EXPECT_EQ((*curve)[0].days, 21);
+  EXPECT_EQ((*curve)[1].days, 63) << "days toward zero";
+  EXPECT_EQ((*curve)[0].rate, 0.10) << "the rate's absolute value";
 }
 
 TEST(SkewAndKurt, MinimumCountsBeforeAndAfterReturns) {
