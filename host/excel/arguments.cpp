@@ -41,18 +41,27 @@ public:
   // An Excel 12 text holds at most 32767 UTF-16 units; a longer cell text reaches the add-in
   // cut, never in the middle of a surrogate pair.
   XCHAR* NewCountedText12(std::string_view utf8) {
-    std::u16string units = kvp::Utf8ToUtf16(utf8);
+    const std::u16string units = kvp::Utf8ToUtf16(utf8);
     std::size_t length = std::min<std::size_t>(units.size(), kMaxText12);
     if (length < units.size() && length > 0 && (units[length - 1] & 0xFC00) == 0xD800) --length;
-    std::vector<XCHAR>& block = units_.emplace_back(length + 2);
-    block[0] = static_cast<XCHAR>(length);
-    std::copy_n(units.begin(), length, block.begin() + 1);
-    return block.data();
+    const std::size_t need = length + 2; // length unit, units, a closing zero
+    if (blocks12_.empty() || used12_ + need > kBlockUnits) {
+      blocks12_.push_back(std::make_unique<XCHAR[]>(kBlockUnits));
+      used12_ = 0;
+    }
+    XCHAR* text = blocks12_.back().get() + used12_;
+    used12_ += need;
+    text[0] = static_cast<XCHAR>(length);
+    std::copy_n(units.begin(), length, text + 1);
+    text[length + 1] = 0;
+    return text;
   }
 
 private:
   static constexpr std::size_t kMaxText12 = 32767;
-  std::vector<std::vector<XCHAR>> units_;
+  static constexpr std::size_t kBlockUnits = 1 << 16; // more than the longest text
+  std::vector<std::unique_ptr<XCHAR[]>> blocks12_;
+  std::size_t used12_ = 0;
   static constexpr std::size_t kBlockSize = 1 << 16; // more than the longest text
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t used_ = 0;

@@ -12,7 +12,12 @@ contains "long name" "$out/info" "Add-in: Kavenlor - Metrics for Financial Marke
 # Every row is offered; Excel registers the procedures the add-in exports, refuses the rest.
 contains_re "function count" "$out/info" "^Worksheet functions \(([0-9]+) registered(, [0-9]+ refused)?\)$"
 contains "skew" "$out/info" "KV.SKEW(Data, Returns, Sample, Type, Intervals)"
-contains "skew procedure" "$out/info" "procedure: skew   type text: PPAAII   category: Kavenlor"
+# Excel 2007 and later call the Excel 12 procedure with its Excel 12 records; Excel 2003 the
+# Excel 4 one.
+contains "skew procedure" "$out/info" "procedure: skew12   type text: QQAAII   category: Kavenlor"
+"$kvhost" --excel-version 11.0 info >"$out/info11" 2>"$out/info11.err"
+check "info as Excel 2003" $? 0
+contains "skew procedure before 12" "$out/info11" "procedure: skew   type text: PPAAII   category: Kavenlor"
 contains "ewv help" "$out/info" "help: Returns volatility and mean values for data using exponentially weighting and also tolerance"
 contains_re "command count" "$out/info" "^Commands \([0-9]+ registered(, [0-9]+ refused)?\)$"
 [ "$(grep -cE '^  KV\.[A-Z]+\(' "$out/info")" -eq 5 ] && pass || fail "not 5 functions"
@@ -29,12 +34,12 @@ cmp -s "$out/after" "$out/before" && pass || fail "option position changed the o
 "$kvhost" addin add >"$out/add" 2>"$out/add.err"
 check "addin add" $? 0
 contains "add alert" "$out/add.err" "[Alert] KAVENLOR add-in - Metrics for Financial Market - will be added!"
-contains_re "add offers skew" "$out/add" "registered KV.SKEW -> skew \(PPAAII\), function|refused REGISTER of skew \(KV.SKEW\)"
+contains_re "add offers skew" "$out/add" "registered KV.SKEW -> skew12 \(QQAAII\), function|refused REGISTER of skew12 \(KV.SKEW\)"
 
 "$kvhost" addin remove >"$out/remove" 2>"$out/remove.err"
 check "addin remove" $? 0
 contains "remove alert" "$out/remove.err" "[Alert] KAVENLOR add-in - Metrics for Financial Market - will be removed!"
-contains_re "remove hides" "$out/remove" "registered KV.KURT -> kurt \(PPAA\), hidden function|refused REGISTER of kurt \(KV.KURT\)"
+contains_re "remove hides" "$out/remove" "registered KV.KURT -> kurt12 \(QQAA\), hidden function|refused REGISTER of kurt12 \(KV.KURT\)"
 contains "close deletes" "$out/remove" "deleted name kv_menu_hist"
 contains "close deletes the last name" "$out/remove" "deleted name kv_menu_sobre"
 
