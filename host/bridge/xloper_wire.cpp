@@ -9,17 +9,11 @@
 namespace kvbridge {
 namespace {
 
-constexpr std::uint16_t kOwnership = xlbitXLFree | xlbitDLLFree;
-
 template <class T> bool Negative(T value) {
   if constexpr (std::is_signed_v<T>)
     return value < 0;
   else
     return false;
-}
-
-template <class Oper> unsigned BaseType(const Oper& value) {
-  return value.xltype & ~static_cast<typename xl::Kind<Oper>::Type>(kOwnership);
 }
 
 // How each kind's fields go on the wire. An Excel 4 record keeps the bytes it always had; an
@@ -113,7 +107,7 @@ template <> struct Fields<XLOPER12> {
 
 template <class Oper> bool PutValue(Writer& out, const Oper& value, bool in_array) {
   using F = Fields<Oper>;
-  const unsigned type = BaseType(value);
+  const unsigned type = xl::BaseType(value);
   F::Type(out, value.xltype);
   switch (type) {
   case xltypeNum: out.F64(value.val.num); return true;
@@ -164,7 +158,7 @@ template <class Oper> void GetValue(Reader& in, Oper& value, WireMemory& memory,
   value = Oper{};
   const std::uint32_t xltype = F::Type(in);
   value.xltype = static_cast<decltype(value.xltype)>(xltype);
-  switch (xltype & ~std::uint32_t{kOwnership}) {
+  switch (xltype & ~std::uint32_t{xl::kOwnershipBits}) {
   case xltypeNum: value.val.num = in.F64(); return;
   case xltypeStr: value.val.str = F::Text(in, memory); return;
   case xltypeBool: value.val.xbool = F::Flag(in); return;
@@ -263,7 +257,7 @@ template <class Oper> typename xl::Kind<Oper>::MRef* WireMemory::NewRectangles(s
 
 template <class Oper> bool WireMemory::Release(Oper& value) {
   void** pointer = nullptr;
-  switch (BaseType(value)) {
+  switch (xl::BaseType(value)) {
   case xltypeStr: pointer = reinterpret_cast<void**>(&value.val.str); break;
   case xltypeRef: pointer = reinterpret_cast<void**>(&value.val.mref.lpmref); break;
   case xltypeMulti:

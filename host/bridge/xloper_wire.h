@@ -15,6 +15,7 @@
 #include "XlKind.h"
 #include "message.h"
 #include "xlcall.h"
+#include "xloper.h"
 
 namespace kvbridge {
 

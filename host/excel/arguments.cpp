@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "kvplatform/ansi.h"
 #include "values.h"
@@ -145,21 +146,7 @@ Scalar NumberOf(const Value& value) {
 CallArguments::CallArguments() : texts_(std::make_unique<TextArena>()) {}
 CallArguments::~CallArguments() = default;
 
-void CallArguments::Fill(XLOPER12& record, const Value& value) {
-  if (value.type != ValueType::Text) {
-    XLOPER narrow{};
-    Fill(narrow, value);
-    record.xltype = narrow.xltype;
-    if (value.type == ValueType::Number) record.val.num = narrow.val.num;
-    if (value.type == ValueType::Boolean) record.val.xbool = narrow.val.xbool;
-    if (value.type == ValueType::Error) record.val.err = narrow.val.err;
-    return;
-  }
-  record.xltype = xltypeStr;
-  record.val.str = texts_->NewCountedText12(value.text);
-}
-
-void CallArguments::Fill(XLOPER& record, const Value& value) {
+template <class Oper> void CallArguments::Fill(Oper& record, const Value& value) {
   switch (value.type) {
   case ValueType::Empty: record.xltype = xltypeNil; break;
   case ValueType::Number:
@@ -168,7 +155,10 @@ void CallArguments::Fill(XLOPER& record, const Value& value) {
     break;
   case ValueType::Text:
     record.xltype = xltypeStr;
-    record.val.str = texts_->NewCountedText(value.text);
+    if constexpr (std::is_same_v<Oper, XLOPER>)
+      record.val.str = texts_->NewCountedText(value.text);
+    else
+      record.val.str = texts_->NewCountedText12(value.text);
     break;
   case ValueType::Boolean:
     record.xltype = xltypeBool;

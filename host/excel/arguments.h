@@ -42,8 +42,7 @@ public:
 private:
   template <class Oper>
   std::optional<std::uint16_t> AddRecord(const Operand& operand, std::string& problem);
-  void Fill(XLOPER& record, const Value& value);
-  void Fill(XLOPER12& record, const Value& value);
+  template <class Oper> void Fill(Oper& record, const Value& value);
 
   class TextArena;
   std::vector<NativeValue> values_;
