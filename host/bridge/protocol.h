@@ -17,10 +17,11 @@ enum HostAsks : std::uint8_t {
   // Lookup: name. Answer: u64 the export's address, 0 when there is none.
   kLookup = 2,
   // Call: u64 address, type text letters (bytes: result then arguments), then each argument
-  // (see PutNative). Answer: u8 called, then the result: for P a u64 pointer (0 for null) and,
-  // when not null, the record.
+  // (see PutNative; for P and Q a u8 present and the record). Answer: u8 called, then the
+  // result: for P and Q a u64 pointer (0 for null) and, when not null, the record.
   kCall = 3,
-  // AutoFree: u64 the pointer a result had in the helper. The add-in's xlAutoFree gets it back.
+  // AutoFree: u64 the pointer a P result had in the helper. The add-in's xlAutoFree gets it
+  // back.
   kAutoFree = 4,
   // Quit: the helper frees the add-in and ends.
   kQuit = 5,
@@ -37,6 +38,8 @@ enum HostAsks : std::uint8_t {
   // Form: u64 the dialog window, u8 the question (FormAsks in form_wire.h), its body. Answer:
   // as that question's.
   kForm = 9,
+  // AutoFree12: the same for a Q result, given to xlAutoFree12.
+  kAutoFree12 = 10,
 };
 
 constexpr std::uint8_t kTextValue = 1;
@@ -52,6 +55,8 @@ enum HelperAsks : std::uint8_t {
   // Dialog: u64 the dialog window, u64 its owner. A dialog of the add-in is showing: kvhost's
   // modal driver acts on it (kForm questions) until it is no longer showing. Answer: nothing.
   kDialog = 22,
+  // Excel12: as kExcel, with Excel 12 records (the add-in called MdCallBack12).
+  kExcel12 = 23,
 };
 
 } // namespace kvbridge

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <unordered_map>
 
 #include "kvplatform/ansi.h"
 #include "values.h"
@@ -41,7 +42,17 @@ public:
 
   // An Excel 12 text holds at most 32767 UTF-16 units; a longer cell text reaches the add-in
   // cut, never in the middle of a surrogate pair.
+  // Equal texts in one call share their record text, as a workbook's shared string is kept
+  // once: the add-in only reads them, and a long text shown by many cells would otherwise cost
+  // its 64 KiB in every cell.
   XCHAR* NewCountedText12(std::string_view utf8) {
+    auto [known, added] = texts12_.try_emplace(std::string(utf8), nullptr);
+    if (added) known->second = CopyCountedText12(utf8);
+    return known->second;
+  }
+
+private:
+  XCHAR* CopyCountedText12(std::string_view utf8) {
     const std::u16string units = kvp::Utf8ToUtf16(utf8);
     std::size_t length = std::min<std::size_t>(units.size(), kMaxText12);
     if (length < units.size() && length > 0 && (units[length - 1] & 0xFC00) == 0xD800) --length;
@@ -58,11 +69,11 @@ public:
     return text;
   }
 
-private:
   static constexpr std::size_t kMaxText12 = 32767;
   static constexpr std::size_t kBlockUnits = 1 << 16; // more than the longest text
   std::vector<std::unique_ptr<XCHAR[]>> blocks12_;
   std::size_t used12_ = 0;
+  std::unordered_map<std::string, XCHAR*> texts12_;
   static constexpr std::size_t kBlockSize = 1 << 16; // more than the longest text
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t used_ = 0;

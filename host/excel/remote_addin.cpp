@@ -43,8 +43,13 @@ void PutNative(Writer& out, const NativeValue& value) {
   case 'I': out.U16(static_cast<std::uint16_t>(value.short_value)); break;
   case 'J': out.I32(value.long_value); break;
   case 'B': out.F64(value.number); break;
-  default: break; // P is written by the caller
+  default: break; // P and Q are written by the caller
   }
+}
+
+template <class Oper> bool PutRecord(Writer& out, const Oper* record) {
+  out.U8(record != nullptr);
+  return record == nullptr || kvbridge::PutXloper(out, *record);
 }
 
 } // namespace
@@ -131,19 +136,14 @@ void* RemoteAddIn::Procedure(const char* name) {
 
 std::optional<NativeValue> RemoteAddIn::Call(void* procedure, const Signature& signature,
                                              std::span<const NativeValue> arguments) {
-  if (signature.result == 'Q' || signature.arguments.find('Q') != std::string::npos)
-    return std::nullopt;
   Writer body;
   body.U64(reinterpret_cast<std::uintptr_t>(procedure));
   body.Bytes(signature.result + signature.arguments);
   for (const NativeValue& argument : arguments) {
-    if (argument.letter != 'P') {
-      PutNative(body, argument);
-      continue;
-    }
-    body.U8(argument.record != nullptr);
-    if (argument.record != nullptr && !kvbridge::PutXloper(body, *argument.record))
-      return std::nullopt; // a record the wire cannot carry: no call can be built
+    // A record the wire cannot carry: no call can be built.
+    if (argument.letter == 'P' && !PutRecord(body, argument.record)) return std::nullopt;
+    if (argument.letter == 'Q' && !PutRecord(body, argument.record12)) return std::nullopt;
+    if (argument.letter != 'P' && argument.letter != 'Q') PutNative(body, argument);
   }
   const auto answer = helper_->Ask(kvbridge::kCall, body);
   try {
@@ -156,16 +156,8 @@ std::optional<NativeValue> RemoteAddIn::Call(void* procedure, const Signature& s
     case 'I': result.short_value = static_cast<std::int16_t>(in.U16()); break;
     case 'J': result.long_value = in.I32(); break;
     case 'B': result.number = in.F64(); break;
-    case 'P': {
-      result.record = nullptr;
-      const std::uint64_t remote = in.U64();
-      if (remote == 0) break;
-      auto record = std::make_unique<XLOPER>();
-      kvbridge::GetXloper(in, *record, copies_);
-      result.record = record.get();
-      returned_[result.record] = Returned{std::move(record), remote};
-      break;
-    }
+    case 'P': TakeResult<XLOPER>(in, result); break;
+    case 'Q': TakeResult<XLOPER12>(in, result); break;
     default: break;
     }
     return result;
@@ -174,17 +166,29 @@ std::optional<NativeValue> RemoteAddIn::Call(void* procedure, const Signature& s
   }
 }
 
-void RemoteAddIn::ReturnToAddIn(LPXLOPER value) {
-  const auto copy = returned_.find(value);
-  if (copy == returned_.end()) return;
+template <class Oper> void RemoteAddIn::TakeResult(Reader& in, NativeValue& result) {
+  RecordOf<Oper>(result) = nullptr;
+  const std::uint64_t remote = in.U64();
+  if (remote == 0) return;
+  auto record = std::make_unique<Oper>();
+  kvbridge::GetXloper(in, *record, copies_);
+  Oper* copy = record.get();
+  RecordOf<Oper>(result) = copy;
+  ReturnedOf<Oper>()[copy] = Returned<Oper>{std::move(record), remote};
+}
+
+template <class Oper> void RemoteAddIn::Return(Oper* value) {
+  auto& returned = ReturnedOf<Oper>();
+  const auto copy = returned.find(value);
+  if (copy == returned.end()) return;
   const bool add_in_frees = (value->xltype & xlbitDLLFree) != 0;
   const std::uint64_t remote = copy->second.remote;
   copies_.Release(*value);
-  returned_.erase(copy);
+  returned.erase(copy);
   if (!add_in_frees) return;
   Writer body;
   body.U64(remote);
-  helper_->Ask(kvbridge::kAutoFree, body);
+  helper_->Ask(std::is_same_v<Oper, XLOPER> ? kvbridge::kAutoFree : kvbridge::kAutoFree12, body);
 }
 
 SettingValues RemoteAddIn::ReadSettings() {
@@ -227,7 +231,8 @@ bool RemoteAddIn::ClipboardPicture(kvp::Image& picture) {
 
 void RemoteAddIn::Answer(std::uint8_t operation, Reader& in, Writer& out) {
   switch (operation) {
-  case kvbridge::kExcel: AnswerExcel(in, out); return;
+  case kvbridge::kExcel: AnswerExcel<XLOPER>(in, out); return;
+  case kvbridge::kExcel12: AnswerExcel<XLOPER12>(in, out); return;
   case kvbridge::kMessageBox: {
     const std::uint64_t owner = in.U64();
     const std::string title = in.Bytes();
@@ -251,27 +256,32 @@ void RemoteAddIn::Answer(std::uint8_t operation, Reader& in, Writer& out) {
   }
 }
 
-void RemoteAddIn::AnswerExcel(Reader& in, Writer& out) {
+template <class Oper> void RemoteAddIn::AnswerExcel(Reader& in, Writer& out) {
   const int xlfn = in.I32();
   const bool wants_result = in.U8() != 0;
   const std::uint16_t count = in.U16();
   in.ExpectRoomFor(count, 2);
   // The add-in's arguments, copied into kvhost for the length of the call.
   kvbridge::WireMemory memory;
-  std::vector<XLOPER> records(count);
-  std::vector<LPXLOPER> pointers(count);
+  std::vector<Oper> records(count);
+  std::vector<Oper*> pointers(count);
   for (std::uint16_t i = 0; i < count; ++i) {
     kvbridge::GetXloper(in, records[i], memory);
     pointers[i] = &records[i];
   }
-  XLOPER result{};
+  Oper result{};
   result.xltype = xltypeNil;
-  int code = host_.CallFromAddIn(xlfn, wants_result ? &result : nullptr, Arguments(pointers));
+  // An Excel before 12 has no Excel12v: every call through it fails, as MdCallBack12 answers
+  // on Linux without the host's Excel 12 dispatcher.
+  int code =
+      std::is_same_v<Oper, XLOPER> || host_.offers_excel12()
+          ? host_.CallFromAddIn(xlfn, wants_result ? &result : nullptr, ArgumentsOf<Oper>(pointers))
+          : xlretFailed;
   Writer answer;
   if (wants_result && !kvbridge::PutXloper(answer, result)) {
     code = xlretFailed; // a record the wire cannot carry reaches the add-in as a failure
     answer = Writer{};
-    XLOPER nil{};
+    Oper nil{};
     nil.xltype = xltypeNil;
     kvbridge::PutXloper(answer, nil);
   }

@@ -23,29 +23,37 @@ public:
   void* Procedure(const char* name) override; // the export's address in the helper
   std::optional<NativeValue> Call(void* procedure, const Signature& signature,
                                   std::span<const NativeValue> arguments) override;
-  // The copy kvhost made is dropped; the add-in's xlAutoFree gets its own pointer.
-  void ReturnToAddIn(LPXLOPER value) override;
-  // The helper carries Excel 4 records only: Call makes no call with an Excel 12 one, so none
-  // comes back.
-  void ReturnToAddIn(LPXLOPER12) override {}
+  // The copy kvhost made is dropped; the add-in's xlAutoFree (xlAutoFree12) gets its own
+  // pointer.
+  void ReturnToAddIn(LPXLOPER value) override { Return(value); }
+  void ReturnToAddIn(LPXLOPER12 value) override { Return(value); }
   // From Wine's registry.
   SettingValues ReadSettings() override;
 
 private:
-  // The helper asks: an Excel4v call, a message box.
+  // The helper asks: an Excel4v or Excel12v call, a message box.
   void Answer(std::uint8_t operation, kvbridge::Reader& in, kvbridge::Writer& out);
-  void AnswerExcel(kvbridge::Reader& in, kvbridge::Writer& out);
+  template <class Oper> void AnswerExcel(kvbridge::Reader& in, kvbridge::Writer& out);
+  template <class Oper> void TakeResult(kvbridge::Reader& in, NativeValue& result);
+  template <class Oper> void Return(Oper* value);
   // The picture on the clipboard of the helper's Windows session.
   bool ClipboardPicture(kvp::Image& picture);
 
   std::unique_ptr<kvbridge::HelperProcess> helper_;
   std::map<std::string, std::uint64_t> exports_;
   // Records the add-in returned, copied into kvhost, each with its pointer in the helper.
-  struct Returned {
-    std::unique_ptr<XLOPER> record;
+  template <class Oper> struct Returned {
+    std::unique_ptr<Oper> record;
     std::uint64_t remote = 0;
   };
-  std::map<const XLOPER*, Returned> returned_;
+  std::map<const XLOPER*, Returned<XLOPER>> returned_;
+  std::map<const XLOPER12*, Returned<XLOPER12>> returned12_;
+  template <class Oper> auto& ReturnedOf() {
+    if constexpr (std::is_same_v<Oper, XLOPER>)
+      return returned_;
+    else
+      return returned12_;
+  }
   kvbridge::WireMemory copies_;
 };
 

@@ -1,8 +1,11 @@
 // A Linux stand-in for kvxlbridge.exe: it speaks the helper's side of the conversation for a
 // tiny add-in of its own, so that kvhost's remote add-in (ownership of records, nested Excel4v
 // calls, dialogs) is tested without Wine. Its procedures:
-//   echo (PP)          returns a copy of its argument marked xlbitDLLFree
-//   last_freed_ok (J)  1 when xlAutoFree got back exactly the last echo's pointer, bit set
+//   echo (PP or QQ)    returns a copy of its argument (a text) marked xlbitDLLFree
+//   last_freed_ok (J)  1 when xlAutoFree (xlAutoFree12 for QQ) got back exactly the last
+//                      echo's pointer, bit set
+//   sheet12 (J)        asks kvhost for xlSheetNm of A1 through Excel12v: the return code, or
+//                      100 + the sheet name's length in UTF-16 units when it succeeded
 //   name_kept (J)      asks kvhost for xlGetName and keeps the answer: blocks held after
 //   name_freed (J)     gives the kept answer back with xlFree: blocks held after
 //   name_result (P)    returns the xlGetName answer, marked xlbitXLFree
@@ -85,46 +88,71 @@ public:
 Peer* g_peer = nullptr;
 WireMemory g_excel_memory; // kvhost's answers, until xlFree
 XLOPER g_kept{};
-XLOPER* g_last_echo = nullptr;
+void* g_last_echo = nullptr;
 bool g_last_freed_ok = false;
 FakeForm* g_form = nullptr;
 int g_form_questions = 0;
 
-int Excel(int xlfn, XLOPER* result) {
+template <class Oper> int Excel(int xlfn, Oper* result, const Oper* argument = nullptr) {
   Writer body;
   body.I32(xlfn);
   body.U8(1);
-  body.U16(0);
-  const auto answer = g_peer->Ask(kExcel, body);
+  body.U16(argument != nullptr ? 1 : 0);
+  if (argument != nullptr) PutXloper(body, *argument);
+  const auto answer = g_peer->Ask(std::is_same_v<Oper, XLOPER> ? kExcel : kExcel12, body);
   Reader in(answer);
   const int code = in.I32();
   GetXloper(in, *result, g_excel_memory);
   return code;
 }
 
+template <class Oper> void Echo(Reader& in, Writer& out) {
+  using Char = std::remove_pointer_t<decltype(Oper{}.val.str)>;
+  WireMemory arguments;
+  Oper argument{};
+  if (in.U8() != 0) GetXloper(in, argument, arguments);
+  auto* copy = new Oper{};
+  copy->xltype = xltypeStr | xlbitDLLFree;
+  const std::size_t units = static_cast<std::size_t>(argument.val.str[0]) + 2;
+  copy->val.str = new Char[units];
+  std::memcpy(copy->val.str, argument.val.str, units * sizeof(Char));
+  g_last_echo = copy;
+  out.U8(1);
+  out.U64(reinterpret_cast<std::uintptr_t>(copy));
+  PutXloper(out, *copy);
+}
+
+template <class Oper> void AutoFree(Reader& in) {
+  auto* record = reinterpret_cast<Oper*>(static_cast<std::uintptr_t>(in.U64()));
+  g_last_freed_ok = record == g_last_echo && (record->xltype & xlbitDLLFree);
+  delete[] record->val.str;
+  delete record;
+  g_last_echo = nullptr;
+}
+
 const char* const kProcedures[] = {"",          "xlAutoOpen", "echo",        "last_freed_ok",
                                    "name_kept", "name_freed", "name_result", "blocks",
-                                   "hwnd",      "dialog"};
+                                   "hwnd",      "dialog",     "sheet12"};
 
 void Call(Reader& in, Writer& out) {
   const std::uint64_t id = in.U64();
   const std::string letters = in.Bytes();
   const std::string name = id < std::size(kProcedures) ? kProcedures[id] : "";
-  WireMemory arguments;
-  XLOPER argument{};
-  if (letters == "PP" && in.U8() != 0) GetXloper(in, argument, arguments);
+  if (name == "echo" && letters == "PP") return Echo<XLOPER>(in, out);
+  if (name == "echo" && letters == "QQ") return Echo<XLOPER12>(in, out);
   out.U8(1);
   std::int32_t number = 0;
-  if (name == "echo") {
-    auto* copy = new XLOPER{};
-    copy->xltype = xltypeStr | xlbitDLLFree;
-    copy->val.str = new char[256];
-    std::memcpy(copy->val.str, argument.val.str,
-                static_cast<unsigned char>(argument.val.str[0]) + std::size_t{2});
-    g_last_echo = copy;
-    out.U64(reinterpret_cast<std::uintptr_t>(copy));
-    PutXloper(out, *copy);
-    return;
+  if (name == "sheet12") {
+    XLOPER12 a1{};
+    a1.xltype = xltypeSRef;
+    a1.val.sref.count = 1;
+    XLOPER12 answer{};
+    number = Excel(xlSheetNm, &answer, &a1);
+    if (number == xlretSuccess) {
+      const std::u16string sheet(answer.val.str + 1, answer.val.str[0]);
+      number = 100 + static_cast<std::int32_t>(sheet.size() - sheet.find(u']') - 1);
+    }
+    g_excel_memory.Release(answer);
   }
   if (name == "name_result") {
     XLOPER answer{};
@@ -182,14 +210,8 @@ void Answer(std::uint8_t operation, Reader& in, Writer& out) {
     return;
   }
   case kCall: Call(in, out); return;
-  case kAutoFree: {
-    auto* record = reinterpret_cast<XLOPER*>(static_cast<std::uintptr_t>(in.U64()));
-    g_last_freed_ok = record == g_last_echo && (record->xltype & xlbitDLLFree);
-    delete[] record->val.str;
-    delete record;
-    g_last_echo = nullptr;
-    return;
-  }
+  case kAutoFree: AutoFree<XLOPER>(in); return;
+  case kAutoFree12: AutoFree<XLOPER12>(in); return;
   case kForm: {
     if (in.U64() != 77 || g_form == nullptr) throw BadMessage("no such dialog");
     ++g_form_questions;

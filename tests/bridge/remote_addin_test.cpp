@@ -80,6 +80,30 @@ TEST_F(RemoteAddInTest, ARecordMarkedDllFreeGoesBackToXlAutoFreeWithItsOwnPointe
   EXPECT_EQ(Number("last_freed_ok"), 1);
 }
 
+TEST_F(RemoteAddInTest, Excel12RecordsCrossBothWaysAndFollowTheHostsVersion) {
+  // A Q result goes back to xlAutoFree12, as a P one to xlAutoFree.
+  XCHAR units[] = {3, u'Ω', 0xD83D, 0xDCC8, 0};
+  XLOPER12 text{};
+  text.xltype = xltypeStr;
+  text.val.str = units;
+  NativeValue argument;
+  argument.letter = 'Q';
+  argument.record12 = &text;
+  const NativeValue result = Call("echo", Signature{'Q', "Q"}, std::span(&argument, 1));
+  ASSERT_NE(result.record12, nullptr);
+  EXPECT_EQ(result.record12->xltype, xltypeStr | xlbitDLLFree);
+  EXPECT_EQ(std::u16string(result.record12->val.str + 1, 3), u"Ω📈");
+  addin_->ReturnToAddIn(result.record12);
+  EXPECT_EQ(Number("last_freed_ok"), 1);
+
+  // The helper's MdCallBack12 reaches kvhost's Excel 12 handlers only where kvhost plays an
+  // Excel of version 12 or later.
+  host_.app().NewWorkbook("Ωμέγα 📈");
+  EXPECT_EQ(Number("sheet12"), xlretFailed);
+  host_.OfferExcel12(true);
+  EXPECT_EQ(Number("sheet12"), 100 + 8) << "five Greek letters, a space, a surrogate pair";
+}
+
 TEST_F(RemoteAddInTest, MemoryExcelLendsLivesInTheHelperUntilXlFree) {
   EXPECT_EQ(Number("name_kept"), 1);           // the text of xlGetName's answer
   EXPECT_EQ(host_.memory().BlocksInUse(), 0u); // kvhost's own copy is released at once

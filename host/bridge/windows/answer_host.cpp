@@ -57,6 +57,24 @@ void Lookup(Reader& in, Writer& out) {
   out.U64(reinterpret_cast<std::uintptr_t>(reinterpret_cast<void*>(address)));
 }
 
+// A P or Q result: its pointer in the helper (kvhost hands it back for xlAutoFree), then the
+// record, or #VALUE! for one the wire cannot carry.
+template <class Oper> void PutResult(Oper* record, Writer& out) {
+  out.U64(reinterpret_cast<std::uintptr_t>(record));
+  if (record == nullptr) return;
+  Writer copy;
+  if (!PutXloper(copy, *record)) {
+    copy = Writer{};
+    Oper refused{};
+    refused.xltype = xltypeErr;
+    refused.val.err = xlerrValue;
+    PutXloper(copy, refused);
+  }
+  out.Raw(copy.bytes().data(), copy.bytes().size());
+  // Memory Excel lent the add-in, handed back in a result: Excel frees it once copied.
+  if (record->xltype & xlbitXLFree) TheHelper().excel_memory.Release(*record);
+}
+
 void Call(Reader& in, Writer& out) {
   void* procedure = reinterpret_cast<void*>(static_cast<std::uintptr_t>(in.U64()));
   const std::string letters = in.Bytes();
@@ -66,6 +84,7 @@ void Call(Reader& in, Writer& out) {
   // The records passed by pointer live in `memory` for the length of the call.
   WireMemory memory;
   std::vector<XLOPER> records(count);
+  std::vector<XLOPER12> records12(count);
   NativeArgument arguments[kMaxNativeArguments];
   for (std::size_t i = 0; i < count; ++i) {
     NativeArgument& argument = arguments[i];
@@ -85,6 +104,12 @@ void Call(Reader& in, Writer& out) {
         argument.bits = reinterpret_cast<std::uintptr_t>(&records[i]);
       }
       break;
+    case 'Q':
+      if (in.U8() != 0) {
+        GetXloper(in, records12[i], memory);
+        argument.bits = reinterpret_cast<std::uintptr_t>(&records12[i]);
+      }
+      break;
     default: throw BadMessage("a type letter the helper does not pass");
     }
   }
@@ -97,23 +122,12 @@ void Call(Reader& in, Writer& out) {
   case 'I': out.U16(static_cast<std::uint16_t>(result.bits)); break;
   case 'J': out.I32(static_cast<std::int32_t>(result.bits)); break;
   case 'B': out.F64(result.number); break;
-  case 'P': {
-    auto* record = reinterpret_cast<XLOPER*>(static_cast<std::uintptr_t>(result.bits));
-    out.U64(reinterpret_cast<std::uintptr_t>(record));
-    if (record == nullptr) break;
-    Writer copy;
-    if (!PutXloper(copy, *record)) {
-      copy = Writer{};
-      XLOPER refused{};
-      refused.xltype = xltypeErr;
-      refused.val.err = xlerrValue;
-      PutXloper(copy, refused);
-    }
-    out.Raw(copy.bytes().data(), copy.bytes().size());
-    // Memory Excel lent the add-in, handed back in a result: Excel frees it once copied.
-    if (record->xltype & xlbitXLFree) TheHelper().excel_memory.Release(*record);
+  case 'P':
+    PutResult(reinterpret_cast<XLOPER*>(static_cast<std::uintptr_t>(result.bits)), out);
     break;
-  }
+  case 'Q':
+    PutResult(reinterpret_cast<XLOPER12*>(static_cast<std::uintptr_t>(result.bits)), out);
+    break;
   default: throw BadMessage("a result letter the helper does not take");
   }
 }
@@ -129,14 +143,15 @@ void ClipboardPicture(Writer& out) {
     out.U32(pixel);
 }
 
-void AutoFree(Reader& in) {
-  auto* record = reinterpret_cast<XLOPER*>(static_cast<std::uintptr_t>(in.U64()));
+template <class Oper> void AutoFree(Reader& in, const char* entry) {
+  auto* record = reinterpret_cast<Oper*>(static_cast<std::uintptr_t>(in.U64()));
   HMODULE addin = TheHelper().addin;
-  using FreeEntry = void (*)(XLOPER*);
+  using FreeEntry = void (*)(Oper*);
   // Through void*: FARPROC has no arguments, the entry point has one.
-  const auto auto_free = addin != nullptr ? reinterpret_cast<FreeEntry>(reinterpret_cast<void*>(
-                                                GetProcAddress(addin, "xlAutoFree")))
-                                          : nullptr;
+  const auto auto_free =
+      addin != nullptr
+          ? reinterpret_cast<FreeEntry>(reinterpret_cast<void*>(GetProcAddress(addin, entry)))
+          : nullptr;
   if (auto_free != nullptr && record != nullptr) auto_free(record);
 }
 
@@ -147,7 +162,8 @@ void AnswerHost(std::uint8_t operation, Reader& in, Writer& out) {
   case kLoad: Load(in, out); return;
   case kLookup: Lookup(in, out); return;
   case kCall: Call(in, out); return;
-  case kAutoFree: AutoFree(in); return;
+  case kAutoFree: AutoFree<XLOPER>(in, "xlAutoFree"); return;
+  case kAutoFree12: AutoFree<XLOPER12>(in, "xlAutoFree12"); return;
   case kClipboardPicture: ClipboardPicture(out); return;
   case kSettingsForRun: SetSettingsForRun(in); return;
   case kReadSettings: ReadSettings(out); return;

@@ -1,5 +1,6 @@
 // kvxlbridge.exe: runs a Windows add-in for kvhost. It owns the main window "XLMAIN", loads the
-// .xll, and is the add-in's XLCALL32.DLL: each Excel4v call becomes a question to kvhost, whose
+// .xll, and is the add-in's XLCALL32.DLL and Excel's process: each Excel4v call, and each
+// Excel12v call through the MdCallBack12 the helper exports, becomes a question to kvhost, whose
 // answers it keeps until the add-in's xlFree. kvhost's questions (load, look up, call, free a
 // result) are served on the same thread, also while the add-in waits in a message box.
 #pragma once
@@ -15,7 +16,7 @@ struct Helper {
   Peer* peer = nullptr;
   HWND main_window = nullptr;
   HMODULE addin = nullptr;
-  // What kvhost answered to the add-in's Excel4v calls, until the add-in's xlFree.
+  // What kvhost answered to the add-in's Excel4v and Excel12v calls, until the add-in's xlFree.
   WireMemory excel_memory;
 };
 
