@@ -43,12 +43,20 @@ bool CsvChoiceFrom(const std::string& separator, const std::string& decimal, Csv
   return true;
 }
 
+bool OffersExcel12(const Options& options) {
+  // Excel 2007 (12.0) and later offer the Excel 12 interface beside the Excel 4 one.
+  return std::atoi(options.excel_version.c_str()) >= 12;
+}
+
+Grid GridOf(const Options& options) {
+  return OffersExcel12(options) ? kExcel12Grid : kExcel4Grid;
+}
+
 std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options) {
   host.app().SetInterfaceLanguage(options.excel_lang == "pt" ? InterfaceLanguage::Portuguese
                                                              : InterfaceLanguage::English);
   host.app().version_text = options.excel_version;
-  // Excel 2007 (12.0) and later offer the Excel 12 interface beside the Excel 4 one.
-  host.OfferExcel12(std::atoi(options.excel_version.c_str()) >= 12);
+  host.OfferExcel12(OffersExcel12(options));
   std::string error;
   auto addin = AddIn::Load(host, options.addin_path, error, options.lang);
   if (!addin) std::cerr << "kvhost: " << error << '\n';

@@ -85,6 +85,9 @@ bool CsvChoiceFrom(const std::string& separator, const std::string& decimal, Csv
 // Who answers the dialogs, as --dialog says.
 DialogMode DialogModeOf(const Options& options);
 
+// The grid of the Excel `options` play: data beyond it is refused, references stay inside it.
+Grid GridOf(const Options& options);
+
 // Sets the host up as the options say (interface language, version), then loads the add-in
 // the options name; when it does not load, says why on standard error and returns null.
 std::unique_ptr<AddIn> LoadAddIn(ExcelHost& host, const Options& options);

@@ -28,7 +28,7 @@ int RunEval(const Options& options, const EvalOptions& eval) {
   std::optional<Workbook> data;
   if (!eval.data_files.empty()) {
     std::string error;
-    data = ReadDataWorkbook(eval.data_files, error, eval.csv);
+    data = ReadDataWorkbook(eval.data_files, error, eval.csv, GridOf(options));
     if (!data || !ActivateDataSheet(*data, eval.sheet, error)) {
       std::cerr << "kvhost: " << error << '\n';
       return kExitUsage;

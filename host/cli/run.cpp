@@ -130,12 +130,12 @@ int RunTool(const Options& options, const RunOptions& run) {
     std::cerr << "kvhost: " << error << '\n';
     return kExitUsage;
   }
-  auto data = ReadDataWorkbook(run.data_files, error, run.csv);
+  auto data = ReadDataWorkbook(run.data_files, error, run.csv, GridOf(options));
   if (!data || !ActivateDataSheet(*data, run.sheet, error)) {
     std::cerr << "kvhost: " << error << '\n';
     return kExitUsage;
   }
-  const auto selection = ParseSelection(run.select, error);
+  const auto selection = ParseSelection(run.select, GridOf(options), error);
   if (!selection) {
     std::cerr << "kvhost: --select " << run.select << ": " << error << '\n';
     return kExitUsage;

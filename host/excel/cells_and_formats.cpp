@@ -24,6 +24,10 @@ template <class Oper> int SelectedCells(ExcelHost& host, Oper* result, Arguments
   if (!args.empty()) return xlretInvCount;
   if (result == nullptr) return xlretSuccess;
   const Selection selection = host.app().CurrentSelection();
+  // An Excel 4 record cannot name a cell beyond A1:IV65536: such a selection is not given.
+  if constexpr (std::is_same_v<Oper, XLOPER>)
+    for (const CellRange& area : selection.areas)
+      if (!kExcel4Grid.Holds(area)) return xlretFailed;
   if (selection.areas.size() == 1 && selection.sheet == host.app().ActiveSheet().id) {
     result->xltype = xltypeSRef;
     result->val.sref.count = 1;
@@ -71,7 +75,7 @@ template <class Oper> int GetCell(ExcelHost& host, Oper* result, ArgumentsOf<Ope
     if (sheet == nullptr) return xlretInvXloper;
     row = static_cast<std::uint32_t>(first->rwFirst);
     column = static_cast<std::uint32_t>(first->colFirst);
-    if (row >= kMaxRows || column >= kMaxColumns) return xlretInvXloper; // beyond the grid
+    if (!host.app().grid.Holds(row, column)) return xlretInvXloper; // beyond the grid
   }
   if (result == nullptr) return xlretSuccess;
   if (sheet->cells.TypeAt(row, column) == ValueType::Number) { // no Value to build for a number

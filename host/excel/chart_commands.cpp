@@ -89,7 +89,7 @@ template <class Oper> int OptionsChart(ExcelHost& host, Oper* result, ArgumentsO
 // rectangle (categories), one row or column (values), one cell (a name).
 enum class Shape { Rectangle, Line, Cell };
 bool ValidSeriesReference(ExcelHost& host, const std::string& text, Shape shape) {
-  const auto reference = ParseR1C1Reference(text);
+  const auto reference = ParseR1C1Reference(text, host.app().grid);
   if (!reference) return false;
   const Sheet* sheet = host.app().FindSheet(reference->sheet);
   if (sheet == nullptr || sheet->kind != SheetKind::Worksheet) return false;

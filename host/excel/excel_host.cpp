@@ -57,6 +57,7 @@ ExcelHost::~ExcelHost() {
 
 void ExcelHost::OfferExcel12(bool offer) {
   offers_excel12_ = offer;
+  app_.grid = offer ? kExcel12Grid : kExcel4Grid;
   if (offer)
     XlInstallDispatcher12(&ExcelHost::Dispatch<XLOPER12>, this);
   else
@@ -198,9 +199,7 @@ std::optional<ReferencedCells> ResolveReference(ExcelHost& host, const Oper& ref
   }
   if (cells.sheet == nullptr || cells.areas.empty()) return std::nullopt;
   for (const CellRange& area : cells.areas) // a rectangle beyond the grid names no cells
-    if (area.first_row >= kMaxRows || area.last_row >= kMaxRows ||
-        area.first_column >= kMaxColumns || area.last_column >= kMaxColumns)
-      return std::nullopt;
+    if (!host.app().grid.Holds(area)) return std::nullopt;
   return cells;
 }
 

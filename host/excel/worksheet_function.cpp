@@ -95,7 +95,7 @@ template <class Oper> FormulaResult TakeRecord(ExcelHost& host, AddIn& addin, Op
 } // namespace
 
 FormulaResult EvaluateFormula(ExcelHost& host, AddIn& addin, std::string_view formula) {
-  const ParsedFormula parsed = ParseFormula(formula);
+  const ParsedFormula parsed = ParseFormula(formula, host.app().grid);
   if (!parsed.call) return ShowsError(xlerrName, parsed.error);
   const FunctionCall& call = *parsed.call;
 

@@ -34,7 +34,7 @@ std::size_t Utf8Characters(std::string_view text) {
 
 class Parser {
 public:
-  explicit Parser(std::string_view text) : text_(text) {}
+  Parser(std::string_view text, const Grid& grid) : text_(text), grid_(grid) {}
 
   // Areas separated by ',', each a reference; nothing after the last.
   bool ParseAreas(ParsedSelection& selection) {
@@ -233,7 +233,8 @@ private:
     return true;
   }
 
-  // [$]column[$]row, columns A..IV, rows 1..65536.
+  // [$]column[$]row inside the grid: columns A..IV and rows 1..65536 before Excel 12, A..XFD
+  // and 1..1048576 from 12 on.
   bool ParseCell(std::uint32_t& row, std::uint32_t& column) {
     const std::size_t start = pos_;
     if (Peek() == '$') ++pos_;
@@ -250,14 +251,14 @@ private:
       ++digits;
       ++pos_;
     }
-    if (letters == 0 || letters > 2 || digits == 0 || IsWordChar(Peek())) {
+    if (letters == 0 || digits == 0 || IsWordChar(Peek())) {
       pos_ = start;
       return Fail(IsLetter(Peek()) ? "unknown name or bad cell reference"
                                    : "a cell reference was expected");
     }
-    if (number > kMaxColumns || row_number < 1 || row_number > kMaxRows) {
+    if (row_number < 1 || !grid_.Holds(row_number - 1, number - 1)) {
       pos_ = start;
-      return Fail("the cell is outside the sheet (A1:IV65536)");
+      return Fail("the cell is outside the sheet (" + grid_.Extent() + ")");
     }
     column = number - 1;
     row = row_number - 1;
@@ -265,18 +266,20 @@ private:
   }
 
   std::string_view text_;
+  Grid grid_;
   std::size_t pos_ = 0;
   std::string error_;
 };
 
 } // namespace
 
-ParsedFormula ParseFormula(std::string_view formula) {
-  return Parser(formula).Parse();
+ParsedFormula ParseFormula(std::string_view formula, const Grid& grid) {
+  return Parser(formula, grid).Parse();
 }
 
-std::optional<ParsedSelection> ParseSelection(std::string_view text, std::string& error) {
-  Parser parser(text);
+std::optional<ParsedSelection> ParseSelection(std::string_view text, const Grid& grid,
+                                              std::string& error) {
+  Parser parser(text, grid);
   ParsedSelection selection;
   if (!parser.ParseAreas(selection)) {
     error = parser.error();

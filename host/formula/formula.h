@@ -40,10 +40,10 @@ struct ParsedFormula {
 };
 
 // Reads a formula: an optional leading '=', the function text, then its arguments in
-// parentheses separated by ','; spaces are allowed around every part. A1 references name
-// columns A..IV and rows 1..65536 ('$' anchors are accepted and change nothing here); a sheet
-// name that is not a plain word goes in single quotes, with '' for a quote inside.
-ParsedFormula ParseFormula(std::string_view formula);
+// parentheses separated by ','; spaces are allowed around every part. A1 references name cells
+// of `grid` ('$' anchors are accepted and change nothing here); a sheet name that is not a
+// plain word goes in single quotes, with '' for a quote inside.
+ParsedFormula ParseFormula(std::string_view formula, const Grid& grid);
 
 // A selection as a user types it into Excel's name box: one or more A1 references separated
 // by ',' ("A1:B10", "A1:A5,C1:C5", "$A$1"), each optionally on a named sheet; every area must be
@@ -52,6 +52,7 @@ struct ParsedSelection {
   std::optional<std::string> sheet; // UTF-8; none: the active sheet
   std::vector<CellRange> areas;
 };
-std::optional<ParsedSelection> ParseSelection(std::string_view text, std::string& error);
+std::optional<ParsedSelection> ParseSelection(std::string_view text, const Grid& grid,
+                                              std::string& error);
 
 } // namespace kvhost

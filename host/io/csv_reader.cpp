@@ -20,6 +20,7 @@ struct Reading {
   bool field_quoted = false; // set before each piece of input is handed to the parser
   bool lf_after_cr = false;  // the piece handed to the parser is an LF right after a CR
   std::string overflow;      // why the file does not fit the grid
+  Grid grid;
 };
 
 void StoreField(Reading& r, std::string_view field) {
@@ -40,11 +41,11 @@ void StoreField(Reading& r, std::string_view field) {
 void OnField(void* bytes, std::size_t size, void* context) {
   auto& r = *static_cast<Reading*>(context);
   if (!r.overflow.empty()) return;
-  if (r.row >= kMaxRows) {
-    r.overflow = "more than " + std::to_string(kMaxRows) + " rows";
-  } else if (r.column >= kMaxColumns) {
+  if (r.row >= r.grid.rows) {
+    r.overflow = "more than " + std::to_string(r.grid.rows) + " rows";
+  } else if (r.column >= r.grid.columns) {
     r.overflow = "row " + std::to_string(r.row + 1) + " has more than " +
-                 std::to_string(kMaxColumns) + " columns";
+                 std::to_string(r.grid.columns) + " columns";
   } else {
     StoreField(r, std::string_view(static_cast<const char*>(bytes), size));
   }
@@ -80,7 +81,7 @@ struct FileCloser {
 } // namespace
 
 std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error,
-                                  const CsvChoice& choice) {
+                                  const CsvChoice& choice, const Grid& grid) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     error = "cannot read " + path + ": " + std::strerror(errno);
@@ -93,6 +94,7 @@ std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error,
   }
   std::unique_ptr<csv_parser, ParserCloser> release(&parser);
   Reading reading;
+  reading.grid = grid;
 
   // libcsv hands over a field's bytes but not whether the field was quoted. Its parser record
   // keeps that flag for the field in progress and stores it at the end of every csv_parse

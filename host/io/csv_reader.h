@@ -23,8 +23,8 @@ namespace kvhost {
 //   - everything else (dates such as 01/01/2024 too), and every quoted field (even "12"), is
 //     text. Spaces around unquoted fields are dropped.
 // Returns nothing and a one-line `error` naming the file when it cannot be read or does not fit
-// the grid (65536 rows, 256 columns).
+// `grid`.
 std::optional<Cells> ReadCsvCells(const std::string& path, std::string& error,
-                                  const CsvChoice& choice = {});
+                                  const CsvChoice& choice = {}, const Grid& grid = kExcel12Grid);
 
 } // namespace kvhost

@@ -39,7 +39,7 @@ FileKind KindOf(const std::string& path, const unsigned char* magic, std::size_t
 } // namespace
 
 std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std::string& error,
-                                                   const CsvChoice& csv) {
+                                                   const CsvChoice& csv, const Grid& grid) {
   // Only a regular file has an end: a device such as /dev/zero would be read forever, and a
   // FIFO would keep the run waiting for a writer.
   struct stat status {};
@@ -57,11 +57,11 @@ std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std:
   const std::size_t got = std::fread(magic, 1, sizeof magic, file);
   std::fclose(file);
   switch (KindOf(path, magic, got)) {
-  case FileKind::Xlsx: return ReadXlsxSheets(path, error);
+  case FileKind::Xlsx: return ReadXlsxSheets(path, error, grid);
   case FileKind::Xls: return ReadXlsSheets(path, error);
   case FileKind::Csv: break;
   }
-  auto cells = ReadCsvCells(path, error, csv);
+  auto cells = ReadCsvCells(path, error, csv, grid);
   if (!cells) return std::nullopt;
   std::vector<DataSheet> sheets;
   sheets.push_back(DataSheet{std::filesystem::path(path).stem().string(), std::move(*cells), true});
@@ -69,11 +69,11 @@ std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std:
 }
 
 std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths, std::string& error,
-                                         const CsvChoice& csv) {
+                                         const CsvChoice& csv, const Grid& grid) {
   Workbook book;
   bool active_chosen = false;
   for (const std::string& path : paths) {
-    auto sheets = ReadDataFile(path, error, csv);
+    auto sheets = ReadDataFile(path, error, csv, grid);
     if (!sheets) return std::nullopt;
     for (DataSheet& data : *sheets) {
       for (const Sheet& sheet : book.sheets)

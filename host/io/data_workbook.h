@@ -27,12 +27,15 @@ struct DataSheet {
 //     `csv` forces or, for what it leaves out, the one each file shows (csv_dialect.h).
 // The first visible sheet of the first file is active; the workbook is named after the first
 // file. A sheet name that another file (or the same one) already brought, whatever the case,
-// is an error. Every error is one line that names the file and the reason.
+// is an error, as is a value beyond `grid` (the Excel kvhost plays). Every error is one line
+// that names the file and the reason.
 std::optional<Workbook> ReadDataWorkbook(const std::vector<std::string>& paths, std::string& error,
-                                         const CsvChoice& csv = {});
+                                         const CsvChoice& csv = {},
+                                         const Grid& grid = kExcel12Grid);
 
 // The sheets of one data file, read by its kind as above.
 std::optional<std::vector<DataSheet>> ReadDataFile(const std::string& path, std::string& error,
-                                                   const CsvChoice& csv = {});
+                                                   const CsvChoice& csv = {},
+                                                   const Grid& grid = kExcel12Grid);
 
 } // namespace kvhost

@@ -261,14 +261,11 @@ Json WorksheetJson(const Sheet& sheet, FormatList& formats, Json json) {
         cells.push_back(CellJson(r, c, Value{}, formats.IndexOf(formatted->second)));
     }
   };
-  for (std::uint32_t row = 0; row < values.Rows(); ++row) {
-    for (std::uint32_t column = 0; column < values.Columns(); ++column) {
-      const Value value = values.Get(row, column);
-      if (value.type == ValueType::Empty) continue;
-      emit_formatted_before(row, column);
-      cells.push_back(CellJson(row, column, value, formats.IndexOf(sheet.formats.At(row, column))));
-    }
-  }
+  values.ForEachValue([&](std::uint32_t row, std::uint32_t column) {
+    emit_formatted_before(row, column);
+    cells.push_back(CellJson(row, column, values.Get(row, column),
+                             formats.IndexOf(sheet.formats.At(row, column))));
+  });
   emit_formatted_before(kMaxRows, 0);
   json["cells"] = std::move(cells);
   return json;

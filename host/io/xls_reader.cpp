@@ -76,7 +76,8 @@ bool ReadSheet(const void* handle, unsigned short index, bool date1904, DataShee
     error = "sheet '" + sheet.name + "': " + FreeXlReason(code);
     return false;
   }
-  if (rows > kMaxRows || columns > kMaxColumns) {
+  // An Excel 97-2003 file's own grid is the Excel 4 interface's.
+  if (rows > kExcel4Grid.rows || columns > kExcel4Grid.columns) {
     error = "sheet '" + sheet.name + "' has " + std::to_string(rows) + " rows and " +
             std::to_string(columns) + " columns, beyond kvhost's grid of 65536 rows and 256 " +
             "columns (A:IV), the Excel 4 interface's";
@@ -251,8 +252,7 @@ bool Decode(const std::string& bytes, std::optional<std::vector<DataSheet>>& she
     sheet.visible = visible != 0;
     while (in.Byte(type) && type != static_cast<std::uint8_t>(ValueType::Empty)) {
       std::uint32_t row = 0, column = 0;
-      if (!in.Word(row) || !in.Word(column) || row >= kMaxRows || column >= kMaxColumns)
-        return false;
+      if (!in.Word(row) || !in.Word(column) || !kExcel4Grid.Holds(row, column)) return false;
       if (type == static_cast<std::uint8_t>(ValueType::Number)) {
         double number = 0;
         if (!in.Number(number)) return false;

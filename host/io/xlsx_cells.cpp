@@ -136,21 +136,20 @@ bool WriteWorksheet(lxw_worksheet* worksheet, const Sheet& sheet, FormatTable& f
     return LXW_NO_ERROR;
   };
 
+  // An empty cell is written only when it has a format of its own (a frame, a fill): below.
   const Cells& cells = sheet.cells;
-  for (std::uint32_t row = 0; row < cells.Rows(); ++row) {
-    for (std::uint32_t column = 0; column < cells.Columns(); ++column) {
-      const Value value = cells.Get(row, column);
-      // An empty cell is written only when it has a format of its own (a frame, a fill).
-      if (value.type == ValueType::Empty) continue;
-      if (const lxw_error result = write(row, column, value); result != LXW_NO_ERROR) {
-        error =
-            Where(sheet, row, column) + ": " +
-            (value.type == ValueType::Error ? "unknown error code " + std::to_string(value.error)
-                                            : std::string(lxw_strerror(result)));
-        return false;
-      }
+  bool written = true;
+  cells.ForEachValue([&](std::uint32_t row, std::uint32_t column) {
+    if (!written) return;
+    const Value value = cells.Get(row, column);
+    if (const lxw_error result = write(row, column, value); result != LXW_NO_ERROR) {
+      error = Where(sheet, row, column) + ": " +
+              (value.type == ValueType::Error ? "unknown error code " + std::to_string(value.error)
+                                              : std::string(lxw_strerror(result)));
+      written = false;
     }
-  }
+  });
+  if (!written) return false;
   for (const auto& [position, format] : sheet.formats.cells) {
     const auto [row, column] = position;
     if (row >= kMaxRows || column >= kMaxColumns) {

@@ -100,7 +100,8 @@ bool IsCompoundFile(const std::string& path) {
   return got == sizeof magic && std::equal(magic, magic + 8, kOle2);
 }
 
-std::optional<std::vector<DataSheet>> ReadPackage(const std::string& path, std::string& error) {
+std::optional<std::vector<DataSheet>> ReadPackage(const std::string& path, const Grid& grid,
+                                                  std::string& error) {
   auto package = ZipPackage::Open(path, error);
   if (!package) return std::nullopt;
 
@@ -124,6 +125,7 @@ std::optional<std::vector<DataSheet>> ReadPackage(const std::string& path, std::
 
   xlsx::WorkbookContext context;
   context.date1904 = workbook.date1904;
+  context.grid = grid;
   for (const auto& [id, relationship] : links) {
     if (relationship.type != "sharedStrings" || relationship.external) continue;
     const auto part = xlsx::ResolveTarget(*workbook_part, relationship.target);
@@ -167,7 +169,8 @@ std::optional<std::vector<DataSheet>> ReadPackage(const std::string& path, std::
 
 } // namespace
 
-std::optional<std::vector<DataSheet>> ReadXlsxSheets(const std::string& path, std::string& error) {
+std::optional<std::vector<DataSheet>> ReadXlsxSheets(const std::string& path, std::string& error,
+                                                     const Grid& grid) {
   if (IsCompoundFile(path)) {
     error = path +
             ": the workbook is encrypted or password-protected (it is not a zip package but an "
@@ -175,7 +178,7 @@ std::optional<std::vector<DataSheet>> ReadXlsxSheets(const std::string& path, st
     return std::nullopt;
   }
   std::string why;
-  auto sheets = ReadPackage(path, why);
+  auto sheets = ReadPackage(path, grid, why);
   if (!sheets) error = path + ": " + why;
   return sheets;
 }

@@ -19,9 +19,10 @@ namespace kvhost {
 //     recalculate;
 //   - nothing for a cell that holds no value (a styled one).
 // Chart sheets, dialog and macro sheets, styles, merges and drawings are passed over. A value
-// beyond row 65536 or column IV is an error (the grid of the Excel 4 interface), as are an
-// encrypted or password-protected file, a part that inflates beyond 1 GiB, a corrupt package
-// and XML that is not well-formed. The error is one line naming `path`.
-std::optional<std::vector<DataSheet>> ReadXlsxSheets(const std::string& path, std::string& error);
+// beyond `grid` is an error (an Excel before 12 opens no more than the Excel 4 interface's
+// A1:IV65536), as are an encrypted or password-protected file, a part that inflates beyond
+// 1 GiB, a corrupt package and XML that is not well-formed. The error is one line naming `path`.
+std::optional<std::vector<DataSheet>> ReadXlsxSheets(const std::string& path, std::string& error,
+                                                     const Grid& grid = kExcel12Grid);
 
 } // namespace kvhost

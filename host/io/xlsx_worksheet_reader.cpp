@@ -274,10 +274,8 @@ private:
 
   void StoreCell() {
     if (!has_value_ || !failure.empty()) return; // a styled cell, or a formula never calculated
-    if (row_ >= kMaxRows || column_ >= kMaxColumns)
-      return Fail("holds a value at " + Where() + ", beyond kvhost's grid of " +
-                  std::to_string(kMaxRows) + " rows and " + std::to_string(kMaxColumns) +
-                  " columns (A:IV), the Excel 4 interface's");
+    if (!context_.grid.Holds(row_, column_))
+      return Fail("holds a value at " + Where() + ", beyond " + context_.grid.Described());
     switch (type_) {
     case 'n': {
       const std::string_view text = Trimmed(text_.Get());
@@ -369,7 +367,7 @@ public:
       in_item_ = false;
       auto& strings = context_.shared_strings;
       // No cell of the grid can refer to more texts than it has cells.
-      if (strings.size() >= std::size_t{kMaxRows} * kMaxColumns) {
+      if (strings.size() >= std::size_t{context_.grid.rows} * context_.grid.columns) {
         failure = "the shared strings part holds more texts than the grid has cells";
         return;
       }

@@ -24,6 +24,7 @@ struct WorkbookContext {
   bool date1904 = false;
   std::uint64_t max_text_bytes = kMaxWorkbookTextBytes;
   std::uint64_t text_bytes = 0; // of that budget, taken by the parts read so far
+  Grid grid = kExcel12Grid;     // a value beyond it is refused
 };
 
 // Fills `cells` from the worksheet part `part`, as ReadXlsxSheets describes. False, with the

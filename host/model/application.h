@@ -28,10 +28,14 @@ struct ColumnWidth {
   bool best_fit = false;
 };
 
-// Whether `area` is every cell of the sheet (rows 1-65536, columns A-IV).
+// Whether `area` is every cell of the sheet as either interface names it: A1:IV65536, all an
+// Excel 4 record reaches (the add-in's "select everything" through it), or A1:XFD1048576.
 inline bool IsWholeSheet(const CellRange& area) {
-  return area.first_row == 0 && area.last_row == kMaxRows - 1 && area.first_column == 0 &&
-         area.last_column == kMaxColumns - 1;
+  const auto whole = [&area](const Grid& grid) {
+    return area.first_row == 0 && area.last_row == grid.rows - 1 && area.first_column == 0 &&
+           area.last_column == grid.columns - 1;
+  };
+  return whole(kExcel4Grid) || whole(kExcel12Grid);
 }
 
 // The formats of a worksheet's cells: the whole sheet's format, and the cells formatted apart
@@ -238,6 +242,8 @@ public:
   std::uintptr_t main_window = 0;
   // GET.WORKSPACE(2): the version of Excel kvhost plays.
   std::string version_text = "16.0";
+  // Its grid: the Excel 4 interface's before 12, the whole of today's from 12 on.
+  Grid grid = kExcel4Grid;
   // ECHO: whether the screen follows what macros do.
   bool screen_updating = true;
   // MESSAGE: the text a macro shows in the status bar; nothing while Excel shows its own.

@@ -64,9 +64,44 @@ std::optional<double> NumberFromText(std::string_view text) {
   return number;
 }
 
+std::string Grid::Extent() const {
+  std::string last_column;
+  for (std::uint32_t n = columns; n > 0; n = (n - 1) / 26)
+    last_column.insert(last_column.begin(), static_cast<char>('A' + (n - 1) % 26));
+  return "A1:" + last_column + std::to_string(rows);
+}
+
+std::string Grid::Described() const {
+  return "kvhost's grid of " + std::to_string(rows) + " rows and " + std::to_string(columns) +
+         " columns (" + Extent() + "), the Excel " + (*this == kExcel4Grid ? "4" : "12") +
+         " interface's";
+}
+
+Cells::Cells(const Cells& other)
+    : rows_(other.rows_), texts_(other.texts_), free_texts_(other.free_texts_) {
+  columns_.resize(other.columns_.size());
+  for (std::size_t column = 0; column < columns_.size(); ++column) {
+    const auto& pages = other.columns_[column];
+    columns_[column].resize(pages.size());
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+      if (!pages[page]) continue;
+      columns_[column][page] = std::make_unique<Cell[]>(kPageRows);
+      std::copy_n(pages[page].get(), kPageRows, columns_[column][page].get());
+    }
+  }
+}
+
+Cells& Cells::operator=(const Cells& other) {
+  if (this != &other) *this = Cells(other);
+  return *this;
+}
+
 const Cells::Cell* Cells::Find(std::uint32_t row, std::uint32_t column) const {
-  if (column >= columns_.size() || row >= columns_[column].size()) return nullptr;
-  return &columns_[column][row];
+  if (column >= columns_.size()) return nullptr;
+  const auto& pages = columns_[column];
+  const std::uint32_t page = row / kPageRows;
+  if (page >= pages.size() || !pages[page]) return nullptr;
+  return &pages[page][row % kPageRows];
 }
 
 ValueType Cells::TypeAt(std::uint32_t row, std::uint32_t column) const {
@@ -92,10 +127,12 @@ Value Cells::Get(std::uint32_t row, std::uint32_t column) const {
 Cells::Cell& Cells::Place(std::uint32_t row, std::uint32_t column) {
   assert(row < kMaxRows && column < kMaxColumns);
   if (column >= columns_.size()) columns_.resize(column + 1);
-  auto& cells = columns_[column];
-  if (row >= cells.size()) cells.resize(row + 1);
+  auto& pages = columns_[column];
+  const std::uint32_t page = row / kPageRows;
+  if (page >= pages.size()) pages.resize(page + 1);
+  if (!pages[page]) pages[page] = std::make_unique<Cell[]>(kPageRows);
   rows_ = std::max(rows_, row + 1);
-  Cell& cell = cells[row];
+  Cell& cell = pages[page][row % kPageRows];
   if (cell.type == ValueType::Text && !(cell.detail & kInlineText)) {
     texts_[cell.detail].reset();
     free_texts_.push_back(cell.detail);

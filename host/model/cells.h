@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kvhost {
@@ -59,17 +60,46 @@ struct CellRange {
   bool operator==(const CellRange&) const = default;
 };
 
-// The grid of the Excel whose XLOPER interface kvhost serves: XLREF rows are 16-bit and
-// columns 8-bit, so a sheet has 65536 rows and 256 columns (A..IV).
-constexpr std::uint32_t kMaxRows = 65536;
-constexpr std::uint32_t kMaxColumns = 256;
+// A sheet's grid. The Excel 4 interface's references hold 16-bit rows and 8-bit columns, so an
+// Excel before 12 has 65536 rows and 256 columns (A..IV); from 12 on, with the Excel 12
+// interface, 1,048,576 rows and 16,384 columns (A..XFD).
+struct Grid {
+  std::uint32_t rows = 0;
+  std::uint32_t columns = 0;
 
-// One worksheet's cells, stored column by column, each column only as long as its last used
-// row, so a sheet of data costs 16 bytes a cell and an empty one nothing. A text of up to 8
-// bytes sits in its cell; longer ones live in a pool the cells index (16 bytes, the text's
-// control block and the text, which cells given the same shared text share).
+  bool Holds(std::uint32_t row, std::uint32_t column) const {
+    return row < rows && column < columns;
+  }
+  bool Holds(const CellRange& range) const {
+    return range.first_row <= range.last_row && range.first_column <= range.last_column &&
+           Holds(range.last_row, range.last_column);
+  }
+  // "A1:IV65536", "A1:XFD1048576".
+  std::string Extent() const;
+  // "kvhost's grid of 65536 rows and 256 columns (A1:IV65536), the Excel 4 interface's", for
+  // the messages that refuse what lies beyond it.
+  std::string Described() const;
+  bool operator==(const Grid&) const = default;
+};
+constexpr Grid kExcel4Grid{65536, 256};
+constexpr Grid kExcel12Grid{1048576, 16384};
+// The largest grid: what a sheet's cells can hold, whatever the Excel kvhost plays.
+constexpr std::uint32_t kMaxRows = kExcel12Grid.rows;
+constexpr std::uint32_t kMaxColumns = kExcel12Grid.columns;
+
+// One worksheet's cells, stored column by column in pages of 1024 rows, each made when a cell
+// of it is first set: a sheet of data costs 16 bytes a cell and an empty one nothing, and a
+// value far down a column costs one page, not the rows above it. A text of up to 8 bytes sits
+// in its cell; longer ones live in a pool the cells index (16 bytes, the text's control block
+// and the text, which cells given the same shared text share).
 class Cells {
 public:
+  Cells() = default;
+  Cells(const Cells& other);
+  Cells& operator=(const Cells& other);
+  Cells(Cells&&) noexcept = default;
+  Cells& operator=(Cells&&) noexcept = default;
+
   // Row and column are counted from 0 and must lie inside the grid.
   Value Get(std::uint32_t row, std::uint32_t column) const;
   ValueType TypeAt(std::uint32_t row, std::uint32_t column) const;
@@ -94,6 +124,23 @@ public:
   std::uint32_t Columns() const { return static_cast<std::uint32_t>(columns_.size()); }
   bool IsEmpty() const { return rows_ == 0; }
 
+  // Calls visit(row, column) for each cell that holds a value, row by row and, within a row,
+  // column by column, at the cost of the pages in use: a sheet with one value at A1 and one
+  // at XFD1048576 is two visits, not the cells between them.
+  template <class Visit> void ForEachValue(Visit&& visit) const {
+    std::vector<std::pair<std::uint32_t, const Cell*>> band;
+    for (std::uint32_t page = 0; page * kPageRows < rows_; ++page) {
+      band.clear();
+      for (std::uint32_t column = 0; column < Columns(); ++column)
+        if (page < columns_[column].size() && columns_[column][page])
+          band.emplace_back(column, columns_[column][page].get());
+      if (band.empty()) continue;
+      for (std::uint32_t offset = 0; offset < kPageRows; ++offset)
+        for (const auto& [column, cells] : band)
+          if (cells[offset].type != ValueType::Empty) visit(page * kPageRows + offset, column);
+    }
+  }
+
 private:
   struct Cell {
     double number = 0;
@@ -107,10 +154,12 @@ private:
     return {reinterpret_cast<const char*>(&cell.number), cell.detail & ~kInlineText};
   }
 
-  Cell& Place(std::uint32_t row, std::uint32_t column); // grows the column; frees an old text
+  Cell& Place(std::uint32_t row, std::uint32_t column); // makes the page; frees an old text
   const Cell* Find(std::uint32_t row, std::uint32_t column) const;
 
-  std::vector<std::vector<Cell>> columns_;
+  static constexpr std::uint32_t kPageRows = 1024;
+  using Page = std::unique_ptr<Cell[]>; // kPageRows cells, or none yet
+  std::vector<std::vector<Page>> columns_;
   std::uint32_t rows_ = 0;
   std::uint32_t NewTextSlot(std::shared_ptr<const std::string> text);
 

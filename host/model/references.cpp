@@ -42,7 +42,7 @@ bool NeedsQuotes(std::string_view name) {
   const bool digits_follow =
       letters < name.size() && std::all_of(name.begin() + static_cast<std::ptrdiff_t>(letters),
                                            name.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (letters >= 1 && letters <= 3 && digits_follow) return true; // A1 .. IV65536 and the like
+  if (letters >= 1 && letters <= 3 && digits_follow) return true; // A1 .. XFD1048576 and the like
   std::size_t at = 0;
   return ReadIndex(name, at, 'R', kMaxRows) &&
          (at == name.size() || ReadIndex(name, at, 'C', kMaxColumns));
@@ -67,7 +67,7 @@ std::optional<std::string> ReadQuotedSheetName(std::string_view text, std::size_
   return std::nullopt;
 }
 
-std::optional<SheetReference> ParseR1C1Reference(std::string_view formula) {
+std::optional<SheetReference> ParseR1C1Reference(std::string_view formula, const Grid& grid) {
   if (formula.empty() || formula[0] != '=') return std::nullopt;
   std::size_t at = 1;
   SheetReference reference;
@@ -81,14 +81,14 @@ std::optional<SheetReference> ParseR1C1Reference(std::string_view formula) {
   }
   if (reference.sheet.empty() || at >= formula.size() || formula[at] != '!') return std::nullopt;
   ++at;
-  const auto row = ReadIndex(formula, at, 'R', kMaxRows);
-  const auto column = ReadIndex(formula, at, 'C', kMaxColumns);
+  const auto row = ReadIndex(formula, at, 'R', grid.rows);
+  const auto column = ReadIndex(formula, at, 'C', grid.columns);
   if (!row || !column) return std::nullopt;
   reference.range = CellRange{*row, *row, *column, *column};
   if (at < formula.size() && formula[at] == ':') {
     ++at;
-    const auto last_row = ReadIndex(formula, at, 'R', kMaxRows);
-    const auto last_column = ReadIndex(formula, at, 'C', kMaxColumns);
+    const auto last_row = ReadIndex(formula, at, 'R', grid.rows);
+    const auto last_column = ReadIndex(formula, at, 'C', grid.columns);
     if (!last_row || !last_column) return std::nullopt;
     reference.range = CellRange{std::min(*row, *last_row), std::max(*row, *last_row),
                                 std::min(*column, *last_column), std::max(*column, *last_column)};

@@ -17,10 +17,11 @@ struct SheetReference {
 };
 
 // Reads "=Sheet!R14C1:R23C1" or "=Sheet!R13C4": absolute R1C1 rows and columns (counted from
-// 1, inside the grid), the sheet's name quoted when it holds anything but letters, digits, '_'
+// 1, inside `grid`), the sheet's name quoted when it holds anything but letters, digits, '_'
 // and '.' ("='Gráfico Área 1'!R1C1", a quote inside doubled). A rectangle given corner to
 // corner in any order is put in order. Nothing when `formula` is not exactly such a reference.
-std::optional<SheetReference> ParseR1C1Reference(std::string_view formula);
+std::optional<SheetReference> ParseR1C1Reference(std::string_view formula,
+                                                 const Grid& grid = kExcel12Grid);
 
 // A sheet name in quotes starting at `at` ('it''s' for it's): the name, with `at` moved past the
 // closing quote; nothing when the closing quote is missing.

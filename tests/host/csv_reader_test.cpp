@@ -285,18 +285,29 @@ TEST_F(CsvFiles, FilesThatDoNotFitOrCannotBeReadAreNamed) {
   for (int i = 0; i < 257; ++i)
     wide += "1,";
   const std::string wide_path = Write("wide.csv", wide + "\n");
-  EXPECT_FALSE(ReadCsvCells(wide_path, error));
+  EXPECT_FALSE(ReadCsvCells(wide_path, error, {}, kExcel4Grid));
   EXPECT_NE(error.find(wide_path), std::string::npos) << error;
   EXPECT_NE(error.find("256 columns"), std::string::npos) << error;
+  EXPECT_TRUE(ReadCsvCells(wide_path, error)) << "Excel 12's grid: " << error;
 
-  std::string rows;
-  for (std::uint32_t i = 0; i < kMaxRows; ++i)
-    rows += "1\n";
-  EXPECT_TRUE(ReadCsvCells(Write("full.csv", rows + "\n\n"), error)) << error;
-  const std::string long_path = Write("long.csv", rows + "1\n");
-  EXPECT_FALSE(ReadCsvCells(long_path, error));
-  EXPECT_NE(error.find(long_path), std::string::npos) << error;
-  EXPECT_NE(error.find("65536 rows"), std::string::npos) << error;
+  // The grids of both interfaces, filled and overflowed.
+  for (const Grid& grid : {kExcel4Grid, kExcel12Grid}) {
+    std::string rows;
+    for (std::uint32_t i = 0; i < grid.rows; ++i)
+      rows += "1\n";
+    EXPECT_TRUE(ReadCsvCells(Write("full.csv", rows + "\n\n"), error, {}, grid)) << error;
+    const std::string long_path = Write("long.csv", rows + "1\n");
+    EXPECT_FALSE(ReadCsvCells(long_path, error, {}, grid));
+    EXPECT_NE(error.find(long_path), std::string::npos) << error;
+    EXPECT_NE(error.find(std::to_string(grid.rows) + " rows"), std::string::npos) << error;
+    std::string widest;
+    for (std::uint32_t i = 0; i < grid.columns; ++i)
+      widest += "1,";
+    widest.pop_back();
+    EXPECT_TRUE(ReadCsvCells(Write("widest.csv", widest + "\n"), error, {}, grid)) << error;
+    EXPECT_FALSE(ReadCsvCells(Write("wider.csv", widest + ",1\n"), error, {}, grid));
+    EXPECT_NE(error.find(std::to_string(grid.columns) + " columns"), std::string::npos) << error;
+  }
 
   for (const std::string& path : {(dir_ / "absent.csv").string(), dir_.string()}) {
     EXPECT_FALSE(ReadCsvCells(path, error)) << path;
@@ -349,4 +360,31 @@ TEST(Cells, OverwritingAndClearingKeepTheUsedExtent) {
   EXPECT_EQ(cells.Get(kMaxRows - 1, kMaxColumns - 1), Value{}) << "beyond the used extent";
   EXPECT_EQ(cells.Rows(), 10u);
   EXPECT_EQ(cells.Columns(), 4u);
+}
+
+TEST(Cells, SparseSheetsCostTheirValuesNotTheirExtent) {
+  Cells cells;
+  // One value at the bottom of every column: pages, not 17 billion cells, and visits in reading
+  // order, row by row.
+  for (std::uint32_t column = kMaxColumns; column-- > 0;)
+    cells.SetNumber(kMaxRows - 1, column, column);
+  cells.SetText(0, 5, "top");
+  cells.SetNumber(1500, 2, -1);
+  EXPECT_EQ(cells.Rows(), kMaxRows);
+  EXPECT_EQ(cells.Columns(), kMaxColumns);
+  std::vector<CellAddress> visited;
+  cells.ForEachValue([&](std::uint32_t row, std::uint32_t column) {
+    visited.push_back(CellAddress{row, column});
+  });
+  ASSERT_EQ(visited.size(), kMaxColumns + 2u);
+  EXPECT_EQ(visited[0], (CellAddress{0, 5}));
+  EXPECT_EQ(visited[1], (CellAddress{1500, 2}));
+  EXPECT_EQ(visited[2], (CellAddress{kMaxRows - 1, 0}));
+  EXPECT_EQ(visited.back(), (CellAddress{kMaxRows - 1, kMaxColumns - 1}));
+
+  const Cells copy = cells; // pages copied, texts shared
+  cells.SetText(0, 5, "changed");
+  EXPECT_EQ(copy.Get(0, 5), Value::Text("top"));
+  EXPECT_EQ(copy.Get(kMaxRows - 1, 77), Value::Number(77));
+  EXPECT_EQ(copy.Get(kMaxRows - 2, 77), Value{});
 }

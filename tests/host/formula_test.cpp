@@ -6,8 +6,8 @@
 using namespace kvhost;
 
 namespace {
-FunctionCall Parsed(std::string_view text) {
-  const ParsedFormula parsed = ParseFormula(text);
+FunctionCall Parsed(std::string_view text, const Grid& grid = kExcel4Grid) {
+  const ParsedFormula parsed = ParseFormula(text, grid);
   EXPECT_TRUE(parsed.call.has_value()) << text << ": " << parsed.error;
   return parsed.call.value_or(FunctionCall{});
 }
@@ -74,7 +74,7 @@ TEST(Formula, WhatDoesNotParse) {
                                                           "f(-A1)",
                                                           "f(name)",
                                                           "f(\"" + std::string(256, 'x') + "\")"}) {
-    const ParsedFormula parsed = ParseFormula(text);
+    const ParsedFormula parsed = ParseFormula(text, kExcel4Grid);
     EXPECT_FALSE(parsed.call.has_value()) << text;
     EXPECT_FALSE(parsed.error.empty()) << text;
   }
@@ -82,21 +82,37 @@ TEST(Formula, WhatDoesNotParse) {
 
 TEST(Formula, SelectionsOfOneOrSeveralAreas) {
   std::string error;
-  auto one = ParseSelection("A2:B500", error);
+  auto one = ParseSelection("A2:B500", kExcel4Grid, error);
   ASSERT_TRUE(one) << error;
   EXPECT_FALSE(one->sheet);
   EXPECT_EQ(one->areas, (std::vector<CellRange>{CellRange{1, 499, 0, 1}}));
-  auto several = ParseSelection("$A$1:A5, c1:C5,D9", error);
+  auto several = ParseSelection("$A$1:A5, c1:C5,D9", kExcel4Grid, error);
   ASSERT_TRUE(several) << error;
   EXPECT_EQ(several->areas, (std::vector<CellRange>{CellRange{0, 4, 0, 0}, CellRange{0, 4, 2, 2},
                                                     CellRange{8, 8, 3, 3}}));
-  auto named = ParseSelection("'yield curve'!A2:B13,'Yield Curve'!D1", error);
+  auto named = ParseSelection("'yield curve'!A2:B13,'Yield Curve'!D1", kExcel4Grid, error);
   ASSERT_TRUE(named) << error;
   EXPECT_EQ(named->sheet, "yield curve");
 
   for (const char* bad : {"", "A1:", "A1;B2", "TRUE", "A1,prices!B2", "A0", "IW1"}) {
     error.clear();
-    EXPECT_FALSE(ParseSelection(bad, error)) << bad;
+    EXPECT_FALSE(ParseSelection(bad, kExcel4Grid, error)) << bad;
     EXPECT_FALSE(error.empty()) << bad;
   }
+}
+
+TEST(Formula, TheExcel12GridReachesXfd1048576) {
+  EXPECT_EQ(Parsed("f(XFD1048576:A1)", kExcel12Grid).arguments[0],
+            Argument{Ref(std::nullopt, 0, 1048575, 0, 16383)});
+  EXPECT_EQ(Parsed("f(AAA1:iw65537)", kExcel12Grid).arguments[0],
+            Argument{Ref(std::nullopt, 0, 65536, 256, 702)});
+  for (const char* bad : {"f(XFE1)", "f(A1048577)", "f(A10485760)", "f(ABCD1)"}) {
+    const ParsedFormula parsed = ParseFormula(bad, kExcel12Grid);
+    EXPECT_FALSE(parsed.call.has_value()) << bad;
+  }
+  EXPECT_NE(ParseFormula("f(XFE1)", kExcel12Grid).error.find("(A1:XFD1048576)"), std::string::npos);
+  EXPECT_NE(ParseFormula("f(IW1)", kExcel4Grid).error.find("(A1:IV65536)"), std::string::npos);
+  std::string error;
+  EXPECT_FALSE(ParseSelection("A1:A1048576", kExcel4Grid, error));
+  EXPECT_TRUE(ParseSelection("A1:A1048576", kExcel12Grid, error)) << error;
 }

@@ -129,5 +129,9 @@ TEST(References, ReadR1C1AndWriteA1) {
   for (const char* bad : {"Histograma!R1C1", "=Histograma!R0C1", "=Histograma!R65537C1",
                           "=Histograma!R1C257", "=Histograma!R[1]C1", "=Histograma!A1", "=R1C1",
                           "='open!R1C1", "=a b!R1C1", "=Histograma!R1C1:", "=!R1C1"})
-    EXPECT_FALSE(ParseR1C1Reference(bad)) << bad;
+    EXPECT_FALSE(ParseR1C1Reference(bad, kExcel4Grid)) << bad;
+  EXPECT_EQ(A1Reference(*ParseR1C1Reference("=Histograma!R1048576C16384")),
+            "Histograma!$XFD$1048576")
+      << "the last cell of Excel 12's grid";
+  EXPECT_FALSE(ParseR1C1Reference("=Histograma!R1C16385"));
 }

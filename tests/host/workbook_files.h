@@ -85,17 +85,17 @@ protected:
     return Package("book" + std::to_string(++books_) + ".xlsx", parts);
   }
 
-  std::vector<DataSheet> Read(const std::string& path) {
+  std::vector<DataSheet> Read(const std::string& path, const Grid& grid = kExcel12Grid) {
     std::string error;
-    auto sheets = ReadDataFile(path, error);
+    auto sheets = ReadDataFile(path, error, {}, grid);
     EXPECT_TRUE(sheets.has_value()) << error;
     return sheets.value_or(std::vector<DataSheet>{});
   }
 
   // The one-line error a file gives; it must name the file.
-  std::string Refusal(const std::string& path) {
+  std::string Refusal(const std::string& path, const Grid& grid = kExcel12Grid) {
     std::string error;
-    const auto sheets = ReadDataFile(path, error);
+    const auto sheets = ReadDataFile(path, error, {}, grid);
     EXPECT_FALSE(sheets.has_value()) << path << " was read";
     EXPECT_NE(error.find(path), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;

@@ -16,16 +16,16 @@ bool InGrid(const kvhost::CellRange& r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const kvhost::ParsedFormula formula = kvhost::ParseFormula(text);
+  const kvhost::ParsedFormula formula = kvhost::ParseFormula(text, kvhost::kExcel12Grid);
   if (!formula.call && formula.error.empty()) std::abort();
   if (formula.call)
     for (const kvhost::Argument& argument : formula.call->arguments)
       if (const auto* reference = std::get_if<kvhost::Reference>(&argument))
         if (!InGrid(reference->range)) std::abort();
   std::string error;
-  if (const auto selection = kvhost::ParseSelection(text, error)) {
+  if (const auto selection = kvhost::ParseSelection(text, kvhost::kExcel4Grid, error)) {
     for (const kvhost::CellRange& area : selection->areas)
-      if (!InGrid(area)) std::abort();
+      if (!kvhost::kExcel4Grid.Holds(area)) std::abort();
   } else if (error.empty()) {
     std::abort();
   }

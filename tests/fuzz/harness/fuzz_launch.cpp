@@ -19,7 +19,7 @@ namespace {
 kvhost::CellRange FuzzedArea(kvfuzz::FuzzInput& in) {
   std::uint32_t rows[2] = {in.Byte() % 64u, in.Byte() % 64u};
   std::uint32_t columns[2] = {in.Byte() % 8u, in.Byte() % 8u};
-  if (in.Byte() % 16 == 15) rows[1] = kvhost::kMaxRows - 1; // a whole column
+  if (in.Byte() % 16 == 15) rows[1] = kvhost::kExcel4Grid.rows - 1; // a whole column
   if (rows[0] > rows[1]) std::swap(rows[0], rows[1]);
   if (columns[0] > columns[1]) std::swap(columns[0], columns[1]);
   return kvhost::CellRange{rows[0], rows[1], columns[0], columns[1]};
