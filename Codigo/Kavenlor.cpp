@@ -65,6 +65,14 @@ bool OffersExcel12() {
   return true;
 }
 
+} // namespace
+
+bool UsesExcel12() {
+  return g_excel12_functions;
+}
+
+namespace {
+
 // A row's procedure and type text for Excel 12: "skew12", each value record P a Q.
 void Excel12Names(const FunctionRow& row, TableCell& procedure, TableCell& type_text) {
   std::snprintf(procedure, sizeof procedure, " %s12", row[kColProcedure] + 1);

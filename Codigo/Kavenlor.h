@@ -19,6 +19,11 @@ bool FindExcelMainWindow(kvp::WindowHandle& window);
 // language, stamp the tables of that language.
 void ProcessAttach(kvp::ModuleHandle module);
 
+// Whether Excel answers through Excel12v (version 12 or later), as decided when the add-in
+// opened: the worksheet functions are registered for Excel 12 records and the tools read their
+// selections through them.
+bool UsesExcel12();
+
 // Counted-text equality: same length byte and the same characters once lower-cased.
 bool CountedTextEquals(const char* a, const char* b);
 

@@ -1,6 +1,8 @@
 #include "Lancamento.h"
 
+#include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "Arch/Arch.h"
 #include "Cmp/Cmp.h"
@@ -11,6 +13,7 @@
 #include "Pca/Pca.h"
 #include "Rlm/Rlm.h"
 #include "Tabelas.h"
+#include "xll/Excel12.h"
 #include "xll/ExcelCall.h"
 #include "xll/Firewall.h"
 #include "xll/xloper.h"
@@ -75,27 +78,50 @@ constexpr BilingualText kArchData{
 
 // SELECTION as one rectangle of the active sheet. Several areas or cells of another sheet come
 // as a reference of type 8, anything else that is selected (a drawing, a chart item) as no
-// reference at all: false for both, and no cell is read.
-bool SelectedRectangle(SelectionBounds& bounds) {
-  xl::ExcelValue selection;
-  if (ExcelCall(xlfSelection, selection.Fill(), 0) != xlretSuccess) {
+// reference at all: false for both, and no cell is read. Through Excel 12 records the rectangle
+// may lie anywhere on today's grid.
+template <class Oper> bool SelectedRectangleOf(SelectionBounds& bounds) {
+  xl::BasicExcelValue<Oper> selection;
+  int code = xlretFailed;
+  if constexpr (std::is_same_v<Oper, XLOPER>)
+    code = ExcelCall(xlfSelection, selection.Fill(), 0);
+  else
+    code = Excel12(xlfSelection, selection.Fill(), 0);
+  if (code != xlretSuccess) {
     selection.Forget();
     return false;
   }
   if (selection.Type() != xltypeSRef) return false; // given back as the owner ends
   selection.Forget(); // one rectangle: nothing of Excel's memory to give back
-  const XLREF& area = selection->val.sref.ref;
-  bounds = SelectionBounds{area.rwFirst, area.rwLast, area.colFirst, area.colLast};
+  const auto& area = selection->val.sref.ref;
+  if (area.rwFirst < 0 || area.rwLast < area.rwFirst || area.colFirst < 0 ||
+      area.colLast < area.colFirst)
+    return false;
+  bounds =
+      SelectionBounds{static_cast<unsigned>(area.rwFirst), static_cast<unsigned>(area.rwLast),
+                      static_cast<unsigned>(area.colFirst), static_cast<unsigned>(area.colLast)};
   return true;
 }
 
-// The cells' contents, one GET.CELL (5) call per cell into one record that each read
-// overwrites. Numbers and integers are numbers; texts, Booleans, errors and empty cells are
-// not. A text's memory goes back to Excel as soon as it is read, since only numbers are kept;
-// the last result goes back when the reader ends.
+bool SelectedRectangle(SelectionBounds& bounds) {
+  return UsesExcel12() ? SelectedRectangleOf<XLOPER12>(bounds)
+                       : SelectedRectangleOf<XLOPER>(bounds);
+}
+
+// The selection's cells. Numbers and integers are numbers; texts, Booleans, errors and empty
+// cells are not.
+//
+// Through Excel 4 records, one GET.CELL (5) call per cell into one record that each read
+// overwrites; a text's memory goes back to Excel as soon as it is read, since only numbers are
+// kept, and the last result goes back when the reader ends. Through Excel 12 records, whole
+// rows of the selection at once, up to kBlockCells cells coerced to one array in one call: a
+// million calls into Excel would take seconds. A block that cannot be read holds no numbers.
 class CellReader {
 public:
+  explicit CellReader(const SelectionBounds& bounds) : bounds_(bounds) {}
+
   bool Number(unsigned row, unsigned column, double& value) {
+    if (UsesExcel12()) return NumberInBlock(row, column, value);
     const auto r = static_cast<std::uint16_t>(row);
     const auto c = static_cast<std::uint8_t>(column);
     if (ExcelCall(xlfGetCell, cell_.Fill(), 2, TempInteger(5), TempSheetRange(r, r, c, c)) !=
@@ -110,14 +136,52 @@ public:
   }
 
 private:
+  static constexpr unsigned kBlockCells = 1u << 18;
+
+  bool NumberInBlock(unsigned row, unsigned column, double& value) {
+    if (!held_ || row < block_first_ || row > block_last_) ReadBlock(row);
+    if (!readable_) return false;
+    const XLOPER12& cell =
+        block_->val.array.lparray[std::size_t{row - block_first_} * bounds_.Columns() +
+                                  (column - bounds_.first_column)];
+    switch (xl::BaseType(cell)) {
+    case xltypeNum: value = cell.val.num; return true;
+    case xltypeInt: value = cell.val.w; return true;
+    default: return false;
+    }
+  }
+
+  // The rows from `row` on, as many as a block holds, into one array.
+  void ReadBlock(unsigned row) {
+    const unsigned rows = std::max(1u, kBlockCells / bounds_.Columns());
+    block_first_ = row;
+    block_last_ = bounds_.last_row - row < rows ? bounds_.last_row : row + rows - 1;
+    XLOPER12 area{};
+    area.xltype = xltypeSRef;
+    area.val.sref.count = 1;
+    area.val.sref.ref =
+        XLREF12{static_cast<RW>(block_first_), static_cast<RW>(block_last_),
+                static_cast<COL>(bounds_.first_column), static_cast<COL>(bounds_.last_column)};
+    XLOPER12 type = xl::Integer<XLOPER12>(xltypeMulti);
+    held_ = true;
+    readable_ = Excel12(xlCoerce, block_.Fill(), 2, &area, &type) == xlretSuccess &&
+                block_.Type() == xltypeMulti && block_->val.array.lparray != nullptr &&
+                static_cast<unsigned>(block_->val.array.rows) == block_last_ - block_first_ + 1 &&
+                static_cast<unsigned>(block_->val.array.columns) == bounds_.Columns();
+  }
+
+  const SelectionBounds bounds_;
   xl::ExcelValue cell_;
+  xl::ExcelValue12 block_;
+  bool held_ = false, readable_ = false;
+  unsigned block_first_ = 0, block_last_ = 0;
 };
 
 // The rows whose cells are all numbers, read row by row from left to right; a row is left at
 // its first cell that is not a number. `inside_unit` tells whether every number read lay in
 // [-1, 1], as the entries of a correlation matrix do.
 Matriz ReadRows(const SelectionBounds& bounds, bool& inside_unit) {
-  CellReader reader;
+  CellReader reader(bounds);
   Matriz rows;
   inside_unit = true;
   for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row) {
@@ -170,12 +234,25 @@ short Launch(const char* procedure, Dialog*& dialog, Prepare prepare) {
 } // namespace
 
 std::vector<double> ReadSeries(const SelectionBounds& bounds) {
-  CellReader reader;
+  CellReader reader(bounds);
   std::vector<double> series;
   double value = 0;
-  for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
-    for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
-      if (reader.Number(row, column, value)) series.push_back(value);
+  if (!UsesExcel12()) {
+    for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
+      for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
+        if (reader.Number(row, column, value)) series.push_back(value);
+    return series;
+  }
+  // Blocks hold whole rows: each column's numbers are gathered in one pass down the rows, then
+  // put one after the other, as the cell-by-cell reading orders them.
+  std::vector<std::vector<double>> columns(bounds.Columns());
+  for (auto& numbers : columns)
+    numbers.reserve(bounds.Rows());
+  for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
+    for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
+      if (reader.Number(row, column, value)) columns[column - bounds.first_column].push_back(value);
+  for (const auto& numbers : columns)
+    series.insert(series.end(), numbers.begin(), numbers.end());
   return series;
 }
 
@@ -203,7 +280,7 @@ KV_ENTRY(short) kv_chama_cmp() {
     // days, the fraction cut off. A count of workdays beyond any curve's is not one.
     std::vector<Vertex> rows;
     {
-      CellReader reader;
+      CellReader reader(bounds);
       for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row) {
         double rate = 0, days = 0;
         const bool has_rate = reader.Number(row, bounds.first_column, rate);

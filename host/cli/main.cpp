@@ -90,9 +90,10 @@ int RunCommandLine(int argc, char** argv) {
                  "Excel refuses every call of the add-in from the N-th on")
       ->check(CLI::PositiveNumber);
   bool count_calls = false;
-  app.add_flag("--count-calls", count_calls,
-               "Print how many calls the add-in made through Excel4v, as the last line on "
-               "standard error: N callbacks");
+  app.add_flag(
+      "--count-calls", count_calls,
+      "Print how many calls the add-in made through Excel4v and Excel12v, as the last line on "
+      "standard error: N callbacks");
 
   int status = 0;
   // Every command runs with the settings --lang asks for, made before the add-in is loaded.

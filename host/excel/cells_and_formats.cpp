@@ -77,19 +77,7 @@ template <class Oper> int GetCell(ExcelHost& host, Oper* result, ArgumentsOf<Ope
     column = static_cast<std::uint32_t>(first->colFirst);
     if (!host.app().grid.Holds(row, column)) return xlretInvXloper; // beyond the grid
   }
-  if (result == nullptr) return xlretSuccess;
-  if (sheet->cells.TypeAt(row, column) == ValueType::Number) { // no Value to build for a number
-    SetNumber(result, sheet->cells.NumberAt(row, column));
-    return xlretSuccess;
-  }
-  const Value value = sheet->cells.Get(row, column);
-  switch (value.type) {
-  case ValueType::Number: SetNumber(result, value.number); break;
-  case ValueType::Text: SetText(host, result, value.text); break;
-  case ValueType::Boolean: SetBoolean(result, value.boolean); break;
-  case ValueType::Error: SetError(result, value.error); break;
-  case ValueType::Empty: result->xltype = xltypeNil; break;
-  }
+  if (result != nullptr) SetCellValue(host, result, sheet->cells, row, column);
   return xlretSuccess;
 }
 

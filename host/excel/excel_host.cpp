@@ -224,6 +224,25 @@ template <class Oper> void SetText(ExcelHost& host, Oper* result, const std::str
     result->val.str = host.memory().NewCountedText12(kvp::Utf8ToUtf16(utf8));
 }
 
+template <class Oper>
+void SetCellValue(ExcelHost& host, Oper* result, const Cells& cells, std::uint32_t row,
+                  std::uint32_t column) {
+  double number = 0;
+  switch (cells.TypeAndNumber(row, column, number)) { // no Value to build for these
+  case ValueType::Number: return SetNumber(result, number);
+  case ValueType::Empty: result->xltype = xltypeNil; return;
+  default: break;
+  }
+  const Value value = cells.Get(row, column);
+  switch (value.type) {
+  case ValueType::Number: SetNumber(result, value.number); break;
+  case ValueType::Text: SetText(host, result, value.text); break;
+  case ValueType::Boolean: SetBoolean(result, value.boolean); break;
+  case ValueType::Error: SetError(result, value.error); break;
+  case ValueType::Empty: result->xltype = xltypeNil; break;
+  }
+}
+
 template std::optional<ReferencedCells> ResolveReference(ExcelHost&, const XLOPER&);
 template std::optional<ReferencedCells> ResolveReference(ExcelHost&, const XLOPER12&);
 template void SetError(XLOPER*, std::uint16_t);
@@ -234,5 +253,7 @@ template void SetNumber(XLOPER*, double);
 template void SetNumber(XLOPER12*, double);
 template void SetText(ExcelHost&, XLOPER*, const std::string&);
 template void SetText(ExcelHost&, XLOPER12*, const std::string&);
+template void SetCellValue(ExcelHost&, XLOPER*, const Cells&, std::uint32_t, std::uint32_t);
+template void SetCellValue(ExcelHost&, XLOPER12*, const Cells&, std::uint32_t, std::uint32_t);
 
 } // namespace kvhost

@@ -193,5 +193,9 @@ template <class Oper> void SetNumber(Oper* result, double number);
 // A text result in memory the add-in gives back with xlFree: ANSI for an Excel 4 record, cut to
 // 255 bytes; UTF-16 for an Excel 12 one.
 template <class Oper> void SetText(ExcelHost& host, Oper* result, const std::string& utf8);
+// A cell's value: a number, a text (given back with xlFree), a Boolean, an error, or nil.
+template <class Oper>
+void SetCellValue(ExcelHost& host, Oper* result, const Cells& cells, std::uint32_t row,
+                  std::uint32_t column);
 
 } // namespace kvhost

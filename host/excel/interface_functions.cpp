@@ -68,8 +68,30 @@ bool ConvertScalar(ExcelHost& host, const Oper& source, unsigned type, Oper& out
   }
 }
 
-// xlCoerce(source, [type mask]). References need the cell model and arrays are not copied:
-// both are refused as an invalid record rather than answered wrongly.
+// The values of a reference's one area as an array, row by row: nil for an empty cell, texts
+// given back with the array at xlFree. An Excel 4 array holds at most 65535 rows.
+template <class Oper>
+int CellsAsArray(ExcelHost& host, Oper* result, const ReferencedCells& cells) {
+  const CellRange& area = cells.areas[0];
+  if (std::is_same_v<Oper, XLOPER> && area.Rows() > std::numeric_limits<std::uint16_t>::max())
+    return xlretFailed;
+  if (result == nullptr) return xlretSuccess;
+  Oper* elements = host.memory().template NewArray<Oper>(area.Rows(), area.Columns());
+  std::size_t i = 0;
+  for (std::uint32_t row = area.first_row; row <= area.last_row; ++row)
+    for (std::uint32_t column = area.first_column; column <= area.last_column; ++column)
+      SetCellValue(host, &elements[i++], cells.sheet->cells, row, column);
+  result->xltype = xltypeMulti;
+  result->val.array.lparray = elements;
+  result->val.array.rows = static_cast<decltype(result->val.array.rows)>(area.Rows());
+  result->val.array.columns = static_cast<decltype(result->val.array.columns)>(area.Columns());
+  return xlretSuccess;
+}
+
+// xlCoerce(source, [type mask]). A reference of one area on a worksheet gives its values: an
+// array of them when xltypeMulti is asked, or no type and the area has several cells; else the
+// top-left cell's value, converted as a constant would be. Several areas, and arrays to arrays,
+// are refused as an invalid record rather than answered wrongly.
 template <class Oper> int Coerce(ExcelHost& host, Oper* result, ArgumentsOf<Oper> args) {
   if (args.empty() || args.size() > 2) return xlretInvCount;
   unsigned mask = 0; // 0: Excel's default type
@@ -79,9 +101,20 @@ template <class Oper> int Coerce(ExcelHost& host, Oper* result, ArgumentsOf<Oper
     mask = static_cast<unsigned>(*requested);
   }
   Oper source = *args[0];
+  Oper cell_value = xl::Nil<Oper>(); // a referenced cell's value, given back below
   switch (BaseType(source)) {
   case xltypeRef:
-  case xltypeSRef:
+  case xltypeSRef: {
+    const auto cells = ResolveReference(host, source);
+    if (!cells || cells->areas.size() != 1 || cells->sheet->kind != SheetKind::Worksheet)
+      return xlretInvXloper;
+    const CellRange& area = cells->areas[0];
+    if ((mask & xltypeMulti) || (mask == 0 && (area.Rows() > 1 || area.Columns() > 1)))
+      return CellsAsArray(host, result, *cells);
+    SetCellValue(host, &cell_value, cells->sheet->cells, area.first_row, area.first_column);
+    source = cell_value;
+    break;
+  }
   case xltypeFlow:
   case xltypeBigData: return xlretInvXloper;
   case xltypeMulti: // to a scalar type: the top-left element
@@ -107,8 +140,10 @@ template <class Oper> int Coerce(ExcelHost& host, Oper* result, ArgumentsOf<Oper
       *result = out;
     else
       host.memory().Release(out);
+    host.memory().Release(cell_value); // a text is always copied into `out`
     return xlretSuccess;
   }
+  host.memory().Release(cell_value);
   return xlretInvXloper;
 }
 

@@ -108,6 +108,13 @@ public:
     const Cell* cell = Find(row, column);
     return cell != nullptr && cell->type == ValueType::Number ? cell->number : 0;
   }
+  // The cell's type, and its number in `number` when it holds one: one lookup for both.
+  ValueType TypeAndNumber(std::uint32_t row, std::uint32_t column, double& number) const {
+    const Cell* cell = Find(row, column);
+    if (cell == nullptr) return ValueType::Empty;
+    number = cell->number;
+    return cell->type;
+  }
 
   void SetNumber(std::uint32_t row, std::uint32_t column, double number);
   void SetText(std::uint32_t row, std::uint32_t column, std::string_view utf8);

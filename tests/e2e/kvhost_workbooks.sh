@@ -106,6 +106,18 @@ refused "65,537 rows before Excel 12" "$out/long.xlsx" "holds a value at A65537,
 "$kvhost" eval --data "$out/long.xlsx" "KV.KURT(A1:A65537)" >"$out/long.out" 2>"$out/long.err"
 check "65,537 rows from Excel 12 on" $? 0
 same "65,537 rows: their kurtosis" "$out/long.out" "-1.2"
+# A tool reads a selection past row 65,536 through Excel 12 records, in blocks of rows rather than
+# cell by cell: the histogram of the 65,537 numbers, its mean 32768 and count exact.
+"$kvhost" --count-calls run hist --data "$out/long.xlsx" --select A1:A65537 --ok \
+  --dump "$out/long.json" >/dev/null 2>"$out/long.err"
+check "a histogram of 65,537 rows" $? 0
+"$py" -c '
+import json, sys
+cells = {c["address"]: c["value"] for c in json.load(open(sys.argv[1]))["sheets"][0]["cells"]}
+sys.exit(0 if (cells["B3"], cells["B4"]) == (65537, 32768) else 1)' "$out/long.json"
+check "the histogram counts and averages every row" $? 0
+calls=$(sed -n 's/^\([0-9]*\) callbacks$/\1/p' "$out/long.err")
+if [ -n "$calls" ] && [ "$calls" -lt 200 ]; then pass; else fail "the histogram made $calls calls"; fi
 # A zip bomb: a worksheet of a few MB that inflates past 1 GiB.
 "$py" -c '
 import sys, zipfile

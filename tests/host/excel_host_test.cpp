@@ -448,3 +448,68 @@ TEST(ExcelHost, Excel12CallsAnswerInExcel12Records) {
   EXPECT_TRUE(code != xlretSuccess || contents.xltype == xltypeErr) << "refused, not read";
   EXPECT_EQ(host.memory().BlocksInUse(), 0u);
 }
+
+// xlCoerce of a reference: one cell converts as a constant would; an area, or any cell asked as
+// xltypeMulti, comes as an array of its values row by row, its texts given back with the array.
+// An Excel 4 record reaches neither an array of 65536 rows nor a selection past A1:IV65536.
+TEST(ExcelHost, CoercedReferencesGiveTheirCellsValues) {
+  ExcelHost host;
+  OpenPricesAndRates(host);
+  host.OfferExcel12(true);
+  const SheetId prices = host.app().ActiveSheet().id;
+  XLOPER12 reference{}, multi = xl::Integer<XLOPER12>(xltypeMulti),
+                        text_type = xl::Integer<XLOPER12>(xltypeStr), out{};
+  XLMREF12 area{1, {XLREF12{0, 4, 0, 3}}}; // A1:D5
+  reference.xltype = xltypeRef;
+  reference.val.mref.lpmref = &area;
+  reference.val.mref.idSheet = prices;
+  ASSERT_EQ(Call12(xlCoerce, &out, {&reference}), xlretSuccess) << "several cells: an array";
+  ASSERT_EQ(out.xltype, xltypeMulti);
+  ASSERT_EQ(out.val.array.rows, 5);
+  ASSERT_EQ(out.val.array.columns, 4);
+  const XLOPER12* cell = out.val.array.lparray;
+  EXPECT_EQ(cell[0].xltype, xltypeNum);
+  EXPECT_EQ(cell[0].val.num, 2.5);
+  EXPECT_EQ(cell[3].val.num, -1) << "D1, the fourth of the first row";
+  EXPECT_EQ(Utf8Text(cell[4]), "Preço");
+  EXPECT_EQ(cell[8].xltype, xltypeBool);
+  EXPECT_EQ(cell[12].xltype, xltypeErr);
+  EXPECT_EQ(cell[12].val.err, 42);
+  EXPECT_EQ(cell[1].xltype, xltypeNil);
+  EXPECT_EQ(cell[19].xltype, xltypeNil);
+  ASSERT_EQ(Call12(xlFree, nullptr, {&out}), xlretSuccess);
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u) << "the array's text went with it";
+
+  area.reftbl[0] = XLREF12{0, 0, 0, 0};
+  ASSERT_EQ(Call12(xlCoerce, &out, {&reference, &multi}), xlretSuccess);
+  EXPECT_EQ(out.xltype, xltypeMulti) << "one cell asked as an array";
+  EXPECT_EQ(out.val.array.rows * out.val.array.columns, 1);
+  Call12(xlFree, nullptr, {&out});
+  ASSERT_EQ(Call12(xlCoerce, &out, {&reference, &text_type}), xlretSuccess);
+  EXPECT_EQ(Utf8Text(out), "2.5") << "one cell converts as its value would";
+  Call12(xlFree, nullptr, {&out});
+  area.reftbl[0] = XLREF12{1, 1, 0, 0};
+  ASSERT_EQ(Call12(xlCoerce, &out, {&reference}), xlretSuccess);
+  EXPECT_EQ(Utf8Text(out), "Preço");
+  Call12(xlFree, nullptr, {&out});
+
+  XLMREF12 two_areas{2, {XLREF12{0, 0, 0, 0}}};
+  reference.val.mref.lpmref = &two_areas;
+  EXPECT_EQ(Call12(xlCoerce, &out, {&reference}), xlretInvXloper) << "several areas";
+
+  // The Excel 4 record: a whole column of 65536 rows is no array of it; a selection past its
+  // grid is not given to it, while the Excel 12 record carries it.
+  XLMREF whole{1, {XLREF{0, 65535, 0, 0}}};
+  XLOPER column{}, multi4 = Integer(xltypeMulti), array{};
+  column.xltype = xltypeRef;
+  column.val.mref.lpmref = &whole;
+  column.val.mref.idSheet = prices;
+  EXPECT_EQ(Excel4(xlCoerce, &array, 2, &column, &multi4), xlretFailed);
+  host.app().Select(Selection{prices, {CellRange{0, 99999, 0, 1}}});
+  XLOPER selection{};
+  EXPECT_EQ(Excel4(xlfSelection, &selection, 0), xlretFailed);
+  XLOPER12 selection12{};
+  ASSERT_EQ(Call12(xlfSelection, &selection12, {}), xlretSuccess);
+  EXPECT_EQ(selection12.val.sref.ref.rwLast, 99999);
+  EXPECT_EQ(host.memory().BlocksInUse(), 0u);
+}
