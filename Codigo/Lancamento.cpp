@@ -103,6 +103,35 @@ template <class Oper> bool SelectedRectangleOf(SelectionBounds& bounds) {
   return true;
 }
 
+// Through Excel 12 records, at most this many cells are read in one call.
+constexpr unsigned kBlockCells = 1u << 18;
+
+// The cells of `area` coerced to one array in one call, into `block` (the array it held goes
+// back to Excel first); false when Excel gives no array of the area's shape.
+bool ReadBlock12(const SelectionBounds& area, xl::ExcelValue12& block) {
+  block.Release();
+  XLOPER12 reference{};
+  reference.xltype = xltypeSRef;
+  reference.val.sref.count = 1;
+  reference.val.sref.ref =
+      XLREF12{static_cast<RW>(area.first_row), static_cast<RW>(area.last_row),
+              static_cast<COL>(area.first_column), static_cast<COL>(area.last_column)};
+  XLOPER12 type = xl::Integer<XLOPER12>(xltypeMulti);
+  return Excel12(xlCoerce, block.Fill(), 2, &reference, &type) == xlretSuccess &&
+         block.Type() == xltypeMulti && block->val.array.lparray != nullptr &&
+         static_cast<unsigned>(block->val.array.rows) == area.Rows() &&
+         static_cast<unsigned>(block->val.array.columns) == area.Columns();
+}
+
+// A number or an integer of a block; nothing else is a number.
+bool NumberOf(const XLOPER12& cell, double& value) {
+  switch (xl::BaseType(cell)) {
+  case xltypeNum: value = cell.val.num; return true;
+  case xltypeInt: value = cell.val.w; return true;
+  default: return false;
+  }
+}
+
 bool SelectedRectangle(SelectionBounds& bounds) {
   return UsesExcel12() ? SelectedRectangleOf<XLOPER12>(bounds)
                        : SelectedRectangleOf<XLOPER>(bounds);
@@ -136,38 +165,21 @@ public:
   }
 
 private:
-  static constexpr unsigned kBlockCells = 1u << 18;
-
   bool NumberInBlock(unsigned row, unsigned column, double& value) {
-    if (!held_ || row < block_first_ || row > block_last_) ReadBlock(row);
-    if (!readable_) return false;
-    const XLOPER12& cell =
-        block_->val.array.lparray[std::size_t{row - block_first_} * bounds_.Columns() +
-                                  (column - bounds_.first_column)];
-    switch (xl::BaseType(cell)) {
-    case xltypeNum: value = cell.val.num; return true;
-    case xltypeInt: value = cell.val.w; return true;
-    default: return false;
+    if (!held_ || row < block_first_ || row > block_last_) {
+      // The rows from `row` on, as many as a block holds.
+      const unsigned rows = std::max(1u, kBlockCells / bounds_.Columns());
+      block_first_ = row;
+      block_last_ = bounds_.last_row - row < rows ? bounds_.last_row : row + rows - 1;
+      held_ = true;
+      readable_ = ReadBlock12(
+          SelectionBounds{block_first_, block_last_, bounds_.first_column, bounds_.last_column},
+          block_);
     }
-  }
-
-  // The rows from `row` on, as many as a block holds, into one array.
-  void ReadBlock(unsigned row) {
-    const unsigned rows = std::max(1u, kBlockCells / bounds_.Columns());
-    block_first_ = row;
-    block_last_ = bounds_.last_row - row < rows ? bounds_.last_row : row + rows - 1;
-    XLOPER12 area{};
-    area.xltype = xltypeSRef;
-    area.val.sref.count = 1;
-    area.val.sref.ref =
-        XLREF12{static_cast<RW>(block_first_), static_cast<RW>(block_last_),
-                static_cast<COL>(bounds_.first_column), static_cast<COL>(bounds_.last_column)};
-    XLOPER12 type = xl::Integer<XLOPER12>(xltypeMulti);
-    held_ = true;
-    readable_ = Excel12(xlCoerce, block_.Fill(), 2, &area, &type) == xlretSuccess &&
-                block_.Type() == xltypeMulti && block_->val.array.lparray != nullptr &&
-                static_cast<unsigned>(block_->val.array.rows) == block_last_ - block_first_ + 1 &&
-                static_cast<unsigned>(block_->val.array.columns) == bounds_.Columns();
+    return readable_ &&
+           NumberOf(block_->val.array.lparray[std::size_t{row - block_first_} * bounds_.Columns() +
+                                              (column - bounds_.first_column)],
+                    value);
   }
 
   const SelectionBounds bounds_;
@@ -234,25 +246,39 @@ short Launch(const char* procedure, Dialog*& dialog, Prepare prepare) {
 } // namespace
 
 std::vector<double> ReadSeries(const SelectionBounds& bounds) {
-  CellReader reader(bounds);
   std::vector<double> series;
   double value = 0;
   if (!UsesExcel12()) {
+    CellReader reader(bounds);
     for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
       for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
         if (reader.Number(row, column, value)) series.push_back(value);
     return series;
   }
-  // Blocks hold whole rows: each column's numbers are gathered in one pass down the rows, then
-  // put one after the other, as the cell-by-cell reading orders them.
-  std::vector<std::vector<double>> columns(bounds.Columns());
-  for (auto& numbers : columns)
-    numbers.reserve(bounds.Rows());
-  for (unsigned row = bounds.first_row; row <= bounds.last_row; ++row)
-    for (unsigned column = bounds.first_column; column <= bounds.last_column; ++column)
-      if (reader.Number(row, column, value)) columns[column - bounds.first_column].push_back(value);
-  for (const auto& numbers : columns)
-    series.insert(series.end(), numbers.begin(), numbers.end());
+  // Column by column as above, in blocks: whole columns, as many as a block holds, or pieces
+  // of one column when it is longer than a block.
+  const unsigned rows = std::min(bounds.Rows(), kBlockCells);
+  const unsigned columns = std::max(1u, kBlockCells / rows);
+  xl::ExcelValue12 block;
+  for (unsigned first_column = bounds.first_column;;) {
+    const unsigned last_column = bounds.last_column - first_column < columns
+                                     ? bounds.last_column
+                                     : first_column + columns - 1;
+    for (unsigned first_row = bounds.first_row;;) {
+      const unsigned last_row =
+          bounds.last_row - first_row < rows ? bounds.last_row : first_row + rows - 1;
+      const SelectionBounds area{first_row, last_row, first_column, last_column};
+      if (ReadBlock12(area, block))
+        for (unsigned c = 0; c < area.Columns(); ++c)
+          for (unsigned r = 0; r < area.Rows(); ++r)
+            if (NumberOf(block->val.array.lparray[std::size_t{r} * area.Columns() + c], value))
+              series.push_back(value);
+      if (last_row == bounds.last_row) break;
+      first_row = last_row + 1;
+    }
+    if (last_column == bounds.last_column) break;
+    first_column = last_column + 1;
+  }
   return series;
 }
 

@@ -93,7 +93,8 @@ int RunCommandLine(int argc, char** argv) {
   app.add_flag(
       "--count-calls", count_calls,
       "Print how many calls the add-in made through Excel4v and Excel12v, as the last line on "
-      "standard error: N callbacks");
+      "standard error: N callbacks (before it, any blocks of Excel's memory the add-in never "
+      "gave back with xlFree)");
 
   int status = 0;
   // Every command runs with the settings --lang asks for, made before the add-in is loaded.
@@ -310,6 +311,9 @@ int RunCommandLine(int argc, char** argv) {
     std::cerr << "kvhost: cannot write the standard output: " << std::strerror(errno) << '\n';
     status = kvhost::kExitUsage;
   }
+  if (count_calls && kvhost::BlocksNeverFreed() > 0)
+    std::cerr << "kvhost: the add-in never gave back " << kvhost::BlocksNeverFreed()
+              << " blocks of Excel's memory (xlFree)\n";
   if (count_calls) std::cerr << kvhost::CallbacksMade() << " callbacks\n";
   return status;
 }

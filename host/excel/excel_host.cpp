@@ -48,7 +48,12 @@ ExcelHost::ExcelHost() : status_in_place_(isatty(STDERR_FILENO) == 1) {
   app_.main_window = kMainWindow;
 }
 
+namespace {
+std::size_t g_blocks_never_freed = 0;
+} // namespace
+
 ExcelHost::~ExcelHost() {
+  g_blocks_never_freed += memory_.BlocksInUse();
   kvp::UnregisterTopLevelWindow(kMainWindow);
   kvp::SetMessageBoxHandler(nullptr, nullptr);
   XlInstallDispatcher(nullptr, nullptr);
@@ -81,6 +86,10 @@ void SetCallFaults(const CallFaults& faults) {
 
 long CallbacksMade() {
   return g_callbacks;
+}
+
+std::size_t BlocksNeverFreed() {
+  return g_blocks_never_freed;
 }
 
 bool OutOfMemoryInCallbacks() {

@@ -78,6 +78,9 @@ void SetCallFaults(const CallFaults& faults);
 void ArmCallFaults();
 // How many calls the add-in has made through Excel4v since ArmCallFaults.
 long CallbacksMade();
+// Blocks of memory the hosts that ended had lent the add-in (texts, arrays, rectangle lists in
+// answers) and never got back with xlFree.
+std::size_t BlocksNeverFreed();
 // Whether a call of the add-in failed because kvhost ran out of memory while serving it: the
 // add-in got xlretFailed, as Excel answers a call it cannot complete, and the run ends with
 // kvhost's own "out of memory".
