@@ -1,6 +1,7 @@
 // kvhost's Excel answering calls made through Excel4, as an add-in makes them.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -493,8 +494,13 @@ TEST(ExcelHost, CoercedReferencesGiveTheirCellsValues) {
   EXPECT_EQ(Utf8Text(out), "Preço");
   Call12(xlFree, nullptr, {&out});
 
-  XLMREF12 two_areas{2, {XLREF12{0, 0, 0, 0}}};
-  reference.val.mref.lpmref = &two_areas;
+  // A list of two rectangles: the record's one, and the one stored right after it.
+  struct {
+    XLMREF12 list;
+    XLREF12 second;
+  } two_areas{{2, {XLREF12{0, 0, 0, 0}}}, XLREF12{2, 2, 0, 0}};
+  static_assert(offsetof(decltype(two_areas), second) == sizeof(XLMREF12));
+  reference.val.mref.lpmref = &two_areas.list;
   EXPECT_EQ(Call12(xlCoerce, &out, {&reference}), xlretInvXloper) << "several areas";
 
   // The Excel 4 record: a whole column of 65536 rows is no array of it; a selection past its
