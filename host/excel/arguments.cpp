@@ -27,21 +27,13 @@ public:
     std::string ansi = kvp::Utf8ToAnsi(utf8.substr(0, end));
     // An XLOPER text holds at most 255 characters; longer cell texts reach the add-in cut.
     const std::size_t length = std::min<std::size_t>(ansi.size(), 255);
-    const std::size_t need = length + 2; // length byte, characters, a closing zero
-    if (blocks_.empty() || used_ + need > kBlockSize) {
-      blocks_.push_back(std::make_unique<char[]>(kBlockSize));
-      used_ = 0;
-    }
-    char* text = blocks_.back().get() + used_;
-    used_ += need;
+    char* text = ansi_.Take(length + 2); // length byte, characters, a closing zero
     text[0] = static_cast<char>(static_cast<unsigned char>(length));
     std::memcpy(text + 1, ansi.data(), length);
     text[length + 1] = '\0';
     return text;
   }
 
-  // An Excel 12 text holds at most 32767 UTF-16 units; a longer cell text reaches the add-in
-  // cut, never in the middle of a surrogate pair.
   // Equal texts in one call share their record text, as a workbook's shared string is kept
   // once: the add-in only reads them, and a long text shown by many cells would otherwise cost
   // its 64 KiB in every cell.
@@ -52,17 +44,33 @@ public:
   }
 
 private:
+  // Counted texts packed one after another into blocks of kBlockUnits units, each far longer
+  // than the longest text.
+  template <class Char> class Blocks {
+  public:
+    Char* Take(std::size_t units) {
+      if (blocks_.empty() || used_ + units > kBlockUnits) {
+        blocks_.push_back(std::make_unique<Char[]>(kBlockUnits));
+        used_ = 0;
+      }
+      Char* taken = blocks_.back().get() + used_;
+      used_ += units;
+      return taken;
+    }
+
+  private:
+    static constexpr std::size_t kBlockUnits = 1 << 16;
+    std::vector<std::unique_ptr<Char[]>> blocks_;
+    std::size_t used_ = 0;
+  };
+
+  // An Excel 12 text holds at most 32767 UTF-16 units; a longer cell text reaches the add-in
+  // cut, never in the middle of a surrogate pair.
   XCHAR* CopyCountedText12(std::string_view utf8) {
     const std::u16string units = kvp::Utf8ToUtf16(utf8);
     std::size_t length = std::min<std::size_t>(units.size(), kMaxText12);
     if (length < units.size() && length > 0 && (units[length - 1] & 0xFC00) == 0xD800) --length;
-    const std::size_t need = length + 2; // length unit, units, a closing zero
-    if (blocks12_.empty() || used12_ + need > kBlockUnits) {
-      blocks12_.push_back(std::make_unique<XCHAR[]>(kBlockUnits));
-      used12_ = 0;
-    }
-    XCHAR* text = blocks12_.back().get() + used12_;
-    used12_ += need;
+    XCHAR* text = utf16_.Take(length + 2); // length unit, units, a closing zero
     text[0] = static_cast<XCHAR>(length);
     std::copy_n(units.begin(), length, text + 1);
     text[length + 1] = 0;
@@ -70,13 +78,9 @@ private:
   }
 
   static constexpr std::size_t kMaxText12 = 32767;
-  static constexpr std::size_t kBlockUnits = 1 << 16; // more than the longest text
-  std::vector<std::unique_ptr<XCHAR[]>> blocks12_;
-  std::size_t used12_ = 0;
+  Blocks<char> ansi_;
+  Blocks<XCHAR> utf16_;
   std::unordered_map<std::string, XCHAR*> texts12_;
-  static constexpr std::size_t kBlockSize = 1 << 16; // more than the longest text
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t used_ = 0;
 };
 
 namespace {
