@@ -52,10 +52,6 @@ void FetchAddInFileName(xl::ExcelValue& file_name) {
   ExcelCall(xlGetName, file_name.Fill(), 0);
 }
 
-// Excel 2007 and later call the worksheet functions' Excel 12 procedures, whose records carry
-// the whole grid and UTF-16 texts; decided as the add-in opens.
-bool g_excel12_functions = false;
-
 // The version says 12 or later and Excel answers through the Excel 12 entry point.
 bool OffersExcel12() {
   if (std::atoi(ExcelVersion().c_str()) < 12 || !ConnectExcel12()) return false;
@@ -68,7 +64,7 @@ bool OffersExcel12() {
 } // namespace
 
 bool UsesExcel12() {
-  return g_excel12_functions;
+  return Excel12InUse();
 }
 
 namespace {
@@ -91,7 +87,7 @@ void RegisterFunctionRow(xl::ExcelValue& file_name, FunctionRow& row,
     args[1 + column] =
         (column == kColMacroType && macro_type != nullptr) ? macro_type : TempText(row[column]);
   TableCell procedure, type_text;
-  if (g_excel12_functions) {
+  if (UsesExcel12()) {
     Excel12Names(row, procedure, type_text);
     args[1 + kColProcedure] = TempText(procedure);
     args[1 + kColTypeText] = TempText(type_text);
@@ -171,7 +167,7 @@ KV_ENTRY(int) xlAutoOpen() {
   return Guarded("xlAutoOpen", 1, [] {
     FindExcelMainWindow(ExcelMainWindow);
     ExcelLayerInit();
-    g_excel12_functions = OffersExcel12();
+    UseExcel12(OffersExcel12());
     xl::ExcelValue file_name, query;
     FetchAddInFileName(file_name);
     for (FunctionRow& row : FunctionTable(CurrentLanguage))

@@ -6,10 +6,13 @@
 #include <variant>
 
 #include "Tabelas.h"
-#include "xll/ExcelCall.h"
+#include "kvplatform/ansi.h"
+#include "xll/Excel12.h"
+#include "xll/MacroCall.h"
 #include "xll/xloper.h"
 
 namespace {
+using A = xl::MacroArg;
 using palette::kBlack;
 using palette::kWhite;
 constexpr std::int16_t kSheetText = palette::kBlue;
@@ -33,133 +36,148 @@ constexpr std::int16_t kFirstChartGroup = 1;
 constexpr std::int16_t kCategoryLabel = 4; // DATA.LABEL: each point shows its category
 constexpr std::int16_t kCustom = 0;        // PATTERNS: a line or area of the colours given
 constexpr std::int16_t kNone = 2;          // PATTERNS: no line, no area
-constexpr int kMaxPatternArguments = 12;
+constexpr std::size_t kMaxPatternArguments = 12;
 
-char Arial[] = " Arial";
-char NormalStyle[] = " Normal";
-char NegritoStyle[] = " Negrito";
-char BoldStyle[] = " Bold";
-char TitleItem[] = " Title";
+constexpr std::string_view kArial = "Arial";
+constexpr std::string_view kNormalStyle = "Normal";
+constexpr std::string_view kTitleItem = "Title";
 
-char* BoldStyleName() {
-  static char* const kNames[] = {NegritoStyle, BoldStyle};
+std::string_view BoldStyleName() {
+  static constexpr std::string_view kNames[] = {"Negrito", "Bold"};
   return kNames[LanguageIndex(CurrentLanguage)];
 }
 
-// A writable counted text for the characters given (at most 255 are kept).
-std::string Counted(std::string_view text) {
-  std::string counted(1, ' ');
-  counted.append(text.substr(0, 255));
-  return counted;
+xl::SheetArea Area(const SheetRect& rect) {
+  return xl::SheetArea{rect.first_row, rect.last_row, rect.first_col, rect.last_col};
 }
 
 // FONT.PROPERTIES(font, style, size, six unchanged, colour) on the selection.
-void Font(char* style, std::int16_t size, std::int16_t colour) {
-  ExcelCall(xlcFontPropertiesIntl, nullptr, 10, TempText(Arial), TempText(style), TempInteger(size),
-            TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
-            TempOmitted(), TempInteger(colour));
+void Font(std::string_view style, std::int16_t size, std::int16_t colour) {
+  xl::Macro(xlcFontPropertiesIntl,
+            {A::Text(kArial), A::Text(style), A::Integer(size), A::Omitted(), A::Omitted(),
+             A::Omitted(), A::Omitted(), A::Omitted(), A::Omitted(), A::Integer(colour)});
 }
 
 // The new chart sheet made active: emptied and sized with the window.
 void ClearNewChart() {
-  ExcelCall(xlcSelectChart, nullptr, 0);
-  ExcelCall(xlcClear, nullptr, 1, TempInteger(kClearContents));
-  ExcelCall(xlcOptionsChart, nullptr, 3, TempOmitted(), TempOmitted(), TempBoolean(1));
+  xl::Macro(xlcSelectChart, {});
+  xl::Macro(xlcClear, {A::Integer(kClearContents)});
+  xl::Macro(xlcOptionsChart, {A::Omitted(), A::Omitted(), A::Boolean(true)});
 }
 } // namespace
 
-std::uint8_t SheetColumn(std::size_t column) {
-  if (column > 255) throw std::out_of_range("the sheet has 256 columns");
-  return static_cast<std::uint8_t>(column);
+SheetSize SheetInUse() {
+  return Excel12InUse() ? kExcel12Sheet : kExcel4Sheet;
 }
 
-std::uint16_t SheetRow(std::size_t row) {
-  if (row > 65535) throw std::out_of_range("the sheet has 65536 rows");
-  return static_cast<std::uint16_t>(row);
+std::uint32_t SheetColumn(std::size_t column) {
+  const std::uint32_t columns = xl::GridInUse().columns;
+  if (column >= columns)
+    throw std::out_of_range("the sheet has " + std::to_string(columns) + " columns");
+  return static_cast<std::uint32_t>(column);
 }
 
-CellBlock::CellBlock(std::uint16_t rows, std::uint16_t columns)
+std::uint32_t SheetRow(std::size_t row) {
+  const std::uint32_t rows = xl::GridInUse().rows;
+  if (row >= rows) throw std::out_of_range("the sheet has " + std::to_string(rows) + " rows");
+  return static_cast<std::uint32_t>(row);
+}
+
+template <class Oper>
+BasicCellBlock<Oper>::BasicCellBlock(std::uint32_t rows, std::uint32_t columns)
     : rows_(rows), columns_(columns), cells_(static_cast<std::size_t>(rows) * columns) {
-  for (XLOPER& cell : cells_)
+  for (Oper& cell : cells_)
     cell.xltype = xltypeNil;
 }
 
-XLOPER& CellBlock::At(std::uint16_t row, std::uint16_t column) {
+template <class Oper> Oper& BasicCellBlock<Oper>::At(std::uint32_t row, std::uint32_t column) {
   return cells_.at(static_cast<std::size_t>(row) * columns_ + column);
 }
 
-void CellBlock::Number(std::uint16_t row, std::uint16_t column, double value) {
-  XLOPER& cell = At(row, column);
+template <class Oper>
+void BasicCellBlock<Oper>::Number(std::uint32_t row, std::uint32_t column, double value) {
+  Oper& cell = At(row, column);
   cell.xltype = xltypeNum;
   cell.val.num = value;
 }
 
-void CellBlock::Text(std::uint16_t row, std::uint16_t column, std::string_view ansi) {
-  XLOPER& cell = At(row, column);
-  const std::string counted = Counted(ansi);
-  texts_.push_back(std::make_unique<char[]>(counted.size() + 1));
-  char* stored = texts_.back().get();
-  std::memcpy(stored, counted.c_str(), counted.size() + 1);
+template <class Oper>
+void BasicCellBlock<Oper>::Text(std::uint32_t row, std::uint32_t column, std::string_view ansi) {
+  Oper& cell = At(row, column);
+  std::basic_string<Char> text;
+  if constexpr (std::is_same_v<Oper, XLOPER>)
+    text = ansi.substr(0, 255);
+  else
+    text = kvp::AnsiToUtf16(ansi.substr(0, 255));
+  texts_.push_back(std::make_unique<Char[]>(text.size() + 2));
+  Char* stored = texts_.back().get();
+  stored[0] = static_cast<Char>(text.size());
+  std::copy(text.begin(), text.end(), stored + 1);
+  stored[text.size() + 1] = 0;
   cell.xltype = xltypeStr;
-  cell.val.str = StampCountedText(stored);
+  cell.val.str = stored;
 }
 
-void CellBlock::Integer(std::uint16_t row, std::uint16_t column, std::int16_t value) {
-  XLOPER& cell = At(row, column);
+template <class Oper>
+void BasicCellBlock<Oper>::Integer(std::uint32_t row, std::uint32_t column, std::int16_t value) {
+  Oper& cell = At(row, column);
   cell.xltype = xltypeInt;
   cell.val.w = value;
 }
 
-void CellBlock::Count(std::uint16_t row, std::uint16_t column, std::size_t value) {
+template <class Oper>
+void BasicCellBlock<Oper>::Count(std::uint32_t row, std::uint32_t column, std::size_t value) {
   if (value <= 32767)
     Integer(row, column, static_cast<std::int16_t>(value));
   else
     Number(row, column, static_cast<double>(value));
 }
 
-void CellBlock::Error(std::uint16_t row, std::uint16_t column, std::uint16_t code) {
-  XLOPER& cell = At(row, column);
+template <class Oper>
+void BasicCellBlock<Oper>::Error(std::uint32_t row, std::uint32_t column, std::uint16_t code) {
+  Oper& cell = At(row, column);
   cell.xltype = xltypeErr;
   cell.val.err = code;
 }
 
+template class BasicCellBlock<XLOPER>;
+template class BasicCellBlock<XLOPER12>;
+
 namespace {
 // The active sheet renamed, its gridlines off.
 void NameSheetWithoutGridlines(std::string_view sheet_name) {
-  std::string name = Counted(sheet_name);
-  ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
-  ExcelCall(xlcOptionsView, nullptr, 8, TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
-            TempOmitted(), TempOmitted(), TempOmitted(), TempBoolean(0));
+  xl::Macro(xlcWorkbookName, {A::Omitted(), A::Text(sheet_name)});
+  xl::Macro(xlcOptionsView, {A::Omitted(), A::Omitted(), A::Omitted(), A::Omitted(), A::Omitted(),
+                             A::Omitted(), A::Omitted(), A::Boolean(false)});
 }
 } // namespace
 
 void OpenBareResultWorkbook(std::string_view sheet_name, EchoOff when) {
-  ExcelCall(xlcNew, nullptr, 1, TempInteger(kNewWorksheetBook));
-  if (when == EchoOff::AfterNew) ExcelCall(xlcEcho, nullptr, 1, TempBoolean(0));
+  xl::Macro(xlcNew, {A::Integer(kNewWorksheetBook)});
+  if (when == EchoOff::AfterNew) xl::Macro(xlcEcho, {A::Boolean(false)});
   NameSheetWithoutGridlines(sheet_name);
-  if (when == EchoOff::AfterGridlines) ExcelCall(xlcEcho, nullptr, 1, TempBoolean(0));
+  if (when == EchoOff::AfterGridlines) xl::Macro(xlcEcho, {A::Boolean(false)});
 }
 
 void AddDataSheet(std::string_view sheet_name, bool black_and_white) {
-  ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kWorksheet));
+  xl::Macro(xlcWorkbookInsert, {A::Integer(kWorksheet)});
   NameSheetWithoutGridlines(sheet_name);
   StyleWholeSheet(black_and_white);
 }
 
 void HideSheet(std::string_view sheet_name) {
-  std::string name = Counted(sheet_name);
-  ExcelCall(xlcWorkbookHide, nullptr, 2, TempText(name.data()), TempBoolean(1));
+  xl::Macro(xlcWorkbookHide, {A::Text(sheet_name), A::Boolean(true)});
 }
 
 void StyleWholeSheet(bool black_and_white) {
-  SelectRange(SheetRect{0, 65535, 0, 255});
+  const xl::SheetGrid grid = xl::GridInUse();
+  SelectRange(SheetRect{0, grid.rows - 1, 0, grid.columns - 1});
   if (black_and_white) {
-    ExcelCall(xlcFontPropertiesIntl, nullptr, 3, TempText(Arial), TempText(NormalStyle),
-              TempInteger(10));
+    xl::Macro(xlcFontPropertiesIntl, {A::Text(kArial), A::Text(kNormalStyle), A::Integer(10)});
     return;
   }
-  ExcelCall(xlcPatterns, nullptr, 2, TempInteger(kSolid), TempInteger(kSheetFill));
-  Font(NormalStyle, 10, kSheetText);
+  xl::Macro(xlcPatterns, {A::Integer(kSolid), A::Integer(kSheetFill)});
+  Font(kNormalStyle, 10, kSheetText);
 }
 
 void OpenResultWorkbook(std::string_view sheet_name, bool black_and_white, EchoOff when) {
@@ -167,135 +185,148 @@ void OpenResultWorkbook(std::string_view sheet_name, bool black_and_white, EchoO
   StyleWholeSheet(black_and_white);
 }
 
-void WriteCellBlock(std::uint16_t first_row, std::uint8_t first_col, CellBlock& block) {
+template <class Oper>
+void WriteCellBlock(std::uint32_t first_row, std::uint32_t first_col, BasicCellBlock<Oper>& block) {
   if (block.rows() == 0 || block.columns() == 0) return;
-  XLOPER sheet{};
+  using Ref = typename xl::Kind<Oper>::Ref;
+  using Row = decltype(Ref{}.rwFirst);
+  using Column = decltype(Ref{}.colFirst);
+  Oper sheet{};
   // Without the sheet's id there is no reference to write through.
-  if (ExcelCall(xlSheetId, &sheet, 0) != xlretSuccess) return;
-  XLMREF rectangles{};
+  if (xl::Macro(xlSheetId, &sheet, {}) != xlretSuccess) return;
+  typename xl::Kind<Oper>::MRef rectangles{};
   rectangles.count = 1;
   rectangles.reftbl[0] =
-      XLREF{first_row, static_cast<std::uint16_t>(first_row + block.rows() - 1), first_col,
-            static_cast<std::uint8_t>(first_col + block.columns() - 1)};
-  XLOPER reference{};
+      Ref{static_cast<Row>(first_row), static_cast<Row>(first_row + block.rows() - 1),
+          static_cast<Column>(first_col), static_cast<Column>(first_col + block.columns() - 1)};
+  Oper reference{};
   reference.xltype = xltypeRef;
   reference.val.mref.lpmref = &rectangles;
   reference.val.mref.idSheet = sheet.val.mref.idSheet;
-  XLOPER values{};
+  Oper values{};
   values.xltype = xltypeMulti;
   values.val.array.lparray = block.cells();
-  values.val.array.rows = block.rows();
-  values.val.array.columns = block.columns();
-  ExcelCall(xlSet, nullptr, 2, &reference, &values);
+  values.val.array.rows = static_cast<decltype(values.val.array.rows)>(block.rows());
+  values.val.array.columns = static_cast<decltype(values.val.array.columns)>(block.columns());
+  xl::Macro(xlSet, static_cast<Oper*>(nullptr), {A::Answer(reference), A::Answer(values)});
 }
+template void WriteCellBlock(std::uint32_t, std::uint32_t, BasicCellBlock<XLOPER>&);
+template void WriteCellBlock(std::uint32_t, std::uint32_t, BasicCellBlock<XLOPER12>&);
 
 void SelectRange(const SheetRect& rect) {
-  ExcelCall(xlcSelect, nullptr, 1,
-            TempSheetRange(rect.first_row, rect.last_row, rect.first_col, rect.last_col));
+  xl::Macro(xlcSelect, {A::Area(Area(rect))});
 }
 
 void FrameRange(const SheetRect& rect) {
   SelectRange(rect);
-  ExcelCall(xlcBorder, nullptr, 1, TempInteger(kThinOutline));
+  xl::Macro(xlcBorder, {A::Integer(kThinOutline)});
 }
 
 void CenterRange() {
-  ExcelCall(xlcAlignment, nullptr, 1, TempInteger(kCentre));
+  xl::Macro(xlcAlignment, {A::Integer(kCentre)});
 }
 
 void BoldActiveCell() {
-  ExcelCall(xlcActiveCellFontIntl, nullptr, 2, TempOmitted(), TempText(BoldStyleName()));
+  xl::Macro(xlcActiveCellFontIntl, {A::Omitted(), A::Text(BoldStyleName())});
 }
 
 void FormatRangeNumbers(std::string_view format) {
-  std::string counted = Counted(format);
-  ExcelCall(xlcFormatNumberIntl, nullptr, 1, TempText(counted.data()));
+  xl::Macro(xlcFormatNumberIntl, {A::Text(format)});
 }
 
 void ShadeRange(bool black_and_white) {
   if (black_and_white) return;
-  ExcelCall(xlcPatterns, nullptr, 2, TempInteger(kSolid), TempInteger(kWhite));
-  ExcelCall(xlcFontPropertiesIntl, nullptr, 10, TempOmitted(), TempOmitted(), TempOmitted(),
-            TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(),
-            TempOmitted(), TempInteger(kBlack));
+  xl::Macro(xlcPatterns, {A::Integer(kSolid), A::Integer(kWhite)});
+  xl::Macro(xlcFontPropertiesIntl,
+            {A::Omitted(), A::Omitted(), A::Omitted(), A::Omitted(), A::Omitted(), A::Omitted(),
+             A::Omitted(), A::Omitted(), A::Omitted(), A::Integer(kBlack)});
 }
 
 void AddChartSheet(std::string_view chart_name) {
-  ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
-  std::string name = Counted(chart_name);
-  ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
+  xl::Macro(xlcWorkbookInsert, {A::Integer(kChartSheet)});
+  xl::Macro(xlcWorkbookName, {A::Omitted(), A::Text(chart_name)});
   MoveSheetToEnd(chart_name);
   ClearNewChart();
 }
 
-void MoveSheetToEnd(std::string_view sheet_name) {
-  std::string name = Counted(sheet_name);
-  xl::ExcelValue book;
+namespace {
+// The name of the active workbook, asked for through the interface of `Oper`; with it the sheet
+// goes after the workbook's last sheet.
+template <class Oper> void MoveSheetToEndOf(std::string_view sheet_name) {
+  xl::BasicExcelValue<Oper> book;
   const bool named =
-      ExcelCall(xlfGetDocument, book.Fill(), 1, TempInteger(kActiveWorkbookName)) == xlretSuccess &&
+      xl::Macro(xlfGetDocument, book.Fill(), {A::Integer(kActiveWorkbookName)}) == xlretSuccess &&
       book.Type() == xltypeStr;
   // Without the workbook's name the sheet stays where it was inserted.
   if (named) {
-    ExcelCall(xlcWorkbookMove, nullptr, 3, TempText(name.data()), book.get(), TempOmitted());
+    xl::Macro(xlcWorkbookMove, {A::Text(sheet_name), A::Answer(*book), A::Omitted()});
     book.Release();
   } else {
     book.Forget();
   }
 }
 
+// The workbook's name is asked for as when the sheet is moved, but not needed here.
+template <class Oper> void AskWorkbookName() {
+  xl::BasicExcelValue<Oper> book;
+  if (xl::Macro(xlfGetDocument, book.Fill(), {A::Integer(kActiveWorkbookName)}) != xlretSuccess)
+    book.Forget();
+  book.Release();
+}
+} // namespace
+
+void MoveSheetToEnd(std::string_view sheet_name) {
+  if (Excel12InUse())
+    MoveSheetToEndOf<XLOPER12>(sheet_name);
+  else
+    MoveSheetToEndOf<XLOPER>(sheet_name);
+}
+
 void FitColumns(const SheetRect& used) {
-  ExcelCall(xlcColumnWidth, nullptr, 4, TempOmitted(),
-            TempSheetRange(used.first_row, used.last_row, used.first_col, used.last_col),
-            TempOmitted(), TempInteger(kBestFit));
+  xl::Macro(xlcColumnWidth,
+            {A::Omitted(), A::Area(Area(used)), A::Omitted(), A::Integer(kBestFit)});
 }
 
 void AddChartSheetInPlace(std::string_view chart_name) {
-  ExcelCall(xlcWorkbookInsert, nullptr, 1, TempInteger(kChartSheet));
-  // The workbook's name is asked for as when the sheet is moved, but not needed here.
-  xl::ExcelValue book;
-  if (ExcelCall(xlfGetDocument, book.Fill(), 1, TempInteger(kActiveWorkbookName)) != xlretSuccess)
-    book.Forget();
-  book.Release();
-  std::string name = Counted(chart_name);
-  ExcelCall(xlcWorkbookName, nullptr, 2, TempOmitted(), TempText(name.data()));
+  xl::Macro(xlcWorkbookInsert, {A::Integer(kChartSheet)});
+  if (Excel12InUse())
+    AskWorkbookName<XLOPER12>();
+  else
+    AskWorkbookName<XLOPER>();
+  xl::Macro(xlcWorkbookName, {A::Omitted(), A::Text(chart_name)});
   ClearNewChart();
 }
 
 void AddChartSeries(std::string_view name_ref, std::string_view x_ref, std::string_view y_ref,
                     std::int16_t plot_order) {
-  std::string name = Counted(name_ref);
-  std::string x = Counted(x_ref);
-  std::string y = Counted(y_ref);
-  ExcelCall(xlcEditSeriesIntl, nullptr, 6, TempInteger(0), TempText(name.data()),
-            x_ref.empty() ? TempOmitted() : TempText(x.data()), TempText(y.data()), TempOmitted(),
-            TempInteger(plot_order));
+  xl::Macro(xlcEditSeriesIntl,
+            {A::Integer(0), A::Text(name_ref), x_ref.empty() ? A::Omitted() : A::Text(x_ref),
+             A::Text(y_ref), A::Omitted(), A::Integer(plot_order)});
 }
 
 void TitleChart(std::string_view text, const ChartColours& colours) {
-  ExcelCall(xlcAttachText, nullptr, 1, TempInteger(kChartTitle));
-  std::string counted = Counted(text);
-  ExcelCall(xlcFormula, nullptr, 1, TempText(counted.data()));
-  ExcelCall(xlcSelect, nullptr, 1, TempText(TitleItem));
+  xl::Macro(xlcAttachText, {A::Integer(kChartTitle)});
+  xl::Macro(xlcFormula, {A::Text(text)});
+  xl::Macro(xlcSelect, {A::Text(kTitleItem)});
   Font(BoldStyleName(), 10, colours.text);
 }
 
 void StyleAxis(std::string_view axis, std::string_view format, const ChartColours& colours) {
   SelectChartItem(axis);
   if (!format.empty()) FormatRangeNumbers(format);
-  Font(NormalStyle, 8, colours.text);
+  Font(kNormalStyle, 8, colours.text);
   if (!colours.black_and_white)
-    ExcelCall(xlcPatterns, nullptr, 3, TempInteger(0), TempOmitted(), TempInteger(kChartText));
+    xl::Macro(xlcPatterns, {A::Integer(0), A::Omitted(), A::Integer(kChartText)});
 }
 
 void ScaleAxis(double minimum, double maximum) {
-  ExcelCall(xlcScale, nullptr, 8, TempNumber(minimum), TempNumber(maximum), TempOmitted(),
-            TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted(), TempOmitted());
+  xl::Macro(xlcScale, {A::Number(minimum), A::Number(maximum), A::Omitted(), A::Omitted(),
+                       A::Omitted(), A::Omitted(), A::Omitted(), A::Omitted()});
 }
 
 void LabelAxis(AxisTitle axis, std::string_view text, const ChartColours& colours) {
-  ExcelCall(xlcAttachText, nullptr, 1, TempInteger(static_cast<std::int16_t>(axis)));
-  std::string counted = Counted(text);
-  ExcelCall(xlcFormula, nullptr, 1, TempText(counted.data()));
+  xl::Macro(xlcAttachText, {A::Integer(static_cast<std::int16_t>(axis))});
+  xl::Macro(xlcFormula, {A::Text(text)});
   switch (axis) {
   case AxisTitle::Value: SelectChartItem("Text Axis 1"); break;
   case AxisTitle::Category: SelectChartItem("Text Axis 2"); break;
@@ -305,58 +336,57 @@ void LabelAxis(AxisTitle axis, std::string_view text, const ChartColours& colour
 }
 
 void SelectChartItem(std::string_view item) {
-  std::string counted = Counted(item);
-  ExcelCall(xlcSelect, nullptr, 1, TempText(counted.data()));
+  xl::Macro(xlcSelect, {A::Text(item)});
 }
 
 void SelectWholeChart() {
-  ExcelCall(xlcSelectChart, nullptr, 0);
+  xl::Macro(xlcSelectChart, {});
 }
 
 void SelectPlotArea() {
-  ExcelCall(xlcSelectPlotArea, nullptr, 0);
+  xl::Macro(xlcSelectPlotArea, {});
 }
 
 void Patterns(const Pattern& arguments) {
-  LPXLOPER values[kMaxPatternArguments];
-  int count = 0;
+  std::vector<A> values;
   for (const PatternArgument& argument : arguments) {
-    if (count == kMaxPatternArguments) break;
-    values[count++] = argument.given ? TempInteger(argument.value) : TempOmitted();
+    if (values.size() == kMaxPatternArguments) break;
+    values.push_back(argument.given ? A::Integer(argument.value) : A::Omitted());
   }
-  ExcelCallv(xlcPatterns, nullptr, count, values);
+  xl::Macro(xlcPatterns, values);
 }
 
 void ChartFont(bool bold, std::int16_t size, std::int16_t colour) {
-  Font(bold ? BoldStyleName() : NormalStyle, size, colour);
+  Font(bold ? BoldStyleName() : kNormalStyle, size, colour);
 }
 
 void SetSeriesKind(SeriesKind kind) {
-  ExcelCall(xlcFormatCharttype, nullptr, 4, TempInteger(kSelectedSeries), TempOmitted(),
-            TempInteger(kTwoDimensional), TempInteger(static_cast<std::int16_t>(kind)));
+  xl::Macro(xlcFormatCharttype,
+            {A::Integer(kSelectedSeries), A::Omitted(), A::Integer(kTwoDimensional),
+             A::Integer(static_cast<std::int16_t>(kind))});
 }
 
 void ShowCategoryLabels() {
-  ExcelCall(xlcDataLabel, nullptr, 1, TempInteger(kCategoryLabel));
+  xl::Macro(xlcDataLabel, {A::Integer(kCategoryLabel)});
 }
 
 void MoveSeriesToSecondAxis() {
-  ExcelCall(xlcSeriesAxes, nullptr, 1, TempInteger(kSecondAxis));
+  xl::Macro(xlcSeriesAxes, {A::Integer(kSecondAxis)});
 }
 
 void SetColumnGap(std::int16_t gap) {
-  ExcelCall(xlcFormatChart, nullptr, 5, TempInteger(kFirstChartGroup), TempOmitted(), TempOmitted(),
-            TempOmitted(), TempInteger(gap));
+  xl::Macro(xlcFormatChart, {A::Integer(kFirstChartGroup), A::Omitted(), A::Omitted(), A::Omitted(),
+                             A::Integer(gap)});
 }
 
 void RemoveLegend() {
-  ExcelCall(xlcLegend, nullptr, 1, TempBoolean(0));
+  xl::Macro(xlcLegend, {A::Boolean(false)});
 }
 
 void StyleLegend(std::int16_t text_colour) {
   SelectChartItem("Legend");
   Patterns({kNone, omitted, omitted, omitted, omitted, kNone});
-  Font(NormalStyle, 8, text_colour);
+  Font(kNormalStyle, 8, text_colour);
 }
 
 void FramePlotArea() {
@@ -375,12 +405,11 @@ void ColourGridlines(bool black_and_white) {
 }
 
 void FinishResultWorkbook(std::string_view first_sheet, const SheetRect& used, FirstSheet first) {
-  std::string name = Counted(first_sheet);
-  ExcelCall(xlcWorkbookActivate, nullptr, 1, TempText(name.data()));
+  xl::Macro(xlcWorkbookActivate, {A::Text(first_sheet)});
   FitColumns(used);
   SelectRange(SheetRect{0, 0, 0, 0});
   if (first == FirstSheet::Hidden) HideSheet(first_sheet);
-  ExcelCall(xlcEcho, nullptr, 1, TempBoolean(1));
+  xl::Macro(xlcEcho, {A::Boolean(true)});
 }
 
 namespace {
@@ -389,16 +418,11 @@ SheetRect Fitted(const Rect& r) {
                    SheetColumn(r.last_col)};
 }
 
-void WriteValues(const Block& block) {
-  if (block.rows() == 0 || block.columns() == 0) return;
-  const SheetRect at = Fitted(Rect{block.first_row(), block.first_row() + block.rows() - 1,
-                                   block.first_col(), block.first_col() + block.columns() - 1});
-  // A block of all 65536 rows is one more than a block's 16-bit count of rows.
-  if (block.rows() > 65535) throw std::out_of_range("a block taller than the sheet");
-  CellBlock cells(static_cast<std::uint16_t>(block.rows()),
-                  static_cast<std::uint16_t>(block.columns()));
-  for (std::uint16_t r = 0; r < cells.rows(); ++r)
-    for (std::uint16_t c = 0; c < cells.columns(); ++c) {
+template <class Oper> void WriteValuesAs(const Block& block, const SheetRect& at) {
+  BasicCellBlock<Oper> cells(static_cast<std::uint32_t>(block.rows()),
+                             static_cast<std::uint32_t>(block.columns()));
+  for (std::uint32_t r = 0; r < cells.rows(); ++r)
+    for (std::uint32_t c = 0; c < cells.columns(); ++c) {
       const CellValue& value = block.At(r, c);
       if (const auto* number = std::get_if<double>(&value))
         cells.Number(r, c, *number);
@@ -410,6 +434,16 @@ void WriteValues(const Block& block) {
         cells.Error(r, c, error->code);
     }
   WriteCellBlock(at.first_row, at.first_col, cells);
+}
+
+void WriteValues(const Block& block) {
+  if (block.rows() == 0 || block.columns() == 0) return;
+  const SheetRect at = Fitted(Rect{block.first_row(), block.first_row() + block.rows() - 1,
+                                   block.first_col(), block.first_col() + block.columns() - 1});
+  if (Excel12InUse()) return WriteValuesAs<XLOPER12>(block, at);
+  // A block of all 65536 rows is one more than an Excel 4 array's 16-bit count of rows.
+  if (block.rows() > 65535) throw std::out_of_range("a block taller than the sheet");
+  WriteValuesAs<XLOPER>(block, at);
 }
 
 void DrawStyle(const RangeStyle& style, bool black_and_white) {

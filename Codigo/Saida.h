@@ -1,5 +1,6 @@
 // The result workbook every analysis tool leaves behind: a new workbook with formatted tables
-// and chart sheets, all made through Excel's macro commands. WriteResultBook draws a tool's
+// and chart sheets, all made through Excel's macro commands, through the interface the add-in
+// speaks (xll/MacroCall.h). WriteResultBook draws a tool's
 // description of it (PastaResultado.h) with the steps below. Return codes are not checked: a
 // refused call is traced by the call layer and the run goes on.
 #pragma once
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "PastaResultado.h"
@@ -16,43 +18,51 @@
 
 // A rectangle of the active sheet, rows and columns counted from 0.
 struct SheetRect {
-  std::uint16_t first_row;
-  std::uint16_t last_row;
-  std::uint8_t first_col;
-  std::uint8_t last_col;
+  std::uint32_t first_row;
+  std::uint32_t last_row;
+  std::uint32_t first_col;
+  std::uint32_t last_col;
 };
 
-// A column or a row of a sheet counted from 0; std::out_of_range beyond the sheet's 256 columns
-// and 65536 rows.
-std::uint8_t SheetColumn(std::size_t column);
-std::uint16_t SheetRow(std::size_t row);
+// The sheet as the interface in use reaches it.
+SheetSize SheetInUse();
 
-// A rows x columns block of cell values, row by row, written with one xlSet. Every cell starts
-// empty (nil); texts are copied into counted texts the block keeps.
-class CellBlock {
+// A column or a row of the sheet counted from 0; std::out_of_range beyond the grid the interface
+// in use reaches: 256 columns and 65,536 rows through Excel 4 records, 16,384 and 1,048,576
+// through Excel 12 ones.
+std::uint32_t SheetColumn(std::size_t column);
+std::uint32_t SheetRow(std::size_t row);
+
+// A rows x columns block of cell values as records of one interface, row by row, written with one
+// xlSet. Every cell starts empty (nil); texts are copied into counted texts the block keeps (at
+// most 255 characters, in UTF-16 for Excel 12 records).
+template <class Oper> class BasicCellBlock {
 public:
-  CellBlock(std::uint16_t rows, std::uint16_t columns);
+  BasicCellBlock(std::uint32_t rows, std::uint32_t columns);
 
-  void Number(std::uint16_t row, std::uint16_t column, double value);
-  void Text(std::uint16_t row, std::uint16_t column, std::string_view ansi);
-  void Integer(std::uint16_t row, std::uint16_t column, std::int16_t value);
+  void Number(std::uint32_t row, std::uint32_t column, double value);
+  void Text(std::uint32_t row, std::uint32_t column, std::string_view ansi);
+  void Integer(std::uint32_t row, std::uint32_t column, std::int16_t value);
   // A count or an ordinal: an integer cell while it fits in 16 bits, a number beyond (a
   // sample of a million values has counts no integer cell holds).
-  void Count(std::uint16_t row, std::uint16_t column, std::size_t value);
-  void Error(std::uint16_t row, std::uint16_t column, std::uint16_t code);
+  void Count(std::uint32_t row, std::uint32_t column, std::size_t value);
+  void Error(std::uint32_t row, std::uint32_t column, std::uint16_t code);
 
-  std::uint16_t rows() const { return rows_; }
-  std::uint16_t columns() const { return columns_; }
-  XLOPER* cells() { return cells_.data(); }
+  std::uint32_t rows() const { return rows_; }
+  std::uint32_t columns() const { return columns_; }
+  Oper* cells() { return cells_.data(); }
 
 private:
-  XLOPER& At(std::uint16_t row, std::uint16_t column);
+  using Char = std::remove_pointer_t<decltype(Oper{}.val.str)>;
+  Oper& At(std::uint32_t row, std::uint32_t column);
 
-  std::uint16_t rows_;
-  std::uint16_t columns_;
-  std::vector<XLOPER> cells_;
-  std::vector<std::unique_ptr<char[]>> texts_;
+  std::uint32_t rows_;
+  std::uint32_t columns_;
+  std::vector<Oper> cells_;
+  std::vector<std::unique_ptr<Char[]>> texts_;
 };
+using CellBlock = BasicCellBlock<XLOPER>;
+using CellBlock12 = BasicCellBlock<XLOPER12>;
 
 // New workbook with one worksheet, renamed `sheet_name`, gridlines off, screen updating off;
 // without the whole-sheet look.
@@ -74,8 +84,10 @@ void FitColumns(const SheetRect& used);
 // Hides the sheet `sheet_name` of the active workbook, very hidden.
 void HideSheet(std::string_view sheet_name);
 
-// Writes `block` with its top-left cell at (first_row, first_col) of the active sheet.
-void WriteCellBlock(std::uint16_t first_row, std::uint8_t first_col, CellBlock& block);
+// Writes `block` with its top-left cell at (first_row, first_col) of the active sheet, through
+// the interface of its records.
+template <class Oper>
+void WriteCellBlock(std::uint32_t first_row, std::uint32_t first_col, BasicCellBlock<Oper>& block);
 
 void SelectRange(const SheetRect& rect);
 // Selects `rect` and draws a thin outline around it.

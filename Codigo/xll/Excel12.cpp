@@ -6,12 +6,21 @@
 
 namespace {
 Excel12EntryPoint g_entry = nullptr;
+bool g_in_use = false;
 constexpr int kMostArguments = 255;
 } // namespace
 
 bool ConnectExcel12() {
   g_entry = reinterpret_cast<Excel12EntryPoint>(kvp::ProcessEntryPoint(kExcel12EntryPoint));
   return g_entry != nullptr;
+}
+
+bool Excel12InUse() {
+  return g_in_use;
+}
+
+void UseExcel12(bool use) {
+  g_in_use = use;
 }
 
 int XL_PASCAL Excel12v(int xlfn, LPXLOPER12 operRes, int count, LPXLOPER12 opers[]) {

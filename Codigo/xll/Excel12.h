@@ -8,5 +8,10 @@
 // Looks the entry point up (again); whether Excel offers it.
 bool ConnectExcel12();
 
+// Whether the add-in speaks to Excel through Excel 12 records, as decided when it opened; the
+// calls written over both interfaces follow it.
+bool Excel12InUse();
+void UseExcel12(bool use);
+
 int XL_PASCAL Excel12v(int xlfn, LPXLOPER12 operRes, int count, LPXLOPER12 opers[]);
 int XL_CDECL Excel12(int xlfn, LPXLOPER12 operRes, int count, ...);

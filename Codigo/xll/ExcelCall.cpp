@@ -92,10 +92,8 @@ void DebugTrace(const char* format, ...) {
   kvp::OutputDebugText(buffer);
 }
 
-namespace {
-// Names the failure of a refused call, one trace per piece, as the debugger shows them.
-void TraceFailure(int xlfn, int code) {
-  DebugTrace("Erro! Excel4(");
+void TraceCallFailure(const char* callback, int xlfn, int code) {
+  DebugTrace("Erro! %s(", callback);
   if (xlfn & xlCommand) DebugTrace("xlCommand | ");
   if (xlfn & xlSpecial) DebugTrace("xlSpecial | ");
   if (xlfn & xlIntl) DebugTrace("xlIntl | ");
@@ -108,7 +106,6 @@ void TraceFailure(int xlfn, int code) {
   for (int bit = 0; bit < 7; ++bit)
     if (code & (1 << bit)) DebugTrace("%s", kReasons[bit]);
 }
-} // namespace
 
 int ExcelCallv(int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
   for (int i = 0; i < count; ++i) {
@@ -120,7 +117,7 @@ int ExcelCallv(int xlfn, LPXLOPER result, int count, LPXLOPER* args) {
   }
   const int code =
       xlfn == xlCoerce ? CoerceReference(result, count, args) : Excel4v(xlfn, result, count, args);
-  if (code != xlretSuccess) TraceFailure(xlfn, code);
+  if (code != xlretSuccess) TraceCallFailure("Excel4", xlfn, code);
   TempReleaseAll();
   return code;
 }

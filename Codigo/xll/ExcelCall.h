@@ -49,6 +49,10 @@ void DebugTrace(const char* format, ...)
 #endif
     ;
 
+// Names the failure of a refused call through `callback` ("Excel4", "Excel12"), one trace per
+// piece, as the debugger shows them.
+void TraceCallFailure(const char* callback, int xlfn, int code);
+
 // Runs `count` arguments through Excel: refuses a null argument (return 32, nothing called),
 // routes xlCoerce through CoerceReference, traces a failure, and empties the pool.
 int ExcelCallv(int xlfn, LPXLOPER result, int count, LPXLOPER* args);

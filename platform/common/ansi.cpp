@@ -100,6 +100,14 @@ std::wstring AnsiToWide(std::string_view ansi) {
   return out;
 }
 
+std::u16string AnsiToUtf16(std::string_view ansi) {
+  std::u16string out;
+  out.reserve(ansi.size());
+  for (char byte : ansi)
+    out += static_cast<char16_t>(CodePoint(static_cast<unsigned char>(byte)));
+  return out;
+}
+
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());

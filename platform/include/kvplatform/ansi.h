@@ -20,6 +20,8 @@ KVP_API std::string FoldAnsiCase(std::string_view ansi);
 
 // The code page 1252 text as UTF-16/UTF-32 wide characters (what automation calls take).
 KVP_API std::wstring AnsiToWide(std::string_view ansi);
+// The code page 1252 text in UTF-16 (what Excel 12 records carry); every byte is one unit.
+KVP_API std::u16string AnsiToUtf16(std::string_view ansi);
 
 // UTF-8 and UTF-16 both ways; a byte sequence or a lone surrogate that encodes no character
 // becomes U+FFFD.
