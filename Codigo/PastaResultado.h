@@ -34,6 +34,14 @@ constexpr std::int16_t kOrange = 46;
 constexpr std::int16_t kDarkTeal = 49;
 } // namespace palette
 
+// The size of Excel's sheet as the add-in reaches it: 65,536 rows and 256 columns through the
+// Excel 4 interface, 1,048,576 rows and 16,384 columns through the Excel 12 one.
+struct SheetSize {
+  std::size_t rows, columns;
+};
+inline constexpr SheetSize kExcel4Sheet{65536, 256};
+inline constexpr SheetSize kExcel12Sheet{1048576, 16384};
+
 // A rectangle of a sheet, first and last rows and columns, counted from 0.
 struct Rect {
   std::size_t first_row = 0, last_row = 0, first_col = 0, last_col = 0;

@@ -2,10 +2,11 @@
 
 namespace comparacao {
 
-Resultado<std::vector<ComparisonRow>, Falha> Analyse(const Settings&, const YieldCurve& curve) {
+Resultado<std::vector<ComparisonRow>, Falha> Analyse(const Settings&, const YieldCurve& curve,
+                                                     std::size_t sheet_rows) {
   const std::vector<GridDay> days = ComparisonDays(curve);
   if (days.empty()) return Falhou{Falha::NoGrid};
-  if (days.size() > kMaxGridRows) return Falhou{Falha::LongerThanSheet};
+  if (days.size() > MostGridRows(sheet_rows)) return Falhou{Falha::LongerThanSheet};
   return ComparisonRows(curve, days);
 }
 

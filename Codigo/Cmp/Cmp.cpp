@@ -3,6 +3,7 @@
 #include "Analise.h"
 #include "Ferramenta.h"
 #include "Folha.h"
+#include "Saida.h"
 
 Tf_cmp* f_cmp = nullptr;
 
@@ -61,7 +62,7 @@ const BilingualText kFailure{
 void Tf_cmp::b_okClick(forms::Control&) {
   RunTool(*this, "Comparação", kFailure, [this] {
     const comparacao::Settings settings{o_cores->Checked()};
-    const auto grid = comparacao::Analyse(settings, curva);
+    const auto grid = comparacao::Analyse(settings, curva, SheetInUse().rows);
     if (!grid) return ToolRun{{}, MessageOf(kFailure, comparacao::Reason(grid.motivo()))};
     return ToolRun{comparacao::Sheet(settings, *grid), {}};
   });

@@ -64,7 +64,8 @@ public:
     if (at_.with_sources) Sources(sheet);
     if (at_.with_convergence) Convergence(sheet);
     book.closing =
-        Closing{kSheet, Rect{2, at_.LastRow(), 0, std::min(at_.p + at_.k + 2, kSheetColumns - 1)}};
+        Closing{kSheet, Rect{2, at_.LastRow(), 0,
+                             std::min<std::size_t>(at_.p + at_.k + 2, at_.sheet.columns - 1)}};
     return book;
   }
 
@@ -186,8 +187,10 @@ private:
 };
 } // namespace
 
-Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t observations) {
+Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t observations,
+                   const SheetSize& sheet) {
   Layout at;
+  at.sheet = sheet;
   at.p = signals;
   at.n = observations;
   at.k = Components(settings, signals);
@@ -201,8 +204,8 @@ Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t ob
 }
 
 std::optional<Excess> ExcessOf(const Layout& layout) {
-  if (layout.Columns() > kSheetColumns) return Excess::Columns;
-  if (layout.LastRow() >= kSheetRows) return Excess::Rows;
+  if (layout.Columns() > layout.sheet.columns) return Excess::Columns;
+  if (layout.LastRow() >= layout.sheet.rows) return Excess::Rows;
   return std::nullopt;
 }
 

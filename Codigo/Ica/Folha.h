@@ -13,13 +13,10 @@
 
 namespace ica {
 
-// Excel's sheet: rows 0 .. 65535, columns 0 .. 255.
-inline constexpr unsigned long kSheetRows = 65536;
-inline constexpr unsigned long kSheetColumns = 256;
-
 // Where the blocks go for p signals, n observations and k components, rows and columns counted
 // from 0, whole, so that a layout too large for the sheet is seen before anything is written.
 struct Layout {
+  SheetSize sheet = kExcel4Sheet; // the sheet the blocks go on
   unsigned long p = 0, n = 0, k = 0;
   bool with_mix = true, with_sources = false, with_convergence = false;
   unsigned long eigen_row = 0, mix_row = 0, sources_row = 0;
@@ -40,11 +37,12 @@ struct Layout {
   // The most observations whose sources fit below the other blocks, with the convergence report
   // below them.
   unsigned long MostObservations() const {
-    return kSheetRows - 1 - sources_row - (with_convergence ? k + 2 : 0);
+    return sheet.rows - 1 - sources_row - (with_convergence ? k + 2 : 0);
   }
 };
 
-Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t observations);
+Layout PlaceBlocks(const Settings& settings, std::size_t signals, std::size_t observations,
+                   const SheetSize& sheet = kExcel4Sheet);
 
 // What of a layout Excel's sheet cannot hold, if anything: more columns than it has, or more
 // rows of sources than fit below the other blocks.

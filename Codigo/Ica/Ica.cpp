@@ -6,6 +6,7 @@
 #include "Analise.h"
 #include "Ferramenta.h"
 #include "Folha.h"
+#include "Saida.h"
 
 Tf_ica* f_ica = nullptr;
 
@@ -156,12 +157,14 @@ ToolMessage OversizeMessage(const ica::Layout& layout, ica::Excess excess) {
     const std::string n = std::to_string(layout.Columns());
     const std::string pt = "Os resultados de " + std::to_string(layout.p) + " sinais com " +
                            std::to_string(layout.k) + " componentes ocupam " + n +
-                           " colunas, mais do que as 256 colunas da planilha.\n\nLimite o número "
+                           " colunas, mais do que as " + std::to_string(layout.sheet.columns) +
+                           " colunas da planilha.\n\nLimite o número "
                            "de componentes ou reduza o intervalo de dados.\n\nO programa será "
                            "interrompido!";
     const std::string en = "Results of " + std::to_string(layout.p) + " signals and " +
                            std::to_string(layout.k) + " components take " + n +
-                           " columns, more than the 256 columns of a sheet.\n\nPlease, limit the "
+                           " columns, more than the " + std::to_string(layout.sheet.columns) +
+                           " columns of a sheet.\n\nPlease, limit the "
                            "number of components or select a smaller data range.\n\nThe analysis "
                            "will be interrupted!";
     return MessageOf(BilingualText{pt.c_str(), en.c_str()}, "colunas demais para a planilha");
@@ -169,14 +172,14 @@ ToolMessage OversizeMessage(const ica::Layout& layout, ica::Excess excess) {
   const std::string most = std::to_string(layout.MostObservations());
   const std::string n = std::to_string(layout.n);
   const std::string pt =
-      "A planilha de resultados tem 65536 linhas e comporta os componentes independentes de no "
-      "máximo " +
-      most + " observações, mas o intervalo de dados tem " + n +
+      "A planilha de resultados tem " + std::to_string(layout.sheet.rows) +
+      " linhas e comporta os componentes independentes de no máximo " + most +
+      " observações, mas o intervalo de dados tem " + n +
       ".\n\nReduza o intervalo de dados ou desmarque a opção \"Reproduzir componentes "
       "independentes\".\n\nO programa será interrompido!";
-  const std::string en = "The result sheet has 65536 rows and holds the independent components "
-                         "of at most " +
-                         most + " observations, but the data range has " + n +
+  const std::string en = "The result sheet has " + std::to_string(layout.sheet.rows) +
+                         " rows and holds the independent components of at most " + most +
+                         " observations, but the data range has " + n +
                          ".\n\nPlease, select a smaller data range or uncheck \"Show independent "
                          "components\".\n\nThe analysis will be interrupted!";
   return MessageOf(BilingualText{pt.c_str(), en.c_str()}, "linhas demais para a planilha");
@@ -195,7 +198,8 @@ ica::Settings ReadSettings(const Tf_ica& dialog) {
 void Tf_ica::b_okClick(forms::Control&) {
   RunTool(*this, "ICA", kFailure, [this] {
     const ica::Settings settings = ReadSettings(*this);
-    const ica::Layout layout = ica::PlaceBlocks(settings, Columns(dados), Rows(dados));
+    const ica::Layout layout =
+        ica::PlaceBlocks(settings, Columns(dados), Rows(dados), SheetInUse());
     if (const auto excess = ica::ExcessOf(layout))
       return ToolRun{{}, OversizeMessage(layout, *excess)};
     const auto analysis = ica::Analyse(settings, dados);

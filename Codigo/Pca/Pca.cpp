@@ -9,6 +9,7 @@
 #include "Distribuicoes.h"
 #include "Ferramenta.h"
 #include "Folha.h"
+#include "Saida.h"
 
 Tf_pca* f_pca = nullptr;
 
@@ -280,22 +281,20 @@ pca::Settings ReadSettings(const Tf_pca& dialog) {
   return s;
 }
 
-// The scores sheet has a row for each observation below its header.
-constexpr std::size_t kMostScoreRows = 65535;
-
-// The message of a scores sheet that Excel's sheet cannot hold.
-ToolMessage OversizeMessage(std::size_t observations) {
+// The message of a scores sheet that Excel's sheet cannot hold: it has a row for each
+// observation below its header.
+ToolMessage OversizeMessage(std::size_t observations, const SheetSize& sheet) {
   const std::string n = std::to_string(observations);
+  const std::string rows = std::to_string(sheet.rows);
+  const std::string most = std::to_string(sheet.rows - 1);
   const std::string pt =
-      "A planilha de escores tem 65536 linhas e comporta no máximo 65535 observações, mas o "
-      "intervalo de dados tem " +
-      n +
+      "A planilha de escores tem " + rows + " linhas e comporta no máximo " + most +
+      " observações, mas o intervalo de dados tem " + n +
       ".\n\nReduza o intervalo de dados ou desmarque a opção \"Escores dos componentes\".\n\nO "
       "programa será interrompido!";
   const std::string en =
-      "The scores sheet has 65536 rows and holds at most 65535 observations, but the data range "
-      "has " +
-      n +
+      "The scores sheet has " + rows + " rows and holds at most " + most +
+      " observations, but the data range has " + n +
       ".\n\nPlease, select a smaller data range or uncheck \"Component scores\".\n\nThe analysis "
       "will be interrupted!";
   return MessageOf(BilingualText{pt.c_str(), en.c_str()}, "linhas demais para a planilha");
@@ -315,8 +314,9 @@ std::optional<double> BartlettP(const pca::Analysis& analysis) {
 void Tf_pca::b_okClick(forms::Control&) {
   RunTool(*this, "PCA", kFailure, [this] {
     const pca::Settings settings = ReadSettings(*this);
-    if (settings.scores && Rows(dados) > kMostScoreRows)
-      return ToolRun{{}, OversizeMessage(Rows(dados))};
+    const SheetSize sheet = SheetInUse();
+    if (settings.scores && Rows(dados) > sheet.rows - 1)
+      return ToolRun{{}, OversizeMessage(Rows(dados), sheet)};
     const auto analysis = pca::Analyse(settings, dados);
     if (!analysis) {
       const pca::Failure& failure = analysis.motivo();

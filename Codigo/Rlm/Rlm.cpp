@@ -11,6 +11,7 @@
 #include "Distribuicoes.h"
 #include "Ferramenta.h"
 #include "Folha.h"
+#include "Saida.h"
 #include "StatusBar.h"
 
 Tf_rlm* f_rlm = nullptr;
@@ -224,22 +225,20 @@ rlm::PValues AskExcel(const rlm::Settings& settings, const rlm::Result& result) 
   return p;
 }
 
-// The residuals sheet has a row for each observation below its header.
-constexpr std::size_t kMostResidualRows = 65535;
-
-// The message of a residuals sheet that Excel's sheet cannot hold.
-ToolMessage OversizeMessage(std::size_t observations) {
+// The message of a residuals sheet that Excel's sheet cannot hold: it has a row for each
+// observation below its header.
+ToolMessage OversizeMessage(std::size_t observations, const SheetSize& sheet) {
   const std::string n = std::to_string(observations);
+  const std::string rows = std::to_string(sheet.rows);
+  const std::string most = std::to_string(sheet.rows - 1);
   const std::string pt =
-      "A planilha de resíduos tem 65536 linhas e comporta no máximo 65535 observações, mas o "
-      "intervalo de dados tem " +
-      n +
+      "A planilha de resíduos tem " + rows + " linhas e comporta no máximo " + most +
+      " observações, mas o intervalo de dados tem " + n +
       ".\n\nReduza o intervalo de dados ou desmarque a opção \"Planilha de resíduos e "
       "gráfico\".\n\nO programa será interrompido!";
   const std::string en =
-      "The residuals sheet has 65536 rows and holds at most 65535 observations, but the data "
-      "range has " +
-      n +
+      "The residuals sheet has " + rows + " rows and holds at most " + most +
+      " observations, but the data range has " + n +
       ".\n\nPlease, select a smaller data range or uncheck \"Residuals sheet and chart\".\n\nThe "
       "analysis will be interrupted!";
   return MessageOf(BilingualText{pt.c_str(), en.c_str()}, "linhas demais para a planilha");
@@ -256,8 +255,9 @@ const BilingualText& MessageFor(rlm::Falha falha) {
 void Tf_rlm::b_okClick(forms::Control&) {
   RunTool(*this, "RLM", kFailure, [this] {
     const rlm::Settings settings = ReadSettings(*this);
-    if (settings.residuals && Rows(dados) > kMostResidualRows)
-      return ToolRun{{}, OversizeMessage(Rows(dados))};
+    const SheetSize sheet = SheetInUse();
+    if (settings.residuals && Rows(dados) > sheet.rows - 1)
+      return ToolRun{{}, OversizeMessage(Rows(dados), sheet)};
     ProgressOnStatusBar progress(Columns(dados) - 1);
     const auto result = rlm::Analyse(settings, dados, progress.Reporter(),
                                      progress.Steps(Rows(dados), Columns(dados)));

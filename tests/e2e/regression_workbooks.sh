@@ -42,18 +42,38 @@ verify "RESET left empty for n = k + 2" rlm-options "$out/rlm-small.xlsx" "$pric
   --click o_residuos --ok --out "$out/rlm-exact.xlsx" >"$out/rlm-exact.log" 2>&1
 check "regression of an exact fit" $? 0
 verify "an exact fit's tests divide by zero" rlm-exact "$out/rlm-exact.xlsx" "$cases/exact.csv" 3
-# 65535 observations fill the residuals sheet below its header; 65536 leave no row for it:
-# refused before anything is written, with a message that says so.
-awk 'BEGIN { for (i = 1; i <= 65536; i++) print (i % 7) + i / 1000 "," (i % 5) }' >"$out/rows.csv"
-"$kvhost" run rlm --data "$out/rows.csv" --select A1:B65535 --click o_residuos --ok \
+# As Excel before version 12, whose sheet has 65536 rows: 65535 observations fill the residuals
+# sheet below its header; 65536 leave no row for it: refused before anything is written, with a
+# message that says so.
+awk 'BEGIN { for (i = 1; i <= 1048576; i++) print (i % 7) + i / 1000 "," (i % 5) }' >"$out/rows.csv"
+head -n 65536 "$out/rows.csv" >"$out/rows-65536.csv"
+excel4() { "$kvhost" --excel-version 11.0 "$@"; }
+excel4 run rlm --data "$out/rows-65536.csv" --select A1:B65535 --click o_residuos --ok \
   >"$out/rlm-full.log" 2>&1
 check "a residuals sheet of 65535 observations" $? 0
 absent "a residuals sheet of 65535 observations, no message" "$out/rlm-full.log" "[Warning]"
-"$kvhost" run rlm --data "$out/rows.csv" --select A1:B65536 --click o_residuos --ok \
+excel4 run rlm --data "$out/rows-65536.csv" --select A1:B65536 --click o_residuos --ok \
   --out "$out/rlm-rows.xlsx" >"$out/rlm-rows.log" 2>&1
 contains "a residuals sheet too long for the sheet" "$out/rlm-rows.log" \
-  "holds at most 65535 observations, but the data range has 65536"
+  "The residuals sheet has 65536 rows and holds at most 65535 observations, but the data range has 65536"
 if [ -e "$out/rlm-rows.xlsx" ]; then fail "a refused run saved its workbook"; else pass; fi
+# Today's Excel: 70000 observations go past the old last row; the whole grid's 1048576 rows are
+# one too many.
+"$kvhost" run rlm --data "$out/rows.csv" --select A1:B70000 --click o_residuos --ok \
+  --out "$out/rlm-70000.xlsx" >"$out/rlm-70000.log" 2>&1
+check "a residuals sheet of 70000 observations" $? 0
+/usr/bin/python3 - "$out/rlm-70000.xlsx" <<'PY'
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1], read_only=True).worksheets[1]
+rows = list(ws.iter_rows(min_col=1, max_col=1, values_only=True))
+sys.exit(0 if len(rows) == 70001 and rows[-1][0] == 70000 else 1)
+PY
+check "the residuals sheet's header and its 70000 observations" $? 0
+"$kvhost" run rlm --data "$out/rows.csv" --select A1:B1048576 --click o_residuos --ok \
+  --out "$out/rlm-grid.xlsx" >"$out/rlm-grid.log" 2>&1
+contains "a residuals sheet too long for today's sheet" "$out/rlm-grid.log" \
+  "The residuals sheet has 1048576 rows and holds at most 1048575 observations, but the data range has 1048576"
+if [ -e "$out/rlm-grid.xlsx" ]; then fail "a refused run saved its workbook"; else pass; fi
 
 "$kvhost" --lang pt run ewv --data "$prices" --select A2:A1861 --ok --out "$out/ewv.xlsx" \
   >"$out/ewv.log" 2>&1

@@ -6,6 +6,12 @@ what was printed (dialogs, messages) and every result workbook as kvhost's model
     result_dumps.py compare EXPECTED ACTUAL          compare two recordings, case by case
     result_dumps.py check KVHOST CASES DATA GOLDEN   run into a scratch folder and compare with
                                                      GOLDEN; with KV_UPDATE_GOLDEN set, rewrite it
+    result_dumps.py check ... --excel-version V      every case as Excel V (kvhost --excel-version),
+                                                     against the same records
+
+The records are taken as today's Excel (kvhost's default version). Run as Excel before version 12,
+which offers only the Excel 4 interface, every case must give the same record but for the name of
+the sheet's whole grid: A1:IV65536 there stands where A1:XFD1048576 stands in the records.
 
 CASES holds one kvhost invocation per line (the arguments after `kvhost`); $DATA stands for the
 bundled data folder and $CASES for the folder `cases` beside the cases file (small data sets made
@@ -66,9 +72,14 @@ def normalised(dump):
     return dump
 
 
-def run_case(kvhost, line, data, cases_dir, work):
+EXCEL4_GRID, EXCEL12_GRID = "A1:IV65536", "A1:XFD1048576"
+
+
+def run_case(kvhost, line, data, cases_dir, work, version=None):
     text = line.replace("$DATA", data).replace("$CASES", cases_dir)
     args = shlex.split(text)
+    if version is not None:
+        args = ["--excel-version", version] + args
     if "run" in args:
         # A run that ends with its message saves what it made only when asked to.
         args += ["--dump", "book.json", "--keep-partial"]
@@ -91,6 +102,8 @@ def run_case(kvhost, line, data, cases_dir, work):
     err = "".join([l for l in err if not l.startswith("[Status] ")] + progress)
     record = {"case": line, "status": proc.returncode, "stdout": shown(proc.stdout),
               "stderr": err, "books": []}
+    if version is not None:
+        record = json.loads(json.dumps(record).replace(EXCEL4_GRID, EXCEL12_GRID))
     number = 1
     while True:
         name = "book.json" if number == 1 else f"book-{number}.json"
@@ -98,7 +111,10 @@ def run_case(kvhost, line, data, cases_dir, work):
         if not os.path.exists(path):
             break
         with open(path, encoding="utf-8") as f:
-            record["books"].append(normalised(json.load(f)))
+            book = json.load(f)
+        if version is not None:
+            book = json.loads(json.dumps(book).replace(EXCEL4_GRID, EXCEL12_GRID))
+        record["books"].append(normalised(book))
         number += 1
     return record
 
@@ -124,7 +140,7 @@ def write_record(record, f):
     f.write(text[:-1] + ',\n "books": [\n' + ",\n".join(parts) + "]\n}\n")
 
 
-def record_all(kvhost, cases_file, data, outdir):
+def record_all(kvhost, cases_file, data, outdir, version=None):
     os.makedirs(outdir, exist_ok=True)
     kvhost = os.path.abspath(kvhost)
     cases_dir = os.path.join(os.path.dirname(os.path.abspath(cases_file)), "cases")
@@ -136,7 +152,7 @@ def record_all(kvhost, cases_file, data, outdir):
             name += "+"
         names.add(name)
         with tempfile.TemporaryDirectory() as work:
-            record = run_case(kvhost, line, data, cases_dir, work)
+            record = run_case(kvhost, line, data, cases_dir, work, version)
         with open(os.path.join(outdir, name + ".json"), "w", encoding="utf-8") as f:
             write_record(record, f)
     return len(names)
@@ -199,6 +215,11 @@ def main(argv):
         print(f"{n} cases recorded in {argv[5]}")
         return 0
     tolerance = 0.0
+    version = None
+    if "--excel-version" in argv:
+        i = argv.index("--excel-version")
+        version = argv[i + 1]
+        del argv[i:i + 2]
     if "--tolerance" in argv:
         i = argv.index("--tolerance")
         tolerance = float(argv[i + 1])
@@ -207,14 +228,14 @@ def main(argv):
         return 0 if compare(argv[2], argv[3], tolerance) else 1
     if len(argv) == 6 and argv[1] == "check":
         kvhost, cases_file, data, golden = argv[2:]
-        if os.environ.get("KV_UPDATE_GOLDEN"):
+        if os.environ.get("KV_UPDATE_GOLDEN") and version is None:
             for name in os.listdir(golden) if os.path.isdir(golden) else []:
                 os.remove(os.path.join(golden, name))
             n = record_all(kvhost, cases_file, data, golden)
             print(f"{n} cases written to {golden}")
             return 0
         with tempfile.TemporaryDirectory() as scratch:
-            record_all(kvhost, cases_file, data, scratch)
+            record_all(kvhost, cases_file, data, scratch, version)
             ok = compare(golden, scratch, tolerance)
         if not ok:
             print("KV_UPDATE_GOLDEN=1 rewrites the records after a deliberate change")

@@ -245,6 +245,23 @@ TEST(IcaSheet, ConvergenceReportBelowTheLastBlock) {
   EXPECT_EQ(layout.MostObservations(), with_report + 4);
 }
 
+// The sheet the blocks go on decides what fits: 256 columns and 65536 rows through the Excel 4
+// interface, 16384 and 1048576 through the Excel 12 one.
+TEST(IcaLayout, WhatFitsFollowsTheSheetsSize) {
+  ica::Settings settings;
+  settings.sources = true;
+  EXPECT_EQ(ica::ExcessOf(ica::PlaceBlocks(settings, 200, 1000)), ica::Excess::Columns);
+  EXPECT_FALSE(ica::ExcessOf(ica::PlaceBlocks(settings, 200, 1000, kExcel12Sheet)));
+  EXPECT_EQ(ica::ExcessOf(ica::PlaceBlocks(settings, 4, 100000)), ica::Excess::Rows);
+  const ica::Layout tall = ica::PlaceBlocks(settings, 4, 100000, kExcel12Sheet);
+  EXPECT_FALSE(ica::ExcessOf(tall));
+  const unsigned long most = tall.MostObservations();
+  EXPECT_EQ(most, 1048575 - tall.sources_row);
+  EXPECT_FALSE(ica::ExcessOf(ica::PlaceBlocks(settings, 4, most, kExcel12Sheet)));
+  EXPECT_EQ(ica::ExcessOf(ica::PlaceBlocks(settings, 4, most + 1, kExcel12Sheet)),
+            ica::Excess::Rows);
+}
+
 namespace {
 
 // A sheet of data the launch reads, a dialog set as a person sets it, and every call of the
