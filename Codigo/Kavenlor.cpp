@@ -1,6 +1,7 @@
 // Entry points: what Excel calls when it loads, registers, lists and unloads the add-in.
 #include "Kavenlor.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +43,7 @@ char LongName[2][64] = {" Kavenlor - Cálculos para Mercado Financeiro",
 
 // Results handed back to Excel must outlive the call.
 XLOPER RegisterResult{};
+XLOPER12 RegisterResult12{};
 XLOPER ManagerInfoResult{};
 
 constexpr std::int16_t kAlertInformation = 2;
@@ -233,6 +235,28 @@ KV_ENTRY(LPXLOPER) xlAutoRegister(LPXLOPER name) {
       RegisterByName(name->val.str);
     return &RegisterResult;
   });
+}
+
+// Excel 12 names the procedure in UTF-16, the function's own ("skew") or its Excel 12 one
+// ("skew12"); the add-in's names are ASCII, so a character beyond it names none of them.
+KV_ENTRY(LPXLOPER12) xlAutoRegister12(LPXLOPER12 name) {
+  return Guarded(
+      "xlAutoRegister12", [] { return &(RegisterResult12 = xl::Error<XLOPER12>(xlerrValue)); },
+      [name] {
+        RegisterResult12 = xl::Error<XLOPER12>(xlerrValue);
+        if (name == nullptr || xl::BaseType(*name) != xltypeStr || name->val.str == nullptr)
+          return &RegisterResult12;
+        const XCHAR* text = name->val.str;
+        TableCell counted{};
+        const std::size_t length = std::min<std::size_t>(text[0], kCellChars);
+        for (std::size_t i = 0; i < length; ++i)
+          counted[i + 1] = text[i + 1] < 0x80 ? static_cast<char>(text[i + 1]) : '?';
+        const bool excel12_name =
+            length > 2 && counted[length - 1] == '1' && counted[length] == '2';
+        counted[0] = static_cast<char>(excel12_name ? length - 2 : length);
+        RegisterByName(counted);
+        return &RegisterResult12;
+      });
 }
 
 KV_ENTRY(int) xlAutoAdd() {

@@ -30,6 +30,7 @@ bool CountedTextEquals(const char* a, const char* b);
 KV_ENTRY(int) xlAutoOpen();
 KV_ENTRY(int) xlAutoClose();
 KV_ENTRY(LPXLOPER) xlAutoRegister(LPXLOPER name);
+KV_ENTRY(LPXLOPER12) xlAutoRegister12(LPXLOPER12 name);
 KV_ENTRY(int) xlAutoAdd();
 KV_ENTRY(int) xlAutoRemove();
 KV_ENTRY(LPXLOPER) xlAddInManagerInfo(LPXLOPER action);

@@ -186,6 +186,28 @@ TEST_F(EntryPoints, AutoRegisterOfAnUnknownNameRegistersNothing) {
   EXPECT_EQ(xlAutoRegister(&number)->val.err, xlerrValue);
   EXPECT_EQ(xlAutoRegister(nullptr)->val.err, xlerrValue);
   EXPECT_TRUE(excel.CallsTo(xlfRegister).empty());
+
+  // Through Excel 12 the name comes in UTF-16: a character beyond ASCII names no procedure.
+  std::u16string greek = u"\x04sk\x03b5w";
+  XLOPER12 name12{};
+  name12.xltype = xltypeStr;
+  name12.val.str = greek.data();
+  EXPECT_EQ(xlAutoRegister12(&name12)->val.err, xlerrValue);
+  EXPECT_EQ(xlAutoRegister12(nullptr)->val.err, xlerrValue);
+  EXPECT_TRUE(excel.CallsTo(xlfRegister).empty());
+}
+
+TEST_F(EntryPoints, AutoRegister12FindsTheRowByEitherOfItsNames) {
+  for (std::u16string name : {std::u16string(u"\x06SKEW12"), std::u16string(u"\x04Kurt")}) {
+    excel.Clear();
+    XLOPER12 record{};
+    record.xltype = xltypeStr;
+    record.val.str = name.data();
+    EXPECT_EQ(xlAutoRegister12(&record)->val.err, xlerrValue);
+    const auto registers = excel.CallsTo(xlfRegister);
+    ASSERT_EQ(registers.size(), 1u);
+    EXPECT_EQ(registers[0].args[1].text, name[1] == u'S' ? "skew" : "kurt");
+  }
 }
 
 TEST_F(EntryPoints, AddShowsTheAddMessage) {

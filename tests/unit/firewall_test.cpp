@@ -47,6 +47,7 @@ std::vector<Procedure> Procedures() {
       {"xlAutoAdd", Answer::One, [] { return xlAutoAdd(); }},
       {"xlAutoRemove", Answer::One, [] { return xlAutoRemove(); }},
       {"xlAutoRegister", Answer::ValueError, [] { return ErrorCode(xlAutoRegister(nullptr)); }},
+      {"xlAutoRegister12", Answer::ValueError, [] { return ErrorCode(xlAutoRegister12(nullptr)); }},
       {"xlAddInManagerInfo", Answer::ValueError,
        [] { return ErrorCode(xlAddInManagerInfo(nullptr)); }},
       {"xlAutoFree", Answer::Nothing,
