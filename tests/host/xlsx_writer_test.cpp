@@ -14,6 +14,7 @@
 #include <regex>
 
 #include "chart_steps.h"
+#include "io/data_workbook.h"
 #include "io/xlsx_writer.h"
 #include "portuguese_locale.h"
 #include "result_books.h"
@@ -487,4 +488,50 @@ TEST(XlsxWriter, FailuresLeaveNoFileAndKeepTheOldOne) {
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"book.xlsx", "not_a_folder"}));
   fs::remove_all(folder);
+}
+
+// Names and texts beyond code page 1252 and the grid's last cell, written and read back by
+// openpyxl and by kvhost's own reader as they were.
+TEST(XlsxWriter, UnicodeNamesTextsAndTheGridsLastCellComeBackExactly) {
+  const fs::path folder = TestFolder("unicode");
+  const fs::path path = folder / "unicode.xlsx";
+  const std::string name = "Ελληνικά 中文 😀";
+  Cells cells;
+  cells.SetText(0, 0, "收益率 📈");
+  cells.SetNumber(1, 0, 1.0 / 3.0); // 16 significant digits, as the writer keeps them
+  cells.SetText(1048575, 16383, "Δέλτα");
+  Workbook book;
+  book.name = "unicode.xlsx";
+  book.sheets.emplace_back(1, name, std::move(cells));
+  std::string error;
+  ASSERT_TRUE(WriteXlsx(book, path.string(), error)) << error;
+
+  const auto again = ReadDataWorkbook({path.string()}, error);
+  ASSERT_TRUE(again) << error;
+  ASSERT_EQ(again->sheets.size(), 1u);
+  const Sheet& sheet = again->sheets[0];
+  EXPECT_EQ(sheet.name, name);
+  EXPECT_EQ(sheet.cells.Get(0, 0).text, "收益率 📈");
+  EXPECT_EQ(sheet.cells.NumberAt(1, 0), 1.0 / 3.0);
+  EXPECT_EQ(sheet.cells.Get(1048575, 16383).text, "Δέλτα");
+  EXPECT_FALSE(ReadDataWorkbook({path.string()}, error, {}, kExcel4Grid)) << "past IV65536";
+
+  // openpyxl asked for the two cells only: its full reading would walk the 17 billion between.
+  if (std::system("/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1") != 0) {
+    fs::remove_all(folder);
+    GTEST_SKIP() << "no /usr/bin/python3 with openpyxl";
+  }
+  const std::string command = "/usr/bin/python3 -c 'import json, sys, openpyxl; "
+                              "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]; "
+                              "print(json.dumps([ws.title, ws[\"A1\"].value, "
+                              "ws[\"XFD1048576\"].value]))' '" +
+                              path.string() + "'";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    out.append(buffer, n);
+  EXPECT_EQ(::pclose(pipe), 0);
+  fs::remove_all(folder);
+  EXPECT_EQ(json::parse(out, nullptr, false), json({name, "收益率 📈", "Δέλτα"}));
 }
