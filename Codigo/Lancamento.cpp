@@ -166,12 +166,11 @@ public:
 
 private:
   bool NumberInBlock(unsigned row, unsigned column, double& value) {
-    if (!held_ || row < block_first_ || row > block_last_) {
+    if (row < block_first_ || row > block_last_) {
       // The rows from `row` on, as many as a block holds.
       const unsigned rows = std::max(1u, kBlockCells / bounds_.Columns());
       block_first_ = row;
       block_last_ = bounds_.last_row - row < rows ? bounds_.last_row : row + rows - 1;
-      held_ = true;
       readable_ = ReadBlock12(
           SelectionBounds{block_first_, block_last_, bounds_.first_column, bounds_.last_column},
           block_);
@@ -185,8 +184,9 @@ private:
   const SelectionBounds bounds_;
   xl::ExcelValue cell_;
   xl::ExcelValue12 block_;
-  bool held_ = false, readable_ = false;
-  unsigned block_first_ = 0, block_last_ = 0;
+  bool readable_ = false;
+  // The rows of the block held; none before the first read.
+  unsigned block_first_ = 1, block_last_ = 0;
 };
 
 // The rows whose cells are all numbers, read row by row from left to right; a row is left at
