@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "BarraMenu.h"
 #include "Configuracao.h"
@@ -13,6 +15,7 @@
 #include "xll/Excel12.h"
 #include "xll/ExcelCall.h"
 #include "xll/Firewall.h"
+#include "xll/MacroCall.h"
 #include "xll/Xlauto.h"
 #include "xll/xloper.h"
 
@@ -79,30 +82,54 @@ void Excel12Names(const FunctionRow& row, TableCell& procedure, TableCell& type_
     if (*c == 'P') *c = 'Q';
 }
 
-// One REGISTER call for a function row: the file name and the row's 15 cells; `macro_type`
-// replaces the row's own macro type when given.
-void RegisterFunctionRow(xl::ExcelValue& file_name, FunctionRow& row,
-                         LPXLOPER macro_type = nullptr) {
-  LPXLOPER args[1 + kFunctionColumns];
-  args[0] = file_name.get();
+// The add-in's full file name, which every REGISTER call names, asked for through the
+// interface in use; a failed request leaves it nil, which REGISTER refuses. Given back with
+// xlFree as its owner ends, unless released before.
+struct AddInFileName {
+  AddInFileName() {
+    if (UsesExcel12())
+      xl::Macro(xlGetName, excel12.Fill(), {});
+    else
+      FetchAddInFileName(excel4);
+  }
+  xl::MacroArg Arg() const {
+    return UsesExcel12() ? xl::MacroArg::Answer(*excel12) : xl::MacroArg::Answer(*excel4);
+  }
+  xl::ExcelValue excel4;
+  xl::ExcelValue12 excel12;
+};
+
+// The row's cell as REGISTER takes it: the characters after its length byte.
+xl::MacroArg CellText(const TableCell& cell) {
+  return xl::MacroArg::Text(cell + 1);
+}
+
+// One REGISTER call for a function row, through the interface in use: the file name and the
+// row's 15 cells; `macro_type` replaces the row's own macro type when given.
+void RegisterFunctionRow(const AddInFileName& file_name, FunctionRow& row,
+                         std::optional<std::int16_t> macro_type = std::nullopt) {
+  std::vector<xl::MacroArg> args;
+  args.reserve(1 + kFunctionColumns);
+  args.push_back(file_name.Arg());
   for (int column = 0; column < kFunctionColumns; ++column)
-    args[1 + column] =
-        (column == kColMacroType && macro_type != nullptr) ? macro_type : TempText(row[column]);
+    args.push_back(column == kColMacroType && macro_type ? xl::MacroArg::Integer(*macro_type)
+                                                         : CellText(row[column]));
   TableCell procedure, type_text;
   if (UsesExcel12()) {
     Excel12Names(row, procedure, type_text);
-    args[1 + kColProcedure] = TempText(procedure);
-    args[1 + kColTypeText] = TempText(type_text);
+    args[1 + kColProcedure] = CellText(procedure);
+    args[1 + kColTypeText] = CellText(type_text);
   }
-  ExcelCallv(xlfRegister, nullptr, 1 + kFunctionColumns, args);
+  xl::Macro(xlfRegister, args);
 }
 
-void RegisterCommandRow(xl::ExcelValue& file_name, CommandRow& row) {
-  LPXLOPER args[1 + kCommandColumns];
-  args[0] = file_name.get();
+void RegisterCommandRow(const AddInFileName& file_name, CommandRow& row) {
+  std::vector<xl::MacroArg> args;
+  args.reserve(1 + kCommandColumns);
+  args.push_back(file_name.Arg());
   for (int column = 0; column < kCommandColumns; ++column)
-    args[1 + column] = TempText(row[column]);
-  ExcelCallv(xlfRegister, nullptr, 1 + kCommandColumns, args);
+    args.push_back(CellText(row[column]));
+  xl::Macro(xlfRegister, args);
 }
 
 void Alert(char* counted_text) {
@@ -170,15 +197,19 @@ KV_ENTRY(int) xlAutoOpen() {
     FindExcelMainWindow(ExcelMainWindow);
     ExcelLayerInit();
     UseExcel12(OffersExcel12());
-    xl::ExcelValue file_name, query;
-    FetchAddInFileName(file_name);
+    AddInFileName file_name;
+    xl::ExcelValue query;
     for (FunctionRow& row : FunctionTable(CurrentLanguage))
       RegisterFunctionRow(file_name, row);
     for (CommandRow& row : CommandTable)
       RegisterCommandRow(file_name, row);
     BuildMenus(query);
     BuildToolbar(query);
-    ReleaseTogether(file_name, query);
+    // Through Excel 4 records the file name and the last answer of the menus go back together.
+    if (UsesExcel12())
+      query.Release();
+    else
+      ReleaseTogether(file_name.excel4, query);
     return 1;
   });
 }
@@ -201,17 +232,13 @@ namespace {
 void RegisterByName(const char* name) {
   for (FunctionRow& row : FunctionTable(CurrentLanguage)) {
     if (CountedTextEquals(name, row[kColProcedure])) {
-      xl::ExcelValue file_name;
-      FetchAddInFileName(file_name);
-      RegisterFunctionRow(file_name, row);
+      RegisterFunctionRow(AddInFileName(), row);
       return;
     }
   }
   for (CommandRow& row : CommandTable) {
     if (CountedTextEquals(name, row[kColProcedure])) {
-      xl::ExcelValue file_name;
-      FetchAddInFileName(file_name);
-      RegisterCommandRow(file_name, row);
+      RegisterCommandRow(AddInFileName(), row);
       return;
     }
   }
@@ -269,11 +296,10 @@ KV_ENTRY(int) xlAutoAdd() {
 KV_ENTRY(int) xlAutoRemove() {
   return Guarded("xlAutoRemove", 1, [] {
     Alert(RemoveMessage[LanguageIndex(CurrentLanguage)]);
-    xl::ExcelValue file_name;
-    FetchAddInFileName(file_name);
+    const AddInFileName file_name;
     // Registering again with macro type 0 hides the functions from Excel's lists.
     for (FunctionRow& row : FunctionTable(CurrentLanguage))
-      RegisterFunctionRow(file_name, row, TempInteger(0));
+      RegisterFunctionRow(file_name, row, 0);
     return 1;
   });
 }
