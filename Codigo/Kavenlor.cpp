@@ -132,8 +132,9 @@ void RegisterCommandRow(const AddInFileName& file_name, CommandRow& row) {
   xl::Macro(xlfRegister, args);
 }
 
-void Alert(char* counted_text) {
-  ExcelCall(xlcAlert, nullptr, 2, TempText(counted_text), TempInteger(kAlertInformation));
+void Alert(const char* counted_text) {
+  xl::Macro(xlcAlert,
+            {xl::MacroArg::Text(counted_text + 1), xl::MacroArg::Integer(kAlertInformation)});
 }
 
 bool EqualsIgnoringCase(const char* a, const char* b) {
@@ -218,9 +219,9 @@ KV_ENTRY(int) xlAutoClose() {
   return Guarded("xlAutoClose", 1, [] {
     // Deleting the names is all: Excel unregisters the procedures itself after this call.
     for (FunctionRow& row : FunctionTable(CurrentLanguage))
-      ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
+      xl::Macro(xlfSetName, {CellText(row[kColFunctionText])});
     for (CommandRow& row : CommandTable)
-      ExcelCall(xlfSetName, nullptr, 1, TempText(row[kColFunctionText]));
+      xl::Macro(xlfSetName, {CellText(row[kColFunctionText])});
     RemoveMenuAndToolbar();
     AutomationStop();
     return 1;

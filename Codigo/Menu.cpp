@@ -15,6 +15,7 @@
 #include "kvplatform/registry.h"
 #include "xll/ExcelCall.h"
 #include "xll/Firewall.h"
+#include "xll/MacroCall.h"
 
 namespace {
 constexpr std::int16_t kAlertInformation = 2;
@@ -27,11 +28,9 @@ const char* const kToolbarNotStoredEn =
     "The toolbar choice could not be saved in the registry: it lasts until Microsoft Excel "
     "is closed.";
 
-// Alerts built at run time: a writable counted text with its placeholder byte.
+// Alerts built at run time, through the interface in use.
 void Alert(const std::string& text, std::int16_t type) {
-  std::string counted(1, ' ');
-  counted.append(text, 0, 255);
-  ExcelCall(xlcAlert, nullptr, 2, TempText(counted.data()), TempInteger(type));
+  xl::Macro(xlcAlert, {xl::MacroArg::Text(text), xl::MacroArg::Integer(type)});
 }
 
 // Stores one setting for the next start; false when the registry refused it.

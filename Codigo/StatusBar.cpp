@@ -1,13 +1,12 @@
 #include "StatusBar.h"
 
-#include "xll/ExcelCall.h"
+#include "xll/MacroCall.h"
 
 StatusBar::~StatusBar() {
-  if (shown_) ExcelCall(xlcMessage, nullptr, 1, TempBoolean(0));
+  if (shown_) xl::Macro(xlcMessage, {xl::MacroArg::Boolean(false)});
 }
 
 void StatusBar::Show(const std::string& text) {
-  std::string counted = " " + text.substr(0, 255);
-  ExcelCall(xlcMessage, nullptr, 2, TempBoolean(1), TempText(counted.data()));
+  xl::Macro(xlcMessage, {xl::MacroArg::Boolean(true), xl::MacroArg::Text(text)});
   shown_ = true;
 }
