@@ -92,20 +92,23 @@ std::string FoldAnsiCase(std::string_view ansi) {
   return folded;
 }
 
-std::wstring AnsiToWide(std::string_view ansi) {
-  std::wstring out;
+namespace {
+// Every byte one unit: code page 1252's characters all lie in the Basic Multilingual Plane.
+template <class Wide> Wide Widened(std::string_view ansi) {
+  Wide out;
   out.reserve(ansi.size());
   for (char byte : ansi)
-    out += static_cast<wchar_t>(CodePoint(static_cast<unsigned char>(byte)));
+    out += static_cast<typename Wide::value_type>(CodePoint(static_cast<unsigned char>(byte)));
   return out;
+}
+} // namespace
+
+std::wstring AnsiToWide(std::string_view ansi) {
+  return Widened<std::wstring>(ansi);
 }
 
 std::u16string AnsiToUtf16(std::string_view ansi) {
-  std::u16string out;
-  out.reserve(ansi.size());
-  for (char byte : ansi)
-    out += static_cast<char16_t>(CodePoint(static_cast<unsigned char>(byte)));
-  return out;
+  return Widened<std::u16string>(ansi);
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
