@@ -28,6 +28,7 @@ struct Options {
   std::string excel_version = "16.0"; // what GET.WORKSPACE(2) answers
   std::string dialog = "script";      // script, print or prompt: who answers the dialogs
   std::string settings_file;          // the stored settings, as found before --lang's copy
+  bool private_settings = false;      // the run works on a copy of the settings, as with --lang
 };
 
 struct EvalOptions {
@@ -70,6 +71,12 @@ int RunCommand(const Options& options, const std::string& name);
 int RunSettings(const Options& options, const SettingsOptions& settings);
 int RunWelcome(const Options& options);
 int RunTool(const Options& options, const RunOptions& run);
+// Without a tool, what `run` can run, a line each: its name, command and menu path, tab
+// separated. With one, the controls of its dialog that actions reach, a line each: name and
+// kind; the dialog is opened on a made-up selection and cancelled.
+int RunTools(const Options& options, const std::string& tool);
+// kvhost's version, then the one recorded in the add-in file it loads.
+int RunVersion(const Options& options);
 
 // Makes the data sheet called `name` (whatever the case) the active one, as a click on its tab
 // does; an empty name leaves the first visible sheet active. False, with the reason in

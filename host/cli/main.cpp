@@ -18,10 +18,17 @@
 #include "settings_store.h"
 
 namespace {
-// The add-in built beside kvhost.
+// The add-in built beside kvhost, else the one installed with it (KV_ADDIN_FROM_BIN is the
+// add-in's folder relative to kvhost's, as `cmake --install` lays them out).
 std::string DefaultAddInPath() {
-  const std::filesystem::path self = kvp::ModuleFileName(nullptr);
-  return (self.parent_path() / "kavenlor.so").string();
+  const std::filesystem::path folder =
+      std::filesystem::path(kvp::ModuleFileName(nullptr)).parent_path();
+  const std::filesystem::path beside = folder / "kavenlor.so";
+  std::error_code failure;
+  if (std::filesystem::exists(beside, failure)) return beside.string();
+  const std::filesystem::path installed = (folder / KV_ADDIN_FROM_BIN / "kavenlor.so");
+  if (std::filesystem::exists(installed, failure)) return installed.lexically_normal().string();
+  return beside.string();
 }
 
 // The CSV dialect options, as given, of a subcommand that reads --data files.
@@ -56,14 +63,20 @@ bool TakeCsvChoice(const CsvTexts& texts, kvhost::CsvChoice& choice) {
 // The command line and the run it asks for.
 int RunCommandLine(int argc, char** argv) {
   CLI::App app{"kvhost - a headless Excel that loads the Kavenlor add-in as Excel does"};
-  app.require_subcommand(1);
+  // One subcommand, unless --version asks for nothing else (checked after the parse).
+  app.require_subcommand(0, 1);
+  bool show_version = false;
+  app.add_flag("--version", show_version,
+               "Print kvhost's version, then the version recorded in the add-in file it loads "
+               "(--addin), and exit");
   kvhost::Options options;
   options.addin_path = DefaultAddInPath();
   app.add_option("--addin", options.addin_path,
-                 "The add-in to load (default: the one beside kvhost). A Windows .xll (x86-64) "
+                 "The add-in to load (default: kavenlor.so beside kvhost, else the installed one, "
+                 "../lib/kavenlor/kavenlor.so from kvhost's folder). A Windows .xll (x86-64) "
                  "runs in kvxlbridge.exe under `wine` from PATH: the helper that "
                  "KVHOST_XLL_HELPER names, else the one beside the add-in, else the one beside "
-                 "kvhost; without a display, run kvhost under tests/win/wine_run.sh")
+                 "kvhost; Wine needs a display (Xvfb will do)")
       ->capture_default_str();
   app.add_option("--lang", options.lang,
                  "The add-in's language for this run only (pt or en); the stored settings stay "
@@ -100,6 +113,7 @@ int RunCommandLine(int argc, char** argv) {
   // Every command runs with the settings --lang asks for, made before the add-in is loaded.
   auto run = [&](std::function<int()> command) {
     return [&, command] {
+      if (show_version) return;
       kvhost::SetCallFaults(faults);
       options.settings_file = kvp::RegistryFilePath();
       kvhost::SettingsForRun settings;
@@ -285,11 +299,26 @@ int RunCommandLine(int argc, char** argv) {
     return kvhost::RunTool(options, run_options);
   }));
 
+  auto* tools = app.add_subcommand(
+      "tools", "List what `run` can run (name, command, menu path; tab separated), or with a "
+               "tool the controls of its dialog that --set, --click, --up and --down reach "
+               "(name, kind), opened on a made-up selection and cancelled");
+  tools->fallthrough();
+  std::string tools_tool;
+  tools->add_option("tool", tools_tool, "The tool whose dialog to list, named as `run` takes it");
+  tools->callback(run([&] { return kvhost::RunTools(options, tools_tool); }));
+  // The settings the tools' commands touch are a copy that ends with the run.
+  tools->preparse_callback([&](std::size_t) { options.private_settings = true; });
+
   // A file grown past the file-size limit (ulimit -f) is a write that fails (EFBIG), reported
   // as any failed save, not a process killed without a word.
   std::signal(SIGXFSZ, SIG_IGN);
   try {
     app.parse(argc, argv);
+    if (show_version)
+      status = kvhost::RunVersion(options);
+    else if (app.get_subcommands().empty())
+      throw CLI::RequiredError("A subcommand");
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {

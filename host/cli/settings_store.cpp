@@ -50,8 +50,19 @@ SettingsForRun::~SettingsForRun() {
   std::filesystem::remove_all(folder_, ignored);
 }
 
+std::string AddInInstallFolder(const std::string& addin_path) {
+  std::error_code failure;
+  std::filesystem::path addin = std::filesystem::weakly_canonical(addin_path, failure);
+  if (failure) addin = std::filesystem::absolute(addin_path, failure);
+  const std::filesystem::path beside = addin.parent_path();
+  if (std::filesystem::is_directory(beside / "img", failure)) return beside.string();
+  const std::filesystem::path installed = (beside / KV_DATA_FROM_ADDIN).lexically_normal();
+  if (std::filesystem::is_directory(installed / "img", failure)) return installed.string();
+  return beside.string();
+}
+
 bool SettingsForRun::Prepare(const Options& options, std::string& error) {
-  if (options.lang.empty()) return true;
+  if (options.lang.empty() && !options.private_settings) return true;
   std::map<std::string, StoredValue> values = ReadStoredSettings();
 
   std::error_code failure;
@@ -69,14 +80,12 @@ bool SettingsForRun::Prepare(const Options& options, std::string& error) {
   if (const char* current = std::getenv("KAVENLOR_REGISTRY")) previous_ = current;
   setenv("KAVENLOR_REGISTRY", (std::filesystem::path(folder_) / "registry").c_str(), 1);
 
-  values["IDIOMA"] = StoredValue{kvp::RegistryType::Text, options.lang == "pt" ? "1" : "2"};
+  if (!options.lang.empty())
+    values["IDIOMA"] = StoredValue{kvp::RegistryType::Text, options.lang == "pt" ? "1" : "2"};
   const auto path = values.find("PATH");
-  if (path == values.end() || path->second.data.empty()) {
-    std::filesystem::path addin = std::filesystem::weakly_canonical(options.addin_path, failure);
-    if (failure) addin = std::filesystem::absolute(options.addin_path, failure);
-    values["PATH"] =
-        StoredValue{kvp::RegistryType::Text, kvp::Utf8ToAnsi(addin.parent_path().string())};
-  }
+  if (path == values.end() || path->second.data.empty())
+    values["PATH"] = StoredValue{kvp::RegistryType::Text,
+                                 kvp::Utf8ToAnsi(AddInInstallFolder(options.addin_path))};
   for (const auto& [name, value] : values)
     if (!StoreSetting(name, value, error)) return false;
   return true;

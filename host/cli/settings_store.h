@@ -25,10 +25,15 @@ std::string DescribeValue(const StoredValue& value);
 // Sets one value; false, with the reason, when the registry refuses.
 bool StoreSetting(const std::string& name, const StoredValue& value, std::string& error);
 
-// A run with --lang: the stored settings copied to a registry file of the run's own, with
-// IDIOMA as asked and PATH, when absent, the add-in's own folder; KAVENLOR_REGISTRY names that
+// The folder the add-in's pictures are under (img/): the add-in's own folder in a build tree, the
+// package's data folder (share/kavenlor beside lib/kavenlor) where it is installed.
+std::string AddInInstallFolder(const std::string& addin_path);
+
+// A run with --lang (or a command that keeps its settings to itself): the stored settings copied
+// to a registry file of the run's own, with IDIOMA as --lang asks and PATH, when absent, the
+// add-in's install folder (AddInInstallFolder); KAVENLOR_REGISTRY names that
 // file until the run ends, when it is removed and the variable restored. The stored settings
-// are never written. Without --lang it does nothing.
+// are never written. Otherwise it does nothing.
 class SettingsForRun {
 public:
   SettingsForRun() = default;

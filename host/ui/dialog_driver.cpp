@@ -190,6 +190,7 @@ void DialogDriver::Drive(void* context, kvp::ModalForm& form, kvp::WindowHandle)
   auto& driver = *static_cast<DialogDriver*>(context);
   DialogRecord record;
   record.caption = kvp::AnsiToUtf8(form.Caption());
+  record.controls = form.Controls();
   if (driver.mode_ == DialogMode::Prompt)
     driver.RunPrompt(form, record);
   else

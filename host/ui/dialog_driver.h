@@ -38,10 +38,11 @@ std::string Describe(const DialogAction& action);
 
 // What happened to one dialog.
 struct DialogRecord {
-  std::string caption;              // UTF-8
-  std::vector<std::string> actions; // each action taken, as a person would say it
-  std::string closed_by;            // the button that closed it, or "its frame"
-  std::string refusal;              // why the dialog refused a scripted action; empty when none did
+  std::string caption;                     // UTF-8
+  std::vector<kvp::ControlState> controls; // as the dialog opened
+  std::vector<std::string> actions;        // each action taken, as a person would say it
+  std::string closed_by;                   // the button that closed it, or "its frame"
+  std::string refusal; // why the dialog refused a scripted action; empty when none did
 };
 
 class DialogDriver {
