@@ -60,6 +60,22 @@ offers "a settings name in any case" "settings set id" IDIOMA
 offers "SHOW's values" "settings set SHOW " 0 1
 offers "the add-in manager's actions" "addin " add remove
 
+# Every long option each --help lists is offered after "--": the completion's lists follow
+# kvhost's own.
+help_options() { # kvhost arguments before --help
+  "$kvhost" "$@" --help 2>&1 | sed -nE '/^Options:$/,/^$/p' | grep -oE -- '--[a-z][a-z0-9-]*' |
+    grep -vx -- '--help' | sort -u
+}
+for command in "" info addin eval menu command "settings show" "settings set" \
+  "settings install" welcome run tools; do
+  # shellcheck disable=SC2086 # the command's words
+  expected=$( (help_options $command; [ -n "$command" ] && help_options) | sort -u)
+  complete_line "${command:+$command }--"
+  missing=$(printf '%s\n' "$expected" | grep -vxF -f "$out/reply")
+  if [ -z "$missing" ]; then pass; else
+    fail "'kvhost ${command:+$command }--' does not offer: $(echo "$missing" | tr '\n' ' ')"; fi
+done
+
 # Options: the command's own and the global ones, after the command too.
 offers "run's options beginning --d" "run --d" --data --dialog --down --dump
 offers "run's options after the tool" "run hist --s" --select --set --sheet --show-dialog
