@@ -31,12 +31,18 @@ std::vector<std::string> WindowsAddIns() {
   return found;
 }
 
-// Every prefix of the file up to `dense` bytes, then one in `step`: a version or nothing.
+// Every prefix of the file up to 4096 bytes, then 64 more spread over the rest (each a copy of
+// its own, whose end AddressSanitizer sees): a version or nothing.
 void ExpectEveryCutShortFileSafe(const std::string& file) {
   std::string error;
-  const std::size_t dense = std::min<std::size_t>(file.size(), 4096);
-  for (std::size_t size = 0; size < file.size(); size += size < dense ? 1 : 4093) {
-    const std::string cut = file.substr(0, size); // its own allocation: ASan sees its end
+  std::vector<std::size_t> sizes;
+  for (std::size_t size = 0; size < std::min<std::size_t>(file.size(), 4096); ++size)
+    sizes.push_back(size);
+  for (std::size_t i = 0; i < 64; ++i)
+    sizes.push_back(4096 + (file.size() > 4096 ? (file.size() - 4096) * i / 64 : 0));
+  for (const std::size_t size : sizes) {
+    if (size >= file.size()) continue;
+    const std::string cut = file.substr(0, size);
     const auto version = ModuleVersion(cut, error);
     if (version) {
       ASSERT_EQ(*version, KV_VERSION) << "cut at " << size;
