@@ -3,12 +3,8 @@
 # (the copyright file, the changelog compressed) go to /usr/share/doc/kavenlor.
 set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/kavenlor)
 set(changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
-add_custom_command(OUTPUT ${changelog}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
-  COMMAND sh -c "\"$1\" -9 -n -c \"$2\" > \"$3\""
-    sh ${GZIP_EXECUTABLE} ${PROJECT_SOURCE_DIR}/packaging/linux/changelog ${changelog}
-  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/linux/changelog
-  VERBATIM)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
+kv_gzip(${PROJECT_SOURCE_DIR}/packaging/linux/changelog ${changelog})
 add_custom_target(package_changelog ALL DEPENDS ${changelog})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/copyright ${changelog} DESTINATION ${doc_dir})
 

@@ -8,15 +8,24 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXE
 find_program(SCDOC_EXECUTABLE scdoc REQUIRED) # the manual page's source is scdoc (Debian's scdoc)
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 
+# SOURCE compressed into TARGET as Debian wants its manual pages and changelogs: at the highest
+# level, without the name and time stamp, so that two builds give the same bytes.
+function(kv_gzip source target)
+  add_custom_command(OUTPUT ${target}
+    COMMAND sh -c "\"$1\" -9 -n -c \"$2\" > \"$3\"" sh ${GZIP_EXECUTABLE} ${source} ${target}
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
+
 set(man_source ${PROJECT_SOURCE_DIR}/packaging/linux/kvhost.1.scd)
 set(man_page ${CMAKE_BINARY_DIR}/man/kvhost.1)
-add_custom_command(OUTPUT ${man_page} ${man_page}.gz
+add_custom_command(OUTPUT ${man_page}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-  COMMAND sh -c "\"$1\" < \"$2\" > \"$3\" && \"$4\" -9 -n -c \"$3\" > \"$3.gz\""
-    sh ${SCDOC_EXECUTABLE} ${man_source} ${man_page} ${GZIP_EXECUTABLE}
+  COMMAND sh -c "\"$1\" < \"$2\" > \"$3\"" sh ${SCDOC_EXECUTABLE} ${man_source} ${man_page}
   DEPENDS ${man_source}
   COMMENT "Manual page kvhost.1"
   VERBATIM)
+kv_gzip(${man_page} ${man_page}.gz)
 add_custom_target(man_page ALL DEPENDS ${man_page} ${man_page}.gz)
 
 # The add-in and the two libraries it shares with kvhost, which it finds beside itself.

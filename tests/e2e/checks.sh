@@ -11,6 +11,11 @@ fail() { echo "FAIL: $1"; failures=$((failures + 1)); }
 check() { # description, command status, expected status
   if [ "$2" -eq "$3" ]; then pass; else fail "$1 (exit $2, expected $3)"; fi
 }
+holds() { # description, then a command that must succeed; says "ok: DESCRIPTION" when it does
+  what=$1
+  shift
+  if "$@"; then echo "ok: $what"; pass; else fail "$what"; fi
+}
 same() { # description, file, expected content
   if [ "$(cat "$2")" = "$3" ]; then pass; else
     fail "$1: got"; cat "$2"; echo "-- expected"; echo "$3"; fi

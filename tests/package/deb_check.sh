@@ -5,24 +5,15 @@
 # usage: deb_check.sh PACKAGE.deb [LINTIAN-TAG,...]  (the tags lintian may report, each justified)
 set -uo pipefail
 
+# shellcheck source-path=SCRIPTDIR source=../e2e/checks.sh
+. "$(dirname "$0")/../e2e/checks.sh"
 deb=$(realpath "$1")
 kept_tags=${2:-}
-failures=0
-check() { # description, then the command that must succeed
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
 
 echo "== lintian $(basename "$deb")"
-lintian_options=(--fail-on error,warning)
+lintian_options=(--fail-on "error,warning")
 [ -n "$kept_tags" ] && lintian_options+=(--suppress-tags "$kept_tags")
-check "lintian: no error, no warning but ${kept_tags:-none}" lintian "${lintian_options[@]}" "$deb"
+holds "lintian: no error, no warning but ${kept_tags:-none}" lintian "${lintian_options[@]}" "$deb"
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -39,54 +30,50 @@ if dpkg-query -W -f='${Status}' kavenlor 2>/dev/null | grep -q 'install ok insta
   exit 1
 fi
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 # A user of our own: no settings yet, none of the caller's touched.
-export HOME=$work/home KAVENLOR_REGISTRY=$work/home/.config/kavenlor/registry
-unset XDG_CONFIG_HOME
-mkdir -p "$HOME"
-cd "$work" || exit 1
+own_settings
+cd "$out" || exit 1
 
 # The package's paths, and the folders among them that exist before it is installed (the
 # system's own, such as /usr/bin): those are the ones that stay after the purge.
 dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -e 's#^\./#/#' -e 's#/$##' | grep -v '^$' |
-  grep -v '^/$' >"$work/paths"
-while read -r path; do [ -d "$path" ] && echo "$path"; done <"$work/paths" >"$work/existing"
+  grep -v '^/$' >"$out/paths"
+while read -r path; do [ -d "$path" ] && echo "$path"; done <"$out/paths" >"$out/existing"
 
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-  "$deb" >"$work/install.log" 2>&1
-check "apt-get install $(basename "$deb")" dpkg-query -W kavenlor
-[ "$failures" -eq 0 ] || { cat "$work/install.log"; exit 1; }
+  "$deb" >"$out/install.log" 2>&1
+holds "apt-get install $(basename "$deb")" dpkg-query -W kavenlor
+[ "$failures" -eq 0 ] || { cat "$out/install.log"; exit 1; }
 
 version=$(dpkg-deb -f "$deb" Version)
-check "kvhost is on the PATH in /usr/bin" test "$(command -v kvhost)" = /usr/bin/kvhost
+holds "kvhost is on the PATH in /usr/bin" test "$(command -v kvhost)" = /usr/bin/kvhost
 kvhost --version >version.txt 2>&1
-check "kvhost --version names kvhost $version and the installed add-in" \
+holds "kvhost --version names kvhost $version and the installed add-in" \
   diff -u - version.txt <<EOF
 kvhost $version
 kavenlor.so $version (/usr/lib/kavenlor/kavenlor.so)
 EOF
-check "kvhost info loads /usr/lib/kavenlor/kavenlor.so" \
+holds "kvhost info loads /usr/lib/kavenlor/kavenlor.so" \
   sh -c 'kvhost info >info.txt && grep -q "^File: /usr/lib/kavenlor/kavenlor.so$" info.txt &&
          grep -q "KV.SKEW" info.txt'
-check "a histogram of /usr/share/kavenlor/data/eu_stock_markets.csv saved as .xlsx" \
+holds "a histogram of /usr/share/kavenlor/data/eu_stock_markets.csv saved as .xlsx" \
   kvhost --lang en run hist --data /usr/share/kavenlor/data/eu_stock_markets.csv \
-  --select A2:A1861 --click o_normal --ok --out "$work/histogram.xlsx"
-check "the workbook holds its sheet and its chart" \
+  --select A2:A1861 --click o_normal --ok --out "$out/histogram.xlsx"
+holds "the workbook holds its sheet and its chart" \
   sh -c 'unzip -l histogram.xlsx | grep -q "xl/worksheets/sheet1.xml" &&
          unzip -l histogram.xlsx | grep -q "xl/charts/chart1.xml"'
-check "the toolbar finds its pictures in /usr/share/kavenlor/img" \
+holds "the toolbar finds its pictures in /usr/share/kavenlor/img" \
   sh -c 'kvhost --lang en menu --toolbar-picture toolbar.png >menu.txt &&
          grep -q "picture 16x16" menu.txt && ! grep -q "no picture" menu.txt &&
          file toolbar.png | grep -q "PNG image"'
-check "the dialog's controls for completion (kvhost tools hist)" \
+holds "the dialog's controls for completion (kvhost tools hist)" \
   sh -c 'kvhost tools hist | grep -q "^faixas	masked edit$"'
-check "man -w kvhost finds /usr/share/man/man1/kvhost.1.gz" \
+holds "man -w kvhost finds /usr/share/man/man1/kvhost.1.gz" \
   test "$(man -w kvhost)" = /usr/share/man/man1/kvhost.1.gz
-check "man kvhost renders without warnings" \
+holds "man kvhost renders without warnings" \
   sh -c 'MANWIDTH=80 man --warnings kvhost 2>man.err >man.txt && ! [ -s man.err ] &&
          grep -q "EXIT STATUS" man.txt'
-check "bash completes kvhost's subcommands" \
+holds "bash completes kvhost's subcommands" \
   bash -c 'source /usr/share/bash-completion/bash_completion
            COMP_WORDS=(kvhost in); COMP_CWORD=1; COMP_LINE="kvhost in"; COMP_POINT=9
            _completion_loader kvhost
@@ -95,15 +82,14 @@ check "bash completes kvhost's subcommands" \
            [ "${COMPREPLY[*]}" = "info" ]'
 
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get remove --purge -y -qq kavenlor \
-  >"$work/remove.log" 2>&1
-check "apt-get remove --purge kavenlor" \
+  >"$out/remove.log" 2>&1
+holds "apt-get remove --purge kavenlor" \
   sh -c '! dpkg-query -W -f="\${Status}" kavenlor 2>/dev/null | grep -q installed'
-left=$(grep -vxF -f "$work/existing" "$work/paths" | while read -r path; do
+left=$(grep -vxF -f "$out/existing" "$out/paths" | while read -r path; do
   [ -e "$path" ] || [ -L "$path" ] && echo "$path"
 done)
-check "no file or folder of the package is left" test -z "$left"
+holds "no file or folder of the package is left" test -z "$left"
 [ -z "$left" ] || echo "left behind: $left"
-check "dpkg keeps nothing of it" sh -c '! ls /var/lib/dpkg/info/kavenlor.* 2>/dev/null'
+holds "dpkg keeps nothing of it" sh -c '! ls /var/lib/dpkg/info/kavenlor.* 2>/dev/null'
 
-echo "deb_check: $failures failed"
-[ "$failures" -eq 0 ]
+summary

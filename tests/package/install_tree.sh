@@ -4,23 +4,16 @@
 # all relative to where the tree was put.
 # usage: install_tree.sh CMAKE BUILD-DIR VERSION
 set -u
+# shellcheck source-path=SCRIPTDIR source=../e2e/checks.sh
+. "$(dirname "$0")/../e2e/checks.sh"
 cmake=$1 build=$2 version=$3
-failures=0
-check() { # description, then the command that must succeed
-  what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+prefix="$out/some where/opt"
+own_settings
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-prefix="$work/some where/opt"
-export KAVENLOR_REGISTRY="$work/registry"
-
-"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
-  { cat "$work/install.log"; echo "FAILED: cmake --install"; exit 1; }
-(cd "$prefix" && find . -type f | sed 's#^\./##' | sort) >"$work/files"
-check "the files of the layout, and no others" diff -u - "$work/files" <<'EOF'
+"$cmake" --install "$build" --prefix "$prefix" >"$out/install.log" 2>&1 ||
+  { cat "$out/install.log"; echo "FAILED: cmake --install"; exit 1; }
+(cd "$prefix" && find . -type f | sed 's#^\./##' | sort) >"$out/files"
+holds "the files of the layout, and no others" diff -u - "$out/files" <<'EOF'
 bin/kvhost
 lib/kavenlor/kavenlor.so
 lib/kavenlor/libkvplatform.so
@@ -45,25 +38,24 @@ share/man/man1/kvhost.1.gz
 EOF
 
 kvhost="$prefix/bin/kvhost"
-cd "$work" || exit 1
-check "kvhost --version: kvhost $version, and the add-in installed with it" \
+cd "$out" || exit 1
+holds "kvhost --version: kvhost $version, and the add-in installed with it" \
   test "$("$kvhost" --version)" = "kvhost $version
 kavenlor.so $version ($prefix/lib/kavenlor/kavenlor.so)"
-check "kvhost info loads it" \
+holds "kvhost info loads it" \
   sh -c '"$1" info | grep -qxF "File: $2/lib/kavenlor/kavenlor.so"' sh "$kvhost" "$prefix"
-check "a histogram of the installed data, saved" \
+holds "a histogram of the installed data, saved" \
   "$kvhost" --lang en run hist --data "$prefix/share/kavenlor/data/eu_stock_markets.csv" \
-  --select A2:A1861 --ok --out "$work/histogram.xlsx"
-check "the saved workbook is there" test -s "$work/histogram.xlsx"
-check "the toolbar's eight pictures come from share/kavenlor/img" \
+  --select A2:A1861 --ok --out "$out/histogram.xlsx"
+holds "the saved workbook is there" test -s "$out/histogram.xlsx"
+holds "the toolbar's eight pictures come from share/kavenlor/img" \
   sh -c '"$1" --lang en menu | grep -c "picture 16x16" | grep -qx 8' sh "$kvhost"
-check "the manual page is compressed roff" \
+holds "the manual page is compressed roff" \
   sh -c 'gzip -dc "$1/share/man/man1/kvhost.1.gz" | grep -q "^\.TH \"*kvhost"' sh "$prefix"
 # Moved elsewhere, the tree still works: nothing in it names the prefix.
-mv "$work/some where" "$work/moved"
-check "moved to another prefix, kvhost still finds the add-in" \
-  sh -c '"$1" --version | grep -q "($2/lib/kavenlor/kavenlor.so)"' sh "$work/moved/opt/bin/kvhost" \
-  "$work/moved/opt"
+mv "$out/some where" "$out/moved"
+holds "moved to another prefix, kvhost still finds the add-in" \
+  sh -c '"$1" --version | grep -q "($2/lib/kavenlor/kavenlor.so)"' sh "$out/moved/opt/bin/kvhost" \
+  "$out/moved/opt"
 
-echo "install_tree: $failures failed"
-[ "$failures" -eq 0 ]
+summary
