@@ -182,7 +182,9 @@ template <class Oper> int ActiveCellFont(ExcelHost& host, Oper* result, Argument
   if (sheet == nullptr) return xlretFailed;
   FormatChange change;
   if (int code = ReadFontProperties(args, change)) return code;
-  change.ApplyTo(sheet->formats.Own(sheet->active_cell.row, sheet->active_cell.column).font);
+  const CellAddress cell = sheet->active_cell;
+  sheet->formats.Apply(CellRange{cell.row, cell.row, cell.column, cell.column},
+                       [&](CellFormat& format) { change.ApplyTo(format.font); });
   SetBoolean(result, true);
   return xlretSuccess;
 }
@@ -233,14 +235,17 @@ template <class Oper> int Border(ExcelHost& host, Oper* result, ArgumentsOf<Oper
     });
     if (!outline) continue;
     const BorderStyle edge = style(*outline);
-    for (std::uint32_t column = area.first_column; column <= area.last_column; ++column) {
-      sheet->formats.Own(area.first_row, column).borders.top = edge;
-      sheet->formats.Own(area.last_row, column).borders.bottom = edge;
-    }
-    for (std::uint32_t row = area.first_row; row <= area.last_row; ++row) {
-      sheet->formats.Own(row, area.first_column).borders.left = edge;
-      sheet->formats.Own(row, area.last_column).borders.right = edge;
-    }
+    const auto edges = [&](CellRange cells, BorderStyle CellBorders::*side) {
+      sheet->formats.Apply(cells, [&](CellFormat& format) { format.borders.*side = edge; });
+    };
+    edges(CellRange{area.first_row, area.first_row, area.first_column, area.last_column},
+          &CellBorders::top);
+    edges(CellRange{area.last_row, area.last_row, area.first_column, area.last_column},
+          &CellBorders::bottom);
+    edges(CellRange{area.first_row, area.last_row, area.first_column, area.first_column},
+          &CellBorders::left);
+    edges(CellRange{area.first_row, area.last_row, area.last_column, area.last_column},
+          &CellBorders::right);
   }
   SetBoolean(result, true);
   return xlretSuccess;

@@ -252,13 +252,15 @@ Json WorksheetJson(const Sheet& sheet, FormatList& formats, Json json) {
   // visited row by row).
   Json cells = Json::array();
   const Cells& values = sheet.cells;
-  auto formatted = sheet.formats.cells.begin();
+  const auto formatted_cells = sheet.formats.FormattedCells();
+  auto formatted = formatted_cells.begin();
   auto emit_formatted_before = [&](std::uint32_t row, std::uint32_t column) {
-    for (; formatted != sheet.formats.cells.end() && formatted->first < std::pair{row, column};
+    for (; formatted != formatted_cells.end() &&
+           std::pair{formatted->row, formatted->column} < std::pair{row, column};
          ++formatted) {
-      const auto [r, c] = formatted->first;
+      const auto [r, c, format] = *formatted;
       if (values.TypeAt(r, c) == ValueType::Empty)
-        cells.push_back(CellJson(r, c, Value{}, formats.IndexOf(formatted->second)));
+        cells.push_back(CellJson(r, c, Value{}, formats.IndexOf(*format)));
     }
   };
   values.ForEachValue([&](std::uint32_t row, std::uint32_t column) {

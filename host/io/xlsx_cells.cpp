@@ -34,8 +34,10 @@ std::string Where(const Sheet& sheet, std::uint32_t row, std::uint32_t column) {
 } // namespace
 
 lxw_format* FormatTable::Get(const CellFormat& format) {
+  if (last_made_ != nullptr && format == last_asked_) return last_made_;
+  last_asked_ = format;
   for (const auto& [known, made] : formats_)
-    if (known == format) return made;
+    if (known == format) return last_made_ = made;
 
   lxw_format* made = workbook_add_format(workbook_);
   if (made == nullptr) throw std::bad_alloc(); // its only failure
@@ -65,7 +67,7 @@ lxw_format* FormatTable::Get(const CellFormat& format) {
   format_set_top(made, Border(format.borders.top));
   format_set_bottom(made, Border(format.borders.bottom));
   formats_.emplace_back(format, made);
-  return made;
+  return last_made_ = made;
 }
 
 bool WriteWorksheet(lxw_worksheet* worksheet, const Sheet& sheet, FormatTable& formats,
@@ -150,8 +152,7 @@ bool WriteWorksheet(lxw_worksheet* worksheet, const Sheet& sheet, FormatTable& f
     }
   });
   if (!written) return false;
-  for (const auto& [position, format] : sheet.formats.cells) {
-    const auto [row, column] = position;
+  for (const auto& [row, column, format] : sheet.formats.FormattedCells()) {
     if (row >= kMaxRows || column >= kMaxColumns) {
       error = "sheet '" + sheet.name + "': a formatted cell outside the grid";
       return false;

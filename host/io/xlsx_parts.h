@@ -70,6 +70,10 @@ public:
 private:
   lxw_workbook* workbook_;
   std::vector<std::pair<CellFormat, lxw_format*>> formats_;
+  // The format asked for last: neighbouring cells mostly share theirs, so most are answered
+  // with one comparison rather than a search.
+  CellFormat last_asked_;
+  lxw_format* last_made_ = nullptr;
 };
 
 // Writes a worksheet's cells, formats, column widths and view. False with `error` set when

@@ -23,13 +23,23 @@ std::string DescribeMacroType(int macro_type) {
 }
 } // namespace
 
-const CellFormat& SheetFormats::At(std::uint32_t row, std::uint32_t column) const {
-  const auto found = cells.find({row, column});
-  return found == cells.end() ? whole_sheet : found->second;
+std::vector<SheetFormats::Formatted> SheetFormats::FormattedCells() const {
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(cells_.begin(), cells_.end());
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<Formatted> cells;
+  cells.reserve(keyed.size());
+  for (const auto& [key, format] : keyed)
+    cells.push_back(Formatted{static_cast<std::uint32_t>(key >> 32),
+                              static_cast<std::uint32_t>(key), &distinct_[format]});
+  return cells;
 }
 
-CellFormat& SheetFormats::Own(std::uint32_t row, std::uint32_t column) {
-  return cells.try_emplace({row, column}, whole_sheet).first->second;
+std::uint32_t SheetFormats::Intern(CellFormat format) {
+  // A sheet holds few distinct formats: a search is quicker than hashing them.
+  for (std::size_t i = distinct_.size(); i-- > 0;)
+    if (distinct_[i] == format) return static_cast<std::uint32_t>(i);
+  distinct_.push_back(std::move(format));
+  return static_cast<std::uint32_t>(distinct_.size() - 1);
 }
 
 bool SameSheetName(std::string_view a, std::string_view b) {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "cells.h"
@@ -39,29 +41,77 @@ inline bool IsWholeSheet(const CellRange& area) {
 }
 
 // The formats of a worksheet's cells: the whole sheet's format, and the cells formatted apart
-// from it, keyed by (row, column).
-struct SheetFormats {
+// from it. A result sheet formats hundreds of thousands of cells alike, so each distinct format
+// is kept once and a cell holds its number; a change is worked out once for each distinct
+// format it meets, not once a cell.
+class SheetFormats {
+public:
   CellFormat whole_sheet;
-  std::map<std::pair<std::uint32_t, std::uint32_t>, CellFormat> cells;
 
   // The format cell (row, column) shows.
-  const CellFormat& At(std::uint32_t row, std::uint32_t column) const;
-  // The cell's own format, made from the whole sheet's when the cell had none.
-  CellFormat& Own(std::uint32_t row, std::uint32_t column);
-  // Makes `change` (a callable taking CellFormat&) to the format of every cell of `area`. The
-  // whole sheet changes its own format and those of the cells formatted apart, so that 16
-  // million cells are never stored one by one.
+  const CellFormat& At(std::uint32_t row, std::uint32_t column) const {
+    const auto found = cells_.find(Key(row, column));
+    return found == cells_.end() ? whole_sheet : distinct_[found->second];
+  }
+  // The cell's own format; null when it shows the whole sheet's.
+  const CellFormat* Own(std::uint32_t row, std::uint32_t column) const {
+    const auto found = cells_.find(Key(row, column));
+    return found == cells_.end() ? nullptr : &distinct_[found->second];
+  }
+  // Gives the cell a format of its own.
+  void Set(std::uint32_t row, std::uint32_t column, const CellFormat& format) {
+    cells_.insert_or_assign(Key(row, column), Intern(format));
+  }
+  std::size_t FormattedCount() const { return cells_.size(); }
+
+  struct Formatted {
+    std::uint32_t row = 0;
+    std::uint32_t column = 0;
+    const CellFormat* format = nullptr;
+  };
+  // The cells formatted apart, row by row and left to right in a row.
+  std::vector<Formatted> FormattedCells() const;
+
+  // Makes `change` (a callable taking CellFormat&, which must not depend on the cell) to the
+  // format of every cell of `area`. The whole sheet changes its own format and those of the
+  // cells formatted apart, so that 16 million cells are never stored one by one.
   template <class Change> void Apply(const CellRange& area, Change&& change) {
     if (IsWholeSheet(area)) {
       change(whole_sheet);
-      for (auto& [cell, format] : cells)
+      for (CellFormat& format : distinct_)
         change(format);
       return;
     }
+    // What each format present becomes, by its number; the last entry is the whole sheet's.
+    const std::size_t present = distinct_.size();
+    std::vector<std::uint32_t> becomes(present + 1, kNotYet);
+    const auto changed = [&](std::uint32_t from) {
+      std::uint32_t& to = becomes[from == kWholeSheet ? present : from];
+      if (to == kNotYet) {
+        CellFormat format = from == kWholeSheet ? whole_sheet : distinct_[from];
+        change(format);
+        to = Intern(std::move(format));
+      }
+      return to;
+    };
     for (std::uint32_t column = area.first_column; column <= area.last_column; ++column)
-      for (std::uint32_t row = area.first_row; row <= area.last_row; ++row)
-        change(Own(row, column));
+      for (std::uint32_t row = area.first_row; row <= area.last_row; ++row) {
+        std::uint32_t& format = cells_.try_emplace(Key(row, column), kWholeSheet).first->second;
+        format = changed(format);
+      }
   }
+
+private:
+  static constexpr std::uint32_t kWholeSheet = 0xFFFFFFFFu;
+  static constexpr std::uint32_t kNotYet = 0xFFFFFFFEu;
+  static std::uint64_t Key(std::uint32_t row, std::uint32_t column) {
+    return std::uint64_t{row} << 32 | column;
+  }
+  // The number of `format` among the distinct ones, added when new.
+  std::uint32_t Intern(CellFormat format);
+
+  std::deque<CellFormat> distinct_; // stays put as it grows: At's references hold
+  std::unordered_map<std::uint64_t, std::uint32_t> cells_;
 };
 
 struct CellAddress {

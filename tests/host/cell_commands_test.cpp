@@ -13,8 +13,7 @@ namespace {
 constexpr int kOk = xlretSuccess;
 
 const CellFormat* Stored(const Sheet& sheet, std::uint32_t row, std::uint32_t column) {
-  const auto found = sheet.formats.cells.find({row, column});
-  return found == sheet.formats.cells.end() ? nullptr : &found->second;
+  return sheet.formats.Own(row, column);
 }
 } // namespace
 
@@ -43,7 +42,8 @@ TEST(CellCommands, SetFollowsExcelsShapeRules) {
   EXPECT_EQ(cells.Get(8, 0).type, ValueType::Empty);
 
   // A single value fills the rectangle; omitted values clear it; formats stay.
-  host.app().ActiveSheet().formats.Own(0, 0).number_format = "0.00";
+  host.app().ActiveSheet().formats.Apply(CellRange{},
+                                         [](CellFormat& format) { format.number_format = "0.00"; });
   ASSERT_EQ(call(xlSet, {call.Ref(0, 1, 0, 1), Bool(true)}), kOk);
   EXPECT_EQ(cells.Get(1, 1), Value::Boolean(true));
   ASSERT_EQ(call(xlSet, {call.Ref(0, 1, 0, 1)}), kOk);
@@ -115,7 +115,7 @@ TEST(CellCommands, WholeSheetFillThenTableShading) {
       call(xlcFontPropertiesIntl, {call.Str("Arial"), call.Str("Normal"), Int(10), Missing(),
                                    Missing(), Missing(), Missing(), Missing(), Missing(), Int(5)}),
       kOk);
-  EXPECT_TRUE(sheet.formats.cells.empty());
+  EXPECT_TRUE(sheet.formats.FormattedCount() == 0);
   EXPECT_EQ(sheet.formats.whole_sheet.fill_fore, 15);
   EXPECT_EQ(sheet.formats.whole_sheet.font.colour, 5);
 
@@ -125,7 +125,7 @@ TEST(CellCommands, WholeSheetFillThenTableShading) {
                                          Missing(), Missing(), Missing(), Missing(), Int(1)}),
             kOk);
   ASSERT_EQ(call(xlcFormatNumberIntl, {call.Str("0.000%")}), kOk);
-  EXPECT_EQ(sheet.formats.cells.size(), 4u);
+  EXPECT_EQ(sheet.formats.FormattedCount(), 4u);
   const CellFormat& body = sheet.formats.At(4, 2);
   EXPECT_EQ(body.fill_pattern, 1);
   EXPECT_EQ(body.fill_fore, 2);
@@ -139,7 +139,7 @@ TEST(CellCommands, WholeSheetFillThenTableShading) {
   ASSERT_EQ(call(xlcAlignment, {Int(3)}), kOk);
   EXPECT_EQ(sheet.formats.At(4, 2).alignment, HorizontalAlignment::Center);
   EXPECT_EQ(sheet.formats.whole_sheet.alignment, HorizontalAlignment::Center);
-  EXPECT_EQ(sheet.formats.cells.size(), 4u);
+  EXPECT_EQ(sheet.formats.FormattedCount(), 4u);
 }
 
 // Excel's default palette runs from 1, black, to 56, dark grey. PATTERNS and FONT.PROPERTIES

@@ -85,19 +85,21 @@ Sheet Histogram() {
   sheet.formats.whole_sheet = SheetFormat();
   sheet.show_gridlines = false;
   Cells& cells = sheet.cells;
-  auto& formats = sheet.formats.cells;
+  SheetFormats& formats = sheet.formats;
+  const auto bold = [](CellFormat format, bool is_bold) {
+    format.font.bold = is_bold;
+    return format;
+  };
 
   cells.SetText(0, 0, "Histograma dos Dados");
-  formats[{0, 0}] = SheetFormat();
-  formats[{0, 0}].font.bold = true;
+  formats.Set(0, 0, bold(SheetFormat(), true));
   const char* labels[] = {"Amostra", "Média", "Mediana",  "Moda",      "Máximo",
                           "Mínimo",  "DP",    "Skewness", "Exc. Kurt."};
   const double values[] = {20, 0.123456789012345, 0.5, 0, 1.75, -0.25, 0.0625, 0.3, -1.2};
   for (std::uint32_t i = 0; i < 9; ++i) {
     cells.SetText(2 + i, 0, labels[i]);
-    formats[{2 + i, 0}] = TableFormat("General", false, false);
-    formats[{2 + i, 0}].font.bold = i == 0;
-    formats[{2 + i, 1}] = TableFormat(i == 0 ? "General" : "0.000", false);
+    formats.Set(2 + i, 0, bold(TableFormat("General", false, false), i == 0));
+    formats.Set(2 + i, 1, TableFormat(i == 0 ? "General" : "0.000", false));
     if (i != 3) cells.SetNumber(2 + i, 1, values[i]); // the mode: no single bin
   }
 
@@ -109,9 +111,9 @@ Sheet Histogram() {
   for (std::uint32_t column = 0; column < 10; ++column) {
     if (column == 6) continue; // between the frequency and the density tables
     cells.SetText(12, column, headers[column]);
-    formats[{12, column}] = TableFormat("General", true);
+    formats.Set(12, column, TableFormat("General", true));
     for (std::uint32_t bin = 0; bin < kBins; ++bin)
-      formats[{13 + bin, column}] = TableFormat(number_formats[column], true);
+      formats.Set(13 + bin, column, TableFormat(number_formats[column], true));
   }
   for (std::uint32_t bin = 0; bin < kBins; ++bin) {
     const std::uint32_t row = 13 + bin;
@@ -178,7 +180,7 @@ Sheet ComparisonData() {
   const char* headers[] = {"Tempo (du)", "CSpline", "Exponencial", "Ptos. Curva"};
   for (std::uint32_t column = 0; column < 4; ++column) {
     sheet.cells.SetText(2, column, headers[column]);
-    sheet.formats.cells[{2, column}] = TableFormat("General", false);
+    sheet.formats.Set(2, column, TableFormat("General", false));
     sheet.column_widths[column] = ColumnWidth{11.0, true};
   }
   for (std::uint32_t i = 0; i < kGridPoints; ++i) {
@@ -188,7 +190,7 @@ Sheet ComparisonData() {
     sheet.cells.SetNumber(row, 2, 0.1 + 0.0015 * i);
     if (i % 4 == 0) sheet.cells.SetNumber(row, 3, 0.1 + 0.0016 * i); // the curve's vertices
     for (std::uint32_t column = 0; column < 4; ++column)
-      sheet.formats.cells[{row, column}] = TableFormat(column == 0 ? "General" : "0.000%", true);
+      sheet.formats.Set(row, column, TableFormat(column == 0 ? "General" : "0.000%", true));
   }
   return sheet;
 }
