@@ -9,6 +9,7 @@
 #include <charconv>
 #include <iterator>
 #include <map>
+#include <set>
 
 #include "deflated_source.h"
 #include "xlsx_parts.h"
@@ -103,6 +104,7 @@ public:
       return false;
     }
     zip_file_set_mtime(zip_, static_cast<zip_uint64_t>(index), created, 0);
+    replaced_.insert(name);
     return true;
   }
 
@@ -125,8 +127,24 @@ public:
     });
   }
 
-  // Writes the parts back, stamped with `created`, and closes the package.
+  // Writes the parts back, stamped with `created`, and closes the package. libxlsxwriter stored
+  // its parts (stored_parts.h): the ones not written here are deflated as the file closes.
   bool Save(std::time_t created, std::string& error) {
+    const zip_int64_t entries = zip_get_num_entries(zip_, 0);
+    for (zip_int64_t i = 0; i < entries; ++i) {
+      const auto index = static_cast<zip_uint64_t>(i);
+      zip_stat_t stat;
+      zip_stat_init(&stat);
+      if (zip_stat_index(zip_, index, ZIP_FL_UNCHANGED, &stat) != 0 ||
+          !(stat.valid & ZIP_STAT_COMP_METHOD) || stat.comp_method != ZIP_CM_STORE ||
+          !(stat.valid & ZIP_STAT_NAME) || parts_.contains(stat.name) ||
+          replaced_.contains(stat.name))
+        continue;
+      if (zip_set_file_compression(zip_, index, ZIP_CM_DEFLATE, 1) != 0) {
+        error = std::string("cannot deflate ") + stat.name + ": " + zip_strerror(zip_);
+        return false;
+      }
+    }
     for (const auto& [name, document] : parts_) {
       std::string why;
       zip_source_t* source = DeflatedSource(zip_, xml::Write(document), why);
@@ -167,7 +185,8 @@ private:
 
   zip_t* zip_ = nullptr;
   std::map<std::string, xml::Document> parts_;
-  std::string failure_; // why a part that is there could not be read
+  std::set<std::string> replaced_; // the parts streamed through edits
+  std::string failure_;            // why a part that is there could not be read
 };
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
@@ -427,6 +446,11 @@ public:
         if (std::string_view(attributes[0]) == "t") return std::string_view(attributes[1]) == "str";
     }
     return false;
+  }
+
+  // The elements edited come before the cells; the cells themselves only for error values.
+  bool CopyRest(const std::vector<std::string>& open, std::string_view name) override {
+    return open.size() == 1 && name == "sheetData" && !sheet_.has_errors;
   }
 
   void Edit(Node& element) override {

@@ -13,6 +13,7 @@
 
 #include "isolated_call.h"
 #include "output_target.h"
+#include "stored_parts.h"
 #include "xlsx_parts.h"
 
 namespace kvhost {
@@ -160,6 +161,7 @@ bool WriteInThisProcess(const Workbook& book, const std::string& file, std::stri
   // libxlsxwriter reports a failed write as its own code; errno still holds the system's reason
   // (a full disk, a file-size limit), which is the one a person can act on.
   errno = 0;
+  const xlsx::StoredParts stored; // FinishPackage deflates them, once
   if (const lxw_error closed = workbook_close(workbook); closed != LXW_NO_ERROR) {
     const int cause = errno;
     error = lxw_strerror(closed);

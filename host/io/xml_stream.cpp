@@ -31,8 +31,10 @@ struct Streamer {
   std::optional<Node> held;      // the element being held whole
   std::vector<Node*> holding;    // its elements being read, the innermost last
   bool in_cdata = false;
-  std::string cdata;   // the CDATA section being streamed
-  std::string refusal; // why the reading stopped, when expat itself did not fail
+  std::string cdata;                    // the CDATA section being streamed
+  std::string refusal;                  // why the reading stopped, when expat itself did not fail
+  std::size_t base = 0;                 // where the piece being parsed lies in the part
+  std::optional<std::size_t> copy_from; // where the rest to copy as it is starts
 
   void Stop(std::string why) {
     if (refusal.empty()) refusal = std::move(why);
@@ -83,6 +85,12 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attribut
     s.prolog = std::string();
   }
   s.CloseTag();
+  // The tag may have begun in the piece before: then it is read on.
+  if (s.EventStart() >= s.base && s.edits.CopyRest(s.open, name)) {
+    s.copy_from = s.EventStart();
+    XML_StopParser(s.parser, XML_FALSE);
+    return;
+  }
   if (s.edits.Hold(s.open, name, attributes)) {
     s.held = Node::Element(name);
     for (; attributes[0] != nullptr; attributes += 2)
@@ -197,6 +205,24 @@ void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
   static_cast<Streamer*>(data)->Stop("declares a document type, which no workbook part does");
 }
 
+// What is left of the part, from `from` in the piece of `size` bytes in `buffer` on, copied
+// as it is after what was written.
+bool CopyRest(Streamer& s, const StreamReader& read, std::vector<char>& buffer, std::size_t from,
+              std::size_t size, std::string& error) {
+  s.out.append(buffer.data() + from, size - from);
+  s.Flush(true);
+  for (long long n = 0; s.refusal.empty();) {
+    if ((n = read(buffer.data(), buffer.size())) <= 0) {
+      if (n < 0) error = "cannot be read";
+      return n == 0;
+    }
+    if (!s.write(std::string_view(buffer.data(), static_cast<std::size_t>(n))))
+      s.refusal = "cannot be written back";
+  }
+  error = s.refusal;
+  return false;
+}
+
 } // namespace
 
 bool Stream(const StreamReader& read, StreamEdits& edits, const StreamWriter& write,
@@ -208,7 +234,8 @@ bool Stream(const StreamReader& read, StreamEdits& edits, const StreamWriter& wr
     error = "out of memory";
     return false;
   }
-  Streamer s{parser.get(), edits, write, {}, {}, false, false, 0, {}, false, {}, {}, false, {}, {}};
+  Streamer s{parser.get(), edits, write, {},    {}, false, false, 0, {},
+             false,        {},    {},    false, {}, {},    0,     {}};
   XML_SetUserData(parser.get(), &s);
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);
@@ -228,8 +255,12 @@ bool Stream(const StreamReader& read, StreamEdits& edits, const StreamWriter& wr
     const auto size = static_cast<std::size_t>(n);
     last = size == 0;
     if (!s.root_started) s.prolog.append(buffer.data(), size);
-    if (XML_Parse(parser.get(), buffer.data(), static_cast<int>(size),
-                  last ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
+    s.base = base;
+    const bool parsed = XML_Parse(parser.get(), buffer.data(), static_cast<int>(size),
+                                  last ? XML_TRUE : XML_FALSE) != XML_STATUS_ERROR;
+    if (s.copy_from && s.refusal.empty())
+      return CopyRest(s, read, buffer, *s.copy_from - base, size, error);
+    if (!parsed) {
       const std::string line = std::to_string(XML_GetCurrentLineNumber(parser.get()));
       error = s.refusal.empty() ? "is not well-formed XML (line " + line +
                                       "): " + XML_ErrorString(XML_GetErrorCode(parser.get()))

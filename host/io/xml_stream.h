@@ -24,6 +24,13 @@ public:
   virtual bool Hold(const std::vector<std::string>& open, std::string_view name,
                     const char* const* attributes) = 0;
   virtual void Edit(Node& element) = 0;
+  // At the start of an element: true when nothing from there to the part's end is to be held.
+  // The rest is then copied as it is, without being read as XML: only for parts this program
+  // wrote itself.
+  virtual bool CopyRest(const std::vector<std::string>& open, std::string_view name) {
+    (void)open, (void)name;
+    return false;
+  }
 };
 
 // Fills `buffer` with the part's next bytes: how many, 0 at its end, negative on failure.
