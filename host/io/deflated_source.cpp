@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <future>
 #include <limits>
+#include <optional>
+#include <thread>
 
 namespace kvhost::xlsx {
 namespace {
@@ -110,66 +114,95 @@ zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& e
   return source;
 }
 
-struct DeflatingStream::State {
+namespace {
+
+// One block of a part, deflated on its own at zlib's fastest level: a block that is not the
+// last ends on a byte boundary without closing the stream (Z_SYNC_FLUSH), so that the blocks
+// one after the other make one deflate stream. Nothing when zlib fails.
+std::optional<std::string> DeflateBlock(const std::string& block, bool last) {
   z_stream stream{};
-  bool ready = false;  // deflateInit2 succeeded
+  if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    return std::nullopt;
+  // The bound, and room for the flush's empty stored block.
+  std::string out(deflateBound(&stream, static_cast<uLong>(block.size())) + 16, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.data()));
+  stream.avail_in = static_cast<uInt>(block.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
+  const bool whole = last ? result == Z_STREAM_END : result == Z_OK && stream.avail_out > 0;
+  out.resize(out.size() - stream.avail_out);
+  deflateEnd(&stream);
+  if (!whole || stream.avail_in != 0) return std::nullopt;
+  return out;
+}
+
+// What a part is cut into to be deflated on several threads; blocks this large lose next to
+// nothing for starting without the text before them.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
+} // namespace
+
+struct DeflatingStream::State {
   bool failed = false; // zlib or the file failed; nothing more is taken
   std::FILE* file = nullptr;
   zip_uint64_t size = 0;
   zip_uint32_t crc = 0;
   zip_uint64_t comp_size = 0;
+  std::string block; // the text of the block being filled
+  // The blocks being deflated, in the part's order, at most one a thread of the machine.
+  std::deque<std::future<std::optional<std::string>>> deflating;
+  std::size_t threads = std::max(1u, std::thread::hardware_concurrency());
 
-  // Runs deflate over what it was given, writing what comes out to the file.
-  bool Run(int flush) {
-    unsigned char out[1 << 16];
-    int result = Z_OK;
-    do {
-      stream.next_out = out;
-      stream.avail_out = sizeof out;
-      result = deflate(&stream, flush);
-      if (result == Z_STREAM_ERROR) return false;
-      const std::size_t n = sizeof out - stream.avail_out;
-      if (n > 0 && std::fwrite(out, 1, n, file) != n) return false;
-      comp_size += n;
-    } while (stream.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
-    return true;
+  // Writes the oldest block's deflated text to the file.
+  void WriteOldest() {
+    const std::optional<std::string> deflated = deflating.front().get();
+    deflating.pop_front();
+    if (failed) return;
+    failed =
+        !deflated || std::fwrite(deflated->data(), 1, deflated->size(), file) != deflated->size();
+    if (!failed) comp_size += deflated->size();
+  }
+  // Starts deflating the block filled, on a thread of its own when one can be had.
+  void Send(bool last) {
+    deflating.push_back(std::async(std::launch::async | std::launch::deferred, DeflateBlock,
+                                   std::move(block), last));
+    block = std::string();
+    while (deflating.size() > threads || (last && !deflating.empty()))
+      WriteOldest();
   }
 };
 
 DeflatingStream::DeflatingStream() : state_(std::make_unique<State>()) {
   state_->file = std::tmpfile();
-  state_->ready = deflateInit2(&state_->stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8,
-                               Z_DEFAULT_STRATEGY) == Z_OK;
-  state_->failed = state_->file == nullptr || !state_->ready;
+  state_->failed = state_->file == nullptr;
 }
 
 DeflatingStream::~DeflatingStream() {
-  if (state_->ready) deflateEnd(&state_->stream);
+  // A block still being deflated is waited for: its thread reads the block.
+  while (!state_->deflating.empty())
+    state_->WriteOldest();
   if (state_->file != nullptr) std::fclose(state_->file);
 }
 
 bool DeflatingStream::Add(std::string_view text) {
   State& s = *state_;
   while (!s.failed && !text.empty()) {
-    const std::size_t piece = std::min<std::size_t>(text.size(), 1u << 30);
+    const std::size_t piece = std::min(text.size(), kBlockBytes - s.block.size());
     s.crc = static_cast<zip_uint32_t>(
         crc32(s.crc, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(piece)));
     s.size += piece;
-    s.stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    s.stream.avail_in = static_cast<uInt>(piece);
-    s.failed = !s.Run(Z_NO_FLUSH);
+    s.block.append(text.data(), piece);
     text.remove_prefix(piece);
+    if (s.block.size() == kBlockBytes) s.Send(false);
   }
   return !s.failed;
 }
 
 zip_source_t* DeflatingStream::Finish(zip_t* zip, std::string& error) {
   State& s = *state_;
-  if (!s.failed) {
-    s.stream.next_in = nullptr;
-    s.stream.avail_in = 0;
-    s.failed = !s.Run(Z_FINISH) || std::fflush(s.file) != 0;
-  }
+  if (!s.failed) s.Send(true);
+  if (!s.failed) s.failed = std::fflush(s.file) != 0;
   if (s.failed) {
     error = s.file == nullptr ? "no temporary file for a part" : "zlib could not deflate a part";
     return nullptr;

@@ -19,7 +19,9 @@ namespace kvhost::xlsx {
 zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& error);
 
 // A part deflated as it is written, in pieces, and kept in a temporary file rather than in
-// memory: what a worksheet of any size is rewritten through.
+// memory: what a worksheet of any size is rewritten through. It is deflated a block of 1 MiB at
+// a time, the blocks on the machine's threads side by side; the file is the same bytes however
+// many threads there are.
 class DeflatingStream {
 public:
   DeflatingStream();

@@ -1,4 +1,5 @@
 // Worksheets: cell values, the cell formats of the file, column widths and the sheet's view.
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -152,17 +153,24 @@ bool WriteWorksheet(lxw_worksheet* worksheet, const Sheet& sheet, FormatTable& f
     }
   });
   if (!written) return false;
-  for (const auto& [row, column, format] : sheet.formats.FormattedCells()) {
-    if (row >= kMaxRows || column >= kMaxColumns) {
-      error = "sheet '" + sheet.name + "': a formatted cell outside the grid";
-      return false;
-    }
-    if (cells.TypeAt(row, column) != ValueType::Empty) continue;
+  // Then the formatted cells that hold nothing, row by row as before.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> empty;
+  const bool inside = sheet.formats.ForEachFormatted(
+      [&](std::uint32_t row, std::uint32_t column, const CellFormat&) {
+        if (row >= kMaxRows || column >= kMaxColumns) return false;
+        if (cells.TypeAt(row, column) == ValueType::Empty) empty.emplace_back(row, column);
+        return true;
+      });
+  if (!inside) {
+    error = "sheet '" + sheet.name + "': a formatted cell outside the grid";
+    return false;
+  }
+  std::sort(empty.begin(), empty.end());
+  for (const auto& [row, column] : empty)
     if (const lxw_error result = write(row, column, Value{}); result != LXW_NO_ERROR) {
       error = Where(sheet, row, column) + ": " + lxw_strerror(result);
       return false;
     }
-  }
   return true;
 }
 

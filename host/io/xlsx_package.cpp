@@ -128,23 +128,11 @@ public:
   }
 
   // Writes the parts back, stamped with `created`, and closes the package. libxlsxwriter stored
-  // its parts (stored_parts.h): the ones not written here are deflated as the file closes.
+  // its parts (stored_parts.h): the ones not written here are deflated now, keeping their times.
   bool Save(std::time_t created, std::string& error) {
     const zip_int64_t entries = zip_get_num_entries(zip_, 0);
-    for (zip_int64_t i = 0; i < entries; ++i) {
-      const auto index = static_cast<zip_uint64_t>(i);
-      zip_stat_t stat;
-      zip_stat_init(&stat);
-      if (zip_stat_index(zip_, index, ZIP_FL_UNCHANGED, &stat) != 0 ||
-          !(stat.valid & ZIP_STAT_COMP_METHOD) || stat.comp_method != ZIP_CM_STORE ||
-          !(stat.valid & ZIP_STAT_NAME) || parts_.contains(stat.name) ||
-          replaced_.contains(stat.name))
-        continue;
-      if (zip_set_file_compression(zip_, index, ZIP_CM_DEFLATE, 1) != 0) {
-        error = std::string("cannot deflate ") + stat.name + ": " + zip_strerror(zip_);
-        return false;
-      }
-    }
+    for (zip_int64_t i = 0; i < entries; ++i)
+      if (!DeflateStored(static_cast<zip_uint64_t>(i), error)) return false;
     for (const auto& [name, document] : parts_) {
       std::string why;
       zip_source_t* source = DeflatedSource(zip_, xml::Write(document), why);
@@ -170,6 +158,35 @@ public:
   }
 
 private:
+  // Deflates entry `index` when libxlsxwriter stored it and nothing here replaces it.
+  bool DeflateStored(zip_uint64_t index, std::string& error) {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    const zip_uint64_t needed = ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_METHOD;
+    if (zip_stat_index(zip_, index, ZIP_FL_UNCHANGED, &stat) != 0 ||
+        (stat.valid & needed) != needed || stat.comp_method != ZIP_CM_STORE ||
+        parts_.contains(stat.name) || replaced_.contains(stat.name))
+      return true;
+    const std::string name = stat.name;
+    std::string text(stat.size, '\0');
+    zip_file_t* file = zip_fopen_index(zip_, index, 0);
+    const zip_int64_t read = file == nullptr ? -1 : zip_fread(file, text.data(), text.size());
+    if (file != nullptr) zip_fclose(file);
+    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) {
+      error = "cannot read the part " + name + " of the written file";
+      return false;
+    }
+    std::string why;
+    zip_source_t* source = DeflatedSource(zip_, text, why);
+    if (source == nullptr || zip_file_replace(zip_, index, source, 0) != 0) {
+      if (source != nullptr) zip_source_free(source), why = zip_strerror(zip_);
+      error = "cannot deflate " + name + ": " + why;
+      return false;
+    }
+    if (stat.valid & ZIP_STAT_MTIME) zip_file_set_mtime(zip_, index, stat.mtime, 0);
+    return true;
+  }
+
   // The target, resolved against `part`, of the first of its relationships that `matches`.
   template <class Match>
   std::optional<std::string> FirstRelated(const std::string& part, Match matches) {

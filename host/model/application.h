@@ -71,6 +71,15 @@ public:
   };
   // The cells formatted apart, row by row and left to right in a row.
   std::vector<Formatted> FormattedCells() const;
+  // Calls visit(row, column, format) for each cell formatted apart, in no particular order, until
+  // it returns false; false then.
+  template <class Visit> bool ForEachFormatted(Visit&& visit) const {
+    for (const auto& [key, format] : cells_)
+      if (!visit(static_cast<std::uint32_t>(key >> 32), static_cast<std::uint32_t>(key),
+                 distinct_[format]))
+        return false;
+    return true;
+  }
 
   // Makes `change` (a callable taking CellFormat&, which must not depend on the cell) to the
   // format of every cell of `area`. The whole sheet changes its own format and those of the
