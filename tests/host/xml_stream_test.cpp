@@ -186,3 +186,46 @@ TEST(XmlStream, HandsOnWhatItWritesAsItGoes) {
   EXPECT_GT(streamed.pieces, sheet.size() / (1 << 17));
   EXPECT_LT(streamed.largest_piece, std::size_t{1} << 17);
 }
+
+// From the element CopyRest names on, the part is copied as it is, spelled as it was and
+// unread; what comes before is still edited. When that element's tag began in an earlier piece
+// the pass reads on instead, as the tree writes it.
+TEST(XmlStream, CopiesTheRestAsItIsFromTheElementNamed) {
+  class Copying : public Edits {
+  public:
+    Copying() : Edits("sheetFormatPr") {}
+    bool CopyRest(const std::vector<std::string>& open, std::string_view name) override {
+      return open.size() == 1 && name == "sheetData";
+    }
+  };
+  const std::string head = "<worksheet><sheetFormatPr defaultRowHeight=\"15\"/>";
+  const std::string rest =
+      "<sheetData ><row r='1'><c r=\"A1\" t=\"str\"><f>#N/A</f><v>#N/A</v></c></row>"
+      "</sheetData></worksheet>\n<!-- after -->";
+  const std::string edited_head =
+      "<worksheet><sheetFormatPr edited=\"1\" defaultRowHeight=\"15\"/>";
+  Copying whole;
+  const Streamed copied = StreamText(head + rest, whole, 1 << 16);
+  ASSERT_TRUE(copied.ok) << copied.error;
+  EXPECT_EQ(copied.out, edited_head + rest);
+  EXPECT_EQ(whole.edited, 1) << "the cell after the copy is not held";
+
+  // Cut just inside the tag: read on, the tree's way, the cell held and edited as well.
+  Copying cut;
+  const Streamed read_on = StreamText(head + rest, cut, head.size() + 3);
+  ASSERT_TRUE(read_on.ok) << read_on.error;
+  EXPECT_EQ(read_on.out, TreeWritten(head + rest, "sheetFormatPr"));
+  EXPECT_EQ(cut.edited, 2);
+
+  // Cut right before the tag: copied, however small the pieces after it.
+  for (const std::size_t chunk : {head.size(), head.size() / 2}) {
+    Copying small;
+    const Streamed streamed = StreamText(head + rest, small, chunk);
+    ASSERT_TRUE(streamed.ok) << streamed.error;
+    EXPECT_EQ(streamed.out, edited_head + rest) << chunk;
+  }
+  // What comes after is not read: a copied rest that is no XML goes through.
+  Copying unread;
+  EXPECT_EQ(StreamText(head + "<sheetData><</sheetData>", unread, 1 << 16).out,
+            edited_head + "<sheetData><</sheetData>");
+}
