@@ -62,9 +62,11 @@ int TimedDispatch(void* context, int xlfn, Oper* result, int count, Oper** args)
   if (!t.pressed) {
     // Before OK only the stretch of reading is timed, not each call: the clock, read around
     // each of millions of calls, would cost more than the host's answers it measures.
+    // The reading ends at the first call after it other than xlSheetId, which the add-in asks
+    // before each GET.CELL for the reference it reads.
     if (cells && t.cell_calls == 0) t.first_read = Clock::now();
-    if (!cells && t.reading) t.last_read = Clock::now();
-    t.reading = cells;
+    if (!cells && xlfn != xlSheetId && t.reading) t.last_read = Clock::now();
+    if (cells || xlfn != xlSheetId) t.reading = cells;
     ++t.calls;
     if (cells) ++t.cell_calls;
     return t.host->Call(xlfn, result,
