@@ -1,8 +1,11 @@
 // The matrix library: column statistics against exact arithmetic, and the product, transpose and
 // inverse with their reasons and the result codes of their specified forms.
+#include <cstring>
+#include <random>
 #include <tuple>
 #include <utility>
 
+#include "Funcoes/ProdutosEscalares.h"
 #include "unit/multivariate_support.h"
 
 using kvtest::MaxDifference;
@@ -161,3 +164,27 @@ TEST(MatrixInverse, TimesTheMatrixIsTheIdentity) {
   EXPECT_LE(MaxDifference(kvtest::Product(a, b), Identity(6)), 1e-14);
   EXPECT_LE(MaxDifference(kvtest::Product(b, a), Identity(6)), 1e-14);
 }
+
+#if defined(__x86_64__)
+// Four columns at once give each column's sum to the last bit, for every length's parity and
+// for signed zeros, against the loop the compiler vectorises.
+TEST(DotProducts, FourAtOnceEqualOneAtATimeToTheBit) {
+  std::mt19937_64 rng(4);
+  std::normal_distribution<double> normal(0.0, 1e3);
+  for (const std::size_t n : {1, 2, 3, 4, 5, 7, 16, 63, 64, 1001, 20000}) {
+    std::vector<double> a(n), b(4 * n);
+    for (double& v : a)
+      v = normal(rng);
+    for (double& v : b)
+      v = normal(rng);
+    if (n == 1) b[0] = -0.0; // a sum of one negative zero: -0 + 0 is +0
+    double sums[4];
+    DotProducts4(a.data(), b.data(), n, sums);
+    for (std::size_t k = 0; k < 4; ++k) {
+      const double one = DotProduct(a.data(), b.data() + k * n, n);
+      EXPECT_EQ(std::memcmp(&sums[k], &one, sizeof one), 0)
+          << "n " << n << " column " << k << ": " << sums[k] << " vs " << one;
+    }
+  }
+}
+#endif
