@@ -195,7 +195,8 @@ bool ZipPackage::Has(const std::string& part) const {
   return zip_name_locate(zip_, part.c_str(), ZIP_FL_NOCASE) >= 0;
 }
 
-bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string& error) const {
+bool ZipPackage::Read(const std::string& part, const std::function<bool(std::string_view)>& take,
+                      std::string& error) const {
   const zip_int64_t index = zip_name_locate(zip_, part.c_str(), ZIP_FL_NOCASE);
   if (index < 0) {
     error = "the part " + part + " is missing";
@@ -223,21 +224,9 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
     error = "the part " + part + " cannot be read: " + zip_strerror(zip_);
     return false;
   }
-  std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
-  if (!parser) {
-    error = "out of memory";
-    return false;
-  }
-  Session session{parser.get(), &handler, part, {}};
-  XML_SetUserData(parser.get(), &session);
-  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
-  XML_SetCharacterDataHandler(parser.get(), OnText);
-  XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
-
   // A thread pays for itself from a megabyte or so of XML.
   const bool large = !(stat.valid & ZIP_STAT_SIZE) || stat.size > (std::uint64_t{1} << 20);
   Inflater inflater(file.get(), large);
-  XmlTokenGuard guard;
   std::uint64_t total = 0;
   for (;;) {
     Inflater::Block block = inflater.Next();
@@ -250,26 +239,47 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
       error = "the part " + part + " inflates beyond the limit of " + Limit();
       return false;
     }
-    if (!guard.Feed(block.bytes)) {
-      error = "the part " + part + " holds " + guard.Kind() + " longer than " +
-              std::to_string(XmlTokenGuard::kMaxTokenBytes >> 10) +
-              " KiB (a workbook's are a few hundred bytes)";
-      return false;
-    }
-    const bool last = block.bytes.empty();
-    if (XML_Parse(parser.get(), block.bytes.data(), static_cast<int>(block.bytes.size()), last) ==
-        XML_STATUS_ERROR) {
-      if (!session.refusal.empty())
-        error = session.refusal;
-      else
-        error = "the part " + part + " is not well-formed XML (line " +
-                std::to_string(XML_GetCurrentLineNumber(parser.get())) +
-                "): " + XML_ErrorString(XML_GetErrorCode(parser.get()));
-      return false;
-    }
-    if (last) break;
+    if (!take(block.bytes)) return false;
+    if (block.bytes.empty()) return true;
   }
-  return true;
+}
+
+bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string& error) const {
+  std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
+  if (!parser) {
+    error = "out of memory";
+    return false;
+  }
+  Session session{parser.get(), &handler, part, {}};
+  XML_SetUserData(parser.get(), &session);
+  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
+  XML_SetCharacterDataHandler(parser.get(), OnText);
+  XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
+
+  XmlTokenGuard guard;
+  return Read(
+      part,
+      [&](std::string_view bytes) {
+        if (!guard.Feed(bytes)) {
+          error = "the part " + part + " holds " + guard.Kind() + " longer than " +
+                  std::to_string(XmlTokenGuard::kMaxTokenBytes >> 10) +
+                  " KiB (a workbook's are a few hundred bytes)";
+          return false;
+        }
+        const bool last = bytes.empty();
+        if (XML_Parse(parser.get(), bytes.data(), static_cast<int>(bytes.size()), last) ==
+            XML_STATUS_ERROR) {
+          if (!session.refusal.empty())
+            error = session.refusal;
+          else
+            error = "the part " + part + " is not well-formed XML (line " +
+                    std::to_string(XML_GetCurrentLineNumber(parser.get())) +
+                    "): " + XML_ErrorString(XML_GetErrorCode(parser.get()));
+          return false;
+        }
+        return true;
+      },
+      error);
 }
 
 std::optional<std::string> ResolveTarget(std::string_view source, std::string_view target) {

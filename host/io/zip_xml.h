@@ -6,6 +6,7 @@
 #include <zip.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +58,11 @@ public:
   // Streams the part through `handler`. False, with the reason in `error`, when the part is
   // missing, encrypted, corrupt, over the limit, not well-formed XML or refused by the handler.
   bool Parse(const std::string& part, XmlHandler& handler, std::string& error) const;
+  // The part's inflated bytes, block by block, to `take` (an empty block at the end), with the
+  // checks Parse makes of the package (missing, encrypted, corrupt, over the limit). False when
+  // one of them failed, with the reason in `error`, or when `take` returned false to stop.
+  bool Read(const std::string& part, const std::function<bool(std::string_view)>& take,
+            std::string& error) const;
 
 private:
   ZipPackage(zip_t* zip, std::uint64_t max_part_bytes) : zip_(zip), max_(max_part_bytes) {}
