@@ -6,6 +6,7 @@
 
 #include "../model/references.h"
 #include "date_serial.h"
+#include "xml_lean.h"
 
 namespace kvhost::xlsx {
 namespace {
@@ -398,6 +399,21 @@ private:
 bool ReadWorksheetPart(const ZipPackage& package, const std::string& part,
                        const std::string& sheet_name, WorkbookContext& context, Cells& cells,
                        std::string& error) {
+  // The plain XML that writers give a worksheet goes through the lean reader. Whatever it
+  // leaves (other XML, or a part that is refused) is read again through expat, from a clean
+  // start, which finds the reason and words it.
+  const std::uint64_t text_bytes = context.text_bytes;
+  {
+    SheetReader reader(sheet_name, context, cells);
+    LeanXmlReader lean(reader);
+    std::string ignored;
+    if (package.Read(
+            part, [&lean](std::string_view bytes) { return lean.Feed(bytes); }, ignored) &&
+        lean.Finished())
+      return true;
+  }
+  cells = Cells();
+  context.text_bytes = text_bytes;
   SheetReader reader(sheet_name, context, cells);
   return package.Parse(part, reader, error);
 }
