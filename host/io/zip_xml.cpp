@@ -148,8 +148,15 @@ std::string_view LocalName(std::string_view name) {
 }
 
 const char* Attribute(const char** attributes, std::string_view name) {
-  for (; attributes[0] != nullptr; attributes += 2)
-    if (LocalName(attributes[0]) == name) return attributes[1];
+  // One pass over each name, for its end and its last ':' at once: this runs for every cell.
+  for (; attributes[0] != nullptr; attributes += 2) {
+    const char* local = attributes[0];
+    const char* end = local;
+    for (; *end != '\0'; ++end)
+      if (*end == ':') local = end + 1;
+    if (std::string_view(local, static_cast<std::size_t>(end - local)) == name)
+      return attributes[1];
+  }
   return nullptr;
 }
 
