@@ -189,6 +189,13 @@ bool LeanXmlReader::Scan(bool last) {
   while (at < buffer_.size()) {
     const std::size_t size = buffer_.size();
     if (buffer_[at] == '<') {
+      if (!open_.empty() && open_.size() + 2 <= kMaxDepth) {
+        if (const std::size_t taken = handler_.Shortcut(buffer_.data() + at, size - at)) {
+          if (!handler_.failure.empty() || taken > size - at) return false;
+          at += taken;
+          continue;
+        }
+      }
       const Step step = Tag(at);
       if (step == Step::GiveUp) return false;
       if (step == Step::More) {
@@ -342,8 +349,8 @@ LeanXmlReader::Step LeanXmlReader::Tag(std::size_t& at) {
     span.value_end = i++;
     const std::string_view new_name(data + span.name, span.name_end - span.name);
     for (std::size_t known = 0; known < spans; ++known)
-      if (std::string_view(data + spans_[known].name, spans_[known].name_end - spans_[known].name) ==
-          new_name)
+      if (std::string_view(data + spans_[known].name,
+                           spans_[known].name_end - spans_[known].name) == new_name)
         return Step::GiveUp; // twice in one tag
     spans_[spans++] = span;
   }

@@ -25,6 +25,11 @@ public:
   // Character data, in pieces, while WantsText() says so.
   virtual void Text(std::string_view text) = 0;
   virtual bool WantsText() const = 0;
+  // Markup the handler reads straight from the bytes, for speed. Given the bytes from a '<'
+  // inside the root element, how many of them it took: whole elements, well-formed, handled as
+  // their Start, Text and End would have been. 0 leaves them to those calls, as it must do
+  // whenever it is not sure. Only the lean reader (xml_lean.h) offers bytes.
+  virtual std::size_t Shortcut(const char* /*bytes*/, std::size_t /*size*/) { return 0; }
 
   // Set by a handler that found the content unusable, as the whole reason ("sheet 'Data' holds
   // ..."); the reading stops at once.

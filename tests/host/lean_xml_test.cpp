@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "io/xlsx_worksheet_reader.h"
@@ -208,4 +209,83 @@ TEST_F(LeanXml, AWorksheetLeftHalfWayIsReadAgainFromTheStart) {
   EXPECT_EQ(cells.Get(0, 0), Value::Text("seis b"));
   EXPECT_EQ(cells.Get(0, 1), Value::Number(2.5));
   EXPECT_EQ(cells.Get(1, 0), Value::Number(3));
+}
+
+namespace {
+
+// A sheet's values, in order, with their places.
+std::vector<std::tuple<std::uint32_t, std::uint32_t, Value>> Values(const Cells& cells) {
+  std::vector<std::tuple<std::uint32_t, std::uint32_t, Value>> out;
+  cells.ForEachValue([&](std::uint32_t row, std::uint32_t column) {
+    out.emplace_back(row, column, cells.Get(row, column));
+  });
+  return out;
+}
+
+} // namespace
+
+// The worksheet reader takes the plain cells straight from the bytes. Each row here is read that
+// way and, with a comment after it that sends the whole sheet to expat, through the elements'
+// calls: the values, or the refusals, are the same.
+TEST_F(LeanXml, CellsTakenStraightFromTheBytesReadAsThroughTheirElements) {
+  const std::vector<std::string> references = {"A1",       "B2",    "XFD1048576", "XFE1", "A0",
+                                               "A1048577", "AAAA1", "a1",         "A01",  "IV65536",
+                                               "IW2",      "",      "1A"};
+  const std::vector<std::string> styles = {"", "0", "12", "x", ""};
+  const std::vector<std::string> types = {"", "n", "s", "b", "str", "N", ""};
+  const std::vector<std::string> values = {"1.5",
+                                           "-0.0123",
+                                           "1E5000",
+                                           "1e-400",
+                                           "-1.797693134862316E+308",
+                                           "1.7976931348623157e308",
+                                           ".5",
+                                           "5.",
+                                           "+1",
+                                           "00012",
+                                           "1e",
+                                           "--1",
+                                           "",
+                                           "0",
+                                           "1",
+                                           "2",
+                                           "-1",
+                                           "1e+2",
+                                           "0.1234567890123456789",
+                                           "9007199254740993",
+                                           "4.9e-324"};
+  std::mt19937 random(32);
+  const auto pick = [&random](const std::vector<std::string>& from) {
+    return from[random() % from.size()];
+  };
+  const auto cell = [&] {
+    if (random() % 5 == 0) return "<c><v>" + pick(values) + "</v></c>"; // follows the one before
+    const std::string style = pick(styles), type = pick(types);
+    return "<c r=\"" + pick(references) + "\"" + (style.empty() ? "" : " s=\"" + style + "\"") +
+           (type.empty() ? "" : " t=\"" + type + "\"") + "><v>" + pick(values) + "</v></c>";
+  };
+  const std::string shared = "<si><t>um</t></si><si><t>dois, mais longo</t></si>";
+  int read = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string row = "<row r=\"2\">";
+    for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n)
+      row += cell();
+    row += "</row>";
+    const Grid grid = round % 2 == 0 ? kExcel12Grid : kExcel4Grid;
+    const std::string plain = Book({{"Dados", row, ""}}, shared);
+    const std::string other = Book({{"Dados", row + "<!-- expat -->", ""}}, shared);
+    std::string plain_error, other_error;
+    const auto plain_sheets = ReadDataFile(plain, plain_error, {}, grid);
+    const auto other_sheets = ReadDataFile(other, other_error, {}, grid);
+    ASSERT_EQ(plain_sheets.has_value(), other_sheets.has_value()) << row << "\n"
+                                                                  << plain_error << "\n"
+                                                                  << other_error;
+    if (plain_sheets) {
+      ++read;
+      EXPECT_EQ(Values(plain_sheets->at(0).cells), Values(other_sheets->at(0).cells)) << row;
+    } else {
+      EXPECT_EQ(plain_error.substr(plain.size()), other_error.substr(other.size())) << row;
+    }
+  }
+  EXPECT_GT(read, 30);
 }
