@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <unordered_set>
@@ -87,7 +88,8 @@ public:
   Block Next() {
     if (!thread_.joinable()) return Read();
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !ready_.empty(); });
+    changed_.wait(lock, [this] { return !ready_.empty() || failure_ != nullptr; });
+    if (ready_.empty()) std::rethrow_exception(failure_);
     Block block = std::move(ready_.front());
     ready_.pop_front();
     changed_.notify_all();
@@ -112,15 +114,23 @@ private:
   }
 
   void Run() {
-    for (;;) {
-      Block block = Read();
-      const bool end = block.failed || block.bytes.empty();
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return stop_ || ready_.size() < kAhead; });
-      if (stop_) return;
-      ready_.push_back(std::move(block));
+    try {
+      for (;;) {
+        Block block = Read();
+        const bool end = block.failed || block.bytes.empty();
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || ready_.size() < kAhead; });
+        if (stop_) return;
+        ready_.push_back(std::move(block));
+        changed_.notify_all();
+        if (end) return;
+      }
+    } catch (...) {
+      // Memory ran out, most likely: the reading thread meets the exception, as it would have
+      // inflating the block itself, rather than this one ending the process.
+      std::lock_guard<std::mutex> lock(mutex_);
+      failure_ = std::current_exception();
       changed_.notify_all();
-      if (end) return;
     }
   }
 
@@ -129,7 +139,8 @@ private:
   std::condition_variable changed_;
   std::deque<Block> ready_;
   bool stop_ = false;
-  std::thread thread_; // last: starts once the rest is ready; none for a small part
+  std::exception_ptr failure_; // what ended the thread early
+  std::thread thread_;         // last: starts once the rest is ready; none for a small part
 };
 
 std::string ZipReason(int code) {
