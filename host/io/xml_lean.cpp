@@ -239,7 +239,7 @@ LeanXmlReader::Step LeanXmlReader::Text(std::size_t& at, std::size_t end) {
   for (std::size_t i = at; i < end;) {
     const auto c = static_cast<unsigned char>(data[i]);
     if (c >= 0x20 && c < 0x7F) {
-      // '>' is fine but for "]]>", which no writer gives unescaped; entities are read.
+      // A '>' is text but in "]]>"; writers escape it, so one left as it is goes to expat.
       if (c == '>') return Step::GiveUp;
       if (c == '&') {
         char character = 0;
@@ -253,11 +253,11 @@ LeanXmlReader::Step LeanXmlReader::Text(std::size_t& at, std::size_t end) {
     } else if (c == '\n' || c == '\t') {
       ++i;
     } else if (c >= 0x80) {
-      // A carriage return, a control character, DEL or a malformed character: left to expat.
       const std::size_t length = CharacterLength(data + i, end - i);
       if (length == 0) return Step::GiveUp;
       i += length;
     } else {
+      // A carriage return (expat makes line ends "\n"), a control character or DEL.
       return Step::GiveUp;
     }
   }
