@@ -6,6 +6,7 @@
 
 #include "../model/references.h"
 #include "date_serial.h"
+#include "xml_lean.h"
 
 namespace kvhost::xlsx {
 namespace {
@@ -230,6 +231,57 @@ public:
   }
   bool WantsText() const override { return in_value_ || in_inline_text_; }
 
+  // A cell of the shape writers give a number or a shared text, <c r="B2" s="1" t="n"><v>1.5</v>
+  // </c> (the style and the type may be left out), read whole as its elements' calls would
+  // read it. Anything else, or a cell they would refuse, is left to them.
+  std::size_t Shortcut(const char* bytes, std::size_t size) override {
+    if (in_cell_ || !in_sheet_data_ || !failure.empty()) return 0;
+    std::string_view rest(bytes, size);
+    const auto take = [&rest](std::string_view prefix) {
+      if (rest.substr(0, prefix.size()) != prefix) return false;
+      rest.remove_prefix(prefix.size());
+      return true;
+    };
+    // A short value of plain characters up to its closing quote (or the '<' of </v>).
+    const auto value = [&rest](char close, auto allowed, std::string_view& out) {
+      const std::size_t end = rest.substr(0, 40).find(close);
+      if (end == std::string_view::npos || end == 0) return false;
+      out = rest.substr(0, end);
+      for (const char c : out)
+        if (!allowed(c)) return false;
+      rest.remove_prefix(end + 1);
+      return true;
+    };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto reference_byte = [digit](char c) { return digit(c) || (c >= 'A' && c <= 'Z'); };
+    const auto number_byte = [digit](char c) {
+      return digit(c) || c == '-' || c == '.' || c == 'E' || c == 'e' || c == '+';
+    };
+    const auto type_byte = [](char c) { return c == 'n' || c == 's'; };
+    std::string_view reference, style, type = "n", text;
+    if (!take("<c r=\"") || !value('"', reference_byte, reference)) return 0;
+    if (take(" s=\"") && !value('"', digit, style)) return 0;
+    if (take(" t=\"") && !value('"', type_byte, type)) return 0;
+    if ((type != "n" && type != "s") || !take("><v>") || !value('<', number_byte, text) ||
+        !take("/v></c>"))
+      return 0;
+    std::uint32_t row = 0, column = 0;
+    if (!ParseCellReference(reference, row, column) || !context_.grid.Holds(row, column)) return 0;
+    if (type == "n") {
+      const auto number = NumberText(text);
+      if (!number || !std::isfinite(*number)) return 0;
+      cells_.SetNumber(row, column, *number);
+    } else {
+      const auto index = WholeNumber<std::size_t>(text);
+      if (!index || *index >= context_.shared_strings.size()) return 0;
+      cells_.SetText(row, column, context_.shared_strings[*index]);
+    }
+    row_ = row;
+    column_ = column;
+    next_column_ = column + 1;
+    return size - rest.size();
+  }
+
 private:
   void Fail(std::string why) {
     if (failure.empty()) failure = "sheet '" + sheet_ + "' " + std::move(why);
@@ -398,6 +450,21 @@ private:
 bool ReadWorksheetPart(const ZipPackage& package, const std::string& part,
                        const std::string& sheet_name, WorkbookContext& context, Cells& cells,
                        std::string& error) {
+  // The plain XML that writers give a worksheet goes through the lean reader. Whatever it
+  // leaves (other XML, or a part that is refused) is read again through expat, from a clean
+  // start, which finds the reason and words it.
+  const std::uint64_t text_bytes = context.text_bytes;
+  {
+    SheetReader reader(sheet_name, context, cells);
+    LeanXmlReader lean(reader);
+    std::string ignored;
+    if (package.Read(
+            part, [&lean](std::string_view bytes) { return lean.Feed(bytes); }, ignored) &&
+        lean.Finished())
+      return true;
+  }
+  cells = Cells();
+  context.text_bytes = text_bytes;
   SheetReader reader(sheet_name, context, cells);
   return package.Parse(part, reader, error);
 }

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <unordered_set>
@@ -87,7 +88,8 @@ public:
   Block Next() {
     if (!thread_.joinable()) return Read();
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !ready_.empty(); });
+    changed_.wait(lock, [this] { return !ready_.empty() || failure_ != nullptr; });
+    if (ready_.empty()) std::rethrow_exception(failure_);
     Block block = std::move(ready_.front());
     ready_.pop_front();
     changed_.notify_all();
@@ -112,15 +114,23 @@ private:
   }
 
   void Run() {
-    for (;;) {
-      Block block = Read();
-      const bool end = block.failed || block.bytes.empty();
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return stop_ || ready_.size() < kAhead; });
-      if (stop_) return;
-      ready_.push_back(std::move(block));
+    try {
+      for (;;) {
+        Block block = Read();
+        const bool end = block.failed || block.bytes.empty();
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || ready_.size() < kAhead; });
+        if (stop_) return;
+        ready_.push_back(std::move(block));
+        changed_.notify_all();
+        if (end) return;
+      }
+    } catch (...) {
+      // Memory ran out, most likely: the reading thread meets the exception, as it would have
+      // inflating the block itself, rather than this one ending the process.
+      std::lock_guard<std::mutex> lock(mutex_);
+      failure_ = std::current_exception();
       changed_.notify_all();
-      if (end) return;
     }
   }
 
@@ -129,7 +139,8 @@ private:
   std::condition_variable changed_;
   std::deque<Block> ready_;
   bool stop_ = false;
-  std::thread thread_; // last: starts once the rest is ready; none for a small part
+  std::exception_ptr failure_; // what ended the thread early
+  std::thread thread_;         // last: starts once the rest is ready; none for a small part
 };
 
 std::string ZipReason(int code) {
@@ -148,8 +159,15 @@ std::string_view LocalName(std::string_view name) {
 }
 
 const char* Attribute(const char** attributes, std::string_view name) {
-  for (; attributes[0] != nullptr; attributes += 2)
-    if (LocalName(attributes[0]) == name) return attributes[1];
+  // One pass over each name, for its end and its last ':' at once: this runs for every cell.
+  for (; attributes[0] != nullptr; attributes += 2) {
+    const char* local = attributes[0];
+    const char* end = local;
+    for (; *end != '\0'; ++end)
+      if (*end == ':') local = end + 1;
+    if (std::string_view(local, static_cast<std::size_t>(end - local)) == name)
+      return attributes[1];
+  }
   return nullptr;
 }
 
@@ -195,7 +213,8 @@ bool ZipPackage::Has(const std::string& part) const {
   return zip_name_locate(zip_, part.c_str(), ZIP_FL_NOCASE) >= 0;
 }
 
-bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string& error) const {
+bool ZipPackage::Read(const std::string& part, const std::function<bool(std::string_view)>& take,
+                      std::string& error) const {
   const zip_int64_t index = zip_name_locate(zip_, part.c_str(), ZIP_FL_NOCASE);
   if (index < 0) {
     error = "the part " + part + " is missing";
@@ -223,21 +242,9 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
     error = "the part " + part + " cannot be read: " + zip_strerror(zip_);
     return false;
   }
-  std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
-  if (!parser) {
-    error = "out of memory";
-    return false;
-  }
-  Session session{parser.get(), &handler, part, {}};
-  XML_SetUserData(parser.get(), &session);
-  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
-  XML_SetCharacterDataHandler(parser.get(), OnText);
-  XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
-
   // A thread pays for itself from a megabyte or so of XML.
   const bool large = !(stat.valid & ZIP_STAT_SIZE) || stat.size > (std::uint64_t{1} << 20);
   Inflater inflater(file.get(), large);
-  XmlTokenGuard guard;
   std::uint64_t total = 0;
   for (;;) {
     Inflater::Block block = inflater.Next();
@@ -250,26 +257,47 @@ bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string
       error = "the part " + part + " inflates beyond the limit of " + Limit();
       return false;
     }
-    if (!guard.Feed(block.bytes)) {
-      error = "the part " + part + " holds " + guard.Kind() + " longer than " +
-              std::to_string(XmlTokenGuard::kMaxTokenBytes >> 10) +
-              " KiB (a workbook's are a few hundred bytes)";
-      return false;
-    }
-    const bool last = block.bytes.empty();
-    if (XML_Parse(parser.get(), block.bytes.data(), static_cast<int>(block.bytes.size()), last) ==
-        XML_STATUS_ERROR) {
-      if (!session.refusal.empty())
-        error = session.refusal;
-      else
-        error = "the part " + part + " is not well-formed XML (line " +
-                std::to_string(XML_GetCurrentLineNumber(parser.get())) +
-                "): " + XML_ErrorString(XML_GetErrorCode(parser.get()));
-      return false;
-    }
-    if (last) break;
+    if (!take(block.bytes)) return false;
+    if (block.bytes.empty()) return true;
   }
-  return true;
+}
+
+bool ZipPackage::Parse(const std::string& part, XmlHandler& handler, std::string& error) const {
+  std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
+  if (!parser) {
+    error = "out of memory";
+    return false;
+  }
+  Session session{parser.get(), &handler, part, {}};
+  XML_SetUserData(parser.get(), &session);
+  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
+  XML_SetCharacterDataHandler(parser.get(), OnText);
+  XML_SetStartDoctypeDeclHandler(parser.get(), OnDoctype);
+
+  XmlTokenGuard guard;
+  return Read(
+      part,
+      [&](std::string_view bytes) {
+        if (!guard.Feed(bytes)) {
+          error = "the part " + part + " holds " + guard.Kind() + " longer than " +
+                  std::to_string(XmlTokenGuard::kMaxTokenBytes >> 10) +
+                  " KiB (a workbook's are a few hundred bytes)";
+          return false;
+        }
+        const bool last = bytes.empty();
+        if (XML_Parse(parser.get(), bytes.data(), static_cast<int>(bytes.size()), last) ==
+            XML_STATUS_ERROR) {
+          if (!session.refusal.empty())
+            error = session.refusal;
+          else
+            error = "the part " + part + " is not well-formed XML (line " +
+                    std::to_string(XML_GetCurrentLineNumber(parser.get())) +
+                    "): " + XML_ErrorString(XML_GetErrorCode(parser.get()));
+          return false;
+        }
+        return true;
+      },
+      error);
 }
 
 std::optional<std::string> ResolveTarget(std::string_view source, std::string_view target) {

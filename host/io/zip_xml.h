@@ -6,6 +6,7 @@
 #include <zip.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,11 @@ public:
   // Character data, in pieces, while WantsText() says so.
   virtual void Text(std::string_view text) = 0;
   virtual bool WantsText() const = 0;
+  // Markup the handler reads straight from the bytes, for speed. Given the bytes from a '<'
+  // inside the root element, how many of them it took: whole elements, well-formed, handled as
+  // their Start, Text and End would have been. 0 leaves them to those calls, as it must do
+  // whenever it is not sure. Only the lean reader (xml_lean.h) offers bytes.
+  virtual std::size_t Shortcut(const char* /*bytes*/, std::size_t /*size*/) { return 0; }
 
   // Set by a handler that found the content unusable, as the whole reason ("sheet 'Data' holds
   // ..."); the reading stops at once.
@@ -57,6 +63,11 @@ public:
   // Streams the part through `handler`. False, with the reason in `error`, when the part is
   // missing, encrypted, corrupt, over the limit, not well-formed XML or refused by the handler.
   bool Parse(const std::string& part, XmlHandler& handler, std::string& error) const;
+  // The part's inflated bytes, block by block, to `take` (an empty block at the end), with the
+  // checks Parse makes of the package (missing, encrypted, corrupt, over the limit). False when
+  // one of them failed, with the reason in `error`, or when `take` returned false to stop.
+  bool Read(const std::string& part, const std::function<bool(std::string_view)>& take,
+            std::string& error) const;
 
 private:
   ZipPackage(zip_t* zip, std::uint64_t max_part_bytes) : zip_(zip), max_(max_part_bytes) {}
