@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "ArchGradiente.h"
+#include "ArchVerossimilhanca.h"
 #include "DistribuicaoArch.h"
 
 namespace subida_arch {
@@ -233,8 +235,17 @@ Ascent Climb(const EspecArch& m, const std::vector<double>& e, const std::vector
       v = -v;
     return -ll;
   };
+  // The Gaussian likelihood's series prepared once for the line searches' many evaluations.
+  std::optional<VerossimilhancaArch> gaussian;
+  if (!m.tem_nu()) gaussian.emplace(m.modelo, m.q, m.r, m.p, e);
   auto value = [&](const std::vector<double>& at) {
-    const double ll = log_verossimilhanca_arch(m, e, region.Theta(at));
+    const std::vector<double> theta = region.Theta(at);
+    const std::vector<double>* one = &theta;
+    double ll;
+    if (gaussian)
+      (*gaussian)(&one, 1, &ll);
+    else
+      ll = log_verossimilhanca_arch(m, e, theta);
     return std::isfinite(ll) && ll > kSentinelaArch ? -ll : std::numeric_limits<double>::infinity();
   };
   std::vector<double> g;

@@ -17,10 +17,26 @@ struct Rows {
   double* operator[](std::size_t t) { return cells.data() + t * n; }
 };
 
-// Adds a * from to to, n values.
-void AddScaled(double* to, double a, const double* from, std::size_t n) {
-  for (std::size_t c = 0; c < n; ++c)
+template <std::size_t N>
+void AddScaledFixed(double* __restrict to, double a, const double* __restrict from) {
+  for (std::size_t c = 0; c < N; ++c)
     to[c] += a * from[c];
+}
+
+// Adds a * from to to, n values (rows apart: they never overlap). The widths of the orders up to
+// (2, 2) unrolled: this runs several times per observation.
+void AddScaled(double* __restrict to, double a, const double* __restrict from, std::size_t n) {
+  switch (n) {
+  case 2: return AddScaledFixed<2>(to, a, from);
+  case 3: return AddScaledFixed<3>(to, a, from);
+  case 4: return AddScaledFixed<4>(to, a, from);
+  case 5: return AddScaledFixed<5>(to, a, from);
+  case 6: return AddScaledFixed<6>(to, a, from);
+  case 7: return AddScaledFixed<7>(to, a, from);
+  default:
+    for (std::size_t c = 0; c < n; ++c)
+      to[c] += a * from[c];
+  }
 }
 
 // What each observation adds, given its variance h and the derivatives d of h (of ln h for
@@ -76,8 +92,10 @@ double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std:
   const double* beta = th.data() + 1 + q + r;
 
   // The start value and its derivatives.
+  // mean(e^2) only where the stationary start does not apply: it costs a pass over the series.
   std::vector<double> dh0(n, 0.0);
-  double h0 = media_quadratica_arch(e);
+  double h0 = 0;
+  bool stationary = false;
   if (fixed_start) {
     h0 = *fixed_start;
   } else if (m.modelo != ModeloArch::Gjr) {
@@ -87,12 +105,14 @@ double LinearFamily(const EspecArch& m, const std::vector<double>& e, const std:
     for (int j = 0; j < p; ++j)
       S += beta[j];
     if (1 - 2 * kDeltaArch * (q + p) > S) {
+      stationary = true;
       h0 = omega / (1 - S);
       dh0[0] = 1 / (1 - S);
       for (std::size_t c = 1; c < n; ++c)
         dh0[c] = omega / ((1 - S) * (1 - S));
     }
   }
+  if (!fixed_start && !stationary) h0 = media_quadratica_arch(e);
 
   std::vector<double> h(T);
   Rows dh{n, std::vector<double>(T * n, 0.0)};
