@@ -100,7 +100,7 @@ Resultado<CentredSums, FalhaMomentos> ComputeCentredSums(const Matriz& x) {
 #if defined(__x86_64__)
     // Four columns against column r at a time: each sum in its own registers, added in the
     // order of DotProduct's, so the result does not change by a bit.
-    for (; q + 4 <= p; q += 4) {
+    for (; q + 4 <= p && DotProducts4Exact(); q += 4) {
       double sums[4];
       DotProducts4(dr, deviations.data() + q * n, n, sums);
       for (std::size_t k = 0; k < 4; ++k)

@@ -1,6 +1,8 @@
 #include "ProdutosEscalares.h"
 
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 // The sum of a[i] b[i], in the order the compiler's two-lane reduction gives it.
 double DotProduct(const double* a, const double* b, std::size_t n) {
@@ -36,5 +38,31 @@ void DotProducts4(const double* a, const double* b, std::size_t n, double sums[4
     if (n & 1) low = a[n - 1] * b[k * n + n - 1] + low;
     sums[k] = (low + 0.0) + lanes[k][1];
   }
+}
+
+bool DotProducts4Exact() {
+  static const bool exact = [] {
+    // Terms of magnitudes from 1e-8 to 1e8, so that any other order of additions shows, over
+    // lengths of each parity.
+    for (const std::size_t n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 33, 1001}) {
+      std::vector<double> a(n), b(4 * n);
+      for (std::size_t i = 0; i < b.size(); ++i) {
+        const double term =
+            std::ldexp(1.0 + static_cast<double>(i % 7) / 8, static_cast<int>((i * 37) % 53) - 26);
+        b[i] = i % 3 == 1 ? -term : term;
+        if (i < n)
+          a[i] =
+              std::ldexp(1.0 + static_cast<double>(i % 5) / 16, static_cast<int>((i * 11) % 9) - 4);
+      }
+      double sums[4];
+      DotProducts4(a.data(), b.data(), n, sums);
+      for (std::size_t k = 0; k < 4; ++k) {
+        const double one = DotProduct(a.data(), b.data() + k * n, n);
+        if (std::memcmp(&one, &sums[k], sizeof one) != 0) return false;
+      }
+    }
+    return true;
+  }();
+  return exact;
 }
 #endif
