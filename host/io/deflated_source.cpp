@@ -7,6 +7,7 @@
 #include <deque>
 #include <future>
 #include <limits>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -119,22 +120,27 @@ namespace {
 // One block of a part, deflated on its own at zlib's fastest level: a block that is not the
 // last ends on a byte boundary without closing the stream (Z_SYNC_FLUSH), so that the blocks
 // one after the other make one deflate stream. Nothing when zlib fails.
-std::optional<std::string> DeflateBlock(const std::string& block, bool last) {
+std::optional<std::string> DeflateBlock(const std::string& block, bool last) noexcept {
   z_stream stream{};
   if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     return std::nullopt;
-  // The bound, and room for the flush's empty stored block.
-  std::string out(deflateBound(&stream, static_cast<uLong>(block.size())) + 16, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.data()));
-  stream.avail_in = static_cast<uInt>(block.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
-  const bool whole = last ? result == Z_STREAM_END : result == Z_OK && stream.avail_out > 0;
-  out.resize(out.size() - stream.avail_out);
+  std::optional<std::string> deflated;
+  try {
+    // The bound, and room for the flush's empty stored block.
+    std::string out(deflateBound(&stream, static_cast<uLong>(block.size())) + 16, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.data()));
+    stream.avail_in = static_cast<uInt>(block.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
+    const bool whole = last ? result == Z_STREAM_END : result == Z_OK && stream.avail_out > 0;
+    out.resize(out.size() - stream.avail_out);
+    if (whole && stream.avail_in == 0) deflated = std::move(out);
+  } catch (const std::bad_alloc&) {
+    // No room for the block's output: the part fails as zlib failing would.
+  }
   deflateEnd(&stream);
-  if (!whole || stream.avail_in != 0) return std::nullopt;
-  return out;
+  return deflated;
 }
 
 // What a part is cut into to be deflated on several threads; blocks this large lose next to
@@ -180,8 +186,8 @@ DeflatingStream::DeflatingStream() : state_(std::make_unique<State>()) {
 
 DeflatingStream::~DeflatingStream() {
   // A block still being deflated is waited for: its thread reads the block.
-  while (!state_->deflating.empty())
-    state_->WriteOldest();
+  for (auto& pending : state_->deflating)
+    pending.wait();
   if (state_->file != nullptr) std::fclose(state_->file);
 }
 
