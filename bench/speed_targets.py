@@ -35,8 +35,8 @@ def best(times):
     return min(times) if times else float("nan")
 
 
-def tool_seconds(bin_dir, case, line):
-    """The best of RUNS figures on `line` ("OK to saved file") of a bench_result_workbooks case."""
+def tool_seconds(bin_dir, case):
+    """Each figure of a bench_result_workbooks case ("OK to saved file", ...), best of RUNS."""
     found = []
     for _ in range(RUNS):
         out = subprocess.run(
@@ -45,7 +45,7 @@ def tool_seconds(bin_dir, case, line):
         seconds = {m.group(1).strip(): float(m.group(2))
                    for m in re.finditer(r"^  (.+?)\s+([0-9.]+) s", out, re.M)}
         found.append(seconds)
-    return {key: best([f[key] for f in found if key in f]) for key in found[0]}, line
+    return {key: best([f[key] for f in found if key in f]) for key in found[0]}
 
 
 def read_seconds(bin_dir):
@@ -105,9 +105,9 @@ def one_thread_fits(bin_dir):
 
 
 def measure(bin_dir):
-    ica, _ = tool_seconds(bin_dir, "ICA of 10 signals x 50000 observations", "")
-    pca, _ = tool_seconds(bin_dir, "PCA of 100 variables x 20000 rows, Kaiser", "")
-    arch, _ = tool_seconds(bin_dir, "best of 5 models x orders up to (2,2), 1859", "")
+    ica = tool_seconds(bin_dir, "ICA of 10 signals x 50000 observations")
+    pca = tool_seconds(bin_dir, "PCA of 100 variables x 20000 rows, Kaiser")
+    arch = tool_seconds(bin_dir, "best of 5 models x orders up to (2,2), 1859")
     return {
         "ica": ica["OK to saved file"],
         "ica_compute": ica["in the add-in: computing, laying out"],

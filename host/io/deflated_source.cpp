@@ -69,57 +69,10 @@ zip_int64_t Serve(void* user, void* buffer, zip_uint64_t length, zip_source_cmd_
   }
 }
 
-// Raw deflate (no zlib header), as a zip entry holds it, at zlib's fastest level.
-bool Deflate(const std::string& text, std::string& out) {
-  z_stream stream{};
-  if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    return false;
-  out.resize(deflateBound(&stream, static_cast<uLong>(text.size())));
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  const int result = deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return result == Z_STREAM_END;
-}
-
-} // namespace
-
-zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& error) {
-  // One deflate call takes at most 4 GiB; a result part is far below that.
-  if (text.size() >= std::numeric_limits<uInt>::max() / 2) {
-    error = "a part of 2 GiB or more";
-    return nullptr;
-  }
-  auto* d = new Deflated;
-  zip_error_init(&d->error);
-  d->size = text.size();
-  d->crc = static_cast<zip_uint32_t>(
-      crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
-  const bool deflated = Deflate(text, d->data);
-  d->comp_size = d->data.size();
-  if (!deflated) {
-    zip_error_fini(&d->error);
-    delete d;
-    error = "zlib could not deflate a part";
-    return nullptr;
-  }
-  zip_source_t* source = zip_source_function(zip, &Serve, d);
-  if (source == nullptr) {
-    zip_error_fini(&d->error);
-    delete d;
-    error = std::string("libzip refused a part: ") + zip_strerror(zip);
-  }
-  return source;
-}
-
-namespace {
-
-// One block of a part, deflated on its own at zlib's fastest level: a block that is not the
-// last ends on a byte boundary without closing the stream (Z_SYNC_FLUSH), so that the blocks
-// one after the other make one deflate stream. Nothing when zlib fails.
+// Raw deflate (no zlib header), as a zip entry holds it, at zlib's fastest level, of a whole part
+// or of one block of it: a block that is not the last ends on a byte boundary without closing
+// the stream (Z_SYNC_FLUSH), so that the blocks one after the other make one deflate stream.
+// Nothing when zlib fails or memory runs out.
 std::optional<std::string> DeflateBlock(const std::string& block, bool last) noexcept {
   z_stream stream{};
   if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -148,6 +101,35 @@ std::optional<std::string> DeflateBlock(const std::string& block, bool last) noe
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
 } // namespace
+
+zip_source_t* DeflatedSource(zip_t* zip, const std::string& text, std::string& error) {
+  // One deflate call takes at most 4 GiB; a result part is far below that.
+  if (text.size() >= std::numeric_limits<uInt>::max() / 2) {
+    error = "a part of 2 GiB or more";
+    return nullptr;
+  }
+  auto* d = new Deflated;
+  zip_error_init(&d->error);
+  d->size = text.size();
+  d->crc = static_cast<zip_uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size())));
+  std::optional<std::string> deflated = DeflateBlock(text, true);
+  if (deflated) d->data = std::move(*deflated);
+  d->comp_size = d->data.size();
+  if (!deflated) {
+    zip_error_fini(&d->error);
+    delete d;
+    error = "zlib could not deflate a part";
+    return nullptr;
+  }
+  zip_source_t* source = zip_source_function(zip, &Serve, d);
+  if (source == nullptr) {
+    zip_error_fini(&d->error);
+    delete d;
+    error = std::string("libzip refused a part: ") + zip_strerror(zip);
+  }
+  return source;
+}
 
 struct DeflatingStream::State {
   bool failed = false; // zlib or the file failed; nothing more is taken

@@ -9,7 +9,6 @@
 #include <charconv>
 #include <iterator>
 #include <map>
-#include <set>
 
 #include "deflated_source.h"
 #include "xlsx_parts.h"
@@ -52,14 +51,11 @@ public:
     if (auto found = parts_.find(name); found != parts_.end()) return &found->second;
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat(zip_, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+    if (zip_stat(zip_, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
+        !(stat.valid & ZIP_STAT_INDEX))
       return nullptr;
-    zip_file_t* file = zip_fopen(zip_, name.c_str(), 0);
-    if (file == nullptr) return nullptr;
-    std::string text(stat.size, '\0');
-    const zip_int64_t read = zip_fread(file, text.data(), text.size());
-    zip_fclose(file);
-    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) {
+    std::string text;
+    if (!ReadWhole(stat, text)) {
       failure_ = "cannot read the part " + name + " of the written file";
       return nullptr;
     }
@@ -104,7 +100,6 @@ public:
       return false;
     }
     zip_file_set_mtime(zip_, static_cast<zip_uint64_t>(index), created, 0);
-    replaced_.insert(name);
     return true;
   }
 
@@ -130,9 +125,6 @@ public:
   // Writes the parts back, stamped with `created`, and closes the package. libxlsxwriter stored
   // its parts (stored_parts.h): the ones not written here are deflated now, keeping their times.
   bool Save(std::time_t created, std::string& error) {
-    const zip_int64_t entries = zip_get_num_entries(zip_, 0);
-    for (zip_int64_t i = 0; i < entries; ++i)
-      if (!DeflateStored(static_cast<zip_uint64_t>(i), error)) return false;
     for (const auto& [name, document] : parts_) {
       std::string why;
       zip_source_t* source = DeflatedSource(zip_, xml::Write(document), why);
@@ -149,6 +141,9 @@ public:
       }
       zip_file_set_mtime(zip_, static_cast<zip_uint64_t>(index), created, 0);
     }
+    const zip_int64_t entries = zip_get_num_entries(zip_, 0);
+    for (zip_int64_t i = 0; i < entries; ++i)
+      if (!DeflateStored(static_cast<zip_uint64_t>(i), error)) return false;
     if (zip_close(zip_) != 0) {
       error = std::string("cannot rewrite the written file: ") + zip_strerror(zip_);
       return false;
@@ -158,21 +153,29 @@ public:
   }
 
 private:
-  // Deflates entry `index` when libxlsxwriter stored it and nothing here replaces it.
+  // The whole of the entry `stat` describes (its index and size known).
+  bool ReadWhole(const zip_stat_t& stat, std::string& text) {
+    zip_file_t* file = zip_fopen_index(zip_, stat.index, 0);
+    if (file == nullptr) return false;
+    text.assign(stat.size, '\0');
+    const zip_int64_t read = zip_fread(file, text.data(), text.size());
+    zip_fclose(file);
+    return read >= 0 && static_cast<zip_uint64_t>(read) == stat.size;
+  }
+
+  // Deflates entry `index` when it is still as libxlsxwriter stored it: a part written here
+  // comes from a source that is deflated already.
   bool DeflateStored(zip_uint64_t index, std::string& error) {
     zip_stat_t stat;
     zip_stat_init(&stat);
-    const zip_uint64_t needed = ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_METHOD;
-    if (zip_stat_index(zip_, index, ZIP_FL_UNCHANGED, &stat) != 0 ||
-        (stat.valid & needed) != needed || stat.comp_method != ZIP_CM_STORE ||
-        parts_.contains(stat.name) || replaced_.contains(stat.name))
+    const zip_uint64_t needed =
+        ZIP_STAT_NAME | ZIP_STAT_INDEX | ZIP_STAT_SIZE | ZIP_STAT_COMP_METHOD;
+    if (zip_stat_index(zip_, index, 0, &stat) != 0 || (stat.valid & needed) != needed ||
+        stat.comp_method != ZIP_CM_STORE)
       return true;
     const std::string name = stat.name;
-    std::string text(stat.size, '\0');
-    zip_file_t* file = zip_fopen_index(zip_, index, 0);
-    const zip_int64_t read = file == nullptr ? -1 : zip_fread(file, text.data(), text.size());
-    if (file != nullptr) zip_fclose(file);
-    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) {
+    std::string text;
+    if (!ReadWhole(stat, text)) {
       error = "cannot read the part " + name + " of the written file";
       return false;
     }
@@ -202,8 +205,7 @@ private:
 
   zip_t* zip_ = nullptr;
   std::map<std::string, xml::Document> parts_;
-  std::set<std::string> replaced_; // the parts streamed through edits
-  std::string failure_;            // why a part that is there could not be read
+  std::string failure_; // why a part that is there could not be read
 };
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
