@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/huge_page_heap.h"
 #include "excel/addin.h"
 #include "excel/command_macro.h"
 #include "excel/excel_host.h"
@@ -291,6 +292,7 @@ kvhost::Workbook Bundled(const char* name) {
 } // namespace
 
 int main(int argc, char** argv) {
+  kvhost::RestartWithHugePageHeap(argv);
   const std::string addin =
       argc > 1 ? argv[1] : (std::filesystem::path(argv[0]).parent_path() / "kavenlor.so").string();
   const std::string only = argc > 2 ? argv[2] : "";

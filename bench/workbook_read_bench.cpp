@@ -12,9 +12,11 @@
 #include <iostream>
 #include <string>
 
+#include "cli/huge_page_heap.h"
 #include "io/data_workbook.h"
 
 int main(int argc, char** argv) {
+  kvhost::RestartWithHugePageHeap(argv);
   if (argc < 2) {
     std::cerr << "usage: bench_workbook_read FILE [RUNS]\n";
     return 2;

@@ -13,6 +13,7 @@
 
 #include "../excel/excel_host.h"
 #include "commands.h"
+#include "huge_page_heap.h"
 #include "kvplatform/module.h"
 #include "kvplatform/registry.h"
 #include "settings_store.h"
@@ -349,6 +350,7 @@ int RunCommandLine(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+  kvhost::RestartWithHugePageHeap(argv);
   // Memory may run out before the command line is read (under a tight ulimit -v, the first
   // allocations after the libraries are mapped): the same one line and exit as later on.
   try {
