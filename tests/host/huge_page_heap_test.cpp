@@ -74,7 +74,7 @@ TEST(HugePageHeap, RestartKeepsTheProcessAndItsArgumentsOnce) {
   text << notes.rdbuf();
   std::filesystem::remove(report);
   const std::string first = std::to_string(child) + " restarted -\n";
-  EXPECT_EQ(text.str(), due ? first + std::to_string(child) + " restarted glibc.malloc.hugetlb=1\n"
-                            : first);
+  EXPECT_EQ(text.str(),
+            due ? first + std::to_string(child) + " restarted glibc.malloc.hugetlb=1\n" : first);
 }
 } // namespace
