@@ -16,14 +16,17 @@ std::optional<std::string> HugePageTunables(const char* tunables, const std::str
   return (present.empty() ? "" : present + ":") + kTunable + "=1";
 }
 
+std::string KernelHugePages() {
+  std::string setting;
+  std::getline(std::ifstream("/sys/kernel/mm/transparent_hugepage/enabled"), setting);
+  return setting;
+}
+
 void RestartWithHugePageHeap(char** argv) {
 #if defined(__linux__) && defined(__GLIBC__)
-  std::string kernel;
-  std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
-  std::getline(setting, kernel);
   const char* before = std::getenv("GLIBC_TUNABLES");
   const std::string kept = before ? before : "";
-  const auto after = HugePageTunables(before, kernel);
+  const auto after = HugePageTunables(before, KernelHugePages());
   if (!after || setenv("GLIBC_TUNABLES", after->c_str(), 1) != 0) return;
   execv("/proc/self/exe", argv);
   // Still here: the program runs on as it is, its environment as it was.

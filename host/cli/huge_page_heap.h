@@ -15,7 +15,11 @@ namespace kvhost {
 // Call it first in main, before any thread or open file.
 void RestartWithHugePageHeap(char** argv);
 
-// The GLIBC_TUNABLES to restart with, given the present one (null when unset) and the first line
-// of /sys/kernel/mm/transparent_hugepage/enabled; nothing when no restart is due.
+// The GLIBC_TUNABLES to restart with, given the present one (null when unset) and the kernel's
+// setting (KernelHugePages); nothing when no restart is due.
 std::optional<std::string> HugePageTunables(const char* tunables, const std::string& kernel);
+
+// The first line of /sys/kernel/mm/transparent_hugepage/enabled ("always [madvise] never"), empty
+// when there is none.
+std::string KernelHugePages();
 } // namespace kvhost

@@ -48,9 +48,7 @@ TEST(HugePageHeap, RestartsOnlyWhenTheKernelOffersAndNobodyChose) {
 }();
 
 TEST(HugePageHeap, RestartKeepsTheProcessAndItsArgumentsOnce) {
-  std::string kernel;
-  std::getline(std::ifstream("/sys/kernel/mm/transparent_hugepage/enabled"), kernel);
-  const bool due = HugePageTunables(nullptr, kernel).has_value();
+  const bool due = HugePageTunables(nullptr, kvhost::KernelHugePages()).has_value();
   const std::string report =
       (std::filesystem::temp_directory_path() / ("kv_heap_" + std::to_string(getpid()))).string();
   std::filesystem::remove(report);
