@@ -1,5 +1,6 @@
 #include "huge_page_heap.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -22,8 +23,14 @@ std::string KernelHugePages() {
   return setting;
 }
 
+bool AddressSpaceLimited() {
+  rlimit limit{};
+  return getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
+}
+
 void RestartWithHugePageHeap(char** argv) {
 #if defined(__linux__) && defined(__GLIBC__)
+  if (AddressSpaceLimited()) return;
   const char* before = std::getenv("GLIBC_TUNABLES");
   const std::string kept = before ? before : "";
   const auto after = HugePageTunables(before, KernelHugePages());
